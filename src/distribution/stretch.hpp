@@ -1,0 +1,17 @@
+// Geometric stretching: the growth ratio that makes n intervals, starting
+// from a first interval dx1, add up to the length sumdx.
+#pragma once
+
+#include "output/console.hpp"
+
+namespace torvane {
+
+// Newton iteration from 2.0; returns the last iterate. After 200 updates
+// without convergence it writes its warning to the console and returns the
+// 200th iterate.
+double Stretch(double dx1, double sumdx, int n, Console& console);
+
+// r to the integer power n by repeated squaring (1/r^|n| for negative n).
+double Integer_power(double r, int n);
+
+}  // namespace torvane
