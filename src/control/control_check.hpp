@@ -1,0 +1,35 @@
+// Checks of the control values before any grid work: the grid must fit the
+// storage, and every count, radius, chord, spacing and contour list must
+// describe a blade row the grid builder can work with.
+#pragma once
+
+#include <string>
+
+#include "control/control_input.hpp"
+
+namespace torvane {
+
+// Grid dimensions and edge indices derived from the counts.
+struct GridSizes {
+  int ile;  // i of the leading edge
+  int ite;  // i of the trailing edge
+  int ie;   // streamwise points
+  int je;   // pitchwise points
+  int ke;   // spanwise points
+};
+
+// True when ke <= 49, je <= 65 and ie <= 257 (computed without overflow).
+bool Grid_fits_storage(const ControlValues& values);
+
+// The sizes; only for values that fit the storage and passed Check_control_values.
+GridSizes Derive_grid_sizes(const ControlValues& values);
+
+// Refuses (RunStop, status 2) the first value, in record order, that no grid
+// can be built from.
+void Check_control_values(const ControlValues& values);
+
+// Refuses a contour list of fewer than 2 points, a reference index outside
+// the list, or a reference point at the x of point 1 (no chord to scale).
+void Check_contour(std::string_view which, const ContourPoints& list);
+
+}  // namespace torvane

@@ -1,0 +1,223 @@
+#include "control/control_input.hpp"
+
+#include <charconv>
+#include <cmath>
+#include <variant>
+
+#include "output/console.hpp"
+
+namespace torvane {
+
+namespace {
+
+// One numeric record of the fixed part of the deck.
+struct NumericRecord {
+  int number;
+  const char* name;
+  std::variant<int ControlValues::*, double ControlValues::*> value;
+};
+
+constexpr NumericRecord kNumericRecords[] = {
+    {3, "nblade", &ControlValues::nblade},     {4, "nin", &ControlValues::nin},
+    {5, "nout", &ControlValues::nout},         {6, "npitch", &ControlValues::npitch},
+    {7, "nspan", &ControlValues::nspan},       {8, "nbrow", &ControlValues::nbrow},
+    {9, "betain", &ControlValues::betain},     {10, "betaout", &ControlValues::betaout},
+    {11, "staghub", &ControlValues::staghub},  {12, "stagcas", &ControlValues::stagcas},
+    {13, "sweep", &ControlValues::sweep},      {14, "lean", &ControlValues::lean},
+    {15, "chordhub", &ControlValues::chordhub}, {16, "chordcas", &ControlValues::chordcas},
+    {17, "rhub", &ControlValues::rhub},        {18, "rcas", &ControlValues::rcas},
+    {19, "lin", &ControlValues::lin},          {20, "lx", &ControlValues::lx},
+    {21, "nwall", &ControlValues::nwall},      {22, "nwallhc", &ControlValues::nwallhc},
+    {23, "ratio", &ControlValues::ratio},      {24, "dsle", &ControlValues::dsle},
+    {25, "dywle", &ControlValues::dywle},      {26, "dzwall", &ControlValues::dzwall},
+    {27, "dste", &ControlValues::dste},        {28, "dywte", &ControlValues::dywte},
+    {29, "not used", &ControlValues::unused29}, {30, "dyout", &ControlValues::dyout},
+    {31, "not used", &ControlValues::unused31}, {32, "ibez", &ControlValues::ibez},
+    {33, "not used", &ControlValues::unused33},
+};
+
+bool Is_blank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
+
+bool Is_digit(char c) { return c >= '0' && c <= '9'; }
+
+// Quotes an item for a message, shortened and with unprintable bytes shown as '?'.
+std::string Quote(std::string_view item) {
+  constexpr size_t kShown = 40;
+  std::string text = "\"";
+  for (size_t n = 0; n < item.size() && n < kShown; ++n) {
+    unsigned char c = static_cast<unsigned char>(item[n]);
+    text.push_back(c >= 0x20 && c < 0x7f ? static_cast<char>(c) : '?');
+  }
+  if (item.size() > kShown) text += "...";
+  text += "\"";
+  return text;
+}
+
+}  // namespace
+
+bool Parse_integer(std::string_view item, int& value) {
+  size_t start = 0;
+  if (!item.empty() && (item[0] == '+' || item[0] == '-')) start = 1;
+  if (start == item.size()) return false;
+  for (size_t n = start; n < item.size(); ++n) {
+    if (!Is_digit(item[n])) return false;
+  }
+  // from_chars takes a minus sign but no plus sign.
+  const char* first = item.data() + (item[0] == '+' ? 1 : 0);
+  auto result = std::from_chars(first, item.data() + item.size(), value);
+  return result.ec == std::errc() && result.ptr == item.data() + item.size();
+}
+
+namespace {
+
+// Copies a real item into text for from_chars (D exponent as e, no plus
+// sign); false when the item is not in integer, fixed or exponent form.
+bool Real_text(std::string_view item, std::string& text) {
+  // [sign] digits [. [digits]] | [sign] . digits, then [E|D [sign] digits]
+  size_t n = 0;
+  text.clear();
+  if (item.empty()) return false;
+  if (item[n] == '+' || item[n] == '-') {
+    if (item[n] == '-') text += '-';
+    ++n;
+  }
+  size_t mantissa_digits = 0;
+  while (n < item.size() && Is_digit(item[n])) {
+    text += item[n++];
+    ++mantissa_digits;
+  }
+  if (n < item.size() && item[n] == '.') {
+    text += item[n++];
+    while (n < item.size() && Is_digit(item[n])) {
+      text += item[n++];
+      ++mantissa_digits;
+    }
+  }
+  if (mantissa_digits == 0) return false;
+  if (n == item.size()) return true;
+  char letter = item[n];
+  if (letter != 'E' && letter != 'e' && letter != 'D' && letter != 'd') return false;
+  text += 'e';
+  ++n;
+  if (n < item.size() && (item[n] == '+' || item[n] == '-')) text += item[n++];
+  size_t exponent_digits = 0;
+  while (n < item.size() && Is_digit(item[n])) {
+    text += item[n++];
+    ++exponent_digits;
+  }
+  return exponent_digits > 0 && n == item.size();
+}
+
+bool Is_real_form(std::string_view item) {
+  std::string text;
+  return Real_text(item, text);
+}
+
+}  // namespace
+
+bool Parse_real(std::string_view item, double& value) {
+  std::string text;
+  if (!Real_text(item, text)) return false;
+  auto result = std::from_chars(text.data(), text.data() + text.size(), value);
+  return result.ec == std::errc() && result.ptr == text.data() + text.size() && std::isfinite(value);
+}
+
+bool DeckReader::Next_line() {
+  if (!std::getline(in_, line_)) return false;
+  ++line_number_;
+  position_ = 0;
+  return true;
+}
+
+void DeckReader::Refuse(const Record& record, const std::string& reason) const {
+  std::string where = "record " + std::to_string(record.number) + " (" + record.name + ")";
+  if (line_number_ > 0 && reason != "end of input") where += ", input line " + std::to_string(line_number_);
+  throw RunStop{2, where + ": " + reason};
+}
+
+std::string DeckReader::Read_text(const Record& record) {
+  if (!Next_line()) Refuse(record, "end of input");
+  std::string_view text = line_;
+  // A deck saved with CR LF line ends reads as with LF.
+  if (!text.empty() && text.back() == '\r') text.remove_suffix(1);
+  std::string value(text.substr(0, kTextLength));
+  value.resize(kTextLength, ' ');
+  return value;
+}
+
+std::string_view DeckReader::Next_item(const Record& record) {
+  for (;;) {
+    while (position_ < line_.size() && Is_blank(line_[position_])) ++position_;
+    if (position_ < line_.size()) break;
+    if (!Next_line()) Refuse(record, "end of input");
+  }
+  if (line_[position_] == ',') Refuse(record, "an empty item before a comma");
+  size_t start = position_;
+  while (position_ < line_.size() && !Is_blank(line_[position_]) && line_[position_] != ',') ++position_;
+  std::string_view item(line_.data() + start, position_ - start);
+  // The separator after an item: blanks with at most one comma.
+  while (position_ < line_.size() && Is_blank(line_[position_])) ++position_;
+  if (position_ < line_.size() && line_[position_] == ',') ++position_;
+  return item;
+}
+
+int DeckReader::Read_integer(const Record& record) {
+  std::string_view item = Next_item(record);
+  int value = 0;
+  if (Parse_integer(item, value)) return value;
+  size_t sign = (item[0] == '+' || item[0] == '-') ? 1 : 0;
+  bool digits_only = item.size() > sign;
+  for (size_t n = sign; n < item.size(); ++n) digits_only = digits_only && Is_digit(item[n]);
+  if (digits_only) Refuse(record, Quote(item) + " does not fit a 32-bit integer");
+  double real = 0;
+  if (Parse_real(item, real)) Refuse(record, Quote(item) + " is not an integer");
+  Refuse(record, Quote(item) + " is not a number");
+}
+
+double DeckReader::Read_real(const Record& record) {
+  std::string_view item = Next_item(record);
+  double value = 0;
+  if (Parse_real(item, value)) return value;
+  if (Is_real_form(item)) Refuse(record, Quote(item) + " is out of the range of a double");
+  Refuse(record, Quote(item) + " is not a number");
+}
+
+ControlValues DeckReader::Read_control_values() {
+  ControlValues values;
+  values.title = Read_text({1, "title"});
+  values.fname = Read_text({2, "fname"});
+  for (const NumericRecord& numeric : kNumericRecords) {
+    Record record{numeric.number, numeric.name};
+    // Every record begins on a new line; the rest of the previous one is discarded.
+    position_ = line_.size();
+    if (auto integer = std::get_if<int ControlValues::*>(&numeric.value)) {
+      values.*(*integer) = Read_integer(record);
+    } else {
+      values.*std::get<double ControlValues::*>(numeric.value) = Read_real(record);
+    }
+  }
+  record_number_ = 33;
+  return values;
+}
+
+void DeckReader::Read_point_list(std::string_view which, ContourPoints& list) {
+  std::string count_name = which == "hub" ? "npthub, irefhub" : "nptcas, irefcas";
+  Record count{++record_number_, count_name};
+  list.count_record = count.number;
+  position_ = line_.size();
+  list.npts = Read_integer(count);
+  list.iref = Read_integer(count);
+  int capacity = static_cast<int>(list.xy.size() / 2);
+  if (list.npts > capacity) {
+    Refuse(count, std::to_string(list.npts) + " points do not fit the list of at most " +
+                      std::to_string(capacity) + " points");
+  }
+  for (int n = 1; n <= list.npts; ++n) {
+    Record point{++record_number_, std::string(which) + " point " + std::to_string(n)};
+    position_ = line_.size();
+    list.xy[2 * (n - 1)] = Read_real(point);
+    list.xy[2 * (n - 1) + 1] = Read_real(point);
+  }
+}
+
+}  // namespace torvane
