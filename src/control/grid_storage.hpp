@@ -1,0 +1,64 @@
+// The run's fixed-capacity storage: the three coordinate arrays of the grid
+// block, the two plane arrays, the contour lists, the Bezier control points,
+// the work lines and the spanwise distribution. Allocated once per run and
+// lent out as views.
+#pragma once
+
+#include <array>
+#include <memory>
+
+#include "control/control_input.hpp"
+#include "distribution/views.hpp"
+
+namespace torvane {
+
+// Capacity of the grid block in i, j and k.
+inline constexpr int kMaxIe = 257;
+inline constexpr int kMaxJe = 65;
+inline constexpr int kMaxKe = 49;
+inline constexpr int kBlockSize = kMaxIe * kMaxJe * kMaxKe;
+inline constexpr int kPlaneSize = kMaxIe * kMaxJe;
+// Bezier control points of a contour of kMaxContourPoints points.
+inline constexpr int kMaxBezierPoints = 3 * kMaxContourPoints + 1;
+
+class GridStorage {
+ public:
+  GridStorage();
+
+  Grid grid() { return {Block(xg_, kMaxIe, kMaxJe, kMaxKe), Block(yg_, kMaxIe, kMaxJe, kMaxKe),
+                        Block(zg_, kMaxIe, kMaxJe, kMaxKe)}; }
+  Plane plane1() { return Plane(small_->plane1, kMaxIe, kMaxJe); }
+  Plane plane2() { return Plane(small_->plane2, kMaxIe, kMaxJe); }
+  std::span<double> xyhub() { return small_->xyhub; }
+  std::span<double> xycas() { return small_->xycas; }
+  std::span<double> bez() { return small_->bez; }
+  Line w1() { return Line(small_->w1); }
+  Line w2() { return Line(small_->w2); }
+  Line w3() { return Line(small_->w3); }
+  Line w4() { return Line(small_->w4); }
+  Line sspan() { return Line(small_->sspan); }
+
+ private:
+  struct Small {
+    std::array<double, kPlaneSize> plane1;
+    std::array<double, kPlaneSize> plane2;
+    std::array<double, 2 * kMaxContourPoints> xyhub;
+    std::array<double, 2 * kMaxContourPoints> xycas;
+    std::array<double, 2 * kMaxBezierPoints> bez;
+    std::array<double, kMaxJe> w1;
+    std::array<double, kMaxJe> w2;
+    std::array<double, kMaxIe> w3;
+    std::array<double, kMaxIe> w4;
+    std::array<double, kMaxKe> sspan;
+  };
+
+  std::unique_ptr<double[]> xg_storage_;
+  std::unique_ptr<double[]> yg_storage_;
+  std::unique_ptr<double[]> zg_storage_;
+  std::span<double> xg_;
+  std::span<double> yg_;
+  std::span<double> zg_;
+  std::unique_ptr<Small> small_;
+};
+
+}  // namespace torvane

@@ -1,0 +1,127 @@
+#include "control/run.hpp"
+
+#include "control/control_check.hpp"
+#include "control/control_input.hpp"
+#include "control/grid_storage.hpp"
+#include "control/section_setup.hpp"
+#include "control/volume_grid.hpp"
+#include "geometry/section_grid.hpp"
+#include "output/grid_files.hpp"
+#include "output/number_format.hpp"
+#include "version.hpp"
+
+namespace torvane {
+
+namespace {
+
+constexpr double kDegree = 0.017453292519943295;
+
+void Print_banner(Console& out) {
+  out.list_text(" ");
+  out.list_text("*************************************************");
+  out.list_text("*                                               *");
+  out.list_text("*    GENERATION OF 3-D H-GRID AROUND A BLADE    *");
+  out.list_text("*                                               *");
+  out.list_text(Banner_version_line());
+  out.list_text("*                                               *");
+  out.list_text("*************************************************");
+  out.list_text(" ");
+}
+
+void Print_summary(Console& out, const GridSizes& sizes, double dphi) {
+  std::string text = " Number of grid points: ";
+  Put_integer(text, sizes.ie, 3);
+  text += " x ";
+  Put_integer(text, sizes.je, 3);
+  text += " x ";
+  Put_integer(text, sizes.ke, 3);
+  text += "\r\n Leading edge index   : ";
+  Put_integer(text, sizes.ile, 3);
+  text += "\r\n Trailing edge index  : ";
+  Put_integer(text, sizes.ite, 3);
+  text += "\r\n Pitch angle          : ";
+  Put_fixed(text, dphi / kDegree, 5, 2);
+  text += "\r\n\r\n";
+  out.write(text);
+}
+
+// One surface of the grid: hub (k = 1) or casing (k = ke).
+void Build_surface(std::string_view name, int k, const ControlValues& v, const GridSizes& sizes,
+                   const SetupValues& setup, ContourPoints& contour, GridStorage& storage, Console& out) {
+  bool hub = name == "hub";
+  SectionSizes section_sizes{sizes.ie, sizes.je, v.nin, v.nout, v.npitch, sizes.ile, sizes.ite, v.nwall, k};
+  SectionGeometry geometry{setup.dphi, v.betain, v.betaout, hub ? v.staghub : v.stagcas,
+                           hub ? 0.0 : setup.xrefcas, hub ? 0.0 : setup.yrefcas,
+                           hub ? v.chordhub : v.chordcas, hub ? v.rhub : v.rcas, v.lin, v.lx};
+  SectionSpacings spacings{v.dsle, v.dywle, v.dste, v.dywte, v.dyout, v.ratio};
+  SectionWork work{storage.plane1(), storage.plane2(), storage.bez(),
+                   storage.w1(), storage.w2(), storage.w3(), storage.w4()};
+  Section_grid(section_sizes, geometry, spacings, v.ibez, SectionContour{name, contour.npts, contour.iref, contour.xy},
+               work, storage.grid(), out);
+}
+
+int Generate(std::istream& deck, Console& out) {
+  Print_banner(out);
+  DeckReader reader(deck);
+  ControlValues values = reader.Read_control_values();
+  if (!Grid_fits_storage(values)) {
+    out.list_text("ERROR - too many grid points !");
+    return kExitProgramError;
+  }
+  Check_control_values(values);
+  const GridSizes sizes = Derive_grid_sizes(values);
+  const SetupValues setup = Section_setup(values);
+
+  GridStorage storage;
+  ContourPoints hub{0, 0, 0, storage.xyhub()};
+  ContourPoints casing{0, 0, 0, storage.xycas()};
+  reader.Read_point_list("hub", hub);
+  reader.Read_point_list("casing", casing);
+  Check_contour("hub", hub);
+  Check_contour("casing", casing);
+
+  Print_summary(out, sizes, setup.dphi);
+  out.record(" Generating grid at hub & casing ...");
+  Build_surface("hub", 1, values, sizes, setup, hub, storage, out);
+  Scale_casing_spacings(values);
+  Build_surface("casing", sizes.ke, values, sizes, setup, casing, storage, out);
+
+  out.record(" Generating volume grid ...");
+  Build_volume(VolumeSizes{sizes.ie, sizes.je, sizes.ke, values.nwallhc, values.ratio, values.dzwall, setup.span},
+               VolumeWork{storage.plane1(), storage.plane2(), storage.sspan(), storage.w1(), storage.w2(),
+                          storage.w3(), storage.w4()},
+               storage.grid(), out);
+
+  const BlockSizes block{sizes.ie, sizes.je, sizes.ke, sizes.ile, sizes.ite, values.nin, values.npitch, values.nspan};
+  const std::string stem = Output_stem(values.fname);
+  Write_grid_file(stem, block, storage.grid(), out);
+  Write_topology_file(stem, block, setup.dphi);
+  Write_plot_file(stem, values.title, block, storage.grid(), out);
+  return kExitComplete;
+}
+
+}  // namespace
+
+std::string Banner_version_line() {
+  constexpr size_t kInside = 47;
+  std::string text = std::string("torvane ") + kVersion + " (" + kReleaseDate + ")";
+  if (text.size() > kInside) text.resize(kInside);
+  size_t left = (kInside - text.size()) / 2;
+  std::string line = "*";
+  line.append(left, ' ');
+  line.append(text);
+  line.resize(1 + kInside, ' ');
+  line.push_back('*');
+  return line;
+}
+
+int Run(std::istream& deck, Console& out, Console& err) {
+  try {
+    return Generate(deck, out);
+  } catch (const RunStop& stop) {
+    if (!stop.diagnostic.empty()) err.record(std::string("torvane: ").append(stop.diagnostic));
+    return stop.status;
+  }
+}
+
+}  // namespace torvane

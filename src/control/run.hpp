@@ -1,0 +1,24 @@
+// The run control: banner, control input, grid-size check, set-up, the hub
+// and casing surfaces, the volume and the three output files, in this order.
+#pragma once
+
+#include <istream>
+#include <string>
+
+#include "output/console.hpp"
+
+namespace torvane {
+
+// Exit statuses of a run.
+inline constexpr int kExitComplete = 0;
+inline constexpr int kExitProgramError = 1;  // grid too large, Bezier inversion failure
+inline constexpr int kExitRefused = 2;       // unreadable input, refused values, file failures
+
+// Runs the grid generator on the deck; returns the exit status. Progress goes
+// to out, diagnostics of refused input and failed files to err.
+int Run(std::istream& deck, Console& out, Console& err);
+
+// Banner line 6: the version and release date centred in 47 columns.
+std::string Banner_version_line();
+
+}  // namespace torvane

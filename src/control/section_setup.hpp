@@ -1,0 +1,24 @@
+// Set-up of the hub and casing sections: angles to radians, the pitch angle,
+// the span, the casing section's position from sweep and lean, and the casing
+// spacings scaled by the chord ratio.
+#pragma once
+
+#include "control/control_input.hpp"
+
+namespace torvane {
+
+// Values the set-up derives, kept for the whole run.
+struct SetupValues {
+  double dphi;     // pitch angle, radians
+  double span;     // rcas - rhub
+  double xrefcas;  // axial position of the casing reference point
+  double yrefcas;  // arc position of the casing reference point
+};
+
+// Converts the six angles to radians in place and derives the set-up values.
+SetupValues Section_setup(ControlValues& values);
+
+// Scales dsle, dywle, dste and dywte for the casing build: (d * chordcas) / chordhub.
+void Scale_casing_spacings(ControlValues& values);
+
+}  // namespace torvane

@@ -1,0 +1,137 @@
+#include "output/grid_files.hpp"
+
+#include <algorithm>
+
+#include "output/number_format.hpp"
+#include "output/output_file.hpp"
+
+namespace torvane {
+
+namespace {
+
+constexpr size_t kListItem = 26;        // separating blank and the 25-column field
+constexpr size_t kPointRecord = 3 * 15 + 2;  // three E15.7 fields and CR LF
+
+void Write_block_coordinates(OutputFile& file, const BlockSizes& s, const Block& block) {
+  for (int k = 1; k <= s.ke; ++k) {
+    for (int j = 1; j <= s.je; ++j) {
+      for (int i = 1; i <= s.ie; ++i) {
+        char* field = file.Reserve(kListItem);
+        field[0] = ' ';
+        List_real_field(field + 1, block(i, j, k));
+        file.Commit(kListItem);
+      }
+    }
+  }
+}
+
+}  // namespace
+
+std::string Output_stem(std::string_view fname) {
+  size_t blank = fname.find(' ');
+  return std::string(fname.substr(0, blank));
+}
+
+void Write_grid_file(const std::string& stem, const BlockSizes& s, const Grid& grid, Console& console) {
+  console.record(" Storing grid ...");
+  OutputFile file(stem + ".rgra");
+  std::string header = "0.0\r\n1 ";
+  Put_integer(header, s.ie - 1, 3);
+  header += ' ';
+  Put_integer(header, s.je - 1, 3);
+  header += ' ';
+  Put_integer(header, s.ke - 1, 3);
+  header += kEndOfRecord;
+  file.Append(header);
+  // One list record of every x, then every y, then every z.
+  Write_block_coordinates(file, s, grid.xg);
+  Write_block_coordinates(file, s, grid.yg);
+  Write_block_coordinates(file, s, grid.zg);
+  file.Append(kEndOfRecord);
+  file.Close();
+}
+
+void Write_topology_file(const std::string& stem, const BlockSizes& s, double dphi) {
+  std::string text =
+      "# Topology file for a blade (H-grid, 1 region)\r\n"
+      "#\r\n"
+      "1 1\r\n"
+      "1\r\n"
+      "10 ";
+  Put_integer(text, s.ie - 1, 3);
+  text += ' ';
+  Put_integer(text, s.je - 1, 3);
+  text += ' ';
+  Put_integer(text, s.ke - 1, 3);
+  text += kEndOfRecord;
+
+  // Type code, face, two cell ranges, partner region, face and ranges.
+  struct Row {
+    int code;
+    int fields[11];
+  };
+  const int n = s.nspan;
+  const Row rows[] = {
+      {120, {3, -1, -n, 1, s.nin, 1, 4, -1, -n, 1, s.nin}},
+      {120, {4, -1, -n, 1, s.nin, 1, 3, -1, -n, 1, s.nin}},
+      {120, {3, -1, -n, s.ite, s.ie - 1, 1, 4, -1, -n, s.ite, s.ie - 1}},
+      {120, {4, -1, -n, s.ite, s.ie - 1, 1, 3, -1, -n, s.ite, s.ie - 1}},
+      {70, {3, 1, n, s.ile, s.ite - 1, 0, 0, 0, 0, 0, 0}},
+      {70, {4, 1, n, s.ile, s.ite - 1, 0, 0, 0, 0, 0, 0}},
+      {70, {5, 1, s.ie - 1, 1, s.npitch, 0, 0, 0, 0, 0, 0}},
+      {70, {6, 1, s.ie - 1, 1, s.npitch, 0, 0, 0, 0, 0, 0}},
+      {10, {1, 1, s.npitch, 1, n, 0, 0, 0, 0, 0, 0}},
+      {20, {2, 1, s.npitch, 1, n, 0, 0, 0, 0, 0, 0}},
+  };
+  for (int r = 0; r < 10; ++r) {
+    Put_integer(text, rows[r].code, 3);
+    text += ' ';
+    for (int field : rows[r].fields) Put_integer(text, field, 5);
+    text += kEndOfRecord;
+    // The periodic rows are followed by the angle that turns the face onto its partner.
+    if (r < 4) {
+      text += ' ';
+      Put_list_real(text, rows[r].fields[0] == 3 ? -dphi : dphi);
+      text += kEndOfRecord;
+    }
+  }
+  OutputFile file(stem + ".rtp");
+  file.Append(text);
+  file.Close();
+}
+
+void Write_plot_file(const std::string& stem, std::string_view title, const BlockSizes& s, const Grid& grid,
+                     Console& console) {
+  console.record(" Storing plot files ...");
+  OutputFile file(stem + "_grid_volume.plt");
+  // A double quote inside the title would end the quoted title early.
+  std::string quoted_title(title);
+  std::replace(quoted_title.begin(), quoted_title.end(), '"', '\'');
+  std::string header = "TITLE = \"";
+  Put_text(header, quoted_title, 50);
+  header += "\"\r\nVARIABLES = x, y, z\r\nZONE T=\"volume\", I=";
+  Put_integer(header, s.ie, 3);
+  header += ", J=";
+  Put_integer(header, s.je, 3);
+  header += ", K=";
+  Put_integer(header, s.ke, 3);
+  header += ", F=POINT\r\n";
+  file.Append(header);
+  for (int k = 1; k <= s.ke; ++k) {
+    for (int j = 1; j <= s.je; ++j) {
+      for (int i = 1; i <= s.ie; ++i) {
+        char* record = file.Reserve(kPointRecord);
+        Exponent_field(record, grid.xg(i, j, k), 15, 7);
+        Exponent_field(record + 15, grid.yg(i, j, k), 15, 7);
+        Exponent_field(record + 30, grid.zg(i, j, k), 15, 7);
+        record[45] = '\r';
+        record[46] = '\n';
+        file.Commit(kPointRecord);
+      }
+    }
+  }
+  file.Close();
+  console.write("\r\n Finished.\r\n\r\n");
+}
+
+}  // namespace torvane

@@ -1,0 +1,37 @@
+// The three files a run leaves: the grid file (every coordinate, 17 digits),
+// the topology file (boundary conditions and periodic pairs of the block) and
+// the plot file (the grid as one ordered point zone for viewing).
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "distribution/views.hpp"
+#include "output/console.hpp"
+
+namespace torvane {
+
+// Grid dimensions and the indices the topology file refers to.
+struct BlockSizes {
+  int ie, je, ke;  // points in i, j, k
+  int ile, ite;    // leading- and trailing-edge i
+  int nin;         // upstream intervals
+  int npitch;      // pitchwise intervals
+  int nspan;       // spanwise intervals
+};
+
+// The stem of every output file name: the text of fname before its first
+// blank (empty when fname begins with a blank; all of it when it has none).
+std::string Output_stem(std::string_view fname);
+
+// Prints " Storing grid ..." and writes STEM.rgra.
+void Write_grid_file(const std::string& stem, const BlockSizes& sizes, const Grid& grid, Console& console);
+
+// Writes STEM.rtp: header, ten boundary rows, the periodic angle after each periodic row.
+void Write_topology_file(const std::string& stem, const BlockSizes& sizes, double dphi);
+
+// Prints " Storing plot files ...", writes STEM_grid_volume.plt and prints the closing line.
+void Write_plot_file(const std::string& stem, std::string_view title, const BlockSizes& sizes, const Grid& grid,
+                     Console& console);
+
+}  // namespace torvane

@@ -1,0 +1,93 @@
+#include "output/output_file.hpp"
+
+#include <cerrno>
+#include <cstdio>
+#include <algorithm>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "output/console.hpp"
+
+namespace torvane {
+
+namespace {
+
+// The channel number the error reports give for every output file.
+constexpr int kChannel = 10;
+
+}  // namespace
+
+OutputFile::OutputFile(std::string path) : path_(std::move(path)) {
+  // A name of our own beside the target, so the rename stays on one file system.
+  for (int attempt = 0;; ++attempt) {
+    temporary_ = path_;
+    temporary_.append(".tmp").append(std::to_string(::getpid()));
+    if (attempt > 0) temporary_.append("-").append(std::to_string(attempt));
+    fd_ = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd_ >= 0) break;
+    if (errno != EEXIST || attempt == 100) {
+      int error = errno;
+      temporary_.clear();  // not ours to remove
+      Fail("cannot create", error);
+    }
+  }
+  buffer_ = std::make_unique_for_overwrite<char[]>(kBufferSize);
+}
+
+OutputFile::~OutputFile() { Discard(); }
+
+void OutputFile::Discard() {
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+  if (!temporary_.empty()) ::unlink(temporary_.c_str());
+  temporary_.clear();
+}
+
+void OutputFile::Fail(const char* what, int error) {
+  Discard();
+  std::string diagnostic = "file error on channel ";
+  diagnostic.append(std::to_string(kChannel)).append(": ").append(what).append(" \"").append(path_);
+  diagnostic.append("\": ").append(std::strerror(error));
+  throw RunStop{2, diagnostic};
+}
+
+void OutputFile::Flush() {
+  const char* data = buffer_.get();
+  size_t left = used_;
+  while (left > 0) {
+    ssize_t n = ::write(fd_, data, left);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) Fail("cannot write", errno);
+    if (n == 0) Fail("cannot write", EIO);
+    data += n;
+    left -= static_cast<size_t>(n);
+  }
+  used_ = 0;
+}
+
+char* OutputFile::Reserve(size_t n) {
+  if (kBufferSize - used_ < n) Flush();
+  return buffer_.get() + used_;
+}
+
+void OutputFile::Append(std::string_view bytes) {
+  while (!bytes.empty()) {
+    if (used_ == kBufferSize) Flush();
+    size_t n = std::min(bytes.size(), kBufferSize - used_);
+    std::memcpy(buffer_.get() + used_, bytes.data(), n);
+    used_ += n;
+    bytes.remove_prefix(n);
+  }
+}
+
+void OutputFile::Close() {
+  Flush();
+  int fd = fd_;
+  fd_ = -1;
+  if (::close(fd) != 0) Fail("cannot close", errno);
+  if (std::rename(temporary_.c_str(), path_.c_str()) != 0) Fail("cannot replace", errno);
+  temporary_.clear();
+}
+
+}  // namespace torvane

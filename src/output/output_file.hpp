@@ -1,0 +1,47 @@
+// An output file written safely: through a large buffer into a temporary file
+// beside the target, which replaces the target only when every byte has been
+// written and the file closed. A failure leaves any earlier file of that name
+// untouched and removes the temporary file.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace torvane {
+
+class OutputFile {
+ public:
+  // Creates the temporary file; throws RunStop (status 2) naming the file and
+  // the system's reason when it cannot.
+  explicit OutputFile(std::string path);
+  ~OutputFile();
+  OutputFile(const OutputFile&) = delete;
+  OutputFile& operator=(const OutputFile&) = delete;
+
+  // Room for at least n bytes at the end of the buffer (n <= the buffer size).
+  char* Reserve(size_t n);
+  // Marks n bytes written at the pointer Reserve returned.
+  void Commit(size_t n) { used_ += n; }
+  void Append(std::string_view bytes);
+
+  // Writes the rest, closes the file and renames it over the target.
+  void Close();
+
+  static constexpr size_t kBufferSize = size_t{1} << 20;
+
+ private:
+  void Flush();
+  // Closes and removes the temporary file, if any.
+  void Discard();
+  [[noreturn]] void Fail(const char* what, int error);
+
+  std::string path_;
+  std::string temporary_;  // empty once renamed or removed
+  int fd_ = -1;
+  std::unique_ptr<char[]> buffer_;
+  size_t used_ = 0;
+};
+
+}  // namespace torvane
