@@ -11,6 +11,15 @@ namespace torvane {
 // 200th iterate.
 double Stretch(double dx1, double sumdx, int n, Console& console);
 
+// The ratio of Stretch and the number of Newton updates that produced it.
+struct Stretch_result {
+  double r;     // last iterate, as Stretch returns it
+  int updates;  // 1 .. 200
+};
+
+// Stretch, also telling how many updates it took (the iteration is the same).
+Stretch_result Stretch_with_updates(double dx1, double sumdx, int n, Console& console);
+
 // r to the integer power n by repeated squaring (1/r^|n| for negative n).
 double Integer_power(double r, int n);
 

@@ -1,0 +1,154 @@
+#include "distribution/tfi_2d.hpp"
+
+#include <climits>
+#include <cmath>
+#include <functional>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+namespace torvane {
+namespace {
+
+constexpr double kUnset = -777.0;
+constexpr int kLd = 6;   // first extent of the planes, one more than the patches use
+constexpr int kNd2 = 5;
+
+// Plane coordinates on a kLd x kNd2 array, edge arrays for i and j, all unset.
+struct Patch {
+  Patch() : xs(kLd * kNd2, kUnset), ys(kLd * kNd2, kUnset), el(kNd2, kUnset), er(kNd2, kUnset),
+            eb(kLd, kUnset), et(kLd, kUnset) {}
+  Plane x() { return Plane(xs, kLd, kNd2); }
+  Plane y() { return Plane(ys, kLd, kNd2); }
+  using Point = std::function<void(int, int, double&, double&)>;
+  // Sets the four edges of i1..i2 x j1..j2 from a point function.
+  void Set_edges(int i1, int i2, int j1, int j2, const Point& point) {
+    for (int i = i1; i <= i2; ++i) {
+      point(i, j1, x()(i, j1), y()(i, j1));
+      point(i, j2, x()(i, j2), y()(i, j2));
+    }
+    for (int j = j1; j <= j2; ++j) {
+      point(i1, j, x()(i1, j), y()(i1, j));
+      point(i2, j, x()(i2, j), y()(i2, j));
+    }
+  }
+  void Run(int i1, int i2, int j1, int j2) {
+    Tfi_2d(i1, i2, j1, j2, Line(el), Line(er), Line(eb), Line(et), x(), y());
+  }
+  std::vector<double> xs, ys, el, er, eb, et;
+};
+
+void Unit_square(int i, int j, double& x, double& y) {
+  x = (i - 1) / 4.0;
+  y = (j - 1) / 3.0;
+}
+
+TEST(Tfi2d, ReproducesTheUniformGridOfTheUnitSquare) {
+  Patch p;
+  p.Set_edges(1, 5, 1, 4, Unit_square);
+  const Patch before = p;
+  p.Run(1, 5, 1, 4);
+  EXPECT_EQ(p.eb, (std::vector<double>{0.0, 0.25, 0.5, 0.75, 1.0, kUnset}));
+  EXPECT_EQ(p.et, p.eb);
+  for (int j = 1; j <= 4; ++j) {
+    EXPECT_NEAR(p.el[j - 1], (j - 1) / 3.0, 1e-15) << "el(" << j << ")";
+    EXPECT_NEAR(p.er[j - 1], (j - 1) / 3.0, 1e-15) << "er(" << j << ")";
+  }
+  EXPECT_EQ(p.el[3], 1.0);
+  for (int j = 1; j <= 4; ++j) {
+    for (int i = 1; i <= 5; ++i) {
+      if (i == 1 || i == 5 || j == 1 || j == 4) {
+        EXPECT_EQ(p.x()(i, j), before.xs[(j - 1) * kLd + i - 1]) << "edge point " << i << "," << j;
+        EXPECT_EQ(p.y()(i, j), before.ys[(j - 1) * kLd + i - 1]) << "edge point " << i << "," << j;
+      } else {
+        EXPECT_NEAR(p.x()(i, j), (i - 1) / 4.0, 1e-15) << i << "," << j;
+        EXPECT_NEAR(p.y()(i, j), (j - 1) / 3.0, 1e-15) << i << "," << j;
+      }
+    }
+    EXPECT_EQ(p.x()(6, j), kUnset);
+  }
+}
+
+TEST(Tfi2d, FollowsTheArcLengthOfAStretchedBottomEdge) {
+  Patch p;
+  p.Set_edges(1, 5, 1, 4, [](int i, int j, double& x, double& y) {
+    Unit_square(i, j, x, y);
+    if (j == 1) x = x * x;
+  });
+  p.Run(1, 5, 1, 4);
+  EXPECT_EQ(p.eb, (std::vector<double>{0.0, 0.0625, 0.25, 0.5625, 1.0, kUnset}));
+  // Rows j = 2 and 3 at i = 2, 3, 4: eta = (j - 1)/3 and x = eta*T + (1 - eta)*B.
+  const double expected[2][3] = {{1.0 / 8, 1.0 / 3, 5.0 / 8}, {3.0 / 16, 5.0 / 12, 11.0 / 16}};
+  for (int j = 2; j <= 3; ++j) {
+    for (int i = 2; i <= 4; ++i) {
+      EXPECT_NEAR(p.x()(i, j), expected[j - 2][i - 2], 1e-15) << i << "," << j;
+      EXPECT_NEAR(p.y()(i, j), (j - 1) / 3.0, 1e-15) << i << "," << j;
+    }
+  }
+}
+
+// Patches without interior points: the edge arrays (uniform here) are filled
+// as far as the patch reaches, and no grid point is written.
+TEST(Tfi2d, WritesOnlyTheEdgeArraysOfAPatchWithoutInterior) {
+  struct Case {
+    int i1, i2, j1, j2;
+  } cases[] = {{1, 5, 1, 2}, {1, 5, 2, 2}, {1, 2, 1, 4}, {3, 3, 1, 4}};
+  for (const auto& c : cases) {
+    Patch p;
+    for (int j = 1; j <= kNd2; ++j) {
+      for (int i = 1; i <= kLd; ++i) Unit_square(i, j, p.x()(i, j), p.y()(i, j));
+    }
+    const Patch before = p;
+    p.Run(c.i1, c.i2, c.j1, c.j2);
+    EXPECT_EQ(p.xs, before.xs);
+    EXPECT_EQ(p.ys, before.ys);
+    for (int i = 1; i <= kLd; ++i) {
+      const double e = i < c.i1 || i > c.i2 ? kUnset : c.i2 == c.i1 ? 0.0 : double(i - c.i1) / (c.i2 - c.i1);
+      EXPECT_NEAR(p.eb[i - 1], e, 1e-15) << "eb(" << i << ") of " << c.i1 << ".." << c.i2;
+      EXPECT_NEAR(p.et[i - 1], e, 1e-15) << "et(" << i << ") of " << c.i1 << ".." << c.i2;
+    }
+    for (int j = 1; j <= kNd2; ++j) {
+      const double e = j < c.j1 || j > c.j2 ? kUnset : c.j2 == c.j1 ? 0.0 : double(j - c.j1) / (c.j2 - c.j1);
+      EXPECT_NEAR(p.el[j - 1], e, 1e-15) << "el(" << j << ") of " << c.j1 << ".." << c.j2;
+      EXPECT_NEAR(p.er[j - 1], e, 1e-15) << "er(" << j << ") of " << c.j1 << ".." << c.j2;
+    }
+  }
+}
+
+TEST(Tfi2d, GivesAnEdgeOfZeroLengthTheUniformParameter) {
+  // A wedge: the left edge collapsed into the origin, the top edge the
+  // diagonal. With the uniform parameter on the left edge the patch is the
+  // bilinear map x = xi, y = xi * eta.
+  Patch p;
+  p.Set_edges(1, 5, 1, 4, [](int i, int j, double& x, double& y) {
+    const double xi = (i - 1) / 4.0, eta = (j - 1) / 3.0;
+    x = xi;
+    y = j == 1 ? 0.0 : j == 4 ? xi : eta * xi;
+  });
+  p.Run(1, 5, 1, 4);
+  for (int j = 1; j <= 4; ++j) EXPECT_EQ(p.el[j - 1], (j - 1) / 3.0) << "el(" << j << ")";
+  for (int j = 2; j <= 3; ++j) {
+    for (int i = 2; i <= 4; ++i) {
+      EXPECT_NEAR(p.x()(i, j), (i - 1) / 4.0, 1e-15) << i << "," << j;
+      EXPECT_NEAR(p.y()(i, j), (i - 1) / 4.0 * ((j - 1) / 3.0), 1e-15) << i << "," << j;
+    }
+  }
+}
+
+TEST(Tfi2d, TouchesNothingWhenThePatchDoesNotLieInsideItsArrays) {
+  struct Case {
+    int i1, i2, j1, j2;
+  } cases[] = {{0, 5, 1, 4},           {1, 7, 1, 4},         {1, 5, 0, 4},
+               {1, 5, 1, 6},           {INT_MIN, INT_MAX, 1, 4}, {1, 5, INT_MAX, 1}};
+  for (const auto& c : cases) {
+    Patch p;
+    p.Run(c.i1, c.i2, c.j1, c.j2);
+    const Patch untouched;
+    EXPECT_TRUE(p.xs == untouched.xs && p.ys == untouched.ys && p.el == untouched.el &&
+                p.er == untouched.er && p.eb == untouched.eb && p.et == untouched.et)
+        << c.i1 << ".." << c.i2 << " x " << c.j1 << ".." << c.j2;
+  }
+}
+
+}  // namespace
+}  // namespace torvane
