@@ -11,7 +11,7 @@ namespace {
 
 std::string Shortest(double value) {
   char text[32];
-  auto result = std::to_chars(text, text + sizeof text, value);
+  auto result = std::to_chars(text, text + sizeof text, value, std::chars_format::general);
   return std::string(text, result.ptr);
 }
 

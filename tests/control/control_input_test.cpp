@@ -1,0 +1,208 @@
+#include "control/control_input.hpp"
+
+#include <array>
+#include <cmath>
+#include <sstream>
+
+#include <gtest/gtest.h>
+
+#include "output/console.hpp"
+#include "support/decks.hpp"
+
+namespace torvane {
+namespace {
+
+using testing::Join;
+using testing::Small_deck_lines;
+
+struct Read {
+  ControlValues values;
+  std::array<double, 2 * kMaxContourPoints> hub_xy{};
+  std::array<double, 2 * kMaxContourPoints> casing_xy{};
+  ContourPoints hub{0, 0, 0, hub_xy};
+  ContourPoints casing{0, 0, 0, casing_xy};
+};
+
+// Reads a whole deck; a refusal comes back as the RunStop it throws.
+Read Read_deck(const std::string& text) {
+  std::istringstream in(text);
+  DeckReader reader(in);
+  Read read;
+  read.values = reader.Read_control_values();
+  read.hub = ContourPoints{0, 0, 0, read.hub_xy};
+  read.casing = ContourPoints{0, 0, 0, read.casing_xy};
+  reader.Read_point_list("hub", read.hub);
+  reader.Read_point_list("casing", read.casing);
+  return read;
+}
+
+std::string Refusal(const std::string& text) {
+  try {
+    Read_deck(text);
+  } catch (const RunStop& stop) {
+    EXPECT_EQ(stop.status, 2);
+    return stop.diagnostic;
+  }
+  return "(read without refusal)";
+}
+
+TEST(ControlInput, ReadsEveryRecordOfAPlainDeck) {
+  Read read = Read_deck(Join(Small_deck_lines()));
+  EXPECT_EQ(read.values.title, "Small test deck" + std::string(35, ' '));
+  EXPECT_EQ(read.values.fname, "small" + std::string(45, ' '));
+  EXPECT_EQ(read.values.nblade, 12);
+  EXPECT_EQ(read.values.nspan, 5);
+  EXPECT_EQ(read.values.betain, -30.0);
+  EXPECT_EQ(read.values.dyout, 0.002);
+  EXPECT_EQ(read.values.ibez, 1);
+  EXPECT_EQ(read.hub.npts, 33);
+  EXPECT_EQ(read.hub.iref, 17);
+  EXPECT_EQ(read.hub.count_record, 34);
+  EXPECT_EQ(read.casing.count_record, 68);
+  EXPECT_EQ(read.hub_xy[0], 1.0);
+  EXPECT_EQ(read.casing_xy[2 * 16], 0.0);
+}
+
+TEST(ControlInput, FollowsTheLayoutRulesOfAHandEditedDeck) {
+  struct Case {
+    const char* what;
+    int line;                 // 0-based line of the small deck to replace
+    std::vector<std::string> replacement;
+    int ControlValues::*integer;
+    int expected;
+  } cases[] = {
+      {"text after the value", 3, {"12   intervals inlet to leading edge"}, &ControlValues::nin, 12},
+      {"empty lines before the value", 3, {"", "   ", "\t", "9"}, &ControlValues::nin, 9},
+      {"a comma after the value", 3, {"8, upstream"}, &ControlValues::nin, 8},
+      {"a plus sign", 3, {"+7"}, &ControlValues::nin, 7},
+      {"odd nblade", 2, {"97"}, &ControlValues::nblade, 97},
+      {"a blank-padded value", 6, {"   4   "}, &ControlValues::nspan, 4},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> lines = Small_deck_lines();
+    lines.erase(lines.begin() + c.line);
+    lines.insert(lines.begin() + c.line, c.replacement.begin(), c.replacement.end());
+    Read read = Read_deck(Join(lines));
+    EXPECT_EQ(read.values.*c.integer, c.expected) << c.what;
+  }
+}
+
+TEST(ControlInput, AcceptsTheIntegerFixedAndExponentFormsOfAReal) {
+  struct Case {
+    const char* item;
+    double value;
+  } cases[] = {
+      {"12", 12.0},       {"12.5", 12.5},  {"1.25E1", 12.5}, {"1.25D1", 12.5}, {"1.25D+01", 12.5},
+      {"-6.0D+01", -60},  {"6.0d-2", 0.06}, {"1.25e1", 12.5}, {".5", 0.5},       {"5.", 5.0},
+      {"+0.25", 0.25},    {"1E3", 1000.0},  {"0.1", 0.1},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> lines = Small_deck_lines();
+    lines[8] = std::string(c.item) + "   betain";
+    EXPECT_EQ(Read_deck(Join(lines)).values.betain, c.value) << c.item;
+  }
+}
+
+TEST(ControlInput, TextRecordsAreCutOrPaddedToFiftyColumns) {
+  std::vector<std::string> lines = Small_deck_lines();
+  lines[0] = std::string(49, 'a') + "bcdef";
+  EXPECT_EQ(Read_deck(Join(lines)).values.title, std::string(49, 'a') + "b");
+
+  // An empty title line is a title of blanks; the next line is the file name.
+  lines[0] = "";
+  Read read = Read_deck(Join(lines));
+  EXPECT_EQ(read.values.title, std::string(50, ' '));
+  EXPECT_EQ(read.values.fname.substr(0, 6), "small ");
+}
+
+TEST(ControlInput, ACrLfDeckReadsAsTheSameDeckWithLf) {
+  std::vector<std::string> lines = Small_deck_lines();
+  Read lf = Read_deck(Join(lines, "\n"));
+  Read crlf = Read_deck(Join(lines, "\r\n"));
+  EXPECT_EQ(crlf.values.title, lf.values.title);
+  EXPECT_EQ(crlf.values.fname, lf.values.fname);
+  EXPECT_EQ(crlf.values.title.find('\r'), std::string::npos);
+  EXPECT_EQ(crlf.values.unused33, lf.values.unused33);
+  EXPECT_EQ(crlf.hub_xy, lf.hub_xy);
+  EXPECT_EQ(crlf.casing_xy, lf.casing_xy);
+}
+
+TEST(ControlInput, APairMayRunOnToTheNextLine) {
+  std::vector<std::string> lines = Small_deck_lines();
+  lines[34] = "1.0,";
+  lines.insert(lines.begin() + 35, "  -0.0");
+  lines[33] = "33";
+  lines.insert(lines.begin() + 34, "17, the leading edge");
+  Read read = Read_deck(Join(lines));
+  EXPECT_EQ(read.hub.npts, 33);
+  EXPECT_EQ(read.hub.iref, 17);
+  EXPECT_EQ(read.hub_xy[0], 1.0);
+  EXPECT_TRUE(std::signbit(read.hub_xy[1]));
+}
+
+TEST(ControlInput, AZeroCountReadsNoPointsAndNothingIsReadAfterTheLastPoint) {
+  std::vector<std::string> lines = Small_deck_lines();
+  lines.erase(lines.begin() + 33, lines.begin() + 67);
+  lines.insert(lines.begin() + 33, "0 0");
+  lines.push_back("anything after the last casing point");
+  Read read = Read_deck(Join(lines));
+  EXPECT_EQ(read.hub.npts, 0);
+  EXPECT_EQ(read.casing.npts, 33);
+  EXPECT_EQ(read.casing.count_record, 35);
+}
+
+TEST(ControlInput, RefusesUnreadableItemsNamingTheRecordAndWhatWasFound) {
+  struct Case {
+    int line;
+    const char* text;
+    const char* diagnostic;
+  } cases[] = {
+      {3, "abc", "record 4 (nin), input line 4: \"abc\" is not a number"},
+      {3, "12.5", "record 4 (nin), input line 4: \"12.5\" is not an integer"},
+      {3, "1e3", "record 4 (nin), input line 4: \"1e3\" is not an integer"},
+      {3, "2147483648", "record 4 (nin), input line 4: \"2147483648\" does not fit a 32-bit integer"},
+      {3, "-99999999999", "record 4 (nin), input line 4: \"-99999999999\" does not fit a 32-bit integer"},
+      {3, "60nblade", "record 4 (nin), input line 4: \"60nblade\" is not a number"},
+      {8, "Infinity", "record 9 (betain), input line 9: \"Infinity\" is not a number"},
+      {8, "NaN", "record 9 (betain), input line 9: \"NaN\" is not a number"},
+      {8, "1.0E400", "record 9 (betain), input line 9: \"1.0E400\" is out of the range of a double"},
+      {8, "1.5E", "record 9 (betain), input line 9: \"1.5E\" is not a number"},
+      {8, ", 3.0", "record 9 (betain), input line 9: an empty item before a comma"},
+      {32, "x", "record 33 (not used), input line 33: \"x\" is not a number"},
+      {33, "129", "record 34 (npthub, irefhub), input line 35: \"1.00000000\" is not an integer"},
+      {35, "0.5 oops", "record 36 (hub point 2), input line 36: \"oops\" is not a number"},
+      {33, "258 1", "record 34 (npthub, irefhub), input line 34: 258 points do not fit the list of at most 257 points"},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> lines = Small_deck_lines();
+    lines[c.line] = c.text;
+    EXPECT_EQ(Refusal(Join(lines)), c.diagnostic) << c.text;
+  }
+}
+
+TEST(ControlInput, RefusesAnEarlyEndOfInputNamingTheMissingRecord) {
+  std::vector<std::string> lines = Small_deck_lines();
+  struct Case {
+    size_t keep;
+    const char* diagnostic;
+  } cases[] = {
+      {0, "record 1 (title): end of input"},
+      {1, "record 2 (fname): end of input"},
+      {20, "record 21 (nwall): end of input"},
+      {33, "record 34 (npthub, irefhub): end of input"},
+      {40, "record 41 (hub point 7): end of input"},
+      {67, "record 68 (nptcas, irefcas): end of input"},
+      {100, "record 101 (casing point 33): end of input"},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> kept(lines.begin(), lines.begin() + static_cast<long>(c.keep));
+    EXPECT_EQ(Refusal(Join(kept)), c.diagnostic) << c.keep << " lines";
+  }
+  // A pair cut after its first value.
+  std::vector<std::string> kept(lines.begin(), lines.begin() + 34);
+  kept.back() = "33";
+  EXPECT_EQ(Refusal(Join(kept)), "record 34 (npthub, irefhub): end of input");
+}
+
+}  // namespace
+}  // namespace torvane

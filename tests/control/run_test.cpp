@@ -1,0 +1,239 @@
+#include "control/run.hpp"
+
+#include <gtest/gtest.h>
+
+#include "control/control_check.hpp"
+#include "support/decks.hpp"
+
+namespace torvane {
+namespace {
+
+using testing::Exists;
+using testing::Join;
+using testing::Read_file;
+using testing::Run_deck;
+using testing::RunResult;
+using testing::ScratchFolder;
+using testing::Small_deck_lines;
+
+std::string Banner() {
+  return "  \r\n"
+         " *************************************************\r\n"
+         " *                                               *\r\n"
+         " *    GENERATION OF 3-D H-GRID AROUND A BLADE    *\r\n"
+         " *                                               *\r\n"
+         " " + Banner_version_line() + "\r\n"
+         " *                                               *\r\n"
+         " *************************************************\r\n"
+         "  \r\n";
+}
+
+// The output files of a stem.
+std::vector<std::string> Files(const std::string& stem) {
+  return {stem + ".rgra", stem + ".rtp", stem + "_grid_volume.plt"};
+}
+
+TEST(Run, TheBannerVersionLineIsCentredBetweenAsterisks) {
+  std::string line = Banner_version_line();
+  ASSERT_EQ(line.size(), 49u);
+  EXPECT_EQ(line.front(), '*');
+  EXPECT_EQ(line.back(), '*');
+  size_t left = line.find_first_not_of(' ', 1) - 1;
+  size_t right = 48 - line.find_last_not_of(' ', 47) - 1;
+  EXPECT_LE(left, right);
+  EXPECT_LE(right, left + 1);
+  EXPECT_NE(line.find("torvane 1."), std::string::npos);
+}
+
+TEST(Run, ACompleteRunPrintsEveryLineInOrderAndExitsZero) {
+  ScratchFolder folder;
+  std::string stem = folder.path() + "/small";
+  RunResult run = Run_deck(Join(Small_deck_lines(stem)));
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.err, "");
+  EXPECT_EQ(run.out, Banner() +
+                         " Number of grid points:  14 x   8 x   6\r\n"
+                         " Leading edge index   :   4\r\n"
+                         " Trailing edge index  :  10\r\n"
+                         " Pitch angle          : 18.00\r\n"
+                         "\r\n"
+                         " Generating grid at hub & casing ...\r\n"
+                         " Blade contour: one-shot Bezier spline approx. done\r\n"
+                         " Blade contour: one-shot Bezier spline approx. done\r\n"
+                         " Generating volume grid ...\r\n"
+                         " Storing grid ...\r\n"
+                         " Storing plot files ...\r\n"
+                         "\r\n"
+                         " Finished.\r\n"
+                         "\r\n");
+  for (const std::string& file : Files(stem)) EXPECT_TRUE(Exists(file)) << file;
+}
+
+TEST(Run, TheGridSizeLimitsStopTheRunBeforeAnyFileWithStatusOne) {
+  struct Case {
+    int line;
+    const char* text;
+  } cases[] = {
+      {6, "48"},   // ke = 49 fits, but npitch = 65 below makes je = 66
+      {6, "49"},   // ke = 50
+      {5, "65"},   // je = 66
+      {3, "250"},  // ie = 250 + 6 + 4 + 1 = 261
+      {3, "247"},  // ie = 258
+      {3, "2147483647"},  // no overflow in the sum
+  };
+  for (const Case& c : cases) {
+    ScratchFolder folder;
+    std::vector<std::string> lines = Small_deck_lines(folder.path() + "/big");
+    lines[c.line] = c.text;
+    if (c.line == 6 && std::string(c.text) == "48") lines[5] = "65";
+    RunResult run = Run_deck(Join(lines));
+    EXPECT_EQ(run.status, 1) << c.text;
+    EXPECT_EQ(run.out, Banner() + " ERROR - too many grid points !\r\n") << c.text;
+    EXPECT_EQ(run.err, "");
+    for (const std::string& file : Files(folder.path() + "/big")) EXPECT_FALSE(Exists(file));
+  }
+}
+
+TEST(Run, TheLargestGridFitsTheStorage) {
+  struct Case {
+    int nin, nblade, nout, npitch, nspan;
+    bool fits;
+  } cases[] = {
+      {48, 256, 80, 64, 48, true},  {49, 256, 80, 64, 48, false}, {48, 256, 80, 65, 48, false},
+      {48, 256, 80, 64, 49, false}, {48, 257, 80, 64, 48, true},  {0, 512, 0, 64, 48, true},
+  };
+  for (const Case& c : cases) {
+    ControlValues values;
+    values.nin = c.nin;
+    values.nblade = c.nblade;
+    values.nout = c.nout;
+    values.npitch = c.npitch;
+    values.nspan = c.nspan;
+    EXPECT_EQ(Grid_fits_storage(values), c.fits) << c.nin << " " << c.nblade << " " << c.npitch << " " << c.nspan;
+  }
+}
+
+TEST(Run, ThePitchAngleFillsItsFiveColumnsOrShowsAsterisks) {
+  struct Case {
+    const char* nbrow;
+    const char* line;
+  } cases[] = {
+      {"36", " Pitch angle          : 10.00\r\n"},
+      {"3", " Pitch angle          : *****\r\n"},
+      {"1", " Pitch angle          : *****\r\n"},
+      {"7", " Pitch angle          : 51.43\r\n"},
+  };
+  for (const Case& c : cases) {
+    ScratchFolder folder;
+    std::vector<std::string> lines = Small_deck_lines(folder.path() + "/pitch");
+    lines[7] = c.nbrow;
+    RunResult run = Run_deck(Join(lines));
+    EXPECT_NE(run.out.find(c.line), std::string::npos) << c.nbrow << "\n" << run.out;
+  }
+}
+
+TEST(Run, RefusesValuesNoGridCanBeBuiltFromBeforeAnySetUp) {
+  struct Case {
+    int line;
+    const char* text;
+    const char* diagnostic;
+  } cases[] = {
+      {2, "3", "record 3 (nblade): 3 intervals give fewer than 2 along each blade side"},
+      {3, "-1", "record 4 (nin): -1 upstream intervals: the count cannot be negative"},
+      {4, "-2", "record 5 (nout): -2 downstream intervals: the count cannot be negative"},
+      {5, "1", "record 6 (npitch): 1 pitchwise intervals: at least 2 are needed"},
+      {6, "0", "record 7 (nspan): 0 spanwise intervals: at least 1 is needed"},
+      {7, "0", "record 8 (nbrow): 0 blades: the row needs at least one blade"},
+      {14, "0", "record 15 (chordhub): 0: the hub chord must be greater than 0"},
+      {15, "-0.06", "record 16 (chordcas): -0.06: the casing chord must be greater than 0"},
+      {16, "0", "record 17 (rhub): 0: the hub radius must be greater than 0"},
+      {17, "0.25", "record 18 (rcas): casing radius 0.25 is not greater than the hub radius 0.25"},
+      {18, "-0.01", "record 19 (lin): -0.01: the upstream length cannot be negative"},
+      {19, "0", "record 20 (lx): 0: the axial length of the domain must be greater than 0"},
+      {20, "-1", "record 21 (nwall): -1 wall intervals: the count cannot be negative"},
+      {20, "8", "record 21 (nwall): 8 wall intervals do not fit in 7 pitchwise intervals"},
+      {21, "-1", "record 22 (nwallhc): -1 wall intervals: the count cannot be negative"},
+      {21, "6", "record 22 (nwallhc): 6 wall intervals do not fit in 5 spanwise intervals"},
+      {22, "0", "record 23 (ratio): 0: the growth ratio must be greater than 0"},
+      {23, "0", "record 24 (dsle): 0: the leading-edge spacing must be greater than 0"},
+      {24, "-1e-4", "record 25 (dywle): -0.0001: the leading-edge wall spacing must be greater than 0"},
+      {25, "0", "record 26 (dzwall): 0: the hub and casing spacing must be greater than 0"},
+      {26, "0", "record 27 (dste): 0: the trailing-edge spacing must be greater than 0"},
+      {27, "0", "record 28 (dywte): 0: the trailing-edge wall spacing must be greater than 0"},
+      {29, "0", "record 30 (dyout): 0: the outlet spacing must be greater than 0"},
+      {31, "0", "record 32 (ibez): 0: only 1 (the one-shot Bezier approximation) defines a blade contour"},
+      {33, "1 1", "record 34 (npthub, irefhub): 1 points: a contour needs at least 2"},
+      {33, "33 0", "record 34 (npthub, irefhub): reference point 0 is not one of the 33 points"},
+      {33, "33 34", "record 34 (npthub, irefhub): reference point 34 is not one of the 33 points"},
+      {33, "33 33", "record 34 (npthub, irefhub): reference point 33 has the x of point 1 (1), so there is no chord to scale"},
+      {67, "33 0", "record 68 (nptcas, irefcas): reference point 0 is not one of the 33 points"},
+  };
+  for (const Case& c : cases) {
+    ScratchFolder folder;
+    std::vector<std::string> lines = Small_deck_lines(folder.path() + "/refused");
+    lines[c.line] = c.text;
+    if (c.line == 33 && std::string(c.text) == "1 1") lines.erase(lines.begin() + 35, lines.begin() + 67);
+    RunResult run = Run_deck(Join(lines));
+    EXPECT_EQ(run.status, 2) << c.text;
+    EXPECT_EQ(run.err, "torvane: " + std::string(c.diagnostic) + "\r\n");
+    EXPECT_EQ(run.out, Banner()) << c.diagnostic;
+    for (const std::string& file : Files(folder.path() + "/refused")) EXPECT_FALSE(Exists(file));
+  }
+}
+
+TEST(Run, AcceptsTheDegenerateButMeaningfulCounts) {
+  struct Case {
+    int line;
+    const char* text;
+  } cases[] = {
+      {3, "0"},   // nin = 0: the inlet line is the leading-edge line
+      {4, "0"},   // nout = 0
+      {6, "1"},   // nspan = 1: hub and casing planes only
+      {5, "8"},   // even npitch
+      {2, "13"},  // odd nblade
+      {20, "0"},  // no wall intervals
+      {20, "1"},
+      {21, "0"},
+      {21, "1"},
+      {7, "1"},   // a single blade
+  };
+  for (const Case& c : cases) {
+    ScratchFolder folder;
+    std::vector<std::string> lines = Small_deck_lines(folder.path() + "/edge");
+    lines[c.line] = c.text;
+    RunResult run = Run_deck(Join(lines));
+    EXPECT_EQ(run.status, 0) << c.line << ": " << c.text << "\n" << run.err;
+    for (const std::string& file : Files(folder.path() + "/edge")) EXPECT_TRUE(Exists(file)) << c.text;
+  }
+}
+
+TEST(Run, AFileNameWithoutABlankIsUsedWhole) {
+  ScratchFolder folder;
+  std::string stem = folder.path() + "/";
+  stem.append(50 - stem.size(), 'n');
+  ASSERT_EQ(stem.size(), 50u);
+  EXPECT_EQ(Run_deck(Join(Small_deck_lines(stem))).status, 0);
+  for (const std::string& file : Files(stem)) EXPECT_TRUE(Exists(file)) << file;
+}
+
+TEST(Run, AMissingOutputFolderEndsTheRunWithStatusTwoAndNoFile) {
+  ScratchFolder folder;
+  std::string stem = folder.path() + "/missing/small";
+  RunResult run = Run_deck(Join(Small_deck_lines(stem)));
+  EXPECT_EQ(run.status, 2);
+  EXPECT_EQ(run.err, "torvane: file error on channel 10: cannot create \"" + stem +
+                         ".rgra\": No such file or directory\r\n");
+  EXPECT_TRUE(run.out.ends_with(" Storing grid ...\r\n"));
+}
+
+TEST(Run, ADoubleQuoteInTheTitleIsWrittenAsASingleQuote) {
+  ScratchFolder folder;
+  std::vector<std::string> lines = Small_deck_lines(folder.path() + "/quote");
+  lines[0] = "Rotor \"R1\"";
+  ASSERT_EQ(Run_deck(Join(lines)).status, 0);
+  std::string plot = Read_file(folder.path() + "/quote_grid_volume.plt");
+  EXPECT_EQ(plot.substr(0, plot.find("\r\n")), "TITLE = \"Rotor 'R1'" + std::string(40, ' ') + "\"");
+}
+
+}  // namespace
+}  // namespace torvane

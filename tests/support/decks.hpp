@@ -1,0 +1,46 @@
+// Control decks for tests: a small valid deck built in code (records 1 to 33
+// on lines 1 to 33, then the hub and casing lists), and an in-process run of
+// the generator that captures its console and error output.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace torvane::testing {
+
+// Lines of a small deck: 14 x 8 x 6 points, ile 4, ite 10, 20 blades, an
+// elliptic section of 33 points listed from the trailing edge along the -y
+// side to the leading edge (point 17) and back. fname is `stem`.
+std::vector<std::string> Small_deck_lines(std::string_view stem = "small");
+
+// The lines joined, each ended by `end_of_line`.
+std::string Join(const std::vector<std::string>& lines, std::string_view end_of_line = "\n");
+
+struct RunResult {
+  int status;
+  std::string out;  // console
+  std::string err;  // diagnostics
+};
+
+// Runs the generator in-process on the deck text.
+RunResult Run_deck(const std::string& deck);
+
+// A fresh empty folder under the system's temporary folder, removed by the destructor.
+class ScratchFolder {
+ public:
+  ScratchFolder();
+  ~ScratchFolder();
+  ScratchFolder(const ScratchFolder&) = delete;
+  ScratchFolder& operator=(const ScratchFolder&) = delete;
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+// Whole contents of a file ("" when it cannot be read); exists() tells apart.
+std::string Read_file(const std::string& path);
+bool Exists(const std::string& path);
+
+}  // namespace torvane::testing
