@@ -1,0 +1,241 @@
+#include "geometry/section_grid.hpp"
+
+#include <cassert>
+#include <cmath>
+#include <cstddef>
+#include <cstdio>
+#include <string>
+
+#include "distribution/distribute_line.hpp"
+#include "distribution/stretch.hpp"
+#include "distribution/tfi_2d.hpp"
+#include "geometry/bezier.hpp"
+
+namespace torvane {
+namespace {
+
+constexpr int kEdgeSamples = 5000;
+constexpr double kNoSmallestYet = 1.0e20;
+// The first two intervals at each blade edge cover this many first intervals.
+constexpr double kEdgeTwoIntervals = 2.1;
+constexpr double kBladeTolerance = 1.0e-10;
+
+std::size_t At(int point, int c) { return 2 * static_cast<std::size_t>(point - 1) + static_cast<std::size_t>(c); }
+
+// Rotates the contour clockwise by the stagger, scales its reference x-extent
+// to the chord and puts its reference point on (xref, yref).
+void Place_contour(const SectionGeometry& g, const SectionContour& contour) {
+  std::span<double> xy = contour.xy;
+  const int npts = contour.npts;
+  if (npts < 1) return;
+  const double s = g.chord / std::fabs(xy[At(contour.iref, 0)] - xy[At(1, 0)]);
+  const double c = std::cos(g.stagger);
+  const double n = std::sin(g.stagger);
+  for (int p = 1; p <= npts; ++p) {
+    const double x = xy[At(p, 0)];
+    const double y = xy[At(p, 1)];
+    xy[At(p, 0)] = s * (x * c + y * n);
+    xy[At(p, 1)] = s * (y * c - x * n);
+  }
+  const double shift_x = g.xref - xy[At(contour.iref, 0)];
+  const double shift_y = g.yref - xy[At(contour.iref, 1)];
+  for (int p = 1; p <= npts; ++p) {
+    xy[At(p, 0)] = xy[At(p, 0)] + shift_x;
+    xy[At(p, 1)] = xy[At(p, 1)] + shift_y;
+  }
+}
+
+// Pitchwise length of the nwall wall intervals growing from the first one.
+double Wall_length(double first, int nwall, double ratio) {
+  double w = 0.0;
+  double h = first;
+  for (int n = 1; n <= nwall; ++n) {
+    w = w + h;
+    h = h * ratio;
+  }
+  return w;
+}
+
+// Fills the inner points of the pitchwise line i from the distribution in w1.
+void Pitchwise_line(const SectionWork& work, int i, int je) {
+  for (int j = 2; j <= je - 1; ++j) {
+    work.x(i, j) = work.x(i, 1);
+    work.y(i, j) = work.y(i, 1) + work.w1(j);
+  }
+}
+
+std::string Edge_order_message(std::string_view name, double t_le, double t_te) {
+  char found[128];
+  std::snprintf(found, sizeof found,
+                "; its edge search found the leading edge at curve parameter %.4f and the trailing edge at %.4f",
+                t_le, t_te);
+  std::string message(name);
+  message += " section: the contour must start and end at the trailing edge and pass the leading edge once";
+  message += found;
+  return message;
+}
+
+}  // namespace
+
+void Section_grid(const SectionSizes& sizes, const SectionGeometry& geometry,
+                  const SectionSpacings& spacings, int ibez, SectionContour contour,
+                  const SectionWork& work, const Grid& grid, Console& console) {
+  const int ie = sizes.ie;
+  const int je = sizes.je;
+  const int ile = sizes.ile;
+  const int ite = sizes.ite;
+  const int k = sizes.k;
+  const int nseg = contour.npts - 1;
+  assert(nseg >= 1 && contour.xy.size() >= At(contour.npts + 1, 0));
+  assert(1 <= contour.iref && contour.iref <= contour.npts);
+  assert(work.bez.size() >= 2 * static_cast<std::size_t>(3 * nseg + 1));
+  assert(1 <= ile && ile < ite && ite <= ie && je >= 2);
+  assert(work.x.contains(ie, je) && work.y.contains(ie, je));
+  assert(work.w1.size() >= je && work.w2.size() >= je);
+  assert(work.w3.size() >= ie && work.w4.size() >= ie);
+  assert(grid.xg.contains(ie, je, k) && grid.yg.contains(ie, je, k) && grid.zg.contains(ie, je, k));
+
+  const Plane& x = work.x;
+  const Plane& y = work.y;
+  const std::span<const double> bez = work.bez;
+  const double pitch = geometry.dphi * geometry.radius;
+
+  Place_contour(geometry, contour);
+
+  if (ibez == 1) {
+    Bezier_approx(contour.xy.first(At(contour.npts + 1, 0)), nseg, work.bez);
+    console.record(" Blade contour: one-shot Bezier spline approx. done");
+  }
+
+  // Leading edge: the last sample of smallest x; trailing edge: the last of
+  // largest x, the start of the curve included.
+  double t_le = 0.0;
+  double t_te = 0.0;
+  {
+    double xs = 0.0, ys = 0.0;
+    Bezier_point(bez, nseg, 0.0, xs, ys);
+    double largest = xs;
+    double smallest = kNoSmallestYet;
+    for (int i = 1; i <= kEdgeSamples; ++i) {
+      const double t = static_cast<double>(i) / 5000.0;
+      Bezier_point(bez, nseg, t, xs, ys);
+      if (xs <= smallest) {
+        smallest = xs;
+        t_le = t;
+      }
+      if (xs >= largest) {
+        largest = xs;
+        t_te = t;
+      }
+    }
+  }
+  // Both blade sides are searched between the two edges; with the edges in
+  // the other order they would be searched on the same stretch of curve.
+  if (!(t_le < t_te)) throw RunStop{2, Edge_order_message(contour.name, t_le, t_te)};
+
+  Bezier_point(bez, nseg, t_le, x(ile, 1), y(ile, 1));
+  x(ile, je) = x(ile, 1);
+  y(ile, je) = y(ile, 1) + pitch;
+  Bezier_point(bez, nseg, t_te, x(ite, 1), y(ite, 1));
+  x(ite, je) = x(ite, 1);
+  y(ite, je) = y(ite, 1) + pitch;
+
+  // Upstream lines: straight at betain, intervals growing from dsle towards the inlet.
+  {
+    const double q = Stretch(spacings.dsle, geometry.lin + geometry.xref, sizes.nin, console);
+    double length = 0.0;
+    double h = spacings.dsle;
+    for (int i = ile - 1; i >= 1; --i) {
+      length = length + h;
+      h = h * q;
+      x(i, 1) = x(ile, 1) - length;
+      y(i, 1) = y(ile, 1) - length * std::tan(geometry.betain);
+      x(i, je) = x(i, 1);
+      y(i, je) = y(i, 1) + pitch;
+    }
+  }
+
+  Distribute_line(ile, ile + 2, ite - 2, ite, x(ile, 1), x(ile, 1) + kEdgeTwoIntervals * spacings.dsle,
+                  x(ite, 1) - kEdgeTwoIntervals * spacings.dste, x(ite, 1), spacings.dsle,
+                  spacings.dste, work.w3, console);
+
+  double x_end = 0.0;
+  {
+    double y_end = 0.0;
+    Bezier_point(bez, nseg, 1.0, x_end, y_end);
+  }
+
+  // Blade sides: j = 1 from the leading to the trailing edge along the curve,
+  // j = je the rest of the curve, one pitch over.
+  for (int i = ile + 1; i <= ite - 1; ++i) {
+    x(i, 1) = work.w3(i);
+    Bezier_x(bez, nseg, t_le, t_te, kBladeTolerance, x(i, 1), y(i, 1), console);
+    x(i, je) = work.w3(i);
+    if (x_end <= work.w3(i) && work.w3(i) <= x(ite, je)) {
+      Bezier_x(bez, nseg, t_te, 1.0, kBladeTolerance, x(i, je), y(i, je), console);
+    } else {
+      Bezier_x(bez, nseg, 0.0, t_le, kBladeTolerance, x(i, je), y(i, je), console);
+    }
+    y(i, je) = y(i, je) + pitch;
+  }
+
+  // Downstream lines: straight at betaout, reaching lx behind the inlet line.
+  {
+    const double q = Stretch(spacings.dste, geometry.lx - std::fabs(x(ite, 1) - x(1, 1)), sizes.nout, console);
+    double length = 0.0;
+    double h = spacings.dste;
+    for (int i = ite + 1; i <= ie; ++i) {
+      length = length + h;
+      h = h * q;
+      x(i, 1) = x(ite, 1) + length;
+      y(i, 1) = y(ite, 1) + length * std::tan(geometry.betaout);
+      x(i, je) = x(i, 1);
+      y(i, je) = y(i, 1) + pitch;
+    }
+  }
+
+  for (int j = 2; j <= je - 1; ++j) {
+    x(1, j) = x(1, 1);
+    y(1, j) = y(1, j - 1) + pitch / static_cast<double>(sizes.npitch);
+  }
+
+  const int nwall = sizes.nwall;
+  {
+    const double w = Wall_length(spacings.dywle, nwall, spacings.ratio);
+    Distribute_line(1, nwall + 1, je - nwall, je, 0.0, w, pitch - w, pitch, spacings.dywle,
+                    spacings.dywle, work.w1, console);
+    Pitchwise_line(work, ile, je);
+  }
+  {
+    const double w = Wall_length(spacings.dywte, nwall, spacings.ratio);
+    Distribute_line(1, nwall + 1, je - nwall, je, 0.0, w, pitch - w, pitch, spacings.dywte,
+                    spacings.dywte, work.w1, console);
+    Pitchwise_line(work, ite, je);
+  }
+
+  // Outlet line: only the first two intervals at each end follow the
+  // half-pitch stretch; the blend fills the middle.
+  {
+    const double q = Stretch(spacings.dyout, pitch / 2.0, sizes.npitch / 2, console);
+    const double a = (q + 1.0) * spacings.dyout;
+    Distribute_line(1, 3, je - 2, je, 0.0, a, pitch - a, pitch, spacings.dyout, spacings.dyout,
+                    work.w1, console);
+    Pitchwise_line(work, ie, je);
+  }
+
+  Tfi_2d(1, ile, 1, je, work.w1, work.w2, work.w3, work.w4, x, y);
+  Tfi_2d(ile, ite, 1, je, work.w1, work.w2, work.w3, work.w4, x, y);
+  Tfi_2d(ite, ie, 1, je, work.w1, work.w2, work.w3, work.w4, x, y);
+
+  const double radius = geometry.radius;
+  for (int j = 1; j <= je; ++j) {
+    for (int i = 1; i <= ie; ++i) {
+      const double theta = y(i, j) / radius;
+      grid.xg(i, j, k) = x(i, j);
+      grid.yg(i, j, k) = std::sin(theta) * radius;
+      grid.zg(i, j, k) = radius - (1.0 - std::cos(theta)) * radius;
+    }
+  }
+}
+
+}  // namespace torvane
