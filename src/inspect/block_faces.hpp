@@ -1,0 +1,43 @@
+// The block's boundaries in grid points: each boundary row of the topology
+// file turned into a range of points on its face, plus what the H-grid
+// layout implies (leading and trailing edge, pitch angle).
+#pragma once
+
+#include <vector>
+
+#include "inspect/grid_file.hpp"
+#include "inspect/topology_file.hpp"
+
+namespace torvane::inspect {
+
+// An inclusive range of points, indices from 1, in i, j, k order.
+struct Point_range {
+  int lo[3] = {1, 1, 1};
+  int hi[3] = {1, 1, 1};
+};
+
+// A boundary row on the grid: its face as an index surface and its points.
+struct Patch {
+  int code = 0;
+  int face = 0;
+  int normal = 0;       // 0, 1, 2 for an i, j or k face
+  bool empty = false;   // the row covers no cell
+  Point_range points;   // on the face itself
+  int partner_face = 0; // periodic rows only
+  double angle = 0;     // periodic rows only
+  long record = 0;
+};
+
+// The block's boundaries and the H-grid values derived from them.
+struct Block_faces {
+  std::vector<Patch> patches;
+  int ile = 0, ite = 0;      // blade wall points on face 3 run ile..ite; 0 when there is none
+  double pitch_angle = 0;    // radians, from the periodic angles
+  double face3_angle = 0;    // angle that turns the j = je partner onto j = 1
+};
+
+// Face 3 is j = 1 and face 4 is j = je, faces 5, 6 are k = 1, ke and faces 1, 2 are i = 1, ie.
+// Throws Input_error when the topology does not fit the grid.
+Block_faces Lay_out_faces(const Topology& topology, const Grid& grid);
+
+}  // namespace torvane::inspect

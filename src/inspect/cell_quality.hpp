@@ -1,0 +1,45 @@
+// Quality of every cell of the block and its summary in bands: scaled
+// Jacobian, face angles, aspect ratio and the largest volume ratio to a
+// neighbour, across the periodic boundaries too.
+#pragma once
+
+#include <cstddef>
+#include <vector>
+
+#include "inspect/block_faces.hpp"
+#include "inspect/grid_file.hpp"
+#include "inspect/quality_bands.hpp"
+
+namespace torvane::inspect {
+
+// One value per cell, cells indexed (i, j, k) from 1 with i fastest.
+struct Cell_field {
+  int ni = 0, nj = 0, nk = 0;
+  std::vector<double> scaled_jacobian, min_angle, max_angle, aspect_ratio, volume, volume_ratio;
+
+  std::size_t cells() const { return static_cast<std::size_t>(ni) * nj * nk; }
+  std::size_t Index(int i, int j, int k) const {
+    return (static_cast<std::size_t>(k - 1) * nj + static_cast<std::size_t>(j - 1)) * ni + static_cast<std::size_t>(i - 1);
+  }
+  // The worst band of the cell over all measures.
+  Band Worst(std::size_t n) const;
+};
+
+// Measures every cell; periodic rows of the faces join cells of j = 1 and j = je - 1.
+Cell_field Measure_cells(const Grid& grid, const Block_faces& faces);
+
+// Smallest and largest value of one measure and its cell count per band.
+struct Measure_summary {
+  double min = 0, max = 0;
+  long bands[3] = {0, 0, 0};  // indexed by Band
+};
+
+struct Quality_summary {
+  long cells = 0;
+  long folded = 0;  // scaled Jacobian <= 0
+  Measure_summary jacobian, angle, aspect, volume_ratio;
+};
+
+Quality_summary Summarize(const Cell_field& field);
+
+}  // namespace torvane::inspect

@@ -1,0 +1,112 @@
+#include "inspect/cgns_export.hpp"
+
+#include <cgnslib.h>
+
+#include "inspect/output_file.hpp"
+
+namespace torvane::inspect {
+
+namespace {
+
+// Turns a failed library call into an Output_error carrying the library's reason.
+void Check(int status, const std::string& path, const char* step) {
+  if (status != CG_OK) throw Output_error("cannot write " + path + " (" + step + "): " + cg_get_error());
+}
+
+void Range_of(const Patch& patch, cgsize_t range[6]) {
+  for (int d = 0; d < 3; ++d) {
+    range[d] = patch.points.lo[d];
+    range[d + 3] = patch.points.hi[d];
+  }
+}
+
+// The partner's points: the same i and k on the other pitchwise face.
+void Partner_range_of(const Patch& patch, int je, cgsize_t range[6]) {
+  Range_of(patch, range);
+  range[1] = range[4] = patch.face == 3 ? je : 1;
+}
+
+BCType_t Bc_type(int code) {
+  switch (code) {
+    case kInlet:
+      return CGNS_ENUMV(BCInflow);
+    case kOutlet:
+      return CGNS_ENUMV(BCOutflow);
+    default:
+      return CGNS_ENUMV(BCWall);
+  }
+}
+
+}  // namespace
+
+std::string Cgns_patch_name(const Patch& patch, int je) {
+  const std::string where = std::to_string(patch.record);
+  switch (patch.face) {
+    case 1:
+      return "Inlet_" + where;
+    case 2:
+      return "Outlet_" + where;
+    case 5:
+      return "Hub_" + where;
+    case 6:
+      return "Casing_" + where;
+    default:
+      break;
+  }
+  std::string name = patch.code == kPeriodic ? "Periodic_j" : "Blade_j";
+  name += std::to_string(patch.face == 3 ? 1 : je);
+  name += '_';
+  return name + where;
+}
+
+void Write_cgns(const std::string& path, const Run& run) {
+  const Grid& g = run.grid;
+  int file = 0, base = 0, zone = 0, coord = 0;
+  Check(cg_open(path.c_str(), CG_MODE_WRITE, &file), path, "open");
+  try {
+    Check(cg_base_write(file, "Base", 3, 3, &base), path, "base");
+    cgsize_t size[9] = {g.ie, g.je, g.ke, g.ie - 1, g.je - 1, g.ke - 1, 0, 0, 0};
+    Check(cg_zone_write(file, base, "Passage", size, CGNS_ENUMV(Structured), &zone), path, "zone");
+    Check(cg_coord_write(file, base, zone, CGNS_ENUMV(RealDouble), "CoordinateX", g.x.data(), &coord), path, "x");
+    Check(cg_coord_write(file, base, zone, CGNS_ENUMV(RealDouble), "CoordinateY", g.y.data(), &coord), path, "y");
+    Check(cg_coord_write(file, base, zone, CGNS_ENUMV(RealDouble), "CoordinateZ", g.z.data(), &coord), path, "z");
+    for (const Patch& patch : run.faces.patches) {
+      if (patch.empty) continue;  // a row over no cells is no face to join or bound
+      const std::string name = Cgns_patch_name(patch, g.je);
+      cgsize_t range[6];
+      Range_of(patch, range);
+      if (patch.code != kPeriodic) {
+        int bc = 0;
+        Check(cg_boco_write(file, base, zone, name.c_str(), Bc_type(patch.code), CGNS_ENUMV(PointRange), 2, range, &bc),
+              path, "boundary condition");
+        continue;
+      }
+      cgsize_t donor[6];
+      Partner_range_of(patch, g.je, donor);
+      int transform[3] = {1, 2, 3};
+      int connection = 0;
+      Check(cg_1to1_write(file, base, zone, name.c_str(), "Passage", range, donor, transform, &connection), path,
+            "connection");
+      // Right-handed rotation about the machine (x) axis carrying this face onto its partner.
+      // A turn by a in theta (measured from z towards y) is the right-handed rotation by -a;
+      // the row's angle turns the partner onto this face, so this face goes onto the partner
+      // by the right-handed rotation of the row's own angle. The library stores it in single precision.
+      const float center[3] = {0, 0, 0};
+      const float angle[3] = {static_cast<float>(patch.angle), 0, 0};
+      const float translation[3] = {0, 0, 0};
+      Check(cg_1to1_periodic_write(file, base, zone, connection, center, angle, translation), path, "periodicity");
+      Check(cg_goto(file, base, "Zone_t", zone, "ZoneGridConnectivity_t", 1, "GridConnectivity1to1_t", connection,
+                    "GridConnectivityProperty_t", 1, "Periodic_t", 1, "end"),
+            path, "periodicity units");
+      Check(cg_units_write(CGNS_ENUMV(MassUnitsNull), CGNS_ENUMV(LengthUnitsNull), CGNS_ENUMV(TimeUnitsNull),
+                           CGNS_ENUMV(TemperatureUnitsNull), CGNS_ENUMV(Radian)),
+            path, "periodicity units");
+    }
+  } catch (...) {
+    cg_close(file);
+    throw;
+  }
+  Check(cg_close(file), path, "close");
+}
+
+}  // namespace torvane::inspect

@@ -1,0 +1,43 @@
+// The command line of torvane-inspect: a subcommand, its options and the stem
+// of a run (runs/rotor for runs/rotor.rgra, runs/rotor.rtp, ...).
+#pragma once
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace torvane::inspect {
+
+// Exit statuses of torvane-inspect.
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitQuality = 1;  // report: folded cells, periodic mismatch or a covered blade
+inline constexpr int kExitInput = 2;    // a run file is missing, unreadable, malformed or cut short
+inline constexpr int kExitUsage = 3;    // wrong command line, output not writable, feature not built in
+
+// A command line that cannot be carried out.
+class Usage_error : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+enum class Command { help, version, report, export_grid, picture };
+enum class Export_format { none, vts, plot3d, cgns };
+
+struct Options {
+  Command command = Command::help;
+  std::string stem;
+  std::string output;  // prefix of the files written; the stem when empty
+  bool json = false;
+  std::string bad_cells;  // report: file for the list of bad cells
+  Export_format format = Export_format::none;
+  bool binary = false;  // plot3d in binary
+  bool png = false;     // picture: PNG beside the SVG
+};
+
+// Parses argv[1..]; throws Usage_error with the reason.
+Options Parse_command_line(const std::vector<std::string>& args);
+
+// The usage text printed by --help and after a usage error.
+const char* Usage_text();
+
+}  // namespace torvane::inspect

@@ -1,0 +1,25 @@
+// Writing a drawing as SVG text (no library needed) or, when cairo is built
+// in, as a PNG image of the same page.
+#pragma once
+
+#include <string>
+
+#include "inspect/drawing.hpp"
+
+namespace torvane::inspect {
+
+// The SVG document of the drawing: one polyline element per grid line, its
+// class naming the kind of line, walls in a heavier group.
+std::string Svg_text(const Drawing& drawing);
+
+// True when this build can write PNG images.
+bool Png_available();
+
+// Writes the drawing as PNG; throws Output_error (also when PNG is not built in).
+void Write_png(const std::string& path, const Drawing& drawing);
+
+// Stroke widths in pixels, shared by both renderings.
+inline constexpr double kGridStroke = 0.6;
+inline constexpr double kWallStroke = 2.2;
+
+}  // namespace torvane::inspect

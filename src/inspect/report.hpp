@@ -1,0 +1,49 @@
+// The quality report of a run: what `torvane-inspect report` prints, as text
+// or as JSON, and the exit status it ends with.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "inspect/block_faces.hpp"
+#include "inspect/cell_quality.hpp"
+#include "inspect/grid_file.hpp"
+#include "inspect/wall_checks.hpp"
+
+namespace torvane::inspect {
+
+// A cell named in the report: its indices and its scaled Jacobian.
+struct Cell_at {
+  int i = 0, j = 0, k = 0;
+  double scaled_jacobian = 0;
+};
+
+struct Report {
+  std::string stem;
+  int ie = 0, je = 0, ke = 0;
+  int ile = 0, ite = 0;
+  double pitch_angle = 0;  // radians
+  Quality_summary quality;
+  std::vector<Cell_at> folded;  // the first few folded cells
+  Wall_heights heights;
+  Periodic_match periodic;
+  Blade_sense sense;
+
+  bool Periodic_ok() const { return periodic.max_relative <= kPeriodicTolerance; }
+  // 1 when a cell is folded, the periodic boundaries do not match or the passage covers a blade.
+  int Exit_status() const;
+};
+
+// How many folded cells the report names.
+inline constexpr std::size_t kFoldedListed = 10;
+
+Report Make_report(const std::string& stem, const Grid& grid, const Block_faces& faces, const Cell_field& cells);
+
+// The report as lines of text, and as one JSON object.
+std::string Report_text(const Report& report);
+std::string Report_json(const Report& report);
+
+// One line per cell in the bad band of any measure, as comma-separated values.
+std::string Bad_cells_csv(const Cell_field& cells);
+
+}  // namespace torvane::inspect

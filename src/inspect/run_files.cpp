@@ -1,0 +1,14 @@
+#include "inspect/run_files.hpp"
+
+namespace torvane::inspect {
+
+Run Read_run(const std::string& stem) {
+  Run run;
+  run.stem = stem;
+  run.grid = Read_grid_file(stem + ".rgra");
+  run.topology = Read_topology_file(stem + ".rtp");
+  run.faces = Lay_out_faces(run.topology, run.grid);
+  return run;
+}
+
+}  // namespace torvane::inspect

@@ -1,0 +1,129 @@
+#include "inspect/subcommands.hpp"
+
+#include "inspect/cell_quality.hpp"
+#include "inspect/output_file.hpp"
+#include "inspect/picture_files.hpp"
+#include "inspect/plot3d_export.hpp"
+#include "inspect/report.hpp"
+#include "inspect/run_files.hpp"
+#include "inspect/text_input.hpp"
+#include "inspect/vts_export.hpp"
+#ifdef TORVANE_INSPECT_CGNS
+#include "inspect/cgns_export.hpp"
+#endif
+
+#ifndef TORVANE_INSPECT_VERSION
+#define TORVANE_INSPECT_VERSION "unknown"
+#endif
+
+namespace torvane::inspect {
+
+namespace {
+
+int Report_command(const Options& o, std::ostream& out) {
+  const Run run = Read_run(o.stem);
+  const Cell_field cells = Measure_cells(run.grid, run.faces);
+  const Report report = Make_report(o.stem, run.grid, run.faces, cells);
+  out << (o.json ? Report_json(report) : Report_text(report));
+  if (!o.bad_cells.empty()) Write_file(o.bad_cells, Bad_cells_csv(cells));
+  return report.Exit_status();
+}
+
+int Export_command(const Options& o, std::ostream& out) {
+  const Run run = Read_run(o.stem);
+  std::string path;
+  switch (o.format) {
+    case Export_format::vts:
+      path = o.output + ".vts";
+      Write_file(path, Vts_text(run.grid, Measure_cells(run.grid, run.faces)));
+      break;
+    case Export_format::plot3d:
+      if (o.binary) {
+        path = o.output + "_bin.xyz";
+        Write_file(path, Plot3d_binary(run.grid));
+      } else {
+        path = o.output + ".xyz";
+        Write_file(path, Plot3d_ascii(run.grid));
+      }
+      break;
+    case Export_format::cgns:
+      path = o.output + ".cgns";
+#ifdef TORVANE_INSPECT_CGNS
+      Write_cgns(path, run);
+      break;
+#else
+      throw Output_error("cannot write " + path + ": this build has no CGNS output (libcgns was not found)");
+#endif
+    case Export_format::none:
+      throw Usage_error("export needs --to");
+  }
+  out << "wrote " << path << "\n";
+  return kExitOk;
+}
+
+int Picture_command(const Options& o, std::ostream& out) {
+  const Run run = Read_run(o.stem);
+  const Grid& g = run.grid;
+  const int station = run.faces.ile > 0 ? run.faces.ile : 1;
+  struct Page {
+    const char* suffix;
+    Drawing drawing;
+  } pages[] = {
+      {"_hub", Blade_to_blade(g, run.faces, 1, o.stem + ": hub, k = 1, two pitches")},
+      {"_casing", Blade_to_blade(g, run.faces, g.ke, o.stem + ": casing, k = " + std::to_string(g.ke) + ", two pitches")},
+      {"_le", Cross_section(g, run.faces, station, o.stem + ": cross-section at i = " + std::to_string(station))},
+  };
+  for (const Page& page : pages) {
+    const std::string svg = o.output + page.suffix + ".svg";
+    Write_file(svg, Svg_text(page.drawing));
+    out << "wrote " << svg << "\n";
+    if (o.png) {
+      const std::string png = o.output + page.suffix + ".png";
+      Write_png(png, page.drawing);
+      out << "wrote " << png << "\n";
+    }
+  }
+  return kExitOk;
+}
+
+}  // namespace
+
+bool Cgns_available() {
+#ifdef TORVANE_INSPECT_CGNS
+  return true;
+#else
+  return false;
+#endif
+}
+
+int Run_command(const Options& o, std::ostream& out, std::ostream& err) {
+  try {
+    switch (o.command) {
+      case Command::help:
+        out << Usage_text();
+        return kExitOk;
+      case Command::version:
+        out << "torvane-inspect " << TORVANE_INSPECT_VERSION << " (CGNS " << (Cgns_available() ? "yes" : "no")
+            << ", PNG " << (Png_available() ? "yes" : "no") << ")\n";
+        return kExitOk;
+      case Command::report:
+        return Report_command(o, out);
+      case Command::export_grid:
+        return Export_command(o, out);
+      case Command::picture:
+        return Picture_command(o, out);
+    }
+  } catch (const Input_error& e) {
+    err << "torvane-inspect: " << e.what() << "\n";
+    return kExitInput;
+  } catch (const Output_error& e) {
+    err << "torvane-inspect: " << e.what() << "\n";
+    return kExitUsage;
+  } catch (const Usage_error& e) {
+    err << "torvane-inspect: " << e.what() << "\n" << Usage_text();
+    return kExitUsage;
+  }
+  return kExitUsage;
+}
+
+}  // namespace torvane::inspect

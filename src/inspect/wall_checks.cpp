@@ -1,0 +1,139 @@
+#include "inspect/wall_checks.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+namespace torvane::inspect {
+
+namespace {
+
+Vec3 Minus(const Vec3& a, const Vec3& b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
+double Dot(const Vec3& a, const Vec3& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+Vec3 Cross(const Vec3& a, const Vec3& b) { return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x}; }
+
+Spread Spread_of(std::vector<double>& values) {
+  Spread s;
+  s.count = static_cast<long>(values.size());
+  if (values.empty()) return s;
+  auto [lo, hi] = std::minmax_element(values.begin(), values.end());
+  s.min = *lo;
+  s.max = *hi;
+  // Median: the middle value, or the mean of the two middle values.
+  const std::size_t half = values.size() / 2;
+  std::nth_element(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(half), values.end());
+  s.median = values[half];
+  if (values.size() % 2 == 0) {
+    const double below = *std::max_element(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(half));
+    s.median = (below + s.median) / 2;
+  }
+  return s;
+}
+
+// Tangent of the wall along axis d at index n, from neighbours within lo..hi.
+Vec3 Tangent(const Grid& g, int ijk[3], int d, int lo, int hi) {
+  int a[3] = {ijk[0], ijk[1], ijk[2]};
+  int b[3] = {ijk[0], ijk[1], ijk[2]};
+  a[d] = std::max(lo, ijk[d] - 1);
+  b[d] = std::min(hi, ijk[d] + 1);
+  return Minus(g.Point(b[0], b[1], b[2]), g.Point(a[0], a[1], a[2]));
+}
+
+}  // namespace
+
+Wall_heights First_cell_heights(const Grid& grid, const Block_faces& faces) {
+  std::vector<double> heights[4];
+  const int extent[3] = {grid.ie, grid.je, grid.ke};
+  for (const Patch& patch : faces.patches) {
+    if (patch.code != 70 || patch.empty || patch.face < 3) continue;
+    const int d = patch.normal;
+    if (extent[d] < 2) continue;
+    const int t1 = (d + 1) % 3, t2 = (d + 2) % 3;
+    const int inward = patch.face % 2 == 1 ? 1 : -1;
+    std::vector<double>& out = heights[patch.face - 3];
+    int p[3];
+    for (p[2] = patch.points.lo[2]; p[2] <= patch.points.hi[2]; ++p[2]) {
+      for (p[1] = patch.points.lo[1]; p[1] <= patch.points.hi[1]; ++p[1]) {
+        for (p[0] = patch.points.lo[0]; p[0] <= patch.points.hi[0]; ++p[0]) {
+          int q[3] = {p[0], p[1], p[2]};
+          q[d] += inward;
+          const Vec3 off = Minus(grid.Point(q[0], q[1], q[2]), grid.Point(p[0], p[1], p[2]));
+          const Vec3 normal = Cross(Tangent(grid, p, t1, patch.points.lo[t1], patch.points.hi[t1]),
+                                    Tangent(grid, p, t2, patch.points.lo[t2], patch.points.hi[t2]));
+          const double size = std::sqrt(Dot(normal, normal));
+          // A wall patch one point wide has no normal: fall back to the distance.
+          out.push_back(size > 0 ? std::fabs(Dot(off, normal)) / size : std::sqrt(Dot(off, off)));
+        }
+      }
+    }
+  }
+  Wall_heights w;
+  w.blade_j1 = Spread_of(heights[0]);
+  w.blade_je = Spread_of(heights[1]);
+  w.hub = Spread_of(heights[2]);
+  w.casing = Spread_of(heights[3]);
+  return w;
+}
+
+Periodic_match Check_periodic(const Grid& grid, const Block_faces& faces) {
+  Periodic_match m;
+  for (const Patch& patch : faces.patches) {
+    if (patch.code != 120 || patch.empty) continue;
+    const int j = patch.face == 3 ? 1 : grid.je;
+    const int partner_j = patch.face == 3 ? grid.je : 1;
+    // The partner is turned by the angle in theta, theta measured from z towards y.
+    const double c = std::cos(patch.angle), s = std::sin(patch.angle);
+    for (int k = patch.points.lo[2]; k <= patch.points.hi[2]; ++k) {
+      for (int i = patch.points.lo[0]; i <= patch.points.hi[0]; ++i) {
+        const Vec3 p = grid.Point(i, j, k);
+        const Vec3 q = grid.Point(i, partner_j, k);
+        const Vec3 turned{q.x, q.y * c + q.z * s, q.z * c - q.y * s};
+        const Vec3 d = Minus(p, turned);
+        const double mismatch = std::sqrt(Dot(d, d));
+        const double pitch = std::hypot(p.y, p.z) * faces.pitch_angle;
+        const double relative = pitch > 0 ? mismatch / pitch : mismatch;
+        ++m.points;
+        if (m.points == 1 || relative > m.max_relative) {
+          m.max_relative = relative;
+          m.max_mismatch = mismatch;
+          m.at_i = i;
+          m.at_j = j;
+          m.at_k = k;
+        }
+      }
+    }
+  }
+  return m;
+}
+
+Blade_sense Check_blade_sense(const Grid& grid, const Block_faces& faces) {
+  Blade_sense b;
+  if (faces.ile == 0 || faces.pitch_angle == 0) return b;
+  const double tolerance = kPeriodicTolerance * faces.pitch_angle;
+  for (int k = 1; k <= grid.ke; ++k) {
+    for (int i = faces.ile; i <= faces.ite; ++i) {
+      // Angle swept from j = 1 to j = je, one wrapped increment per interval.
+      double swept = 0;
+      Vec3 prev = grid.Point(i, 1, k);
+      for (int j = 2; j <= grid.je; ++j) {
+        const Vec3 next = grid.Point(i, j, k);
+        swept += std::atan2(prev.z * next.y - prev.y * next.z, prev.y * next.y + prev.z * next.z);
+        prev = next;
+      }
+      const double gap = faces.pitch_angle - swept;
+      const Vec3 wall = grid.Point(i, 1, k);
+      const double thickness = std::hypot(wall.y, wall.z) * gap;
+      if (gap < -tolerance || gap > faces.pitch_angle + tolerance) ++b.covering;
+      if (b.stations == 0 || thickness < b.min_thickness) {
+        b.min_thickness = thickness;
+        b.at_i = i;
+        b.at_k = k;
+      }
+      b.max_thickness = b.stations == 0 ? thickness : std::max(b.max_thickness, thickness);
+      ++b.stations;
+    }
+  }
+  return b;
+}
+
+}  // namespace torvane::inspect

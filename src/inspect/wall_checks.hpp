@@ -1,0 +1,47 @@
+// Checks along the block's boundaries: the first-cell height off each wall,
+// the match of the periodic boundaries turned by the pitch angle, and the
+// sense of the blade walls (the passage must lie between two blades).
+#pragma once
+
+#include "inspect/block_faces.hpp"
+#include "inspect/grid_file.hpp"
+
+namespace torvane::inspect {
+
+// Smallest, median and largest of a set of values.
+struct Spread {
+  long count = 0;
+  double min = 0, median = 0, max = 0;
+};
+
+// Wall-normal height of the first point off the wall, per wall face.
+struct Wall_heights {
+  Spread blade_j1, blade_je, hub, casing;
+};
+
+Wall_heights First_cell_heights(const Grid& grid, const Block_faces& faces);
+
+// Largest distance between a periodic point and its partner turned by the row's angle.
+struct Periodic_match {
+  long points = 0;
+  double max_mismatch = 0;  // length
+  double max_relative = 0;  // mismatch over the pitch r * angle at the point's radius
+  int at_i = 0, at_j = 0, at_k = 0;
+};
+
+Periodic_match Check_periodic(const Grid& grid, const Block_faces& faces);
+
+// Blade thickness r * (pitch - angle from wall j = 1 to wall j = je) at every wall station.
+struct Blade_sense {
+  long stations = 0;
+  long covering = 0;  // stations where the passage overlaps a blade or runs backwards
+  double min_thickness = 0, max_thickness = 0;
+  int at_i = 0, at_k = 0;  // thinnest station
+};
+
+Blade_sense Check_blade_sense(const Grid& grid, const Block_faces& faces);
+
+// Tolerance of both boundary checks, relative to the pitch.
+inline constexpr double kPeriodicTolerance = 1e-9;
+
+}  // namespace torvane::inspect
