@@ -59,7 +59,7 @@ std::string Cgns_patch_name(const Patch& patch, int je) {
   return name + where;
 }
 
-void Write_cgns(const std::string& path, const Run& run) {
+void Write_cgns(const std::string& path, const Run_files& run) {
   const Grid& g = run.grid;
   int file = 0, base = 0, zone = 0, coord = 0;
   Check(cg_open(path.c_str(), CG_MODE_WRITE, &file), path, "open");

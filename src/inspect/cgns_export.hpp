@@ -10,7 +10,7 @@
 namespace torvane::inspect {
 
 // Writes the run's grid to path; throws Output_error when the library fails.
-void Write_cgns(const std::string& path, const Run& run);
+void Write_cgns(const std::string& path, const Run_files& run);
 
 // Names of the boundary conditions and connections, as the file carries them.
 std::string Cgns_patch_name(const Patch& patch, int je);

@@ -2,8 +2,8 @@
 
 namespace torvane::inspect {
 
-Run Read_run(const std::string& stem) {
-  Run run;
+Run_files Read_run(const std::string& stem) {
+  Run_files run;
   run.stem = stem;
   run.grid = Read_grid_file(stem + ".rgra");
   run.topology = Read_topology_file(stem + ".rtp");

@@ -10,7 +10,7 @@
 
 namespace torvane::inspect {
 
-struct Run {
+struct Run_files {
   std::string stem;
   Grid grid;
   Topology topology;
@@ -18,6 +18,6 @@ struct Run {
 };
 
 // Reads STEM.rgra and STEM.rtp; throws Input_error naming file, record and column.
-Run Read_run(const std::string& stem);
+Run_files Read_run(const std::string& stem);
 
 }  // namespace torvane::inspect

@@ -21,7 +21,7 @@ namespace torvane::inspect {
 namespace {
 
 int Report_command(const Options& o, std::ostream& out) {
-  const Run run = Read_run(o.stem);
+  const Run_files run = Read_run(o.stem);
   const Cell_field cells = Measure_cells(run.grid, run.faces);
   const Report report = Make_report(o.stem, run.grid, run.faces, cells);
   out << (o.json ? Report_json(report) : Report_text(report));
@@ -30,7 +30,7 @@ int Report_command(const Options& o, std::ostream& out) {
 }
 
 int Export_command(const Options& o, std::ostream& out) {
-  const Run run = Read_run(o.stem);
+  const Run_files run = Read_run(o.stem);
   std::string path;
   switch (o.format) {
     case Export_format::vts:
@@ -62,7 +62,7 @@ int Export_command(const Options& o, std::ostream& out) {
 }
 
 int Picture_command(const Options& o, std::ostream& out) {
-  const Run run = Read_run(o.stem);
+  const Run_files run = Read_run(o.stem);
   const Grid& g = run.grid;
   const int station = run.faces.ile > 0 ? run.faces.ile : 1;
   struct Page {

@@ -30,13 +30,22 @@ Spread Spread_of(std::vector<double>& values) {
   return s;
 }
 
-// Tangent of the wall along axis d at index n, from neighbours within lo..hi.
-Vec3 Tangent(const Grid& g, int ijk[3], int d, int lo, int hi) {
-  int a[3] = {ijk[0], ijk[1], ijk[2]};
-  int b[3] = {ijk[0], ijk[1], ijk[2]};
-  a[d] = std::max(lo, ijk[d] - 1);
-  b[d] = std::min(hi, ijk[d] + 1);
-  return Minus(g.Point(b[0], b[1], b[2]), g.Point(a[0], a[1], a[2]));
+// Tangent of the wall along axis d at a point, from neighbours within lo..hi:
+// central inside, second-order one-sided at the ends of the patch.
+Vec3 Tangent(const Grid& g, const int ijk[3], int d, int lo, int hi) {
+  auto at = [&](int n) {
+    int q[3] = {ijk[0], ijk[1], ijk[2]};
+    q[d] = n;
+    return g.Point(q[0], q[1], q[2]);
+  };
+  const int n = ijk[d];
+  if (n > lo && n < hi) return Minus(at(n + 1), at(n - 1));
+  if (hi - lo < 2) return hi > lo ? Minus(at(hi), at(lo)) : Vec3{};
+  const int s = n == lo ? 1 : -1;
+  const Vec3 p0 = at(n), p1 = at(n + s), p2 = at(n + 2 * s);
+  // -3 p0 + 4 p1 - p2, pointing the same way whichever end.
+  const Vec3 t{4 * p1.x - 3 * p0.x - p2.x, 4 * p1.y - 3 * p0.y - p2.y, 4 * p1.z - 3 * p0.z - p2.z};
+  return s > 0 ? t : Vec3{-t.x, -t.y, -t.z};
 }
 
 }  // namespace
