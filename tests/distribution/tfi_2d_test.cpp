@@ -87,6 +87,32 @@ TEST(Tfi2d, FollowsTheArcLengthOfAStretchedBottomEdge) {
   }
 }
 
+TEST(Tfi2d, PlacesEachInteriorPointWhereTheStraightGridLinesOfTheSquareCross) {
+  // Points on the sides of the unit square, stretched differently on opposite
+  // sides: the interior point (i, j) is where the line from bottom point i to
+  // top point i meets the line from left point j to right point j.
+  const auto bottom = [](int i) { return (i - 1) / 4.0 * ((i - 1) / 4.0); };
+  const auto top = [](int i) { return (i - 1) / 4.0; };
+  const auto left = [](int j) { return (j - 1) / 3.0; };
+  const auto right = [](int j) { return (j - 1) / 3.0 * ((j - 1) / 3.0); };
+  Patch p;
+  p.Set_edges(1, 5, 1, 4, [&](int i, int j, double& x, double& y) {
+    x = i == 1 ? 0.0 : i == 5 ? 1.0 : j == 1 ? bottom(i) : top(i);
+    y = j == 1 ? 0.0 : j == 4 ? 1.0 : i == 1 ? left(j) : right(j);
+  });
+  p.Run(1, 5, 1, 4);
+  for (int j = 2; j <= 3; ++j) {
+    for (int i = 2; i <= 4; ++i) {
+      const double x = p.x()(i, j), y = p.y()(i, j);
+      EXPECT_NEAR(x, bottom(i) + (top(i) - bottom(i)) * y, 1e-15) << i << "," << j;
+      EXPECT_NEAR(y, left(j) + (right(j) - left(j)) * x, 1e-15) << i << "," << j;
+    }
+  }
+  // By hand: x = 1/4 + y/4 and y = 1/3 - 2x/9 meet at (6/19, 5/19).
+  EXPECT_NEAR(p.x()(3, 2), 6.0 / 19, 1e-15);
+  EXPECT_NEAR(p.y()(3, 2), 5.0 / 19, 1e-15);
+}
+
 // Patches without interior points: the edge arrays (uniform here) are filled
 // as far as the patch reaches, and no grid point is written.
 TEST(Tfi2d, WritesOnlyTheEdgeArraysOfAPatchWithoutInterior) {
