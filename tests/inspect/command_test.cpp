@@ -1,0 +1,139 @@
+// The torvane-inspect command end to end: exit statuses, refusals on the
+// error stream, the JSON report, the bad-cell list and the files written.
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include <gtest/gtest.h>
+
+#include "inspect/command_line.hpp"
+#include "inspect/grid_file.hpp"
+#include "inspect_support.hpp"
+
+namespace torvane::inspect {
+namespace {
+
+using testing::Read_text;
+using testing::Scratch;
+
+struct Outcome {
+  int status = -1;
+  std::string out, err;
+};
+
+Outcome Run_inspect(const Scratch& scratch, const std::string& args) {
+  const std::string out = scratch.File("stdout.txt"), err = scratch.File("stderr.txt");
+  const int raw = std::system((std::string(TORVANE_INSPECT_EXE) + " " + args + " >" + out + " 2>" + err).c_str());
+  return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, Read_text(out), Read_text(err)};
+}
+
+// The sector of the boundary-check tests; a pitch of 0.15 closes it, 0.1 does not.
+std::string Sector(const Scratch& scratch, double pitch, bool fold = false) {
+  Grid g = testing::Sector_grid(5, 4, 3, 0.1, 0.05, 1.0, 0.1);
+  if (fold) std::swap(g.x[g.Index(2, 2, 2)], g.x[g.Index(3, 2, 2)]);  // two points change places along i
+  const std::string stem = scratch.File("sector");
+  testing::Write_run(stem, g, 2, 4, pitch);
+  return stem;
+}
+
+TEST(Command, ReportExitsZeroForASoundGridAndOneForAFoldedOrMismatchedOne) {
+  Scratch scratch;
+  Outcome ok = Run_inspect(scratch, "report " + Sector(scratch, 0.15));
+  EXPECT_EQ(ok.status, 0) << ok.err;
+  EXPECT_NE(ok.out.find("folded cells (scaled Jacobian <= 0): 0\n"), std::string::npos) << ok.out;
+  EXPECT_NE(ok.out.find("periodic boundaries  24 points"), std::string::npos) << ok.out;
+
+  Outcome mismatch = Run_inspect(scratch, "report " + Sector(scratch, 0.1));
+  EXPECT_EQ(mismatch.status, 1);
+  EXPECT_NE(mismatch.out.find("periodic mismatch above 1e-09 of the pitch"), std::string::npos) << mismatch.out;
+
+  // Swapping points i = 2 and 3 at (j, k) = (2, 2) turns the 8 cells around them inside out.
+  Outcome folded = Run_inspect(scratch, "report " + Sector(scratch, 0.15, true));
+  EXPECT_EQ(folded.status, 1);
+  EXPECT_NE(folded.out.find("folded cells (scaled Jacobian <= 0): "), std::string::npos) << folded.out;
+  EXPECT_NE(folded.out.find("    cell i = 2, j = 1, k = 1: scaled Jacobian -"), std::string::npos) << folded.out;
+}
+
+TEST(Command, RefusesMissingOrCutFilesWithStatusTwo) {
+  Scratch scratch;
+  const std::string stem = Sector(scratch, 0.15);
+  Outcome missing = Run_inspect(scratch, "report " + scratch.File("nothing"));
+  EXPECT_EQ(missing.status, kExitInput);
+  EXPECT_EQ(missing.err.rfind("torvane-inspect: " + scratch.File("nothing.rgra") + ": cannot open: ", 0), 0u)
+      << missing.err;
+  // Cut the grid file 40 characters into its coordinate record.
+  const std::string grid = Read_text(stem + ".rgra");
+  const std::size_t record3 = grid.find('\n', grid.find('\n') + 1) + 1;
+  testing::Write_text(stem + ".rgra", grid.substr(0, record3 + 40));
+  Outcome cut = Run_inspect(scratch, "report " + stem);
+  EXPECT_EQ(cut.status, kExitInput);
+  EXPECT_NE(cut.err.find(stem + ".rgra, record 3, column 41: the record ends after"), std::string::npos) << cut.err;
+  Outcome exported = Run_inspect(scratch, "export --to vts " + stem);
+  EXPECT_EQ(exported.status, kExitInput);
+  EXPECT_FALSE(std::filesystem::exists(stem + ".vts"));
+}
+
+TEST(Command, RefusesAWrongCommandLineWithStatusThree) {
+  Scratch scratch;
+  for (const char* args : {"", "inspect x", "report", "report --to vts x", "export x", "export --to stl x",
+                           "picture --binary x", "report a b"}) {
+    Outcome o = Run_inspect(scratch, args);
+    EXPECT_EQ(o.status, kExitUsage) << args;
+    EXPECT_NE(o.err.find("usage: torvane-inspect"), std::string::npos) << args;
+  }
+  Outcome unwritable = Run_inspect(scratch, "export --to plot3d --output " + scratch.File("no/such/dir/x") + " " +
+                                                Sector(scratch, 0.15));
+  EXPECT_EQ(unwritable.status, kExitUsage);
+  EXPECT_NE(unwritable.err.find("cannot create " + scratch.File("no/such/dir/x.xyz")), std::string::npos) << unwritable.err;
+}
+
+TEST(Command, JsonReportAndBadCellListOfAFoldedGrid) {
+  Scratch scratch;
+  const std::string stem = Sector(scratch, 0.15, true);
+  const std::string list = scratch.File("bad.csv");
+  Outcome o = Run_inspect(scratch, "report --json --bad-cells " + list + " " + stem);
+  EXPECT_EQ(o.status, 1);
+  EXPECT_EQ(o.out.front(), '{');
+  EXPECT_NE(o.out.find("\"points\": {\"ie\": 5, \"je\": 4, \"ke\": 3, \"count\": 60}"), std::string::npos) << o.out;
+  EXPECT_NE(o.out.find("\"exit_status\": 1\n}"), std::string::npos) << o.out;
+  const std::string csv = Read_text(list);
+  EXPECT_EQ(csv.rfind("i,j,k,scaled_jacobian,min_face_angle,max_face_angle,aspect_ratio,volume_ratio\n2,1,1,-", 0), 0u)
+      << csv;
+}
+
+TEST(Command, ExportAndPictureWriteTheirFilesBesideTheOutputPrefix) {
+  Scratch scratch;
+  const std::string stem = Sector(scratch, 0.15);
+  const std::string prefix = scratch.File("out");
+  struct Case {
+    std::string args;
+    std::vector<std::string> files;
+  } cases[] = {
+      {"export --to vts", {".vts"}},
+      {"export --to plot3d", {".xyz"}},
+      {"export --to plot3d --binary", {"_bin.xyz"}},
+      {"picture", {"_hub.svg", "_casing.svg", "_le.svg"}},
+  };
+  for (const Case& c : cases) {
+    Outcome o = Run_inspect(scratch, c.args + " --output " + prefix + " " + stem);
+    EXPECT_EQ(o.status, 0) << c.args << ": " << o.err;
+    for (const std::string& ending : c.files) {
+      EXPECT_TRUE(std::filesystem::exists(prefix + ending)) << c.args << " " << ending;
+      EXPECT_NE(o.out.find("wrote " + prefix + ending + "\n"), std::string::npos) << o.out;
+    }
+  }
+#ifdef TORVANE_INSPECT_PNG
+  Outcome png = Run_inspect(scratch, "picture --png --output " + prefix + " " + stem);
+  EXPECT_EQ(png.status, 0) << png.err;
+  EXPECT_EQ(Read_text(prefix + "_hub.png").substr(0, 8), "\x89PNG\r\n\x1a\n");
+#endif
+#ifndef TORVANE_INSPECT_CGNS
+  Outcome cgns = Run_inspect(scratch, "export --to cgns --output " + prefix + " " + stem);
+  EXPECT_EQ(cgns.status, kExitUsage);
+  EXPECT_NE(cgns.err.find("this build has no CGNS output"), std::string::npos) << cgns.err;
+#endif
+}
+
+}  // namespace
+}  // namespace torvane::inspect
