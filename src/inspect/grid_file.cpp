@@ -10,61 +10,142 @@ namespace torvane::inspect {
 
 namespace {
 
-// Fills values from the blank-separated reals of record 3, starting at column `at` + 1.
-// Returns the position after the last number read.
-std::size_t Read_block(const Text_file& file, const Record& record, std::size_t at, std::vector<double>& values,
-                       std::size_t first_item, std::size_t all_items) {
-  const std::string_view text = record.text;
-  const char* const base = text.data();
-  const char* const end = base + text.size();
-  const char* p = base + at;
-  for (std::size_t n = 0; n < values.size(); ++n) {
-    while (p < end && (*p == ' ' || *p == '\t')) ++p;
-    if (p == end) {
-      Refuse(file.path(), record.number, static_cast<long>(p - base) + 1,
-             "the record ends after " + std::to_string(first_item + n) + " of " + std::to_string(all_items) +
-                 " coordinates (the file is cut short)");
-    }
-    const char* start = p;
-    if (*p == '+' && p + 1 < end && p[1] != '-') ++p;
-    double value;
-    auto result = std::from_chars(p, end, value);
-    const char* stop = result.ptr;
-    if (result.ec != std::errc() || (stop < end && *stop != ' ' && *stop != '\t') || !std::isfinite(value)) {
-      while (stop < end && *stop != ' ' && *stop != '\t') ++stop;
-      std::string field(start, static_cast<std::size_t>(std::min<std::ptrdiff_t>(stop - start, 40)));
-      Refuse(file.path(), record.number, static_cast<long>(start - base) + 1,
-             "coordinate " + std::to_string(first_item + n + 1) + ": \"" + field + "\" is not a finite number");
-    }
-    values[n] = value;
-    p = stop;
+// Records 1 and 2 are a few characters long; more than this is not a grid file.
+constexpr std::size_t kShortRecord = 4096;
+// Bytes kept in view while parsing coordinates, so that no number is cut by the window's end.
+constexpr std::size_t kLookahead = std::size_t{1} << 16;
+
+bool Is_blank(char c) { return c == ' ' || c == '\t'; }
+
+// Reads one short record from the stream, as the text readers see records.
+Record Short_record(Block_stream& in, long number, const char* what) {
+  const std::string_view w = in.Window(kShortRecord);
+  if (w.empty()) Refuse(in.path(), number, 0, std::string("missing (the file ends before ") + what + ")");
+  const std::size_t newline = w.find('\n');
+  if (newline == std::string_view::npos && w.size() >= kShortRecord) {
+    Refuse(in.path(), number, static_cast<long>(kShortRecord), std::string("too long for ") + what);
   }
-  return static_cast<std::size_t>(p - base);
+  Record r;
+  r.number = number;
+  r.ended = newline != std::string_view::npos;
+  std::size_t length = r.ended ? newline : w.size();
+  r.text = w.substr(0, length);
+  if (r.ended && length > 0 && w[length - 1] == '\r') r.text = w.substr(0, length - 1);
+  in.Consume(length + (r.ended ? 1 : 0));
+  return r;
 }
+
+// Parses the 3 n coordinates of record 3 into x, y, z, then the record's end.
+class Coordinate_parser {
+ public:
+  Coordinate_parser(Block_stream& in, std::size_t items) : in_(in), items_(items), start_(in.offset()) { Refill(); }
+
+  void Fill(std::vector<double>& values, std::size_t first_item) {
+    for (std::size_t n = 0; n < values.size(); ++n) values[n] = Next(first_item + n);
+  }
+
+  // Checks that only blanks and the line end follow the last coordinate.
+  void Finish(const Grid& grid) {
+    for (;;) {
+      while (p_ < end_ && Is_blank(*p_)) ++p_;
+      if (p_ < end_ || !Refill_if_short()) break;
+    }
+    if (end_ - p_ < 2) Refill_if_short();
+    if (p_ < end_ && *p_ == '\r' && p_ + 1 < end_ && p_[1] == '\n') ++p_;
+    if (p_ == end_ || (*p_ == '\r' && p_ + 1 == end_)) Refuse_here("the record has no line end (the file is cut short)");
+    if (*p_ != '\n') {
+      Refuse_here("more than the " + std::to_string(items_) + " coordinates of " + std::to_string(grid.ie) + " x " +
+                  std::to_string(grid.je) + " x " + std::to_string(grid.ke) + " points");
+    }
+    in_.Consume(static_cast<std::size_t>(p_ + 1 - window_));
+  }
+
+ private:
+  double Next(std::size_t item) {
+    for (;;) {
+      while (p_ < end_ && Is_blank(*p_)) ++p_;
+      if (end_ - p_ < 64 && Refill_if_short()) continue;
+      if (p_ == end_ || *p_ == '\r' || *p_ == '\n') {
+        Refuse_here("the record ends after " + std::to_string(item) + " of " + std::to_string(items_) +
+                    " coordinates (the file is cut short)");
+      }
+      const char* start = p_;
+      if (*p_ == '+' && p_ + 1 < end_ && p_[1] != '-') ++p_;
+      double value;
+      const auto result = std::from_chars(p_, end_, value);
+      // A number running into the window's end may go on in the next block: look again with more in view.
+      if (result.ptr == end_ && !in_.at_end() && !retried_) {
+        p_ = start;
+        retried_ = true;
+        Refill();
+        continue;
+      }
+      retried_ = false;
+      const char* stop = result.ptr;
+      if (result.ec != std::errc() || (stop < end_ && !Is_blank(*stop) && *stop != '\r' && *stop != '\n') ||
+          !std::isfinite(value)) {
+        while (stop < end_ && !Is_blank(*stop) && *stop != '\r' && *stop != '\n') ++stop;
+        p_ = start;
+        const std::string field(start, static_cast<std::size_t>(std::min<std::ptrdiff_t>(stop - start, 40)));
+        Refuse_here("coordinate " + std::to_string(item + 1) + ": \"" + field + "\" is not a finite number");
+      }
+      p_ = stop;
+      return value;
+    }
+  }
+
+  // Moves the window on to the unparsed text; false when nothing more can come.
+  bool Refill_if_short() {
+    if (in_.at_end()) return false;
+    const std::size_t before = static_cast<std::size_t>(end_ - p_);
+    Refill();
+    return static_cast<std::size_t>(end_ - p_) > before || !in_.at_end();
+  }
+
+  void Refill() {
+    in_.Consume(static_cast<std::size_t>(p_ - window_));
+    const std::string_view w = in_.Window(kLookahead);
+    window_ = p_ = w.data();
+    end_ = w.data() + w.size();
+  }
+
+  [[noreturn]] void Refuse_here(const std::string& what) const {
+    const std::size_t at = in_.offset() + static_cast<std::size_t>(p_ - window_);
+    Refuse(in_.path(), 3, static_cast<long>(at - start_) + 1, what);
+  }
+
+  Block_stream& in_;
+  std::size_t items_;
+  std::size_t start_;  // file offset of the record
+  const char* window_ = nullptr;
+  const char* p_ = nullptr;
+  const char* end_ = nullptr;
+  bool retried_ = false;
+};
 
 }  // namespace
 
 Grid Read_grid_file(const std::string& path) {
-  Text_file file(path);
-  Record head = file.Expect("record 1, the text 0.0");
+  Block_stream in(path);
+  const Record head = Short_record(in, 1, "record 1, the text 0.0");
   {
-    Fields fields(file, head);
+    Fields fields(path, head);
     std::string_view field;
     if (!fields.Next(field) || field != "0.0") {
       Refuse(path, head.number, fields.column(), "expected the text 0.0 that opens a grid file");
     }
     fields.Expect_end("0.0");
   }
-  Record sizes = file.Expect("record 2, the block count and interval numbers");
+  const Record sizes = Short_record(in, 2, "record 2, the block count and interval numbers");
   Grid grid;
   {
-    Fields fields(file, sizes);
-    int blocks = fields.Integer("block count");
+    Fields fields(path, sizes);
+    const int blocks = fields.Integer("block count");
     if (blocks != 1) fields.Refuse_here("block count " + std::to_string(blocks) + ": an H-grid file holds 1 block");
     int* points[3] = {&grid.ie, &grid.je, &grid.ke};
     const char* names[3] = {"i intervals", "j intervals", "k intervals"};
     for (int d = 0; d < 3; ++d) {
-      int intervals = fields.Integer(names[d]);
+      const int intervals = fields.Integer(names[d]);
       if (intervals < 1) fields.Refuse_here(std::string(names[d]) + ": " + std::to_string(intervals) + " is not at least 1");
       if (intervals > 100000) fields.Refuse_here(std::string(names[d]) + ": " + std::to_string(intervals) + " is implausibly large");
       *points[d] = intervals + 1;
@@ -72,31 +153,38 @@ Grid Read_grid_file(const std::string& path) {
     fields.Expect_end("the three interval numbers");
   }
   const std::size_t n = grid.points();
-  Record data = file.Expect("record 3, the coordinates");
-  // Every coordinate needs at least a digit and a separator: refuse a cut file before allocating.
-  if (data.text.size() < 3 * n * 2 - 1) {
-    Refuse(path, data.number, static_cast<long>(data.text.size()) + 1,
-           "the record ends after " + std::to_string(data.text.size()) + " characters, too short for " +
-               std::to_string(3 * n) + " coordinates (the file is cut short)");
+  if (in.Window(1).empty()) Refuse(path, 3, 0, "missing (the file ends before record 3, the coordinates)");
+  // Every coordinate needs a digit and a separator: refuse a cut file before allocating for it.
+  const std::size_t left = in.file_size() > in.offset() ? in.file_size() - in.offset() : 0;
+  if (in.file_size() > 0 && left < 3 * n * 2 - 1) {
+    const std::string_view w = in.Window(left + 1);
+    std::size_t length = w.find('\n');
+    length = length == std::string_view::npos ? w.size() : length;
+    if (length > 0 && w[length - 1] == '\r') --length;
+    Refuse(path, 3, static_cast<long>(length) + 1,
+           "the record ends after " + std::to_string(length) + " characters, too short for " + std::to_string(3 * n) +
+               " coordinates (the file is cut short)");
   }
   grid.x.resize(n);
   grid.y.resize(n);
   grid.z.resize(n);
-  std::size_t at = Read_block(file, data, 0, grid.x, 0, 3 * n);
-  at = Read_block(file, data, at, grid.y, n, 3 * n);
-  at = Read_block(file, data, at, grid.z, 2 * n, 3 * n);
-  const std::string_view rest = data.text.substr(at);
-  std::size_t extra = rest.find_first_not_of(" \t");
-  if (extra != std::string_view::npos) {
-    Refuse(path, data.number, static_cast<long>(at + extra) + 1,
-           "more than the " + std::to_string(3 * n) + " coordinates of " + std::to_string(grid.ie) + " x " +
-               std::to_string(grid.je) + " x " + std::to_string(grid.ke) + " points");
+  Coordinate_parser parser(in, 3 * n);
+  parser.Fill(grid.x, 0);
+  parser.Fill(grid.y, n);
+  parser.Fill(grid.z, 2 * n);
+  parser.Finish(grid);
+  // Only empty records may follow.
+  long record = 4;
+  for (std::string_view w = in.Window(kLookahead); !w.empty(); w = in.Window(kLookahead)) {
+    for (char c : w) {
+      if (c == '\n') {
+        ++record;
+      } else if (!Is_blank(c) && c != '\r') {
+        Refuse(path, record, 1, "unexpected record after the end of the data");
+      }
+    }
+    in.Consume(w.size());
   }
-  if (!data.ended) {
-    Refuse(path, data.number, static_cast<long>(data.text.size()) + 1,
-           "the record has no line end (the file is cut short)");
-  }
-  file.Expect_end();
   return grid;
 }
 

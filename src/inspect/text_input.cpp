@@ -15,6 +15,8 @@ namespace {
 
 // Large enough that even the largest grid file takes a handful of reads.
 constexpr std::size_t kBlock = std::size_t{8} << 20;
+// Buffer of a streamed file: small enough to stay in cache-friendly reach.
+constexpr std::size_t kStreamBlock = std::size_t{4} << 20;
 
 struct File_closer {
   void operator()(std::FILE* f) const { std::fclose(f); }
@@ -91,6 +93,37 @@ void Text_file::Expect_end() {
   }
 }
 
+Block_stream::Block_stream(std::string path) : path_(std::move(path)) {
+  file_ = std::fopen(path_.c_str(), "rb");
+  if (!file_) throw Input_error(path_ + ": cannot open: " + std::strerror(errno));
+  std::error_code error;
+  const auto size = std::filesystem::file_size(path_, error);
+  file_size_ = error ? 0 : static_cast<std::size_t>(size);
+  buffer_.resize(kStreamBlock);
+}
+
+Block_stream::~Block_stream() { std::fclose(file_); }
+
+std::string_view Block_stream::Window(std::size_t want) {
+  if (end_ - begin_ < want && !eof_) {
+    // Keep the unconsumed tail, move it to the front and fill up behind it.
+    const std::size_t kept = end_ - begin_;
+    std::memmove(buffer_.data(), buffer_.data() + begin_, kept);
+    consumed_before_ += begin_;
+    begin_ = 0;
+    end_ = kept;
+    while (end_ < buffer_.size() && !eof_) {
+      const std::size_t got = std::fread(buffer_.data() + end_, 1, buffer_.size() - end_, file_);
+      end_ += got;
+      if (got == 0) {
+        if (std::ferror(file_)) throw Input_error(path_ + ": cannot read: " + std::strerror(errno));
+        eof_ = true;
+      }
+    }
+  }
+  return std::string_view(buffer_.data() + begin_, end_ - begin_);
+}
+
 bool Fields::Next(std::string_view& field) {
   const std::string_view text = record_.text;
   while (at_ < text.size() && Is_blank(text[at_])) ++at_;
@@ -102,9 +135,9 @@ bool Fields::Next(std::string_view& field) {
   return true;
 }
 
-void Fields::Refuse_here(std::string_view what) const { Refuse(file_.path(), record_.number, column_, what); }
+void Fields::Refuse_here(std::string_view what) const { Refuse(path_, record_.number, column_, what); }
 
-void Fields::Refuse_at(long column, std::string_view what) const { Refuse(file_.path(), record_.number, column, what); }
+void Fields::Refuse_at(long column, std::string_view what) const { Refuse(path_, record_.number, column, what); }
 
 int Fields::Integer(std::string_view what) {
   std::string_view field;

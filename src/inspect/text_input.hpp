@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdio>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -50,10 +51,44 @@ class Text_file {
   long number_ = 0;
 };
 
+// A file read front to back through one reused buffer of large blocks, for
+// files too big to hold whole (the grid file of the largest grid is 64 MB).
+class Block_stream {
+ public:
+  // Opens the file; throws Input_error when it cannot.
+  explicit Block_stream(std::string path);
+  ~Block_stream();
+  Block_stream(const Block_stream&) = delete;
+  Block_stream& operator=(const Block_stream&) = delete;
+
+  const std::string& path() const { return path_; }
+  // Length of the file when it was opened.
+  std::size_t file_size() const { return file_size_; }
+  // The bytes not yet consumed: at least `want` of them (up to the buffer's
+  // size) unless the file ends first.
+  std::string_view Window(std::size_t want);
+  // Marks the first n bytes of the window as consumed.
+  void Consume(std::size_t n) { begin_ += n; }
+  // Whether the window reaches the end of the file.
+  bool at_end() const { return eof_; }
+  // Offset in the file of the window's first byte.
+  std::size_t offset() const { return consumed_before_ + begin_; }
+
+ private:
+  std::string path_;
+  std::FILE* file_ = nullptr;
+  std::string buffer_;
+  std::size_t begin_ = 0, end_ = 0;  // window within buffer_
+  std::size_t consumed_before_ = 0;  // file offset of buffer_[0]
+  std::size_t file_size_ = 0;
+  bool eof_ = false;
+};
+
 // The blank-separated fields of one record, each with its column.
 class Fields {
  public:
-  Fields(const Text_file& file, const Record& record) : file_(file), record_(record) {}
+  Fields(const Text_file& file, const Record& record) : path_(file.path()), record_(record) {}
+  Fields(const std::string& path, const Record& record) : path_(path), record_(record) {}
 
   // The next field, false when only blanks are left.
   bool Next(std::string_view& field);
@@ -72,7 +107,7 @@ class Fields {
   [[noreturn]] void Refuse_at(long column, std::string_view what) const;
 
  private:
-  const Text_file& file_;
+  const std::string& path_;
   Record record_;
   std::size_t at_ = 0;
   long column_ = 1;

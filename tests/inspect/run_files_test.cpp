@@ -63,6 +63,8 @@ TEST(GridFile, RefusesMalformedOrCutFilesNamingRecordAndColumn) {
        "record 3, column 599: the record ends after 23 of 24 coordinates (the file is cut short)"},
       {"cut inside the last number", Tiny_grid("0.0", "1   1   1   1", Numbers(23, "  1.00"), ""),
        "record 3, column 605: the record has no line end (the file is cut short)"},
+      {"a lone carriage return at the end", Tiny_grid("0.0", "1   1   1   1", Numbers(24), "\r"),
+       "record 3, column 625: the record has no line end (the file is cut short)"},
       {"a word among the numbers", Tiny_grid("0.0", "1   1   1   1", Numbers(2, "  abc") + Numbers(21)),
        "record 3, column 55: coordinate 3: \"abc\" is not a finite number"},
       {"not a number", Tiny_grid("0.0", "1   1   1   1", Numbers(5, "  NaN") + Numbers(18)),
