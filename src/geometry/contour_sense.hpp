@@ -1,0 +1,21 @@
+// Whether a built blade-to-blade surface covers the blade: a contour listed
+// along the +y side first puts the wall j = 1 on the -y side of the blade and
+// the wall j = je on the +y side of the next one, so the passage would hold
+// the blade itself.
+#pragma once
+
+#include <string_view>
+
+#include "distribution/views.hpp"
+
+namespace torvane {
+
+// True when at more than half of the inner blade stations (ile < i < ite) the
+// wall j = 1 lies strictly below the wall j = je moved back by one pitch,
+// y(i, 1) < y(i, je) - pitch, in the blade-to-blade plane before the wrap.
+bool Surface_covers_blade(const Plane& y, int ile, int ite, int je, double pitch);
+
+// Refuses such a surface: RunStop with status 2 and one line naming the section.
+void Check_contour_sense(std::string_view section, const Plane& y, int ile, int ite, int je, double pitch);
+
+}  // namespace torvane
