@@ -1,15 +1,20 @@
 // torvane: the H-grid generator for one blade passage. Reads the control
 // deck on standard input and writes the grid, topology and plot files.
+#include <unistd.h>
+
 #include <csignal>
 #include <iostream>
+#include <string_view>
+#include <vector>
 
-#include "control/run.hpp"
+#include "control/command_line.hpp"
 
-int main() {
+int main(int argc, char** argv) {
   // A file-size limit must fail a write (and be reported) rather than kill the run.
   std::signal(SIGXFSZ, SIG_IGN);
   std::ios::sync_with_stdio(false);
+  std::vector<std::string_view> args(argv + (argc > 0 ? 1 : 0), argv + argc);
   torvane::Console out(1);
   torvane::Console err(2);
-  return torvane::Run(std::cin, out, err);
+  return torvane::Torvane_main(args, std::cin, ::isatty(0) == 1, out, err);
 }

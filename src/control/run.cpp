@@ -2,9 +2,11 @@
 
 #include "control/control_check.hpp"
 #include "control/control_input.hpp"
+#include "control/finite_check.hpp"
 #include "control/grid_storage.hpp"
 #include "control/section_setup.hpp"
 #include "control/volume_grid.hpp"
+#include "geometry/contour_sense.hpp"
 #include "geometry/section_grid.hpp"
 #include "output/grid_files.hpp"
 #include "output/number_format.hpp"
@@ -58,9 +60,10 @@ void Build_surface(std::string_view name, int k, const ControlValues& v, const G
                    storage.w1(), storage.w2(), storage.w3(), storage.w4()};
   Section_grid(section_sizes, geometry, spacings, v.ibez, SectionContour{name, contour.npts, contour.iref, contour.xy},
                work, storage.grid(), out);
+  Check_contour_sense(name, storage.plane2(), sizes.ile, sizes.ite, sizes.je, geometry.dphi * geometry.radius);
 }
 
-int Generate(std::istream& deck, Console& out) {
+int Generate(std::istream& deck, Console& out, const RunOptions& options) {
   Print_banner(out);
   DeckReader reader(deck);
   ControlValues values = reader.Read_control_values();
@@ -91,9 +94,10 @@ int Generate(std::istream& deck, Console& out) {
                VolumeWork{storage.plane1(), storage.plane2(), storage.sspan(), storage.w1(), storage.w2(),
                           storage.w3(), storage.w4()},
                storage.grid(), out);
+  Check_finite_grid(storage.grid(), sizes.ie, sizes.je, sizes.ke);
 
   const BlockSizes block{sizes.ie, sizes.je, sizes.ke, sizes.ile, sizes.ite, values.nin, values.npitch, values.nspan};
-  const std::string stem = Output_stem(values.fname);
+  const std::string stem = options.output_stem.empty() ? Output_stem(values.fname) : options.output_stem;
   Write_grid_file(stem, block, storage.grid(), out);
   Write_topology_file(stem, block, setup.dphi);
   Write_plot_file(stem, values.title, block, storage.grid(), out);
@@ -115,9 +119,9 @@ std::string Banner_version_line() {
   return line;
 }
 
-int Run(std::istream& deck, Console& out, Console& err) {
+int Run(std::istream& deck, Console& out, Console& err, const RunOptions& options) {
   try {
-    return Generate(deck, out);
+    return Generate(deck, out, options);
   } catch (const RunStop& stop) {
     if (!stop.diagnostic.empty()) err.record(std::string("torvane: ").append(stop.diagnostic));
     return stop.status;

@@ -226,6 +226,39 @@ TEST(Run, AMissingOutputFolderEndsTheRunWithStatusTwoAndNoFile) {
   EXPECT_TRUE(run.out.ends_with(" Storing grid ...\r\n"));
 }
 
+TEST(Run, AContourListedAlongThePlusYSideFirstIsRefusedNamingItsSection) {
+  struct Case {
+    bool hub, casing;
+    const char* section;
+  } cases[] = {{true, true, "hub"}, {false, true, "casing"}, {true, false, "hub"}};
+  for (const Case& c : cases) {
+    ScratchFolder folder;
+    std::vector<std::string> lines = Small_deck_lines(folder.path() + "/reversed");
+    if (c.hub) testing::Reverse_contour(lines, 33);
+    if (c.casing) testing::Reverse_contour(lines, 67);
+    RunResult run = Run_deck(Join(lines));
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err, "torvane: " + std::string(c.section) +
+                           " section: the contour runs along the +y side first, so the grid would cover the blade; "
+                           "the point list must start at the trailing edge and run along the -y side first\r\n");
+    for (const std::string& file : Files(folder.path() + "/reversed")) EXPECT_FALSE(Exists(file));
+  }
+}
+
+TEST(Run, ACoordinateThatIsNotFiniteStopsTheRunBeforeAnyFile) {
+  // A wall spacing far beyond the pitch makes the pitchwise lines not-a-number.
+  ScratchFolder folder;
+  std::vector<std::string> lines = Small_deck_lines(folder.path() + "/nan");
+  lines[24] = "1e300     dywle";
+  RunResult run = Run_deck(Join(lines));
+  EXPECT_EQ(run.status, 1);
+  EXPECT_TRUE(run.err.starts_with("torvane: the grid has a coordinate that is not a finite number at point (i, j, k) = ("))
+      << run.err;
+  EXPECT_TRUE(run.err.ends_with("; no file is written\r\n"));
+  EXPECT_TRUE(run.out.ends_with(" Generating volume grid ...\r\n"));
+  for (const std::string& file : Files(folder.path() + "/nan")) EXPECT_FALSE(Exists(file));
+}
+
 TEST(Run, ADoubleQuoteInTheTitleIsWrittenAsASingleQuote) {
   ScratchFolder folder;
   std::vector<std::string> lines = Small_deck_lines(folder.path() + "/quote");

@@ -1,5 +1,6 @@
 #include "support/decks.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -47,17 +48,32 @@ std::vector<std::string> Small_deck_lines(std::string_view stem) {
       "1         ibez",
       "0.0       not used",
   };
-  constexpr int kIntervals = 32;
+  // A symmetric section with 10 % thickness and a sharp trailing edge, at
+  // cosine-spaced stations: 16 intervals per side.
+  constexpr int kSide = 16;
+  auto thickness = [](double x) {
+    return 0.5 * (0.2969 * std::sqrt(x) - 0.1260 * x - 0.3516 * x * x + 0.2843 * x * x * x - 0.1036 * x * x * x * x);
+  };
   for (int list = 0; list < 2; ++list) {
     lines.push_back("33 17     points, leading-edge point");
-    for (int n = 0; n <= kIntervals; ++n) {
-      double theta = 6.283185307179586 * n / kIntervals;
+    for (int n = 0; n <= 2 * kSide; ++n) {
+      int station = n <= kSide ? kSide - n : n - kSide;  // from the trailing edge to the leading edge and back
+      double x = 0.5 * (1.0 - std::cos(3.141592653589793 * station / kSide));
+      double y = n <= kSide ? -thickness(x) : thickness(x);
       char text[64];
-      std::snprintf(text, sizeof text, "%.8f %.8f", 0.5 * (1.0 + std::cos(theta)), -0.05 * std::sin(theta));
+      std::snprintf(text, sizeof text, "%.8f %.8f", x, y);
       lines.push_back(text);
     }
   }
   return lines;
+}
+
+void Reverse_contour(std::vector<std::string>& lines, size_t count_line) {
+  int npts = 0, iref = 0;
+  std::sscanf(lines[count_line].c_str(), "%d %d", &npts, &iref);
+  lines[count_line] = std::to_string(npts) + " " + std::to_string(npts + 1 - iref);
+  auto first = lines.begin() + static_cast<long>(count_line) + 1;
+  std::reverse(first, first + npts);
 }
 
 std::string Join(const std::vector<std::string>& lines, std::string_view end_of_line) {

@@ -1,0 +1,52 @@
+#include "control/command_line.hpp"
+
+#include <string>
+
+#include "control/run.hpp"
+#include "version.hpp"
+
+namespace torvane {
+
+namespace {
+
+constexpr std::string_view kUsage =
+    "Usage: torvane < deck.in\r\n"
+    "       torvane --help | --version\r\n"
+    "\r\n"
+    "Generates the structured H-grid of one blade passage from the control deck\r\n"
+    "read on standard input and writes STEM.rgra (the grid), STEM.rtp (its\r\n"
+    "topology) and STEM_grid_volume.plt (a Tecplot plot file), STEM being the\r\n"
+    "deck's second line up to its first blank.\r\n"
+    "\r\n"
+    "Exit status: 0 complete run; 1 grid too large, a blade point not found on\r\n"
+    "its contour, or a coordinate that is not finite; 2 deck refused or an\r\n"
+    "output file not written (the reason is on standard error).\r\n"
+    "\r\n"
+    "The deck record by record, the files and the refusals: README.md of the\r\n"
+    "torvane sources.\r\n";
+
+}  // namespace
+
+int Torvane_main(std::span<const std::string_view> args, std::istream& deck, bool deck_is_terminal, Console& out,
+                 Console& err) {
+  if (args.size() == 1 && args[0] == "--help") {
+    out.write(kUsage);
+    return kExitComplete;
+  }
+  if (args.size() == 1 && args[0] == "--version") {
+    out.record(std::string("torvane ") + kVersion + " (" + kReleaseDate + ")");
+    return kExitComplete;
+  }
+  if (!args.empty()) {
+    std::string message = "torvane: unexpected argument \"";
+    message.append(args[0]).append("\"; the deck is read from standard input (torvane --help tells more)");
+    err.record(message);
+    return kExitRefused;
+  }
+  if (deck_is_terminal) {
+    err.record("torvane: reading the control deck from standard input (for example: torvane < rotor.in)");
+  }
+  return Run(deck, out, err);
+}
+
+}  // namespace torvane

@@ -1,0 +1,66 @@
+#include "control/command_line.hpp"
+
+#include <sstream>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "support/decks.hpp"
+
+namespace torvane {
+namespace {
+
+struct Call {
+  int status;
+  std::string out, err;
+};
+
+Call Main(std::vector<std::string_view> args, bool terminal = false, const std::string& deck = "") {
+  std::istringstream in(deck);
+  Console out, err;
+  int status = Torvane_main(args, in, terminal, out, err);
+  return {status, out.captured(), err.captured()};
+}
+
+TEST(CommandLine, HelpAndVersionAnswerAndExitZero) {
+  Call help = Main({"--help"});
+  EXPECT_EQ(help.status, 0);
+  EXPECT_TRUE(help.out.starts_with("Usage: torvane < deck.in\r\n"));
+  EXPECT_NE(help.out.find("STEM.rgra"), std::string::npos);
+  EXPECT_NE(help.out.find("Exit status: 0"), std::string::npos);
+  EXPECT_NE(help.out.find("README.md"), std::string::npos);
+  EXPECT_EQ(help.err, "");
+
+  Call version = Main({"--version"});
+  EXPECT_EQ(version.status, 0);
+  EXPECT_TRUE(version.out.starts_with("torvane 1."));
+  EXPECT_TRUE(version.out.ends_with(")\r\n"));
+}
+
+TEST(CommandLine, RefusesAnyOtherArgumentInOneLine) {
+  for (std::vector<std::string_view> args : {std::vector<std::string_view>{"deck.in"},
+                                             std::vector<std::string_view>{"-h"},
+                                             std::vector<std::string_view>{"--help", "--version"}}) {
+    Call call = Main(args);
+    EXPECT_EQ(call.status, 2);
+    EXPECT_EQ(call.out, "");
+    EXPECT_EQ(call.err, "torvane: unexpected argument \"" + std::string(args[0]) +
+                            "\"; the deck is read from standard input (torvane --help tells more)\r\n");
+  }
+}
+
+TEST(CommandLine, AHintShowsOnlyWhenTheDeckComesFromATerminal) {
+  const std::string hint =
+      "torvane: reading the control deck from standard input (for example: torvane < rotor.in)\r\n";
+  Call terminal = Main({}, true, "");
+  EXPECT_TRUE(terminal.err.starts_with(hint));
+  EXPECT_EQ(terminal.status, 2);  // the empty deck ends before its title
+
+  testing::ScratchFolder folder;
+  Call redirected = Main({}, false, testing::Join(testing::Small_deck_lines(folder.path() + "/quiet")));
+  EXPECT_EQ(redirected.status, 0);
+  EXPECT_EQ(redirected.err, "");
+}
+
+}  // namespace
+}  // namespace torvane
