@@ -18,6 +18,9 @@ bool Png_available();
 // Writes the drawing as PNG; throws Output_error (also when PNG is not built in).
 void Write_png(const std::string& path, const Drawing& drawing);
 
+// Frees the font caches PNG drawing leaves behind; call once the last PNG is written.
+void Release_png_caches();
+
 // Stroke widths in pixels, shared by both renderings.
 inline constexpr double kGridStroke = 0.6;
 inline constexpr double kWallStroke = 2.2;

@@ -6,6 +6,8 @@ namespace torvane::inspect {
 
 bool Png_available() { return false; }
 
+void Release_png_caches() {}
+
 void Write_png(const std::string& path, const Drawing&) {
   throw Output_error("cannot write " + path + ": this build has no PNG output (cairo was not found)");
 }

@@ -1,5 +1,6 @@
 // PNG through cairo, built only when the library is found.
 #include <cairo.h>
+#include <fontconfig/fontconfig.h>
 
 #include <cmath>
 
@@ -9,6 +10,12 @@
 namespace torvane::inspect {
 
 bool Png_available() { return true; }
+
+void Release_png_caches() {
+  // cairo's font caches hold fontconfig patterns; fontconfig keeps its configuration until told.
+  cairo_debug_reset_static_data();
+  FcFini();
+}
 
 void Write_png(const std::string& path, const Drawing& d) {
   cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, static_cast<int>(std::ceil(d.width)),

@@ -83,6 +83,7 @@ int Picture_command(const Options& o, std::ostream& out) {
       out << "wrote " << png << "\n";
     }
   }
+  if (o.png) Release_png_caches();
   return kExitOk;
 }
 

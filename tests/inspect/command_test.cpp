@@ -127,6 +127,10 @@ TEST(Command, ExportAndPictureWriteTheirFilesBesideTheOutputPrefix) {
   Outcome png = Run_inspect(scratch, "picture --png --output " + prefix + " " + stem);
   EXPECT_EQ(png.status, 0) << png.err;
   EXPECT_EQ(Read_text(prefix + "_hub.png").substr(0, 8), "\x89PNG\r\n\x1a\n");
+#else
+  Outcome png = Run_inspect(scratch, "picture --png --output " + prefix + " " + stem);
+  EXPECT_EQ(png.status, kExitUsage);
+  EXPECT_NE(png.err.find("this build has no PNG output"), std::string::npos) << png.err;
 #endif
 #ifndef TORVANE_INSPECT_CGNS
   Outcome cgns = Run_inspect(scratch, "export --to cgns --output " + prefix + " " + stem);
