@@ -20,20 +20,20 @@ struct Point_range {
 struct Patch {
   int code = 0;
   int face = 0;
-  int normal = 0;       // 0, 1, 2 for an i, j or k face
-  bool empty = false;   // the row covers no cell
-  Point_range points;   // on the face itself
-  int partner_face = 0; // periodic rows only
-  double angle = 0;     // periodic rows only
+  int normal = 0;        // 0, 1, 2 for an i, j or k face
+  bool empty = false;    // the row covers no cell
+  Point_range points;    // on the face itself
+  int partner_face = 0;  // periodic rows only
+  double angle = 0;      // periodic rows only
   long record = 0;
 };
 
 // The block's boundaries and the H-grid values derived from them.
 struct Block_faces {
   std::vector<Patch> patches;
-  int ile = 0, ite = 0;      // blade wall points on face 3 run ile..ite; 0 when there is none
-  double pitch_angle = 0;    // radians, from the periodic angles
-  double face3_angle = 0;    // angle that turns the j = je partner onto j = 1
+  int ile = 0, ite = 0;    // blade wall points on face 3 run ile..ite; 0 when there is none
+  double pitch_angle = 0;  // radians, from the periodic angles
+  double face3_angle = 0;  // angle that turns the j = je partner onto j = 1
 };
 
 // Face 3 is j = 1 and face 4 is j = je, faces 5, 6 are k = 1, ke and faces 1, 2 are i = 1, ie.

@@ -84,7 +84,8 @@ Cell_field Measure_cells(const Grid& grid, const Block_faces& faces) {
         if (j < f.nj) worst = std::max(worst, Ratio(v, f.volume[m + step_j]));
         if (k > 1) worst = std::max(worst, Ratio(v, f.volume[m - step_k]));
         if (k < f.nk) worst = std::max(worst, Ratio(v, f.volume[m + step_k]));
-        if ((j == 1 || j == f.nj) && periodic[static_cast<std::size_t>(k - 1) * f.ni + static_cast<std::size_t>(i - 1)]) {
+        if ((j == 1 || j == f.nj) &&
+            periodic[static_cast<std::size_t>(k - 1) * f.ni + static_cast<std::size_t>(i - 1)]) {
           worst = std::max(worst, Ratio(v, f.volume[f.Index(i, j == 1 ? f.nj : 1, k)]));
         }
         f.volume_ratio[m] = worst;

@@ -19,7 +19,8 @@ struct Cell_field {
 
   std::size_t cells() const { return static_cast<std::size_t>(ni) * nj * nk; }
   std::size_t Index(int i, int j, int k) const {
-    return (static_cast<std::size_t>(k - 1) * nj + static_cast<std::size_t>(j - 1)) * ni + static_cast<std::size_t>(i - 1);
+    return (static_cast<std::size_t>(k - 1) * nj + static_cast<std::size_t>(j - 1)) * ni +
+           static_cast<std::size_t>(i - 1);
   }
   // The worst band of the cell over all measures.
   Band Worst(std::size_t n) const;

@@ -52,7 +52,8 @@ class Coordinate_parser {
     }
     if (end_ - p_ < 2) Refill_if_short();
     if (p_ < end_ && *p_ == '\r' && p_ + 1 < end_ && p_[1] == '\n') ++p_;
-    if (p_ == end_ || (*p_ == '\r' && p_ + 1 == end_)) Refuse_here("the record has no line end (the file is cut short)");
+    if (p_ == end_ || (*p_ == '\r' && p_ + 1 == end_))
+      Refuse_here("the record has no line end (the file is cut short)");
     if (*p_ != '\n') {
       Refuse_here("more than the " + std::to_string(items_) + " coordinates of " + std::to_string(grid.ie) + " x " +
                   std::to_string(grid.je) + " x " + std::to_string(grid.ke) + " points");
@@ -146,8 +147,10 @@ Grid Read_grid_file(const std::string& path) {
     const char* names[3] = {"i intervals", "j intervals", "k intervals"};
     for (int d = 0; d < 3; ++d) {
       const int intervals = fields.Integer(names[d]);
-      if (intervals < 1) fields.Refuse_here(std::string(names[d]) + ": " + std::to_string(intervals) + " is not at least 1");
-      if (intervals > 100000) fields.Refuse_here(std::string(names[d]) + ": " + std::to_string(intervals) + " is implausibly large");
+      if (intervals < 1)
+        fields.Refuse_here(std::string(names[d]) + ": " + std::to_string(intervals) + " is not at least 1");
+      if (intervals > 100000)
+        fields.Refuse_here(std::string(names[d]) + ": " + std::to_string(intervals) + " is implausibly large");
       *points[d] = intervals + 1;
     }
     fields.Expect_end("the three interval numbers");

@@ -20,7 +20,8 @@ struct Grid {
 
   std::size_t points() const { return static_cast<std::size_t>(ie) * je * ke; }
   std::size_t Index(int i, int j, int k) const {
-    return (static_cast<std::size_t>(k - 1) * je + static_cast<std::size_t>(j - 1)) * ie + static_cast<std::size_t>(i - 1);
+    return (static_cast<std::size_t>(k - 1) * je + static_cast<std::size_t>(j - 1)) * ie +
+           static_cast<std::size_t>(i - 1);
   }
   Vec3 Point(int i, int j, int k) const {
     std::size_t n = Index(i, j, k);

@@ -35,9 +35,7 @@ inline Band Angle_band(double min_angle, double max_angle) {
   if (min_angle < kAngleFairLow || max_angle > kAngleFairHigh) return Band::fair;
   return Band::good;
 }
-inline Band Aspect_band(double v) {
-  return !(v <= kAspectBad) ? Band::bad : v > kAspectFair ? Band::fair : Band::good;
-}
+inline Band Aspect_band(double v) { return !(v <= kAspectBad) ? Band::bad : v > kAspectFair ? Band::fair : Band::good; }
 inline Band Volume_ratio_band(double v) {
   return !(v <= kVolumeRatioBad) ? Band::bad : v > kVolumeRatioFair ? Band::fair : Band::good;
 }

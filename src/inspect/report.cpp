@@ -70,14 +70,14 @@ std::string Json_string(const std::string& s) {
 }
 
 std::string Json_measure(const Measure_summary& s, const std::string& limits) {
-  return "{\"min\": " + Json_number(s.min) + ", \"max\": " + Json_number(s.max) + ", \"bad\": " +
-         std::to_string(s.bands[2]) + ", \"fair\": " + std::to_string(s.bands[1]) + ", \"good\": " +
-         std::to_string(s.bands[0]) + ", \"limits\": {" + limits + "}}";
+  return "{\"min\": " + Json_number(s.min) + ", \"max\": " + Json_number(s.max) +
+         ", \"bad\": " + std::to_string(s.bands[2]) + ", \"fair\": " + std::to_string(s.bands[1]) +
+         ", \"good\": " + std::to_string(s.bands[0]) + ", \"limits\": {" + limits + "}}";
 }
 
 std::string Json_spread(const Spread& s) {
-  return "{\"points\": " + std::to_string(s.count) + ", \"min\": " + Json_number(s.min) + ", \"median\": " +
-         Json_number(s.median) + ", \"max\": " + Json_number(s.max) + "}";
+  return "{\"points\": " + std::to_string(s.count) + ", \"min\": " + Json_number(s.min) +
+         ", \"median\": " + Json_number(s.median) + ", \"max\": " + Json_number(s.max) + "}";
 }
 
 }  // namespace
@@ -111,8 +111,8 @@ Report Make_report(const std::string& stem, const Grid& grid, const Block_faces&
 std::string Report_text(const Report& r) {
   std::string out = "Grid quality of " + r.stem + "\n";
   const long points = static_cast<long>(r.ie) * r.je * r.ke;
-  out += "  points               " + std::to_string(r.ie) + " x " + std::to_string(r.je) + " x " + std::to_string(r.ke) +
-         " = " + std::to_string(points) + "\n";
+  out += "  points               " + std::to_string(r.ie) + " x " + std::to_string(r.je) + " x " +
+         std::to_string(r.ke) + " = " + std::to_string(points) + "\n";
   out += "  cells                " + std::to_string(r.ie - 1) + " x " + std::to_string(r.je - 1) + " x " +
          std::to_string(r.ke - 1) + " = " + std::to_string(r.quality.cells) + "\n";
   if (r.ile > 0) {
@@ -148,7 +148,8 @@ std::string Report_text(const Report& r) {
   out += "  periodic boundaries  " + std::to_string(p.points) + " points; largest mismatch " +
          Number(p.max_mismatch, "%.3g") + " = " + Number(p.max_relative, "%.3g") + " of the pitch";
   if (p.points > 0) {
-    out += " (i = " + std::to_string(p.at_i) + ", j = " + std::to_string(p.at_j) + ", k = " + std::to_string(p.at_k) + ")";
+    out +=
+        " (i = " + std::to_string(p.at_i) + ", j = " + std::to_string(p.at_j) + ", k = " + std::to_string(p.at_k) + ")";
   }
   out += "\n";
   const Blade_sense& b = r.sense;
@@ -156,8 +157,9 @@ std::string Report_text(const Report& r) {
     out += "  blade-wall sense     not checked (no blade wall or no pitch angle)\n";
   } else {
     out += "  blade-wall sense     " + std::to_string(b.stations - b.covering) + " of " + std::to_string(b.stations) +
-           " wall stations have the blade between the walls; blade thickness " + Number(b.min_thickness) + " (i = " +
-           std::to_string(b.at_i) + ", k = " + std::to_string(b.at_k) + ") to " + Number(b.max_thickness) + "\n";
+           " wall stations have the blade between the walls; blade thickness " + Number(b.min_thickness) +
+           " (i = " + std::to_string(b.at_i) + ", k = " + std::to_string(b.at_k) + ") to " + Number(b.max_thickness) +
+           "\n";
   }
   out += "\n";
   std::string verdict;
@@ -177,13 +179,16 @@ std::string Report_json(const Report& r) {
   const Quality_summary& q = r.quality;
   std::string o = "{\n";
   o += "  \"stem\": " + Json_string(r.stem) + ",\n";
-  o += "  \"points\": {\"ie\": " + std::to_string(r.ie) + ", \"je\": " + std::to_string(r.je) + ", \"ke\": " +
-       std::to_string(r.ke) + ", \"count\": " + std::to_string(static_cast<long>(r.ie) * r.je * r.ke) + "},\n";
+  o += "  \"points\": {\"ie\": " + std::to_string(r.ie) + ", \"je\": " + std::to_string(r.je) +
+       ", \"ke\": " + std::to_string(r.ke) + ", \"count\": " + std::to_string(static_cast<long>(r.ie) * r.je * r.ke) +
+       "},\n";
   o += "  \"cells\": " + std::to_string(q.cells) + ",\n";
   o += "  \"leading_edge_i\": " + std::to_string(r.ile) + ",\n  \"trailing_edge_i\": " + std::to_string(r.ite) + ",\n";
   o += "  \"pitch_angle_rad\": " + Json_number(r.pitch_angle) + ",\n";
   o += "  \"scaled_jacobian\": " +
-       Json_measure(q.jacobian, "\"bad_below\": " + Json_number(kJacobianBad) + ", \"fair_below\": " + Json_number(kJacobianFair)) + ",\n";
+       Json_measure(q.jacobian,
+                    "\"bad_below\": " + Json_number(kJacobianBad) + ", \"fair_below\": " + Json_number(kJacobianFair)) +
+       ",\n";
   o += "  \"folded_cells\": " + std::to_string(q.folded) + ",\n  \"folded_listed\": [";
   for (std::size_t n = 0; n < r.folded.size(); ++n) {
     const Cell_at& c = r.folded[n];
@@ -192,25 +197,32 @@ std::string Report_json(const Report& r) {
   }
   o += "],\n";
   o += "  \"face_angle_deg\": " +
-       Json_measure(q.angle, "\"bad_below\": " + Json_number(kAngleBadLow) + ", \"bad_above\": " + Json_number(kAngleBadHigh) +
-                                 ", \"fair_below\": " + Json_number(kAngleFairLow) + ", \"fair_above\": " + Json_number(kAngleFairHigh)) + ",\n";
+       Json_measure(q.angle, "\"bad_below\": " + Json_number(kAngleBadLow) + ", \"bad_above\": " +
+                                 Json_number(kAngleBadHigh) + ", \"fair_below\": " + Json_number(kAngleFairLow) +
+                                 ", \"fair_above\": " + Json_number(kAngleFairHigh)) +
+       ",\n";
   o += "  \"aspect_ratio\": " +
-       Json_measure(q.aspect, "\"fair_above\": " + Json_number(kAspectFair) + ", \"bad_above\": " + Json_number(kAspectBad)) + ",\n";
+       Json_measure(q.aspect,
+                    "\"fair_above\": " + Json_number(kAspectFair) + ", \"bad_above\": " + Json_number(kAspectBad)) +
+       ",\n";
   o += "  \"volume_ratio\": " +
-       Json_measure(q.volume_ratio, "\"fair_above\": " + Json_number(kVolumeRatioFair) + ", \"bad_above\": " + Json_number(kVolumeRatioBad)) + ",\n";
-  o += "  \"first_cell_height\": {\"blade_wall_j1\": " + Json_spread(r.heights.blade_j1) + ",\n    \"blade_wall_je\": " +
-       Json_spread(r.heights.blade_je) + ",\n    \"hub\": " + Json_spread(r.heights.hub) + ",\n    \"casing\": " +
-       Json_spread(r.heights.casing) + "},\n";
+       Json_measure(q.volume_ratio, "\"fair_above\": " + Json_number(kVolumeRatioFair) +
+                                        ", \"bad_above\": " + Json_number(kVolumeRatioBad)) +
+       ",\n";
+  o += "  \"first_cell_height\": {\"blade_wall_j1\": " + Json_spread(r.heights.blade_j1) +
+       ",\n    \"blade_wall_je\": " + Json_spread(r.heights.blade_je) +
+       ",\n    \"hub\": " + Json_spread(r.heights.hub) + ",\n    \"casing\": " + Json_spread(r.heights.casing) + "},\n";
   const Periodic_match& p = r.periodic;
-  o += "  \"periodic\": {\"points\": " + std::to_string(p.points) + ", \"max_mismatch\": " + Json_number(p.max_mismatch) +
+  o += "  \"periodic\": {\"points\": " + std::to_string(p.points) +
+       ", \"max_mismatch\": " + Json_number(p.max_mismatch) +
        ", \"max_mismatch_over_pitch\": " + Json_number(p.max_relative) + ", \"at\": {\"i\": " + std::to_string(p.at_i) +
-       ", \"j\": " + std::to_string(p.at_j) + ", \"k\": " + std::to_string(p.at_k) + "}, \"ok\": " +
-       (r.Periodic_ok() ? "true" : "false") + "},\n";
+       ", \"j\": " + std::to_string(p.at_j) + ", \"k\": " + std::to_string(p.at_k) +
+       "}, \"ok\": " + (r.Periodic_ok() ? "true" : "false") + "},\n";
   const Blade_sense& b = r.sense;
-  o += "  \"blade_wall_sense\": {\"stations\": " + std::to_string(b.stations) + ", \"covering\": " +
-       std::to_string(b.covering) + ", \"min_thickness\": " + Json_number(b.min_thickness) + ", \"max_thickness\": " +
-       Json_number(b.max_thickness) + ", \"thinnest_at\": {\"i\": " + std::to_string(b.at_i) + ", \"k\": " +
-       std::to_string(b.at_k) + "}},\n";
+  o += "  \"blade_wall_sense\": {\"stations\": " + std::to_string(b.stations) +
+       ", \"covering\": " + std::to_string(b.covering) + ", \"min_thickness\": " + Json_number(b.min_thickness) +
+       ", \"max_thickness\": " + Json_number(b.max_thickness) + ", \"thinnest_at\": {\"i\": " + std::to_string(b.at_i) +
+       ", \"k\": " + std::to_string(b.at_k) + "}},\n";
   o += "  \"exit_status\": " + std::to_string(r.Exit_status()) + "\n}\n";
   return o;
 }

@@ -70,7 +70,8 @@ int Picture_command(const Options& o, std::ostream& out) {
     Drawing drawing;
   } pages[] = {
       {"_hub", Blade_to_blade(g, run.faces, 1, o.stem + ": hub, k = 1, two pitches")},
-      {"_casing", Blade_to_blade(g, run.faces, g.ke, o.stem + ": casing, k = " + std::to_string(g.ke) + ", two pitches")},
+      {"_casing",
+       Blade_to_blade(g, run.faces, g.ke, o.stem + ": casing, k = " + std::to_string(g.ke) + ", two pitches")},
       {"_le", Cross_section(g, run.faces, station, o.stem + ": cross-section at i = " + std::to_string(station))},
   };
   for (const Page& page : pages) {

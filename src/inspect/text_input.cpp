@@ -1,12 +1,12 @@
 #include "inspect/text_input.hpp"
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <algorithm>
 #include <memory>
 
 namespace torvane::inspect {

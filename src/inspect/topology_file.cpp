@@ -35,12 +35,13 @@ void Read_range(Fields& fields, int range[2], int cells, bool negated, const cha
   if (hi < lo) {
     // An empty range (start one past end) is how a row with no cells is written.
     if (hi == lo - 1 && lo >= 1 && lo <= cells + 1) return;
-    fields.Refuse_at(start_column, std::string(what) + " " + std::to_string(range[0]) + ", " + std::to_string(range[1]) +
-                       " runs backwards");
+    fields.Refuse_at(start_column, std::string(what) + " " + std::to_string(range[0]) + ", " +
+                                       std::to_string(range[1]) + " runs backwards");
   }
   if (lo < 1 || hi > cells) {
-    fields.Refuse_at(start_column, std::string(what) + " " + std::to_string(range[0]) + ", " + std::to_string(range[1]) +
-                       (negated ? " (negated)" : "") + " lies outside cells 1.." + std::to_string(cells));
+    fields.Refuse_at(start_column, std::string(what) + " " + std::to_string(range[0]) + ", " +
+                                       std::to_string(range[1]) + (negated ? " (negated)" : "") +
+                                       " lies outside cells 1.." + std::to_string(cells));
   }
 }
 
@@ -73,13 +74,15 @@ Boundary_row Read_row(Text_file& file, const Topology& t, const Record& record) 
     return row;
   }
   if (row.face != 3 && row.face != 4) {
-    fields.Refuse_at(5, "periodic row on face " + std::to_string(row.face) +
-                            ": only the pitchwise faces 3 and 4 can be periodic");
+    fields.Refuse_at(
+        5, "periodic row on face " + std::to_string(row.face) + ": only the pitchwise faces 3 and 4 can be periodic");
   }
   if (row.partner_region != 1 || row.partner_face != 7 - row.face || row.partner_first[0] != row.first[0] ||
       row.partner_first[1] != row.first[1] || row.partner_second[0] != row.second[0] ||
       row.partner_second[1] != row.second[1]) {
-    fields.Refuse_at(partner_column, "periodic row of face " + std::to_string(row.face) + " must be matched with the same cells of face " + std::to_string(7 - row.face) + " of region 1");
+    fields.Refuse_at(partner_column, "periodic row of face " + std::to_string(row.face) +
+                                         " must be matched with the same cells of face " +
+                                         std::to_string(7 - row.face) + " of region 1");
   }
   Record angle = file.Expect("the periodic angle after a periodic row");
   Fields angle_fields(file, angle);
@@ -108,7 +111,9 @@ Topology Read_topology_file(const std::string& path) {
     for (int value : counts) {
       if (value < 0) break;
       int found = fields.Integer("region count");
-      if (found != value) fields.Refuse_here("expected " + std::to_string(value) + ", found " + std::to_string(found) + ": only one region is supported");
+      if (found != value)
+        fields.Refuse_here("expected " + std::to_string(value) + ", found " + std::to_string(found) +
+                           ": only one region is supported");
     }
     fields.Expect_end("the region record");
   }

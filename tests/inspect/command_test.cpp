@@ -1,11 +1,10 @@
 // The torvane-inspect command end to end: exit statuses, refusals on the
 // error stream, the JSON report, the bad-cell list and the files written.
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 
 #include <cstdlib>
 #include <filesystem>
-
-#include <gtest/gtest.h>
 
 #include "inspect/command_line.hpp"
 #include "inspect/grid_file.hpp"
@@ -82,10 +81,11 @@ TEST(Command, RefusesAWrongCommandLineWithStatusThree) {
     EXPECT_EQ(o.status, kExitUsage) << args;
     EXPECT_NE(o.err.find("usage: torvane-inspect"), std::string::npos) << args;
   }
-  Outcome unwritable = Run_inspect(scratch, "export --to plot3d --output " + scratch.File("no/such/dir/x") + " " +
-                                                Sector(scratch, 0.15));
+  Outcome unwritable = Run_inspect(
+      scratch, "export --to plot3d --output " + scratch.File("no/such/dir/x") + " " + Sector(scratch, 0.15));
   EXPECT_EQ(unwritable.status, kExitUsage);
-  EXPECT_NE(unwritable.err.find("cannot create " + scratch.File("no/such/dir/x.xyz")), std::string::npos) << unwritable.err;
+  EXPECT_NE(unwritable.err.find("cannot create " + scratch.File("no/such/dir/x.xyz")), std::string::npos)
+      << unwritable.err;
 }
 
 TEST(Command, JsonReportAndBadCellListOfAFoldedGrid) {

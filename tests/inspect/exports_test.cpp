@@ -1,11 +1,11 @@
 // Every export read back: the .vts through its XML, Plot3D ASCII and binary by
 // small readers, CGNS through the library; coordinates must come back exactly.
+#include <gtest/gtest.h>
+
 #include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
-
-#include <gtest/gtest.h>
 
 #include "inspect/cell_quality.hpp"
 #include "inspect/plot3d_export.hpp"
@@ -66,8 +66,8 @@ TEST(Exports, VtsHoldsEveryPointExactlyAndOneValuePerCell) {
     const Grid& g = run.grid;
     const Cell_field cells = Measure_cells(g, run.faces);
     const std::string xml = Vts_text(g, cells);
-    const std::string extent =
-        "WholeExtent=\"0 " + std::to_string(g.ie - 1) + " 0 " + std::to_string(g.je - 1) + " 0 " + std::to_string(g.ke - 1) + "\"";
+    const std::string extent = "WholeExtent=\"0 " + std::to_string(g.ie - 1) + " 0 " + std::to_string(g.je - 1) +
+                               " 0 " + std::to_string(g.ke - 1) + "\"";
     EXPECT_NE(xml.find(extent), std::string::npos) << run.stem;
     const std::vector<double> points = Numbers_in(Element_text(xml, "NumberOfComponents=\"3\""));
     ASSERT_EQ(points.size(), 3 * g.points()) << run.stem;
@@ -76,7 +76,8 @@ TEST(Exports, VtsHoldsEveryPointExactlyAndOneValuePerCell) {
       ASSERT_EQ(points[3 * n + 1], g.y[n]) << run.stem << " point " << n;
       ASSERT_EQ(points[3 * n + 2], g.z[n]) << run.stem << " point " << n;
     }
-    for (const char* name : {"ScaledJacobian", "MinFaceAngle", "MaxFaceAngle", "AspectRatio", "VolumeRatio", "QualityBand"}) {
+    for (const char* name :
+         {"ScaledJacobian", "MinFaceAngle", "MaxFaceAngle", "AspectRatio", "VolumeRatio", "QualityBand"}) {
       EXPECT_EQ(Numbers_in(Element_text(xml, std::string("Name=\"") + name + "\"")).size(), cells.cells())
           << run.stem << " " << name;
     }
@@ -192,7 +193,9 @@ TEST(Exports, CgnsReadsBackThroughTheLibrary) {
     cgsize_t points, normal_size;
     int normal_index[3], datasets;
     DataType_t normal_type;
-    ASSERT_EQ(cg_boco_info(file, 1, 1, n, name, &type, &set, &points, normal_index, &normal_size, &normal_type, &datasets), CG_OK);
+    ASSERT_EQ(
+        cg_boco_info(file, 1, 1, n, name, &type, &set, &points, normal_index, &normal_size, &normal_type, &datasets),
+        CG_OK);
     cgsize_t range[6];
     ASSERT_EQ(cg_boco_read(file, 1, 1, n, range, nullptr), CG_OK);
     EXPECT_EQ(type, bcs[n - 1].type) << name;

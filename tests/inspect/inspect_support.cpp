@@ -81,8 +81,8 @@ std::string Row(int code, int face, int a, int b, int c, int d, bool periodic) {
     std::snprintf(text, sizeof text, "%3d %5d%5d%5d%5d%5d%5d%5d%5d%5d%5d%5d\r\n", code, face, a, b, c, d, 1,
                   partner_face, a, b, c, d);
   } else {
-    std::snprintf(text, sizeof text, "%3d %5d%5d%5d%5d%5d%5d%5d%5d%5d%5d%5d\r\n", code, face, a, b, c, d, 0, 0, 0, 0,
-                  0, 0);
+    std::snprintf(text, sizeof text, "%3d %5d%5d%5d%5d%5d%5d%5d%5d%5d%5d%5d\r\n", code, face, a, b, c, d, 0, 0, 0, 0, 0,
+                  0);
   }
   return text;
 }
@@ -90,8 +90,8 @@ std::string Row(int code, int face, int a, int b, int c, int d, bool periodic) {
 }  // namespace
 
 void Write_run(const std::string& stem, const Grid& g, int ile, int ite, double dphi) {
-  std::string grid = "0.0\r\n1 " + std::to_string(g.ie - 1) + " " + std::to_string(g.je - 1) + " " +
-                     std::to_string(g.ke - 1) + "\r\n";
+  std::string grid =
+      "0.0\r\n1 " + std::to_string(g.ie - 1) + " " + std::to_string(g.je - 1) + " " + std::to_string(g.ke - 1) + "\r\n";
   for (const auto* block : {&g.x, &g.y, &g.z}) {
     for (double v : *block) Put(grid, v);
   }

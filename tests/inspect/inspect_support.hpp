@@ -13,8 +13,8 @@ namespace torvane::inspect::testing {
 std::string Reference_stem(const std::string& name);
 
 // Skips the running test with a message when the shared folder is absent.
-#define TORVANE_REQUIRE_REFERENCE(stem_var, name)                                        \
-  const std::string stem_var = ::torvane::inspect::testing::Reference_stem(name);        \
+#define TORVANE_REQUIRE_REFERENCE(stem_var, name)                                 \
+  const std::string stem_var = ::torvane::inspect::testing::Reference_stem(name); \
   if (stem_var.empty()) GTEST_SKIP() << "shared reference runs not found: " << (name)
 
 // A fresh folder under the system's temporary folder, removed at the end.

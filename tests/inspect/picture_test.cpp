@@ -1,9 +1,9 @@
 // SVG pictures parsed back: the expected number of grid lines of each kind,
 // every point within the drawing's bounds.
+#include <gtest/gtest.h>
+
 #include <charconv>
 #include <map>
-
-#include <gtest/gtest.h>
 
 #include "inspect/drawing.hpp"
 #include "inspect/picture_files.hpp"

@@ -1,8 +1,8 @@
 // Cell measures against hand calculations, and the volume ratio across
 // index and periodic neighbours.
-#include <cmath>
-
 #include <gtest/gtest.h>
+
+#include <cmath>
 
 #include "inspect/cell_quality.hpp"
 #include "inspect/hex_cell.hpp"
@@ -126,12 +126,12 @@ TEST(QualityBands, PutsTheLimitsInTheDocumentedBands) {
     double value;
     Band jacobian, aspect, volume_ratio;
   } cases[] = {
-      {-0.1, Band::bad, Band::good, Band::good},  {0.0, Band::bad, Band::good, Band::good},
-      {0.2, Band::fair, Band::good, Band::good},  {0.5, Band::good, Band::good, Band::good},
-      {2.0, Band::good, Band::good, Band::good},   {2.5, Band::good, Band::good, Band::fair},
-      {5.0, Band::good, Band::good, Band::fair},  {5.5, Band::good, Band::good, Band::bad},
-      {100, Band::good, Band::good, Band::bad},   {101, Band::good, Band::fair, Band::bad},
-      {1000, Band::good, Band::fair, Band::bad},  {1001, Band::good, Band::bad, Band::bad},
+      {-0.1, Band::bad, Band::good, Band::good}, {0.0, Band::bad, Band::good, Band::good},
+      {0.2, Band::fair, Band::good, Band::good}, {0.5, Band::good, Band::good, Band::good},
+      {2.0, Band::good, Band::good, Band::good}, {2.5, Band::good, Band::good, Band::fair},
+      {5.0, Band::good, Band::good, Band::fair}, {5.5, Band::good, Band::good, Band::bad},
+      {100, Band::good, Band::good, Band::bad},  {101, Band::good, Band::fair, Band::bad},
+      {1000, Band::good, Band::fair, Band::bad}, {1001, Band::good, Band::bad, Band::bad},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(Jacobian_band(c.value), c.jacobian) << c.value;

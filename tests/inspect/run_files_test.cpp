@@ -1,10 +1,11 @@
 // Reading the grid and topology files: exact values of the reference runs and
 // refusals of malformed or cut files that name file, record and column.
+#include "inspect/run_files.hpp"
+
 #include <gtest/gtest.h>
 
 #include "inspect/block_faces.hpp"
 #include "inspect/grid_file.hpp"
-#include "inspect/run_files.hpp"
 #include "inspect/text_input.hpp"
 #include "inspect/topology_file.hpp"
 #include "inspect_support.hpp"
@@ -58,7 +59,8 @@ TEST(GridFile, RefusesMalformedOrCutFilesNamingRecordAndColumn) {
       {"letters for a size", Tiny_grid("0.0", "1   1   x   1", Numbers(24)),
        "record 2, column 9: j intervals: \"x\" is not an integer"},
       {"missing size", Tiny_grid("0.0", "1   1   1", Numbers(24)), "record 2, column 10: missing k intervals"},
-      {"no coordinates", "0.0\r\n1   1   1   1\r\n", "record 3: missing (the file ends before record 3, the coordinates)"},
+      {"no coordinates", "0.0\r\n1   1   1   1\r\n",
+       "record 3: missing (the file ends before record 3, the coordinates)"},
       {"cut inside the record", Tiny_grid("0.0", "1   1   1   1", Numbers(23), ""),
        "record 3, column 599: the record ends after 23 of 24 coordinates (the file is cut short)"},
       {"cut inside the last number", Tiny_grid("0.0", "1   1   1   1", Numbers(23, "  1.00"), ""),
@@ -76,7 +78,8 @@ TEST(GridFile, RefusesMalformedOrCutFilesNamingRecordAndColumn) {
       {"a fourth record", Tiny_grid("0.0", "1   1   1   1", Numbers(24), "\r\n7\r\n"),
        "record 4, column 1: unexpected record after the end of the data"},
       {"far too short for its sizes", Tiny_grid("0.0", "1  99  99  99", Numbers(24)),
-       "record 3, column 625: the record ends after 624 characters, too short for 3000000 coordinates (the file is cut short)"},
+       "record 3, column 625: the record ends after 624 characters, too short for 3000000 coordinates (the file is cut "
+       "short)"},
   };
   Scratch scratch;
   const std::string path = scratch.File("bad.rgra");
@@ -144,14 +147,25 @@ TEST(TopologyFile, KeepsTheEmptyUpstreamRowsOfARunWithoutInlet) {
 // The typical run's topology file with one record replaced.
 std::string Typical_topology(int record, const std::string& replacement) {
   const char* records[] = {
-      "# Topology file for a blade (H-grid, 1 region)", "#", "1 1", "1", "10  80  32  16",
-      "120     3   -1  -16    1   20    1    4   -1  -16    1   20", " -0.20943951023931953     ",
-      "120     4   -1  -16    1   20    1    3   -1  -16    1   20", "  0.20943951023931953     ",
-      "120     3   -1  -16   51   80    1    4   -1  -16   51   80", " -0.20943951023931953     ",
-      "120     4   -1  -16   51   80    1    3   -1  -16   51   80", "  0.20943951023931953     ",
-      " 70     3    1   16   21   50    0    0    0    0    0    0", " 70     4    1   16   21   50    0    0    0    0    0    0",
-      " 70     5    1   80    1   32    0    0    0    0    0    0", " 70     6    1   80    1   32    0    0    0    0    0    0",
-      " 10     1    1   32    1   16    0    0    0    0    0    0", " 20     2    1   32    1   16    0    0    0    0    0    0",
+      "# Topology file for a blade (H-grid, 1 region)",
+      "#",
+      "1 1",
+      "1",
+      "10  80  32  16",
+      "120     3   -1  -16    1   20    1    4   -1  -16    1   20",
+      " -0.20943951023931953     ",
+      "120     4   -1  -16    1   20    1    3   -1  -16    1   20",
+      "  0.20943951023931953     ",
+      "120     3   -1  -16   51   80    1    4   -1  -16   51   80",
+      " -0.20943951023931953     ",
+      "120     4   -1  -16   51   80    1    3   -1  -16   51   80",
+      "  0.20943951023931953     ",
+      " 70     3    1   16   21   50    0    0    0    0    0    0",
+      " 70     4    1   16   21   50    0    0    0    0    0    0",
+      " 70     5    1   80    1   32    0    0    0    0    0    0",
+      " 70     6    1   80    1   32    0    0    0    0    0    0",
+      " 10     1    1   32    1   16    0    0    0    0    0    0",
+      " 20     2    1   32    1   16    0    0    0    0    0    0",
   };
   std::string text;
   for (int n = 1; n <= 19; ++n) {

@@ -1,13 +1,14 @@
 // Boundary checks: first-cell heights, periodic match and blade-wall sense on
 // a hand-made annular sector, and on every public reference run.
-#include <cmath>
+#include "inspect/wall_checks.hpp"
 
 #include <gtest/gtest.h>
+
+#include <cmath>
 
 #include "inspect/cell_quality.hpp"
 #include "inspect/report.hpp"
 #include "inspect/run_files.hpp"
-#include "inspect/wall_checks.hpp"
 #include "inspect_support.hpp"
 
 namespace torvane::inspect {
@@ -79,10 +80,10 @@ TEST(WallChecks, EveryPublicReferenceRunHasNoFoldedCellAndMatchingPeriodicBounda
     const char* name;
     int ie, je, ke, ile, ite;
   } cases[] = {
-      {"typical", 81, 33, 17, 21, 51},  {"nblade61", 81, 33, 17, 21, 51}, {"turbine_stator", 81, 41, 13, 17, 57},
-      {"small", 13, 8, 6, 4, 9},        {"span1", 38, 10, 2, 11, 26},     {"nin0", 41, 25, 11, 1, 21},
-      {"nout0", 41, 21, 13, 17, 41},    {"format_a", 70, 29, 15, 19, 44}, {"format_b", 59, 27, 13, 15, 37},
-      {"strut", 81, 33, 17, 21, 51},    {"nwall1", 81, 33, 17, 21, 51},
+      {"typical", 81, 33, 17, 21, 51}, {"nblade61", 81, 33, 17, 21, 51}, {"turbine_stator", 81, 41, 13, 17, 57},
+      {"small", 13, 8, 6, 4, 9},       {"span1", 38, 10, 2, 11, 26},     {"nin0", 41, 25, 11, 1, 21},
+      {"nout0", 41, 21, 13, 17, 41},   {"format_a", 70, 29, 15, 19, 44}, {"format_b", 59, 27, 13, 15, 37},
+      {"strut", 81, 33, 17, 21, 51},   {"nwall1", 81, 33, 17, 21, 51},
   };
   int checked = 0;
   for (const Case& c : cases) {
