@@ -3,12 +3,13 @@
 namespace torvane::inspect {
 
 const char* Usage_text() {
-  return "usage: torvane-inspect report [--json] [--bad-cells FILE] STEM\n"
+  return "usage: torvane-inspect report [--json] [--plot] [--bad-cells FILE] STEM\n"
          "       torvane-inspect export --to vts|plot3d|cgns [--binary] [--output PREFIX] STEM\n"
          "       torvane-inspect picture [--png] [--output PREFIX] STEM\n"
          "       torvane-inspect --help | --version\n"
-         "STEM names a run's files: STEM.rgra (grid), STEM.rtp (topology).\n"
-         "Exit status: 0 done; 1 report found folded cells, a periodic mismatch or a covered blade;\n"
+         "STEM names a run's files: STEM.rgra (grid), STEM.rtp (topology), STEM_grid_volume.plt (plot).\n"
+         "Exit status: 0 done; 1 report found folded cells, a periodic mismatch, a covered blade\n"
+         "or (with --plot) a plot file differing from the grid file;\n"
          "2 a run file is missing, malformed or cut short; 3 wrong command line or output not written.\n";
 }
 
@@ -38,6 +39,8 @@ Options Parse_command_line(const std::vector<std::string>& args) {
     const std::string& a = args[n];
     if (a == "--json" && o.command == Command::report) {
       o.json = true;
+    } else if (a == "--plot" && o.command == Command::report) {
+      o.plot = true;
     } else if (a == "--bad-cells" && o.command == Command::report) {
       o.bad_cells = value_of(n);
     } else if (a == "--to" && o.command == Command::export_grid) {

@@ -28,6 +28,7 @@ struct Options {
   std::string stem;
   std::string output;  // prefix of the files written; the stem when empty
   bool json = false;
+  bool plot = false;      // report: compare the plot file with the grid file
   std::string bad_cells;  // report: file for the list of bad cells
   Export_format format = Export_format::none;
   bool binary = false;  // plot3d in binary

@@ -82,7 +82,9 @@ std::string Json_spread(const Spread& s) {
 
 }  // namespace
 
-int Report::Exit_status() const { return quality.folded > 0 || !Periodic_ok() || sense.covering > 0 ? 1 : 0; }
+int Report::Exit_status() const {
+  return quality.folded > 0 || !Periodic_ok() || sense.covering > 0 || plot.differing > 0 ? 1 : 0;
+}
 
 Report Make_report(const std::string& stem, const Grid& grid, const Block_faces& faces, const Cell_field& cells) {
   Report r;
@@ -161,11 +163,25 @@ std::string Report_text(const Report& r) {
            " (i = " + std::to_string(b.at_i) + ", k = " + std::to_string(b.at_k) + ") to " + Number(b.max_thickness) +
            "\n";
   }
+  if (r.plot_checked) {
+    const Plot_agreement& a = r.plot;
+    if (a.differing == 0) {
+      out += "  plot file            " + std::to_string(a.points) +
+             " points agree with the grid file to 7 significant digits\n";
+    } else {
+      out +=
+          "  plot file            " + std::to_string(a.differing) + " of " + std::to_string(a.points) +
+          " points differ from the grid file rounded to 7 significant digits (first at i = " + std::to_string(a.at_i) +
+          ", j = " + std::to_string(a.at_j) + ", k = " + std::to_string(a.at_k) + ")\n";
+    }
+  }
   out += "\n";
   std::string verdict;
   if (r.quality.folded > 0) verdict += std::to_string(r.quality.folded) + " folded cells; ";
   if (!r.Periodic_ok()) verdict += "periodic mismatch above " + Number(kPeriodicTolerance) + " of the pitch; ";
   if (b.covering > 0) verdict += "the passage covers a blade at " + std::to_string(b.covering) + " stations; ";
+  if (r.plot.differing > 0)
+    verdict += "the plot file differs from the grid file at " + std::to_string(r.plot.differing) + " points; ";
   if (verdict.empty()) {
     verdict = "no folded cell, periodic boundaries match to " + Number(kPeriodicTolerance) + " of the pitch";
   } else {
@@ -223,6 +239,10 @@ std::string Report_json(const Report& r) {
        ", \"covering\": " + std::to_string(b.covering) + ", \"min_thickness\": " + Json_number(b.min_thickness) +
        ", \"max_thickness\": " + Json_number(b.max_thickness) + ", \"thinnest_at\": {\"i\": " + std::to_string(b.at_i) +
        ", \"k\": " + std::to_string(b.at_k) + "}},\n";
+  if (r.plot_checked) {
+    o += "  \"plot_file\": {\"points\": " + std::to_string(r.plot.points) +
+         ", \"differing\": " + std::to_string(r.plot.differing) + "},\n";
+  }
   o += "  \"exit_status\": " + std::to_string(r.Exit_status()) + "\n}\n";
   return o;
 }

@@ -8,6 +8,7 @@
 #include "inspect/block_faces.hpp"
 #include "inspect/cell_quality.hpp"
 #include "inspect/grid_file.hpp"
+#include "inspect/plot_file.hpp"
 #include "inspect/wall_checks.hpp"
 
 namespace torvane::inspect {
@@ -28,9 +29,12 @@ struct Report {
   Wall_heights heights;
   Periodic_match periodic;
   Blade_sense sense;
+  bool plot_checked = false;  // report --plot: the plot file compared with the grid file
+  Plot_agreement plot;
 
   bool Periodic_ok() const { return periodic.max_relative <= kPeriodicTolerance; }
-  // 1 when a cell is folded, the periodic boundaries do not match or the passage covers a blade.
+  // 1 when a cell is folded, the periodic boundaries do not match, the passage covers a blade
+  // or a compared plot file differs from the grid file.
   int Exit_status() const;
 };
 

@@ -4,6 +4,7 @@
 #include "inspect/output_file.hpp"
 #include "inspect/picture_files.hpp"
 #include "inspect/plot3d_export.hpp"
+#include "inspect/plot_file.hpp"
 #include "inspect/report.hpp"
 #include "inspect/run_files.hpp"
 #include "inspect/text_input.hpp"
@@ -23,7 +24,19 @@ namespace {
 int Report_command(const Options& o, std::ostream& out) {
   const Run_files run = Read_run(o.stem);
   const Cell_field cells = Measure_cells(run.grid, run.faces);
-  const Report report = Make_report(o.stem, run.grid, run.faces, cells);
+  Report report = Make_report(o.stem, run.grid, run.faces, cells);
+  if (o.plot) {
+    const std::string path = o.stem + "_grid_volume.plt";
+    const Grid plot = Read_plot_file(path);
+    if (plot.ie != run.grid.ie || plot.je != run.grid.je || plot.ke != run.grid.ke) {
+      Refuse(path, 3, 1,
+             "I, J, K = " + std::to_string(plot.ie) + ", " + std::to_string(plot.je) + ", " + std::to_string(plot.ke) +
+                 " differ from the grid file's " + std::to_string(run.grid.ie) + " x " + std::to_string(run.grid.je) +
+                 " x " + std::to_string(run.grid.ke) + " points");
+    }
+    report.plot_checked = true;
+    report.plot = Compare_plot(plot, run.grid);
+  }
   out << (o.json ? Report_json(report) : Report_text(report));
   if (!o.bad_cells.empty()) Write_file(o.bad_cells, Bad_cells_csv(cells));
   return report.Exit_status();

@@ -42,6 +42,10 @@ TEST(Command, ReportExitsZeroForASoundGridAndOneForAFoldedOrMismatchedOne) {
   EXPECT_EQ(ok.status, 0) << ok.err;
   EXPECT_NE(ok.out.find("folded cells (scaled Jacobian <= 0): 0\n"), std::string::npos) << ok.out;
   EXPECT_NE(ok.out.find("periodic boundaries  24 points"), std::string::npos) << ok.out;
+  // --plot wants the plot file, which the hand-made run does not have.
+  Outcome no_plot = Run_inspect(scratch, "report --plot " + scratch.File("sector"));
+  EXPECT_EQ(no_plot.status, kExitInput);
+  EXPECT_NE(no_plot.err.find("sector_grid_volume.plt: cannot open"), std::string::npos) << no_plot.err;
 
   Outcome mismatch = Run_inspect(scratch, "report " + Sector(scratch, 0.1));
   EXPECT_EQ(mismatch.status, 1);
