@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "inspect/output_file.hpp"
+
 namespace torvane::inspect {
 
 namespace {
@@ -56,6 +58,10 @@ std::string Plot3d_binary(const Grid& g) {
   Put_u32(out, 12);
   for (int d : {g.ie, g.je, g.ke}) Put_u32(out, static_cast<std::uint32_t>(d));
   Put_u32(out, 12);
+  // Fortran record markers are signed 32-bit: a larger record cannot be framed.
+  if (n * 3 * 8 > 0x7fffffffu) {
+    throw Output_error("the grid's " + std::to_string(n) + " points do not fit one Plot3D binary record");
+  }
   const auto bytes = static_cast<std::uint32_t>(n * 3 * 8);
   Put_u32(out, bytes);
   for (const std::vector<double>* block : {&g.x, &g.y, &g.z}) {

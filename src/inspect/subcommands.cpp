@@ -1,5 +1,7 @@
 #include "inspect/subcommands.hpp"
 
+#include <new>
+
 #include "inspect/cell_quality.hpp"
 #include "inspect/output_file.hpp"
 #include "inspect/picture_files.hpp"
@@ -134,6 +136,10 @@ int Run_command(const Options& o, std::ostream& out, std::ostream& err) {
   } catch (const Output_error& e) {
     err << "torvane-inspect: " << e.what() << "\n";
     return kExitUsage;
+  } catch (const std::bad_alloc&) {
+    // Sizes a file claims but whose length could not be checked first (a pipe, say).
+    err << "torvane-inspect: " << o.stem << ": not enough memory for the grid the files describe\n";
+    return kExitInput;
   } catch (const Usage_error& e) {
     err << "torvane-inspect: " << e.what() << "\n" << Usage_text();
     return kExitUsage;
