@@ -123,16 +123,40 @@ bool Parse_real(std::string_view item, double& value) {
 }
 
 bool DeckReader::Next_line() {
-  if (!std::getline(in_, line_)) return false;
+  using Traits = std::char_traits<char>;
+  std::streambuf* source = in_.rdbuf();
+  Traits::int_type c = source == nullptr ? Traits::eof() : source->sbumpc();
+  if (Traits::eq_int_type(c, Traits::eof())) return false;
+  line_.clear();
+  cut_ = false;
+  while (!Traits::eq_int_type(c, Traits::eof()) && c != '\n') {
+    if (line_.size() < kMaxLineLength) {
+      line_.push_back(Traits::to_char_type(c));
+    } else if (!cut_) {
+      cut_ = true;
+      cut_at_separator_ = Is_blank(Traits::to_char_type(c)) || c == ',';
+    }
+    c = source->sbumpc();
+  }
   ++line_number_;
   position_ = 0;
   return true;
+}
+
+void DeckReader::Discard_rest_of_line() {
+  position_ = line_.size();
+  cut_ = false;
 }
 
 void DeckReader::Refuse(const Record& record, const std::string& reason) const {
   std::string where = "record " + std::to_string(record.number) + " (" + record.name + ")";
   if (line_number_ > 0 && reason != "end of input") where += ", input line " + std::to_string(line_number_);
   throw RunStop{2, where + ": " + reason};
+}
+
+void DeckReader::Refuse_beyond_kept_part(const Record& record) const {
+  Refuse(record, "the line is longer than " + std::to_string(kMaxLineLength) +
+                     " characters and the value does not lie within them");
 }
 
 std::string DeckReader::Read_text(const Record& record) {
@@ -149,11 +173,14 @@ std::string_view DeckReader::Next_item(const Record& record) {
   for (;;) {
     while (position_ < line_.size() && Is_blank(line_[position_])) ++position_;
     if (position_ < line_.size()) break;
+    if (cut_) Refuse_beyond_kept_part(record);
     if (!Next_line()) Refuse(record, "end of input");
   }
   if (line_[position_] == ',') Refuse(record, "an empty item before a comma");
   size_t start = position_;
   while (position_ < line_.size() && !Is_blank(line_[position_]) && line_[position_] != ',') ++position_;
+  // The item may run on in the part of the line that was not kept.
+  if (position_ == line_.size() && cut_ && !cut_at_separator_) Refuse_beyond_kept_part(record);
   std::string_view item(line_.data() + start, position_ - start);
   // The separator after an item: blanks with at most one comma.
   while (position_ < line_.size() && Is_blank(line_[position_])) ++position_;
@@ -189,7 +216,7 @@ ControlValues DeckReader::Read_control_values() {
   for (const NumericRecord& numeric : kNumericRecords) {
     Record record{numeric.number, numeric.name};
     // Every record begins on a new line; the rest of the previous one is discarded.
-    position_ = line_.size();
+    Discard_rest_of_line();
     if (auto integer = std::get_if<int ControlValues::*>(&numeric.value)) {
       values.*(*integer) = Read_integer(record);
     } else {
@@ -204,7 +231,7 @@ void DeckReader::Read_point_list(std::string_view which, ContourPoints& list) {
   std::string count_name = which == "hub" ? "npthub, irefhub" : "nptcas, irefcas";
   Record count{++record_number_, count_name};
   list.count_record = count.number;
-  position_ = line_.size();
+  Discard_rest_of_line();
   list.npts = Read_integer(count);
   list.iref = Read_integer(count);
   int capacity = static_cast<int>(list.xy.size() / 2);
@@ -214,7 +241,7 @@ void DeckReader::Read_point_list(std::string_view which, ContourPoints& list) {
   }
   for (int n = 1; n <= list.npts; ++n) {
     Record point{++record_number_, std::string(which) + " point " + std::to_string(n)};
-    position_ = line_.size();
+    Discard_rest_of_line();
     list.xy[2 * (n - 1)] = Read_real(point);
     list.xy[2 * (n - 1) + 1] = Read_real(point);
   }

@@ -3,6 +3,7 @@
 // from a text stream record by record.
 #pragma once
 
+#include <cstddef>
 #include <istream>
 #include <span>
 #include <string>
@@ -15,6 +16,11 @@ inline constexpr int kMaxContourPoints = 257;
 
 // Width of the text records.
 inline constexpr int kTextLength = 50;
+
+// Characters of an input line that are kept; the rest of a longer line is
+// skipped as it is read (a note after the values may be of any length, but a
+// value must start and end within them).
+inline constexpr std::size_t kMaxLineLength = 65536;
 
 // The named values of records 1 to 33; angles in degrees until the set-up
 // converts them to radians in place.
@@ -84,14 +90,18 @@ class DeckReader {
   };
 
   bool Next_line();
+  void Discard_rest_of_line();
   std::string Read_text(const Record& record);
   std::string_view Next_item(const Record& record);
   int Read_integer(const Record& record);
   double Read_real(const Record& record);
   [[noreturn]] void Refuse(const Record& record, const std::string& reason) const;
+  [[noreturn]] void Refuse_beyond_kept_part(const Record& record) const;
 
   std::istream& in_;
-  std::string line_;
+  std::string line_;   // the first kMaxLineLength characters of the current line
+  bool cut_ = false;   // the current line was longer
+  bool cut_at_separator_ = false;  // its first character not kept is a blank or a comma
   size_t position_ = 0;
   int line_number_ = 0;
   int record_number_ = 0;

@@ -15,15 +15,16 @@ void Build_volume(const VolumeSizes& s, const VolumeWork& work, const Grid& grid
   const Block& yg = grid.yg;
   const Block& zg = grid.zg;
 
-  // Thickness of the wall layer of nwallhc growing intervals.
-  double hsum = 0.0;
-  double h = s.dzwall;
-  for (int n = 1; n <= s.nwallhc; ++n) {
-    hsum = hsum + h;
-    h = h * s.ratio;
-  }
-  // With two spanwise points there is no inner plane and nothing uses the distribution.
+  // With two spanwise points there is no inner plane and nothing uses the
+  // distribution (nor the wall layer, whose count is then unbounded).
   if (ke > 2) {
+    // Thickness of the wall layer of nwallhc growing intervals.
+    double hsum = 0.0;
+    double h = s.dzwall;
+    for (int n = 1; n <= s.nwallhc; ++n) {
+      hsum = hsum + h;
+      h = h * s.ratio;
+    }
     Distribute_line(1, s.nwallhc + 1, ke - s.nwallhc, ke, 0.0, hsum, s.span - hsum, s.span, s.dzwall, s.dzwall,
                     sspan, console);
   }
