@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "output/console.hpp"
+#include "output/grid_files.hpp"
 
 namespace torvane {
 
@@ -44,6 +45,12 @@ GridSizes Derive_grid_sizes(const ControlValues& values) {
 }
 
 void Check_control_values(const ControlValues& v) {
+  // The system would take a file name only up to a NUL and write the files elsewhere.
+  const size_t nul = Output_stem(v.fname).find('\0');
+  if (nul != std::string::npos) {
+    Refuse(2, "fname", "the file name holds a NUL character in column " + std::to_string(nul + 1) +
+                           "; no file can be named so");
+  }
   if (v.nblade / 2 < 2) {
     Refuse(3, "nblade", std::to_string(v.nblade) + " intervals give fewer than 2 along each blade side");
   }

@@ -25,7 +25,7 @@ bool Grid_fits_storage(const ControlValues& values);
 GridSizes Derive_grid_sizes(const ControlValues& values);
 
 // Refuses (RunStop, status 2) the first value, in record order, that no grid
-// can be built from.
+// (or, for the file name, no file) can be made from.
 void Check_control_values(const ControlValues& values);
 
 // Refuses a contour list of fewer than 2 points, a reference index outside

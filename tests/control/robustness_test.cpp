@@ -1,6 +1,7 @@
 // Decks that once made a run crash, hang or misbehave, each with the sound
 // behaviour: lines of any length, counts that pass every check but are never
-// used, and the fuzzer's findings kept in fuzz/regressions/.
+// used, a file name the system cannot take, and the decks kept in
+// fuzz/regressions/.
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -86,6 +87,36 @@ TEST(Robustness, AWallLayerCountWithOneSpanwiseIntervalIsNeverCounted) {
   }
   EXPECT_FALSE(files[0].empty());
   EXPECT_TRUE(files[0] == files[1]);
+}
+
+TEST(Robustness, AFileNameHoldingANulIsRefusedBeforeAnyFile) {
+  // The system takes a name only up to a NUL: "run\0x" once wrote the grid
+  // file as "run", then failed on the topology file with status 2.
+  struct Case {
+    std::string name;  // after the folder
+    bool refused;
+  } cases[] = {
+      {std::string("run\0x", 5), true},
+      {std::string("\0", 1), true},
+      {std::string("run \0 note", 11), false},  // after the first blank: not part of the name
+  };
+  for (const Case& c : cases) {
+    ScratchFolder folder;
+    const std::string fname = folder.path() + "/" + c.name;
+    std::vector<std::string> lines = Small_deck_lines(fname);
+    RunResult run = Run_deck(Join(lines));
+    std::vector<std::string> left;
+    for (const auto& entry : fs::directory_iterator(folder.path())) left.push_back(entry.path().filename().string());
+    if (c.refused) {
+      EXPECT_EQ(run.status, 2);
+      EXPECT_EQ(run.err, "torvane: record 2 (fname): the file name holds a NUL character in column " +
+                             std::to_string(fname.find('\0') + 1) + "; no file can be named so\r\n");
+      EXPECT_TRUE(left.empty()) << left.front();
+    } else {
+      EXPECT_EQ(run.status, 0) << run.err;
+      EXPECT_EQ(left.size(), 3u);
+    }
+  }
 }
 
 TEST(Robustness, EveryDeckTheFuzzerFoundKeepsTheRunPromise) {
