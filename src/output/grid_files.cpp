@@ -12,15 +12,17 @@ namespace {
 constexpr size_t kListItem = 26;        // separating blank and the 25-column field
 constexpr size_t kPointRecord = 3 * 15 + 2;  // three E15.7 fields and CR LF
 
+// One grid line (i = 1..ie, at most 257 x 26 bytes) at a time: its room is reserved once.
 void Write_block_coordinates(OutputFile& file, const BlockSizes& s, const Block& block) {
+  const size_t line = kListItem * static_cast<size_t>(s.ie);
   for (int k = 1; k <= s.ke; ++k) {
     for (int j = 1; j <= s.je; ++j) {
-      for (int i = 1; i <= s.ie; ++i) {
-        char* field = file.Reserve(kListItem);
+      char* field = file.Reserve(line);
+      for (int i = 1; i <= s.ie; ++i, field += kListItem) {
         field[0] = ' ';
         List_real_field(field + 1, block(i, j, k));
-        file.Commit(kListItem);
       }
+      file.Commit(line);
     }
   }
 }
@@ -117,17 +119,19 @@ void Write_plot_file(const std::string& stem, std::string_view title, const Bloc
   Put_integer(header, s.ke, 3);
   header += ", F=POINT\r\n";
   file.Append(header);
+  // The records of one grid line (i = 1..ie) at a time.
+  const size_t line = kPointRecord * static_cast<size_t>(s.ie);
   for (int k = 1; k <= s.ke; ++k) {
     for (int j = 1; j <= s.je; ++j) {
-      for (int i = 1; i <= s.ie; ++i) {
-        char* record = file.Reserve(kPointRecord);
+      char* record = file.Reserve(line);
+      for (int i = 1; i <= s.ie; ++i, record += kPointRecord) {
         Exponent_field(record, grid.xg(i, j, k), 15, 7);
         Exponent_field(record + 15, grid.yg(i, j, k), 15, 7);
         Exponent_field(record + 30, grid.zg(i, j, k), 15, 7);
         record[45] = '\r';
         record[46] = '\n';
-        file.Commit(kPointRecord);
       }
+      file.Commit(line);
     }
   }
   file.Close();

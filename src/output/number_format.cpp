@@ -4,36 +4,11 @@
 #include <cmath>
 #include <cstring>
 
+#include "output/significant_digits.hpp"
+
 namespace torvane {
 
 namespace {
-
-// Significant digits and decimal exponent of |value| rounded to `digits`
-// significant digits: |value| ~ d1.d2d3... x 10^exponent.
-struct Decimal {
-  char digits[20];
-  int exponent;
-};
-
-Decimal Round_significant(double magnitude, int digits) {
-  char text[40];
-  auto result = std::to_chars(text, text + sizeof text, magnitude, std::chars_format::scientific, digits - 1);
-  Decimal decimal{};
-  const char* p = text;
-  int n = 0;
-  decimal.digits[n++] = *p++;
-  if (*p == '.') {
-    ++p;
-    while (*p != 'e') decimal.digits[n++] = *p++;
-  }
-  ++p;  // 'e'
-  bool negative = *p == '-';
-  ++p;
-  int exponent = 0;
-  for (; p < result.ptr; ++p) exponent = exponent * 10 + (*p - '0');
-  decimal.exponent = negative ? -exponent : exponent;
-  return decimal;
-}
 
 void Fill_asterisks(char* out, int w) { std::memset(out, '*', static_cast<size_t>(w)); }
 
@@ -62,6 +37,30 @@ void Non_finite_field(char* out, double value, int w) {
   } else {
     Right_justify(out, w, "-Inf", 4);
   }
+}
+
+// The first 8 characters of a word of eight digits with a point inserted
+// after `before` of them (1 <= before <= 8); the digit pushed out is the
+// word's last byte.
+uint64_t Word_with_point(uint64_t digits, int before) {
+  if (before == 8) return digits;
+  const uint64_t low = digits & ((uint64_t{1} << (8 * before)) - 1);
+  return low | (uint64_t{'.'} << (8 * before)) | ((digits & ~low) << 8);
+}
+
+// The four columns after the digits of Ew.d for 0.d1d2... x 10^x: E, the sign
+// and two digits, or for |x| >= 100 the sign and three digits.
+void Put_exponent_part(char* out, int x) {
+  const int magnitude = x < 0 ? -x : x;
+  if (magnitude <= 99) {
+    out[0] = 'E';
+    out[1] = x < 0 ? '-' : '+';
+  } else {
+    out[0] = x < 0 ? '-' : '+';
+    out[1] = static_cast<char>('0' + magnitude / 100);
+  }
+  out[2] = static_cast<char>('0' + magnitude / 10 % 10);
+  out[3] = static_cast<char>('0' + magnitude % 10);
 }
 
 // Appends w columns to out and returns where they start.
@@ -114,36 +113,37 @@ int Exponent_field(char* out, double value, int w, int d) {
     Non_finite_field(out, value, w);
     return w;
   }
-  char text[48];
-  int length = 0;
-  if (std::signbit(value)) text[length++] = '-';
-  int zero_at = length;
-  text[length++] = '.';
-  int x = 0;
-  if (value == 0) {
-    std::memset(text + length, '0', static_cast<size_t>(d));
-  } else {
-    Decimal decimal = Round_significant(std::fabs(value), d);
-    std::memcpy(text + length, decimal.digits, static_cast<size_t>(d));
-    x = decimal.exponent + 1;
+  const bool negative = std::signbit(value);
+  const double magnitude = std::fabs(value);
+  Decimal decimal{0, -1};  // zero: digits 0 and x = 0
+  if (magnitude != 0) decimal = Significant_digits(magnitude, d);
+  const int x = decimal.exponent + 1;
+  if (w == 15 && d == 7) {
+    // The plot file's field: [-]0.ddddddd in columns 2 to 11, the digits in
+    // one store of eight whose eighth byte the exponent part overwrites.
+    out[0] = ' ';
+    out[1] = negative ? '-' : ' ';
+    out[2] = '0';
+    out[3] = '.';
+    Store_eight(out + 4, Eight_digits(static_cast<uint32_t>(decimal.digits)) >> 8);
+    Put_exponent_part(out + 11, x);
+    return w;
   }
-  length += d;
-  int magnitude = x < 0 ? -x : x;
-  if (magnitude <= 99) {
-    text[length++] = 'E';
-    text[length++] = x < 0 ? '-' : '+';
-  } else {
-    text[length++] = x < 0 ? '-' : '+';
-    text[length++] = static_cast<char>('0' + magnitude / 100);
+  // The text without its optional 0: sign, point, d digits, the exponent part.
+  int length = (negative ? 1 : 0) + 1 + d + 4;
+  if (length > w) {
+    Fill_asterisks(out, w);
+    return w;
   }
-  text[length++] = static_cast<char>('0' + magnitude / 10 % 10);
-  text[length++] = static_cast<char>('0' + magnitude % 10);
-  if (length < w) {
-    std::memmove(text + zero_at + 1, text + zero_at, static_cast<size_t>(length - zero_at));
-    text[zero_at] = '0';
-    ++length;
-  }
-  Right_justify(out, w, text, length);
+  const bool zero = length < w;
+  length += zero ? 1 : 0;
+  std::memset(out, ' ', static_cast<size_t>(w - length));
+  char* p = out + (w - length);
+  if (negative) *p++ = '-';
+  if (zero) *p++ = '0';
+  *p++ = '.';
+  Put_digits(p, decimal.digits, d);
+  Put_exponent_part(p + d, x);
   return w;
 }
 
@@ -166,49 +166,57 @@ int List_real_field(char* out, double value) {
     Non_finite_field(out, value, kField);
     return kField;
   }
-  char text[32];
-  int length = 0;
-  if (std::signbit(value)) text[length++] = '-';
-  double magnitude = std::fabs(value);
-  if (magnitude == 0 || (magnitude >= 0.1 && magnitude < 1.0e17)) {
-    // Fixed form: 17 significant digits, right-justified in 20 columns, then 5 blanks.
-    if (magnitude == 0) {
-      std::memcpy(text + length, "0.0000000000000000", 18);
-      length += 18;
+  const char sign = std::signbit(value) ? '-' : ' ';
+  const double magnitude = std::fabs(value);
+  if (magnitude == 0) {
+    // Fixed form of zero: 0.0000000000000000 ending in column 20.
+    std::memcpy(out, "  0.0000000000000000     ", kField);
+    out[1] = sign;
+    return kField;
+  }
+  // The 17 digits d1 d2..d9 d10..d17 as one character and two words of eight.
+  const Decimal decimal = Significant_digits(magnitude, 17);
+  const uint64_t first_nine = decimal.digits / 100000000;
+  const char first = static_cast<char>('0' + first_nine / 100000000);
+  const uint64_t middle = Eight_digits(static_cast<uint32_t>(first_nine % 100000000));
+  const uint64_t last = Eight_digits(static_cast<uint32_t>(decimal.digits % 100000000));
+  const int integer_digits = decimal.exponent + 1;
+  const bool fixed = magnitude >= 0.1 && magnitude < 1.0e17;
+  out[0] = ' ';
+  out[1] = sign;
+  out[2] = first;
+  if (fixed && integer_digits >= 2) {
+    // Fixed form with the point among the digits: d1 in column 3, then the
+    // point inside the middle or the last word; the text ends in column 20.
+    if (integer_digits <= 9) {
+      Store_eight(out + 3, Word_with_point(middle, integer_digits - 1));
+      out[11] = integer_digits == 9 ? '.' : static_cast<char>(middle >> 56);
+      Store_eight(out + 12, last);
     } else {
-      Decimal decimal = Round_significant(magnitude, 17);
-      int integer_digits = decimal.exponent + 1;
-      if (integer_digits <= 0) {
-        text[length++] = '0';
-        text[length++] = '.';
-        std::memcpy(text + length, decimal.digits, 17);
-        length += 17;
-      } else {
-        std::memcpy(text + length, decimal.digits, static_cast<size_t>(integer_digits));
-        length += integer_digits;
-        text[length++] = '.';
-        std::memcpy(text + length, decimal.digits + integer_digits, static_cast<size_t>(17 - integer_digits));
-        length += 17 - integer_digits;
-      }
+      Store_eight(out + 3, middle);
+      Store_eight(out + 11, Word_with_point(last, integer_digits - 9));
+      out[19] = integer_digits == 17 ? '.' : static_cast<char>(last >> 56);
     }
-    Right_justify(out, 20, text, length);
     std::memset(out + 20, ' ', 5);
     return kField;
   }
-  // Exponent form: d.dddddddddddddddd followed by E, the sign and three digits.
-  Decimal decimal = Round_significant(magnitude, 17);
-  text[length++] = decimal.digits[0];
-  text[length++] = '.';
-  std::memcpy(text + length, decimal.digits + 1, 16);
-  length += 16;
-  text[length++] = 'E';
-  int x = decimal.exponent;
-  text[length++] = x < 0 ? '-' : '+';
-  if (x < 0) x = -x;
-  text[length++] = static_cast<char>('0' + x / 100);
-  text[length++] = static_cast<char>('0' + x / 10 % 10);
-  text[length++] = static_cast<char>('0' + x % 10);
-  Right_justify(out, kField, text, length);
+  // The other layouts (a choice of bytes, not of branches, since the form
+  // changes from one coordinate to the next): d2..d17 in columns 5 to 20,
+  // preceded by d1 and the point (from 1 up to 10; exponent form) or by 0, the
+  // point and d1 (from 0.1 up to 1), and followed by 5 blanks or the exponent.
+  Store_eight(out + 4, middle);
+  Store_eight(out + 12, last);
+  const bool below_one = fixed && integer_digits <= 0;
+  out[0] = below_one ? sign : ' ';
+  out[1] = below_one ? '0' : sign;
+  out[2] = below_one ? '.' : first;
+  out[3] = below_one ? first : '.';
+  const int x = decimal.exponent < 0 ? -decimal.exponent : decimal.exponent;
+  out[20] = fixed ? ' ' : 'E';
+  out[21] = fixed ? ' ' : decimal.exponent < 0 ? '-' : '+';
+  out[22] = fixed ? ' ' : static_cast<char>('0' + x / 100);
+  out[23] = fixed ? ' ' : static_cast<char>('0' + x / 10 % 10);
+  out[24] = fixed ? ' ' : static_cast<char>('0' + x % 10);
   return kField;
 }
 
