@@ -52,9 +52,12 @@ class GridStorage {
     std::array<double, kMaxKe> sspan;
   };
 
-  std::unique_ptr<double[]> xg_storage_;
-  std::unique_ptr<double[]> yg_storage_;
-  std::unique_ptr<double[]> zg_storage_;
+  // Frees the coordinate arrays' memory.
+  struct FreeBlocks {
+    void operator()(double* blocks) const;
+  };
+
+  std::unique_ptr<double[], FreeBlocks> blocks_;  // xg, yg and zg one after the other
   std::span<double> xg_;
   std::span<double> yg_;
   std::span<double> zg_;
