@@ -96,6 +96,7 @@ int Generate(std::istream& deck, Console& out, const RunOptions& options) {
                storage.grid(), out);
   Check_finite_grid(storage.grid(), sizes.ie, sizes.je, sizes.ke);
 
+  if (!options.write_files) return kExitComplete;
   const BlockSizes block{sizes.ie, sizes.je, sizes.ke, sizes.ile, sizes.ite, values.nin, values.npitch, values.nspan};
   const std::string stem = options.output_stem.empty() ? Output_stem(values.fname) : options.output_stem;
   Write_grid_file(stem, block, storage.grid(), out);

@@ -19,6 +19,9 @@ struct RunOptions {
   // When not empty, the stem of the output files instead of the deck's own
   // (an in-process caller keeps the files in a folder of its choosing).
   std::string output_stem;
+  // False builds the grid and skips the three files and their console lines
+  // (the benchmark times the grid build alone this way).
+  bool write_files = true;
 };
 
 // Runs the grid generator on the deck; returns the exit status. Progress goes
