@@ -43,16 +43,19 @@ std::pair<size_t, size_t> Item_bounds(const std::string& line, int item) {
   }
 }
 
+// The item'th item of a line ("" when missing).
 std::string Item(const std::string& line, int item) {
   auto [start, end] = Item_bounds(line, item);
   return start == std::string::npos ? "" : line.substr(start, end - start);
 }
 
+// Puts text in place of the item'th item, the rest of the line as it was.
 void Replace_item(std::string& line, int item, const std::string& text) {
   auto [start, end] = Item_bounds(line, item);
   if (start != std::string::npos) line.replace(start, end - start, text);
 }
 
+// A real as a deck holds it, every digit kept.
 std::string Real_text(double value) {
   char text[40];
   std::snprintf(text, sizeof text, "%.17g", value);
@@ -85,6 +88,7 @@ class DeckEditor {
     casing_count_line_ = kHubCountLine + 1 + static_cast<size_t>(npthub);
   }
 
+  // The next edited deck; `what` says what was changed.
   std::vector<std::string> Edit(std::string& what) {
     std::vector<std::string> lines = base_;
     what.clear();
@@ -98,6 +102,7 @@ class DeckEditor {
   template <typename T, size_t N>
   const T& Pick_from(const T (&table)[N]) { return table[Pick(N)]; }
 
+  // Each edit changes the lines and returns its description.
   std::string Edit_once(std::vector<std::string>& lines) {
     switch (Pick(10)) {
       case 0: case 1: return Count(lines);
