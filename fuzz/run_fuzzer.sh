@@ -7,7 +7,7 @@
 #
 #   fuzz/run_fuzzer.sh BUILD WORK [libFuzzer options ...]
 #   fuzz/run_fuzzer.sh build-fuzz /tmp/deck-fuzz -max_total_time=1800
-#   fuzz/run_fuzzer.sh build-fuzz /tmp/deck-fuzz -seed=1 -runs=20000   # as CI does
+#   fuzz/run_fuzzer.sh build-fuzz /tmp/deck-fuzz -seed=1 -runs=3500 -use_cmp=0 -use_memmem=0   # as CI does
 set -euo pipefail
 if [ $# -lt 2 ]; then
   echo "usage: $0 BUILD WORK [libFuzzer options ...]" >&2
