@@ -32,12 +32,44 @@ void Normalise(Line e, int k0, int k1) {
   for (int k = k0 + 1; k <= k1; ++k) e(k) = e(k) / e(k1);
 }
 
-// Bilinear transfinite (Coons) value at (i, j) from the edges, at the
-// blended parameters xi (along i) and eta (along j).
-double Coons(Plane f, int i, int j, int i1, int i2, int j1, int j2, double xi, double eta) {
-  return eta * f(i, j2) + (1.0 - eta) * f(i, j1) + (1.0 - xi) * f(i1, j) + xi * f(i2, j) -
-         ((1.0 - eta) * (1.0 - xi)) * f(i1, j1) - (eta * xi) * f(i2, j2) -
-         ((1.0 - eta) * xi) * f(i2, j1) - (eta * (1.0 - xi)) * f(i1, j2);
+// The edge values one coordinate's interior row is interpolated from.
+struct RowEdges {
+  const double* bottom;  // f(i, j1) for the row's i
+  const double* top;     // f(i, j2)
+  double left, right;    // f(i1, j), f(i2, j)
+  double c11, c22, c21, c12;  // the corners f(i1, j1), f(i2, j2), f(i2, j1), f(i1, j2)
+};
+
+// Bilinear transfinite (Coons) values of n interior points of one row, at the
+// blended parameters xi (along i) and eta (along j) of the grid lines through
+// (B, 0) and (T, 1) and through (0, L) and (1, R) of the unit square. Every
+// point is computed from edge values alone, so the row is written over plain
+// arrays the compiler may process several points at a time: each point gets
+// the same operations in the same order either way.
+void Coons_row(int n, const double* __restrict eb, const double* __restrict et, double L, double R,
+               RowEdges fx, RowEdges fy, double* __restrict x, double* __restrict y) {
+  const double* __restrict xb = fx.bottom;
+  const double* __restrict xt = fx.top;
+  const double* __restrict yb = fy.bottom;
+  const double* __restrict yt = fy.top;
+  for (int i = 0; i < n; ++i) {
+    const double B = eb[i];
+    const double T = et[i];
+    const double D = 1.0 - (B - T) * (L - R);
+    const double xi = (B - (B - T) * L) / D;
+    const double eta = (L - B * (L - R)) / D;
+    x[i] = eta * xt[i] + (1.0 - eta) * xb[i] + (1.0 - xi) * fx.left + xi * fx.right -
+           ((1.0 - eta) * (1.0 - xi)) * fx.c11 - (eta * xi) * fx.c22 - ((1.0 - eta) * xi) * fx.c21 -
+           (eta * (1.0 - xi)) * fx.c12;
+    y[i] = eta * yt[i] + (1.0 - eta) * yb[i] + (1.0 - xi) * fy.left + xi * fy.right -
+           ((1.0 - eta) * (1.0 - xi)) * fy.c11 - (eta * xi) * fy.c22 - ((1.0 - eta) * xi) * fy.c21 -
+           (eta * (1.0 - xi)) * fy.c12;
+  }
+}
+
+// The edges of coordinate f around row j of the patch.
+RowEdges Edges(Plane f, int i1, int i2, int j1, int j2, int j) {
+  return {&f(i1 + 1, j1), &f(i1 + 1, j2), f(i1, j), f(i2, j), f(i1, j1), f(i2, j2), f(i2, j1), f(i1, j2)};
 }
 
 }  // namespace
@@ -68,20 +100,12 @@ void Tfi_2d(int i1, int i2, int j1, int j2, Line el, Line er, Line eb, Line et, 
   Normalise(er, j1, j2);
   if (j2 - j1 < 2) return;
 
-  // Interior: the grid line through (B, 0) and (T, 1) of the unit square
-  // meets the one through (0, L) and (1, R) at (xi, eta).
+  // Interior, row by row; the rows of the plane are contiguous in i.
+  const int n = i2 - i1 - 1;
+  if (n < 1) return;
   for (int j = j1 + 1; j <= j2 - 1; ++j) {
-    for (int i = i1 + 1; i <= i2 - 1; ++i) {
-      const double B = eb(i);
-      const double T = et(i);
-      const double L = el(j);
-      const double R = er(j);
-      const double D = 1.0 - (B - T) * (L - R);
-      const double xi = (B - (B - T) * L) / D;
-      const double eta = (L - B * (L - R)) / D;
-      x(i, j) = Coons(x, i, j, i1, i2, j1, j2, xi, eta);
-      y(i, j) = Coons(y, i, j, i1, i2, j1, j2, xi, eta);
-    }
+    Coons_row(n, &eb(i1 + 1), &et(i1 + 1), el(j), er(j), Edges(x, i1, i2, j1, j2, j), Edges(y, i1, i2, j1, j2, j),
+              &x(i1 + 1, j), &y(i1 + 1, j));
   }
 }
 
