@@ -5,6 +5,24 @@
 
 namespace torvane {
 
+namespace {
+
+// The axial coordinates x of n points of one inner plane from their hub
+// (xh, yh) and casing (xc, yc) points: x follows the progress of y from hub to
+// casing. Where hub and casing y are equal that progress is undefined and x
+// follows the spanwise fraction instead. The first loop takes every point the
+// same way, so the compiler may take several at a time; the second replaces
+// the few undefined ones.
+void Axial_row(int n, const double* __restrict xh, const double* __restrict xc, const double* __restrict yh,
+               const double* __restrict yc, const double* __restrict y, double fraction, double* __restrict x) {
+  for (int i = 0; i < n; ++i) x[i] = xh[i] + (y[i] - yh[i]) * (xc[i] - xh[i]) / (yc[i] - yh[i]);
+  for (int i = 0; i < n; ++i) {
+    if (yc[i] == yh[i]) x[i] = xh[i] + fraction * (xc[i] - xh[i]);
+  }
+}
+
+}  // namespace
+
 void Build_volume(const VolumeSizes& s, const VolumeWork& work, const Grid& grid, Console& console) {
   const int je = s.je;
   const int ke = s.ke;
@@ -51,17 +69,19 @@ void Build_volume(const VolumeSizes& s, const VolumeWork& work, const Grid& grid
         for (int j = 1; j <= je; ++j) {
           zg(i, j, k) = plane2(j, k);
           yg(i, j, k) = plane1(j, k);
-          double x1 = xg(i, j, 1);
-          double y1 = yg(i, j, 1);
-          double dy = yg(i, j, ke) - y1;
-          if (dy != 0.0) {
-            xg(i, j, k) = x1 + (plane1(j, k) - y1) * (xg(i, j, ke) - x1) / dy;
-          } else {
-            // Hub and casing points at the same y: the axial position follows
-            // the spanwise fraction instead of the (undefined) y progress.
-            xg(i, j, k) = x1 + (sspan(k) / s.span) * (xg(i, j, ke) - x1);
-          }
         }
+      }
+    }
+  }
+
+  // The axial coordinate of every inner point, once all stations hold their y,
+  // along the grid lines of i, whose points lie next to each other.
+  if (ke > 2) {
+    for (int k = 2; k <= ke - 1; ++k) {
+      const double fraction = sspan(k) / s.span;
+      for (int j = 1; j <= je; ++j) {
+        Axial_row(s.ie, &xg(1, j, 1), &xg(1, j, ke), &yg(1, j, 1), &yg(1, j, ke), &yg(1, j, k), fraction,
+                  &xg(1, j, k));
       }
     }
   }
