@@ -39,6 +39,7 @@ class GridStorage {
   Line sspan() { return Line(small_->sspan); }
 
  private:
+  // The smaller arrays; trivially constructible, placed in the block after zg.
   struct Small {
     std::array<double, kPlaneSize> plane1;
     std::array<double, kPlaneSize> plane2;
@@ -52,16 +53,17 @@ class GridStorage {
     std::array<double, kMaxKe> sspan;
   };
 
-  // Frees the coordinate arrays' memory.
+  // Frees the storage's memory.
   struct FreeBlocks {
     void operator()(double* blocks) const;
   };
 
-  std::unique_ptr<double[], FreeBlocks> blocks_;  // xg, yg and zg one after the other
+  std::unique_ptr<double[], FreeBlocks> blocks_;  // xg, yg, zg, then the smaller arrays
   std::span<double> xg_;
   std::span<double> yg_;
   std::span<double> zg_;
-  std::unique_ptr<Small> small_;
+  Small* small_;  // in blocks_, after zg
+
 };
 
 }  // namespace torvane
