@@ -1,7 +1,8 @@
 // The whole-run benchmark: for each deck, torvane's wall time and peak
 // resident memory, the floor (floor_write: the same count of numbers through
 // std::to_chars and the same bytes written, in the same folder) and the grid
-// build alone (grid_build_only), each a process timed from spawn to exit.
+// build alone (grid_build_only, timed by itself around the build, without the
+// process start). torvane and the floor are processes timed from spawn to exit.
 // One warm-up round, then RUNS rounds with the three interleaved, so that a
 // load on the machine weighs on all three alike; medians are reported.
 // Usage: whole_run_bench [--runs N] [--folder DIR] TORVANE GRID_BUILD_ONLY FLOOR_WRITE DECK...
@@ -72,6 +73,17 @@ Sample Run(const std::vector<std::string>& argv, const std::string& input) {
   return sample;
 }
 
+// The grid build alone: grid_build_only times its own build and writes the
+// wall and CPU seconds to a file beside the runs' files.
+Sample Run_build(const fs::path& build_only, const fs::path& deck) {
+  const fs::path timing = fs::current_path() / "build_seconds.txt";
+  Run({build_only.string(), timing.string()}, deck.string());
+  Sample sample;
+  std::ifstream(timing) >> sample.wall >> sample.cpu;
+  fs::remove(timing);
+  return sample;
+}
+
 double Median(std::vector<double> values) {
   std::sort(values.begin(), values.end());
   const size_t n = values.size();
@@ -137,7 +149,7 @@ Result Measure(const fs::path& deck, const fs::path& torvane, const fs::path& bu
       std::to_string(fs::file_size(f.plot)),
   };
   Run(floor_args, "/dev/null");
-  Run({build_only.string()}, deck.string());
+  Run_build(build_only, deck);
   result.max_rss_kib = warm.max_rss_kib;
   std::vector<double> run, floor_time, build, run_cpu, floor_cpu, build_cpu;
   for (int n = 0; n < runs; ++n) {
@@ -148,7 +160,7 @@ Result Measure(const fs::path& deck, const fs::path& torvane, const fs::path& bu
     s = Run(floor_args, "/dev/null");
     floor_time.push_back(s.wall);
     floor_cpu.push_back(s.cpu);
-    s = Run({build_only.string()}, deck.string());
+    s = Run_build(build_only, deck);
     build.push_back(s.wall);
     build_cpu.push_back(s.cpu);
   }
