@@ -1,5 +1,7 @@
 #include "control/run.hpp"
 
+#include <new>
+
 #include "control/control_check.hpp"
 #include "control/control_input.hpp"
 #include "control/finite_check.hpp"
@@ -126,6 +128,10 @@ int Run(std::istream& deck, Console& out, Console& err, const RunOptions& option
   } catch (const RunStop& stop) {
     if (!stop.diagnostic.empty()) err.record(std::string("torvane: ").append(stop.diagnostic));
     return stop.status;
+  } catch (const std::bad_alloc&) {
+    // The grid storage is allocated once, before the point lists are read.
+    err.record("torvane: not enough memory for the grid storage (about 21 MB); no file is written");
+    return kExitProgramError;
   }
 }
 

@@ -1,5 +1,11 @@
 #include "control/run.hpp"
 
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+
 #include <gtest/gtest.h>
 
 #include "control/control_check.hpp"
@@ -257,6 +263,36 @@ TEST(Run, ACoordinateThatIsNotFiniteStopsTheRunBeforeAnyFile) {
   EXPECT_TRUE(run.err.ends_with("; no file is written\r\n"));
   EXPECT_TRUE(run.out.ends_with(" Generating volume grid ...\r\n"));
   for (const std::string& file : Files(folder.path() + "/nan")) EXPECT_FALSE(Exists(file));
+}
+
+TEST(Run, NotEnoughMemoryForTheStorageIsReportedNotACrash) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "AddressSanitizer reserves address space beyond any small limit";
+#else
+  ScratchFolder folder;
+  std::string deck = Join(Small_deck_lines(folder.path() + "/memory"));
+  // In a child process whose address space has room for little more than it uses.
+  pid_t pid = ::fork();
+  if (pid == 0) {
+    long pages = 0;
+    std::FILE* statm = std::fopen("/proc/self/statm", "r");
+    if (statm == nullptr || std::fscanf(statm, "%ld", &pages) != 1) ::_exit(3);
+    std::fclose(statm);
+    rlimit limit{};
+    limit.rlim_cur = limit.rlim_max = static_cast<rlim_t>(pages) * ::sysconf(_SC_PAGESIZE) + (8 << 20);
+    if (::setrlimit(RLIMIT_AS, &limit) != 0) ::_exit(3);
+    RunResult run = Run_deck(deck);
+    bool reported = run.status == 1 && run.err ==
+        "torvane: not enough memory for the grid storage (about 21 MB); no file is written\r\n";
+    ::_exit(reported ? 42 : 1);
+  }
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status)) << "the run died instead of reporting";
+  if (WEXITSTATUS(status) == 3) GTEST_SKIP() << "cannot limit the address space here";
+  EXPECT_EQ(WEXITSTATUS(status), 42);
+  for (const std::string& file : Files(folder.path() + "/memory")) EXPECT_FALSE(Exists(file));
+#endif
 }
 
 TEST(Run, ADoubleQuoteInTheTitleIsWrittenAsASingleQuote) {
