@@ -4,6 +4,7 @@
 #include <cmath>
 #include <string_view>
 
+#include "inspect/large_arrays.hpp"
 #include "inspect/text_input.hpp"
 
 namespace torvane::inspect {
@@ -168,9 +169,10 @@ Grid Read_grid_file(const std::string& path) {
            "the record ends after " + std::to_string(length) + " characters, too short for " + std::to_string(3 * n) +
                " coordinates (the file is cut short)");
   }
-  grid.x.resize(n);
-  grid.y.resize(n);
-  grid.z.resize(n);
+  for (std::vector<double>* values : {&grid.x, &grid.y, &grid.z}) {
+    Reserve_large(*values, n);
+    values->resize(n);
+  }
   Coordinate_parser parser(in, 3 * n);
   parser.Fill(grid.x, 0);
   parser.Fill(grid.y, n);
