@@ -34,11 +34,7 @@ void Print_banner(Console& out) {
 
 void Print_summary(Console& out, const GridSizes& sizes, double dphi) {
   std::string text = " Number of grid points: ";
-  Put_integer(text, sizes.ie, 3);
-  text += " x ";
-  Put_integer(text, sizes.je, 3);
-  text += " x ";
-  Put_integer(text, sizes.ke, 3);
+  Put_integers(text, {sizes.ie, sizes.je, sizes.ke}, 3, " x ");
   text += "\r\n Leading edge index   : ";
   Put_integer(text, sizes.ile, 3);
   text += "\r\n Trailing edge index  : ";

@@ -38,11 +38,7 @@ void Write_grid_file(const std::string& stem, const BlockSizes& s, const Grid& g
   console.record(" Storing grid ...");
   OutputFile file(stem + ".rgra");
   std::string header = "0.0\r\n1 ";
-  Put_integer(header, s.ie - 1, 3);
-  header += ' ';
-  Put_integer(header, s.je - 1, 3);
-  header += ' ';
-  Put_integer(header, s.ke - 1, 3);
+  Put_integers(header, {s.ie - 1, s.je - 1, s.ke - 1}, 3, " ");
   header += kEndOfRecord;
   file.Append(header);
   // One list record of every x, then every y, then every z.
@@ -60,11 +56,7 @@ void Write_topology_file(const std::string& stem, const BlockSizes& s, double dp
       "1 1\r\n"
       "1\r\n"
       "10 ";
-  Put_integer(text, s.ie - 1, 3);
-  text += ' ';
-  Put_integer(text, s.je - 1, 3);
-  text += ' ';
-  Put_integer(text, s.ke - 1, 3);
+  Put_integers(text, {s.ie - 1, s.je - 1, s.ke - 1}, 3, " ");
   text += kEndOfRecord;
 
   // Type code, face, two cell ranges, partner region, face and ranges.

@@ -78,6 +78,15 @@ void Put_integer(std::string& out, int value, int w) {
   Right_justify(Grow(out, w), w, text, static_cast<int>(result.ptr - text));
 }
 
+void Put_integers(std::string& out, std::initializer_list<int> values, int w, std::string_view separator) {
+  bool first = true;
+  for (int value : values) {
+    if (!first) out.append(separator);
+    Put_integer(out, value, w);
+    first = false;
+  }
+}
+
 void Put_fixed(std::string& out, double value, int w, int d) {
   char* field = Grow(out, w);
   if (!std::isfinite(value)) {

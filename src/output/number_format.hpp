@@ -4,6 +4,7 @@
 // ties to even.
 #pragma once
 
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
@@ -14,6 +15,9 @@ inline constexpr std::string_view kEndOfRecord = "\r\n";
 
 // Iw: the integer right-justified in w columns, or w asterisks.
 void Put_integer(std::string& out, int value, int w);
+
+// Iw fields of the values with the separator between them, as "(I3,1X,I3,1X,I3)" writes three.
+void Put_integers(std::string& out, std::initializer_list<int> values, int w, std::string_view separator);
 
 // Fw.d: fixed point with d decimals in w columns, or w asterisks.
 void Put_fixed(std::string& out, double value, int w, int d);
