@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 
+#include "inspect/cell_sweep.hpp"
 #include "inspect/hex_cell.hpp"
 
 namespace torvane::inspect {
@@ -18,7 +19,9 @@ double Ratio(double a, double b) {
   return lo > 0 ? hi / lo : std::numeric_limits<double>::infinity();
 }
 
-void Add(Measure_summary& s, double lo, double hi, Band band, bool first) {
+}  // namespace
+
+void Add_cell(Measure_summary& s, double lo, double hi, Band band, bool first) {
   if (first) {
     s.min = lo;
     s.max = hi;
@@ -28,8 +31,6 @@ void Add(Measure_summary& s, double lo, double hi, Band band, bool first) {
   }
   ++s.bands[static_cast<int>(band)];
 }
-
-}  // namespace
 
 Band Cell_field::Worst(std::size_t n) const {
   Band worst = std::max({Jacobian_band(scaled_jacobian[n]), Angle_band(min_angle[n], max_angle[n]),
@@ -46,53 +47,54 @@ Cell_field Measure_cells(const Grid& grid, const Block_faces& faces) {
   for (auto* v : {&f.scaled_jacobian, &f.min_angle, &f.max_angle, &f.aspect_ratio, &f.volume, &f.volume_ratio}) {
     v->resize(n);
   }
-  Vec3 corner[8];
-  for (int k = 1; k <= f.nk; ++k) {
-    for (int j = 1; j <= f.nj; ++j) {
-      for (int i = 1; i <= f.ni; ++i) {
-        for (int c = 0; c < 8; ++c) corner[c] = grid.Point(i + (c & 1), j + ((c >> 1) & 1), k + (c >> 2));
-        const Hex_measures h = Measure_hex(corner);
-        const std::size_t m = f.Index(i, j, k);
-        f.scaled_jacobian[m] = h.scaled_jacobian;
-        f.min_angle[m] = h.min_angle;
-        f.max_angle[m] = h.max_angle;
-        f.aspect_ratio[m] = h.aspect_ratio;
-        f.volume[m] = h.volume;
-      }
+  Sweep_cells(grid, [&f](int j, int k, const Hex_shape* shapes) {
+    const std::size_t first = f.Index(1, j, k);
+    for (int i = 0; i < f.ni; ++i) {
+      const Hex_measures h = Measures_of(shapes[i]);
+      const std::size_t m = first + static_cast<std::size_t>(i);
+      f.scaled_jacobian[m] = h.scaled_jacobian;
+      f.min_angle[m] = h.min_angle;
+      f.max_angle[m] = h.max_angle;
+      f.aspect_ratio[m] = h.aspect_ratio;
+      f.volume[m] = h.volume;
     }
-  }
+  });
+  Fill_volume_ratios(f.volume.data(), f.ni, f.nj, f.nk, faces, f.volume_ratio.data());
+  return f;
+}
+
+void Fill_volume_ratios(const double* volume, int ni, int nj, int nk, const Block_faces& faces, double* ratio) {
   // Cells (i, 1, k) and (i, nj, k) share a face where a periodic row of face 3 says so.
-  std::vector<char> periodic(static_cast<std::size_t>(f.ni) * f.nk, 0);
+  std::vector<char> periodic(static_cast<std::size_t>(ni) * static_cast<std::size_t>(nk), 0);
   for (const Patch& patch : faces.patches) {
     if (patch.code != kPeriodic || patch.face != 3 || patch.empty) continue;
     for (int k = patch.points.lo[2]; k < patch.points.hi[2]; ++k) {
       for (int i = patch.points.lo[0]; i < patch.points.hi[0]; ++i) {
-        periodic[static_cast<std::size_t>(k - 1) * f.ni + static_cast<std::size_t>(i - 1)] = 1;
+        periodic[static_cast<std::size_t>(k - 1) * ni + static_cast<std::size_t>(i - 1)] = 1;
       }
     }
   }
-  const std::size_t step_j = static_cast<std::size_t>(f.ni), step_k = step_j * f.nj;
-  for (int k = 1; k <= f.nk; ++k) {
-    for (int j = 1; j <= f.nj; ++j) {
-      for (int i = 1; i <= f.ni; ++i) {
-        const std::size_t m = f.Index(i, j, k);
-        const double v = f.volume[m];
+  const std::size_t step_j = static_cast<std::size_t>(ni), step_k = step_j * static_cast<std::size_t>(nj);
+  const std::size_t across = step_k - step_j;  // from (i, 1, k) to (i, nj, k)
+  std::size_t m = 0;
+  for (int k = 1; k <= nk; ++k) {
+    for (int j = 1; j <= nj; ++j) {
+      for (int i = 1; i <= ni; ++i, ++m) {
+        const double v = volume[m];
         double worst = 1;
-        if (i > 1) worst = std::max(worst, Ratio(v, f.volume[m - 1]));
-        if (i < f.ni) worst = std::max(worst, Ratio(v, f.volume[m + 1]));
-        if (j > 1) worst = std::max(worst, Ratio(v, f.volume[m - step_j]));
-        if (j < f.nj) worst = std::max(worst, Ratio(v, f.volume[m + step_j]));
-        if (k > 1) worst = std::max(worst, Ratio(v, f.volume[m - step_k]));
-        if (k < f.nk) worst = std::max(worst, Ratio(v, f.volume[m + step_k]));
-        if ((j == 1 || j == f.nj) &&
-            periodic[static_cast<std::size_t>(k - 1) * f.ni + static_cast<std::size_t>(i - 1)]) {
-          worst = std::max(worst, Ratio(v, f.volume[f.Index(i, j == 1 ? f.nj : 1, k)]));
+        if (i > 1) worst = std::max(worst, Ratio(v, volume[m - 1]));
+        if (i < ni) worst = std::max(worst, Ratio(v, volume[m + 1]));
+        if (j > 1) worst = std::max(worst, Ratio(v, volume[m - step_j]));
+        if (j < nj) worst = std::max(worst, Ratio(v, volume[m + step_j]));
+        if (k > 1) worst = std::max(worst, Ratio(v, volume[m - step_k]));
+        if (k < nk) worst = std::max(worst, Ratio(v, volume[m + step_k]));
+        if ((j == 1 || j == nj) && periodic[static_cast<std::size_t>(k - 1) * ni + static_cast<std::size_t>(i - 1)]) {
+          worst = std::max(worst, Ratio(v, volume[j == 1 ? m + across : m - across]));
         }
-        f.volume_ratio[m] = worst;
+        ratio[m] = worst;
       }
     }
   }
-  return f;
 }
 
 Quality_summary Summarize(const Cell_field& f) {
@@ -103,10 +105,10 @@ Quality_summary Summarize(const Cell_field& f) {
     const bool first = m == 0;
     const double sj = f.scaled_jacobian[m];
     if (!(sj > 0)) ++s.folded;
-    Add(s.jacobian, sj, sj, Jacobian_band(sj), first);
-    Add(s.angle, f.min_angle[m], f.max_angle[m], Angle_band(f.min_angle[m], f.max_angle[m]), first);
-    Add(s.aspect, f.aspect_ratio[m], f.aspect_ratio[m], Aspect_band(f.aspect_ratio[m]), first);
-    Add(s.volume_ratio, f.volume_ratio[m], f.volume_ratio[m], Volume_ratio_band(f.volume_ratio[m]), first);
+    Add_cell(s.jacobian, sj, sj, Jacobian_band(sj), first);
+    Add_cell(s.angle, f.min_angle[m], f.max_angle[m], Angle_band(f.min_angle[m], f.max_angle[m]), first);
+    Add_cell(s.aspect, f.aspect_ratio[m], f.aspect_ratio[m], Aspect_band(f.aspect_ratio[m]), first);
+    Add_cell(s.volume_ratio, f.volume_ratio[m], f.volume_ratio[m], Volume_ratio_band(f.volume_ratio[m]), first);
   }
   return s;
 }

@@ -29,6 +29,11 @@ struct Cell_field {
 // Measures every cell; periodic rows of the faces join cells of j = 1 and j = je - 1.
 Cell_field Measure_cells(const Grid& grid, const Block_faces& faces);
 
+// For every cell the largest ratio of its volume to a neighbour's (at least 1),
+// from the ni x nj x nk cell volumes, i fastest; periodic rows of the faces join
+// cells of j = 1 and j = nj.
+void Fill_volume_ratios(const double* volume, int ni, int nj, int nk, const Block_faces& faces, double* ratio);
+
 // Smallest and largest value of one measure and its cell count per band.
 struct Measure_summary {
   double min = 0, max = 0;
@@ -42,5 +47,9 @@ struct Quality_summary {
 };
 
 Quality_summary Summarize(const Cell_field& field);
+
+// Takes one cell's smallest and largest value of a measure and its band into a
+// summary; the first cell's values become the summary's min and max.
+void Add_cell(Measure_summary& summary, double lo, double hi, Band band, bool first);
 
 }  // namespace torvane::inspect

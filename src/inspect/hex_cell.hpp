@@ -3,6 +3,7 @@
 #pragma once
 
 #include "inspect/grid_file.hpp"
+#include "inspect/hex_shape.hpp"
 
 namespace torvane::inspect {
 
@@ -17,6 +18,9 @@ struct Hex_measures {
 
 // Measures a cell; a cell with an edge of zero length counts as folded.
 Hex_measures Measure_hex(const Vec3 corner[8]);
+
+// The measures of a cell's shape, its face angles in degrees.
+Hex_measures Measures_of(const Hex_shape& shape);
 
 // Exact volume of the trilinear cell.
 double Hex_volume(const Vec3 corner[8]);

@@ -86,7 +86,7 @@ int Report::Exit_status() const {
   return quality.folded > 0 || !Periodic_ok() || sense.covering > 0 || plot.differing > 0 ? 1 : 0;
 }
 
-Report Make_report(const std::string& stem, const Grid& grid, const Block_faces& faces, const Cell_field& cells) {
+Report Make_report(const std::string& stem, const Grid& grid, const Block_faces& faces, const Cell_survey& survey) {
   Report r;
   r.stem = stem;
   r.ie = grid.ie;
@@ -95,19 +95,16 @@ Report Make_report(const std::string& stem, const Grid& grid, const Block_faces&
   r.ile = faces.ile;
   r.ite = faces.ite;
   r.pitch_angle = faces.pitch_angle;
-  r.quality = Summarize(cells);
-  for (int k = 1; k <= cells.nk && r.folded.size() < kFoldedListed; ++k) {
-    for (int j = 1; j <= cells.nj && r.folded.size() < kFoldedListed; ++j) {
-      for (int i = 1; i <= cells.ni && r.folded.size() < kFoldedListed; ++i) {
-        const double sj = cells.scaled_jacobian[cells.Index(i, j, k)];
-        if (!(sj > 0)) r.folded.push_back({i, j, k, sj});
-      }
-    }
-  }
+  r.quality = survey.quality;
+  r.folded = survey.folded;
   r.heights = First_cell_heights(grid, faces);
   r.periodic = Check_periodic(grid, faces);
   r.sense = Check_blade_sense(grid, faces);
   return r;
+}
+
+Report Make_report(const std::string& stem, const Grid& grid, const Block_faces& faces, const Cell_field& cells) {
+  return Make_report(stem, grid, faces, Survey_of(cells));
 }
 
 std::string Report_text(const Report& r) {

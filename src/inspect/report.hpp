@@ -7,17 +7,12 @@
 
 #include "inspect/block_faces.hpp"
 #include "inspect/cell_quality.hpp"
+#include "inspect/cell_survey.hpp"
 #include "inspect/grid_file.hpp"
 #include "inspect/plot_file.hpp"
 #include "inspect/wall_checks.hpp"
 
 namespace torvane::inspect {
-
-// A cell named in the report: its indices and its scaled Jacobian.
-struct Cell_at {
-  int i = 0, j = 0, k = 0;
-  double scaled_jacobian = 0;
-};
 
 struct Report {
   std::string stem;
@@ -38,9 +33,8 @@ struct Report {
   int Exit_status() const;
 };
 
-// How many folded cells the report names.
-inline constexpr std::size_t kFoldedListed = 10;
-
+// The report of a run whose cells were surveyed, or measured one by one.
+Report Make_report(const std::string& stem, const Grid& grid, const Block_faces& faces, const Cell_survey& survey);
 Report Make_report(const std::string& stem, const Grid& grid, const Block_faces& faces, const Cell_field& cells);
 
 // The report as lines of text, and as one JSON object.

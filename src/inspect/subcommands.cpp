@@ -3,6 +3,7 @@
 #include <new>
 
 #include "inspect/cell_quality.hpp"
+#include "inspect/cell_survey.hpp"
 #include "inspect/output_file.hpp"
 #include "inspect/picture_files.hpp"
 #include "inspect/plot3d_export.hpp"
@@ -25,8 +26,7 @@ namespace {
 
 int Report_command(const Options& o, std::ostream& out) {
   const Run_files run = Read_run(o.stem);
-  const Cell_field cells = Measure_cells(run.grid, run.faces);
-  Report report = Make_report(o.stem, run.grid, run.faces, cells);
+  Report report = Make_report(o.stem, run.grid, run.faces, Survey_cells(run.grid, run.faces));
   if (o.plot) {
     const std::string path = o.stem + "_grid_volume.plt";
     const Grid plot = Read_plot_file(path);
@@ -40,7 +40,8 @@ int Report_command(const Options& o, std::ostream& out) {
     report.plot = Compare_plot(plot, run.grid);
   }
   out << (o.json ? Report_json(report) : Report_text(report));
-  if (!o.bad_cells.empty()) Write_file(o.bad_cells, Bad_cells_csv(cells));
+  // Only the list of bad cells needs every cell's values kept.
+  if (!o.bad_cells.empty()) Write_file(o.bad_cells, Bad_cells_csv(Measure_cells(run.grid, run.faces)));
   return report.Exit_status();
 }
 

@@ -1,0 +1,128 @@
+#include "inspect/cell_survey.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "inspect/cell_sweep.hpp"
+#include "inspect/large_arrays.hpp"
+
+namespace torvane::inspect {
+
+namespace {
+
+// Cosines further than this from a limit's cosine decide on their own: the angle
+// changes by at least 57 degrees per unit of cosine, so 1e-9 is some 1e-7 degrees,
+// far beyond the rounding of the arccosine and of the limit's cosine (1e-13).
+constexpr double kCosineMargin = 1e-9;
+
+// The smallest (sense +1) or largest (sense -1) face angle over the cells. The
+// arccosine is taken only of a cosine within the margin of the most extreme one
+// so far: any other lies 1e-7 degrees or more beyond an angle already taken.
+class Extreme_angle {
+ public:
+  explicit Extreme_angle(double sense) : sense_(sense) {}
+
+  void Take_cosine(double c) {
+    const double key = sense_ * std::clamp(c, -1.0, 1.0);
+    if (any_ && key < best_key_ - kCosineMargin) return;
+    Take_angle(Angle_degrees(c));
+    best_key_ = std::max(best_key_, key);
+  }
+  void Take_angle(double a) {
+    angle_ = !any_ ? a : sense_ > 0 ? std::min(angle_, a) : std::max(angle_, a);
+    any_ = true;
+  }
+  double angle() const { return angle_; }
+
+ private:
+  double sense_;
+  double best_key_ = -std::numeric_limits<double>::infinity();
+  double angle_ = 0;
+  bool any_ = false;
+};
+
+}  // namespace
+
+// The limit's cosine to within rounding; the margin covers the difference.
+Cosine_angle_bands::Limit::Limit(double limit_degrees)
+    : degrees(limit_degrees), cosine(std::cos(limit_degrees / 57.295779513082320876798)) {}
+
+bool Cosine_angle_bands::Limit::Angle_below(double c) const {
+  if (c > cosine + kCosineMargin) return true;
+  if (c < cosine - kCosineMargin) return false;
+  return Angle_degrees(c) < degrees;
+}
+
+bool Cosine_angle_bands::Limit::Angle_above(double c) const {
+  if (c < cosine - kCosineMargin) return true;
+  if (c > cosine + kCosineMargin) return false;
+  return Angle_degrees(c) > degrees;
+}
+
+Cosine_angle_bands::Cosine_angle_bands()
+    : bad_low_(kAngleBadLow), bad_high_(kAngleBadHigh), fair_low_(kAngleFairLow), fair_high_(kAngleFairHigh) {}
+
+Band Cosine_angle_bands::Of(double cos_max, double cos_min) const {
+  if (bad_low_.Angle_below(cos_max) || bad_high_.Angle_above(cos_min)) return Band::bad;
+  if (fair_low_.Angle_below(cos_max) || fair_high_.Angle_above(cos_min)) return Band::fair;
+  return Band::good;
+}
+
+Cell_survey Survey_cells(const Grid& grid, const Block_faces& faces) {
+  Cell_survey out;
+  Quality_summary& s = out.quality;
+  const int ni = grid.ie - 1, nj = grid.je - 1, nk = grid.ke - 1;
+  if (ni < 1 || nj < 1 || nk < 1) return out;
+  const std::size_t n = static_cast<std::size_t>(ni) * static_cast<std::size_t>(nj) * static_cast<std::size_t>(nk);
+  s.cells = static_cast<long>(n);
+  Large_reals volume(n);
+  const Cosine_angle_bands angle_bands;
+  Extreme_angle smallest(1), largest(-1);
+  std::size_t m = 0;
+  Sweep_cells(grid, [&](int j, int k, const Hex_shape* shapes) {
+    for (int i = 1; i <= ni; ++i, ++m) {
+      const Hex_shape& h = shapes[i - 1];
+      const bool first = m == 0;
+      const double sj = h.scaled_jacobian;
+      if (!(sj > 0)) {
+        ++s.folded;
+        if (out.folded.size() < kFoldedListed) out.folded.push_back({i, j, k, sj});
+      }
+      Add_cell(s.jacobian, sj, sj, Jacobian_band(sj), first);
+      // A collapsed cell has angles 0 and 180 degrees: bad.
+      ++s.angle.bands[static_cast<int>(h.collapsed ? Band::bad : angle_bands.Of(h.cos_max, h.cos_min))];
+      if (h.collapsed) {
+        smallest.Take_angle(0);
+        largest.Take_angle(180);
+      } else {
+        smallest.Take_cosine(h.cos_max);
+        largest.Take_cosine(h.cos_min);
+      }
+      Add_cell(s.aspect, h.aspect_ratio, h.aspect_ratio, Aspect_band(h.aspect_ratio), first);
+      volume[m] = h.volume;
+    }
+  });
+  s.angle.min = smallest.angle();
+  s.angle.max = largest.angle();
+  Large_reals ratio(n);
+  Fill_volume_ratios(volume.data(), ni, nj, nk, faces, ratio.data());
+  for (m = 0; m < n; ++m) Add_cell(s.volume_ratio, ratio[m], ratio[m], Volume_ratio_band(ratio[m]), m == 0);
+  return out;
+}
+
+Cell_survey Survey_of(const Cell_field& cells) {
+  Cell_survey out;
+  out.quality = Summarize(cells);
+  for (int k = 1; k <= cells.nk && out.folded.size() < kFoldedListed; ++k) {
+    for (int j = 1; j <= cells.nj && out.folded.size() < kFoldedListed; ++j) {
+      for (int i = 1; i <= cells.ni && out.folded.size() < kFoldedListed; ++i) {
+        const double sj = cells.scaled_jacobian[cells.Index(i, j, k)];
+        if (!(sj > 0)) out.folded.push_back({i, j, k, sj});
+      }
+    }
+  }
+  return out;
+}
+
+}  // namespace torvane::inspect
