@@ -59,40 +59,48 @@ Cell_field Measure_cells(const Grid& grid, const Block_faces& faces) {
       f.volume[m] = h.volume;
     }
   });
-  Fill_volume_ratios(f.volume.data(), f.ni, f.nj, f.nk, faces, f.volume_ratio.data());
+  const Volume_ratios ratios(f.ni, f.nj, f.nk, faces);
+  const std::size_t layer = static_cast<std::size_t>(f.ni) * static_cast<std::size_t>(f.nj);
+  for (int k = 1; k <= f.nk; ++k) {
+    const double* volume = f.volume.data() + static_cast<std::size_t>(k - 1) * layer;
+    ratios.Layer(k, k > 1 ? volume - layer : nullptr, volume, k < f.nk ? volume + layer : nullptr,
+                 f.volume_ratio.data() + static_cast<std::size_t>(k - 1) * layer);
+  }
   return f;
 }
 
-void Fill_volume_ratios(const double* volume, int ni, int nj, int nk, const Block_faces& faces, double* ratio) {
+Volume_ratios::Volume_ratios(int ni, int nj, int nk, const Block_faces& faces)
+    : ni_(ni), nj_(nj), nk_(nk), periodic_(static_cast<std::size_t>(ni) * static_cast<std::size_t>(nk), 0) {
   // Cells (i, 1, k) and (i, nj, k) share a face where a periodic row of face 3 says so.
-  std::vector<char> periodic(static_cast<std::size_t>(ni) * static_cast<std::size_t>(nk), 0);
   for (const Patch& patch : faces.patches) {
     if (patch.code != kPeriodic || patch.face != 3 || patch.empty) continue;
     for (int k = patch.points.lo[2]; k < patch.points.hi[2]; ++k) {
       for (int i = patch.points.lo[0]; i < patch.points.hi[0]; ++i) {
-        periodic[static_cast<std::size_t>(k - 1) * ni + static_cast<std::size_t>(i - 1)] = 1;
+        periodic_[static_cast<std::size_t>(k - 1) * ni + static_cast<std::size_t>(i - 1)] = 1;
       }
     }
   }
-  const std::size_t step_j = static_cast<std::size_t>(ni), step_k = step_j * static_cast<std::size_t>(nj);
-  const std::size_t across = step_k - step_j;  // from (i, 1, k) to (i, nj, k)
+}
+
+void Volume_ratios::Layer(int k, const double* below, const double* volume, const double* above, double* ratio) const {
+  const std::size_t step_j = static_cast<std::size_t>(ni_);
+  const std::size_t across = step_j * static_cast<std::size_t>(nj_ - 1);  // from (i, 1, k) to (i, nj, k)
+  const char* periodic = periodic_.data() + static_cast<std::size_t>(k - 1) * step_j;
   std::size_t m = 0;
-  for (int k = 1; k <= nk; ++k) {
-    for (int j = 1; j <= nj; ++j) {
-      for (int i = 1; i <= ni; ++i, ++m) {
-        const double v = volume[m];
-        double worst = 1;
-        if (i > 1) worst = std::max(worst, Ratio(v, volume[m - 1]));
-        if (i < ni) worst = std::max(worst, Ratio(v, volume[m + 1]));
-        if (j > 1) worst = std::max(worst, Ratio(v, volume[m - step_j]));
-        if (j < nj) worst = std::max(worst, Ratio(v, volume[m + step_j]));
-        if (k > 1) worst = std::max(worst, Ratio(v, volume[m - step_k]));
-        if (k < nk) worst = std::max(worst, Ratio(v, volume[m + step_k]));
-        if ((j == 1 || j == nj) && periodic[static_cast<std::size_t>(k - 1) * ni + static_cast<std::size_t>(i - 1)]) {
-          worst = std::max(worst, Ratio(v, volume[j == 1 ? m + across : m - across]));
-        }
-        ratio[m] = worst;
+  for (int j = 1; j <= nj_; ++j) {
+    for (int i = 1; i <= ni_; ++i, ++m) {
+      const double v = volume[m];
+      double worst = 1;
+      if (i > 1) worst = std::max(worst, Ratio(v, volume[m - 1]));
+      if (i < ni_) worst = std::max(worst, Ratio(v, volume[m + 1]));
+      if (j > 1) worst = std::max(worst, Ratio(v, volume[m - step_j]));
+      if (j < nj_) worst = std::max(worst, Ratio(v, volume[m + step_j]));
+      if (k > 1) worst = std::max(worst, Ratio(v, below[m]));
+      if (k < nk_) worst = std::max(worst, Ratio(v, above[m]));
+      if ((j == 1 || j == nj_) && periodic[i - 1]) {
+        worst = std::max(worst, Ratio(v, volume[j == 1 ? m + across : m - across]));
       }
+      ratio[m] = worst;
     }
   }
 }

@@ -30,9 +30,20 @@ struct Cell_field {
 Cell_field Measure_cells(const Grid& grid, const Block_faces& faces);
 
 // For every cell the largest ratio of its volume to a neighbour's (at least 1),
-// from the ni x nj x nk cell volumes, i fastest; periodic rows of the faces join
-// cells of j = 1 and j = nj.
-void Fill_volume_ratios(const double* volume, int ni, int nj, int nk, const Block_faces& faces, double* ratio);
+// one layer k of ni x nj cells (i fastest) at a time, so that a caller needs
+// the volumes of three layers only; periodic rows of the faces join cells of
+// j = 1 and j = nj.
+class Volume_ratios {
+ public:
+  Volume_ratios(int ni, int nj, int nk, const Block_faces& faces);
+
+  // Ratios of layer k from the volumes of layers k - 1, k and k + 1 (null beyond the block).
+  void Layer(int k, const double* below, const double* volume, const double* above, double* ratio) const;
+
+ private:
+  int ni_, nj_, nk_;
+  std::vector<char> periodic_;  // cell (i, 1, k) faces (i, nj, k), at (k - 1) ni + i - 1
+};
 
 // Smallest and largest value of one measure and its cell count per band.
 struct Measure_summary {

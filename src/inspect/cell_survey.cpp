@@ -5,7 +5,6 @@
 #include <limits>
 
 #include "inspect/cell_sweep.hpp"
-#include "inspect/large_arrays.hpp"
 
 namespace torvane::inspect {
 
@@ -74,16 +73,27 @@ Cell_survey Survey_cells(const Grid& grid, const Block_faces& faces) {
   Quality_summary& s = out.quality;
   const int ni = grid.ie - 1, nj = grid.je - 1, nk = grid.ke - 1;
   if (ni < 1 || nj < 1 || nk < 1) return out;
-  const std::size_t n = static_cast<std::size_t>(ni) * static_cast<std::size_t>(nj) * static_cast<std::size_t>(nk);
-  s.cells = static_cast<long>(n);
-  Large_reals volume(n);
+  const std::size_t layer = static_cast<std::size_t>(ni) * static_cast<std::size_t>(nj);
+  s.cells = static_cast<long>(layer * static_cast<std::size_t>(nk));
+  // The volumes of three layers in turn, layer k at (k - 1) % 3: the ratios of a
+  // layer are taken once the layer above it is measured.
+  std::vector<double> volumes(3 * layer), ratio(layer);
+  const Volume_ratios ratios(ni, nj, nk, faces);
+  auto volumes_of = [&](int k) { return volumes.data() + static_cast<std::size_t>((k - 1) % 3) * layer; };
+  auto take_ratios = [&](int k) {
+    ratios.Layer(k, k > 1 ? volumes_of(k - 1) : nullptr, volumes_of(k), k < nk ? volumes_of(k + 1) : nullptr,
+                 ratio.data());
+    for (std::size_t m = 0; m < layer; ++m) {
+      Add_cell(s.volume_ratio, ratio[m], ratio[m], Volume_ratio_band(ratio[m]), k == 1 && m == 0);
+    }
+  };
   const Cosine_angle_bands angle_bands;
   Extreme_angle smallest(1), largest(-1);
-  std::size_t m = 0;
+  bool first = true;
   Sweep_cells(grid, [&](int j, int k, const Hex_shape* shapes) {
-    for (int i = 1; i <= ni; ++i, ++m) {
+    double* volume = volumes_of(k) + static_cast<std::size_t>(j - 1) * static_cast<std::size_t>(ni);
+    for (int i = 1; i <= ni; ++i, first = false) {
       const Hex_shape& h = shapes[i - 1];
-      const bool first = m == 0;
       const double sj = h.scaled_jacobian;
       if (!(sj > 0)) {
         ++s.folded;
@@ -100,14 +110,13 @@ Cell_survey Survey_cells(const Grid& grid, const Block_faces& faces) {
         largest.Take_cosine(h.cos_min);
       }
       Add_cell(s.aspect, h.aspect_ratio, h.aspect_ratio, Aspect_band(h.aspect_ratio), first);
-      volume[m] = h.volume;
+      volume[i - 1] = h.volume;
     }
+    if (j == nj && k > 1) take_ratios(k - 1);
   });
+  take_ratios(nk);
   s.angle.min = smallest.angle();
   s.angle.max = largest.angle();
-  Large_reals ratio(n);
-  Fill_volume_ratios(volume.data(), ni, nj, nk, faces, ratio.data());
-  for (m = 0; m < n; ++m) Add_cell(s.volume_ratio, ratio[m], ratio[m], Volume_ratio_band(ratio[m]), m == 0);
   return out;
 }
 
