@@ -70,57 +70,109 @@ inline double Trilinear_volume(const Vec3 p[8]) {
          12.0;
 }
 
-// The shape of the cell with corners p (local indices (a, b, c) at a + 2b + 4c)
-// and edges e[0][b + 2c] along i, e[1][a + 2c] along j, e[2][a + 2b] along k.
-inline Hex_shape Shape_of(const Unit_edge e[3][4], const Vec3 p[8]) {
-  using namespace shape_math;
-  Hex_shape h;
-  h.volume = Trilinear_volume(p);
-  double shortest = std::numeric_limits<double>::infinity();
-  double longest = 0;
-  for (int d = 0; d < 3; ++d) {
-    for (int m = 0; m < 4; ++m) {
-      shortest = std::min(shortest, e[d][m].length);
-      longest = std::max(longest, e[d][m].length);
+// The corner cosines of one face: its largest and smallest.
+struct Face_cosines {
+  double max = -1, min = 1;
+};
+
+// The face spanned by the edges u0, u1 (one direction, at the face's t = 0, 1)
+// and v0, v1 (the other, at s = 0, 1): at its corner (s, t) the edges leave as
+// (1 - 2s) u_t and (1 - 2t) v_s. The same for both cells that share the face.
+inline Face_cosines Face_of(const Unit_edge& u0, const Unit_edge& u1, const Unit_edge& v0, const Unit_edge& v1) {
+  const Unit_edge* u[2] = {&u0, &u1};
+  const Unit_edge* v[2] = {&v0, &v1};
+  Face_cosines f;
+  for (int s = 0; s < 2; ++s) {
+    for (int t = 0; t < 2; ++t) {
+      const double c = ((s == t) ? 1.0 : -1.0) * shape_math::Dot(u[t]->unit, v[s]->unit);
+      f.max = std::max(f.max, c);
+      f.min = std::min(f.min, c);
     }
   }
-  if (!(shortest > 0)) {
+  return f;
+}
+
+// A face across i, spanned by the edges j0, j1 along j (at c = 0, 1) and k0, k1
+// along k (at b = 0, 1): its corner cosines and, for the scaled Jacobian of
+// the cells on either side, the cross products cross[b + 2c] = j_c x k_b.
+struct I_face {
+  Face_cosines cosines;
+  Vec3 cross[4];
+};
+
+inline I_face I_face_of(const Unit_edge& j0, const Unit_edge& j1, const Unit_edge& k0, const Unit_edge& k1) {
+  const Unit_edge* j[2] = {&j0, &j1};
+  const Unit_edge* k[2] = {&k0, &k1};
+  I_face f;
+  f.cosines = Face_of(j0, j1, k0, k1);
+  for (int c = 0; c < 2; ++c) {
+    for (int b = 0; b < 2; ++b) f.cross[b + 2 * c] = shape_math::Cross(j[c]->unit, k[b]->unit);
+  }
+  return f;
+}
+
+// What a cell is measured from besides its corners: its faces, shared with
+// its neighbours, its own edges along i and the extremes of its edge lengths.
+struct Hex_parts {
+  const I_face* i_face[2];        // at a = 0, 1
+  Face_cosines j_face[2];         // at b = 0, 1
+  Face_cosines k_face[2];         // at c = 0, 1
+  const Unit_edge* along_i[4];    // at b + 2c
+  double shortest = 0, longest = 0;  // of the twelve edges
+};
+
+// The shape of the cell with corners p (local indices (a, b, c) at a + 2b + 4c).
+inline Hex_shape Shape_of(const Hex_parts& parts, const Vec3 p[8]) {
+  Hex_shape h;
+  h.volume = Trilinear_volume(p);
+  if (!(parts.shortest > 0)) {
     h.collapsed = true;
     h.aspect_ratio = std::numeric_limits<double>::infinity();
     return h;
   }
-  h.aspect_ratio = longest / shortest;
-  // Corner (a, b, c): the i edge at (b, c), the j edge at (a, c), the k edge at
-  // (a, b); the first of equal minima is kept, as it decides the sign of a zero.
+  h.aspect_ratio = parts.longest / parts.shortest;
+  // Corner (a, b, c): the i edge at (b, c) against the cross product of the j
+  // edge at (a, c) and the k edge at (a, b); the first of equal minima is
+  // kept, as it decides the sign of a zero.
   double jacobian = std::numeric_limits<double>::infinity();
   for (int c = 0; c < 2; ++c) {
     for (int b = 0; b < 2; ++b) {
       for (int a = 0; a < 2; ++a) {
-        jacobian = std::min(jacobian, Triple(e[0][b + 2 * c].unit, e[1][a + 2 * c].unit, e[2][a + 2 * b].unit));
+        jacobian =
+            std::min(jacobian, shape_math::Dot(parts.along_i[b + 2 * c]->unit, parts.i_face[a]->cross[b + 2 * c]));
       }
     }
   }
   h.scaled_jacobian = jacobian;
-  // Face corner angles: at local corner (s, t) of a face spanned by edges u and v
-  // the edges leave the corner as (1 - 2s) u and (1 - 2t) v.
-  double cos_max = -1, cos_min = 1;
-  auto corner = [&](const Unit_edge& u, const Unit_edge& v, int s, int t) {
-    const double c = ((s == t) ? 1.0 : -1.0) * Dot(u.unit, v.unit);
-    cos_max = std::max(cos_max, c);
-    cos_min = std::min(cos_min, c);
-  };
+  const Face_cosines* faces[6] = {&parts.i_face[0]->cosines, &parts.i_face[1]->cosines, &parts.j_face[0],
+                                  &parts.j_face[1],          &parts.k_face[0],          &parts.k_face[1]};
+  for (const Face_cosines* f : faces) {
+    h.cos_max = std::max(h.cos_max, f->max);
+    h.cos_min = std::min(h.cos_min, f->min);
+  }
+  return h;
+}
+
+// The shape of a cell from its own twelve edges e[0][b + 2c] along i,
+// e[1][a + 2c] along j, e[2][a + 2b] along k, and its corners.
+inline Hex_shape Shape_of(const Unit_edge e[3][4], const Vec3 p[8]) {
+  I_face i_face[2];
+  Hex_parts parts;
   for (int f = 0; f < 2; ++f) {
-    for (int s = 0; s < 2; ++s) {
-      for (int t = 0; t < 2; ++t) {
-        corner(e[0][t + 2 * f], e[1][s + 2 * f], s, t);  // k faces: i edge at (b = t, c = f), j edge at (a = s, c = f)
-        corner(e[0][f + 2 * t], e[2][s + 2 * f], s, t);  // j faces: i edge at (b = f, c = t), k edge at (a = s, b = f)
-        corner(e[1][f + 2 * t], e[2][f + 2 * s], s, t);  // i faces: j edge at (a = f, c = t), k edge at (a = f, b = s)
-      }
+    i_face[f] = I_face_of(e[1][f], e[1][f + 2], e[2][f], e[2][f + 2]);
+    parts.i_face[f] = &i_face[f];
+    parts.j_face[f] = Face_of(e[0][f], e[0][f + 2], e[2][2 * f], e[2][2 * f + 1]);
+    parts.k_face[f] = Face_of(e[0][2 * f], e[0][2 * f + 1], e[1][2 * f], e[1][2 * f + 1]);
+  }
+  parts.shortest = std::numeric_limits<double>::infinity();
+  for (int d = 0; d < 3; ++d) {
+    for (int m = 0; m < 4; ++m) {
+      parts.shortest = std::min(parts.shortest, e[d][m].length);
+      parts.longest = std::max(parts.longest, e[d][m].length);
     }
   }
-  h.cos_max = cos_max;
-  h.cos_min = cos_min;
-  return h;
+  for (int m = 0; m < 4; ++m) parts.along_i[m] = &e[0][m];
+  return Shape_of(parts, p);
 }
 
 }  // namespace torvane::inspect
