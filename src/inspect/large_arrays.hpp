@@ -11,8 +11,8 @@
 
 namespace torvane::inspect {
 
-// Memory of at least `bytes`: from the ordinary heap below 1 MiB, in whole huge
-// pages above; throws std::bad_alloc when there is none.
+// Memory of at least `bytes`: from the ordinary heap below 256 KiB, in whole
+// huge pages above; throws std::bad_alloc when there is none.
 void* Allocate_large(std::size_t bytes);
 // Returns memory of Allocate_large; `bytes` as it was asked for.
 void Free_large(void* memory, std::size_t bytes) noexcept;
@@ -33,6 +33,23 @@ struct Large_allocator {
   void deallocate(T* memory, std::size_t n) noexcept { Free_large(memory, n * sizeof(T)); }
 
   friend bool operator==(const Large_allocator&, const Large_allocator&) { return true; }
+};
+
+// A block of bytes from Allocate_large, left as the kernel hands it out (not
+// written until used), returned when the owner goes.
+class Large_block {
+ public:
+  explicit Large_block(std::size_t bytes) : bytes_(bytes), memory_(static_cast<char*>(Allocate_large(bytes))) {}
+  ~Large_block() { Free_large(memory_, bytes_); }
+  Large_block(const Large_block&) = delete;
+  Large_block& operator=(const Large_block&) = delete;
+
+  char* data() const { return memory_; }
+  std::size_t size() const { return bytes_; }
+
+ private:
+  std::size_t bytes_;
+  char* memory_;
 };
 
 // An array of reals held in huge pages where the kernel grants them.

@@ -100,13 +100,12 @@ void Text_file::Expect_end() {
   }
 }
 
-Block_stream::Block_stream(std::string path) : path_(std::move(path)) {
+Block_stream::Block_stream(std::string path) : path_(std::move(path)), buffer_(kStreamBlock) {
   file_ = std::fopen(path_.c_str(), "rb");
   if (!file_) throw Input_error(path_ + ": cannot open: " + std::strerror(errno));
   std::error_code error;
   const auto size = std::filesystem::file_size(path_, error);
   file_size_ = error ? 0 : static_cast<std::size_t>(size);
-  buffer_.resize(kStreamBlock);
 }
 
 Block_stream::~Block_stream() { std::fclose(file_); }

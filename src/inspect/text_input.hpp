@@ -8,7 +8,6 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "inspect/large_arrays.hpp"
 
@@ -80,7 +79,7 @@ class Block_stream {
  private:
   std::string path_;
   std::FILE* file_ = nullptr;
-  std::vector<char, Large_allocator<char>> buffer_;
+  Large_block buffer_;
   std::size_t begin_ = 0, end_ = 0;  // window within buffer_
   std::size_t consumed_before_ = 0;  // file offset of buffer_[0]
   std::size_t file_size_ = 0;
