@@ -74,7 +74,8 @@ void Sweep_cells(const Grid& g, const Shape_row& row) {
     planes[n].along_i = block.data() + static_cast<std::size_t>(n) * (lines_i + lines_j);
     planes[n].along_j = planes[n].along_i + lines_i;
   }
-  Unit_edge* along_k = block.data() + 2 * (lines_i + lines_j);  // between planes k and k + 1, (i, j) at (j - 1) ie + i - 1
+  // The lines along k between planes k and k + 1, (i, j) at (j - 1) ie + i - 1.
+  Unit_edge* along_k = block.data() + 2 * (lines_i + lines_j);
   // Faces, each measured once for the two cells it parts: across k for a whole
   // layer of cells (below and above), across j for a row, across i for a row.
   Faces k_faces(2 * layer), j_faces(2 * cells_i);
@@ -111,16 +112,17 @@ void Sweep_cells(const Grid& g, const Shape_row& row) {
         parts.shortest = std::numeric_limits<double>::infinity();
         for (int c = 0; c < 2; ++c) {
           for (int b = 0; b < 2; ++b) {
-            const Unit_edge* edges[3] = {&level[c]->along_i[row_i + static_cast<std::size_t>(b) * cells_i + at],
-                                         &level[c]->along_j[row_j + at + static_cast<std::size_t>(b)],
-                                         &along_k[row_j + static_cast<std::size_t>(c) * ie + at + static_cast<std::size_t>(b)]};
+            const Unit_edge* edges[3] = {
+                &level[c]->along_i[row_i + static_cast<std::size_t>(b) * cells_i + at],
+                &level[c]->along_j[row_j + at + static_cast<std::size_t>(b)],
+                &along_k[row_j + static_cast<std::size_t>(c) * ie + at + static_cast<std::size_t>(b)]};
             for (const Unit_edge* e : edges) {
               parts.shortest = std::min(parts.shortest, e->length);
               parts.longest = std::max(parts.longest, e->length);
             }
             parts.along_i[b + 2 * c] = edges[0];
-            const std::size_t n = base + static_cast<std::size_t>(c) * plane_points + row_j +
-                                  static_cast<std::size_t>(b) * ie + at;
+            const std::size_t n =
+                base + static_cast<std::size_t>(c) * plane_points + row_j + static_cast<std::size_t>(b) * ie + at;
             p[4 * c + 2 * b] = Point_at(g, n);
             p[4 * c + 2 * b + 1] = Point_at(g, n + 1);
           }

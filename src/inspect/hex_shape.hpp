@@ -114,10 +114,10 @@ inline I_face I_face_of(const Unit_edge& j0, const Unit_edge& j1, const Unit_edg
 // What a cell is measured from besides its corners: its faces, shared with
 // its neighbours, its own edges along i and the extremes of its edge lengths.
 struct Hex_parts {
-  const I_face* i_face[2];        // at a = 0, 1
-  Face_cosines j_face[2];         // at b = 0, 1
-  Face_cosines k_face[2];         // at c = 0, 1
-  const Unit_edge* along_i[4];    // at b + 2c
+  const I_face* i_face[2];           // at a = 0, 1
+  Face_cosines j_face[2];            // at b = 0, 1
+  Face_cosines k_face[2];            // at c = 0, 1
+  const Unit_edge* along_i[4];       // at b + 2c
   double shortest = 0, longest = 0;  // of the twelve edges
 };
 

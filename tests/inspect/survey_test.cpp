@@ -2,8 +2,6 @@
 // cell measured on its own, angles taken by arccosine, then summarised): the
 // same numbers to the last bit on the reference runs and on grids made to
 // fold, collapse, or put face angles at the band limits.
-#include "inspect/cell_survey.hpp"
-
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -12,6 +10,7 @@
 #include <string>
 
 #include "inspect/cell_quality.hpp"
+#include "inspect/cell_survey.hpp"
 #include "inspect/hex_cell.hpp"
 #include "inspect/quality_bands.hpp"
 #include "inspect/run_files.hpp"
