@@ -37,6 +37,11 @@ class GridStorage {
   Line w3() { return Line(small_->w3); }
   Line w4() { return Line(small_->w4); }
   Line sspan() { return Line(small_->sspan); }
+  // Edge parameters of every station's cross-section (first index i).
+  Plane hub_parameters() { return Plane(small_->hub_t, kMaxIe, kMaxJe); }
+  Plane casing_parameters() { return Plane(small_->casing_t, kMaxIe, kMaxJe); }
+  Plane side1_parameters() { return Plane(small_->side1_t, kMaxIe, kMaxKe); }
+  Plane side2_parameters() { return Plane(small_->side2_t, kMaxIe, kMaxKe); }
 
  private:
   // The smaller arrays; trivially constructible, placed in the block after zg.
@@ -51,6 +56,10 @@ class GridStorage {
     std::array<double, kMaxIe> w3;
     std::array<double, kMaxIe> w4;
     std::array<double, kMaxKe> sspan;
+    std::array<double, kMaxIe * kMaxJe> hub_t;
+    std::array<double, kMaxIe * kMaxJe> casing_t;
+    std::array<double, kMaxIe * kMaxKe> side1_t;
+    std::array<double, kMaxIe * kMaxKe> side2_t;
   };
 
   // Frees the storage's memory.

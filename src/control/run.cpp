@@ -90,7 +90,8 @@ int Generate(std::istream& deck, Console& out, const RunOptions& options) {
   out.record(" Generating volume grid ...");
   Build_volume(VolumeSizes{sizes.ie, sizes.je, sizes.ke, values.nwallhc, values.ratio, values.dzwall, setup.span},
                VolumeWork{storage.plane1(), storage.plane2(), storage.sspan(), storage.w1(), storage.w2(),
-                          storage.w3(), storage.w4()},
+                          storage.w3(), storage.w4(), storage.hub_parameters(), storage.casing_parameters(),
+                          storage.side1_parameters(), storage.side2_parameters()},
                storage.grid(), out);
   Check_finite_grid(storage.grid(), sizes.ie, sizes.je, sizes.ke);
 

@@ -47,6 +47,10 @@ void Build_volume(const VolumeSizes& s, const VolumeWork& work, const Grid& grid
                     sspan, console);
   }
 
+  Plane hub_t = work.hub_parameters;
+  Plane casing_t = work.casing_parameters;
+  Plane side1_t = work.side1_parameters;
+  Plane side2_t = work.side2_parameters;
   for (int i = 1; i <= s.ie; ++i) {
     for (int j = 1; j <= je; ++j) {
       plane1(j, 1) = yg(i, j, 1);
@@ -60,29 +64,42 @@ void Build_volume(const VolumeSizes& s, const VolumeWork& work, const Grid& grid
         for (int k = 2; k <= ke - 1; ++k) {
           plane2(j, k) = sspan(k) * (zg(i, j, ke) - zg(i, j, 1)) / s.span + zg(i, j, 1);
           plane1(j, k) = sspan(k) * (yg(i, j, ke) - yg(i, j, 1)) / s.span + yg(i, j, 1);
-        }
-      }
-    }
-    Tfi_2d(1, je, 1, ke, work.w1, work.w2, work.w3, work.w4, plane1, plane2);
-    if (ke > 2) {
-      for (int k = 2; k <= ke - 1; ++k) {
-        for (int j = 1; j <= je; ++j) {
           zg(i, j, k) = plane2(j, k);
           yg(i, j, k) = plane1(j, k);
         }
       }
     }
+    // The arc-length parameters of the cross-section's four edges, kept for
+    // the inside below.
+    Tfi_edge_parameters(1, je, 1, ke, work.w1, work.w2, work.w3, work.w4, plane1, plane2);
+    for (int j = 1; j <= je; ++j) {
+      hub_t(i, j) = work.w3(j);
+      casing_t(i, j) = work.w4(j);
+    }
+    for (int k = 1; k <= ke; ++k) {
+      side1_t(i, k) = work.w1(k);
+      side2_t(i, k) = work.w2(k);
+    }
   }
+  if (ke <= 2) return;
 
-  // The axial coordinate of every inner point, once all stations hold their y,
-  // along the grid lines of i, whose points lie next to each other.
-  if (ke > 2) {
-    for (int k = 2; k <= ke - 1; ++k) {
-      const double fraction = sspan(k) / s.span;
-      for (int j = 1; j <= je; ++j) {
-        Axial_row(s.ie, &xg(1, j, 1), &xg(1, j, ke), &yg(1, j, 1), &yg(1, j, ke), &yg(1, j, k), fraction,
-                  &xg(1, j, k));
+  // The inside of every cross-section, one grid line of i at a time, and the
+  // axial coordinate of each inner line while its y is at hand.
+  const int n = s.ie;
+  auto along_i = [n](const Block& f, int j, int k) { return std::span<const double>(&f(1, j, k), n); };
+  auto row = [n](const Plane& p, int index) { return std::span<const double>(&p(1, index), n); };
+  for (int k = 2; k <= ke - 1; ++k) {
+    const double fraction = sspan(k) / s.span;
+    for (int j = 1; j <= je; ++j) {
+      if (j > 1 && j < je) {
+        const TfiEdges y_edges{along_i(yg, j, 1), along_i(yg, j, ke), along_i(yg, 1, k),  along_i(yg, je, k),
+                               along_i(yg, 1, 1), along_i(yg, je, ke), along_i(yg, je, 1), along_i(yg, 1, ke)};
+        const TfiEdges z_edges{along_i(zg, j, 1), along_i(zg, j, ke), along_i(zg, 1, k),  along_i(zg, je, k),
+                               along_i(zg, 1, 1), along_i(zg, je, ke), along_i(zg, je, 1), along_i(zg, 1, ke)};
+        Tfi_points(row(hub_t, j), row(casing_t, j), row(side1_t, k), row(side2_t, k), y_edges, z_edges,
+                   std::span<double>(&yg(1, j, k), n), std::span<double>(&zg(1, j, k), n));
       }
+      Axial_row(n, &xg(1, j, 1), &xg(1, j, ke), &yg(1, j, 1), &yg(1, j, ke), &yg(1, j, k), fraction, &xg(1, j, k));
     }
   }
 }

@@ -26,9 +26,17 @@ struct VolumeWork {
   Plane plane2;  // cross-section z
   Line sspan;    // spanwise distribution, 0 at the hub to span at the casing
   Line w1, w2, w3, w4;
+  // The edge parameters of every station's cross-section, first index i:
+  Plane hub_parameters;     // along the hub row, second index j
+  Plane casing_parameters;  // along the casing row, second index j
+  Plane side1_parameters;   // along the side line j = 1, second index k
+  Plane side2_parameters;   // along the side line j = je, second index k
 };
 
 // Fills the planes k = 2 .. ke - 1 of the grid; hub and casing stay as built.
+// Each station's cross-section is filled by transfinite interpolation from its
+// edges; the inside of all of them is computed together along i, where the
+// grid's points lie next to each other, with the same values point by point.
 void Build_volume(const VolumeSizes& sizes, const VolumeWork& work, const Grid& grid, Console& console);
 
 }  // namespace torvane

@@ -18,7 +18,10 @@ struct Storage {
   std::vector<double> sspan = std::vector<double>(49), w1 = std::vector<double>(65), w2 = w1;
   std::vector<double> w3 = std::vector<double>(257), w4 = w3;
   Grid grid{Block(x, kLd, kNd2, kNd3), Block(y, kLd, kNd2, kNd3), Block(z, kLd, kNd2, kNd3)};
-  VolumeWork work{Plane(p1, kLd, kNd2), Plane(p2, kLd, kNd2), Line(sspan), Line(w1), Line(w2), Line(w3), Line(w4)};
+  std::vector<double> tj1 = std::vector<double>(kLd * kNd2), tj2 = tj1;
+  std::vector<double> tk1 = std::vector<double>(kLd * kNd3), tk2 = tk1;
+  VolumeWork work{Plane(p1, kLd, kNd2), Plane(p2, kLd, kNd2), Line(sspan), Line(w1), Line(w2), Line(w3), Line(w4),
+                  Plane(tj1, kLd, kNd2), Plane(tj2, kLd, kNd2), Plane(tk1, kLd, kNd3), Plane(tk2, kLd, kNd3)};
 
   // Hub at radius 1 and casing at radius 2 around a passage of straight lines.
   void Surfaces(int ie, int je, int ke) {
