@@ -3,6 +3,7 @@
 #include <climits>
 #include <cmath>
 #include <functional>
+#include <tuple>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -174,6 +175,68 @@ TEST(Tfi2d, TouchesNothingWhenThePatchDoesNotLieInsideItsArrays) {
                 p.er == untouched.er && p.eb == untouched.eb && p.et == untouched.et)
         << c.i1 << ".." << c.i2 << " x " << c.j1 << ".." << c.j2;
   }
+}
+
+}  // namespace
+}  // namespace torvane
+
+namespace torvane {
+namespace {
+
+// Two differently distorted patches: Tfi_points, fed each point's own edge
+// parameters and edge values, gives every interior point the bits Tfi_2d gives it.
+TEST(TfiPoints, GivesEachPointOfManyPatchesTheValueTfi2dGivesIt) {
+  const Patch::Point shapes[] = {
+      [](int i, int j, double& x, double& y) {
+        x = std::pow((i - 1) / 4.0, 1.7) + 0.05 * j;
+        y = (j - 1) / 3.0 + 0.02 * i * i;
+      },
+      [](int i, int j, double& x, double& y) {
+        x = 2.0 * (i - 1) / 4.0 - 0.1 * std::sin(j);
+        y = std::pow((j - 1) / 3.0, 0.6) * (1.0 + 0.1 * i);
+      },
+  };
+  std::vector<double> b, t, l, r, out_x, out_y, expect_x, expect_y;
+  std::vector<double> xb, xt, xl, xr, x11, x22, x21, x12, yb, yt, yl, yr, y11, y22, y21, y12;
+  for (const Patch::Point& shape : shapes) {
+    Patch p;
+    p.Set_edges(1, 5, 1, 4, shape);
+    Patch edges_only = p;
+    Tfi_edge_parameters(1, 5, 1, 4, Line(edges_only.el), Line(edges_only.er), Line(edges_only.eb),
+                        Line(edges_only.et), edges_only.x(), edges_only.y());
+    p.Run(1, 5, 1, 4);
+    EXPECT_EQ(edges_only.eb, p.eb);
+    EXPECT_EQ(edges_only.el, p.el);
+    for (int j = 2; j <= 3; ++j) {
+      for (int i = 2; i <= 4; ++i) {
+        b.push_back(p.eb[i - 1]);
+        t.push_back(p.et[i - 1]);
+        l.push_back(p.el[j - 1]);
+        r.push_back(p.er[j - 1]);
+        Plane x = p.x(), y = p.y();
+        for (auto [plane, bottom, top, left, right, c11, c22, c21, c12] :
+             {std::tuple{x, &xb, &xt, &xl, &xr, &x11, &x22, &x21, &x12},
+              std::tuple{y, &yb, &yt, &yl, &yr, &y11, &y22, &y21, &y12}}) {
+          bottom->push_back(plane(i, 1));
+          top->push_back(plane(i, 4));
+          left->push_back(plane(1, j));
+          right->push_back(plane(5, j));
+          c11->push_back(plane(1, 1));
+          c22->push_back(plane(5, 4));
+          c21->push_back(plane(5, 1));
+          c12->push_back(plane(1, 4));
+        }
+        expect_x.push_back(x(i, j));
+        expect_y.push_back(y(i, j));
+      }
+    }
+  }
+  out_x.assign(expect_x.size(), kUnset);
+  out_y.assign(expect_y.size(), kUnset);
+  Tfi_points(b, t, l, r, TfiEdges{xb, xt, xl, xr, x11, x22, x21, x12}, TfiEdges{yb, yt, yl, yr, y11, y22, y21, y12},
+             out_x, out_y);
+  EXPECT_EQ(out_x, expect_x);
+  EXPECT_EQ(out_y, expect_y);
 }
 
 }  // namespace
