@@ -18,8 +18,8 @@ std::string Number(double value) {
 
 }  // namespace
 
-void Check_finite_grid(const Grid& grid, int ie, int je, int ke) {
-  for (int k = 1; k <= ke; ++k) {
+void Check_finite_planes(const Grid& grid, int ie, int je, int k_first, int k_last) {
+  for (int k = k_first; k <= k_last; ++k) {
     for (int j = 1; j <= je; ++j) {
       for (int i = 1; i <= ie; ++i) {
         double x = grid.xg(i, j, k);

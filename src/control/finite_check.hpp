@@ -1,13 +1,15 @@
-// The last guard before any output file is opened: every coordinate of the
-// grid must be a finite number.
+// The guard before any output file is opened: every coordinate of the grid
+// must be a finite number.
 #pragma once
 
 #include "distribution/views.hpp"
 
 namespace torvane {
 
-// Refuses (RunStop, status 1) a grid with a coordinate that is not finite,
-// naming the first such point in file order (k, then j, then i).
-void Check_finite_grid(const Grid& grid, int ie, int je, int ke);
+// Refuses (RunStop, status 1) a coordinate that is not finite in the planes
+// k_first .. k_last, naming the first such point in file order (k, then j,
+// then i). Checking the planes in increasing k, in any number of calls,
+// names the first point of the whole grid.
+void Check_finite_planes(const Grid& grid, int ie, int je, int k_first, int k_last);
 
 }  // namespace torvane

@@ -88,12 +88,15 @@ int Generate(std::istream& deck, Console& out, const RunOptions& options) {
   Build_surface("casing", sizes.ke, values, sizes, setup, casing, storage, out);
 
   out.record(" Generating volume grid ...");
+  // No file receives a coordinate that is not finite: the planes are checked
+  // in increasing k, the inner ones by the volume build as it completes them.
+  Check_finite_planes(storage.grid(), sizes.ie, sizes.je, 1, 1);
   Build_volume(VolumeSizes{sizes.ie, sizes.je, sizes.ke, values.nwallhc, values.ratio, values.dzwall, setup.span},
                VolumeWork{storage.plane1(), storage.plane2(), storage.sspan(), storage.w1(), storage.w2(),
                           storage.w3(), storage.w4(), storage.hub_parameters(), storage.casing_parameters(),
                           storage.side1_parameters(), storage.side2_parameters()},
                storage.grid(), out);
-  Check_finite_grid(storage.grid(), sizes.ie, sizes.je, sizes.ke);
+  Check_finite_planes(storage.grid(), sizes.ie, sizes.je, sizes.ke, sizes.ke);
 
   if (!options.write_files) return kExitComplete;
   const BlockSizes block{sizes.ie, sizes.je, sizes.ke, sizes.ile, sizes.ite, values.nin, values.npitch, values.nspan};

@@ -34,6 +34,8 @@ struct VolumeWork {
 };
 
 // Fills the planes k = 2 .. ke - 1 of the grid; hub and casing stay as built.
+// A coordinate that is not finite in an inner plane stops the run (status 1)
+// as soon as its plane is complete, the caller checking hub and casing.
 // Each station's cross-section is filled by transfinite interpolation from its
 // edges; the inside of all of them is computed together along i, where the
 // grid's points lie next to each other, with the same values point by point.
