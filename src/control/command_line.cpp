@@ -39,7 +39,8 @@ int Torvane_main(std::span<const std::string_view> args, std::istream& deck, boo
   }
   if (!args.empty()) {
     std::string message = "torvane: unexpected argument \"";
-    message.append(args[0]).append("\"; the deck is read from standard input (torvane --help tells more)");
+    message.append(args[args.size() > 1 && (args[0] == "--help" || args[0] == "--version") ? 1 : 0]);
+    message.append("\"; torvane takes --help or --version alone and reads the deck from standard input");
     err.record(message);
     return kExitRefused;
   }

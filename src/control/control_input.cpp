@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdlib>
 #include <variant>
 
 #include "output/console.hpp"
@@ -119,6 +120,14 @@ bool Parse_real(std::string_view item, double& value) {
   std::string text;
   if (!Real_text(item, text)) return false;
   auto result = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (result.ec == std::errc::result_out_of_range) {
+    // Too small for a double reads as the nearest one (zero or a subnormal);
+    // too large cannot be read. strtod rounds correctly and tells them apart.
+    double nearest = std::strtod(text.c_str(), nullptr);
+    if (std::isinf(nearest)) return false;
+    value = nearest;
+    return true;
+  }
   return result.ec == std::errc() && result.ptr == text.data() + text.size() && std::isfinite(value);
 }
 

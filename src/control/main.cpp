@@ -10,8 +10,11 @@
 #include "control/command_line.hpp"
 
 int main(int argc, char** argv) {
-  // A file-size limit must fail a write (and be reported) rather than kill the run.
+  // A file-size limit must fail a write (and be reported) rather than kill the
+  // run; a reader of standard output that went away must not stop the grid
+  // from being built and written.
   std::signal(SIGXFSZ, SIG_IGN);
+  std::signal(SIGPIPE, SIG_IGN);
   std::ios::sync_with_stdio(false);
   std::vector<std::string_view> args(argv + (argc > 0 ? 1 : 0), argv + argc);
   torvane::Console out(1);

@@ -18,8 +18,6 @@ namespace torvane {
 
 namespace {
 
-constexpr double kDegree = 0.017453292519943295;
-
 void Print_banner(Console& out) {
   out.list_text(" ");
   out.list_text("*************************************************");
@@ -129,8 +127,9 @@ int Run(std::istream& deck, Console& out, Console& err, const RunOptions& option
     if (!stop.diagnostic.empty()) err.record(std::string("torvane: ").append(stop.diagnostic));
     return stop.status;
   } catch (const std::bad_alloc&) {
-    // The grid storage is allocated once, before the point lists are read.
-    err.record("torvane: not enough memory for the grid storage (about 21 MB); no file is written");
+    // Almost all of it is the grid storage, allocated once before the point
+    // lists are read; an output file in the making is removed with its buffer.
+    err.record("torvane: not enough memory (a run needs about 25 MB)");
     return kExitProgramError;
   }
 }

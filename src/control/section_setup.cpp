@@ -7,7 +7,6 @@ namespace torvane {
 namespace {
 
 constexpr double kTwoPi = 6.283185307179586;
-constexpr double kDegree = 0.017453292519943295;
 
 }  // namespace
 

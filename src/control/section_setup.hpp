@@ -7,6 +7,9 @@
 
 namespace torvane {
 
+// Degrees to radians, the factor every angle of the deck is multiplied by.
+inline constexpr double kDegree = 0.017453292519943295;
+
 // Values the set-up derives, kept for the whole run.
 struct SetupValues {
   double dphi;     // pitch angle, radians

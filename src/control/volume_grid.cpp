@@ -2,6 +2,7 @@
 
 #include "control/finite_check.hpp"
 #include "distribution/distribute_line.hpp"
+#include "distribution/stretch.hpp"
 #include "distribution/tfi_2d.hpp"
 
 namespace torvane {
@@ -40,12 +41,7 @@ void Build_volume(const VolumeSizes& s, const VolumeWork& work, const Grid& grid
   // distribution (nor the wall layer, whose count is then unbounded).
   if (ke > 2) {
     // Thickness of the wall layer of nwallhc growing intervals.
-    double hsum = 0.0;
-    double h = s.dzwall;
-    for (int n = 1; n <= s.nwallhc; ++n) {
-      hsum = hsum + h;
-      h = h * s.ratio;
-    }
+    const double hsum = Geometric_length(s.dzwall, s.nwallhc, s.ratio);
     Distribute_line(1, s.nwallhc + 1, ke - s.nwallhc, ke, 0.0, hsum, s.span - hsum, s.span, s.dzwall, s.dzwall,
                     sspan, console);
   }

@@ -45,6 +45,16 @@ void Warn_no_convergence(int n, double r, double sumdx, double dx1, Console& con
 
 double Integer_power(double r, int n) { return Power(r, n); }
 
+double Geometric_length(double first, int n, double ratio) {
+  double length = 0.0;
+  double h = first;
+  for (int k = 1; k <= n; ++k) {
+    length = length + h;
+    h = h * ratio;
+  }
+  return length;
+}
+
 Stretch_result Stretch_with_updates(double dx1, double sumdx, int n, Console& console) {
   // Newton on dx1*(r^n - 1) = sumdx*(r - 1), both sides negated; negating dx1
   // and sumdx together leaves every iterate unchanged bit for bit.

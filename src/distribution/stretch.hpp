@@ -20,6 +20,10 @@ struct Stretch_result {
 // Stretch, also telling how many updates it took (the iteration is the same).
 Stretch_result Stretch_with_updates(double dx1, double sumdx, int n, Console& console);
 
+// The length of n intervals growing by ratio from first, summed term by term
+// with a running product (0 when n <= 0): the wall layers of the grid lines.
+double Geometric_length(double first, int n, double ratio);
+
 // r to the integer power n by repeated squaring (1/r^|n| for negative n).
 double Integer_power(double r, int n);
 

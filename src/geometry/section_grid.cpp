@@ -45,17 +45,6 @@ void Place_contour(const SectionGeometry& g, const SectionContour& contour) {
   }
 }
 
-// Pitchwise length of the nwall wall intervals growing from the first one.
-double Wall_length(double first, int nwall, double ratio) {
-  double w = 0.0;
-  double h = first;
-  for (int n = 1; n <= nwall; ++n) {
-    w = w + h;
-    h = h * ratio;
-  }
-  return w;
-}
-
 // Fills the inner points of the pitchwise line i from the distribution in w1.
 void Pitchwise_line(const SectionWork& work, int i, int je) {
   for (int j = 2; j <= je - 1; ++j) {
@@ -201,13 +190,13 @@ void Section_grid(const SectionSizes& sizes, const SectionGeometry& geometry,
 
   const int nwall = sizes.nwall;
   {
-    const double w = Wall_length(spacings.dywle, nwall, spacings.ratio);
+    const double w = Geometric_length(spacings.dywle, nwall, spacings.ratio);
     Distribute_line(1, nwall + 1, je - nwall, je, 0.0, w, pitch - w, pitch, spacings.dywle,
                     spacings.dywle, work.w1, console);
     Pitchwise_line(work, ile, je);
   }
   {
-    const double w = Wall_length(spacings.dywte, nwall, spacings.ratio);
+    const double w = Geometric_length(spacings.dywte, nwall, spacings.ratio);
     Distribute_line(1, nwall + 1, je - nwall, je, 0.0, w, pitch - w, pitch, spacings.dywte,
                     spacings.dywte, work.w1, console);
     Pitchwise_line(work, ite, je);

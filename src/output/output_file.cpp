@@ -18,7 +18,8 @@ constexpr int kChannel = 10;
 
 }  // namespace
 
-OutputFile::OutputFile(std::string path) : path_(std::move(path)) {
+OutputFile::OutputFile(std::string path)
+    : path_(std::move(path)), buffer_(std::make_unique_for_overwrite<char[]>(kBufferSize)) {
   // A name of our own beside the target, so the rename stays on one file system.
   for (int attempt = 0;; ++attempt) {
     temporary_ = path_;
@@ -32,7 +33,6 @@ OutputFile::OutputFile(std::string path) : path_(std::move(path)) {
       Fail("cannot create", error);
     }
   }
-  buffer_ = std::make_unique_for_overwrite<char[]>(kBufferSize);
 }
 
 OutputFile::~OutputFile() { Discard(); }

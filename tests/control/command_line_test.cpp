@@ -38,14 +38,17 @@ TEST(CommandLine, HelpAndVersionAnswerAndExitZero) {
 }
 
 TEST(CommandLine, RefusesAnyOtherArgumentInOneLine) {
-  for (std::vector<std::string_view> args : {std::vector<std::string_view>{"deck.in"},
-                                             std::vector<std::string_view>{"-h"},
-                                             std::vector<std::string_view>{"--help", "--version"}}) {
-    Call call = Main(args);
+  struct Case {
+    std::vector<std::string_view> args;
+    const char* named;
+  } cases[] = {{{"deck.in"}, "deck.in"}, {{"-h"}, "-h"}, {{"--help", "--version"}, "--version"},
+               {{"--version", "deck.in"}, "deck.in"}};
+  for (const Case& c : cases) {
+    Call call = Main(c.args);
     EXPECT_EQ(call.status, 2);
     EXPECT_EQ(call.out, "");
-    EXPECT_EQ(call.err, "torvane: unexpected argument \"" + std::string(args[0]) +
-                            "\"; the deck is read from standard input (torvane --help tells more)\r\n");
+    EXPECT_EQ(call.err, "torvane: unexpected argument \"" + std::string(c.named) +
+                            "\"; torvane takes --help or --version alone and reads the deck from standard input\r\n");
   }
 }
 

@@ -94,7 +94,7 @@ TEST(ControlInput, AcceptsTheIntegerFixedAndExponentFormsOfAReal) {
   } cases[] = {
       {"12", 12.0},       {"12.5", 12.5},  {"1.25E1", 12.5}, {"1.25D1", 12.5}, {"1.25D+01", 12.5},
       {"-6.0D+01", -60},  {"6.0d-2", 0.06}, {"1.25e1", 12.5}, {".5", 0.5},       {"5.", 5.0},
-      {"+0.25", 0.25},    {"1E3", 1000.0},  {"0.1", 0.1},
+      {"+0.25", 0.25},    {"1E3", 1000.0},  {"0.1", 0.1},  {"1e-400", 0.0},   {"-2.5D-320", -2.5e-320},
   };
   for (const Case& c : cases) {
     std::vector<std::string> lines = Small_deck_lines();

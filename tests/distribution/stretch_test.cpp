@@ -100,3 +100,26 @@ TEST(IntegerPower, SquaresTheBaseBetweenTheBitsOfTheExponent) {
 
 }  // namespace
 }  // namespace torvane
+
+namespace torvane {
+namespace {
+
+TEST(GeometricLength, SumsTheGrowingIntervalsTermByTerm) {
+  struct Case {
+    double first;
+    int n;
+    double ratio;
+    double length;
+  } cases[] = {
+      {0.01, 2, 1.2, 0.01 + 0.01 * 1.2},  // the wall layer of nwallhc = 2: 0.022 to rounding
+      {1.0, 3, 2.0, 7.0},
+      {0.0004, 1, 1.2, 0.0004},
+      {0.0004, 0, 1.2, 0.0},
+      {0.0004, -3, 1.2, 0.0},
+  };
+  for (const Case& c : cases) EXPECT_EQ(Geometric_length(c.first, c.n, c.ratio), c.length) << c.n;
+  EXPECT_NEAR(Geometric_length(0.01, 2, 1.2), 0.022, 1e-17);
+}
+
+}  // namespace
+}  // namespace torvane
