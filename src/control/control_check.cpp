@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cstdint>
+#include <optional>
 
 #include "output/console.hpp"
 #include "output/grid_files.hpp"
@@ -16,12 +17,21 @@ std::string Shortest(double value) {
   return std::string(text, result.ptr);
 }
 
+// Carries the first refused value out of the checks below.
+struct Refused {
+  ValueRefusal refusal;
+};
+
 [[noreturn]] void Refuse(int record, const char* name, const std::string& reason) {
-  throw RunStop{2, "record " + std::to_string(record) + " (" + name + "): " + reason};
+  throw Refused{ValueRefusal{record, name, reason}};
 }
 
 void Require_positive(int record, const char* name, double value, const char* what) {
   if (!(value > 0)) Refuse(record, name, Shortest(value) + ": " + what + " must be greater than 0");
+}
+
+[[noreturn]] void Stop(const ValueRefusal& refusal) {
+  throw RunStop{2, "record " + std::to_string(refusal.record) + " (" + refusal.name + "): " + refusal.reason};
 }
 
 }  // namespace
@@ -44,7 +54,9 @@ GridSizes Derive_grid_sizes(const ControlValues& values) {
   return sizes;
 }
 
-void Check_control_values(const ControlValues& v) {
+namespace {
+
+void Check_values(const ControlValues& v) {
   // The system would take a file name only up to a NUL and write the files elsewhere.
   const size_t nul = Output_stem(v.fname).find('\0');
   if (nul != std::string::npos) {
@@ -91,7 +103,7 @@ void Check_control_values(const ControlValues& v) {
   }
 }
 
-void Check_contour(std::string_view which, const ContourPoints& list) {
+void Check_list(std::string_view which, const ContourPoints& list) {
   const char* name = which == "hub" ? "npthub, irefhub" : "nptcas, irefcas";
   if (list.npts < 2) {
     Refuse(list.count_record, name, std::to_string(list.npts) + " points: a contour needs at least 2");
@@ -106,6 +118,34 @@ void Check_contour(std::string_view which, const ContourPoints& list) {
     Refuse(list.count_record, name, "reference point " + std::to_string(list.iref) +
                                         " has the x of point 1 (" + Shortest(x1) + "), so there is no chord to scale");
   }
+}
+
+}  // namespace
+
+std::optional<ValueRefusal> Refused_value(const ControlValues& values) {
+  try {
+    Check_values(values);
+  } catch (const Refused& refused) {
+    return refused.refusal;
+  }
+  return std::nullopt;
+}
+
+void Check_control_values(const ControlValues& values) {
+  if (auto refusal = Refused_value(values)) Stop(*refusal);
+}
+
+std::optional<ValueRefusal> Refused_contour(std::string_view which, const ContourPoints& list) {
+  try {
+    Check_list(which, list);
+  } catch (const Refused& refused) {
+    return refused.refusal;
+  }
+  return std::nullopt;
+}
+
+void Check_contour(std::string_view which, const ContourPoints& list) {
+  if (auto refusal = Refused_contour(which, list)) Stop(*refusal);
 }
 
 }  // namespace torvane

@@ -3,7 +3,9 @@
 // describe a blade row the grid builder can work with.
 #pragma once
 
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "control/control_input.hpp"
 
@@ -23,6 +25,19 @@ bool Grid_fits_storage(const ControlValues& values);
 
 // The sizes; only for values that fit the storage and passed Check_control_values.
 GridSizes Derive_grid_sizes(const ControlValues& values);
+
+// A value no grid can be made from: its record, its name and why.
+struct ValueRefusal {
+  int record;
+  std::string name;
+  std::string reason;
+};
+
+// The first value, in record order, that Check_control_values refuses.
+std::optional<ValueRefusal> Refused_value(const ControlValues& values);
+
+// What Check_contour refuses of a list, if anything.
+std::optional<ValueRefusal> Refused_contour(std::string_view which, const ContourPoints& list);
 
 // Refuses (RunStop, status 2) the first value, in record order, that no grid
 // (or, for the file name, no file) can be made from.

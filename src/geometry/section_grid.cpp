@@ -22,8 +22,16 @@ constexpr double kBladeTolerance = 1.0e-10;
 
 std::size_t At(int point, int c) { return 2 * static_cast<std::size_t>(point - 1) + static_cast<std::size_t>(c); }
 
-// Rotates the contour clockwise by the stagger, scales its reference x-extent
-// to the chord and puts its reference point on (xref, yref).
+// Fills the inner points of the pitchwise line i from the distribution in w1.
+void Pitchwise_line(const SectionWork& work, int i, int je) {
+  for (int j = 2; j <= je - 1; ++j) {
+    work.x(i, j) = work.x(i, 1);
+    work.y(i, j) = work.y(i, 1) + work.w1(j);
+  }
+}
+
+}  // namespace
+
 void Place_contour(const SectionGeometry& g, const SectionContour& contour) {
   std::span<double> xy = contour.xy;
   const int npts = contour.npts;
@@ -45,14 +53,6 @@ void Place_contour(const SectionGeometry& g, const SectionContour& contour) {
   }
 }
 
-// Fills the inner points of the pitchwise line i from the distribution in w1.
-void Pitchwise_line(const SectionWork& work, int i, int je) {
-  for (int j = 2; j <= je - 1; ++j) {
-    work.x(i, j) = work.x(i, 1);
-    work.y(i, j) = work.y(i, 1) + work.w1(j);
-  }
-}
-
 std::string Edge_order_message(std::string_view name, double t_le, double t_te) {
   char found[128];
   std::snprintf(found, sizeof found,
@@ -64,7 +64,27 @@ std::string Edge_order_message(std::string_view name, double t_le, double t_te) 
   return message;
 }
 
-}  // namespace
+
+EdgeParameters Find_edges(std::span<const double> bez, int nseg) {
+  EdgeParameters edges{0.0, 0.0};
+  double xs = 0.0, ys = 0.0;
+  Bezier_point(bez, nseg, 0.0, xs, ys);
+  double largest = xs;
+  double smallest = kNoSmallestYet;
+  for (int i = 1; i <= kEdgeSamples; ++i) {
+    const double t = static_cast<double>(i) / 5000.0;
+    Bezier_point(bez, nseg, t, xs, ys);
+    if (xs <= smallest) {
+      smallest = xs;
+      edges.t_le = t;
+    }
+    if (xs >= largest) {
+      largest = xs;
+      edges.t_te = t;
+    }
+  }
+  return edges;
+}
 
 void Section_grid(const SectionSizes& sizes, const SectionGeometry& geometry,
                   const SectionSpacings& spacings, int ibez, SectionContour contour,
@@ -96,28 +116,7 @@ void Section_grid(const SectionSizes& sizes, const SectionGeometry& geometry,
     console.record(" Blade contour: one-shot Bezier spline approx. done");
   }
 
-  // Leading edge: the last sample of smallest x; trailing edge: the last of
-  // largest x, the start of the curve included.
-  double t_le = 0.0;
-  double t_te = 0.0;
-  {
-    double xs = 0.0, ys = 0.0;
-    Bezier_point(bez, nseg, 0.0, xs, ys);
-    double largest = xs;
-    double smallest = kNoSmallestYet;
-    for (int i = 1; i <= kEdgeSamples; ++i) {
-      const double t = static_cast<double>(i) / 5000.0;
-      Bezier_point(bez, nseg, t, xs, ys);
-      if (xs <= smallest) {
-        smallest = xs;
-        t_le = t;
-      }
-      if (xs >= largest) {
-        largest = xs;
-        t_te = t;
-      }
-    }
-  }
+  const auto [t_le, t_te] = Find_edges(bez, nseg);
   // Both blade sides are searched between the two edges; with the edges in
   // the other order they would be searched on the same stretch of curve.
   if (!(t_le < t_te)) throw RunStop{2, Edge_order_message(contour.name, t_le, t_te)};

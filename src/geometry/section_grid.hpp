@@ -5,6 +5,7 @@
 #pragma once
 
 #include <span>
+#include <string>
 #include <string_view>
 
 #include "distribution/views.hpp"
@@ -64,6 +65,22 @@ struct SectionWork {
   std::span<double> bez;   // Bezier control points, (x, y) pairs
   Line w1, w2, w3, w4;     // work lines: w1, w2 indexed by j; w3, w4 by i
 };
+
+// Rotates the contour clockwise by the stagger, scales its reference x-extent
+// to the chord and puts its reference point on (xref, yref), in place.
+void Place_contour(const SectionGeometry& geometry, const SectionContour& contour);
+
+// Curve parameters of the leading edge (the last of 5000 samples of smallest
+// x) and of the trailing edge (the last of largest x, t = 0 included).
+struct EdgeParameters {
+  double t_le;
+  double t_te;
+};
+EdgeParameters Find_edges(std::span<const double> bez, int nseg);
+
+// Why a surface cannot be built when the edge search finds the trailing edge
+// before the leading edge: "<name> section: the contour must ...".
+std::string Edge_order_message(std::string_view name, double t_le, double t_te);
 
 // Builds the surface and writes plane sizes.k of the grid for i = 1..ie,
 // j = 1..je. ibez = 1 selects the one-shot Bezier approximation.
