@@ -1,0 +1,173 @@
+#include "deck/airfoil_file.hpp"
+
+#include <cctype>
+#include <cerrno>
+#include <charconv>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <system_error>
+
+namespace torvane::deck {
+
+namespace {
+
+[[noreturn]] void Refuse(const std::string& path, long line, const std::string& why) {
+  throw Input_error(path + ", line " + std::to_string(line) + ": " + why);
+}
+
+// Far more than the most points a file may hold, written out.
+constexpr size_t kMaxFileBytes = size_t{16} << 20;
+
+bool Is_blank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\f' || c == '\v'; }
+
+std::string_view Trim(std::string_view text) {
+  while (!text.empty() && Is_blank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && Is_blank(text.back())) text.remove_suffix(1);
+  return text;
+}
+
+// The line as a message quotes it: at most 40 characters.
+std::string Quoted(std::string_view text) {
+  text = Trim(text);
+  std::string quoted = "\"";
+  if (text.size() > 40) {
+    quoted.append(text.substr(0, 40)).append("...");
+  } else {
+    quoted.append(text);
+  }
+  return quoted + "\"";
+}
+
+// A finite number in plain decimal form (sign, digits, point, exponent).
+bool Parse_number(std::string_view item, double& value) {
+  if (!item.empty() && item.front() == '+') item.remove_prefix(1);
+  if (item.empty() || item.front() == '+') return false;
+  const char first = item.front() == '-' && item.size() > 1 ? item[1] : item.front();
+  if (!(std::isdigit(static_cast<unsigned char>(first)) || first == '.')) return false;  // no inf, nan
+  const auto result = std::from_chars(item.data(), item.data() + item.size(), value, std::chars_format::general);
+  return result.ec == std::errc() && result.ptr == item.data() + item.size() && std::isfinite(value);
+}
+
+// One data line: exactly two numbers separated by blanks.
+Point Parse_point(const std::string& path, long line_number, std::string_view line) {
+  std::vector<std::string_view> items;
+  size_t at = 0;
+  while (at < line.size()) {
+    while (at < line.size() && Is_blank(line[at])) ++at;
+    if (at == line.size()) break;
+    const size_t start = at;
+    while (at < line.size() && !Is_blank(line[at])) ++at;
+    items.push_back(line.substr(start, at - start));
+    if (items.size() > 2) break;
+  }
+  if (items.size() != 2) {
+    Refuse(path, line_number, "expected two numbers, x and y, found " + Quoted(line));
+  }
+  Point point{};
+  if (!Parse_number(items[0], point.x)) {
+    Refuse(path, line_number, "x " + Quoted(items[0]) + " is not a number");
+  }
+  if (!Parse_number(items[1], point.y)) {
+    Refuse(path, line_number, "y " + Quoted(items[1]) + " is not a number");
+  }
+  return point;
+}
+
+// A whole number of at least 2 written as a real or an integer ("17." or "17").
+bool Is_side_count(double value) {
+  return value >= 2 && value <= kMaxFilePoints && value == std::floor(value);
+}
+
+struct Data_line {
+  long number;
+  Point point;
+};
+
+}  // namespace
+
+Airfoil_file Parse_airfoil_text(const std::string& path, std::string_view text) {
+  if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);  // a byte-order mark
+  Airfoil_file file;
+  file.path = path;
+
+  std::vector<Data_line> data;
+  long line_number = 0;
+  bool have_name = false;
+  size_t at = 0;
+  while (at < text.size()) {
+    size_t end = text.find('\n', at);
+    if (end == std::string_view::npos) end = text.size();
+    const std::string_view line = text.substr(at, end - at);
+    at = end + 1;
+    ++line_number;
+    if (line.find('\0') != std::string_view::npos) Refuse(path, line_number, "a NUL character: not a text file");
+    if (!have_name) {
+      file.name = std::string(Trim(line));
+      have_name = true;
+      double x = 0;
+      std::string_view first = Trim(line);
+      first = first.substr(0, first.find_first_of(" \t"));
+      if (Parse_number(first, x)) {
+        Refuse(path, line_number, "expected the section's name, found coordinates " + Quoted(line) +
+                                      "; a Selig or Lednicer file starts with a name line");
+      }
+      continue;
+    }
+    if (Trim(line).empty()) continue;
+    if (data.size() >= static_cast<size_t>(kMaxFilePoints) + 1) {
+      Refuse(path, line_number, "more than " + std::to_string(kMaxFilePoints) + " points");
+    }
+    data.push_back({line_number, Parse_point(path, line_number, line)});
+  }
+  if (!have_name) throw Input_error(path + ": the file is empty; expected a name line and the points");
+  if (data.empty()) throw Input_error(path + ": no points follow the name line");
+
+  const Point counts = data.front().point;
+  if (Is_side_count(counts.x) && Is_side_count(counts.y)) {
+    // Lednicer: the point counts of the upper and the lower side.
+    file.format = Airfoil_format::lednicer;
+    const size_t upper = static_cast<size_t>(counts.x);
+    const size_t lower = static_cast<size_t>(counts.y);
+    const size_t given = data.size() - 1;
+    const std::string announced = "line " + std::to_string(data.front().number) + " announces " +
+                                  std::to_string(upper) + " upper and " + std::to_string(lower) + " lower points";
+    if (given < upper + lower) {
+      throw Input_error(path + ": " + announced + " (Lednicer format), but only " + std::to_string(given) +
+                        " points follow");
+    }
+    if (given > upper + lower) {
+      Refuse(path, data[1 + upper + lower].number,
+             "a point beyond the " + std::to_string(upper + lower) + " that " + announced + " (Lednicer format)");
+    }
+    // Upper side turned round (trailing edge to leading edge), then the lower side.
+    for (size_t n = upper; n >= 1; --n) file.loop.push_back(data[n].point);
+    for (size_t n = upper + 1; n <= upper + lower; ++n) {
+      if (n == upper + 1 && data[n].point == data[1].point) continue;  // the shared leading edge
+      file.loop.push_back(data[n].point);
+    }
+  } else {
+    file.format = Airfoil_format::selig;
+    for (const Data_line& line : data) file.loop.push_back(line.point);
+  }
+  return file;
+}
+
+Airfoil_file Read_airfoil_file(const std::string& path) {
+  std::error_code error;
+  if (std::filesystem::is_directory(path, error)) throw Input_error(path + ": is a folder, not a section file");
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw Input_error(path + ": cannot be opened: " + std::generic_category().message(errno));
+  std::string text;
+  char block[65536];
+  while (in.read(block, sizeof block) || in.gcount() > 0) {
+    text.append(block, static_cast<size_t>(in.gcount()));
+    if (text.size() > kMaxFileBytes) {
+      throw Input_error(path + ": larger than " + std::to_string(kMaxFileBytes >> 20) + " MB; not a section file");
+    }
+  }
+  if (in.bad()) throw Input_error(path + ": cannot be read: " + std::generic_category().message(errno));
+  return Parse_airfoil_text(path, text);
+}
+
+}  // namespace torvane::deck

@@ -1,0 +1,119 @@
+#include "deck/deck_main.hpp"
+
+#include <filesystem>
+
+#include "control/control_input.hpp"
+#include "deck/airfoil_file.hpp"
+#include "deck/deck_checks.hpp"
+#include "deck/deck_options.hpp"
+#include "deck/deck_records.hpp"
+#include "deck/deck_text.hpp"
+#include "version.hpp"
+
+namespace torvane::deck {
+
+namespace {
+
+Deck_section Load_section(const std::string& file, const std::string& points, int npoints) {
+  const Airfoil_file airfoil = Read_airfoil_file(file);
+  Deck_section section{file, airfoil.name, Build_contour(airfoil)};
+  if (!points.empty()) section.contour = Resample_contour(section.contour, npoints);
+  return section;
+}
+
+// The default title: the section names (the hub's alone when both are the same).
+std::string Default_title(const Deck_section& hub, const Deck_section& casing) {
+  std::string title = hub.name == casing.name ? hub.name : hub.name + " / " + casing.name;
+  for (char& c : title) {
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = ' ';
+  }
+  if (title.size() > static_cast<size_t>(kTextLength)) title.resize(static_cast<size_t>(kTextLength));
+  return title;
+}
+
+// The default stem: the hub file's name without its ending, blanks as underscores.
+std::string Default_stem(const std::string& hub_file) {
+  std::string stem = std::filesystem::path(hub_file).stem().string();
+  for (char& c : stem) {
+    if (c == ' ' || static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = '_';
+  }
+  if (stem.size() > static_cast<size_t>(kTextLength)) stem.resize(static_cast<size_t>(kTextLength));
+  return stem.empty() ? "blade_row" : stem;
+}
+
+int Report(std::ostream& err, const std::vector<std::string>& problems) {
+  for (const std::string& problem : problems) err << "torvane-deck: " << problem << '\n';
+  return kExitProblems;
+}
+
+}  // namespace
+
+int Deck_main(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  Deck_options options;
+  try {
+    options = Parse_command_line(args);
+  } catch (const Usage_error& e) {
+    err << "torvane-deck: " << e.what() << "\n" << Usage_text();
+    return kExitUsage;
+  }
+  if (options.help) {
+    out << Usage_text();
+    return out.flush() ? kExitWritten : kExitInput;
+  }
+  if (options.version) {
+    out << "torvane-deck " << kVersion << " (" << kReleaseDate << ")\n";
+    return out.flush() ? kExitWritten : kExitInput;
+  }
+
+  Deck_section hub, casing;
+  int npoints = 0;
+  try {
+    Read_parameter_file(options);
+    if (options.hub.empty() || options.casing.empty()) {
+      err << "torvane-deck: " << (options.hub.empty() ? "--hub" : "--casing") << " FILE is needed\n" << Usage_text();
+      return kExitUsage;
+    }
+    if (!options.points.empty()) {
+      if (!Parse_integer(options.points, npoints) || npoints < kMinResampledPoints || npoints > kMaxContourPoints) {
+        err << "torvane-deck: " << options.points_origin << ": \"" << options.points << "\": give a point count from "
+            << kMinResampledPoints << " to " << kMaxContourPoints << "\n";
+        return options.points_origin == "--points" ? kExitUsage : kExitInput;
+      }
+    }
+    hub = Load_section(options.hub, options.points, npoints);
+    casing = Load_section(options.casing, options.points, npoints);
+  } catch (const Input_error& e) {
+    err << "torvane-deck: " << e.what() << "\n";
+    return kExitInput;
+  }
+
+  ControlValues values;
+  for (const Deck_record& record : Deck_records()) {
+    if (!record.default_text.empty()) Set_value(values, record, record.default_text);
+  }
+  values.title = Default_title(hub, casing);
+  values.fname = Default_stem(options.hub);
+  for (const Setting& setting : options.settings) {
+    if (const auto why = Set_value(values, *Find_record(setting.name), setting.text)) {
+      err << "torvane-deck: " << setting.origin << ": " << *why << "\n";
+      return setting.origin.starts_with("--") ? kExitUsage : kExitInput;
+    }
+  }
+
+  if (auto problems = Value_problems(values); !problems.empty()) return Report(err, problems);
+  std::vector<std::string> problems = Section_problems(values, "hub", hub);
+  for (std::string& problem : Section_problems(values, "casing", casing)) problems.push_back(std::move(problem));
+  if (!problems.empty()) return Report(err, problems);
+
+  const std::string deck = Deck_text(values, hub, casing);
+  if (auto run_problems = Dry_run_problems(deck); !run_problems.empty()) return Report(err, run_problems);
+
+  out << deck;
+  if (!out.flush()) {
+    err << "torvane-deck: standard output: the deck cannot be written\n";
+    return kExitInput;
+  }
+  return kExitWritten;
+}
+
+}  // namespace torvane::deck

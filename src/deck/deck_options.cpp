@@ -1,0 +1,152 @@
+#include "deck/deck_options.hpp"
+
+#include <filesystem>
+#include <fstream>
+#include <string_view>
+
+#include "deck/airfoil_file.hpp"
+#include "deck/deck_records.hpp"
+
+namespace torvane::deck {
+
+namespace {
+
+constexpr std::string_view kUsage =
+    "usage: torvane-deck --hub FILE --casing FILE [--points N] [--parameters FILE] [--NAME VALUE ...] > deck.in\n"
+    "\n"
+    "Writes a torvane control deck on standard output from two airfoil coordinate\n"
+    "files (Selig or Lednicer format; the same file may serve both sections).\n"
+    "\n"
+    "  --hub FILE, --casing FILE  the hub and the casing section\n"
+    "  --points N                 resample each section to N points (9 to 257), cosine\n"
+    "                             clustered towards both edges\n"
+    "  --parameters FILE          `name = value` lines with the names below ('#' starts\n"
+    "                             a comment line); the command line wins over the file\n"
+    "  --NAME VALUE               a record's value: title fname nblade nin nout npitch\n"
+    "                             nspan nbrow betain betaout staghub stagcas sweep lean\n"
+    "                             chordhub chordcas rhub rcas lin lx nwall nwallhc ratio\n"
+    "                             dsle dywle dzwall dste dywte dyout ibez\n"
+    "  --help, --version\n"
+    "\n"
+    "Every value is checked as torvane checks it, and each section is placed with\n"
+    "its stagger and checked for the edge search and the blade sides; a problem is\n"
+    "reported naming the option to change, and no deck is written.\n"
+    "Exit status: 0 deck written; 1 a value or a section torvane would refuse or get\n"
+    "wrong; 2 a section or parameter file unreadable or malformed; 3 wrong command line.\n";
+
+bool Is_blank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
+
+std::string_view Trim(std::string_view text) {
+  while (!text.empty() && Is_blank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && Is_blank(text.back())) text.remove_suffix(1);
+  return text;
+}
+
+// Names the command line and the parameter file take besides the records.
+bool Is_file_name(std::string_view name) { return name == "hub" || name == "casing" || name == "points"; }
+
+}  // namespace
+
+const char* Usage_text() { return kUsage.data(); }
+
+Deck_options Parse_command_line(const std::vector<std::string>& args) {
+  Deck_options options;
+  std::vector<std::string> seen;
+  for (size_t n = 0; n < args.size(); ++n) {
+    const std::string& arg = args[n];
+    if (arg == "--help" || arg == "-h") {
+      options.help = true;
+      continue;
+    }
+    if (arg == "--version") {
+      options.version = true;
+      continue;
+    }
+    if (!arg.starts_with("--") || arg.size() == 2) throw Usage_error("\"" + arg + "\" is not an option");
+    std::string name = arg.substr(2);
+    std::string value;
+    const size_t equals = name.find('=');
+    if (equals != std::string::npos) {
+      value = name.substr(equals + 1);
+      name.resize(equals);
+    } else {
+      if (n + 1 == args.size()) throw Usage_error("--" + name + " needs a value");
+      value = args[++n];
+    }
+    if (name != "parameters" && !Is_file_name(name) && Find_record(name) == nullptr) {
+      throw Usage_error("--" + name + " is not an option; see --help");
+    }
+    for (const std::string& earlier : seen) {
+      if (earlier == name) throw Usage_error("--" + name + " is given twice");
+    }
+    seen.push_back(name);
+    if (name == "hub") {
+      options.hub = value;
+    } else if (name == "casing") {
+      options.casing = value;
+    } else if (name == "points") {
+      options.points = value;
+      options.points_origin = "--points";
+    } else if (name == "parameters") {
+      options.parameters = value;
+    } else {
+      options.settings.push_back({name, value, "--" + name});
+    }
+  }
+  return options;
+}
+
+void Read_parameter_file(Deck_options& options) {
+  if (options.parameters.empty()) return;
+  const std::string& path = options.parameters;
+  std::error_code error;
+  if (std::filesystem::is_directory(path, error)) throw Input_error(path + ": is a folder, not a parameter file");
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw Input_error(path + ": cannot be opened: " + std::generic_category().message(errno));
+  const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+  auto beside = [&](std::string_view file) {
+    const std::filesystem::path given(file);
+    return (given.is_absolute() || folder.empty() ? given : folder / given).string();
+  };
+
+  std::vector<Setting> from_file;
+  std::vector<std::string> seen;
+  std::string line;
+  long number = 0;
+  while (std::getline(in, line)) {
+    ++number;
+    const std::string where = path + ", line " + std::to_string(number);
+    if (number > 100000 || line.size() > 65536) throw Input_error(where + ": too long for a parameter file");
+    const std::string_view text = Trim(line);
+    if (text.empty() || text.front() == '#') continue;
+    const size_t equals = text.find('=');
+    if (equals == std::string_view::npos) {
+      throw Input_error(where + ": expected `name = value`, found \"" + std::string(text.substr(0, 40)) + "\"");
+    }
+    const std::string name(Trim(text.substr(0, equals)));
+    const std::string value(Trim(text.substr(equals + 1)));
+    if (!Is_file_name(name) && Find_record(name) == nullptr) {
+      throw Input_error(where + ": \"" + name + "\" is not a name torvane-deck knows; see --help");
+    }
+    for (const std::string& earlier : seen) {
+      if (earlier == name) throw Input_error(where + ": " + name + " is given a second time");
+    }
+    seen.push_back(name);
+    if (name == "hub") {
+      if (options.hub.empty()) options.hub = beside(value);
+    } else if (name == "casing") {
+      if (options.casing.empty()) options.casing = beside(value);
+    } else if (name == "points") {
+      if (options.points.empty()) {
+        options.points = value;
+        options.points_origin = where + " (points)";
+      }
+    } else {
+      from_file.push_back({name, value, where + " (" + name + ")"});
+    }
+  }
+  if (in.bad()) throw Input_error(path + ": cannot be read: " + std::generic_category().message(errno));
+  options.settings.insert(options.settings.begin(), from_file.begin(), from_file.end());
+}
+
+}  // namespace torvane::deck

@@ -1,0 +1,45 @@
+// The records of a control deck that torvane-deck lets the user set: their
+// numbers, names, kinds, defaults (a 30-blade compressor rotor) and the note
+// written after each value.
+#pragma once
+
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "control/control_input.hpp"
+
+namespace torvane::deck {
+
+enum class Value_kind { text, integer, real };
+
+struct Deck_record {
+  int number;                     // position in the deck
+  std::string_view name;          // record and option name
+  Value_kind kind;
+  std::string_view default_text;  // empty for title and fname, which come from the section files
+  std::string_view note;          // written after the value
+};
+
+// Records 1 to 33 in order; those torvane reads and ignores (29, 31, 33) have
+// no name and are written as 0.0.
+std::span<const Deck_record> Deck_records();
+
+// The record of that name, or nullptr.
+const Deck_record* Find_record(std::string_view name);
+
+// Stores text as the value of the record; returns why it cannot, or nothing.
+// Numbers must be in the forms torvane reads; a title holds at most 50
+// characters; a file stem at most 50, without blanks.
+std::optional<std::string> Set_value(ControlValues& values, const Deck_record& record, std::string_view text);
+
+// The value of the record as the deck writes it: integers as they are, reals
+// in the shortest form that reads back to the same double.
+std::string Value_text(const ControlValues& values, const Deck_record& record);
+
+// Shortest decimal form of a real that reads back exactly, with a point or an
+// upper-case exponent (12.0, 0.0003, 1.5E-05).
+std::string Real_text(double value);
+
+}  // namespace torvane::deck

@@ -1,0 +1,64 @@
+#include "deck/deck_text.hpp"
+
+#include "deck/deck_records.hpp"
+
+namespace torvane::deck {
+
+namespace {
+
+// Appends value, padded to width, and the note after it.
+void Put_line(std::string& text, const std::string& value, size_t width, std::string_view note) {
+  text += value;
+  text.append(value.size() < width ? width - value.size() : 2, ' ');
+  text += note;
+  text += '\n';
+}
+
+void Put_section(std::string& text, std::string_view surface, const Deck_section& section) {
+  const Section_contour& contour = section.contour;
+  const size_t npts = contour.points.size();
+  const bool hub = surface == "hub";
+  std::string note = hub ? "npthub irefhub: " : "nptcas irefcas: ";
+  note += std::string(surface) + " section";
+  if (!section.name.empty()) note += " " + section.name;
+  note += " from " + section.file + "; reference point = leading edge";
+  if (contour.closed_at_midpoint) note += "; open trailing edge closed at its midpoint";
+  Put_line(text, std::to_string(npts) + " " + std::to_string(contour.iref), 10, note);
+
+  for (size_t n = 1; n <= npts; ++n) {
+    const Point& p = contour.points[n - 1];
+    std::string_view point_note;
+    if (n == 1) {
+      point_note = "trailing edge: the list runs along the -y side first";
+    } else if (n == npts) {
+      point_note = "back at the trailing edge: the contour is closed";
+    } else if (static_cast<int>(n) == contour.iref) {
+      point_note = "leading edge: the reference point";
+    } else if (contour.closed_at_midpoint && (n == 2 || n == npts - 1)) {
+      point_note = "trailing-edge corner: an end point of the file";
+    }
+    std::string values = Real_text(p.x) + " " + Real_text(p.y);
+    if (point_note.empty()) {
+      text += values;
+      text += '\n';
+    } else {
+      Put_line(text, values, 24, point_note);
+    }
+  }
+}
+
+}  // namespace
+
+std::string Deck_text(const ControlValues& values, const Deck_section& hub, const Deck_section& casing) {
+  std::string text;
+  text.reserve(64 * (40 + hub.contour.points.size() + casing.contour.points.size()));
+  for (const Deck_record& record : Deck_records()) {
+    const size_t width = record.kind == Value_kind::text ? static_cast<size_t>(kTextLength) : 10;
+    Put_line(text, Value_text(values, record), width, record.note);
+  }
+  Put_section(text, "hub", hub);
+  Put_section(text, "casing", casing);
+  return text;
+}
+
+}  // namespace torvane::deck

@@ -1,0 +1,15 @@
+// The text of a control deck: one record per line, each value followed by its
+// name and meaning as a note (torvane reads only the values), then the hub and
+// casing point lists with the trailing and leading edges marked.
+#pragma once
+
+#include <string>
+
+#include "control/control_input.hpp"
+#include "deck/deck_checks.hpp"
+
+namespace torvane::deck {
+
+std::string Deck_text(const ControlValues& values, const Deck_section& hub, const Deck_section& casing);
+
+}  // namespace torvane::deck
