@@ -10,6 +10,7 @@
 #include "control/control_check.hpp"
 #include "control/run.hpp"
 #include "control/section_setup.hpp"
+#include "distribution/stretch.hpp"
 #include "deck/deck_records.hpp"
 #include "geometry/bezier.hpp"
 #include "geometry/section_grid.hpp"
@@ -63,6 +64,10 @@ Turn_back Largest_turn_back(const std::vector<double>& x, const std::vector<int>
   }
   return turn;
 }
+
+// How far the length stretched grid lines cover may miss the length asked
+// for, as a share of it.
+constexpr double kStretchMismatch = 1e-3;
 
 // The 1-based contour point nearest to curve parameter t.
 long Point_near(double t, int nseg) { return std::lround(t * nseg) + 1; }
@@ -154,6 +159,36 @@ std::vector<std::string> Section_problems(const ControlValues& values, std::stri
                        Length_text(te_point.x - le_point.x) + "; lower --dsle and --dste");
     return problems;
   }
+  // The grid lines torvane lays out by stretching must reach their lengths:
+  // where no growth ratio fits, its iteration can settle on 1 without a word.
+  Console quiet;  // the dry run reports the stretching's own warnings
+  auto covered = [](double first, double ratio, int n) {
+    double length = 0.0, h = first;
+    for (int k = 0; k < n; ++k) {
+      length = length + h;
+      h = h * ratio;
+    }
+    return length;
+  };
+  auto stretched = [&](const char* lines, double first, double length, int n, const char* options) {
+    if (n <= 0) return 0.0;
+    const double reach = covered(first, Stretch(first, length, n, quiet), n);
+    if (!(std::fabs(reach - length) <= kStretchMismatch * std::fabs(length))) {
+      problems.push_back(std::string(surface) + " surface: the " + lines + " would cover " + Length_text(reach) +
+                         " instead of " + Length_text(length) + ": no growth ratio makes " + std::to_string(n) +
+                         " intervals from a first one of " + Length_text(first) + " add up to it; change " + options);
+    }
+    return reach;
+  };
+  const double upstream = stretched("upstream lines", spacing.dsle, values.lin + geometry.xref, values.nin,
+                                    "--nin, --dsle or --lin");
+  const double x_inlet = le_point.x - upstream;
+  stretched("downstream lines", spacing.dste, values.lx - std::fabs(te_point.x - x_inlet), values.nout,
+            "--nout, --dste or --lx");
+  const double pitch = setup.dphi * (hub ? values.rhub : values.rcas);
+  stretched("outlet line's half pitch", values.dyout, pitch / 2.0, values.npitch / 2, "--npitch or --dyout");
+  if (!problems.empty()) return problems;
+
   // The edges the search finds must lie near the contour's own: the
   // leading-edge point, and the trailing-edge point (or the two corners of a
   // trailing edge closed at its midpoint). A staggered round nose has its

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <charconv>
+#include <cmath>
 
 namespace torvane::deck {
 
@@ -149,8 +150,13 @@ std::optional<std::string> Set_value(ControlValues& values, const Deck_record& r
 }
 
 std::string Real_text(double value) {
-  char text[40];
-  const auto end = std::to_chars(text, text + sizeof text, value).ptr;
+  // Fixed form for the sizes a deck holds, exponent form for the rest; both
+  // the shortest that reads back to the same double.
+  const double size = std::fabs(value);
+  const bool fixed = size == 0 || (size >= 1e-4 && size < 1e15);
+  char text[400];
+  const auto end =
+      std::to_chars(text, text + sizeof text, value, fixed ? std::chars_format::fixed : std::chars_format::scientific).ptr;
   std::string shortest(text, end);
   const size_t e = shortest.find('e');
   if (e != std::string::npos) {

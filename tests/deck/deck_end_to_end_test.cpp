@@ -1,0 +1,132 @@
+// torvane-deck, torvane and torvane-inspect run as a user runs them, on the
+// published NACA 65-410 file and a Lednicer version of it.
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "control/control_input.hpp"
+#include "deck/airfoil_file.hpp"
+#include "deck/deck_support.hpp"
+#include "support/decks.hpp"
+#include "support/process.hpp"
+
+namespace torvane::deck {
+namespace {
+
+using torvane::testing::Run_program;
+using torvane::testing::ScratchFolder;
+
+struct Deck_run {
+  torvane::testing::ProcessResult deck, grid, report;
+};
+
+// Writes the deck with the arguments, runs torvane on it and the report on its files.
+Deck_run Deck_grid_report(const std::string& folder, const std::vector<std::string>& args) {
+  Deck_run run;
+  run.deck = Run_program(TORVANE_DECK_EXE, args, "/dev/null", folder);
+  testing::Write_text(folder + "/deck.in", run.deck.out);
+  run.grid = Run_program(TORVANE_BINARY, {}, folder + "/deck.in", folder);
+  run.report = Run_program(TORVANE_INSPECT_EXE, {"report", "naca65410"}, "/dev/null", folder);
+  return run;
+}
+
+// The point lists of a deck, read as torvane reads them.
+struct Deck_lists {
+  ControlValues values;
+  std::vector<double> hub, casing;
+  ContourPoints hub_list, casing_list;
+};
+
+Deck_lists Read_lists(const std::string& deck) {
+  Deck_lists lists;
+  lists.hub.resize(2 * kMaxContourPoints);
+  lists.casing.resize(2 * kMaxContourPoints);
+  lists.hub_list.xy = lists.hub;
+  lists.casing_list.xy = lists.casing;
+  std::istringstream in(deck);
+  DeckReader reader(in);
+  lists.values = reader.Read_control_values();
+  reader.Read_point_list("hub", lists.hub_list);
+  reader.Read_point_list("casing", lists.casing_list);
+  return lists;
+}
+
+TEST(DeckEndToEnd, SeligAndLednicerFilesGiveDecksThatGridWithoutAFoldedCell) {
+  TORVANE_REQUIRE_NACA(naca);
+  ScratchFolder folder;
+  const std::string lednicer = folder.path() + "/naca65410_lednicer.dat";
+  testing::Write_text(lednicer, testing::Lednicer_from_selig(testing::Read_text(naca)));
+  const Airfoil_file file = Read_airfoil_file(naca);
+
+  for (const std::string& casing : {naca, lednicer}) {
+    SCOPED_TRACE(casing);
+    const Deck_run run = Deck_grid_report(
+        folder.path(), {"--hub", naca, "--casing", casing, "--staghub", "30", "--stagcas", "30", "--fname", "naca65410"});
+    ASSERT_EQ(run.deck.status, 0) << run.deck.err;
+    EXPECT_EQ(run.deck.err, "");
+    ASSERT_EQ(run.grid.status, 0) << run.grid.out << run.grid.err;
+    EXPECT_EQ(run.grid.out.find("WARNING"), std::string::npos);
+    EXPECT_EQ(run.report.status, 0) << run.report.out;
+    EXPECT_NE(run.report.out.find("folded cells (scaled Jacobian <= 0): 0\n"), std::string::npos) << run.report.out;
+
+    // Both lists as torvane reads them: the trailing-edge midpoint first, the
+    // file's points from the end of its lower side round to its start, and
+    // the midpoint again; the leading edge is the reference point.
+    const Deck_lists lists = Read_lists(run.deck.out);
+    EXPECT_EQ(lists.values.staghub, 30.0);
+    for (const ContourPoints& list : {lists.hub_list, lists.casing_list}) {
+      ASSERT_EQ(list.npts, 52);
+      EXPECT_EQ(list.iref, 26);
+      EXPECT_EQ(list.xy[0], 0.5 * (1.0 + 0.94971));
+      EXPECT_EQ(list.xy[1], 0.5 * (0.0 + 0.00327));
+      EXPECT_EQ(list.xy[2 * 51], list.xy[0]);
+      EXPECT_EQ(list.xy[2 * 51 + 1], list.xy[1]);
+      for (size_t n = 0; n < 50; ++n) {
+        EXPECT_EQ(list.xy[2 * (n + 1)], file.loop[49 - n].x) << "point " << n + 2;
+        EXPECT_EQ(list.xy[2 * (n + 1) + 1], file.loop[49 - n].y) << "point " << n + 2;
+      }
+    }
+  }
+}
+
+TEST(DeckEndToEnd, AResampledDeckAtTheDefaultsGridsWithoutAFoldedCell) {
+  TORVANE_REQUIRE_NACA(naca);
+  ScratchFolder folder;
+  const Deck_run run = Deck_grid_report(folder.path(), {"--hub", naca, "--casing", naca, "--points", "129"});
+  ASSERT_EQ(run.deck.status, 0) << run.deck.err;
+  ASSERT_EQ(run.grid.status, 0) << run.grid.err;
+  EXPECT_EQ(run.report.status, 0) << run.report.out;
+  const Deck_lists lists = Read_lists(run.deck.out);
+  EXPECT_EQ(lists.hub_list.npts, 129);
+  EXPECT_EQ(lists.hub_list.iref, 65);
+  EXPECT_EQ(lists.hub[2 * 64], 0.0);
+  EXPECT_EQ(lists.hub[2 * 64 + 1], 0.0);
+}
+
+TEST(DeckEndToEnd, WritesNoDeckWhenACheckFailsAndSaysWhy) {
+  TORVANE_REQUIRE_NACA(naca);
+  ScratchFolder folder;
+  testing::Write_text(folder.path() + "/bad.dat", "NACA 0012\n1.0 0.0\n0.5 0.06 0.1\n");
+  struct Case {
+    std::vector<std::string> args;
+    int status;
+    std::string err;
+  };
+  const Case cases[] = {
+      {{"--hub", naca, "--casing", naca, "--nblade", "3"}, 1,
+       "torvane-deck: --nblade: 3 intervals give fewer than 2 along each blade side\n"},
+      {{"--hub", naca, "--casing", "bad.dat"}, 2,
+       "torvane-deck: bad.dat, line 3: expected two numbers, x and y, found \"0.5 0.06 0.1\"\n"},
+      {{"--hub", naca, "--casing", naca, "--points", "300"}, 3,
+       "torvane-deck: --points: \"300\": give a point count from 9 to 257\n"},
+  };
+  for (const Case& c : cases) {
+    const auto result = Run_program(TORVANE_DECK_EXE, c.args, "/dev/null", folder.path());
+    EXPECT_EQ(result.status, c.status) << c.err;
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(result.err, c.err);
+  }
+}
+
+}  // namespace
+}  // namespace torvane::deck
