@@ -103,6 +103,20 @@ TEST(DeckEndToEnd, AResampledDeckAtTheDefaultsGridsWithoutAFoldedCell) {
   EXPECT_EQ(lists.hub[2 * 64 + 1], 0.0);
 }
 
+TEST(DeckEndToEnd, TheShippedParameterFileGivesItsRotor) {
+  TORVANE_REQUIRE_NACA(naca);
+  ScratchFolder folder;
+  const auto result = Run_program(
+      TORVANE_DECK_EXE,
+      {"--parameters", std::string(TORVANE_SOURCE_DIR) + "/examples/naca65410_rotor.par", "--hub", naca, "--casing", naca},
+      "/dev/null", folder.path());
+  ASSERT_EQ(result.status, 0) << result.err;
+  const Deck_lists lists = Read_lists(result.out);
+  EXPECT_EQ(lists.values.title, "NACA 65-410 rotor, 30 blades" + std::string(22, ' '));
+  EXPECT_EQ(lists.values.stagcas, 36.0);
+  EXPECT_EQ(lists.values.nspan, 16);
+}
+
 TEST(DeckEndToEnd, WritesNoDeckWhenACheckFailsAndSaysWhy) {
   TORVANE_REQUIRE_NACA(naca);
   ScratchFolder folder;
