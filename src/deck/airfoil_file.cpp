@@ -1,19 +1,18 @@
 #include "deck/airfoil_file.hpp"
 
 #include <cctype>
-#include <cerrno>
 #include <charconv>
 #include <cmath>
-#include <filesystem>
-#include <fstream>
 #include <system_error>
+
+#include "deck/text_files.hpp"
 
 namespace torvane::deck {
 
 namespace {
 
 [[noreturn]] void Refuse(const std::string& path, long line, const std::string& why) {
-  throw Input_error(path + ", line " + std::to_string(line) + ": " + why);
+  throw Input_error(Printable(path) + ", line " + std::to_string(line) + ": " + why);
 }
 
 // Far more than the most points a file may hold, written out.
@@ -32,17 +31,19 @@ std::string Quoted(std::string_view text) {
   text = Trim(text);
   std::string quoted = "\"";
   if (text.size() > 40) {
-    quoted.append(text.substr(0, 40)).append("...");
+    quoted.append(Printable(text.substr(0, 40))).append("...");
   } else {
-    quoted.append(text);
+    quoted.append(Printable(text));
   }
-  return quoted + "\"";
+  quoted.push_back('"');
+  return quoted;
 }
 
 // A finite number in plain decimal form (sign, digits, point, exponent).
 bool Parse_number(std::string_view item, double& value) {
-  if (!item.empty() && item.front() == '+') item.remove_prefix(1);
-  if (item.empty() || item.front() == '+') return false;
+  const bool plus = !item.empty() && item.front() == '+';
+  if (plus) item.remove_prefix(1);
+  if (item.empty() || item.front() == '+' || (plus && item.front() == '-')) return false;
   const char first = item.front() == '-' && item.size() > 1 ? item[1] : item.front();
   if (!(std::isdigit(static_cast<unsigned char>(first)) || first == '.')) return false;  // no inf, nan
   const auto result = std::from_chars(item.data(), item.data() + item.size(), value, std::chars_format::general);
@@ -72,6 +73,15 @@ Point Parse_point(const std::string& path, long line_number, std::string_view li
     Refuse(path, line_number, "y " + Quoted(items[1]) + " is not a number");
   }
   return point;
+}
+
+// A line of exactly two numbers.
+bool Is_point_line(std::string_view line) {
+  line = Trim(line);
+  const size_t blank = line.find_first_of(" \t");
+  if (blank == std::string_view::npos) return false;
+  double x = 0, y = 0;
+  return Parse_number(line.substr(0, blank), x) && Parse_number(Trim(line.substr(blank)), y);
 }
 
 // A whole number of at least 2 written as a real or an integer ("17." or "17").
@@ -105,26 +115,34 @@ Airfoil_file Parse_airfoil_text(const std::string& path, std::string_view text) 
     if (!have_name) {
       file.name = std::string(Trim(line));
       have_name = true;
-      double x = 0;
-      std::string_view first = Trim(line);
-      first = first.substr(0, first.find_first_of(" \t"));
-      if (Parse_number(first, x)) {
+      if (Is_point_line(line)) {
         Refuse(path, line_number, "expected the section's name, found coordinates " + Quoted(line) +
                                       "; a Selig or Lednicer file starts with a name line");
       }
       continue;
     }
     if (Trim(line).empty()) continue;
-    if (data.size() >= static_cast<size_t>(kMaxFilePoints) + 1) {
+    if (data.size() > static_cast<size_t>(kMaxFilePoints)) {  // a Lednicer count line and the points
       Refuse(path, line_number, "more than " + std::to_string(kMaxFilePoints) + " points");
     }
     data.push_back({line_number, Parse_point(path, line_number, line)});
   }
-  if (!have_name) throw Input_error(path + ": the file is empty; expected a name line and the points");
-  if (data.empty()) throw Input_error(path + ": no points follow the name line");
+  const std::string shown = Printable(path);
+  if (!have_name) throw Input_error(shown + ": the file is empty; expected a name line and the points");
+  if (data.empty()) throw Input_error(shown + ": no points follow the name line");
 
+  // Lednicer when the first line holds two whole counts and either they match
+  // the points that follow or these start at the leading edge (the smallest
+  // x), as a Lednicer side does; a Selig file in large units may start with
+  // whole numbers too, but at its trailing edge.
   const Point counts = data.front().point;
-  if (Is_side_count(counts.x) && Is_side_count(counts.y)) {
+  bool lednicer = Is_side_count(counts.x) && Is_side_count(counts.y) && data.size() > 1;
+  if (lednicer && static_cast<size_t>(counts.x + counts.y) != data.size() - 1) {
+    for (size_t n = 2; n < data.size(); ++n) {
+      if (data[n].point.x < data[1].point.x) lednicer = false;
+    }
+  }
+  if (lednicer) {
     // Lednicer: the point counts of the upper and the lower side.
     file.format = Airfoil_format::lednicer;
     const size_t upper = static_cast<size_t>(counts.x);
@@ -133,7 +151,7 @@ Airfoil_file Parse_airfoil_text(const std::string& path, std::string_view text) 
     const std::string announced = "line " + std::to_string(data.front().number) + " announces " +
                                   std::to_string(upper) + " upper and " + std::to_string(lower) + " lower points";
     if (given < upper + lower) {
-      throw Input_error(path + ": " + announced + " (Lednicer format), but only " + std::to_string(given) +
+      throw Input_error(shown + ": " + announced + " (Lednicer format), but only " + std::to_string(given) +
                         " points follow");
     }
     if (given > upper + lower) {
@@ -148,26 +166,16 @@ Airfoil_file Parse_airfoil_text(const std::string& path, std::string_view text) 
     }
   } else {
     file.format = Airfoil_format::selig;
+    if (data.size() > static_cast<size_t>(kMaxFilePoints)) {
+      Refuse(path, data.back().number, "more than " + std::to_string(kMaxFilePoints) + " points");
+    }
     for (const Data_line& line : data) file.loop.push_back(line.point);
   }
   return file;
 }
 
 Airfoil_file Read_airfoil_file(const std::string& path) {
-  std::error_code error;
-  if (std::filesystem::is_directory(path, error)) throw Input_error(path + ": is a folder, not a section file");
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw Input_error(path + ": cannot be opened: " + std::generic_category().message(errno));
-  std::string text;
-  char block[65536];
-  while (in.read(block, sizeof block) || in.gcount() > 0) {
-    text.append(block, static_cast<size_t>(in.gcount()));
-    if (text.size() > kMaxFileBytes) {
-      throw Input_error(path + ": larger than " + std::to_string(kMaxFileBytes >> 20) + " MB; not a section file");
-    }
-  }
-  if (in.bad()) throw Input_error(path + ": cannot be read: " + std::generic_category().message(errno));
-  return Parse_airfoil_text(path, text);
+  return Parse_airfoil_text(path, Read_small_file(path, kMaxFileBytes, "section file"));
 }
 
 }  // namespace torvane::deck

@@ -12,6 +12,7 @@
 #include "control/section_setup.hpp"
 #include "distribution/stretch.hpp"
 #include "deck/deck_records.hpp"
+#include "deck/text_files.hpp"
 #include "geometry/bezier.hpp"
 #include "geometry/section_grid.hpp"
 
@@ -104,9 +105,11 @@ std::vector<std::string> Section_problems(const ControlValues& values, std::stri
   const bool hub = surface == "hub";
   const std::string stagger_name = hub ? "staghub" : "stagcas";
   const double stagger_degrees = hub ? values.staghub : values.stagcas;
-  const std::string where = std::string(surface) + " section (" + section.file + ", " + stagger_name + " " +
+  const std::string where = std::string(surface) + " section (" + Printable(section.file) + ", " + stagger_name + " " +
                             Real_text(stagger_degrees) + ")";
-  const std::string change = "; change --" + stagger_name + " or the section";
+  // A resampled section may lose its shape at the edges when the points are few.
+  const std::string change =
+      "; change --" + stagger_name + (section.resampled ? ", --points" : "") + " or the section";
   const Section_contour& contour = section.contour;
   const int npts = static_cast<int>(contour.points.size());
 
@@ -142,7 +145,7 @@ std::vector<std::string> Section_problems(const ControlValues& values, std::stri
   Bezier_approx(xy, nseg, bez);
   const EdgeParameters edges = Find_edges(bez, nseg);
   if (!(edges.t_le < edges.t_te)) {
-    return {Edge_order_message(surface, edges.t_le, edges.t_te) + " (" + section.file + ", " + stagger_name + " " +
+    return {Edge_order_message(surface, edges.t_le, edges.t_te) + " (" + Printable(section.file) + ", " + stagger_name + " " +
             Real_text(stagger_degrees) + ")" + change};
   }
 
@@ -160,7 +163,8 @@ std::vector<std::string> Section_problems(const ControlValues& values, std::stri
     return problems;
   }
   // The grid lines torvane lays out by stretching must reach their lengths:
-  // where no growth ratio fits, its iteration can settle on 1 without a word.
+  // its iteration, started from a ratio of 2, can settle on another root
+  // (1 where a large ratio is wanted) without a word.
   Console quiet;  // the dry run reports the stretching's own warnings
   auto covered = [](double first, double ratio, int n) {
     double length = 0.0, h = first;
@@ -172,19 +176,22 @@ std::vector<std::string> Section_problems(const ControlValues& values, std::stri
   };
   auto stretched = [&](const char* lines, double first, double length, int n, const char* options) {
     if (n <= 0) return 0.0;
-    const double reach = covered(first, Stretch(first, length, n, quiet), n);
+    const double ratio = Stretch(first, length, n, quiet);
+    const double reach = covered(first, ratio, n);
     if (!(std::fabs(reach - length) <= kStretchMismatch * std::fabs(length))) {
       problems.push_back(std::string(surface) + " surface: the " + lines + " would cover " + Length_text(reach) +
-                         " instead of " + Length_text(length) + ": no growth ratio makes " + std::to_string(n) +
-                         " intervals from a first one of " + Length_text(first) + " add up to it; change " + options);
+                         " instead of " + Length_text(length) + ": torvane's stretching of " + std::to_string(n) +
+                         " intervals from a first one of " + Length_text(first) + " settles on a growth ratio of " +
+                         Length_text(ratio) + "; change " + options);
     }
     return reach;
   };
+  // The casing section's lengths also depend on its axial shift by the sweep.
   const double upstream = stretched("upstream lines", spacing.dsle, values.lin + geometry.xref, values.nin,
-                                    "--nin, --dsle or --lin");
+                                    hub ? "--nin, --dsle or --lin" : "--nin, --dsle, --lin or --sweep");
   const double x_inlet = le_point.x - upstream;
   stretched("downstream lines", spacing.dste, values.lx - std::fabs(te_point.x - x_inlet), values.nout,
-            "--nout, --dste or --lx");
+            hub ? "--nout, --dste or --lx" : "--nout, --dste, --lx or --sweep");
   const double pitch = setup.dphi * (hub ? values.rhub : values.rcas);
   stretched("outlet line's half pitch", values.dyout, pitch / 2.0, values.npitch / 2, "--npitch or --dyout");
   if (!problems.empty()) return problems;
@@ -209,8 +216,9 @@ std::vector<std::string> Section_problems(const ControlValues& values, std::stri
                        "), so torvane's edge search would put the leading edge there" + change);
   }
   double te_off = share_of_chord(edges.t_te, 1);
-  if (contour.closed_at_midpoint) {
-    te_off = std::min({te_off, share_of_chord(edges.t_te, 2), share_of_chord(edges.t_te, npts - 1)});
+  if (contour.corner_first > 0) {
+    te_off = std::min({te_off, share_of_chord(edges.t_te, contour.corner_first),
+                       share_of_chord(edges.t_te, contour.corner_last)});
   }
   if (te_off > kEdgeReach) {
     problems.push_back(where + ": the largest x of the placed contour is near point " +

@@ -18,6 +18,7 @@ struct Deck_section {
   std::string file;  // the section file as the user named it
   std::string name;  // the file's name line
   Section_contour contour;
+  bool resampled = false;  // by --points
 };
 
 // Problems with the grid counts and values, or nothing: "too many grid points"

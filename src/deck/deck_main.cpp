@@ -8,6 +8,7 @@
 #include "deck/deck_options.hpp"
 #include "deck/deck_records.hpp"
 #include "deck/deck_text.hpp"
+#include "deck/text_files.hpp"
 #include "version.hpp"
 
 namespace torvane::deck {
@@ -16,9 +17,21 @@ namespace {
 
 Deck_section Load_section(const std::string& file, const std::string& points, int npoints) {
   const Airfoil_file airfoil = Read_airfoil_file(file);
-  Deck_section section{file, airfoil.name, Build_contour(airfoil)};
-  if (!points.empty()) section.contour = Resample_contour(section.contour, npoints);
+  Deck_section section{file, airfoil.name, Build_contour(airfoil), false};
+  if (!points.empty()) {
+    section.contour = Resample_contour(section.contour, npoints);
+    section.resampled = true;
+  }
   return section;
+}
+
+// The text cut to the 50 bytes of a text record, not inside a UTF-8 character.
+std::string Cut_to_record(std::string text) {
+  size_t length = static_cast<size_t>(kTextLength);
+  if (text.size() <= length) return text;
+  while (length > 0 && (static_cast<unsigned char>(text[length]) & 0xC0) == 0x80) --length;
+  text.resize(length);
+  return text;
 }
 
 // The default title: the section names (the hub's alone when both are the same).
@@ -27,8 +40,7 @@ std::string Default_title(const Deck_section& hub, const Deck_section& casing) {
   for (char& c : title) {
     if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = ' ';
   }
-  if (title.size() > static_cast<size_t>(kTextLength)) title.resize(static_cast<size_t>(kTextLength));
-  return title;
+  return Cut_to_record(title);
 }
 
 // The default stem: the hub file's name without its ending, blanks as underscores.
@@ -37,7 +49,7 @@ std::string Default_stem(const std::string& hub_file) {
   for (char& c : stem) {
     if (c == ' ' || static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = '_';
   }
-  if (stem.size() > static_cast<size_t>(kTextLength)) stem.resize(static_cast<size_t>(kTextLength));
+  stem = Cut_to_record(stem);
   return stem.empty() ? "blade_row" : stem;
 }
 
@@ -75,7 +87,7 @@ int Deck_main(const std::vector<std::string>& args, std::ostream& out, std::ostr
     }
     if (!options.points.empty()) {
       if (!Parse_integer(options.points, npoints) || npoints < kMinResampledPoints || npoints > kMaxContourPoints) {
-        err << "torvane-deck: " << options.points_origin << ": \"" << options.points << "\": give a point count from "
+        err << "torvane-deck: " << options.points_origin << ": \"" << Printable(options.points) << "\": give a point count from "
             << kMinResampledPoints << " to " << kMaxContourPoints << "\n";
         return options.points_origin == "--points" ? kExitUsage : kExitInput;
       }
@@ -95,7 +107,7 @@ int Deck_main(const std::vector<std::string>& args, std::ostream& out, std::ostr
   values.fname = Default_stem(options.hub);
   for (const Setting& setting : options.settings) {
     if (const auto why = Set_value(values, *Find_record(setting.name), setting.text)) {
-      err << "torvane-deck: " << setting.origin << ": " << *why << "\n";
+      err << "torvane-deck: " << setting.origin << ": " << Printable(*why) << "\n";
       return setting.origin.starts_with("--") ? kExitUsage : kExitInput;
     }
   }

@@ -1,11 +1,12 @@
 #include "deck/deck_options.hpp"
 
+#include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <string_view>
 
 #include "deck/airfoil_file.hpp"
 #include "deck/deck_records.hpp"
+#include "deck/text_files.hpp"
 
 namespace torvane::deck {
 
@@ -33,6 +34,9 @@ constexpr std::string_view kUsage =
     "reported naming the option to change, and no deck is written.\n"
     "Exit status: 0 deck written; 1 a value or a section torvane would refuse or get\n"
     "wrong; 2 a section or parameter file unreadable or malformed; 3 wrong command line.\n";
+
+// Far more than a parameter file of every name needs.
+constexpr size_t kMaxParameterBytes = size_t{1} << 20;
 
 bool Is_blank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
 
@@ -62,7 +66,7 @@ Deck_options Parse_command_line(const std::vector<std::string>& args) {
       options.version = true;
       continue;
     }
-    if (!arg.starts_with("--") || arg.size() == 2) throw Usage_error("\"" + arg + "\" is not an option");
+    if (!arg.starts_with("--") || arg.size() == 2) throw Usage_error("\"" + Printable(arg) + "\" is not an option");
     std::string name = arg.substr(2);
     std::string value;
     const size_t equals = name.find('=');
@@ -70,11 +74,11 @@ Deck_options Parse_command_line(const std::vector<std::string>& args) {
       value = name.substr(equals + 1);
       name.resize(equals);
     } else {
-      if (n + 1 == args.size()) throw Usage_error("--" + name + " needs a value");
+      if (n + 1 == args.size()) throw Usage_error("--" + Printable(name) + " needs a value");
       value = args[++n];
     }
     if (name != "parameters" && !Is_file_name(name) && Find_record(name) == nullptr) {
-      throw Usage_error("--" + name + " is not an option; see --help");
+      throw Usage_error("--" + Printable(name) + " is not an option; see --help");
     }
     for (const std::string& earlier : seen) {
       if (earlier == name) throw Usage_error("--" + name + " is given twice");
@@ -99,10 +103,9 @@ Deck_options Parse_command_line(const std::vector<std::string>& args) {
 void Read_parameter_file(Deck_options& options) {
   if (options.parameters.empty()) return;
   const std::string& path = options.parameters;
-  std::error_code error;
-  if (std::filesystem::is_directory(path, error)) throw Input_error(path + ": is a folder, not a parameter file");
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw Input_error(path + ": cannot be opened: " + std::generic_category().message(errno));
+  const std::string file_text = Read_small_file(path, kMaxParameterBytes, "parameter file");
+  std::string_view text = file_text;
+  if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);  // a byte-order mark
   const std::filesystem::path folder = std::filesystem::path(path).parent_path();
   auto beside = [&](std::string_view file) {
     const std::filesystem::path given(file);
@@ -111,27 +114,28 @@ void Read_parameter_file(Deck_options& options) {
 
   std::vector<Setting> from_file;
   std::vector<std::string> seen;
-  std::string line;
   long number = 0;
-  while (std::getline(in, line)) {
+  while (!text.empty()) {
+    const size_t end = std::min(text.find('\n'), text.size());
+    const std::string_view line = Trim(text.substr(0, end));
+    text.remove_prefix(std::min(end + 1, text.size()));
     ++number;
-    const std::string where = path + ", line " + std::to_string(number);
-    if (number > 100000 || line.size() > 65536) throw Input_error(where + ": too long for a parameter file");
-    const std::string_view text = Trim(line);
-    if (text.empty() || text.front() == '#') continue;
-    const size_t equals = text.find('=');
+    const std::string where = Printable(path) + ", line " + std::to_string(number);
+    if (line.empty() || line.front() == '#') continue;
+    const size_t equals = line.find('=');
     if (equals == std::string_view::npos) {
-      throw Input_error(where + ": expected `name = value`, found \"" + std::string(text.substr(0, 40)) + "\"");
+      throw Input_error(where + ": expected `name = value`, found \"" + Printable(line.substr(0, 40)) + "\"");
     }
-    const std::string name(Trim(text.substr(0, equals)));
-    const std::string value(Trim(text.substr(equals + 1)));
+    const std::string name(Trim(line.substr(0, equals)));
+    const std::string value(Trim(line.substr(equals + 1)));
     if (!Is_file_name(name) && Find_record(name) == nullptr) {
-      throw Input_error(where + ": \"" + name + "\" is not a name torvane-deck knows; see --help");
+      throw Input_error(where + ": \"" + Printable(name) + "\" is not a name torvane-deck knows; see --help");
     }
     for (const std::string& earlier : seen) {
       if (earlier == name) throw Input_error(where + ": " + name + " is given a second time");
     }
     seen.push_back(name);
+    if (Is_file_name(name) && value.empty()) throw Input_error(where + ": " + name + " needs a value");
     if (name == "hub") {
       if (options.hub.empty()) options.hub = beside(value);
     } else if (name == "casing") {
@@ -145,7 +149,6 @@ void Read_parameter_file(Deck_options& options) {
       from_file.push_back({name, value, where + " (" + name + ")"});
     }
   }
-  if (in.bad()) throw Input_error(path + ": cannot be read: " + std::generic_category().message(errno));
   options.settings.insert(options.settings.begin(), from_file.begin(), from_file.end());
 }
 

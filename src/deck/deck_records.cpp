@@ -113,7 +113,7 @@ std::optional<std::string> Set_value(ControlValues& values, const Deck_record& r
   switch (record.kind) {
     case Value_kind::text: {
       if (text.size() > static_cast<size_t>(kTextLength)) {
-        return std::to_string(text.size()) + " characters; the record holds " + std::to_string(kTextLength);
+        return std::to_string(text.size()) + " bytes long; the record holds " + std::to_string(kTextLength);
       }
       for (char c : text) {
         if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) return "a control character; the record is one line";

@@ -1,6 +1,7 @@
 #include "deck/deck_text.hpp"
 
 #include "deck/deck_records.hpp"
+#include "deck/text_files.hpp"
 
 namespace torvane::deck {
 
@@ -20,8 +21,8 @@ void Put_section(std::string& text, std::string_view surface, const Deck_section
   const bool hub = surface == "hub";
   std::string note = hub ? "npthub irefhub: " : "nptcas irefcas: ";
   note += std::string(surface) + " section";
-  if (!section.name.empty()) note += " " + section.name;
-  note += " from " + section.file + "; reference point = leading edge";
+  if (!section.name.empty()) note.append(" ").append(Printable(section.name));
+  note.append(" from ").append(Printable(section.file)).append("; reference point = leading edge");
   if (contour.closed_at_midpoint) note += "; open trailing edge closed at its midpoint";
   Put_line(text, std::to_string(npts) + " " + std::to_string(contour.iref), 10, note);
 
@@ -34,7 +35,7 @@ void Put_section(std::string& text, std::string_view surface, const Deck_section
       point_note = "back at the trailing edge: the contour is closed";
     } else if (static_cast<int>(n) == contour.iref) {
       point_note = "leading edge: the reference point";
-    } else if (contour.closed_at_midpoint && (n == 2 || n == npts - 1)) {
+    } else if (static_cast<int>(n) == contour.corner_first || static_cast<int>(n) == contour.corner_last) {
       point_note = "trailing-edge corner: an end point of the file";
     }
     std::string values = Real_text(p.x) + " " + Real_text(p.y);

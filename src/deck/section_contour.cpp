@@ -6,17 +6,20 @@
 #include <numbers>
 #include <string>
 
+#include "deck/text_files.hpp"
+
 namespace torvane::deck {
 
 namespace {
 
-// Twice the signed area enclosed by the closed polygon: positive counter-clockwise.
-double Twice_signed_area(const std::vector<Point>& points) {
+// Twice the signed area enclosed by the closed polygon, in coordinates
+// moved to (x0, y0) and divided by scale: positive counter-clockwise.
+double Twice_signed_area(const std::vector<Point>& points, double x0, double y0, double scale) {
   double sum = 0;
   for (size_t n = 0; n < points.size(); ++n) {
     const Point& a = points[n];
     const Point& b = points[(n + 1) % points.size()];
-    sum += a.x * b.y - b.x * a.y;
+    sum += ((a.x - x0) / scale) * ((b.y - y0) / scale) - ((b.x - x0) / scale) * ((a.y - y0) / scale);
   }
   return sum;
 }
@@ -74,39 +77,43 @@ class Spline {
 }  // namespace
 
 Section_contour Build_contour(const Airfoil_file& file) {
-  std::vector<Point> loop;
-  for (const Point& p : file.loop) {
-    if (loop.empty() || !(p == loop.back())) loop.push_back(p);
-  }
+  std::vector<Point> loop = file.loop;
   if (loop.size() < 3) {
-    throw Input_error(file.path + ": " + std::to_string(loop.size()) +
-                      " distinct points; a section needs at least 3");
+    throw Input_error(Printable(file.path) + ": " + std::to_string(loop.size()) + " points; a section needs at least 3");
   }
-  const auto [low, high] = std::minmax_element(loop.begin(), loop.end(),
-                                               [](const Point& a, const Point& b) { return a.x < b.x; });
-  const double extent = high->x - low->x;
-  if (!(extent > 0)) throw Input_error(file.path + ": every point has the same x; no chord");
+  double xmin = loop.front().x, xmax = loop.front().x, ymin = loop.front().y;
+  for (const Point& p : loop) {
+    xmin = std::min(xmin, p.x);
+    xmax = std::max(xmax, p.x);
+    ymin = std::min(ymin, p.y);
+  }
+  const double extent = xmax - xmin;
+  if (!(extent > 0)) throw Input_error(Printable(file.path) + ": every point has the same x; no chord");
 
-  // Ends that agree to a billionth of the chord are one closed trailing edge.
+  // Ends that agree to a billionth of the chord are one closed trailing edge;
+  // then repeated consecutive points (a repeat of the end included) go.
   const double close = 1e-9 * extent;
-  bool closed = std::fabs(loop.front().x - loop.back().x) <= close &&
-                std::fabs(loop.front().y - loop.back().y) <= close;
-  if (closed) {
+  if (std::fabs(loop.front().x - loop.back().x) <= close && std::fabs(loop.front().y - loop.back().y) <= close) {
     loop.back() = loop.front();
-    if (loop.size() < 4) throw Input_error(file.path + ": a closed contour of fewer than 3 distinct points");
+  }
+  loop.erase(std::unique(loop.begin(), loop.end()), loop.end());
+  const bool closed = loop.size() > 1 && loop.front() == loop.back();
+  const size_t distinct = loop.size() - (closed ? 1 : 0);
+  if (distinct < 3) {
+    throw Input_error(Printable(file.path) + ": " + std::to_string(distinct) + " distinct points; a section needs at least 3");
   }
 
-  const double area = Twice_signed_area(loop);
-  if (area == 0) throw Input_error(file.path + ": the points enclose no area");
+  const double area = Twice_signed_area(loop, xmin, ymin, extent);
+  if (area == 0) throw Input_error(Printable(file.path) + ": the points enclose no area");
   if (area > 0) std::reverse(loop.begin(), loop.end());  // counter-clockwise: the +y side came first
 
   size_t le = 0;
   for (size_t n = 1; n < loop.size(); ++n) {
     if (loop[n].x < loop[le].x) le = n;
   }
-  const double aft = low->x + 0.5 * extent;
+  const double aft = xmin + 0.5 * extent;
   if (le == 0 || le + 1 == loop.size() || loop.front().x < aft || loop.back().x < aft) {
-    throw Input_error(file.path + ": the points run from " + Point_text(loop.front()) + " to " +
+    throw Input_error(Printable(file.path) + ": the points run from " + Point_text(loop.front()) + " to " +
                       Point_text(loop.back()) + ", not from the trailing edge around the leading edge " +
                       Point_text(loop[le]) + " back to the trailing edge");
   }
@@ -115,32 +122,54 @@ Section_contour Build_contour(const Airfoil_file& file) {
   if (closed) {
     contour.points = std::move(loop);
     contour.iref = static_cast<int>(le) + 1;
-  } else {
-    const Point middle{0.5 * (loop.front().x + loop.back().x), 0.5 * (loop.front().y + loop.back().y)};
-    contour.points.reserve(loop.size() + 2);
-    contour.points.push_back(middle);
-    contour.points.insert(contour.points.end(), loop.begin(), loop.end());
-    contour.points.push_back(middle);
-    contour.iref = static_cast<int>(le) + 2;
-    contour.closed_at_midpoint = true;
+    return contour;
   }
+  const Point middle{0.5 * (loop.front().x + loop.back().x), 0.5 * (loop.front().y + loop.back().y)};
+  contour.closed_at_midpoint = true;
+  auto distance = [](const Point& a, const Point& b) { return std::hypot(a.x - b.x, a.y - b.y); };
+  const double gap = distance(loop.front(), loop.back());
+  const double next = std::min(distance(loop[0], loop[1]), distance(loop[loop.size() - 1], loop[loop.size() - 2]));
+  if (gap < 0.5 * next) {
+    // A gap short against the legs beside it: the midpoint takes the place of
+    // both ends, since a cap that short would make the contour curve loop.
+    loop.front() = middle;
+    loop.back() = middle;
+    contour.points = std::move(loop);
+    contour.iref = static_cast<int>(le) + 1;
+    return contour;
+  }
+  contour.points.reserve(loop.size() + 2);
+  contour.points.push_back(middle);
+  contour.points.insert(contour.points.end(), loop.begin(), loop.end());
+  contour.points.push_back(middle);
+  contour.iref = static_cast<int>(le) + 2;
+  contour.corner_first = 2;
+  contour.corner_last = static_cast<int>(contour.points.size()) - 1;
   return contour;
 }
 
 Section_contour Resample_contour(const Section_contour& contour, int npoints) {
   const std::vector<Point>& p = contour.points;
   const size_t count = p.size();
-  const bool capped = contour.closed_at_midpoint;
+  const bool capped = contour.corner_first > 0;
   // The smooth part runs from point `first` over the leading edge to point
-  // `last` (0-based); a trailing edge closed at its midpoint adds the two
+  // `last` (0-based); the corners of a capped trailing edge add the two
   // straight halves of its cap before and after it.
-  const size_t first = capped ? 1 : 0;
-  const size_t last = capped ? count - 2 : count - 1;
+  const size_t first = capped ? static_cast<size_t>(contour.corner_first - 1) : 0;
+  const size_t last = capped ? static_cast<size_t>(contour.corner_last - 1) : count - 1;
   const size_t le = static_cast<size_t>(contour.iref - 1);
 
-  // Chord-length parameter along the whole contour.
+  // Chord-length parameter along the whole contour, in units of the chord.
+  double xmin = p.front().x, xmax = p.front().x;
+  for (const Point& q : p) {
+    xmin = std::min(xmin, q.x);
+    xmax = std::max(xmax, q.x);
+  }
+  const double scale = xmax - xmin;
   std::vector<double> s(count, 0.0);
-  for (size_t n = 1; n < count; ++n) s[n] = s[n - 1] + std::hypot(p[n].x - p[n - 1].x, p[n].y - p[n - 1].y);
+  for (size_t n = 1; n < count; ++n) {
+    s[n] = s[n - 1] + std::hypot((p[n].x - p[n - 1].x) / scale, (p[n].y - p[n - 1].y) / scale);
+  }
   const std::vector<double> knots(s.begin() + static_cast<long>(first), s.begin() + static_cast<long>(last) + 1);
   std::vector<double> xs, ys;
   for (size_t n = first; n <= last; ++n) {
@@ -148,13 +177,13 @@ Section_contour Resample_contour(const Section_contour& contour, int npoints) {
     ys.push_back(p[n].y);
   }
   const Spline x_of(knots, xs), y_of(knots, ys);
+  auto straight = [&](size_t a, size_t b, double t) {
+    const double u = (t - s[a]) / (s[b] - s[a]);
+    return Point{p[a].x + u * (p[b].x - p[a].x), p[a].y + u * (p[b].y - p[a].y)};
+  };
   auto on_contour = [&](double t) -> Point {
-    auto straight = [&](size_t a, size_t b) {
-      const double u = (t - s[a]) / (s[b] - s[a]);
-      return Point{p[a].x + u * (p[b].x - p[a].x), p[a].y + u * (p[b].y - p[a].y)};
-    };
-    if (t <= s[first]) return capped ? straight(0, 1) : p[0];
-    if (t >= s[last]) return capped ? straight(count - 2, count - 1) : p[count - 1];
+    if (t <= s[first]) return first > 0 ? straight(0, first, t) : p[0];
+    if (t >= s[last]) return last + 1 < count ? straight(last, count - 1, t) : p[count - 1];
     return {x_of(t), y_of(t)};
   };
 
@@ -173,7 +202,7 @@ Section_contour Resample_contour(const Section_contour& contour, int npoints) {
   targets.push_back(s[count - 1]);
 
   Section_contour result;
-  result.closed_at_midpoint = capped;
+  result.closed_at_midpoint = contour.closed_at_midpoint;
   result.iref = side_a + 1;
   for (double t : targets) result.points.push_back(on_contour(t));
   // Points of the contour itself where they fall: both ends, the leading edge
@@ -191,8 +220,12 @@ Section_contour Resample_contour(const Section_contour& contour, int npoints) {
       return best;
     };
     const size_t a = static_cast<size_t>(side_a);
-    result.points[nearest(s[1], 1, a - 1)] = p[1];
-    result.points[nearest(s[count - 2], a + 1, targets.size() - 2)] = p[count - 2];
+    const size_t corner_first = nearest(s[first], 1, a - 1);
+    const size_t corner_last = nearest(s[last], a + 1, targets.size() - 2);
+    result.points[corner_first] = p[first];
+    result.points[corner_last] = p[last];
+    result.corner_first = static_cast<int>(corner_first) + 1;
+    result.corner_last = static_cast<int>(corner_last) + 1;
   }
   return result;
 }

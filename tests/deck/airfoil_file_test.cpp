@@ -44,6 +44,15 @@ TEST(AirfoilFile, AcceptsTheLineEndsBlanksAndMarksFilesCarry) {
   EXPECT_EQ(file.loop, expected);
 }
 
+TEST(AirfoilFile, WholeNumbersFirstAreLednicerCountsOnlyWhenTheyFitTheFile) {
+  // A Selig file in millimetres whose trailing edge lies on whole numbers,
+  // and a name line that is one number.
+  const Airfoil_file file = Parse_airfoil_text("mm.dat", "0012\n100 2\n50 6\n0 0\n50 -6\n100 -2\n");
+  EXPECT_EQ(file.name, "0012");
+  EXPECT_EQ(file.format, Airfoil_format::selig);
+  EXPECT_EQ(file.loop.size(), 5u);
+}
+
 TEST(AirfoilFile, RefusesMalformedFilesNamingTheLineAndTheReason) {
   struct Case {
     std::string text;
@@ -59,9 +68,10 @@ TEST(AirfoilFile, RefusesMalformedFilesNamingTheLineAndTheReason) {
       {"name\n1.0 0.0\n0.5 0.1 0.2\n", "bad.dat, line 3: expected two numbers, x and y, found \"0.5 0.1 0.2\""},
       {"name\n1.0 0.0\n0.5 upper\n", "bad.dat, line 3: y \"upper\" is not a number"},
       {"name\n1.0 0.0\nnan 0.1\n", "bad.dat, line 3: x \"nan\" is not a number"},
+      {"name\n1.0 0.0\n+-0.5 0.1\n", "bad.dat, line 3: x \"+-0.5\" is not a number"},
       {"name\n1.0 0.0\n0.5 1e999\n", "bad.dat, line 3: y \"1e999\" is not a number"},
       {"name\n1.0 0.0\n0.5,0.1\n", "bad.dat, line 3: expected two numbers, x and y, found \"0.5,0.1\""},
-      {"name\n1.0 0.0\n0.5 0\x01\n", "bad.dat, line 3: y \"0\x01\" is not a number"},
+      {"name\n1.0 0.0\n0.5 0\x01\n", "bad.dat, line 3: y \"0?\" is not a number"},
       {std::string("name\n1.0 0.0\n0.5 0.1\0\n", 22), "bad.dat, line 3: a NUL character: not a text file"},
       {"name\n3. 3.\n0 0\n0.5 0.1\n1 0\n0 0\n0.5 -0.1\n",
        "bad.dat: line 2 announces 3 upper and 3 lower points (Lednicer format), but only 5 points follow"},

@@ -21,7 +21,7 @@ ControlValues Default_values() {
 
 Deck_section Naca_section(const std::string& path) {
   const Airfoil_file file = Read_airfoil_file(path);
-  return Deck_section{"naca65410.dat", file.name, Build_contour(file)};
+  return Deck_section{"naca65410.dat", file.name, Build_contour(file), false};
 }
 
 TEST(DeckChecks, SizeLimitsAndRefusedValuesNameTheOptionInTorvanesWords) {
@@ -89,7 +89,7 @@ TEST(DeckChecks, ASideThatTurnsBackInXIsReportedWithTheOptionToChange) {
   const std::vector<Point> loop{{1, 0},     {0.8, -0.05}, {0.5, -0.08}, {0.3, -0.08}, {0.2, -0.12},
                                 {0.3, -0.2}, {0.1, -0.2}, {0, 0},       {0.3, 0.1},   {0.7, 0.06}, {1, 0}};
   const Airfoil_file file{"hook.dat", "hook", Airfoil_format::selig, loop};
-  const Deck_section section{"hook.dat", "hook", Build_contour(file)};
+  const Deck_section section{"hook.dat", "hook", Build_contour(file), false};
   ControlValues values = Default_values();
   values.stagcas = 0;
   const std::vector<std::string> problems = Section_problems(values, "casing", section);
@@ -125,11 +125,12 @@ TEST(DeckChecks, StretchedLinesThatCannotReachTheirLengthAreReported) {
   TORVANE_REQUIRE_NACA(path);
   const Deck_section section = Naca_section(path);
   ControlValues values = Default_values();
-  values.nin = 5;  // 5 intervals growing from 0.0003 would need a ratio near 2.8: the iteration settles on 1
+  values.nin = 5;  // 5 intervals growing from 0.0003 would need a ratio near 3.3: the iteration settles on 1
   const std::vector<std::string> problems = Section_problems(values, "hub", section);
   ASSERT_EQ(problems.size(), 1u);
-  EXPECT_EQ(problems[0], "hub surface: the upstream lines would cover 0.0015 instead of 0.05: no growth ratio makes 5 "
-                         "intervals from a first one of 0.0003 add up to it; change --nin, --dsle or --lin");
+  EXPECT_EQ(problems[0], "hub surface: the upstream lines would cover 0.0015 instead of 0.05: torvane's stretching of 5 "
+                         "intervals from a first one of 0.0003 settles on a growth ratio of 1; change --nin, --dsle or "
+                         "--lin");
 }
 
 TEST(DeckChecks, TheDryRunReportsWhatTorvaneWouldWarnOrStopOn) {

@@ -107,7 +107,7 @@ TEST(DeckRecords, ValuesAreTakenOnlyInFormsTorvaneReads) {
       {"dsle", "1e999", "\"1e999\" is not a number"},
       {"dsle", "nan", "\"nan\" is not a number"},
       {"title", "12345678901234567890123456789012345678901234567890", ""},
-      {"title", "123456789012345678901234567890123456789012345678901", "51 characters; the record holds 50"},
+      {"title", "123456789012345678901234567890123456789012345678901", "51 bytes long; the record holds 50"},
       {"fname", "runs/rotor", ""},
       {"fname", "my rotor", "\"my rotor\" holds a blank; torvane takes the stem only up to the first blank"},
       {"fname", "", "the stem of the output files cannot be empty"},

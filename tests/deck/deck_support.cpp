@@ -1,6 +1,8 @@
 #include "deck/deck_support.hpp"
 
+#include <cmath>
 #include <filesystem>
+#include <numbers>
 #include <fstream>
 #include <sstream>
 
@@ -35,6 +37,19 @@ std::string Lednicer_from_selig(const std::string& selig_text) {
   text += "\n";
   for (size_t n = le; n < xs.size(); ++n) text += "  " + lines[n] + "\n";
   return text;
+}
+
+std::string Naca0012_selig(int upper, int lower) {
+  auto thickness = [](double x) {
+    return 5 * 0.12 * (0.2969 * std::sqrt(x) - 0.1260 * x - 0.3516 * x * x + 0.2843 * x * x * x - 0.1015 * x * x * x * x);
+  };
+  auto station = [](int k, int count) { return 0.5 * (1 - std::cos(std::numbers::pi * k / (count - 1))); };
+  std::ostringstream text;
+  text.precision(17);
+  text << "NACA 0012 (" << upper << " upper, " << lower << " lower points)\n";
+  for (int k = upper - 1; k >= 0; --k) text << station(k, upper) << " " << thickness(station(k, upper)) << "\n";
+  for (int k = 1; k < lower; ++k) text << station(k, lower) << " " << -thickness(station(k, lower)) << "\n";
+  return text.str();
 }
 
 std::string Read_text(const std::string& path) {

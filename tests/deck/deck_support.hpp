@@ -21,6 +21,11 @@ std::string Naca65410_path();
 // from the leading edge, each side from the leading edge to the trailing edge.
 std::string Lednicer_from_selig(const std::string& selig_text);
 
+// A NACA 0012 section in the Selig format with `upper` and `lower` points on
+// its sides (cosine spaced, the leading edge shared), its trailing edge open
+// by the thickness the series formula leaves (0.00252 of the chord).
+std::string Naca0012_selig(int upper, int lower);
+
 std::string Read_text(const std::string& path);
 void Write_text(const std::string& path, const std::string& text);
 

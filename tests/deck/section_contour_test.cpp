@@ -46,10 +46,53 @@ TEST(SectionContour, TheSenseDoesNotDependOnTheSideTheFileListsFirst) {
 }
 
 TEST(SectionContour, RepeatedPointsAreDroppedAndNearlyClosedEndsJoined) {
-  const Section_contour contour =
-      Build_contour(File_of({{1, 1e-12}, {0.5, 0.1}, {0.5, 0.1}, {0, 0}, {0.5, -0.1}, {1, 0}}));
-  const std::vector<Point> expected{{1, 1e-12}, {0.5, -0.1}, {0, 0}, {0.5, 0.1}, {1, 1e-12}};
-  EXPECT_EQ(contour.points, expected);
+  struct Case {
+    std::vector<Point> loop;
+    std::vector<Point> contour;
+    bool closed_at_midpoint;
+  };
+  const Case cases[] = {
+      // ends a billionth of the chord apart are one point
+      {{{1, 1e-12}, {0.5, 0.1}, {0.5, 0.1}, {0, 0}, {0.5, -0.1}, {1, 0}},
+       {{1, 1e-12}, {0.5, -0.1}, {0, 0}, {0.5, 0.1}, {1, 1e-12}},
+       false},
+      // a repeat of the trailing edge next to its nearly equal end goes too
+      {{{1, 0}, {0.5, 0.06}, {0, 0}, {0.5, -0.06}, {1, 0}, {1, 1e-12}},
+       {{1, 0}, {0.5, -0.06}, {0, 0}, {0.5, 0.06}, {1, 0}},
+       false},
+      // a gap short against the legs beside it: the midpoint replaces both ends
+      {{{1, 5e-6}, {0.5, 0.1}, {0, 0}, {0.5, -0.1}, {1, -5e-6}},
+       {{1, 0}, {0.5, -0.1}, {0, 0}, {0.5, 0.1}, {1, 0}},
+       true},
+  };
+  for (const Case& c : cases) {
+    const Section_contour contour = Build_contour(File_of(c.loop));
+    EXPECT_EQ(contour.points, c.contour);
+    EXPECT_EQ(contour.closed_at_midpoint, c.closed_at_midpoint);
+    EXPECT_EQ(contour.corner_first, 0);
+    for (const Point& p : Resample_contour(contour, 9).points) {
+      EXPECT_TRUE(std::isfinite(p.x) && std::isfinite(p.y));
+    }
+  }
+}
+
+TEST(SectionContour, SidesOfDifferentLengthsMakeOneSectionInEitherFormat) {
+  const std::string selig = testing::Naca0012_selig(21, 61);
+  for (const std::string& text : {selig, testing::Lednicer_from_selig(selig)}) {
+    const Section_contour contour = Build_contour(Parse_airfoil_text("naca0012.dat", text));
+    // The midpoint, the 61 lower points from the trailing edge to the leading
+    // edge, the 20 further upper points, the midpoint.
+    ASSERT_EQ(contour.points.size(), 83u);
+    EXPECT_EQ(contour.iref, 62);
+    EXPECT_EQ(contour.points[61], (Point{0, 0}));
+    EXPECT_EQ(contour.points.front(), contour.points.back());
+    EXPECT_NEAR(contour.points.front().x, 1.0, 1e-15);
+    EXPECT_NEAR(contour.points.front().y, 0.0, 1e-15);
+    EXPECT_EQ(contour.corner_first, 2);
+    EXPECT_EQ(contour.corner_last, 82);
+    EXPECT_LT(contour.points[1].y, 0);   // the -y side first
+    EXPECT_GT(contour.points[81].y, 0);  // the +y side last
+  }
 }
 
 TEST(SectionContour, RefusesPointsThatAreNoSection) {
@@ -58,8 +101,9 @@ TEST(SectionContour, RefusesPointsThatAreNoSection) {
     const char* message;
   };
   const Case cases[] = {
-      {{{1, 0}, {0, 0}, {1, 0}}, "test.dat: a closed contour of fewer than 3 distinct points"},
-      {{{1, 0}, {1, 0}}, "test.dat: 1 distinct points; a section needs at least 3"},
+      {{{1, 0}, {0, 0}, {1, 0}}, "test.dat: 2 distinct points; a section needs at least 3"},
+      {{{1, 0}, {1, 0}}, "test.dat: 2 points; a section needs at least 3"},
+      {{{1, 0}, {0, 0}, {0, 0}, {1, 0}}, "test.dat: 2 distinct points; a section needs at least 3"},
       {{{1, 0}, {1, 0.1}, {1, -0.1}}, "test.dat: every point has the same x; no chord"},
       {{{1, 0}, {0.5, 0}, {0, 0}, {0.5, 0}, {1, 0}}, "test.dat: the points enclose no area"},
       {{{0, 0}, {0.5, 0.1}, {1, 0}, {0.5, -0.1}},
