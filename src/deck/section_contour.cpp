@@ -24,6 +24,14 @@ double Twice_signed_area(const std::vector<Point>& points, double x0, double y0,
   return sum;
 }
 
+// How far the points may spread in y, in units of their spread in x.
+constexpr double kMaxThickness = 10.0;
+
+std::string Number_text(double value) {
+  char text[32];
+  return std::string(text, std::to_chars(text, text + sizeof text, value).ptr);
+}
+
 std::string Point_text(const Point& p) {
   char text[64];
   auto end = std::to_chars(text, text + sizeof text, p.x).ptr;
@@ -81,26 +89,34 @@ Section_contour Build_contour(const Airfoil_file& file) {
   if (loop.size() < 3) {
     throw Input_error(Printable(file.path) + ": " + std::to_string(loop.size()) + " points; a section needs at least 3");
   }
-  double xmin = loop.front().x, xmax = loop.front().x, ymin = loop.front().y;
+  double xmin = loop.front().x, xmax = loop.front().x, ymin = loop.front().y, ymax = loop.front().y;
   for (const Point& p : loop) {
     xmin = std::min(xmin, p.x);
     xmax = std::max(xmax, p.x);
     ymin = std::min(ymin, p.y);
+    ymax = std::max(ymax, p.y);
   }
   const double extent = xmax - xmin;
   if (!(extent > 0)) throw Input_error(Printable(file.path) + ": every point has the same x; no chord");
-
-  // Ends that agree to a billionth of the chord are one closed trailing edge;
-  // then repeated consecutive points (a repeat of the end included) go.
-  const double close = 1e-9 * extent;
-  if (std::fabs(loop.front().x - loop.back().x) <= close && std::fabs(loop.front().y - loop.back().y) <= close) {
-    loop.back() = loop.front();
+  if (!std::isfinite(extent) || !(ymax - ymin <= kMaxThickness * extent)) {
+    throw Input_error(Printable(file.path) + ": the points span " + Number_text(ymax - ymin) + " in y against " +
+                      Number_text(extent) + " in x; not a blade section");
   }
-  loop.erase(std::unique(loop.begin(), loop.end()), loop.end());
+
+  // Consecutive points that agree to a billionth of the chord are one point
+  // (legs that short would vanish in the contour's parameter), and ends that
+  // agree as closely are one closed trailing edge.
+  const double close = 1e-9 * extent;
+  auto same = [close](const Point& a, const Point& b) {
+    return std::fabs(a.x - b.x) <= close && std::fabs(a.y - b.y) <= close;
+  };
+  loop.erase(std::unique(loop.begin(), loop.end(), same), loop.end());
+  if (loop.size() > 1 && same(loop.front(), loop.back())) loop.back() = loop.front();
   const bool closed = loop.size() > 1 && loop.front() == loop.back();
   const size_t distinct = loop.size() - (closed ? 1 : 0);
   if (distinct < 3) {
-    throw Input_error(Printable(file.path) + ": " + std::to_string(distinct) + " distinct points; a section needs at least 3");
+    throw Input_error(Printable(file.path) + ": " + std::to_string(distinct) +
+                      " distinct points; a section needs at least 3");
   }
 
   const double area = Twice_signed_area(loop, xmin, ymin, extent);
@@ -129,9 +145,10 @@ Section_contour Build_contour(const Airfoil_file& file) {
   auto distance = [](const Point& a, const Point& b) { return std::hypot(a.x - b.x, a.y - b.y); };
   const double gap = distance(loop.front(), loop.back());
   const double next = std::min(distance(loop[0], loop[1]), distance(loop[loop.size() - 1], loop[loop.size() - 2]));
-  if (gap < 0.5 * next) {
+  if (gap < 0.5 * next && loop.size() >= 4) {
     // A gap short against the legs beside it: the midpoint takes the place of
-    // both ends, since a cap that short would make the contour curve loop.
+    // both ends (when 3 other points remain), since a cap that short would
+    // make the contour curve loop.
     loop.front() = middle;
     loop.back() = middle;
     contour.points = std::move(loop);

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
 #include <numbers>
 
 #include "deck/deck_support.hpp"
@@ -60,6 +61,10 @@ TEST(SectionContour, RepeatedPointsAreDroppedAndNearlyClosedEndsJoined) {
       {{{1, 0}, {0.5, 0.06}, {0, 0}, {0.5, -0.06}, {1, 0}, {1, 1e-12}},
        {{1, 0}, {0.5, -0.06}, {0, 0}, {0.5, 0.06}, {1, 0}},
        false},
+      // a point a hair from the last is dropped; the ends then are 0.02 apart
+      {{{1, 0.02}, {0.5, 0.06}, {0, 0}, {0.5, -0.06}, {1, 0}, {1, 1e-121}},
+       {{1, 0.01}, {0.5, -0.06}, {0, 0}, {0.5, 0.06}, {1, 0.01}},
+       true},
       // a gap short against the legs beside it: the midpoint replaces both ends
       {{{1, 5e-6}, {0.5, 0.1}, {0, 0}, {0.5, -0.1}, {1, -5e-6}},
        {{1, 0}, {0.5, -0.1}, {0, 0}, {0.5, 0.1}, {1, 0}},
@@ -106,6 +111,8 @@ TEST(SectionContour, RefusesPointsThatAreNoSection) {
       {{{1, 0}, {0, 0}, {0, 0}, {1, 0}}, "test.dat: 2 distinct points; a section needs at least 3"},
       {{{1, 0}, {1, 0.1}, {1, -0.1}}, "test.dat: every point has the same x; no chord"},
       {{{1, 0}, {0.5, 0}, {0, 0}, {0.5, 0}, {1, 0}}, "test.dat: the points enclose no area"},
+      {{{1, 0}, {0.5, 20}, {0, 0}, {0.5, -0.1}, {1, 0}},
+       "test.dat: the points span 20.1 in y against 1 in x; not a blade section"},
       {{{0, 0}, {0.5, 0.1}, {1, 0}, {0.5, -0.1}},
        "test.dat: the points run from (0, 0) to (0.5, -0.1), not from the trailing edge around the leading edge (0, 0) "
        "back to the trailing edge"},
@@ -190,6 +197,26 @@ TEST(SectionContour, ResamplingKeepsTheThreePointsOfAClosedOpenTrailingEdge) {
     EXPECT_NE(std::find(p.begin(), p.end(), (Point{0.94971, 0.00327})), p.end());
     EXPECT_NE(std::find(p.begin(), p.end(), (Point{1.0, 0.0})), p.end());
   }
+}
+
+TEST(SectionContour, EveryFileTheFuzzerFoundIsRefusedOrGivesASoundContour) {
+  const std::filesystem::path folder = std::filesystem::path(TORVANE_SOURCE_DIR) / "fuzz" / "regressions";
+  int files = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    if (entry.path().extension() != ".dat") continue;
+    ++files;
+    SCOPED_TRACE(entry.path().filename().string());
+    try {
+      const Section_contour contour = Build_contour(Read_airfoil_file(entry.path().string()));
+      for (int npoints : {9, 50, 257}) {
+        const Section_contour resampled = Resample_contour(contour, npoints);
+        EXPECT_EQ(resampled.points.front(), resampled.points.back());
+        for (const Point& p : resampled.points) EXPECT_TRUE(std::isfinite(p.x) && std::isfinite(p.y));
+      }
+    } catch (const Input_error&) {
+    }
+  }
+  EXPECT_GE(files, 3);
 }
 
 }  // namespace
