@@ -18,14 +18,6 @@ namespace {
 // Far more than the most points a file may hold, written out.
 constexpr size_t kMaxFileBytes = size_t{16} << 20;
 
-bool Is_blank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\f' || c == '\v'; }
-
-std::string_view Trim(std::string_view text) {
-  while (!text.empty() && Is_blank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && Is_blank(text.back())) text.remove_suffix(1);
-  return text;
-}
-
 // The line as a message quotes it: at most 40 characters.
 std::string Quoted(std::string_view text) {
   text = Trim(text);

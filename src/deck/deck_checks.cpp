@@ -166,18 +166,10 @@ std::vector<std::string> Section_problems(const ControlValues& values, std::stri
   // its iteration, started from a ratio of 2, can settle on another root
   // (1 where a large ratio is wanted) without a word.
   Console quiet;  // the dry run reports the stretching's own warnings
-  auto covered = [](double first, double ratio, int n) {
-    double length = 0.0, h = first;
-    for (int k = 0; k < n; ++k) {
-      length = length + h;
-      h = h * ratio;
-    }
-    return length;
-  };
   auto stretched = [&](const char* lines, double first, double length, int n, const char* options) {
     if (n <= 0) return 0.0;
     const double ratio = Stretch(first, length, n, quiet);
-    const double reach = covered(first, ratio, n);
+    const double reach = Geometric_length(first, n, ratio);
     if (!(std::fabs(reach - length) <= kStretchMismatch * std::fabs(length))) {
       problems.push_back(std::string(surface) + " surface: the " + lines + " would cover " + Length_text(reach) +
                          " instead of " + Length_text(length) + ": torvane's stretching of " + std::to_string(n) +

@@ -99,10 +99,7 @@ int Deck_main(const std::vector<std::string>& args, std::ostream& out, std::ostr
     return kExitInput;
   }
 
-  ControlValues values;
-  for (const Deck_record& record : Deck_records()) {
-    if (!record.default_text.empty()) Set_value(values, record, record.default_text);
-  }
+  ControlValues values = Default_values();
   values.title = Default_title(hub, casing);
   values.fname = Default_stem(options.hub);
   for (const Setting& setting : options.settings) {

@@ -38,14 +38,6 @@ constexpr std::string_view kUsage =
 // Far more than a parameter file of every name needs.
 constexpr size_t kMaxParameterBytes = size_t{1} << 20;
 
-bool Is_blank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
-
-std::string_view Trim(std::string_view text) {
-  while (!text.empty() && Is_blank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && Is_blank(text.back())) text.remove_suffix(1);
-  return text;
-}
-
 // Names the command line and the parameter file take besides the records.
 bool Is_file_name(std::string_view name) { return name == "hub" || name == "casing" || name == "points"; }
 

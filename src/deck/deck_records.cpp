@@ -101,6 +101,14 @@ std::string Quoted(std::string_view text) {
 
 std::span<const Deck_record> Deck_records() { return kRecords; }
 
+ControlValues Default_values() {
+  ControlValues values;
+  for (const Deck_record& record : kRecords) {
+    if (!record.default_text.empty()) Set_value(values, record, record.default_text);
+  }
+  return values;
+}
+
 const Deck_record* Find_record(std::string_view name) {
   if (name.empty()) return nullptr;
   for (const Deck_record& record : kRecords) {

@@ -26,6 +26,9 @@ struct Deck_record {
 // no name and are written as 0.0.
 std::span<const Deck_record> Deck_records();
 
+// The values of the defaults (title and fname empty).
+ControlValues Default_values();
+
 // The record of that name, or nullptr.
 const Deck_record* Find_record(std::string_view name);
 

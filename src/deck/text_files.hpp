@@ -14,6 +14,12 @@ namespace torvane::deck {
 // could be this big).
 std::string Read_small_file(const std::string& path, std::size_t max_bytes, std::string_view what);
 
+// A blank between items of a line: space, tab, CR, form feed, vertical tab.
+bool Is_blank(char c);
+
+// The text without blanks at either end.
+std::string_view Trim(std::string_view text);
+
 // The text with every control character (and DEL) shown as '?'.
 std::string Printable(std::string_view text);
 

@@ -9,11 +9,8 @@
 namespace torvane::deck {
 namespace {
 
-ControlValues Default_values() {
-  ControlValues values;
-  for (const Deck_record& record : Deck_records()) {
-    if (!record.default_text.empty()) Set_value(values, record, record.default_text);
-  }
+ControlValues Test_values() {
+  ControlValues values = Default_values();
   values.title = "test";
   values.fname = "test";
   return values;
@@ -42,7 +39,7 @@ TEST(DeckChecks, SizeLimitsAndRefusedValuesNameTheOptionInTorvanesWords) {
       {"ibez", "0", "--ibez: 0: only 1 (the one-shot Bezier approximation) defines a blade contour"},
   };
   for (const Case& c : cases) {
-    ControlValues values = Default_values();
+    ControlValues values = Test_values();
     ASSERT_FALSE(Set_value(values, *Find_record(c.name), c.text));
     const std::vector<std::string> problems = Value_problems(values);
     if (c.problem[0] == '\0') {
@@ -52,7 +49,7 @@ TEST(DeckChecks, SizeLimitsAndRefusedValuesNameTheOptionInTorvanesWords) {
     ASSERT_EQ(problems.size(), 1u) << c.name;
     EXPECT_EQ(problems[0], c.problem);
   }
-  EXPECT_TRUE(Value_problems(Default_values()).empty());
+  EXPECT_TRUE(Value_problems(Test_values()).empty());
 }
 
 TEST(DeckChecks, TheNacaSectionPassesAtModerateStaggerAndFailsWhereItsEdgesMove) {
@@ -72,7 +69,7 @@ TEST(DeckChecks, TheNacaSectionPassesAtModerateStaggerAndFailsWhereItsEdgesMove)
        "--staghub or the section"},
   };
   for (const Case& c : cases) {
-    ControlValues values = Default_values();
+    ControlValues values = Test_values();
     values.staghub = c.stagger;
     const std::vector<std::string> problems = Section_problems(values, "hub", section);
     if (c.problem[0] == '\0') {
@@ -90,7 +87,7 @@ TEST(DeckChecks, ASideThatTurnsBackInXIsReportedWithTheOptionToChange) {
                                 {0.3, -0.2}, {0.1, -0.2}, {0, 0},       {0.3, 0.1},   {0.7, 0.06}, {1, 0}};
   const Airfoil_file file{"hook.dat", "hook", Airfoil_format::selig, loop};
   const Deck_section section{"hook.dat", "hook", Build_contour(file), false};
-  ControlValues values = Default_values();
+  ControlValues values = Test_values();
   values.stagcas = 0;
   const std::vector<std::string> problems = Section_problems(values, "casing", section);
   ASSERT_EQ(problems.size(), 1u);
@@ -103,7 +100,7 @@ TEST(DeckChecks, ASideThatTurnsBackInXIsReportedWithTheOptionToChange) {
 TEST(DeckChecks, ListsTooLongForADeckAndEdgeSpacingsTooLongForTheBlade) {
   TORVANE_REQUIRE_NACA(path);
   Deck_section section = Naca_section(path);
-  ControlValues values = Default_values();
+  ControlValues values = Test_values();
   values.dsle = 0.02;
   values.dste = 0.02;
   std::vector<std::string> problems = Section_problems(values, "hub", section);
@@ -115,7 +112,7 @@ TEST(DeckChecks, ListsTooLongForADeckAndEdgeSpacingsTooLongForTheBlade) {
 
   section.contour = Resample_contour(section.contour, 257);
   section.contour.points.insert(section.contour.points.begin() + 1, section.contour.points[1]);
-  problems = Section_problems(Default_values(), "hub", section);
+  problems = Section_problems(Test_values(), "hub", section);
   ASSERT_EQ(problems.size(), 1u);
   EXPECT_EQ(problems[0], "hub section (naca65410.dat, staghub 30.0): 258 points; a deck holds at most 257: resample "
                          "it with --points N (N at most 257)");
@@ -124,7 +121,7 @@ TEST(DeckChecks, ListsTooLongForADeckAndEdgeSpacingsTooLongForTheBlade) {
 TEST(DeckChecks, StretchedLinesThatCannotReachTheirLengthAreReported) {
   TORVANE_REQUIRE_NACA(path);
   const Deck_section section = Naca_section(path);
-  ControlValues values = Default_values();
+  ControlValues values = Test_values();
   values.nin = 5;  // 5 intervals growing from 0.0003 would need a ratio near 3.3: the iteration settles on 1
   const std::vector<std::string> problems = Section_problems(values, "hub", section);
   ASSERT_EQ(problems.size(), 1u);
@@ -136,7 +133,7 @@ TEST(DeckChecks, StretchedLinesThatCannotReachTheirLengthAreReported) {
 TEST(DeckChecks, TheDryRunReportsWhatTorvaneWouldWarnOrStopOn) {
   TORVANE_REQUIRE_NACA(path);
   const Deck_section section = Naca_section(path);
-  ControlValues values = Default_values();
+  ControlValues values = Test_values();
   EXPECT_TRUE(Dry_run_problems(Deck_text(values, section, section)).empty());
 
   values.nin = 0;
@@ -150,7 +147,7 @@ TEST(DeckChecks, TheDryRunReportsWhatTorvaneWouldWarnOrStopOn) {
                                      "0.3000E-03\"") + options);
   EXPECT_TRUE(problems[1].starts_with("torvane would warn while building the casing surface: ")) << problems[1];
 
-  values = Default_values();
+  values = Test_values();
   values.dsle = 0.5;
   problems = Dry_run_problems(Deck_text(values, section, section));
   ASSERT_EQ(problems.size(), 1u);

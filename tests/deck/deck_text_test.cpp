@@ -34,10 +34,7 @@ TEST(DeckText, MarksTheEdgesAndCornersWhereTheyLieInTheList) {
   TORVANE_REQUIRE_NACA(path);
   const Airfoil_file file = Read_airfoil_file(path);
   const Section_contour contour = Build_contour(file);
-  ControlValues values;
-  for (const Deck_record& record : Deck_records()) {
-    if (!record.default_text.empty()) Set_value(values, record, record.default_text);
-  }
+  const ControlValues values = Default_values();
   struct Case {
     Section_contour contour;
     std::vector<std::string> marks;
