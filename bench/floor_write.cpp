@@ -17,11 +17,11 @@
 #include <memory>
 #include <string>
 
-#include "output/output_file.hpp"
+#include "base/output_file.hpp"
 
 namespace {
 
-constexpr size_t kBuffer = torvane::OutputFile::kBufferSize;
+constexpr size_t kBuffer = torvane::Output_file::kBufferSize;
 
 // Coordinates of the size a grid holds: random sign, binary exponent from -14
 // to -1 (magnitudes from 6e-5 up to 1), random 52-bit fraction. Made from the

@@ -24,7 +24,7 @@ int main(int argc, char** argv) {
   std::ios::sync_with_stdio(false);
   torvane::Console out(1);
   torvane::Console err(2);
-  torvane::RunOptions options;
+  torvane::Run_options options;
   options.write_files = false;
   const double wall = Seconds(CLOCK_MONOTONIC);
   const double cpu = Seconds(CLOCK_PROCESS_CPUTIME_ID);

@@ -91,21 +91,24 @@ double Median(std::vector<double> values) {
 }
 
 // The files one torvane run left in the folder and the grid they hold.
-struct RunFiles {
+struct Bench_run_files {
   fs::path grid, topology, plot;
   long ie = 0, je = 0, ke = 0;
 };
 
-RunFiles Find_run_files(const fs::path& folder) {
-  RunFiles files;
+Bench_run_files Find_run_files(const fs::path& folder) {
+  Bench_run_files files;
   for (const auto& entry : fs::directory_iterator(folder)) {
     const std::string name = entry.path().filename().string();
     auto ends_with = [&](const std::string& end) {
       return name.size() >= end.size() && name.compare(name.size() - end.size(), end.size(), end) == 0;
     };
-    if (ends_with("_grid_volume.plt")) files.plot = entry.path();
-    else if (ends_with(".rgra")) files.grid = entry.path();
-    else if (ends_with(".rtp")) files.topology = entry.path();
+    if (ends_with("_grid_volume.plt"))
+      files.plot = entry.path();
+    else if (ends_with(".rgra"))
+      files.grid = entry.path();
+    else if (ends_with(".rtp"))
+      files.topology = entry.path();
   }
   if (files.grid.empty() || files.topology.empty() || files.plot.empty()) {
     std::fprintf(stderr, "whole_run_bench: torvane left no grid, topology and plot file in %s\n", folder.c_str());
@@ -125,7 +128,7 @@ RunFiles Find_run_files(const fs::path& folder) {
 // The measured figures of one deck.
 struct Result {
   std::string deck;
-  RunFiles files;
+  Bench_run_files files;
   double run = 0, floor = 0, build = 0;              // median wall seconds
   double run_cpu = 0, floor_cpu = 0, build_cpu = 0;  // median user + system seconds
   long max_rss_kib = 0;                              // largest over all torvane runs
@@ -137,7 +140,7 @@ Result Measure(const fs::path& deck, const fs::path& torvane, const fs::path& bu
   result.deck = deck.filename().string();
   Sample warm = Run({torvane.string()}, deck.string());
   result.files = Find_run_files(fs::current_path());
-  const RunFiles& f = result.files;
+  const Bench_run_files& f = result.files;
   const long points = f.ie * f.je * f.ke;
   // The topology file holds four list reals beside the grid file's 3 x points.
   const std::vector<std::string> floor_args = {
@@ -217,10 +220,10 @@ int main(int argc, char** argv) {
     const Result r = Measure(paths[d], torvane, build_only, floor, runs);
     char grid[32];
     std::snprintf(grid, sizeof grid, "%ld x %ld x %ld", r.files.ie, r.files.je, r.files.ke);
-    std::printf("%-22s %-13s %7.3f s %7.3f s %9.2f %7.3f s %7.1f %% %6.1f MiB\n", r.deck.c_str(), grid, r.run,
-                r.floor, r.run / r.floor, r.build, 100 * r.build / r.run, static_cast<double>(r.max_rss_kib) / 1024);
-    std::printf("%-22s %-13s %7.3f s %7.3f s %9.2f %7.3f s %7.1f %%   (user + system CPU time)\n", "", "",
-                r.run_cpu, r.floor_cpu, r.run_cpu / r.floor_cpu, r.build_cpu, 100 * r.build_cpu / r.run_cpu);
+    std::printf("%-22s %-13s %7.3f s %7.3f s %9.2f %7.3f s %7.1f %% %6.1f MiB\n", r.deck.c_str(), grid, r.run, r.floor,
+                r.run / r.floor, r.build, 100 * r.build / r.run, static_cast<double>(r.max_rss_kib) / 1024);
+    std::printf("%-22s %-13s %7.3f s %7.3f s %9.2f %7.3f s %7.1f %%   (user + system CPU time)\n", "", "", r.run_cpu,
+                r.floor_cpu, r.run_cpu / r.floor_cpu, r.build_cpu, 100 * r.build_cpu / r.run_cpu);
     std::fflush(stdout);
     results.push_back(r);
   }

@@ -17,9 +17,9 @@ constexpr long kCheckedPoints = 20000;
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static const torvane::testing::ScratchFolder folder;
+  static const torvane::testing::Scratch_folder folder;
   const std::string deck(reinterpret_cast<const char*>(data), size);
-  const torvane::testing::ContractRun run = torvane::testing::Run_under_contract(deck, folder.path(), kCheckedPoints);
+  const torvane::testing::Contract_run run = torvane::testing::Run_under_contract(deck, folder.path(), kCheckedPoints);
   if (!run.broken.empty()) {
     std::fprintf(stderr, "deck_fuzzer: the run broke its promise (status %d): %s\n", run.status, run.broken.c_str());
     std::abort();

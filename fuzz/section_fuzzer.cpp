@@ -27,7 +27,8 @@ void Check_contour(const Section_contour& c) {
   Require(c.points.front() == c.points.back());
   Require(1 < c.iref && c.iref < npts);
   Require((c.corner_first == 0) == (c.corner_last == 0));
-  if (c.corner_first > 0) Require(1 < c.corner_first && c.corner_first < c.iref && c.iref < c.corner_last && c.corner_last < npts);
+  if (c.corner_first > 0)
+    Require(1 < c.corner_first && c.corner_first < c.iref && c.iref < c.corner_last && c.corner_last < npts);
   for (const Point& p : c.points) Require(std::isfinite(p.x) && std::isfinite(p.y));
 }
 
@@ -40,7 +41,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const Airfoil_file file = Parse_airfoil_text("fuzz.dat", text);
     const Section_contour contour = Build_contour(file);
     Check_contour(contour);
-    const int npoints = kMinResampledPoints + static_cast<int>(size % (torvane::kMaxContourPoints - kMinResampledPoints + 1));
+    const int npoints =
+        kMinResampledPoints + static_cast<int>(size % (torvane::kMaxContourPoints - kMinResampledPoints + 1));
     const Section_contour resampled = Resample_contour(contour, npoints);
     Require(static_cast<int>(resampled.points.size()) == npoints);
     Check_contour(resampled);

@@ -2,8 +2,8 @@
 
 #include <string>
 
+#include "base/version.hpp"
 #include "control/run.hpp"
-#include "version.hpp"
 
 namespace torvane {
 

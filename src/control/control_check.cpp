@@ -19,24 +19,24 @@ std::string Shortest(double value) {
 
 // Carries the first refused value out of the checks below.
 struct Refused {
-  ValueRefusal refusal;
+  Value_refusal refusal;
 };
 
 [[noreturn]] void Refuse(int record, const char* name, const std::string& reason) {
-  throw Refused{ValueRefusal{record, name, reason}};
+  throw Refused{Value_refusal{record, name, reason}};
 }
 
 void Require_positive(int record, const char* name, double value, const char* what) {
   if (!(value > 0)) Refuse(record, name, Shortest(value) + ": " + what + " must be greater than 0");
 }
 
-[[noreturn]] void Stop(const ValueRefusal& refusal) {
-  throw RunStop{2, "record " + std::to_string(refusal.record) + " (" + refusal.name + "): " + refusal.reason};
+[[noreturn]] void Stop(const Value_refusal& refusal) {
+  throw Run_stop{2, "record " + std::to_string(refusal.record) + " (" + refusal.name + "): " + refusal.reason};
 }
 
 }  // namespace
 
-bool Grid_fits_storage(const ControlValues& values) {
+bool Grid_fits_storage(const Control_values& values) {
   std::int64_t ie = std::int64_t{values.nin} + values.nblade / 2 + values.nout + 1;
   std::int64_t je = std::int64_t{values.npitch} + 1;
   std::int64_t ke = std::int64_t{values.nspan} + 1;
@@ -44,8 +44,8 @@ bool Grid_fits_storage(const ControlValues& values) {
   return ie <= 257;
 }
 
-GridSizes Derive_grid_sizes(const ControlValues& values) {
-  GridSizes sizes{};
+Grid_sizes Derive_grid_sizes(const Control_values& values) {
+  Grid_sizes sizes{};
   sizes.ile = values.nin + 1;
   sizes.ite = values.nin + values.nblade / 2 + 1;
   sizes.ie = values.nin + values.nblade / 2 + values.nout + 1;
@@ -56,12 +56,12 @@ GridSizes Derive_grid_sizes(const ControlValues& values) {
 
 namespace {
 
-void Check_values(const ControlValues& v) {
+void Check_values(const Control_values& v) {
   // The system would take a file name only up to a NUL and write the files elsewhere.
   const size_t nul = Output_stem(v.fname).find('\0');
   if (nul != std::string::npos) {
-    Refuse(2, "fname", "the file name holds a NUL character in column " + std::to_string(nul + 1) +
-                           "; no file can be named so");
+    Refuse(2, "fname",
+           "the file name holds a NUL character in column " + std::to_string(nul + 1) + "; no file can be named so");
   }
   if (v.nblade / 2 < 2) {
     Refuse(3, "nblade", std::to_string(v.nblade) + " intervals give fewer than 2 along each blade side");
@@ -81,15 +81,17 @@ void Check_values(const ControlValues& v) {
   Require_positive(20, "lx", v.lx, "the axial length of the domain");
   if (v.nwall < 0) Refuse(21, "nwall", std::to_string(v.nwall) + " wall intervals: the count cannot be negative");
   if (v.nwall > v.npitch) {
-    Refuse(21, "nwall", std::to_string(v.nwall) + " wall intervals do not fit in " + std::to_string(v.npitch) +
-                            " pitchwise intervals");
+    Refuse(
+        21, "nwall",
+        std::to_string(v.nwall) + " wall intervals do not fit in " + std::to_string(v.npitch) + " pitchwise intervals");
   }
   if (v.nwallhc < 0) {
     Refuse(22, "nwallhc", std::to_string(v.nwallhc) + " wall intervals: the count cannot be negative");
   }
   if (v.nspan > 1 && v.nwallhc > v.nspan) {
-    Refuse(22, "nwallhc", std::to_string(v.nwallhc) + " wall intervals do not fit in " + std::to_string(v.nspan) +
-                              " spanwise intervals");
+    Refuse(
+        22, "nwallhc",
+        std::to_string(v.nwallhc) + " wall intervals do not fit in " + std::to_string(v.nspan) + " spanwise intervals");
   }
   Require_positive(23, "ratio", v.ratio, "the growth ratio");
   Require_positive(24, "dsle", v.dsle, "the leading-edge spacing");
@@ -103,26 +105,28 @@ void Check_values(const ControlValues& v) {
   }
 }
 
-void Check_list(std::string_view which, const ContourPoints& list) {
+void Check_list(std::string_view which, const Contour_points& list) {
   const char* name = which == "hub" ? "npthub, irefhub" : "nptcas, irefcas";
   if (list.npts < 2) {
     Refuse(list.count_record, name, std::to_string(list.npts) + " points: a contour needs at least 2");
   }
   if (list.iref < 1 || list.iref > list.npts) {
-    Refuse(list.count_record, name, "reference point " + std::to_string(list.iref) + " is not one of the " +
-                                        std::to_string(list.npts) + " points");
+    Refuse(
+        list.count_record, name,
+        "reference point " + std::to_string(list.iref) + " is not one of the " + std::to_string(list.npts) + " points");
   }
   double x1 = list.xy[0];
   double xref = list.xy[2 * (list.iref - 1)];
   if (xref == x1) {
-    Refuse(list.count_record, name, "reference point " + std::to_string(list.iref) +
-                                        " has the x of point 1 (" + Shortest(x1) + "), so there is no chord to scale");
+    Refuse(list.count_record, name,
+           "reference point " + std::to_string(list.iref) + " has the x of point 1 (" + Shortest(x1) +
+               "), so there is no chord to scale");
   }
 }
 
 }  // namespace
 
-std::optional<ValueRefusal> Refused_value(const ControlValues& values) {
+std::optional<Value_refusal> Refused_value(const Control_values& values) {
   try {
     Check_values(values);
   } catch (const Refused& refused) {
@@ -131,11 +135,11 @@ std::optional<ValueRefusal> Refused_value(const ControlValues& values) {
   return std::nullopt;
 }
 
-void Check_control_values(const ControlValues& values) {
+void Check_control_values(const Control_values& values) {
   if (auto refusal = Refused_value(values)) Stop(*refusal);
 }
 
-std::optional<ValueRefusal> Refused_contour(std::string_view which, const ContourPoints& list) {
+std::optional<Value_refusal> Refused_contour(std::string_view which, const Contour_points& list) {
   try {
     Check_list(which, list);
   } catch (const Refused& refused) {
@@ -144,7 +148,7 @@ std::optional<ValueRefusal> Refused_contour(std::string_view which, const Contou
   return std::nullopt;
 }
 
-void Check_contour(std::string_view which, const ContourPoints& list) {
+void Check_contour(std::string_view which, const Contour_points& list) {
   if (auto refusal = Refused_contour(which, list)) Stop(*refusal);
 }
 

@@ -12,7 +12,7 @@
 namespace torvane {
 
 // Grid dimensions and edge indices derived from the counts.
-struct GridSizes {
+struct Grid_sizes {
   int ile;  // i of the leading edge
   int ite;  // i of the trailing edge
   int ie;   // streamwise points
@@ -21,30 +21,30 @@ struct GridSizes {
 };
 
 // True when ke <= 49, je <= 65 and ie <= 257 (computed without overflow).
-bool Grid_fits_storage(const ControlValues& values);
+bool Grid_fits_storage(const Control_values& values);
 
 // The sizes; only for values that fit the storage and passed Check_control_values.
-GridSizes Derive_grid_sizes(const ControlValues& values);
+Grid_sizes Derive_grid_sizes(const Control_values& values);
 
 // A value no grid can be made from: its record, its name and why.
-struct ValueRefusal {
+struct Value_refusal {
   int record;
   std::string name;
   std::string reason;
 };
 
 // The first value, in record order, that Check_control_values refuses.
-std::optional<ValueRefusal> Refused_value(const ControlValues& values);
+std::optional<Value_refusal> Refused_value(const Control_values& values);
 
 // What Check_contour refuses of a list, if anything.
-std::optional<ValueRefusal> Refused_contour(std::string_view which, const ContourPoints& list);
+std::optional<Value_refusal> Refused_contour(std::string_view which, const Contour_points& list);
 
-// Refuses (RunStop, status 2) the first value, in record order, that no grid
+// Refuses (Run_stop, status 2) the first value, in record order, that no grid
 // (or, for the file name, no file) can be made from.
-void Check_control_values(const ControlValues& values);
+void Check_control_values(const Control_values& values);
 
 // Refuses a contour list of fewer than 2 points, a reference index outside
 // the list, or a reference point at the x of point 1 (no chord to scale).
-void Check_contour(std::string_view which, const ContourPoints& list);
+void Check_contour(std::string_view which, const Contour_points& list);
 
 }  // namespace torvane

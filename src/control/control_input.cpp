@@ -12,29 +12,29 @@ namespace torvane {
 namespace {
 
 // One numeric record of the fixed part of the deck.
-struct NumericRecord {
+struct Numeric_record {
   int number;
   const char* name;
-  std::variant<int ControlValues::*, double ControlValues::*> value;
+  std::variant<int Control_values::*, double Control_values::*> value;
 };
 
-constexpr NumericRecord kNumericRecords[] = {
-    {3, "nblade", &ControlValues::nblade},     {4, "nin", &ControlValues::nin},
-    {5, "nout", &ControlValues::nout},         {6, "npitch", &ControlValues::npitch},
-    {7, "nspan", &ControlValues::nspan},       {8, "nbrow", &ControlValues::nbrow},
-    {9, "betain", &ControlValues::betain},     {10, "betaout", &ControlValues::betaout},
-    {11, "staghub", &ControlValues::staghub},  {12, "stagcas", &ControlValues::stagcas},
-    {13, "sweep", &ControlValues::sweep},      {14, "lean", &ControlValues::lean},
-    {15, "chordhub", &ControlValues::chordhub}, {16, "chordcas", &ControlValues::chordcas},
-    {17, "rhub", &ControlValues::rhub},        {18, "rcas", &ControlValues::rcas},
-    {19, "lin", &ControlValues::lin},          {20, "lx", &ControlValues::lx},
-    {21, "nwall", &ControlValues::nwall},      {22, "nwallhc", &ControlValues::nwallhc},
-    {23, "ratio", &ControlValues::ratio},      {24, "dsle", &ControlValues::dsle},
-    {25, "dywle", &ControlValues::dywle},      {26, "dzwall", &ControlValues::dzwall},
-    {27, "dste", &ControlValues::dste},        {28, "dywte", &ControlValues::dywte},
-    {29, "not used", &ControlValues::unused29}, {30, "dyout", &ControlValues::dyout},
-    {31, "not used", &ControlValues::unused31}, {32, "ibez", &ControlValues::ibez},
-    {33, "not used", &ControlValues::unused33},
+constexpr Numeric_record kNumericRecords[] = {
+    {3, "nblade", &Control_values::nblade},      {4, "nin", &Control_values::nin},
+    {5, "nout", &Control_values::nout},          {6, "npitch", &Control_values::npitch},
+    {7, "nspan", &Control_values::nspan},        {8, "nbrow", &Control_values::nbrow},
+    {9, "betain", &Control_values::betain},      {10, "betaout", &Control_values::betaout},
+    {11, "staghub", &Control_values::staghub},   {12, "stagcas", &Control_values::stagcas},
+    {13, "sweep", &Control_values::sweep},       {14, "lean", &Control_values::lean},
+    {15, "chordhub", &Control_values::chordhub}, {16, "chordcas", &Control_values::chordcas},
+    {17, "rhub", &Control_values::rhub},         {18, "rcas", &Control_values::rcas},
+    {19, "lin", &Control_values::lin},           {20, "lx", &Control_values::lx},
+    {21, "nwall", &Control_values::nwall},       {22, "nwallhc", &Control_values::nwallhc},
+    {23, "ratio", &Control_values::ratio},       {24, "dsle", &Control_values::dsle},
+    {25, "dywle", &Control_values::dywle},       {26, "dzwall", &Control_values::dzwall},
+    {27, "dste", &Control_values::dste},         {28, "dywte", &Control_values::dywte},
+    {29, "not used", &Control_values::unused29}, {30, "dyout", &Control_values::dyout},
+    {31, "not used", &Control_values::unused31}, {32, "ibez", &Control_values::ibez},
+    {33, "not used", &Control_values::unused33},
 };
 
 bool Is_blank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
@@ -131,7 +131,7 @@ bool Parse_real(std::string_view item, double& value) {
   return result.ec == std::errc() && result.ptr == text.data() + text.size() && std::isfinite(value);
 }
 
-bool DeckReader::Next_line() {
+bool Deck_reader::Next_line() {
   using Traits = std::char_traits<char>;
   std::streambuf* source = in_.rdbuf();
   Traits::int_type c = source == nullptr ? Traits::eof() : source->sbumpc();
@@ -152,23 +152,23 @@ bool DeckReader::Next_line() {
   return true;
 }
 
-void DeckReader::Discard_rest_of_line() {
+void Deck_reader::Discard_rest_of_line() {
   position_ = line_.size();
   cut_ = false;
 }
 
-void DeckReader::Refuse(const Record& record, const std::string& reason) const {
+void Deck_reader::Refuse(const Record& record, const std::string& reason) const {
   std::string where = "record " + std::to_string(record.number) + " (" + record.name + ")";
   if (line_number_ > 0 && reason != "end of input") where += ", input line " + std::to_string(line_number_);
-  throw RunStop{2, where + ": " + reason};
+  throw Run_stop{2, where + ": " + reason};
 }
 
-void DeckReader::Refuse_beyond_kept_part(const Record& record) const {
+void Deck_reader::Refuse_beyond_kept_part(const Record& record) const {
   Refuse(record, "the line is longer than " + std::to_string(kMaxLineLength) +
                      " characters and the value does not lie within them");
 }
 
-std::string DeckReader::Read_text(const Record& record) {
+std::string Deck_reader::Read_text(const Record& record) {
   if (!Next_line()) Refuse(record, "end of input");
   std::string_view text = line_;
   // A deck saved with CR LF line ends reads as with LF.
@@ -178,7 +178,7 @@ std::string DeckReader::Read_text(const Record& record) {
   return value;
 }
 
-std::string_view DeckReader::Next_item(const Record& record) {
+std::string_view Deck_reader::Next_item(const Record& record) {
   for (;;) {
     while (position_ < line_.size() && Is_blank(line_[position_])) ++position_;
     if (position_ < line_.size()) break;
@@ -197,7 +197,7 @@ std::string_view DeckReader::Next_item(const Record& record) {
   return item;
 }
 
-int DeckReader::Read_integer(const Record& record) {
+int Deck_reader::Read_integer(const Record& record) {
   std::string_view item = Next_item(record);
   int value = 0;
   if (Parse_integer(item, value)) return value;
@@ -210,7 +210,7 @@ int DeckReader::Read_integer(const Record& record) {
   Refuse(record, Quote(item) + " is not a number");
 }
 
-double DeckReader::Read_real(const Record& record) {
+double Deck_reader::Read_real(const Record& record) {
   std::string_view item = Next_item(record);
   double value = 0;
   if (Parse_real(item, value)) return value;
@@ -218,25 +218,25 @@ double DeckReader::Read_real(const Record& record) {
   Refuse(record, Quote(item) + " is not a number");
 }
 
-ControlValues DeckReader::Read_control_values() {
-  ControlValues values;
+Control_values Deck_reader::Read_control_values() {
+  Control_values values;
   values.title = Read_text({1, "title"});
   values.fname = Read_text({2, "fname"});
-  for (const NumericRecord& numeric : kNumericRecords) {
+  for (const Numeric_record& numeric : kNumericRecords) {
     Record record{numeric.number, numeric.name};
     // Every record begins on a new line; the rest of the previous one is discarded.
     Discard_rest_of_line();
-    if (auto integer = std::get_if<int ControlValues::*>(&numeric.value)) {
+    if (auto integer = std::get_if<int Control_values::*>(&numeric.value)) {
       values.*(*integer) = Read_integer(record);
     } else {
-      values.*std::get<double ControlValues::*>(numeric.value) = Read_real(record);
+      values.*std::get<double Control_values::*>(numeric.value) = Read_real(record);
     }
   }
   record_number_ = 33;
   return values;
 }
 
-void DeckReader::Read_point_list(std::string_view which, ContourPoints& list) {
+void Deck_reader::Read_point_list(std::string_view which, Contour_points& list) {
   std::string count_name = which == "hub" ? "npthub, irefhub" : "nptcas, irefcas";
   Record count{++record_number_, count_name};
   list.count_record = count.number;
@@ -245,8 +245,8 @@ void DeckReader::Read_point_list(std::string_view which, ContourPoints& list) {
   list.iref = Read_integer(count);
   int capacity = static_cast<int>(list.xy.size() / 2);
   if (list.npts > capacity) {
-    Refuse(count, std::to_string(list.npts) + " points do not fit the list of at most " +
-                      std::to_string(capacity) + " points");
+    Refuse(count, std::to_string(list.npts) + " points do not fit the list of at most " + std::to_string(capacity) +
+                      " points");
   }
   for (int n = 1; n <= list.npts; ++n) {
     Record point{++record_number_, std::string(which) + " point " + std::to_string(n)};

@@ -24,19 +24,19 @@ inline constexpr std::size_t kMaxLineLength = 65536;
 
 // The named values of records 1 to 33; angles in degrees until the set-up
 // converts them to radians in place.
-struct ControlValues {
-  std::string title;  // record 1, 50 characters
-  std::string fname;  // record 2, 50 characters: the stem of the output files
-  int nblade = 0;     // intervals along the blade contour, both sides
-  int nin = 0;        // streamwise intervals inlet to leading edge
-  int nout = 0;       // streamwise intervals trailing edge to outlet
-  int npitch = 0;     // intervals across the pitch
-  int nspan = 0;      // intervals hub to casing
-  int nbrow = 0;      // blades in the row
-  double betain = 0;  // angle of the upstream grid lines
-  double betaout = 0; // angle of the downstream grid lines
-  double staghub = 0; // stagger of the hub section
-  double stagcas = 0; // stagger of the casing section
+struct Control_values {
+  std::string title;   // record 1, 50 characters
+  std::string fname;   // record 2, 50 characters: the stem of the output files
+  int nblade = 0;      // intervals along the blade contour, both sides
+  int nin = 0;         // streamwise intervals inlet to leading edge
+  int nout = 0;        // streamwise intervals trailing edge to outlet
+  int npitch = 0;      // intervals across the pitch
+  int nspan = 0;       // intervals hub to casing
+  int nbrow = 0;       // blades in the row
+  double betain = 0;   // angle of the upstream grid lines
+  double betaout = 0;  // angle of the downstream grid lines
+  double staghub = 0;  // stagger of the hub section
+  double stagcas = 0;  // stagger of the casing section
   double sweep = 0;
   double lean = 0;
   double chordhub = 0;
@@ -54,15 +54,15 @@ struct ControlValues {
   double dste = 0;    // first streamwise interval at the trailing edge
   double dywte = 0;   // first pitchwise wall interval, trailing-edge line
   double unused29 = 0;
-  double dyout = 0;   // first pitchwise interval at the outlet line ends
+  double dyout = 0;  // first pitchwise interval at the outlet line ends
   double unused31 = 0;
-  int ibez = 0;       // 1: one-shot Bezier approximation of the contours
+  int ibez = 0;  // 1: one-shot Bezier approximation of the contours
   double unused33 = 0;
 };
 
 // A contour point list: the count, the reference point and the (x, y) pairs
 // in the run control's storage.
-struct ContourPoints {
+struct Contour_points {
   int count_record = 0;  // record number of the count pair, for messages
   int npts = 0;
   int iref = 0;
@@ -70,18 +70,18 @@ struct ContourPoints {
 };
 
 // Reads the deck in order. Every failure (end of input, an item that is not
-// a number of the kind the record needs) throws RunStop with status 2 and a
+// a number of the kind the record needs) throws Run_stop with status 2 and a
 // diagnostic naming the record, its name, the input line and what was found.
-class DeckReader {
+class Deck_reader {
  public:
-  explicit DeckReader(std::istream& in) : in_(in) {}
+  explicit Deck_reader(std::istream& in) : in_(in) {}
 
   // Records 1 to 33.
-  ControlValues Read_control_values();
+  Control_values Read_control_values();
 
   // The count pair and the points of one list; `which` is "hub" or "casing".
   // A count above the list capacity is refused before any point is read.
-  void Read_point_list(std::string_view which, ContourPoints& list);
+  void Read_point_list(std::string_view which, Contour_points& list);
 
  private:
   struct Record {
@@ -99,8 +99,8 @@ class DeckReader {
   [[noreturn]] void Refuse_beyond_kept_part(const Record& record) const;
 
   std::istream& in_;
-  std::string line_;   // the first kMaxLineLength characters of the current line
-  bool cut_ = false;   // the current line was longer
+  std::string line_;               // the first kMaxLineLength characters of the current line
+  bool cut_ = false;               // the current line was longer
   bool cut_at_separator_ = false;  // its first character not kept is a blank or a comma
   size_t position_ = 0;
   int line_number_ = 0;

@@ -27,11 +27,11 @@ double* Allocate_blocks(size_t used) {
 
 }  // namespace
 
-void GridStorage::FreeBlocks::operator()(double* blocks) const { std::free(blocks); }
+void Grid_storage::Free_blocks::operator()(double* blocks) const { std::free(blocks); }
 
 // Every array is left uninitialised: the run writes each element before it
 // reads it, and only the part a run's grid sizes select is ever touched.
-GridStorage::GridStorage()
+Grid_storage::Grid_storage()
     : blocks_(Allocate_blocks(3 * sizeof(double) * kBlockSize + sizeof(Small))),
       xg_(blocks_.get(), kBlockSize),
       yg_(blocks_.get() + kBlockSize, kBlockSize),

@@ -7,8 +7,8 @@
 #include <array>
 #include <memory>
 
+#include "base/grid_views.hpp"
 #include "control/control_input.hpp"
-#include "distribution/views.hpp"
 
 namespace torvane {
 
@@ -21,12 +21,13 @@ inline constexpr int kPlaneSize = kMaxIe * kMaxJe;
 // Bezier control points of a contour of kMaxContourPoints points.
 inline constexpr int kMaxBezierPoints = 3 * kMaxContourPoints + 1;
 
-class GridStorage {
+class Grid_storage {
  public:
-  GridStorage();
+  Grid_storage();
 
-  Grid grid() { return {Block(xg_, kMaxIe, kMaxJe, kMaxKe), Block(yg_, kMaxIe, kMaxJe, kMaxKe),
-                        Block(zg_, kMaxIe, kMaxJe, kMaxKe)}; }
+  Grid grid() {
+    return {Block(xg_, kMaxIe, kMaxJe, kMaxKe), Block(yg_, kMaxIe, kMaxJe, kMaxKe), Block(zg_, kMaxIe, kMaxJe, kMaxKe)};
+  }
   Plane plane1() { return Plane(small_->plane1, kMaxIe, kMaxJe); }
   Plane plane2() { return Plane(small_->plane2, kMaxIe, kMaxJe); }
   std::span<double> xyhub() { return small_->xyhub; }
@@ -63,16 +64,15 @@ class GridStorage {
   };
 
   // Frees the storage's memory.
-  struct FreeBlocks {
+  struct Free_blocks {
     void operator()(double* blocks) const;
   };
 
-  std::unique_ptr<double[], FreeBlocks> blocks_;  // xg, yg, zg, then the smaller arrays
+  std::unique_ptr<double[], Free_blocks> blocks_;  // xg, yg, zg, then the smaller arrays
   std::span<double> xg_;
   std::span<double> yg_;
   std::span<double> zg_;
   Small* small_;  // in blocks_, after zg
-
 };
 
 }  // namespace torvane

@@ -2,17 +2,17 @@
 
 #include <new>
 
+#include "base/version.hpp"
 #include "control/control_check.hpp"
 #include "control/control_input.hpp"
-#include "control/finite_check.hpp"
 #include "control/grid_storage.hpp"
-#include "control/section_setup.hpp"
-#include "control/volume_grid.hpp"
 #include "geometry/contour_sense.hpp"
+#include "geometry/finite_check.hpp"
 #include "geometry/section_grid.hpp"
+#include "geometry/section_setup.hpp"
+#include "geometry/volume_grid.hpp"
 #include "output/grid_files.hpp"
 #include "output/number_format.hpp"
-#include "version.hpp"
 
 namespace torvane {
 
@@ -30,7 +30,7 @@ void Print_banner(Console& out) {
   out.list_text(" ");
 }
 
-void Print_summary(Console& out, const GridSizes& sizes, double dphi) {
+void Print_summary(Console& out, const Grid_sizes& sizes, double dphi) {
   std::string text = " Number of grid points: ";
   Put_integers(text, {sizes.ie, sizes.je, sizes.ke}, 3, " x ");
   text += "\r\n Leading edge index   : ";
@@ -44,36 +44,43 @@ void Print_summary(Console& out, const GridSizes& sizes, double dphi) {
 }
 
 // One surface of the grid: hub (k = 1) or casing (k = ke).
-void Build_surface(std::string_view name, int k, const ControlValues& v, const GridSizes& sizes,
-                   const SetupValues& setup, ContourPoints& contour, GridStorage& storage, Console& out) {
+void Build_surface(std::string_view name, int k, const Control_values& v, const Grid_sizes& sizes,
+                   const Setup_values& setup, Contour_points& contour, Grid_storage& storage, Console& out) {
   bool hub = name == "hub";
-  SectionSizes section_sizes{sizes.ie, sizes.je, v.nin, v.nout, v.npitch, sizes.ile, sizes.ite, v.nwall, k};
-  SectionGeometry geometry{setup.dphi, v.betain, v.betaout, hub ? v.staghub : v.stagcas,
-                           hub ? 0.0 : setup.xrefcas, hub ? 0.0 : setup.yrefcas,
-                           hub ? v.chordhub : v.chordcas, hub ? v.rhub : v.rcas, v.lin, v.lx};
-  SectionSpacings spacings{v.dsle, v.dywle, v.dste, v.dywte, v.dyout, v.ratio};
-  SectionWork work{storage.plane1(), storage.plane2(), storage.bez(),
-                   storage.w1(), storage.w2(), storage.w3(), storage.w4()};
-  Section_grid(section_sizes, geometry, spacings, v.ibez, SectionContour{name, contour.npts, contour.iref, contour.xy},
+  Section_sizes section_sizes{sizes.ie, sizes.je, v.nin, v.nout, v.npitch, sizes.ile, sizes.ite, v.nwall, k};
+  Section_geometry geometry{setup.dphi,
+                            v.betain,
+                            v.betaout,
+                            hub ? v.staghub : v.stagcas,
+                            hub ? 0.0 : setup.xrefcas,
+                            hub ? 0.0 : setup.yrefcas,
+                            hub ? v.chordhub : v.chordcas,
+                            hub ? v.rhub : v.rcas,
+                            v.lin,
+                            v.lx};
+  Section_spacings spacings{v.dsle, v.dywle, v.dste, v.dywte, v.dyout, v.ratio};
+  Section_work work{storage.plane1(), storage.plane2(), storage.bez(), storage.w1(),
+                    storage.w2(),     storage.w3(),     storage.w4()};
+  Section_grid(section_sizes, geometry, spacings, v.ibez, Section_points{name, contour.npts, contour.iref, contour.xy},
                work, storage.grid(), out);
   Check_contour_sense(name, storage.plane2(), sizes.ile, sizes.ite, sizes.je, geometry.dphi * geometry.radius);
 }
 
-int Generate(std::istream& deck, Console& out, const RunOptions& options) {
+int Generate(std::istream& deck, Console& out, const Run_options& options) {
   Print_banner(out);
-  DeckReader reader(deck);
-  ControlValues values = reader.Read_control_values();
+  Deck_reader reader(deck);
+  Control_values values = reader.Read_control_values();
   if (!Grid_fits_storage(values)) {
     out.list_text("ERROR - too many grid points !");
     return kExitProgramError;
   }
   Check_control_values(values);
-  const GridSizes sizes = Derive_grid_sizes(values);
-  const SetupValues setup = Section_setup(values);
+  const Grid_sizes sizes = Derive_grid_sizes(values);
+  const Setup_values setup = Section_setup(values);
 
-  GridStorage storage;
-  ContourPoints hub{0, 0, 0, storage.xyhub()};
-  ContourPoints casing{0, 0, 0, storage.xycas()};
+  Grid_storage storage;
+  Contour_points hub{0, 0, 0, storage.xyhub()};
+  Contour_points casing{0, 0, 0, storage.xycas()};
   reader.Read_point_list("hub", hub);
   reader.Read_point_list("casing", casing);
   Check_contour("hub", hub);
@@ -89,15 +96,15 @@ int Generate(std::istream& deck, Console& out, const RunOptions& options) {
   // No file receives a coordinate that is not finite: the planes are checked
   // in increasing k, the inner ones by the volume build as it completes them.
   Check_finite_planes(storage.grid(), sizes.ie, sizes.je, 1, 1);
-  Build_volume(VolumeSizes{sizes.ie, sizes.je, sizes.ke, values.nwallhc, values.ratio, values.dzwall, setup.span},
-               VolumeWork{storage.plane1(), storage.plane2(), storage.sspan(), storage.w1(), storage.w2(),
-                          storage.w3(), storage.w4(), storage.hub_parameters(), storage.casing_parameters(),
-                          storage.side1_parameters(), storage.side2_parameters()},
+  Build_volume(Volume_sizes{sizes.ie, sizes.je, sizes.ke, values.nwallhc, values.ratio, values.dzwall, setup.span},
+               Volume_work{storage.plane1(), storage.plane2(), storage.sspan(), storage.w1(), storage.w2(),
+                           storage.w3(), storage.w4(), storage.hub_parameters(), storage.casing_parameters(),
+                           storage.side1_parameters(), storage.side2_parameters()},
                storage.grid(), out);
   Check_finite_planes(storage.grid(), sizes.ie, sizes.je, sizes.ke, sizes.ke);
 
   if (!options.write_files) return kExitComplete;
-  const BlockSizes block{sizes.ie, sizes.je, sizes.ke, sizes.ile, sizes.ite, values.nin, values.npitch, values.nspan};
+  const Block_sizes block{sizes.ie, sizes.je, sizes.ke, sizes.ile, sizes.ite, values.nin, values.npitch, values.nspan};
   const std::string stem = options.output_stem.empty() ? Output_stem(values.fname) : options.output_stem;
   Write_grid_file(stem, block, storage.grid(), out);
   Write_topology_file(stem, block, setup.dphi);
@@ -120,10 +127,10 @@ std::string Banner_version_line() {
   return line;
 }
 
-int Run(std::istream& deck, Console& out, Console& err, const RunOptions& options) {
+int Run(std::istream& deck, Console& out, Console& err, const Run_options& options) {
   try {
     return Generate(deck, out, options);
-  } catch (const RunStop& stop) {
+  } catch (const Run_stop& stop) {
     if (!stop.diagnostic.empty()) err.record(std::string("torvane: ").append(stop.diagnostic));
     return stop.status;
   } catch (const std::bad_alloc&) {

@@ -5,17 +5,13 @@
 #include <istream>
 #include <string>
 
+#include "base/run_stop.hpp"
 #include "output/console.hpp"
 
 namespace torvane {
 
-// Exit statuses of a run.
-inline constexpr int kExitComplete = 0;
-inline constexpr int kExitProgramError = 1;  // grid too large, Bezier inversion failure
-inline constexpr int kExitRefused = 2;       // unreadable input, refused values, file failures
-
 // Choices of an in-process run.
-struct RunOptions {
+struct Run_options {
   // When not empty, the stem of the output files instead of the deck's own
   // (an in-process caller keeps the files in a folder of its choosing).
   std::string output_stem;
@@ -26,7 +22,7 @@ struct RunOptions {
 
 // Runs the grid generator on the deck; returns the exit status. Progress goes
 // to out, diagnostics of refused input and failed files to err.
-int Run(std::istream& deck, Console& out, Console& err, const RunOptions& options = {});
+int Run(std::istream& deck, Console& out, Console& err, const Run_options& options = {});
 
 // Banner line 6: the version and release date centred in 47 columns.
 std::string Banner_version_line();

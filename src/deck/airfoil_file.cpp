@@ -77,9 +77,7 @@ bool Is_point_line(std::string_view line) {
 }
 
 // A whole number of at least 2 written as a real or an integer ("17." or "17").
-bool Is_side_count(double value) {
-  return value >= 2 && value <= kMaxFilePoints && value == std::floor(value);
-}
+bool Is_side_count(double value) { return value >= 2 && value <= kMaxFilePoints && value == std::floor(value); }
 
 struct Data_line {
   long number;
@@ -108,8 +106,9 @@ Airfoil_file Parse_airfoil_text(const std::string& path, std::string_view text) 
       file.name = std::string(Trim(line));
       have_name = true;
       if (Is_point_line(line)) {
-        Refuse(path, line_number, "expected the section's name, found coordinates " + Quoted(line) +
-                                      "; a Selig or Lednicer file starts with a name line");
+        Refuse(path, line_number,
+               "expected the section's name, found coordinates " + Quoted(line) +
+                   "; a Selig or Lednicer file starts with a name line");
       }
       continue;
     }

@@ -9,12 +9,12 @@
 
 #include "control/control_check.hpp"
 #include "control/run.hpp"
-#include "control/section_setup.hpp"
-#include "distribution/stretch.hpp"
 #include "deck/deck_records.hpp"
 #include "deck/text_files.hpp"
+#include "distribution/stretch.hpp"
 #include "geometry/bezier.hpp"
 #include "geometry/section_grid.hpp"
+#include "geometry/section_setup.hpp"
 
 namespace torvane::deck {
 
@@ -23,8 +23,8 @@ namespace {
 constexpr int kSamples = 5000;  // torvane's edge search samples the curve at i/5000
 
 std::string Size_problem(const char* size, std::int64_t value, int limit, const char* formula, const char* options) {
-  return std::string("too many grid points: ") + size + " = " + formula + " = " + std::to_string(value) +
-         " exceeds " + std::to_string(limit) + "; lower " + options;
+  return std::string("too many grid points: ") + size + " = " + formula + " = " + std::to_string(value) + " exceeds " +
+         std::to_string(limit) + "; lower " + options;
 }
 
 // How far, as a share of the chord, the edge the search finds may lie from
@@ -87,12 +87,13 @@ std::vector<std::string> Lines(const std::string& text) {
 
 }  // namespace
 
-std::vector<std::string> Value_problems(const ControlValues& values) {
+std::vector<std::string> Value_problems(const Control_values& values) {
   std::vector<std::string> problems;
   const std::int64_t ie = std::int64_t{values.nin} + values.nblade / 2 + values.nout + 1;
   const std::int64_t je = std::int64_t{values.npitch} + 1;
   const std::int64_t ke = std::int64_t{values.nspan} + 1;
-  if (ie > 257) problems.push_back(Size_problem("ie", ie, 257, "nin + nblade/2 + nout + 1", "--nin, --nblade or --nout"));
+  if (ie > 257)
+    problems.push_back(Size_problem("ie", ie, 257, "nin + nblade/2 + nout + 1", "--nin, --nblade or --nout"));
   if (je > 65) problems.push_back(Size_problem("je", je, 65, "npitch + 1", "--npitch"));
   if (ke > 49) problems.push_back(Size_problem("ke", ke, 49, "nspan + 1", "--nspan"));
   if (!problems.empty()) return problems;
@@ -100,7 +101,7 @@ std::vector<std::string> Value_problems(const ControlValues& values) {
   return problems;
 }
 
-std::vector<std::string> Section_problems(const ControlValues& values, std::string_view surface,
+std::vector<std::string> Section_problems(const Control_values& values, std::string_view surface,
                                           const Deck_section& section) {
   const bool hub = surface == "hub";
   const std::string stagger_name = hub ? "staghub" : "stagcas";
@@ -108,45 +109,43 @@ std::vector<std::string> Section_problems(const ControlValues& values, std::stri
   const std::string where = std::string(surface) + " section (" + Printable(section.file) + ", " + stagger_name + " " +
                             Real_text(stagger_degrees) + ")";
   // A resampled section may lose its shape at the edges when the points are few.
-  const std::string change =
-      "; change --" + stagger_name + (section.resampled ? ", --points" : "") + " or the section";
+  const std::string change = "; change --" + stagger_name + (section.resampled ? ", --points" : "") + " or the section";
   const Section_contour& contour = section.contour;
   const int npts = static_cast<int>(contour.points.size());
 
   if (npts > kMaxContourPoints) {
-    return {where + ": " + std::to_string(npts) + " points; a deck holds at most " +
-            std::to_string(kMaxContourPoints) + ": resample it with --points N (N at most " +
-            std::to_string(kMaxContourPoints) + ")"};
+    return {where + ": " + std::to_string(npts) + " points; a deck holds at most " + std::to_string(kMaxContourPoints) +
+            ": resample it with --points N (N at most " + std::to_string(kMaxContourPoints) + ")"};
   }
   std::vector<double> xy;
   for (const Point& p : contour.points) {
     xy.push_back(p.x);
     xy.push_back(p.y);
   }
-  const ContourPoints list{hub ? 34 : 35 + npts, npts, contour.iref, xy};
+  const Contour_points list{hub ? 34 : 35 + npts, npts, contour.iref, xy};
   if (const auto refusal = Refused_contour(surface, list)) {
     return {where + ": " + refusal->reason};
   }
 
   // Placed as torvane places it, with the set-up's casing position and the
   // casing's edge spacings scaled by the chord ratio.
-  ControlValues setup_values = values;
-  const SetupValues setup = Section_setup(setup_values);
-  ControlValues spacing = values;
+  Control_values setup_values = values;
+  const Setup_values setup = Section_setup(setup_values);
+  Control_values spacing = values;
   if (!hub) Scale_casing_spacings(spacing);
-  SectionGeometry geometry{};
+  Section_geometry geometry{};
   geometry.stagger = hub ? setup_values.staghub : setup_values.stagcas;
   geometry.chord = hub ? values.chordhub : values.chordcas;
   geometry.xref = hub ? 0.0 : setup.xrefcas;
   geometry.yref = hub ? 0.0 : setup.yrefcas;
-  Place_contour(geometry, SectionContour{surface, npts, contour.iref, xy});
+  Place_contour(geometry, Section_points{surface, npts, contour.iref, xy});
   const int nseg = npts - 1;
   std::vector<double> bez(2 * static_cast<size_t>(3 * nseg + 1));
   Bezier_approx(xy, nseg, bez);
-  const EdgeParameters edges = Find_edges(bez, nseg);
+  const Edge_parameters edges = Find_edges(bez, nseg);
   if (!(edges.t_le < edges.t_te)) {
-    return {Edge_order_message(surface, edges.t_le, edges.t_te) + " (" + Printable(section.file) + ", " + stagger_name + " " +
-            Real_text(stagger_degrees) + ")" + change};
+    return {Edge_order_message(surface, edges.t_le, edges.t_te) + " (" + Printable(section.file) + ", " + stagger_name +
+            " " + Real_text(stagger_degrees) + ")" + change};
   }
 
   std::vector<std::string> problems;
@@ -157,9 +156,9 @@ std::vector<std::string> Section_problems(const ControlValues& values, std::stri
   Bezier_point(bez, nseg, edges.t_te, te_point.x, te_point.y);
   const double edge_pairs = 2.1 * spacing.dsle + 2.1 * spacing.dste;
   if (!(edge_pairs < te_point.x - le_point.x)) {
-    problems.push_back(where + ": the first two blade intervals at both edges, 2.1 x (dsle + dste) = " +
-                       Length_text(edge_pairs) + ", do not fit the blade's axial length " +
-                       Length_text(te_point.x - le_point.x) + "; lower --dsle and --dste");
+    problems.push_back(
+        where + ": the first two blade intervals at both edges, 2.1 x (dsle + dste) = " + Length_text(edge_pairs) +
+        ", do not fit the blade's axial length " + Length_text(te_point.x - le_point.x) + "; lower --dsle and --dste");
     return problems;
   }
   // The grid lines torvane lays out by stretching must reach their lengths:
@@ -209,14 +208,15 @@ std::vector<std::string> Section_problems(const ControlValues& values, std::stri
   }
   double te_off = share_of_chord(edges.t_te, 1);
   if (contour.corner_first > 0) {
-    te_off = std::min({te_off, share_of_chord(edges.t_te, contour.corner_first),
-                       share_of_chord(edges.t_te, contour.corner_last)});
+    te_off = std::min(
+        {te_off, share_of_chord(edges.t_te, contour.corner_first), share_of_chord(edges.t_te, contour.corner_last)});
   }
   if (te_off > kEdgeReach) {
     problems.push_back(where + ": the largest x of the placed contour is near point " +
                        std::to_string(Point_near(edges.t_te, nseg)) + ", " + Percent(te_off) +
                        " of the chord from the trailing edge (point 1), so torvane's edge search would put the "
-                       "trailing edge there" + change);
+                       "trailing edge there" +
+                       change);
   }
   if (!problems.empty()) return problems;
 
@@ -239,12 +239,12 @@ std::vector<std::string> Section_problems(const ControlValues& values, std::stri
   for (int i = i_te; i <= kSamples; ++i) minus_side.push_back(i);
   for (int i = 1; i <= i_le; ++i) minus_side.push_back(i);
   const double allowed = kTurnBackShare * std::min(spacing.dsle, spacing.dste);
-  for (const auto& [side, samples, sense] :
-       {std::tuple{"+y", &plus_side, 1.0}, std::tuple{"-y", &minus_side, -1.0}}) {
+  for (const auto& [side, samples, sense] : {std::tuple{"+y", &plus_side, 1.0}, std::tuple{"-y", &minus_side, -1.0}}) {
     const Turn_back turn = Largest_turn_back(x, *samples, sense);
     if (turn.depth > allowed) {
       problems.push_back(where + ": the " + side + " side turns back in x by " + Length_text(turn.depth) +
-                         " near point " + std::to_string(Point_near(static_cast<double>(turn.sample) / kSamples, nseg)) +
+                         " near point " +
+                         std::to_string(Point_near(static_cast<double>(turn.sample) / kSamples, nseg)) +
                          " (more than a tenth of the smallest edge spacing, " + Length_text(allowed * 10) +
                          "), so torvane's blade points there would be ambiguous" + change);
     }
@@ -255,7 +255,7 @@ std::vector<std::string> Section_problems(const ControlValues& values, std::stri
 std::vector<std::string> Dry_run_problems(const std::string& deck) {
   std::istringstream in(deck);
   Console out, err;
-  RunOptions options;
+  Run_options options;
   options.write_files = false;
   const int status = Run(in, out, err, options);
 
@@ -277,11 +277,11 @@ std::vector<std::string> Dry_run_problems(const std::string& deck) {
     } else if (volume) {
       options_to_change = "--dzwall, --nwallhc, --ratio or --nspan";
     } else {
-      options_to_change = "--dsle, --dste, --lin, --lx, --nin, --nout, --dywle, --dywte, --nwall, --ratio, "
-                          "--dyout or --npitch";
+      options_to_change =
+          "--dsle, --dste, --lin, --lx, --nin, --nout, --dywle, --dywte, --nwall, --ratio, "
+          "--dyout or --npitch";
     }
-    problems.push_back("torvane would warn while building " + part + ": \"" + text + "\"; change " +
-                       options_to_change);
+    problems.push_back("torvane would warn while building " + part + ": \"" + text + "\"; change " + options_to_change);
   }
   if (status != kExitComplete) {
     std::string said;
@@ -292,8 +292,9 @@ std::vector<std::string> Dry_run_problems(const std::string& deck) {
       }
     }
     if (said.starts_with("ERROR (Bezier_x)")) {
-      said += "; a blade point falls outside its section's curve: lower --dsle and --dste, or change the "
-              "stagger or the section";
+      said +=
+          "; a blade point falls outside its section's curve: lower --dsle and --dste, or change the "
+          "stagger or the section";
     }
     problems.push_back("torvane would stop on this deck: " + said);
   }

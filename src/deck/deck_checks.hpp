@@ -24,12 +24,12 @@ struct Deck_section {
 // Problems with the grid counts and values, or nothing: "too many grid points"
 // with the size over its limit, or the first value torvane refuses; each
 // names the option to change.
-std::vector<std::string> Value_problems(const ControlValues& values);
+std::vector<std::string> Value_problems(const Control_values& values);
 
 // Problems of one section ("hub" or "casing") placed as torvane places it:
 // more points than a deck holds, the edges found away from the leading and
 // trailing edge or in the wrong order, a side that turns back in x.
-std::vector<std::string> Section_problems(const ControlValues& values, std::string_view surface,
+std::vector<std::string> Section_problems(const Control_values& values, std::string_view surface,
                                           const Deck_section& section);
 
 // Runs torvane's grid build on the deck text without writing files: what it

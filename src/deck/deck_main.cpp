@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "base/version.hpp"
 #include "control/control_input.hpp"
 #include "deck/airfoil_file.hpp"
 #include "deck/deck_checks.hpp"
@@ -9,7 +10,6 @@
 #include "deck/deck_records.hpp"
 #include "deck/deck_text.hpp"
 #include "deck/text_files.hpp"
-#include "version.hpp"
 
 namespace torvane::deck {
 
@@ -87,8 +87,8 @@ int Deck_main(const std::vector<std::string>& args, std::ostream& out, std::ostr
     }
     if (!options.points.empty()) {
       if (!Parse_integer(options.points, npoints) || npoints < kMinResampledPoints || npoints > kMaxContourPoints) {
-        err << "torvane-deck: " << options.points_origin << ": \"" << Printable(options.points) << "\": give a point count from "
-            << kMinResampledPoints << " to " << kMaxContourPoints << "\n";
+        err << "torvane-deck: " << options.points_origin << ": \"" << Printable(options.points)
+            << "\": give a point count from " << kMinResampledPoints << " to " << kMaxContourPoints << "\n";
         return options.points_origin == "--points" ? kExitUsage : kExitInput;
       }
     }
@@ -99,7 +99,7 @@ int Deck_main(const std::vector<std::string>& args, std::ostream& out, std::ostr
     return kExitInput;
   }
 
-  ControlValues values = Default_values();
+  Control_values values = Default_values();
   values.title = Default_title(hub, casing);
   values.fname = Default_stem(options.hub);
   for (const Setting& setting : options.settings) {

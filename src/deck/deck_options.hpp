@@ -26,11 +26,11 @@ struct Setting {
 struct Deck_options {
   bool help = false;
   bool version = false;
-  std::string hub;      // section file of the hub
-  std::string casing;   // section file of the casing
-  std::string points;   // --points N as given; empty keeps the files' points
+  std::string hub;     // section file of the hub
+  std::string casing;  // section file of the casing
+  std::string points;  // --points N as given; empty keeps the files' points
   std::string points_origin;
-  std::string parameters;        // parameter file, if any
+  std::string parameters;         // parameter file, if any
   std::vector<Setting> settings;  // record values; a later one wins over an earlier one
 };
 

@@ -49,45 +49,78 @@ constexpr std::array<Deck_record, 33> kRecords{{
 template <class Values>
 auto Integer_field(Values& v, int number) -> decltype(&v.nblade) {
   switch (number) {
-    case 3: return &v.nblade;
-    case 4: return &v.nin;
-    case 5: return &v.nout;
-    case 6: return &v.npitch;
-    case 7: return &v.nspan;
-    case 8: return &v.nbrow;
-    case 21: return &v.nwall;
-    case 22: return &v.nwallhc;
-    case 32: return &v.ibez;
-    default: return nullptr;
+    case 3:
+      return &v.nblade;
+    case 4:
+      return &v.nin;
+    case 5:
+      return &v.nout;
+    case 6:
+      return &v.npitch;
+    case 7:
+      return &v.nspan;
+    case 8:
+      return &v.nbrow;
+    case 21:
+      return &v.nwall;
+    case 22:
+      return &v.nwallhc;
+    case 32:
+      return &v.ibez;
+    default:
+      return nullptr;
   }
 }
 
 template <class Values>
 auto Real_field(Values& v, int number) -> decltype(&v.lin) {
   switch (number) {
-    case 9: return &v.betain;
-    case 10: return &v.betaout;
-    case 11: return &v.staghub;
-    case 12: return &v.stagcas;
-    case 13: return &v.sweep;
-    case 14: return &v.lean;
-    case 15: return &v.chordhub;
-    case 16: return &v.chordcas;
-    case 17: return &v.rhub;
-    case 18: return &v.rcas;
-    case 19: return &v.lin;
-    case 20: return &v.lx;
-    case 23: return &v.ratio;
-    case 24: return &v.dsle;
-    case 25: return &v.dywle;
-    case 26: return &v.dzwall;
-    case 27: return &v.dste;
-    case 28: return &v.dywte;
-    case 29: return &v.unused29;
-    case 30: return &v.dyout;
-    case 31: return &v.unused31;
-    case 33: return &v.unused33;
-    default: return nullptr;
+    case 9:
+      return &v.betain;
+    case 10:
+      return &v.betaout;
+    case 11:
+      return &v.staghub;
+    case 12:
+      return &v.stagcas;
+    case 13:
+      return &v.sweep;
+    case 14:
+      return &v.lean;
+    case 15:
+      return &v.chordhub;
+    case 16:
+      return &v.chordcas;
+    case 17:
+      return &v.rhub;
+    case 18:
+      return &v.rcas;
+    case 19:
+      return &v.lin;
+    case 20:
+      return &v.lx;
+    case 23:
+      return &v.ratio;
+    case 24:
+      return &v.dsle;
+    case 25:
+      return &v.dywle;
+    case 26:
+      return &v.dzwall;
+    case 27:
+      return &v.dste;
+    case 28:
+      return &v.dywte;
+    case 29:
+      return &v.unused29;
+    case 30:
+      return &v.dyout;
+    case 31:
+      return &v.unused31;
+    case 33:
+      return &v.unused33;
+    default:
+      return nullptr;
   }
 }
 
@@ -101,8 +134,8 @@ std::string Quoted(std::string_view text) {
 
 std::span<const Deck_record> Deck_records() { return kRecords; }
 
-ControlValues Default_values() {
-  ControlValues values;
+Control_values Default_values() {
+  Control_values values;
   for (const Deck_record& record : kRecords) {
     if (!record.default_text.empty()) Set_value(values, record, record.default_text);
   }
@@ -117,7 +150,7 @@ const Deck_record* Find_record(std::string_view name) {
   return nullptr;
 }
 
-std::optional<std::string> Set_value(ControlValues& values, const Deck_record& record, std::string_view text) {
+std::optional<std::string> Set_value(Control_values& values, const Deck_record& record, std::string_view text) {
   switch (record.kind) {
     case Value_kind::text: {
       if (text.size() > static_cast<size_t>(kTextLength)) {
@@ -164,7 +197,8 @@ std::string Real_text(double value) {
   const bool fixed = size == 0 || (size >= 1e-4 && size < 1e15);
   char text[400];
   const auto end =
-      std::to_chars(text, text + sizeof text, value, fixed ? std::chars_format::fixed : std::chars_format::scientific).ptr;
+      std::to_chars(text, text + sizeof text, value, fixed ? std::chars_format::fixed : std::chars_format::scientific)
+          .ptr;
   std::string shortest(text, end);
   const size_t e = shortest.find('e');
   if (e != std::string::npos) {
@@ -175,11 +209,14 @@ std::string Real_text(double value) {
   return shortest;
 }
 
-std::string Value_text(const ControlValues& values, const Deck_record& record) {
+std::string Value_text(const Control_values& values, const Deck_record& record) {
   switch (record.kind) {
-    case Value_kind::text: return record.number == 1 ? values.title : values.fname;
-    case Value_kind::integer: return std::to_string(*Integer_field(values, record.number));
-    case Value_kind::real: return Real_text(*Real_field(values, record.number));
+    case Value_kind::text:
+      return record.number == 1 ? values.title : values.fname;
+    case Value_kind::integer:
+      return std::to_string(*Integer_field(values, record.number));
+    case Value_kind::real:
+      return Real_text(*Real_field(values, record.number));
   }
   return {};
 }

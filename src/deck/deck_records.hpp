@@ -15,8 +15,8 @@ namespace torvane::deck {
 enum class Value_kind { text, integer, real };
 
 struct Deck_record {
-  int number;                     // position in the deck
-  std::string_view name;          // record and option name
+  int number;             // position in the deck
+  std::string_view name;  // record and option name
   Value_kind kind;
   std::string_view default_text;  // empty for title and fname, which come from the section files
   std::string_view note;          // written after the value
@@ -27,7 +27,7 @@ struct Deck_record {
 std::span<const Deck_record> Deck_records();
 
 // The values of the defaults (title and fname empty).
-ControlValues Default_values();
+Control_values Default_values();
 
 // The record of that name, or nullptr.
 const Deck_record* Find_record(std::string_view name);
@@ -35,11 +35,11 @@ const Deck_record* Find_record(std::string_view name);
 // Stores text as the value of the record; returns why it cannot, or nothing.
 // Numbers must be in the forms torvane reads; a title holds at most 50
 // characters; a file stem at most 50, without blanks.
-std::optional<std::string> Set_value(ControlValues& values, const Deck_record& record, std::string_view text);
+std::optional<std::string> Set_value(Control_values& values, const Deck_record& record, std::string_view text);
 
 // The value of the record as the deck writes it: integers as they are, reals
 // in the shortest form that reads back to the same double.
-std::string Value_text(const ControlValues& values, const Deck_record& record);
+std::string Value_text(const Control_values& values, const Deck_record& record);
 
 // Shortest decimal form of a real that reads back exactly, with a point or an
 // upper-case exponent (12.0, 0.0003, 1.5E-05).

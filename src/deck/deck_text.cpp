@@ -50,7 +50,7 @@ void Put_section(std::string& text, std::string_view surface, const Deck_section
 
 }  // namespace
 
-std::string Deck_text(const ControlValues& values, const Deck_section& hub, const Deck_section& casing) {
+std::string Deck_text(const Control_values& values, const Deck_section& hub, const Deck_section& casing) {
   std::string text;
   text.reserve(64 * (40 + hub.contour.points.size() + casing.contour.points.size()));
   for (const Deck_record& record : Deck_records()) {

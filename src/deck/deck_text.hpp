@@ -10,6 +10,6 @@
 
 namespace torvane::deck {
 
-std::string Deck_text(const ControlValues& values, const Deck_section& hub, const Deck_section& casing);
+std::string Deck_text(const Control_values& values, const Deck_section& hub, const Deck_section& casing);
 
 }  // namespace torvane::deck

@@ -87,7 +87,8 @@ class Spline {
 Section_contour Build_contour(const Airfoil_file& file) {
   std::vector<Point> loop = file.loop;
   if (loop.size() < 3) {
-    throw Input_error(Printable(file.path) + ": " + std::to_string(loop.size()) + " points; a section needs at least 3");
+    throw Input_error(Printable(file.path) + ": " + std::to_string(loop.size()) +
+                      " points; a section needs at least 3");
   }
   double xmin = loop.front().x, xmax = loop.front().x, ymin = loop.front().y, ymax = loop.front().y;
   for (const Point& p : loop) {

@@ -33,8 +33,8 @@ double Junction_slope(double last_interval, double r) {
 
 }  // namespace
 
-void Distribute_line(int i1, int i2, int i3, int i4, double x1, double x2, double x3, double x4,
-                     double dx1, double dx4, Line x, Console& console) {
+void Distribute_line(int i1, int i2, int i3, int i4, double x1, double x2, double x3, double x4, double dx1, double dx4,
+                     Line x, Console& console) {
   // Index differences and counters in a wider type: any int set stays exact.
   const long long n1 = static_cast<long long>(i2) - i1;
   const long long n4 = static_cast<long long>(i4) - i3;

@@ -10,9 +10,9 @@ namespace {
 // Whether every element the patch uses lies inside the arrays it was lent:
 // a view holds the whole index box between two of its points.
 bool Inside(int i1, int i2, int j1, int j2, Line el, Line er, Line eb, Line et, Plane x, Plane y) {
-  return eb.contains(i1) && eb.contains(i2) && et.contains(i1) && et.contains(i2) &&
-         el.contains(j1) && el.contains(j2) && er.contains(j1) && er.contains(j2) &&
-         x.contains(i1, j1) && x.contains(i2, j2) && y.contains(i1, j1) && y.contains(i2, j2);
+  return eb.contains(i1) && eb.contains(i2) && et.contains(i1) && et.contains(i2) && el.contains(j1) &&
+         el.contains(j2) && er.contains(j1) && er.contains(j2) && x.contains(i1, j1) && x.contains(i2, j2) &&
+         y.contains(i1, j1) && y.contains(i2, j2);
 }
 
 // Length of the straight step between two grid points of the plane.
@@ -42,25 +42,25 @@ inline void Blend(double B, double T, double L, double R, double& xi, double& et
 }
 
 // The bilinear transfinite (Coons) value at the blended parameters (xi, eta).
-inline double Coons(double xi, double eta, double bottom, double top, double left, double right, double c11,
-                    double c22, double c21, double c12) {
+inline double Coons(double xi, double eta, double bottom, double top, double left, double right, double c11, double c22,
+                    double c21, double c12) {
   return eta * top + (1.0 - eta) * bottom + (1.0 - xi) * left + xi * right - ((1.0 - eta) * (1.0 - xi)) * c11 -
          (eta * xi) * c22 - ((1.0 - eta) * xi) * c21 - (eta * (1.0 - xi)) * c12;
 }
 
 // The edge values one coordinate's interior row is interpolated from.
-struct RowEdges {
-  const double* bottom;  // f(i, j1) for the row's i
-  const double* top;     // f(i, j2)
-  double left, right;    // f(i1, j), f(i2, j)
+struct Row_edges {
+  const double* bottom;       // f(i, j1) for the row's i
+  const double* top;          // f(i, j2)
+  double left, right;         // f(i1, j), f(i2, j)
   double c11, c22, c21, c12;  // the corners f(i1, j1), f(i2, j2), f(i2, j1), f(i1, j2)
 };
 
 // The n interior points of one row. Every point is computed from edge values
 // alone, so the row is written over plain arrays the compiler may process
 // several points at a time: each point gets the same operations either way.
-void Coons_row(int n, const double* __restrict eb, const double* __restrict et, double L, double R,
-               RowEdges fx, RowEdges fy, double* __restrict x, double* __restrict y) {
+void Coons_row(int n, const double* __restrict eb, const double* __restrict et, double L, double R, Row_edges fx,
+               Row_edges fy, double* __restrict x, double* __restrict y) {
   const double* __restrict xb = fx.bottom;
   const double* __restrict xt = fx.top;
   const double* __restrict yb = fy.bottom;
@@ -78,15 +78,14 @@ void Coons_row(int n, const double* __restrict eb, const double* __restrict et, 
 // points at a time, with the same operations per point. Built twice, the copy
 // for processors with AVX2 taking four points at a time; both give the same
 // bits (no fused multiply-add: contraction is off everywhere).
-__attribute__((target_clones("avx2", "default")))
-void Coons_points(int n, const double* __restrict B, const double* __restrict T, const double* __restrict L,
-                  const double* __restrict R, const double* __restrict xb, const double* __restrict xt,
-                  const double* __restrict xl, const double* __restrict xr, const double* __restrict x11,
-                  const double* __restrict x22, const double* __restrict x21, const double* __restrict x12,
-                  const double* __restrict yb, const double* __restrict yt, const double* __restrict yl,
-                  const double* __restrict yr, const double* __restrict y11, const double* __restrict y22,
-                  const double* __restrict y21, const double* __restrict y12, double* __restrict x,
-                  double* __restrict y) {
+__attribute__((target_clones("avx2", "default"))) void Coons_points(
+    int n, const double* __restrict B, const double* __restrict T, const double* __restrict L,
+    const double* __restrict R, const double* __restrict xb, const double* __restrict xt, const double* __restrict xl,
+    const double* __restrict xr, const double* __restrict x11, const double* __restrict x22,
+    const double* __restrict x21, const double* __restrict x12, const double* __restrict yb,
+    const double* __restrict yt, const double* __restrict yl, const double* __restrict yr, const double* __restrict y11,
+    const double* __restrict y22, const double* __restrict y21, const double* __restrict y12, double* __restrict x,
+    double* __restrict y) {
   for (int i = 0; i < n; ++i) {
     double xi = 0.0, eta = 0.0;
     Blend(B[i], T[i], L[i], R[i], xi, eta);
@@ -96,7 +95,7 @@ void Coons_points(int n, const double* __restrict B, const double* __restrict T,
 }
 
 // The edges of coordinate f around row j of the patch.
-RowEdges Edges(Plane f, int i1, int i2, int j1, int j2, int j) {
+Row_edges Edges(Plane f, int i1, int i2, int j1, int j2, int j) {
   return {&f(i1 + 1, j1), &f(i1 + 1, j2), f(i1, j), f(i2, j), f(i1, j1), f(i2, j2), f(i2, j1), f(i1, j2)};
 }
 
@@ -143,7 +142,7 @@ void Tfi_2d(int i1, int i2, int j1, int j2, Line el, Line er, Line eb, Line et, 
 }
 
 void Tfi_points(std::span<const double> b, std::span<const double> t, std::span<const double> l,
-                std::span<const double> r, const TfiEdges& fx, const TfiEdges& fy, std::span<double> x,
+                std::span<const double> r, const Tfi_edges& fx, const Tfi_edges& fy, std::span<double> x,
                 std::span<double> y) {
   const int n = static_cast<int>(x.size());
   assert(b.size() >= x.size() && t.size() >= x.size() && l.size() >= x.size() && r.size() >= x.size() &&

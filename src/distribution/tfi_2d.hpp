@@ -4,7 +4,7 @@
 
 #include <span>
 
-#include "distribution/views.hpp"
+#include "base/grid_views.hpp"
 
 namespace torvane {
 
@@ -19,7 +19,7 @@ void Tfi_edge_parameters(int i1, int i2, int j1, int j2, Line el, Line er, Line 
 // One coordinate's edge values for a run of points of different patches, one
 // value per point: its bottom, top, left and right edge points and the four
 // corners (i1, j1), (i2, j2), (i2, j1), (i1, j2) of its patch.
-struct TfiEdges {
+struct Tfi_edges {
   std::span<const double> bottom, top, left, right;
   std::span<const double> c11, c22, c21, c12;
 };
@@ -28,7 +28,7 @@ struct TfiEdges {
 // the edge parameters b, t (of its bottom and top edges at its i) and l, r (of
 // its left and right edges at its j), the same values Tfi_2d gives the point.
 void Tfi_points(std::span<const double> b, std::span<const double> t, std::span<const double> l,
-                std::span<const double> r, const TfiEdges& fx, const TfiEdges& fy, std::span<double> x,
+                std::span<const double> r, const Tfi_edges& fx, const Tfi_edges& fy, std::span<double> x,
                 std::span<double> y);
 
 }  // namespace torvane

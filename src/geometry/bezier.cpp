@@ -99,8 +99,8 @@ void Bezier_approx(std::span<const double> d, int nseg, std::span<double> bez) {
   }
 }
 
-void Bezier_x(std::span<const double> bez, int nseg, double ta, double tb, double tol, double& x,
-              double& y, Console& console) {
+void Bezier_x(std::span<const double> bez, int nseg, double ta, double tb, double tol, double& x, double& y,
+              Console& console) {
   const double wanted = x;
   double xa = 0.0, ya = 0.0, xb = 0.0, yb = 0.0;
   Bezier_point(bez, nseg, ta, xa, ya);
@@ -120,7 +120,7 @@ void Bezier_x(std::span<const double> bez, int nseg, double ta, double tb, doubl
   if (fa * fb > 0.0) {
     console.record("");
     console.record("ERROR (Bezier_x): x-coordinate outside the specified curve interval");
-    throw RunStop{1, ""};
+    throw Run_stop{1, ""};
   }
 
   // False position: (t1, x1, f1) is the latest point, (t0, x0) the other end

@@ -21,7 +21,7 @@ void Bezier_approx(std::span<const double> d, int nseg, std::span<double> bez);
 // The curve point between parameters ta and tb whose x is the x given on
 // entry, by false position. A wanted x outside the stretch writes the error
 // to the console and stops the run with status 1.
-void Bezier_x(std::span<const double> bez, int nseg, double ta, double tb, double tol, double& x,
-              double& y, Console& console);
+void Bezier_x(std::span<const double> bez, int nseg, double ta, double tb, double tol, double& x, double& y,
+              Console& console);
 
 }  // namespace torvane

@@ -21,9 +21,10 @@ bool Surface_covers_blade(const Plane& y, int ile, int ite, int je, double pitch
 void Check_contour_sense(std::string_view section, const Plane& y, int ile, int ite, int je, double pitch) {
   if (!Surface_covers_blade(y, ile, ite, je, pitch)) return;
   std::string message(section);
-  message += " section: the contour runs along the +y side first, so the grid would cover the blade; the point "
-             "list must start at the trailing edge and run along the -y side first";
-  throw RunStop{2, message};
+  message +=
+      " section: the contour runs along the +y side first, so the grid would cover the blade; the point "
+      "list must start at the trailing edge and run along the -y side first";
+  throw Run_stop{2, message};
 }
 
 }  // namespace torvane

@@ -6,7 +6,7 @@
 
 #include <string_view>
 
-#include "distribution/views.hpp"
+#include "base/grid_views.hpp"
 
 namespace torvane {
 
@@ -15,7 +15,7 @@ namespace torvane {
 // y(i, 1) < y(i, je) - pitch, in the blade-to-blade plane before the wrap.
 bool Surface_covers_blade(const Plane& y, int ile, int ite, int je, double pitch);
 
-// Refuses such a surface: RunStop with status 2 and one line naming the section.
+// Refuses such a surface: Run_stop with status 2 and one line naming the section.
 void Check_contour_sense(std::string_view section, const Plane& y, int ile, int ite, int je, double pitch);
 
 }  // namespace torvane

@@ -23,7 +23,7 @@ constexpr double kBladeTolerance = 1.0e-10;
 std::size_t At(int point, int c) { return 2 * static_cast<std::size_t>(point - 1) + static_cast<std::size_t>(c); }
 
 // Fills the inner points of the pitchwise line i from the distribution in w1.
-void Pitchwise_line(const SectionWork& work, int i, int je) {
+void Pitchwise_line(const Section_work& work, int i, int je) {
   for (int j = 2; j <= je - 1; ++j) {
     work.x(i, j) = work.x(i, 1);
     work.y(i, j) = work.y(i, 1) + work.w1(j);
@@ -32,7 +32,7 @@ void Pitchwise_line(const SectionWork& work, int i, int je) {
 
 }  // namespace
 
-void Place_contour(const SectionGeometry& g, const SectionContour& contour) {
+void Place_contour(const Section_geometry& g, const Section_points& contour) {
   std::span<double> xy = contour.xy;
   const int npts = contour.npts;
   if (npts < 1) return;
@@ -56,17 +56,16 @@ void Place_contour(const SectionGeometry& g, const SectionContour& contour) {
 std::string Edge_order_message(std::string_view name, double t_le, double t_te) {
   char found[128];
   std::snprintf(found, sizeof found,
-                "; its edge search found the leading edge at curve parameter %.4f and the trailing edge at %.4f",
-                t_le, t_te);
+                "; its edge search found the leading edge at curve parameter %.4f and the trailing edge at %.4f", t_le,
+                t_te);
   std::string message(name);
   message += " section: the contour must start and end at the trailing edge and pass the leading edge once";
   message += found;
   return message;
 }
 
-
-EdgeParameters Find_edges(std::span<const double> bez, int nseg) {
-  EdgeParameters edges{0.0, 0.0};
+Edge_parameters Find_edges(std::span<const double> bez, int nseg) {
+  Edge_parameters edges{0.0, 0.0};
   double xs = 0.0, ys = 0.0;
   Bezier_point(bez, nseg, 0.0, xs, ys);
   double largest = xs;
@@ -86,9 +85,8 @@ EdgeParameters Find_edges(std::span<const double> bez, int nseg) {
   return edges;
 }
 
-void Section_grid(const SectionSizes& sizes, const SectionGeometry& geometry,
-                  const SectionSpacings& spacings, int ibez, SectionContour contour,
-                  const SectionWork& work, const Grid& grid, Console& console) {
+void Section_grid(const Section_sizes& sizes, const Section_geometry& geometry, const Section_spacings& spacings,
+                  int ibez, Section_points contour, const Section_work& work, const Grid& grid, Console& console) {
   const int ie = sizes.ie;
   const int je = sizes.je;
   const int ile = sizes.ile;
@@ -119,7 +117,7 @@ void Section_grid(const SectionSizes& sizes, const SectionGeometry& geometry,
   const auto [t_le, t_te] = Find_edges(bez, nseg);
   // Both blade sides are searched between the two edges; with the edges in
   // the other order they would be searched on the same stretch of curve.
-  if (!(t_le < t_te)) throw RunStop{2, Edge_order_message(contour.name, t_le, t_te)};
+  if (!(t_le < t_te)) throw Run_stop{2, Edge_order_message(contour.name, t_le, t_te)};
 
   Bezier_point(bez, nseg, t_le, x(ile, 1), y(ile, 1));
   x(ile, je) = x(ile, 1);
@@ -144,8 +142,8 @@ void Section_grid(const SectionSizes& sizes, const SectionGeometry& geometry,
   }
 
   Distribute_line(ile, ile + 2, ite - 2, ite, x(ile, 1), x(ile, 1) + kEdgeTwoIntervals * spacings.dsle,
-                  x(ite, 1) - kEdgeTwoIntervals * spacings.dste, x(ite, 1), spacings.dsle,
-                  spacings.dste, work.w3, console);
+                  x(ite, 1) - kEdgeTwoIntervals * spacings.dste, x(ite, 1), spacings.dsle, spacings.dste, work.w3,
+                  console);
 
   double x_end = 0.0;
   {
@@ -190,14 +188,14 @@ void Section_grid(const SectionSizes& sizes, const SectionGeometry& geometry,
   const int nwall = sizes.nwall;
   {
     const double w = Geometric_length(spacings.dywle, nwall, spacings.ratio);
-    Distribute_line(1, nwall + 1, je - nwall, je, 0.0, w, pitch - w, pitch, spacings.dywle,
-                    spacings.dywle, work.w1, console);
+    Distribute_line(1, nwall + 1, je - nwall, je, 0.0, w, pitch - w, pitch, spacings.dywle, spacings.dywle, work.w1,
+                    console);
     Pitchwise_line(work, ile, je);
   }
   {
     const double w = Geometric_length(spacings.dywte, nwall, spacings.ratio);
-    Distribute_line(1, nwall + 1, je - nwall, je, 0.0, w, pitch - w, pitch, spacings.dywte,
-                    spacings.dywte, work.w1, console);
+    Distribute_line(1, nwall + 1, je - nwall, je, 0.0, w, pitch - w, pitch, spacings.dywte, spacings.dywte, work.w1,
+                    console);
     Pitchwise_line(work, ite, je);
   }
 
@@ -206,8 +204,7 @@ void Section_grid(const SectionSizes& sizes, const SectionGeometry& geometry,
   {
     const double q = Stretch(spacings.dyout, pitch / 2.0, sizes.npitch / 2, console);
     const double a = (q + 1.0) * spacings.dyout;
-    Distribute_line(1, 3, je - 2, je, 0.0, a, pitch - a, pitch, spacings.dyout, spacings.dyout,
-                    work.w1, console);
+    Distribute_line(1, 3, je - 2, je, 0.0, a, pitch - a, pitch, spacings.dyout, spacings.dyout, work.w1, console);
     Pitchwise_line(work, ie, je);
   }
 

@@ -8,13 +8,13 @@
 #include <string>
 #include <string_view>
 
-#include "distribution/views.hpp"
+#include "base/grid_views.hpp"
 #include "output/console.hpp"
 
 namespace torvane {
 
 // Index set of the surface.
-struct SectionSizes {
+struct Section_sizes {
   int ie;      // last i (outlet line)
   int je;      // last j (upper boundary)
   int nin;     // intervals from the inlet line to the leading edge
@@ -27,7 +27,7 @@ struct SectionSizes {
 };
 
 // Placement of the section and of the grid lines around it (radians, lengths).
-struct SectionGeometry {
+struct Section_geometry {
   double dphi;     // pitch angle
   double betain;   // angle of the upstream grid lines to the x axis
   double betaout;  // angle of the downstream grid lines to the x axis
@@ -41,7 +41,7 @@ struct SectionGeometry {
 };
 
 // Grid spacings at the edges, walls and outlet.
-struct SectionSpacings {
+struct Section_spacings {
   double dsle;   // first x interval on both sides of the leading edge
   double dywle;  // first pitchwise interval at the walls on the leading-edge line
   double dste;   // first x interval on both sides of the trailing edge
@@ -51,7 +51,7 @@ struct SectionSpacings {
 };
 
 // The section contour: npts (x, y) pairs, point 1 first; placed in place.
-struct SectionContour {
+struct Section_points {
   std::string_view name;  // "hub" or "casing", for messages
   int npts;
   int iref;  // index of the reference point
@@ -59,24 +59,24 @@ struct SectionContour {
 };
 
 // Storage lent by the run control for the duration of the call.
-struct SectionWork {
-  Plane x;                 // surface grid x (first index i, second j)
-  Plane y;                 // surface grid y (arc length)
-  std::span<double> bez;   // Bezier control points, (x, y) pairs
-  Line w1, w2, w3, w4;     // work lines: w1, w2 indexed by j; w3, w4 by i
+struct Section_work {
+  Plane x;                // surface grid x (first index i, second j)
+  Plane y;                // surface grid y (arc length)
+  std::span<double> bez;  // Bezier control points, (x, y) pairs
+  Line w1, w2, w3, w4;    // work lines: w1, w2 indexed by j; w3, w4 by i
 };
 
 // Rotates the contour clockwise by the stagger, scales its reference x-extent
 // to the chord and puts its reference point on (xref, yref), in place.
-void Place_contour(const SectionGeometry& geometry, const SectionContour& contour);
+void Place_contour(const Section_geometry& geometry, const Section_points& contour);
 
 // Curve parameters of the leading edge (the last of 5000 samples of smallest
 // x) and of the trailing edge (the last of largest x, t = 0 included).
-struct EdgeParameters {
+struct Edge_parameters {
   double t_le;
   double t_te;
 };
-EdgeParameters Find_edges(std::span<const double> bez, int nseg);
+Edge_parameters Find_edges(std::span<const double> bez, int nseg);
 
 // Why a surface cannot be built when the edge search finds the trailing edge
 // before the leading edge: "<name> section: the contour must ...".
@@ -84,8 +84,7 @@ std::string Edge_order_message(std::string_view name, double t_le, double t_te);
 
 // Builds the surface and writes plane sizes.k of the grid for i = 1..ie,
 // j = 1..je. ibez = 1 selects the one-shot Bezier approximation.
-void Section_grid(const SectionSizes& sizes, const SectionGeometry& geometry,
-                  const SectionSpacings& spacings, int ibez, SectionContour contour,
-                  const SectionWork& work, const Grid& grid, Console& console);
+void Section_grid(const Section_sizes& sizes, const Section_geometry& geometry, const Section_spacings& spacings,
+                  int ibez, Section_points contour, const Section_work& work, const Grid& grid, Console& console);
 
 }  // namespace torvane

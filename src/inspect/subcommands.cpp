@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "base/version.hpp"
 #include "inspect/cell_quality.hpp"
 #include "inspect/cell_survey.hpp"
 #include "inspect/output_file.hpp"
@@ -12,12 +13,9 @@
 #include "inspect/run_files.hpp"
 #include "inspect/text_input.hpp"
 #include "inspect/vts_export.hpp"
+
 #ifdef TORVANE_INSPECT_CGNS
 #include "inspect/cgns_export.hpp"
-#endif
-
-#ifndef TORVANE_INSPECT_VERSION
-#define TORVANE_INSPECT_VERSION "unknown"
 #endif
 
 namespace torvane::inspect {
@@ -121,8 +119,8 @@ int Run_command(const Options& o, std::ostream& out, std::ostream& err) {
         out << Usage_text();
         return kExitOk;
       case Command::version:
-        out << "torvane-inspect " << TORVANE_INSPECT_VERSION << " (CGNS " << (Cgns_available() ? "yes" : "no")
-            << ", PNG " << (Png_available() ? "yes" : "no") << ")\n";
+        out << "torvane-inspect " << kVersion << " (CGNS " << (Cgns_available() ? "yes" : "no") << ", PNG "
+            << (Png_available() ? "yes" : "no") << ")\n";
         return kExitOk;
       case Command::report:
         return Report_command(o, out);

@@ -1,8 +1,8 @@
 #include "output/console.hpp"
 
+#include <unistd.h>
 #include <cerrno>
 #include <string>
-#include <unistd.h>
 
 namespace torvane {
 

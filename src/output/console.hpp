@@ -1,10 +1,12 @@
 // The run's standard output: whole records ended by CR LF, written as they are
 // completed (so progress shows while the grid is built), or captured in memory
-// for a test. Also the stop signal that ends a run with an exit status.
+// for a test.
 #pragma once
 
 #include <string>
 #include <string_view>
+
+#include "base/run_stop.hpp"
 
 namespace torvane {
 
@@ -27,13 +29,6 @@ class Console {
  private:
   int fd_ = -1;
   std::string captured_;
-};
-
-// Ends the run at once. The run control catches it, writes the diagnostic (if
-// any) as one line on standard error and exits with the status.
-struct RunStop {
-  int status;
-  std::string diagnostic;
 };
 
 }  // namespace torvane

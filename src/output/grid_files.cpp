@@ -2,18 +2,18 @@
 
 #include <algorithm>
 
+#include "base/output_file.hpp"
 #include "output/number_format.hpp"
-#include "output/output_file.hpp"
 
 namespace torvane {
 
 namespace {
 
-constexpr size_t kListItem = 26;        // separating blank and the 25-column field
+constexpr size_t kListItem = 26;             // separating blank and the 25-column field
 constexpr size_t kPointRecord = 3 * 15 + 2;  // three E15.7 fields and CR LF
 
 // One grid line (i = 1..ie, at most 257 x 26 bytes) at a time: its room is reserved once.
-void Write_block_coordinates(OutputFile& file, const BlockSizes& s, const Block& block) {
+void Write_block_coordinates(Output_file& file, const Block_sizes& s, const Block& block) {
   const size_t line = kListItem * static_cast<size_t>(s.ie);
   for (int k = 1; k <= s.ke; ++k) {
     for (int j = 1; j <= s.je; ++j) {
@@ -34,9 +34,9 @@ std::string Output_stem(std::string_view fname) {
   return std::string(fname.substr(0, blank));
 }
 
-void Write_grid_file(const std::string& stem, const BlockSizes& s, const Grid& grid, Console& console) {
+void Write_grid_file(const std::string& stem, const Block_sizes& s, const Grid& grid, Console& console) {
   console.record(" Storing grid ...");
-  OutputFile file(stem + ".rgra");
+  Output_file file(stem + ".rgra");
   std::string header = "0.0\r\n1 ";
   Put_integers(header, {s.ie - 1, s.je - 1, s.ke - 1}, 3, " ");
   header += kEndOfRecord;
@@ -49,7 +49,7 @@ void Write_grid_file(const std::string& stem, const BlockSizes& s, const Grid& g
   file.Close();
 }
 
-void Write_topology_file(const std::string& stem, const BlockSizes& s, double dphi) {
+void Write_topology_file(const std::string& stem, const Block_sizes& s, double dphi) {
   std::string text =
       "# Topology file for a blade (H-grid, 1 region)\r\n"
       "#\r\n"
@@ -89,15 +89,15 @@ void Write_topology_file(const std::string& stem, const BlockSizes& s, double dp
       text += kEndOfRecord;
     }
   }
-  OutputFile file(stem + ".rtp");
+  Output_file file(stem + ".rtp");
   file.Append(text);
   file.Close();
 }
 
-void Write_plot_file(const std::string& stem, std::string_view title, const BlockSizes& s, const Grid& grid,
+void Write_plot_file(const std::string& stem, std::string_view title, const Block_sizes& s, const Grid& grid,
                      Console& console) {
   console.record(" Storing plot files ...");
-  OutputFile file(stem + "_grid_volume.plt");
+  Output_file file(stem + "_grid_volume.plt");
   // A double quote inside the title would end the quoted title early.
   std::string quoted_title(title);
   std::replace(quoted_title.begin(), quoted_title.end(), '"', '\'');

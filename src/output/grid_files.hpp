@@ -6,13 +6,13 @@
 #include <string>
 #include <string_view>
 
-#include "distribution/views.hpp"
+#include "base/grid_views.hpp"
 #include "output/console.hpp"
 
 namespace torvane {
 
 // Grid dimensions and the indices the topology file refers to.
-struct BlockSizes {
+struct Block_sizes {
   int ie, je, ke;  // points in i, j, k
   int ile, ite;    // leading- and trailing-edge i
   int nin;         // upstream intervals
@@ -25,13 +25,13 @@ struct BlockSizes {
 std::string Output_stem(std::string_view fname);
 
 // Prints " Storing grid ..." and writes STEM.rgra.
-void Write_grid_file(const std::string& stem, const BlockSizes& sizes, const Grid& grid, Console& console);
+void Write_grid_file(const std::string& stem, const Block_sizes& sizes, const Grid& grid, Console& console);
 
 // Writes STEM.rtp: header, ten boundary rows, the periodic angle after each periodic row.
-void Write_topology_file(const std::string& stem, const BlockSizes& sizes, double dphi);
+void Write_topology_file(const std::string& stem, const Block_sizes& sizes, double dphi);
 
 // Prints " Storing plot files ...", writes STEM_grid_volume.plt and prints the closing line.
-void Write_plot_file(const std::string& stem, std::string_view title, const BlockSizes& sizes, const Grid& grid,
+void Write_plot_file(const std::string& stem, std::string_view title, const Block_sizes& sizes, const Grid& grid,
                      Console& console);
 
 }  // namespace torvane

@@ -156,9 +156,7 @@ int Exponent_field(char* out, double value, int w, int d) {
   return w;
 }
 
-void Put_exponent(std::string& out, double value, int w, int d) {
-  Exponent_field(Grow(out, w), value, w, d);
-}
+void Put_exponent(std::string& out, double value, int w, int d) { Exponent_field(Grow(out, w), value, w, d); }
 
 void Put_text(std::string& out, std::string_view text, int w) {
   if (static_cast<int>(text.size()) >= w) {

@@ -41,7 +41,9 @@ TEST(CommandLine, RefusesAnyOtherArgumentInOneLine) {
   struct Case {
     std::vector<std::string_view> args;
     const char* named;
-  } cases[] = {{{"deck.in"}, "deck.in"}, {{"-h"}, "-h"}, {{"--help", "--version"}, "--version"},
+  } cases[] = {{{"deck.in"}, "deck.in"},
+               {{"-h"}, "-h"},
+               {{"--help", "--version"}, "--version"},
                {{"--version", "deck.in"}, "deck.in"}};
   for (const Case& c : cases) {
     Call call = Main(c.args);
@@ -59,7 +61,7 @@ TEST(CommandLine, AHintShowsOnlyWhenTheDeckComesFromATerminal) {
   EXPECT_TRUE(terminal.err.starts_with(hint));
   EXPECT_EQ(terminal.status, 2);  // the empty deck ends before its title
 
-  testing::ScratchFolder folder;
+  testing::Scratch_folder folder;
   Call redirected = Main({}, false, testing::Join(testing::Small_deck_lines(folder.path() + "/quiet")));
   EXPECT_EQ(redirected.status, 0);
   EXPECT_EQ(redirected.err, "");

@@ -16,21 +16,21 @@ using testing::Join;
 using testing::Small_deck_lines;
 
 struct Read {
-  ControlValues values;
+  Control_values values;
   std::array<double, 2 * kMaxContourPoints> hub_xy{};
   std::array<double, 2 * kMaxContourPoints> casing_xy{};
-  ContourPoints hub{0, 0, 0, hub_xy};
-  ContourPoints casing{0, 0, 0, casing_xy};
+  Contour_points hub{0, 0, 0, hub_xy};
+  Contour_points casing{0, 0, 0, casing_xy};
 };
 
-// Reads a whole deck; a refusal comes back as the RunStop it throws.
+// Reads a whole deck; a refusal comes back as the Run_stop it throws.
 Read Read_deck(const std::string& text) {
   std::istringstream in(text);
-  DeckReader reader(in);
+  Deck_reader reader(in);
   Read read;
   read.values = reader.Read_control_values();
-  read.hub = ContourPoints{0, 0, 0, read.hub_xy};
-  read.casing = ContourPoints{0, 0, 0, read.casing_xy};
+  read.hub = Contour_points{0, 0, 0, read.hub_xy};
+  read.casing = Contour_points{0, 0, 0, read.casing_xy};
   reader.Read_point_list("hub", read.hub);
   reader.Read_point_list("casing", read.casing);
   return read;
@@ -39,7 +39,7 @@ Read Read_deck(const std::string& text) {
 std::string Refusal(const std::string& text) {
   try {
     Read_deck(text);
-  } catch (const RunStop& stop) {
+  } catch (const Run_stop& stop) {
     EXPECT_EQ(stop.status, 2);
     return stop.diagnostic;
   }
@@ -66,17 +66,17 @@ TEST(ControlInput, ReadsEveryRecordOfAPlainDeck) {
 TEST(ControlInput, FollowsTheLayoutRulesOfAHandEditedDeck) {
   struct Case {
     const char* what;
-    int line;                 // 0-based line of the small deck to replace
+    int line;  // 0-based line of the small deck to replace
     std::vector<std::string> replacement;
-    int ControlValues::*integer;
+    int Control_values::*integer;
     int expected;
   } cases[] = {
-      {"text after the value", 3, {"12   intervals inlet to leading edge"}, &ControlValues::nin, 12},
-      {"empty lines before the value", 3, {"", "   ", "\t", "9"}, &ControlValues::nin, 9},
-      {"a comma after the value", 3, {"8, upstream"}, &ControlValues::nin, 8},
-      {"a plus sign", 3, {"+7"}, &ControlValues::nin, 7},
-      {"odd nblade", 2, {"97"}, &ControlValues::nblade, 97},
-      {"a blank-padded value", 6, {"   4   "}, &ControlValues::nspan, 4},
+      {"text after the value", 3, {"12   intervals inlet to leading edge"}, &Control_values::nin, 12},
+      {"empty lines before the value", 3, {"", "   ", "\t", "9"}, &Control_values::nin, 9},
+      {"a comma after the value", 3, {"8, upstream"}, &Control_values::nin, 8},
+      {"a plus sign", 3, {"+7"}, &Control_values::nin, 7},
+      {"odd nblade", 2, {"97"}, &Control_values::nblade, 97},
+      {"a blank-padded value", 6, {"   4   "}, &Control_values::nspan, 4},
   };
   for (const Case& c : cases) {
     std::vector<std::string> lines = Small_deck_lines();
@@ -92,9 +92,9 @@ TEST(ControlInput, AcceptsTheIntegerFixedAndExponentFormsOfAReal) {
     const char* item;
     double value;
   } cases[] = {
-      {"12", 12.0},       {"12.5", 12.5},  {"1.25E1", 12.5}, {"1.25D1", 12.5}, {"1.25D+01", 12.5},
-      {"-6.0D+01", -60},  {"6.0d-2", 0.06}, {"1.25e1", 12.5}, {".5", 0.5},       {"5.", 5.0},
-      {"+0.25", 0.25},    {"1E3", 1000.0},  {"0.1", 0.1},  {"1e-400", 0.0},   {"-2.5D-320", -2.5e-320},
+      {"12", 12.0},      {"12.5", 12.5},   {"1.25E1", 12.5}, {"1.25D1", 12.5}, {"1.25D+01", 12.5},
+      {"-6.0D+01", -60}, {"6.0d-2", 0.06}, {"1.25e1", 12.5}, {".5", 0.5},      {"5.", 5.0},
+      {"+0.25", 0.25},   {"1E3", 1000.0},  {"0.1", 0.1},     {"1e-400", 0.0},  {"-2.5D-320", -2.5e-320},
   };
   for (const Case& c : cases) {
     std::vector<std::string> lines = Small_deck_lines();

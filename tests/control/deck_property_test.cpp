@@ -21,7 +21,7 @@ namespace {
 
 using testing::Join;
 using testing::Read_file;
-using testing::ScratchFolder;
+using testing::Scratch_folder;
 
 // Lines of records 1 to 33 are 0 to 32; the hub count pair follows on line 33.
 constexpr size_t kHubCountLine = 33;
@@ -72,8 +72,8 @@ std::vector<std::string> Shrunk_example(const std::string& name) {
   std::istringstream text(Read_file(std::string(TORVANE_SOURCE_DIR) + "/examples/" + name));
   std::vector<std::string> lines;
   for (std::string line; std::getline(text, line);) lines.push_back(line);
-  const std::pair<size_t, const char*> small_counts[] = {{2, "16"}, {3, "5"}, {4, "6"}, {5, "8"},
-                                                        {6, "4"},  {20, "2"}, {21, "1"}};
+  const std::pair<size_t, const char*> small_counts[] = {{2, "16"}, {3, "5"},  {4, "6"}, {5, "8"},
+                                                         {6, "4"},  {20, "2"}, {21, "1"}};
   if (lines.size() > kHubCountLine) {
     for (auto [line, count] : small_counts) Replace_item(lines[line], 0, count);
   }
@@ -81,9 +81,9 @@ std::vector<std::string> Shrunk_example(const std::string& name) {
 }
 
 // One or two random edits of a valid deck, described for a failure message.
-class DeckEditor {
+class Deck_editor {
  public:
-  DeckEditor(const std::vector<std::string>& base, std::uint32_t seed) : base_(base), random_(seed) {
+  Deck_editor(const std::vector<std::string>& base, std::uint32_t seed) : base_(base), random_(seed) {
     const int npthub = std::atoi(Item(base_[kHubCountLine], 0).c_str());
     casing_count_line_ = kHubCountLine + 1 + static_cast<size_t>(npthub);
   }
@@ -100,18 +100,30 @@ class DeckEditor {
  private:
   size_t Pick(size_t n) { return static_cast<size_t>(random_() % n); }
   template <typename T, size_t N>
-  const T& Pick_from(const T (&table)[N]) { return table[Pick(N)]; }
+  const T& Pick_from(const T (&table)[N]) {
+    return table[Pick(N)];
+  }
 
   // Each edit changes the lines and returns its description.
   std::string Edit_once(std::vector<std::string>& lines) {
     switch (Pick(10)) {
-      case 0: case 1: return Count(lines);
-      case 2: case 3: return Real(lines);
-      case 4: return Point_count(lines);
-      case 5: case 6: return Point(lines);
-      case 7: return Line_removed_or_doubled(lines);
-      case 8: return Line_inserted(lines);
-      default: return Cut_short(lines);
+      case 0:
+      case 1:
+        return Count(lines);
+      case 2:
+      case 3:
+        return Real(lines);
+      case 4:
+        return Point_count(lines);
+      case 5:
+      case 6:
+        return Point(lines);
+      case 7:
+        return Line_removed_or_doubled(lines);
+      case 8:
+        return Line_inserted(lines);
+      default:
+        return Cut_short(lines);
     }
   }
 
@@ -120,17 +132,30 @@ class DeckEditor {
     if (static_cast<size_t>(record) > lines.size()) return "no edit";
     const std::string old = Item(lines[record - 1], 0);
     const int value = std::atoi(old.c_str());
-    const std::string values[] = {"-2147483648", "-1", "0", "1", "2", "3", "4", std::to_string(value - 1),
-                                  std::to_string(value + 1), std::to_string(2 * value), "48", "64", "65",
-                                  "256", "257", "2147483647"};
+    const std::string values[] = {"-2147483648",
+                                  "-1",
+                                  "0",
+                                  "1",
+                                  "2",
+                                  "3",
+                                  "4",
+                                  std::to_string(value - 1),
+                                  std::to_string(value + 1),
+                                  std::to_string(2 * value),
+                                  "48",
+                                  "64",
+                                  "65",
+                                  "256",
+                                  "257",
+                                  "2147483647"};
     const std::string& text = Pick_from(values);
     Replace_item(lines[record - 1], 0, text);
     return "record " + std::to_string(record) + ": " + old + " -> " + text;
   }
 
   std::string Real_value(double old) {
-    const double values[] = {0.0, -0.0, -old, old * 1e-6, old * 1e6, old * 1.0000001, 1e300, -1e300, 4.9e-324,
-                             1e-300, 90.0, -90.0, 89.999999, 180.0, 360.0, 1e6};
+    const double values[] = {0.0,      -0.0,   -old, old * 1e-6, old * 1e6, old * 1.0000001, 1e300, -1e300,
+                             4.9e-324, 1e-300, 90.0, -90.0,      89.999999, 180.0,           360.0, 1e6};
     return Real_text(Pick_from(values));
   }
 
@@ -149,8 +174,8 @@ class DeckEditor {
     const int item = static_cast<int>(Pick(2));
     const std::string old = Item(lines[line], item);
     const int value = std::atoi(old.c_str());
-    const std::string values[] = {"-1", "0", "1", "2", "3", std::to_string(value - 1), std::to_string(value + 1),
-                                  "257", "258", "2147483647"};
+    const std::string values[] = {
+        "-1", "0", "1", "2", "3", std::to_string(value - 1), std::to_string(value + 1), "257", "258", "2147483647"};
     const std::string& text = Pick_from(values);
     Replace_item(lines[line], item, text);
     return "line " + std::to_string(line + 1) + " item " + std::to_string(item + 1) + ": " + old + " -> " + text;
@@ -166,9 +191,15 @@ class DeckEditor {
     const std::string old = Item(lines[line], item);
     std::string text;
     switch (Pick(4)) {
-      case 0: text = Item(lines[line - 1], item); break;  // the point before it, where there is one
-      case 1: text = Real_text(std::strtod(old.c_str(), nullptr) + 1e-9); break;
-      default: text = Real_value(std::strtod(old.c_str(), nullptr)); break;
+      case 0:
+        text = Item(lines[line - 1], item);
+        break;  // the point before it, where there is one
+      case 1:
+        text = Real_text(std::strtod(old.c_str(), nullptr) + 1e-9);
+        break;
+      default:
+        text = Real_value(std::strtod(old.c_str(), nullptr));
+        break;
     }
     if (text.empty()) return "no edit";
     Replace_item(lines[line], item, text);
@@ -209,16 +240,16 @@ class DeckEditor {
 
 // Runs `cases` edits of the deck; each run must keep the run promise.
 void Check_edits(const std::vector<std::string>& base, std::uint32_t seed, int cases) {
-  ScratchFolder folder;
-  testing::ContractRun plain = testing::Run_under_contract(Join(base), folder.path());
+  Scratch_folder folder;
+  testing::Contract_run plain = testing::Run_under_contract(Join(base), folder.path());
   ASSERT_EQ(plain.status, 0) << "the base deck does not run: " << plain.err;
   ASSERT_EQ(plain.broken, "");
-  DeckEditor editor(base, seed);
+  Deck_editor editor(base, seed);
   int complete = 0;
   for (int n = 0; n < cases; ++n) {
     std::string what;
     const std::vector<std::string> lines = editor.Edit(what);
-    testing::ContractRun run = testing::Run_under_contract(Join(lines), folder.path());
+    testing::Contract_run run = testing::Run_under_contract(Join(lines), folder.path());
     EXPECT_EQ(run.broken, "") << "case " << n << " (" << what << "): status " << run.status << "\n" << run.err;
     if (run.status == 0) ++complete;
   }
@@ -259,7 +290,7 @@ TEST(DeckProperty, EditsOfNothingTheGridUsesLeaveEveryByte) {
       {"hub point 1 split over two lines", kSplitPair, kHubCountLine + 1, ""},
       {"casing count pair split over two lines", kSplitPair, kHubCountLine + 34, ""},
   };
-  ScratchFolder folder;
+  Scratch_folder folder;
   const std::vector<std::string> base = testing::Small_deck_lines(folder.path() + "/plain");
   ASSERT_EQ(testing::Run_deck(Join(base)).status, 0);
   const std::string plain = Files_of(folder.path() + "/plain");
@@ -269,8 +300,12 @@ TEST(DeckProperty, EditsOfNothingTheGridUsesLeaveEveryByte) {
     lines[1] = stem;
     const auto at = lines.begin() + static_cast<long>(c.line);
     switch (c.kind) {
-      case kReplace: *at = c.text; break;
-      case kInsertBefore: lines.insert(at, c.text); break;
+      case kReplace:
+        *at = c.text;
+        break;
+      case kInsertBefore:
+        lines.insert(at, c.text);
+        break;
       case kSplitPair: {
         const std::string second = Item(*at, 1);
         *at = Item(*at, 0);
@@ -278,7 +313,7 @@ TEST(DeckProperty, EditsOfNothingTheGridUsesLeaveEveryByte) {
         break;
       }
     }
-    testing::RunResult run = testing::Run_deck(Join(lines));
+    testing::Run_result run = testing::Run_deck(Join(lines));
     EXPECT_EQ(run.status, 0) << c.what << "\n" << run.err;
     EXPECT_TRUE(Files_of(stem) == plain) << c.what;
   }

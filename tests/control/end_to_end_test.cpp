@@ -59,12 +59,12 @@ TEST_P(PublicDeck, MatchesTheReferenceRunByteForByte) {
   if (!fs::exists(deck)) GTEST_SKIP() << "shared decks not found at " << kShared << "; skipping the end-to-end runs";
   if (!fs::exists(reference)) GTEST_SKIP() << "no reference output for " << name;
 
-  testing::ScratchFolder folder;
+  testing::Scratch_folder folder;
   // A stem with a folder in it needs that folder in the working folder.
   for (const auto& entry : fs::recursive_directory_iterator(reference / "files")) {
     if (entry.is_directory()) fs::create_directories(folder.path() / fs::relative(entry.path(), reference / "files"));
   }
-  testing::ProcessResult run = testing::Run_program(TORVANE_BINARY, {}, deck.string(), folder.path());
+  testing::Process_result run = testing::Run_program(TORVANE_BINARY, {}, deck.string(), folder.path());
 
   EXPECT_EQ(std::to_string(run.status) + "\n", Read_file((reference / "status").string()));
   std::string expected_console = Without_version_line(Read_file((reference / "console.txt").string()));
@@ -98,14 +98,13 @@ TEST_P(PublicDeck, MatchesTheReferenceRunByteForByte) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(SharedCases, PublicDeck, ::testing::ValuesIn(Public_decks()),
-                         [](const auto& info) {
-                           std::string name = info.param;
-                           for (char& c : name) {
-                             if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
-                           }
-                           return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(SharedCases, PublicDeck, ::testing::ValuesIn(Public_decks()), [](const auto& info) {
+  std::string name = info.param;
+  for (char& c : name) {
+    if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+  }
+  return name;
+});
 
 }  // namespace
 }  // namespace torvane

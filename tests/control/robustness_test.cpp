@@ -18,8 +18,8 @@ namespace fs = std::filesystem;
 using testing::Join;
 using testing::Read_file;
 using testing::Run_deck;
-using testing::RunResult;
-using testing::ScratchFolder;
+using testing::Run_result;
+using testing::Scratch_folder;
 using testing::Small_deck_lines;
 
 // The three files of a stem, concatenated ("" for a missing one).
@@ -52,14 +52,14 @@ TEST(Robustness, LinesOfAnyLengthAreReadOrRefusedByWhereTheirValuesLie) {
        "record 34 (npthub, irefhub), input line 34: the line is longer than 65536 characters and the value does not "
        "lie within them"},
   };
-  ScratchFolder folder;
+  Scratch_folder folder;
   ASSERT_EQ(Run_deck(Join(Small_deck_lines(folder.path() + "/plain"))).status, 0);
   const std::string plain = Files_of(folder.path() + "/plain");
   for (const Case& c : cases) {
     const std::string stem = folder.path() + "/long" + std::to_string(&c - cases);
     std::vector<std::string> lines = Small_deck_lines(stem);
     lines[c.line] = c.text;
-    RunResult run = Run_deck(Join(lines));
+    Run_result run = Run_deck(Join(lines));
     if (c.diagnostic == nullptr) {
       EXPECT_EQ(run.status, 0) << c.what << "\n" << run.err;
       EXPECT_TRUE(Files_of(stem) == plain) << c.what;
@@ -74,14 +74,14 @@ TEST(Robustness, LinesOfAnyLengthAreReadOrRefusedByWhereTheirValuesLie) {
 TEST(Robustness, AWallLayerCountWithOneSpanwiseIntervalIsNeverCounted) {
   // With one spanwise interval nwallhc is not checked against nspan and not
   // used; the largest count once made the run add up two billion intervals.
-  ScratchFolder folder;
+  Scratch_folder folder;
   std::vector<std::string> files;
   for (const char* nwallhc : {"0", "2147483647"}) {
     const std::string stem = folder.path() + "/span1-" + nwallhc;
     std::vector<std::string> lines = Small_deck_lines(stem);
     lines[6] = "1         nspan";
     lines[21] = std::string(nwallhc) + "  nwallhc";
-    RunResult run = Run_deck(Join(lines));
+    Run_result run = Run_deck(Join(lines));
     EXPECT_EQ(run.status, 0) << nwallhc << "\n" << run.err;
     files.push_back(Files_of(stem));
   }
@@ -101,10 +101,10 @@ TEST(Robustness, AFileNameHoldingANulIsRefusedBeforeAnyFile) {
       {std::string("run \0 note", 11), false},  // after the first blank: not part of the name
   };
   for (const Case& c : cases) {
-    ScratchFolder folder;
+    Scratch_folder folder;
     const std::string fname = folder.path() + "/" + c.name;
     std::vector<std::string> lines = Small_deck_lines(fname);
-    RunResult run = Run_deck(Join(lines));
+    Run_result run = Run_deck(Join(lines));
     std::vector<std::string> left;
     for (const auto& entry : fs::directory_iterator(folder.path())) left.push_back(entry.path().filename().string());
     if (c.refused) {
@@ -128,8 +128,8 @@ TEST(Robustness, EveryDeckTheFuzzerFoundKeepsTheRunPromise) {
   }
   if (decks.empty()) GTEST_SKIP() << "no regression decks in " << folder;
   for (const fs::path& deck : decks) {
-    ScratchFolder scratch;
-    testing::ContractRun run = testing::Run_under_contract(Read_file(deck.string()), scratch.path());
+    Scratch_folder scratch;
+    testing::Contract_run run = testing::Run_under_contract(Read_file(deck.string()), scratch.path());
     EXPECT_EQ(run.broken, "") << deck.filename() << " (status " << run.status << ")\n" << run.err;
   }
 }

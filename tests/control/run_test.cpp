@@ -18,8 +18,8 @@ using testing::Exists;
 using testing::Join;
 using testing::Read_file;
 using testing::Run_deck;
-using testing::RunResult;
-using testing::ScratchFolder;
+using testing::Run_result;
+using testing::Scratch_folder;
 using testing::Small_deck_lines;
 
 std::string Banner() {
@@ -28,7 +28,9 @@ std::string Banner() {
          " *                                               *\r\n"
          " *    GENERATION OF 3-D H-GRID AROUND A BLADE    *\r\n"
          " *                                               *\r\n"
-         " " + Banner_version_line() + "\r\n"
+         " " +
+         Banner_version_line() +
+         "\r\n"
          " *                                               *\r\n"
          " *************************************************\r\n"
          "  \r\n";
@@ -52,9 +54,9 @@ TEST(Run, TheBannerVersionLineIsCentredBetweenAsterisks) {
 }
 
 TEST(Run, ACompleteRunPrintsEveryLineInOrderAndExitsZero) {
-  ScratchFolder folder;
+  Scratch_folder folder;
   std::string stem = folder.path() + "/small";
-  RunResult run = Run_deck(Join(Small_deck_lines(stem)));
+  Run_result run = Run_deck(Join(Small_deck_lines(stem)));
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.err, "");
   EXPECT_EQ(run.out, Banner() +
@@ -80,19 +82,19 @@ TEST(Run, TheGridSizeLimitsStopTheRunBeforeAnyFileWithStatusOne) {
     int line;
     const char* text;
   } cases[] = {
-      {6, "48"},   // ke = 49 fits, but npitch = 65 below makes je = 66
-      {6, "49"},   // ke = 50
-      {5, "65"},   // je = 66
-      {3, "250"},  // ie = 250 + 6 + 4 + 1 = 261
-      {3, "247"},  // ie = 258
+      {6, "48"},          // ke = 49 fits, but npitch = 65 below makes je = 66
+      {6, "49"},          // ke = 50
+      {5, "65"},          // je = 66
+      {3, "250"},         // ie = 250 + 6 + 4 + 1 = 261
+      {3, "247"},         // ie = 258
       {3, "2147483647"},  // no overflow in the sum
   };
   for (const Case& c : cases) {
-    ScratchFolder folder;
+    Scratch_folder folder;
     std::vector<std::string> lines = Small_deck_lines(folder.path() + "/big");
     lines[c.line] = c.text;
     if (c.line == 6 && std::string(c.text) == "48") lines[5] = "65";
-    RunResult run = Run_deck(Join(lines));
+    Run_result run = Run_deck(Join(lines));
     EXPECT_EQ(run.status, 1) << c.text;
     EXPECT_EQ(run.out, Banner() + " ERROR - too many grid points !\r\n") << c.text;
     EXPECT_EQ(run.err, "");
@@ -109,7 +111,7 @@ TEST(Run, TheLargestGridFitsTheStorage) {
       {48, 256, 80, 64, 49, false}, {48, 257, 80, 64, 48, true},  {0, 512, 0, 64, 48, true},
   };
   for (const Case& c : cases) {
-    ControlValues values;
+    Control_values values;
     values.nin = c.nin;
     values.nblade = c.nblade;
     values.nout = c.nout;
@@ -130,10 +132,10 @@ TEST(Run, ThePitchAngleFillsItsFiveColumnsOrShowsAsterisks) {
       {"7", " Pitch angle          : 51.43\r\n"},
   };
   for (const Case& c : cases) {
-    ScratchFolder folder;
+    Scratch_folder folder;
     std::vector<std::string> lines = Small_deck_lines(folder.path() + "/pitch");
     lines[7] = c.nbrow;
-    RunResult run = Run_deck(Join(lines));
+    Run_result run = Run_deck(Join(lines));
     EXPECT_NE(run.out.find(c.line), std::string::npos) << c.nbrow << "\n" << run.out;
   }
 }
@@ -171,15 +173,16 @@ TEST(Run, RefusesValuesNoGridCanBeBuiltFromBeforeAnySetUp) {
       {33, "1 1", "record 34 (npthub, irefhub): 1 points: a contour needs at least 2"},
       {33, "33 0", "record 34 (npthub, irefhub): reference point 0 is not one of the 33 points"},
       {33, "33 34", "record 34 (npthub, irefhub): reference point 34 is not one of the 33 points"},
-      {33, "33 33", "record 34 (npthub, irefhub): reference point 33 has the x of point 1 (1), so there is no chord to scale"},
+      {33, "33 33",
+       "record 34 (npthub, irefhub): reference point 33 has the x of point 1 (1), so there is no chord to scale"},
       {67, "33 0", "record 68 (nptcas, irefcas): reference point 0 is not one of the 33 points"},
   };
   for (const Case& c : cases) {
-    ScratchFolder folder;
+    Scratch_folder folder;
     std::vector<std::string> lines = Small_deck_lines(folder.path() + "/refused");
     lines[c.line] = c.text;
     if (c.line == 33 && std::string(c.text) == "1 1") lines.erase(lines.begin() + 35, lines.begin() + 67);
-    RunResult run = Run_deck(Join(lines));
+    Run_result run = Run_deck(Join(lines));
     EXPECT_EQ(run.status, 2) << c.text;
     EXPECT_EQ(run.err, "torvane: " + std::string(c.diagnostic) + "\r\n");
     EXPECT_EQ(run.out, Banner()) << c.diagnostic;
@@ -192,29 +195,26 @@ TEST(Run, AcceptsTheDegenerateButMeaningfulCounts) {
     int line;
     const char* text;
   } cases[] = {
-      {3, "0"},   // nin = 0: the inlet line is the leading-edge line
-      {4, "0"},   // nout = 0
-      {6, "1"},   // nspan = 1: hub and casing planes only
-      {5, "8"},   // even npitch
-      {2, "13"},  // odd nblade
-      {20, "0"},  // no wall intervals
-      {20, "1"},
-      {21, "0"},
-      {21, "1"},
-      {7, "1"},   // a single blade
+      {3, "0"},                                   // nin = 0: the inlet line is the leading-edge line
+      {4, "0"},                                   // nout = 0
+      {6, "1"},                                   // nspan = 1: hub and casing planes only
+      {5, "8"},                                   // even npitch
+      {2, "13"},                                  // odd nblade
+      {20, "0"},                                  // no wall intervals
+      {20, "1"}, {21, "0"}, {21, "1"}, {7, "1"},  // a single blade
   };
   for (const Case& c : cases) {
-    ScratchFolder folder;
+    Scratch_folder folder;
     std::vector<std::string> lines = Small_deck_lines(folder.path() + "/edge");
     lines[c.line] = c.text;
-    RunResult run = Run_deck(Join(lines));
+    Run_result run = Run_deck(Join(lines));
     EXPECT_EQ(run.status, 0) << c.line << ": " << c.text << "\n" << run.err;
     for (const std::string& file : Files(folder.path() + "/edge")) EXPECT_TRUE(Exists(file)) << c.text;
   }
 }
 
 TEST(Run, AFileNameWithoutABlankIsUsedWhole) {
-  ScratchFolder folder;
+  Scratch_folder folder;
   std::string stem = folder.path() + "/";
   stem.append(50 - stem.size(), 'n');
   ASSERT_EQ(stem.size(), 50u);
@@ -223,12 +223,12 @@ TEST(Run, AFileNameWithoutABlankIsUsedWhole) {
 }
 
 TEST(Run, AMissingOutputFolderEndsTheRunWithStatusTwoAndNoFile) {
-  ScratchFolder folder;
+  Scratch_folder folder;
   std::string stem = folder.path() + "/missing/small";
-  RunResult run = Run_deck(Join(Small_deck_lines(stem)));
+  Run_result run = Run_deck(Join(Small_deck_lines(stem)));
   EXPECT_EQ(run.status, 2);
-  EXPECT_EQ(run.err, "torvane: file error on channel 10: cannot create \"" + stem +
-                         ".rgra\": No such file or directory\r\n");
+  EXPECT_EQ(run.err,
+            "torvane: file error on channel 10: cannot create \"" + stem + ".rgra\": No such file or directory\r\n");
   EXPECT_TRUE(run.out.ends_with(" Storing grid ...\r\n"));
 }
 
@@ -238,11 +238,11 @@ TEST(Run, AContourListedAlongThePlusYSideFirstIsRefusedNamingItsSection) {
     const char* section;
   } cases[] = {{true, true, "hub"}, {false, true, "casing"}, {true, false, "hub"}};
   for (const Case& c : cases) {
-    ScratchFolder folder;
+    Scratch_folder folder;
     std::vector<std::string> lines = Small_deck_lines(folder.path() + "/reversed");
     if (c.hub) testing::Reverse_contour(lines, 33);
     if (c.casing) testing::Reverse_contour(lines, 67);
-    RunResult run = Run_deck(Join(lines));
+    Run_result run = Run_deck(Join(lines));
     EXPECT_EQ(run.status, 2);
     EXPECT_EQ(run.err, "torvane: " + std::string(c.section) +
                            " section: the contour runs along the +y side first, so the grid would cover the blade; "
@@ -272,26 +272,28 @@ std::vector<int> Range(int first, int last) {
 TEST(Run, ABladePointNotOnItsSideOfTheContourEndsTheRunWithStatusOne) {
   // The hub list starts part way along the -y side and, after the +y side,
   // stops short of its start: the -y side has a gap no curve point covers.
-  ScratchFolder folder;
+  Scratch_folder folder;
   std::vector<int> points = Range(11, 32);
   for (int n : Range(1, 6)) points.push_back(n);
-  RunResult run = Run_deck(Join(With_hub_points(Small_deck_lines(folder.path() + "/gap"), points, 6)));
+  Run_result run = Run_deck(Join(With_hub_points(Small_deck_lines(folder.path() + "/gap"), points, 6)));
   EXPECT_EQ(run.status, 1);
-  EXPECT_TRUE(run.out.ends_with(" Blade contour: one-shot Bezier spline approx. done\r\n\r\n"
-                                "ERROR (Bezier_x): x-coordinate outside the specified curve interval\r\n"))
+  EXPECT_TRUE(
+      run.out.ends_with(" Blade contour: one-shot Bezier spline approx. done\r\n\r\n"
+                        "ERROR (Bezier_x): x-coordinate outside the specified curve interval\r\n"))
       << run.out;
   EXPECT_EQ(run.err, "");
   for (const std::string& file : Files(folder.path() + "/gap")) EXPECT_FALSE(Exists(file));
 }
 
 TEST(Run, AContourStartingAtTheLeadingEdgeIsRefusedAfterItsEdgeSearch) {
-  ScratchFolder folder;
+  Scratch_folder folder;
   std::vector<int> points = Range(16, 31);
   for (int n : Range(0, 16)) points.push_back(n);
-  RunResult run = Run_deck(Join(With_hub_points(Small_deck_lines(folder.path() + "/le"), points, 17)));
+  Run_result run = Run_deck(Join(With_hub_points(Small_deck_lines(folder.path() + "/le"), points, 17)));
   EXPECT_EQ(run.status, 2);
-  EXPECT_TRUE(run.err.starts_with("torvane: hub section: the contour must start and end at the trailing edge and "
-                                  "pass the leading edge once"))
+  EXPECT_TRUE(
+      run.err.starts_with("torvane: hub section: the contour must start and end at the trailing edge and "
+                          "pass the leading edge once"))
       << run.err;
   EXPECT_TRUE(run.out.ends_with(" Blade contour: one-shot Bezier spline approx. done\r\n"));
   for (const std::string& file : Files(folder.path() + "/le")) EXPECT_FALSE(Exists(file));
@@ -299,12 +301,13 @@ TEST(Run, AContourStartingAtTheLeadingEdgeIsRefusedAfterItsEdgeSearch) {
 
 TEST(Run, ACoordinateThatIsNotFiniteStopsTheRunBeforeAnyFile) {
   // A wall spacing far beyond the pitch makes the pitchwise lines not-a-number.
-  ScratchFolder folder;
+  Scratch_folder folder;
   std::vector<std::string> lines = Small_deck_lines(folder.path() + "/nan");
   lines[24] = "1e300     dywle";
-  RunResult run = Run_deck(Join(lines));
+  Run_result run = Run_deck(Join(lines));
   EXPECT_EQ(run.status, 1);
-  EXPECT_TRUE(run.err.starts_with("torvane: the grid has a coordinate that is not a finite number at point (i, j, k) = ("))
+  EXPECT_TRUE(
+      run.err.starts_with("torvane: the grid has a coordinate that is not a finite number at point (i, j, k) = ("))
       << run.err;
   EXPECT_TRUE(run.err.ends_with("; no file is written\r\n"));
   EXPECT_TRUE(run.out.ends_with(" Generating volume grid ...\r\n"));
@@ -315,7 +318,7 @@ TEST(Run, NotEnoughMemoryForTheStorageIsReportedNotACrash) {
 #if defined(__SANITIZE_ADDRESS__)
   GTEST_SKIP() << "AddressSanitizer reserves address space beyond any small limit";
 #else
-  ScratchFolder folder;
+  Scratch_folder folder;
   std::string deck = Join(Small_deck_lines(folder.path() + "/memory"));
   // In a child process whose address space has room for little more than it uses.
   pid_t pid = ::fork();
@@ -327,7 +330,7 @@ TEST(Run, NotEnoughMemoryForTheStorageIsReportedNotACrash) {
     rlimit limit{};
     limit.rlim_cur = limit.rlim_max = static_cast<rlim_t>(pages) * ::sysconf(_SC_PAGESIZE) + (8 << 20);
     if (::setrlimit(RLIMIT_AS, &limit) != 0) ::_exit(3);
-    RunResult run = Run_deck(deck);
+    Run_result run = Run_deck(deck);
     bool reported = run.status == 1 && run.err == "torvane: not enough memory (a run needs about 25 MB)\r\n";
     ::_exit(reported ? 42 : 1);
   }
@@ -341,7 +344,7 @@ TEST(Run, NotEnoughMemoryForTheStorageIsReportedNotACrash) {
 }
 
 TEST(Run, ADoubleQuoteInTheTitleIsWrittenAsASingleQuote) {
-  ScratchFolder folder;
+  Scratch_folder folder;
   std::vector<std::string> lines = Small_deck_lines(folder.path() + "/quote");
   lines[0] = "Rotor \"R1\"";
   ASSERT_EQ(Run_deck(Join(lines)).status, 0);

@@ -36,7 +36,8 @@ TEST(AirfoilFile, ALednicerFileGivesTheSameLoopAsItsSeligOriginal) {
 }
 
 TEST(AirfoilFile, AcceptsTheLineEndsBlanksAndMarksFilesCarry) {
-  const std::string text = "\xEF\xBB\xBF  Diamond section \r\n\r\n1.0\t0.0\r\n  0.5 +0.05 \r\n0.0 0.0\r\n.5 -5e-2\r\n1 0\r\n";
+  const std::string text =
+      "\xEF\xBB\xBF  Diamond section \r\n\r\n1.0\t0.0\r\n  0.5 +0.05 \r\n0.0 0.0\r\n.5 -5e-2\r\n1 0\r\n";
   const Airfoil_file file = Parse_airfoil_text("diamond.dat", text);
   EXPECT_EQ(file.name, "Diamond section");
   EXPECT_EQ(file.format, Airfoil_format::selig);

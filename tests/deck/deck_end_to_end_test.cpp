@@ -14,10 +14,10 @@ namespace torvane::deck {
 namespace {
 
 using torvane::testing::Run_program;
-using torvane::testing::ScratchFolder;
+using torvane::testing::Scratch_folder;
 
 struct Deck_run {
-  torvane::testing::ProcessResult deck, grid, report;
+  torvane::testing::Process_result deck, grid, report;
 };
 
 // Writes the deck with the arguments, runs torvane on it and the report on its files.
@@ -32,9 +32,9 @@ Deck_run Deck_grid_report(const std::string& folder, const std::vector<std::stri
 
 // The point lists of a deck, read as torvane reads them.
 struct Deck_lists {
-  ControlValues values;
+  Control_values values;
   std::vector<double> hub, casing;
-  ContourPoints hub_list, casing_list;
+  Contour_points hub_list, casing_list;
 };
 
 Deck_lists Read_lists(const std::string& deck) {
@@ -44,7 +44,7 @@ Deck_lists Read_lists(const std::string& deck) {
   lists.hub_list.xy = lists.hub;
   lists.casing_list.xy = lists.casing;
   std::istringstream in(deck);
-  DeckReader reader(in);
+  Deck_reader reader(in);
   lists.values = reader.Read_control_values();
   reader.Read_point_list("hub", lists.hub_list);
   reader.Read_point_list("casing", lists.casing_list);
@@ -53,15 +53,15 @@ Deck_lists Read_lists(const std::string& deck) {
 
 TEST(DeckEndToEnd, SeligAndLednicerFilesGiveDecksThatGridWithoutAFoldedCell) {
   TORVANE_REQUIRE_NACA(naca);
-  ScratchFolder folder;
+  Scratch_folder folder;
   const std::string lednicer = folder.path() + "/naca65410_lednicer.dat";
   testing::Write_text(lednicer, testing::Lednicer_from_selig(testing::Read_text(naca)));
   const Airfoil_file file = Read_airfoil_file(naca);
 
   for (const std::string& casing : {naca, lednicer}) {
     SCOPED_TRACE(casing);
-    const Deck_run run = Deck_grid_report(
-        folder.path(), {"--hub", naca, "--casing", casing, "--staghub", "30", "--stagcas", "30", "--fname", "naca65410"});
+    const Deck_run run = Deck_grid_report(folder.path(), {"--hub", naca, "--casing", casing, "--staghub", "30",
+                                                          "--stagcas", "30", "--fname", "naca65410"});
     ASSERT_EQ(run.deck.status, 0) << run.deck.err;
     EXPECT_EQ(run.deck.err, "");
     ASSERT_EQ(run.grid.status, 0) << run.grid.out << run.grid.err;
@@ -74,7 +74,7 @@ TEST(DeckEndToEnd, SeligAndLednicerFilesGiveDecksThatGridWithoutAFoldedCell) {
     // the midpoint again; the leading edge is the reference point.
     const Deck_lists lists = Read_lists(run.deck.out);
     EXPECT_EQ(lists.values.staghub, 30.0);
-    for (const ContourPoints& list : {lists.hub_list, lists.casing_list}) {
+    for (const Contour_points& list : {lists.hub_list, lists.casing_list}) {
       ASSERT_EQ(list.npts, 52);
       EXPECT_EQ(list.iref, 26);
       EXPECT_EQ(list.xy[0], 0.5 * (1.0 + 0.94971));
@@ -91,7 +91,7 @@ TEST(DeckEndToEnd, SeligAndLednicerFilesGiveDecksThatGridWithoutAFoldedCell) {
 
 TEST(DeckEndToEnd, AResampledDeckAtTheDefaultsGridsWithoutAFoldedCell) {
   TORVANE_REQUIRE_NACA(naca);
-  ScratchFolder folder;
+  Scratch_folder folder;
   const Deck_run run = Deck_grid_report(folder.path(), {"--hub", naca, "--casing", naca, "--points", "129"});
   ASSERT_EQ(run.deck.status, 0) << run.deck.err;
   ASSERT_EQ(run.grid.status, 0) << run.grid.err;
@@ -105,11 +105,11 @@ TEST(DeckEndToEnd, AResampledDeckAtTheDefaultsGridsWithoutAFoldedCell) {
 
 TEST(DeckEndToEnd, TheShippedParameterFileGivesItsRotor) {
   TORVANE_REQUIRE_NACA(naca);
-  ScratchFolder folder;
-  const auto result = Run_program(
-      TORVANE_DECK_EXE,
-      {"--parameters", std::string(TORVANE_SOURCE_DIR) + "/examples/naca65410_rotor.par", "--hub", naca, "--casing", naca},
-      "/dev/null", folder.path());
+  Scratch_folder folder;
+  const auto result = Run_program(TORVANE_DECK_EXE,
+                                  {"--parameters", std::string(TORVANE_SOURCE_DIR) + "/examples/naca65410_rotor.par",
+                                   "--hub", naca, "--casing", naca},
+                                  "/dev/null", folder.path());
   ASSERT_EQ(result.status, 0) << result.err;
   const Deck_lists lists = Read_lists(result.out);
   EXPECT_EQ(lists.values.title, "NACA 65-410 rotor, 30 blades" + std::string(22, ' '));
@@ -119,7 +119,7 @@ TEST(DeckEndToEnd, TheShippedParameterFileGivesItsRotor) {
 
 TEST(DeckEndToEnd, WritesNoDeckWhenACheckFailsAndSaysWhy) {
   TORVANE_REQUIRE_NACA(naca);
-  ScratchFolder folder;
+  Scratch_folder folder;
   testing::Write_text(folder.path() + "/bad.dat", "NACA 0012\n1.0 0.0\n0.5 0.06 0.1\n");
   struct Case {
     std::vector<std::string> args;
@@ -127,11 +127,14 @@ TEST(DeckEndToEnd, WritesNoDeckWhenACheckFailsAndSaysWhy) {
     std::string err;
   };
   const Case cases[] = {
-      {{"--hub", naca, "--casing", naca, "--nblade", "3"}, 1,
+      {{"--hub", naca, "--casing", naca, "--nblade", "3"},
+       1,
        "torvane-deck: --nblade: 3 intervals give fewer than 2 along each blade side\n"},
-      {{"--hub", naca, "--casing", "bad.dat"}, 2,
+      {{"--hub", naca, "--casing", "bad.dat"},
+       2,
        "torvane-deck: bad.dat, line 3: expected two numbers, x and y, found \"0.5 0.06 0.1\"\n"},
-      {{"--hub", naca, "--casing", naca, "--points", "300"}, 3,
+      {{"--hub", naca, "--casing", naca, "--points", "300"},
+       3,
        "torvane-deck: --points: \"300\": give a point count from 9 to 257\n"},
   };
   for (const Case& c : cases) {

@@ -48,7 +48,7 @@ TEST(DeckOptions, RefusesWrongCommandLines) {
 }
 
 TEST(DeckOptions, TheParameterFileGoesBeforeTheCommandLineAndFindsFilesBesideIt) {
-  torvane::testing::ScratchFolder folder;
+  torvane::testing::Scratch_folder folder;
   const std::string path = folder.path() + "/rotor.par";
   testing::Write_text(path,
                       "# a rotor\n"
@@ -69,7 +69,7 @@ TEST(DeckOptions, TheParameterFileGoesBeforeTheCommandLineAndFindsFilesBesideIt)
 }
 
 TEST(DeckOptions, RefusesMalformedParameterFilesNamingTheLine) {
-  torvane::testing::ScratchFolder folder;
+  torvane::testing::Scratch_folder folder;
   const std::string path = folder.path() + "/bad.par";
   struct Case {
     const char* text;
@@ -113,7 +113,7 @@ TEST(DeckRecords, ValuesAreTakenOnlyInFormsTorvaneReads) {
       {"fname", "", "the stem of the output files cannot be empty"},
   };
   for (const Case& c : cases) {
-    ControlValues values;
+    Control_values values;
     const auto why = Set_value(values, *Find_record(c.name), c.text);
     EXPECT_EQ(why.value_or(""), c.why) << c.name << " = " << c.text;
   }

@@ -2,8 +2,8 @@
 
 #include <cmath>
 #include <filesystem>
-#include <numbers>
 #include <fstream>
+#include <numbers>
 #include <sstream>
 
 namespace torvane::deck::testing {
@@ -41,7 +41,8 @@ std::string Lednicer_from_selig(const std::string& selig_text) {
 
 std::string Naca0012_selig(int upper, int lower) {
   auto thickness = [](double x) {
-    return 5 * 0.12 * (0.2969 * std::sqrt(x) - 0.1260 * x - 0.3516 * x * x + 0.2843 * x * x * x - 0.1015 * x * x * x * x);
+    return 5 * 0.12 *
+           (0.2969 * std::sqrt(x) - 0.1260 * x - 0.3516 * x * x + 0.2843 * x * x * x - 0.1015 * x * x * x * x);
   };
   auto station = [](int k, int count) { return 0.5 * (1 - std::cos(std::numbers::pi * k / (count - 1))); };
   std::ostringstream text;

@@ -12,7 +12,7 @@ namespace torvane::deck::testing {
 // The shared NACA 65-410 Selig file, or "" when the shared folder is absent.
 std::string Naca65410_path();
 
-#define TORVANE_REQUIRE_NACA(path_var)                                      \
+#define TORVANE_REQUIRE_NACA(path_var)                                     \
   const std::string path_var = ::torvane::deck::testing::Naca65410_path(); \
   if (path_var.empty()) GTEST_SKIP() << "shared airfoil data not found: naca65410.dat"
 

@@ -25,7 +25,8 @@ std::vector<std::string> Marked_points(const std::string& deck, const std::strin
     if (line.find("npts") != std::string::npos || line.find("nptcas") != std::string::npos) break;
     ++n;
     const size_t note = line.find("  ");
-    if (note != std::string::npos) marked.push_back(std::to_string(n) + ": " + line.substr(line.find_first_not_of(' ', note)));
+    if (note != std::string::npos)
+      marked.push_back(std::to_string(n) + ": " + line.substr(line.find_first_not_of(' ', note)));
   }
   return marked;
 }
@@ -34,7 +35,7 @@ TEST(DeckText, MarksTheEdgesAndCornersWhereTheyLieInTheList) {
   TORVANE_REQUIRE_NACA(path);
   const Airfoil_file file = Read_airfoil_file(path);
   const Section_contour contour = Build_contour(file);
-  const ControlValues values = Default_values();
+  const Control_values values = Default_values();
   struct Case {
     Section_contour contour;
     std::vector<std::string> marks;

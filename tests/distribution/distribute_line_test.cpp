@@ -18,8 +18,7 @@ struct Guarded_line {
   explicit Guarded_line(int n) : buffer(n + 4, kGuard) {}
   Line line() { return Line(std::span<double>(buffer).subspan(2, buffer.size() - 4)); }
   bool guards_intact() const {
-    return buffer[0] == kGuard && buffer[1] == kGuard && buffer[buffer.size() - 2] == kGuard &&
-           buffer.back() == kGuard;
+    return buffer[0] == kGuard && buffer[1] == kGuard && buffer[buffer.size() - 2] == kGuard && buffer.back() == kGuard;
   }
   std::vector<double> buffer;
 };
@@ -76,7 +75,17 @@ TEST(DistributeLine, FillsDegenerateIndexSetsWithFiniteValuesInsideTheLine) {
       {1, 3, 0, 2, 0.0, 0.5, 0.5, 1.0, 0.25, 0.25, {0.75, 1.0}, "i3 below i1"},
       // Stretch settles on exactly 1 for 3 intervals of 1 over 20: the junction
       // slopes are the last intervals, 1, and the blend is uniform.
-      {1, 4, 6, 9, 0.0, 20.0, 22.0, 42.0, 1.0, 1.0, {0.0, 1.0, 2.0, 20.0, 21.0, 22.0, 40.0, 41.0, 42.0},
+      {1,
+       4,
+       6,
+       9,
+       0.0,
+       20.0,
+       22.0,
+       42.0,
+       1.0,
+       1.0,
+       {0.0, 1.0, 2.0, 20.0, 21.0, 22.0, 40.0, 41.0, 42.0},
        "ratio exactly 1"},
   };
   for (const auto& c : cases) {

@@ -88,9 +88,10 @@ TEST(IntegerPower, SquaresTheBaseBetweenTheBitsOfTheExponent) {
     int n;
     double power;
   } cases[] = {
-      {2.0, 10, 1024.0}, {2.0, -2, 0.25},   {3.0, 0, 1.0},         {0.0, 0, 1.0},
-      {-1.5, 3, -3.375}, {1.3, 13, (1.3 * b4) * b8}, {2.0, INT_MIN, 0.0}, {0.5, INT_MIN, kInf},
-      {-1.0, INT_MIN, 1.0}, {-1.0, INT_MAX, -1.0},
+      {2.0, 10, 1024.0},     {2.0, -2, 0.25},      {3.0, 0, 1.0},
+      {0.0, 0, 1.0},         {-1.5, 3, -3.375},    {1.3, 13, (1.3 * b4) * b8},
+      {2.0, INT_MIN, 0.0},   {0.5, INT_MIN, kInf}, {-1.0, INT_MIN, 1.0},
+      {-1.0, INT_MAX, -1.0},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(std::bit_cast<std::uint64_t>(Integer_power(c.r, c.n)), std::bit_cast<std::uint64_t>(c.power))

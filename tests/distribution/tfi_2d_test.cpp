@@ -12,13 +12,18 @@ namespace torvane {
 namespace {
 
 constexpr double kUnset = -777.0;
-constexpr int kLd = 6;   // first extent of the planes, one more than the patches use
+constexpr int kLd = 6;  // first extent of the planes, one more than the patches use
 constexpr int kNd2 = 5;
 
 // Plane coordinates on a kLd x kNd2 array, edge arrays for i and j, all unset.
 struct Patch {
-  Patch() : xs(kLd * kNd2, kUnset), ys(kLd * kNd2, kUnset), el(kNd2, kUnset), er(kNd2, kUnset),
-            eb(kLd, kUnset), et(kLd, kUnset) {}
+  Patch()
+      : xs(kLd * kNd2, kUnset),
+        ys(kLd * kNd2, kUnset),
+        el(kNd2, kUnset),
+        er(kNd2, kUnset),
+        eb(kLd, kUnset),
+        et(kLd, kUnset) {}
   Plane x() { return Plane(xs, kLd, kNd2); }
   Plane y() { return Plane(ys, kLd, kNd2); }
   using Point = std::function<void(int, int, double&, double&)>;
@@ -33,9 +38,7 @@ struct Patch {
       point(i2, j, x()(i2, j), y()(i2, j));
     }
   }
-  void Run(int i1, int i2, int j1, int j2) {
-    Tfi_2d(i1, i2, j1, j2, Line(el), Line(er), Line(eb), Line(et), x(), y());
-  }
+  void Run(int i1, int i2, int j1, int j2) { Tfi_2d(i1, i2, j1, j2, Line(el), Line(er), Line(eb), Line(et), x(), y()); }
   std::vector<double> xs, ys, el, er, eb, et;
 };
 
@@ -165,14 +168,13 @@ TEST(Tfi2d, GivesAnEdgeOfZeroLengthTheUniformParameter) {
 TEST(Tfi2d, TouchesNothingWhenThePatchDoesNotLieInsideItsArrays) {
   struct Case {
     int i1, i2, j1, j2;
-  } cases[] = {{0, 5, 1, 4},           {1, 7, 1, 4},         {1, 5, 0, 4},
-               {1, 5, 1, 6},           {INT_MIN, INT_MAX, 1, 4}, {1, 5, INT_MAX, 1}};
+  } cases[] = {{0, 5, 1, 4}, {1, 7, 1, 4}, {1, 5, 0, 4}, {1, 5, 1, 6}, {INT_MIN, INT_MAX, 1, 4}, {1, 5, INT_MAX, 1}};
   for (const auto& c : cases) {
     Patch p;
     p.Run(c.i1, c.i2, c.j1, c.j2);
     const Patch untouched;
-    EXPECT_TRUE(p.xs == untouched.xs && p.ys == untouched.ys && p.el == untouched.el &&
-                p.er == untouched.er && p.eb == untouched.eb && p.et == untouched.et)
+    EXPECT_TRUE(p.xs == untouched.xs && p.ys == untouched.ys && p.el == untouched.el && p.er == untouched.er &&
+                p.eb == untouched.eb && p.et == untouched.et)
         << c.i1 << ".." << c.i2 << " x " << c.j1 << ".." << c.j2;
   }
 }
@@ -202,8 +204,8 @@ TEST(TfiPoints, GivesEachPointOfManyPatchesTheValueTfi2dGivesIt) {
     Patch p;
     p.Set_edges(1, 5, 1, 4, shape);
     Patch edges_only = p;
-    Tfi_edge_parameters(1, 5, 1, 4, Line(edges_only.el), Line(edges_only.er), Line(edges_only.eb),
-                        Line(edges_only.et), edges_only.x(), edges_only.y());
+    Tfi_edge_parameters(1, 5, 1, 4, Line(edges_only.el), Line(edges_only.er), Line(edges_only.eb), Line(edges_only.et),
+                        edges_only.x(), edges_only.y());
     p.Run(1, 5, 1, 4);
     EXPECT_EQ(edges_only.eb, p.eb);
     EXPECT_EQ(edges_only.el, p.el);
@@ -233,7 +235,7 @@ TEST(TfiPoints, GivesEachPointOfManyPatchesTheValueTfi2dGivesIt) {
   }
   out_x.assign(expect_x.size(), kUnset);
   out_y.assign(expect_y.size(), kUnset);
-  Tfi_points(b, t, l, r, TfiEdges{xb, xt, xl, xr, x11, x22, x21, x12}, TfiEdges{yb, yt, yl, yr, y11, y22, y21, y12},
+  Tfi_points(b, t, l, r, Tfi_edges{xb, xt, xl, xr, x11, x22, x21, x12}, Tfi_edges{yb, yt, yl, yr, y11, y22, y21, y12},
              out_x, out_y);
   EXPECT_EQ(out_x, expect_x);
   EXPECT_EQ(out_y, expect_y);

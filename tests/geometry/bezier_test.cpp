@@ -65,19 +65,22 @@ TEST(BezierCurves, TriplePointsKeepTheirCorner) {
     int nseg;
     Points d, want;
   } cases[] = {
-      {"triple in the middle, skip ends the pass", 4,
+      {"triple in the middle, skip ends the pass",
+       4,
        {0, 0, 1, 1, 1, 1, 1, 1, 2, 0},
-       {0, 0, 1. / 3, 1. / 3, 2. / 3, 2. / 3, 5. / 6, 5. / 6, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 7. / 6, 5. / 6,
-        4. / 3, 2. / 3, 5. / 3, 1. / 3, 2, 0}},
-      {"triple, then a junction that is moved", 6,
+       {0, 0, 1. / 3, 1. / 3, 2. / 3, 2. / 3, 5. / 6, 5. / 6, 1,      1,      1,      1, 1,
+        1, 1, 1,      1,      1,      7. / 6, 5. / 6, 4. / 3, 2. / 3, 5. / 3, 1. / 3, 2, 0}},
+      {"triple, then a junction that is moved",
+       6,
        {0, 0, 1, 1, 1, 1, 1, 1, 2, 0, 3, 0, 4, 0},
-       {0, 0, 1. / 3, 1. / 3, 2. / 3, 2. / 3, 5. / 6, 5. / 6, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 7. / 6, 5. / 6,
-        4. / 3, 23. / 36, 5. / 3, 1. / 4, 2, 0, 7. / 3, -1. / 12, 8. / 3, -1. / 36, 3, 0, 10. / 3, 0, 11. / 3, 0,
-        4, 0}},
-      {"triple at the end of the curve", 4,
+       {0,      0,        1. / 3, 1. / 3,   2. / 3, 2. / 3, 5. / 6,  5. / 6, 1,        1,      1,      1, 1,
+        1,      1,        1,      1,        1,      7. / 6, 5. / 6,  4. / 3, 23. / 36, 5. / 3, 1. / 4, 2, 0,
+        7. / 3, -1. / 12, 8. / 3, -1. / 36, 3,      0,      10. / 3, 0,      11. / 3,  0,      4,      0}},
+      {"triple at the end of the curve",
+       4,
        {0, 0, 1, 1, 2, 0, 2, 0, 2, 0},
-       {0, 0, 1. / 3, 7. / 18, 2. / 3, 5. / 6, 1, 1, 4. / 3, 5. / 6, 5. / 3, 7. / 18, 11. / 6, 1. / 6, 2, 0, 2,
-        0, 2, 0, 2, 0, 2, 0, 2, 0}},
+       {0,      0, 1. / 3, 7. / 18, 2. / 3, 5. / 6, 1, 1, 4. / 3, 5. / 6, 5. / 3, 7. / 18, 11. / 6,
+        1. / 6, 2, 0,      2,       0,      2,      0, 2, 0,      2,      0,      2,       0}},
   };
   for (const auto& c : cases) {
     Points bez = Control_points(c.nseg);
@@ -149,7 +152,7 @@ TEST(BezierX, WantedXOutsideTheStretchStopsTheRunWithStatusOne) {
   try {
     Bezier_x(arch, 2, 0.0, 0.5, 1.0e-10, x, y, console);
     FAIL() << "no stop";
-  } catch (const RunStop& stop) {
+  } catch (const Run_stop& stop) {
     EXPECT_EQ(stop.status, 1);
     EXPECT_EQ(stop.diagnostic, "");
   }

@@ -37,11 +37,11 @@ TEST(ContourSense, RefusesASurfaceSwappedAtMoreThanHalfTheBladeStations) {
     bool covers;
   } cases[] = {
       {{}, false},
-      {{4}, false},                                  // a local crossing near the leading edge
-      {{4, 5, 11, 12}, false},                       // crossings near both edges
-      {{4, 5, 6, 7}, false},                         // 4 of 9
-      {{4, 5, 6, 7, 8}, true},                       // 5 of 9
-      {{4, 5, 6, 7, 8, 9, 10, 11, 12}, true},        // every station
+      {{4}, false},                                    // a local crossing near the leading edge
+      {{4, 5, 11, 12}, false},                         // crossings near both edges
+      {{4, 5, 6, 7}, false},                           // 4 of 9
+      {{4, 5, 6, 7, 8}, true},                         // 5 of 9
+      {{4, 5, 6, 7, 8, 9, 10, 11, 12}, true},          // every station
       {{1, 2, 3, 13, 14, 15, 16, 17, 18, 19}, false},  // outside the blade: periodic lines do not count
   };
   for (const Case& c : cases) {
@@ -65,7 +65,7 @@ TEST(ContourSense, TheRefusalNamesTheSectionAndTheListOrder) {
   try {
     Check_contour_sense("casing", walls.y, Walls::kIle, Walls::kIte, Walls::kJe, Walls::kPitch);
     FAIL() << "not refused";
-  } catch (const RunStop& stop) {
+  } catch (const Run_stop& stop) {
     EXPECT_EQ(stop.status, 2);
     EXPECT_EQ(stop.diagnostic,
               "casing section: the contour runs along the +y side first, so the grid would cover the blade; "

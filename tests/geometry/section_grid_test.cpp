@@ -12,7 +12,7 @@
 #include <gtest/gtest.h>
 
 #include "control/control_input.hpp"
-#include "control/section_setup.hpp"
+#include "geometry/section_setup.hpp"
 
 namespace torvane {
 namespace {
@@ -26,13 +26,21 @@ constexpr char kConfirmation[] = " Blade contour: one-shot Bezier spline approx.
 // planes), filled with NaN so that an unwritten point shows.
 struct Surface {
   Surface(int ie, int je, int npts, int nd3)
-      : ie(ie), je(je), nd3(nd3), x(ie * je, kNaN), y(ie * je, kNaN), bez(2 * (3 * (npts - 1) + 1), kNaN),
-        w1(je, kNaN), w2(je, kNaN), w3(ie, kNaN), w4(ie, kNaN), xg(ie * je * nd3, kNaN),
-        yg(ie * je * nd3, kNaN), zg(ie * je * nd3, kNaN) {}
+      : ie(ie),
+        je(je),
+        nd3(nd3),
+        x(ie * je, kNaN),
+        y(ie * je, kNaN),
+        bez(2 * (3 * (npts - 1) + 1), kNaN),
+        w1(je, kNaN),
+        w2(je, kNaN),
+        w3(ie, kNaN),
+        w4(ie, kNaN),
+        xg(ie * je * nd3, kNaN),
+        yg(ie * je * nd3, kNaN),
+        zg(ie * je * nd3, kNaN) {}
 
-  SectionWork work() {
-    return {Plane(x, ie, je), Plane(y, ie, je), bez, Line(w1), Line(w2), Line(w3), Line(w4)};
-  }
+  Section_work work() { return {Plane(x, ie, je), Plane(y, ie, je), bez, Line(w1), Line(w2), Line(w3), Line(w4)}; }
   Grid grid() { return {Block(xg, ie, je, nd3), Block(yg, ie, je, nd3), Block(zg, ie, je, nd3)}; }
   double X(int i, int j) const { return x[(j - 1) * ie + (i - 1)]; }
   double Y(int i, int j) const { return y[(j - 1) * ie + (i - 1)]; }
@@ -50,9 +58,9 @@ struct Lens {
   std::vector<double> xy = {1, 0, 0.5, -0.1, 0, 0, 0.5, 0.1, 1, 0};
   int iref = 3;
 
-  SectionSizes sizes{17, 9, 4, 4, 8, 5, 13, 2, 1};
-  SectionGeometry geometry{0.8, 0.3, -0.2, 0.0, 0.0, 0.0, 1.0, 1.0, 0.5, 2.0};
-  SectionSpacings spacings{0.05, 0.01, 0.05, 0.01, 0.05, 1.2};
+  Section_sizes sizes{17, 9, 4, 4, 8, 5, 13, 2, 1};
+  Section_geometry geometry{0.8, 0.3, -0.2, 0.0, 0.0, 0.0, 1.0, 1.0, 0.5, 2.0};
+  Section_spacings spacings{0.05, 0.01, 0.05, 0.01, 0.05, 1.2};
 
   int npts() const { return static_cast<int>(xy.size() / 2); }
   double pitch() const { return geometry.dphi * geometry.radius; }
@@ -217,7 +225,7 @@ TEST(SectionGrid, RefusesAContourThatDoesNotStartAtTheTrailingEdge) {
     try {
       lens.Build(s, c.name);
       ADD_FAILURE() << c.name << ": not refused";
-    } catch (const RunStop& stop) {
+    } catch (const Run_stop& stop) {
       EXPECT_EQ(stop.status, 2) << c.name;
       EXPECT_EQ(stop.diagnostic.rfind(std::string(c.name) + " section: ", 0), 0u) << stop.diagnostic;
       EXPECT_NE(stop.diagnostic.find("must start and end at the trailing edge and pass the leading edge once"),
@@ -252,7 +260,7 @@ TEST(SectionGrid, SmallestCountsStayInsideTheStorage) {
 
 // ---- Real decks -----------------------------------------------------------
 
-void Expect_surface(const Surface& s, int k, const SectionSizes& z, double pitch, double lx, const std::string& what) {
+void Expect_surface(const Surface& s, int k, const Section_sizes& z, double pitch, double lx, const std::string& what) {
   for (int j = 1; j <= z.je; ++j) {
     for (int i = 1; i <= z.ie; ++i) {
       ASSERT_TRUE(std::isfinite(s.X(i, j)) && std::isfinite(s.Y(i, j))) << what << " at " << i << ", " << j;
@@ -293,10 +301,10 @@ TEST(SectionGridDecks, OpenAirfoilListIsRefusedAndTheClosedOneBuilds) {
   closed.insert(closed.end(), {open[0], open[1]});
 
   constexpr double kDegree = 0.017453292519943295;
-  const SectionSizes sizes{81, 33, 20, 30, 32, 21, 51, 5, 1};
+  const Section_sizes sizes{81, 33, 20, 30, 32, 21, 51, 5, 1};
   const double dphi = 6.283185307179586 / 30;
-  const SectionGeometry geometry{dphi, -60 * kDegree, -35 * kDegree, 40 * kDegree, 0.0, 0.0, 0.06, 0.25, 0.05, 0.16};
-  const SectionSpacings spacings{0.0003, 0.0004, 0.0003, 0.0004, 0.001, 1.2};
+  const Section_geometry geometry{dphi, -60 * kDegree, -35 * kDegree, 40 * kDegree, 0.0, 0.0, 0.06, 0.25, 0.05, 0.16};
+  const Section_spacings spacings{0.0003, 0.0004, 0.0003, 0.0004, 0.001, 1.2};
 
   Surface s(81, 33, static_cast<int>(closed.size() / 2), 1);
   Console console;
@@ -304,7 +312,7 @@ TEST(SectionGridDecks, OpenAirfoilListIsRefusedAndTheClosedOneBuilds) {
     Section_grid(sizes, geometry, spacings, 1, {"hub", static_cast<int>(open.size() / 2), leading, open}, s.work(),
                  s.grid(), console);
     ADD_FAILURE() << "open list not refused";
-  } catch (const RunStop& stop) {
+  } catch (const Run_stop& stop) {
     EXPECT_EQ(stop.status, 2);
     EXPECT_EQ(stop.diagnostic.rfind("hub section: ", 0), 0u) << stop.diagnostic;
   }
@@ -327,33 +335,33 @@ TEST(SectionGridDecks, EveryPublicDeckGivesAFinitePeriodicSurfaceAtHubAndCasing)
     ++decks;
     const std::string name = entry.path().stem().string();
     std::ifstream file(entry.path());
-    DeckReader reader(file);
-    ControlValues v = reader.Read_control_values();
-    const SetupValues setup = Section_setup(v);
+    Deck_reader reader(file);
+    Control_values v = reader.Read_control_values();
+    const Setup_values setup = Section_setup(v);
     std::vector<double> xyhub(2 * kMaxContourPoints), xycas(2 * kMaxContourPoints);
-    ContourPoints hub{0, 0, 0, xyhub}, casing{0, 0, 0, xycas};
+    Contour_points hub{0, 0, 0, xyhub}, casing{0, 0, 0, xycas};
     reader.Read_point_list("hub", hub);
     reader.Read_point_list("casing", casing);
     ASSERT_EQ(v.ibez, 1) << name;
 
     const int ile = v.nin + 1, ite = ile + v.nblade / 2, ie = ite + v.nout, je = v.npitch + 1;
-    SectionSizes sizes{ie, je, v.nin, v.nout, v.npitch, ile, ite, v.nwall, 1};
+    Section_sizes sizes{ie, je, v.nin, v.nout, v.npitch, ile, ite, v.nwall, 1};
     Surface s(ie, je, std::max(hub.npts, casing.npts), 2);
     Console console;
     Section_grid(sizes, {setup.dphi, v.betain, v.betaout, v.staghub, 0.0, 0.0, v.chordhub, v.rhub, v.lin, v.lx},
-                 {v.dsle, v.dywle, v.dste, v.dywte, v.dyout, v.ratio}, 1, {"hub", hub.npts, hub.iref, hub.xy},
-                 s.work(), s.grid(), console);
+                 {v.dsle, v.dywle, v.dste, v.dywte, v.dyout, v.ratio}, 1, {"hub", hub.npts, hub.iref, hub.xy}, s.work(),
+                 s.grid(), console);
     EXPECT_EQ(console.captured().rfind(kConfirmation, 0), 0u) << name;
     Expect_surface(s, 1, sizes, setup.dphi * v.rhub, v.lx, name + " hub");
 
     Scale_casing_spacings(v);
     sizes.k = 2;
     Console casing_console;
-    Section_grid(sizes,
-                 {setup.dphi, v.betain, v.betaout, v.stagcas, setup.xrefcas, setup.yrefcas, v.chordcas, v.rcas,
-                  v.lin, v.lx},
-                 {v.dsle, v.dywle, v.dste, v.dywte, v.dyout, v.ratio}, 1,
-                 {"casing", casing.npts, casing.iref, casing.xy}, s.work(), s.grid(), casing_console);
+    Section_grid(
+        sizes,
+        {setup.dphi, v.betain, v.betaout, v.stagcas, setup.xrefcas, setup.yrefcas, v.chordcas, v.rcas, v.lin, v.lx},
+        {v.dsle, v.dywle, v.dste, v.dywte, v.dyout, v.ratio}, 1, {"casing", casing.npts, casing.iref, casing.xy},
+        s.work(), s.grid(), casing_console);
     EXPECT_EQ(casing_console.captured().rfind(kConfirmation, 0), 0u) << name;
     Expect_surface(s, 2, sizes, setup.dphi * v.rcas, v.lx, name + " casing");
   }

@@ -5,16 +5,15 @@
 #include <unistd.h>
 
 #include <array>
+#include <cmath>
 #include <csignal>
 #include <filesystem>
-#include <cmath>
 #include <fstream>
 #include <limits>
 #include <vector>
 
 #include <gtest/gtest.h>
 
-#include "output/output_file.hpp"
 #include "support/decks.hpp"
 
 namespace torvane {
@@ -22,13 +21,13 @@ namespace {
 
 using testing::Exists;
 using testing::Read_file;
-using testing::ScratchFolder;
+using testing::Scratch_folder;
 
 // A grid block of the given sizes filled with value(i, j, k, coordinate).
-struct SmallGrid {
+struct Small_grid {
   std::vector<double> x, y, z;
   Grid grid;
-  SmallGrid(int ie, int je, int ke) : x(size_t(ie * je * ke)), y(x.size()), z(x.size()) {
+  Small_grid(int ie, int je, int ke) : x(size_t(ie * je * ke)), y(x.size()), z(x.size()) {
     grid = {Block(x, ie, je, ke), Block(y, ie, je, ke), Block(z, ie, je, ke)};
   }
 };
@@ -37,18 +36,16 @@ TEST(OutputStem, IsTheTextBeforeTheFirstBlank) {
   struct Case {
     std::string fname, stem;
   } cases[] = {
-      {"blade12" + std::string(43, ' '), "blade12"},
-      {"blade12 run2" + std::string(38, ' '), "blade12"},
-      {" blade12" + std::string(42, ' '), ""},
-      {"runs/blade1" + std::string(39, ' '), "runs/blade1"},
+      {"blade12" + std::string(43, ' '), "blade12"}, {"blade12 run2" + std::string(38, ' '), "blade12"},
+      {" blade12" + std::string(42, ' '), ""},       {"runs/blade1" + std::string(39, ' '), "runs/blade1"},
       {std::string(50, 'n'), std::string(50, 'n')},
   };
   for (const Case& c : cases) EXPECT_EQ(Output_stem(c.fname), c.stem) << c.fname;
 }
 
 TEST(TopologyFile, DescribesTheBoundariesOfTheTypicalGrid) {
-  ScratchFolder folder;
-  BlockSizes sizes{81, 33, 17, 21, 51, 20, 32, 16};
+  Scratch_folder folder;
+  Block_sizes sizes{81, 33, 17, 21, 51, 20, 32, 16};
   Write_topology_file(folder.path() + "/typical", sizes, 6.283185307179586 / 30);
   EXPECT_EQ(Read_file(folder.path() + "/typical.rtp"),
             "# Topology file for a blade (H-grid, 1 region)\r\n"
@@ -73,25 +70,25 @@ TEST(TopologyFile, DescribesTheBoundariesOfTheTypicalGrid) {
 }
 
 TEST(TopologyFile, WritesEmptyCellRangesAndAnyPitchAngle) {
-  ScratchFolder folder;
+  Scratch_folder folder;
   std::string stem = folder.path() + "/edges";
   // nin = 0 and nout = 0: ile = 1 and ite = ie = 9.
-  Write_topology_file(stem, BlockSizes{9, 5, 3, 1, 9, 0, 4, 2}, 6.283185307179586);
+  Write_topology_file(stem, Block_sizes{9, 5, 3, 1, 9, 0, 4, 2}, 6.283185307179586);
   std::string text = Read_file(stem + ".rtp");
   EXPECT_NE(text.find("120     3   -1   -2    1    0    1    4   -1   -2    1    0\r\n"), std::string::npos);
   EXPECT_NE(text.find("120     3   -1   -2    9    8    1    4   -1   -2    9    8\r\n"), std::string::npos);
   EXPECT_NE(text.find("\r\n  -6.2831853071795862     \r\n"), std::string::npos);
   EXPECT_NE(text.find("\r\n   6.2831853071795862     \r\n"), std::string::npos);
 
-  Write_topology_file(stem, BlockSizes{9, 5, 3, 1, 9, 0, 4, 2}, std::numeric_limits<double>::infinity());
+  Write_topology_file(stem, Block_sizes{9, 5, 3, 1, 9, 0, 4, 2}, std::numeric_limits<double>::infinity());
   text = Read_file(stem + ".rtp");
   EXPECT_NE(text.find("\r\n                 -Infinity\r\n"), std::string::npos);
   EXPECT_NE(text.find("\r\n                  Infinity\r\n"), std::string::npos);
 }
 
 TEST(GridFile, WritesEveryXThenEveryYThenEveryZInOneRecord) {
-  ScratchFolder folder;
-  SmallGrid g(2, 2, 2);
+  Scratch_folder folder;
+  Small_grid g(2, 2, 2);
   for (int k = 1; k <= 2; ++k) {
     for (int j = 1; j <= 2; ++j) {
       for (int i = 1; i <= 2; ++i) {
@@ -102,7 +99,7 @@ TEST(GridFile, WritesEveryXThenEveryYThenEveryZInOneRecord) {
     }
   }
   Console console;
-  Write_grid_file(folder.path() + "/cube", BlockSizes{2, 2, 2, 1, 2, 0, 1, 1}, g.grid, console);
+  Write_grid_file(folder.path() + "/cube", Block_sizes{2, 2, 2, 1, 2, 0, 1, 1}, g.grid, console);
   EXPECT_EQ(console.captured(), " Storing grid ...\r\n");
   std::string expected = "0.0\r\n1   1   1   1\r\n";
   for (int value : {111, 112, 121, 122, 211, 212, 221, 222}) {
@@ -117,8 +114,8 @@ TEST(GridFile, WritesEveryXThenEveryYThenEveryZInOneRecord) {
 }
 
 TEST(PlotFile, WritesTheTitleZoneAndOnePointPerRecord) {
-  ScratchFolder folder;
-  SmallGrid g(3, 2, 2);
+  Scratch_folder folder;
+  Small_grid g(3, 2, 2);
   for (size_t n = 0; n < g.x.size(); ++n) {
     g.x[n] = -0.0125;
     g.y[n] = 0.021;
@@ -128,92 +125,13 @@ TEST(PlotFile, WritesTheTitleZoneAndOnePointPerRecord) {
   g.grid.yg(3, 2, 2) = -0.0;
   g.grid.zg(3, 2, 2) = 0.0;
   Console console;
-  Write_plot_file(folder.path() + "/plot", std::string(50, ' '), BlockSizes{3, 2, 2, 1, 3, 0, 1, 1}, g.grid, console);
+  Write_plot_file(folder.path() + "/plot", std::string(50, ' '), Block_sizes{3, 2, 2, 1, 3, 0, 1, 1}, g.grid, console);
   EXPECT_EQ(console.captured(), " Storing plot files ...\r\n\r\n Finished.\r\n\r\n");
   std::string expected = "TITLE = \"" + std::string(50, ' ') + "\"\r\nVARIABLES = x, y, z\r\n" +
                          "ZONE T=\"volume\", I=  3, J=  2, K=  2, F=POINT\r\n";
   for (int n = 0; n < 11; ++n) expected += " -0.1250000E-01  0.2100000E-01  0.4999500E+00\r\n";
   expected += "  0.0000000E+00 -0.0000000E+00  0.0000000E+00\r\n";
   EXPECT_EQ(Read_file(folder.path() + "/plot_grid_volume.plt"), expected);
-}
-
-TEST(OutputFile, ReplacesALongerFileOfTheSameNameWhole) {
-  ScratchFolder folder;
-  std::string path = folder.path() + "/old.rtp";
-  std::ofstream(path) << std::string(10000, 'x');
-  OutputFile file(path);
-  file.Append("new\r\n");
-  file.Close();
-  EXPECT_EQ(Read_file(path), "new\r\n");
-}
-
-TEST(OutputFile, ReportsAFolderThatDoesNotExistWithTheFileAndReason) {
-  ScratchFolder folder;
-  try {
-    OutputFile file(folder.path() + "/no/such.rgra");
-    FAIL() << "created";
-  } catch (const RunStop& stop) {
-    EXPECT_EQ(stop.status, 2);
-    EXPECT_EQ(stop.diagnostic, "file error on channel 10: cannot create \"" + folder.path() +
-                                   "/no/such.rgra\": No such file or directory");
-  }
-}
-
-TEST(OutputFile, ReportsAFolderWithoutWritePermission) {
-  ScratchFolder folder;
-  std::string locked = folder.path() + "/locked";
-  std::filesystem::create_directory(locked);
-  std::filesystem::permissions(locked, std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
-  // In a child process; as root it first gives up its privileges, which
-  // permissions do not restrict.
-  pid_t pid = ::fork();
-  if (pid == 0) {
-    if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(3);
-    try {
-      OutputFile file(locked + "/grid.rgra");
-    } catch (const RunStop& stop) {
-      bool named = stop.diagnostic ==
-                   "file error on channel 10: cannot create \"" + locked + "/grid.rgra\": Permission denied";
-      ::_exit(named && stop.status == 2 ? 42 : 1);
-    }
-    ::_exit(0);
-  }
-  int status = 0;
-  ::waitpid(pid, &status, 0);
-  ASSERT_TRUE(WIFEXITED(status));
-  if (WEXITSTATUS(status) == 3) GTEST_SKIP() << "cannot give up root privileges here";
-  EXPECT_EQ(WEXITSTATUS(status), 42) << "the refused file was not reported as it should be";
-  EXPECT_FALSE(Exists(locked + "/grid.rgra"));
-}
-
-TEST(OutputFile, AFailedWriteLeavesTheEarlierFileAndNoTemporaryBehind) {
-  ScratchFolder folder;
-  std::string path = folder.path() + "/grid.rgra";
-  std::ofstream(path) << "the good grid of an earlier run\n";
-  // In a child process limited to 64 KiB per file, writing 4 MiB fails with EFBIG.
-  pid_t pid = ::fork();
-  if (pid == 0) {
-    std::signal(SIGXFSZ, SIG_IGN);
-    rlimit limit{65536, 65536};
-    ::setrlimit(RLIMIT_FSIZE, &limit);
-    try {
-      OutputFile file(path);
-      for (int n = 0; n < 4096; ++n) file.Append(std::string(1024, 'y'));
-      file.Close();
-    } catch (const RunStop& stop) {
-      bool named = stop.diagnostic == "file error on channel 10: cannot write \"" + path + "\": File too large";
-      ::_exit(named && stop.status == 2 ? 42 : 1);
-    }
-    ::_exit(0);
-  }
-  int status = 0;
-  ::waitpid(pid, &status, 0);
-  ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), 42) << "the failed write was not reported as it should be";
-  EXPECT_EQ(Read_file(path), "the good grid of an earlier run\n");
-  int entries = 0;
-  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder.path())) ++entries;
-  EXPECT_EQ(entries, 1) << "a temporary file was left behind";
 }
 
 }  // namespace

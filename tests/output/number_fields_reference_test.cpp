@@ -103,8 +103,8 @@ std::vector<double> Test_values() {
     }
   }
   // Values whose last shown digit is a tie or rounds into a new power of ten.
-  for (double v : {0.99999996, 9999999.5, 1234567.5, 1234568.5, 12345675.0, 1125899906842624.25,
-                   1125899906842624.75, 562949953421312.125, 0.125, 0.375, 99999999999999984.0, 9999999999999998.0})
+  for (double v : {0.99999996, 9999999.5, 1234567.5, 1234568.5, 12345675.0, 1125899906842624.25, 1125899906842624.75,
+                   562949953421312.125, 0.125, 0.375, 99999999999999984.0, 9999999999999998.0})
     values.insert(values.end(), {v, -v});
   values.insert(values.end(), {0.0, -0.0, DBL_MIN, DBL_MAX, -DBL_MAX, DBL_TRUE_MIN, -DBL_TRUE_MIN,
                                std::nextafter(DBL_MIN, 0.0), INFINITY, -INFINITY, NAN});
@@ -129,9 +129,7 @@ TEST(ExponentReference, EveryValueMatchesTheReferenceRenderingInE15_7) {
 
 TEST(ExponentReference, EveryValueMatchesTheReferenceRenderingInOtherWidths) {
   // E12.4 of the console, and widths where the 0, the sign or the number no longer fit.
-  const struct {
-    int w, d;
-  } formats[] = {{12, 4}, {9, 2}, {11, 4}, {10, 4}, {8, 1}, {6, 1}, {3, 1}, {24, 17}};
+  const struct { int w, d; } formats[] = {{12, 4}, {9, 2}, {11, 4}, {10, 4}, {8, 1}, {6, 1}, {3, 1}, {24, 17}};
   const std::vector<double> values = Test_values();
   for (const auto& f : formats) {
     for (size_t n = 0; n < values.size(); n += 7) {

@@ -14,39 +14,13 @@ namespace torvane::testing {
 
 std::vector<std::string> Small_deck_lines(std::string_view stem) {
   std::vector<std::string> lines = {
-      "Small test deck",
-      std::string(stem),
-      "12        nblade",
-      "3         nin",
-      "4         nout",
-      "7         npitch",
-      "5         nspan",
-      "20        nbrow",
-      "-30.0     betain",
-      "-20.0     betaout",
-      "30.0      staghub",
-      "40.0      stagcas",
-      "0.0       sweep",
-      "0.0       lean",
-      "0.06      chordhub",
-      "0.06      chordcas",
-      "0.25      rhub",
-      "0.5       rcas",
-      "0.05      lin",
-      "0.16      lx",
-      "2         nwall",
-      "2         nwallhc",
-      "1.2       ratio",
-      "0.0006    dsle",
-      "0.0008    dywle",
-      "0.01      dzwall",
-      "0.0006    dste",
-      "0.0008    dywte",
-      "0.0       not used",
-      "0.002     dyout",
-      "0.0       not used",
-      "1         ibez",
-      "0.0       not used",
+      "Small test deck",    std::string(stem),   "12        nblade",   "3         nin",      "4         nout",
+      "7         npitch",   "5         nspan",   "20        nbrow",    "-30.0     betain",   "-20.0     betaout",
+      "30.0      staghub",  "40.0      stagcas", "0.0       sweep",    "0.0       lean",     "0.06      chordhub",
+      "0.06      chordcas", "0.25      rhub",    "0.5       rcas",     "0.05      lin",      "0.16      lx",
+      "2         nwall",    "2         nwallhc", "1.2       ratio",    "0.0006    dsle",     "0.0008    dywle",
+      "0.01      dzwall",   "0.0006    dste",    "0.0008    dywte",    "0.0       not used", "0.002     dyout",
+      "0.0       not used", "1         ibez",    "0.0       not used",
   };
   // A symmetric section with 10 % thickness and a sharp trailing edge, at
   // cosine-spaced stations: 16 intervals per side.
@@ -82,7 +56,7 @@ std::string Join(const std::vector<std::string>& lines, std::string_view end_of_
   return text;
 }
 
-RunResult Run_deck(const std::string& deck) {
+Run_result Run_deck(const std::string& deck) {
   std::istringstream in(deck);
   Console out;
   Console err;
@@ -90,13 +64,13 @@ RunResult Run_deck(const std::string& deck) {
   return {status, out.captured(), err.captured()};
 }
 
-ScratchFolder::ScratchFolder() {
+Scratch_folder::Scratch_folder() {
   std::string pattern = (std::filesystem::temp_directory_path() / "torvane-test-XXXXXX").string();
   if (::mkdtemp(pattern.data()) == nullptr) std::abort();
   path_ = pattern;
 }
 
-ScratchFolder::~ScratchFolder() {
+Scratch_folder::~Scratch_folder() {
   std::error_code ignored;
   std::filesystem::permissions(path_, std::filesystem::perms::owner_all, ignored);
   std::filesystem::remove_all(path_, ignored);

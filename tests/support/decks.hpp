@@ -21,22 +21,22 @@ void Reverse_contour(std::vector<std::string>& lines, size_t count_line);
 // The lines joined, each ended by `end_of_line`.
 std::string Join(const std::vector<std::string>& lines, std::string_view end_of_line = "\n");
 
-struct RunResult {
+struct Run_result {
   int status;
   std::string out;  // console
   std::string err;  // diagnostics
 };
 
 // Runs the generator in-process on the deck text.
-RunResult Run_deck(const std::string& deck);
+Run_result Run_deck(const std::string& deck);
 
 // A fresh empty folder under the system's temporary folder, removed by the destructor.
-class ScratchFolder {
+class Scratch_folder {
  public:
-  ScratchFolder();
-  ~ScratchFolder();
-  ScratchFolder(const ScratchFolder&) = delete;
-  ScratchFolder& operator=(const ScratchFolder&) = delete;
+  Scratch_folder();
+  ~Scratch_folder();
+  Scratch_folder(const Scratch_folder&) = delete;
+  Scratch_folder& operator=(const Scratch_folder&) = delete;
   const std::string& path() const { return path_; }
 
  private:

@@ -14,9 +14,9 @@ extern char** environ;
 
 namespace torvane::testing {
 
-ProcessResult Run_program(const std::string& program, const std::vector<std::string>& args,
-                          const std::string& input_path, const std::string& folder) {
-  ScratchFolder capture;
+Process_result Run_program(const std::string& program, const std::vector<std::string>& args,
+                           const std::string& input_path, const std::string& folder) {
+  Scratch_folder capture;
   std::string out_path = capture.path() + "/out";
   std::string err_path = capture.path() + "/err";
   posix_spawn_file_actions_t actions;
@@ -44,7 +44,8 @@ std::string First_difference(const std::string& expected, const std::string& fou
   if (at == expected.size() && at == found.size()) return "";
   size_t record_start = expected.rfind('\n', at == 0 ? 0 : at - 1);
   record_start = (record_start == std::string::npos || at == 0) ? 0 : record_start + 1;
-  size_t record = static_cast<size_t>(std::count(expected.begin(), expected.begin() + static_cast<long>(record_start), '\n')) + 1;
+  size_t record =
+      static_cast<size_t>(std::count(expected.begin(), expected.begin() + static_cast<long>(record_start), '\n')) + 1;
   auto excerpt = [at](const std::string& text) {
     if (at >= text.size()) return std::string("(end of file)");
     std::string quoted = "\"";

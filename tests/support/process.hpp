@@ -7,15 +7,15 @@
 
 namespace torvane::testing {
 
-struct ProcessResult {
+struct Process_result {
   int status;  // exit status, or 128 + signal number
   std::string out;
   std::string err;
 };
 
 // Runs program with args in folder, standard input read from input_path.
-ProcessResult Run_program(const std::string& program, const std::vector<std::string>& args,
-                          const std::string& input_path, const std::string& folder);
+Process_result Run_program(const std::string& program, const std::vector<std::string>& args,
+                           const std::string& input_path, const std::string& folder);
 
 // Where the two texts first differ, as "record R, column C: expected ... found ...".
 std::string First_difference(const std::string& expected, const std::string& found);

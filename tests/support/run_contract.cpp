@@ -37,7 +37,7 @@ bool Summary_sizes(const std::string& out, int& ie, int& je, int& ke) {
   return std::sscanf(out.c_str() + at + 24, "%d x %d x %d", &ie, &je, &ke) == 3;
 }
 
-std::string Check_complete_run(const ContractRun& run, const std::string& stem, long checked_points) {
+std::string Check_complete_run(const Contract_run& run, const std::string& stem, long checked_points) {
   if (!run.err.empty()) return "status 0 with a diagnostic: " + run.err;
   if (!Ends_with(run.out, "\r\n Finished.\r\n\r\n")) return "status 0 without the closing line";
   int ie = 0, je = 0, ke = 0;
@@ -52,7 +52,7 @@ std::string Check_complete_run(const ContractRun& run, const std::string& stem, 
   return "";
 }
 
-std::string Check_stopped_run(const ContractRun& run) {
+std::string Check_stopped_run(const Contract_run& run) {
   if (run.status == kExitRefused) {
     return One_diagnostic(run.err) ? "" : "status 2 without one diagnostic line: \"" + run.err + "\"";
   }
@@ -67,14 +67,14 @@ std::string Check_stopped_run(const ContractRun& run) {
 
 }  // namespace
 
-ContractRun Run_under_contract(const std::string& deck, const std::string& folder, long checked_points) {
+Contract_run Run_under_contract(const std::string& deck, const std::string& folder, long checked_points) {
   const std::string stem = folder + "/run";
   std::istringstream in(deck);
   Console out;
   Console err;
-  RunOptions options;
+  Run_options options;
   options.output_stem = stem;
-  ContractRun run{Run(in, out, err, options), out.captured(), err.captured(), ""};
+  Contract_run run{Run(in, out, err, options), out.captured(), err.captured(), ""};
 
   const std::vector<std::string> files = Files_in(folder);
   if (run.status == kExitComplete) {

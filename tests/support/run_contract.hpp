@@ -7,7 +7,7 @@
 
 namespace torvane::testing {
 
-struct ContractRun {
+struct Contract_run {
   int status;
   std::string out;     // console
   std::string err;     // diagnostics
@@ -18,7 +18,6 @@ struct ContractRun {
 // and checks the promise. The files of a complete run are read back and
 // checked when the grid has at most `checked_points` points (only the size of
 // the grid file above that), then removed, so the folder is empty again.
-ContractRun Run_under_contract(const std::string& deck, const std::string& folder,
-                               long checked_points = 1L << 30);
+Contract_run Run_under_contract(const std::string& deck, const std::string& folder, long checked_points = 1L << 30);
 
 }  // namespace torvane::testing

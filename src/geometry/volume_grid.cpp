@@ -1,9 +1,9 @@
-#include "control/volume_grid.hpp"
+#include "geometry/volume_grid.hpp"
 
-#include "control/finite_check.hpp"
 #include "distribution/distribute_line.hpp"
 #include "distribution/stretch.hpp"
 #include "distribution/tfi_2d.hpp"
+#include "geometry/finite_check.hpp"
 
 namespace torvane {
 
@@ -16,9 +16,9 @@ namespace {
 // same way, so the compiler may take several at a time (four with AVX2, in
 // the copy built for processors that have it; the same bits either way); the
 // second replaces the few undefined ones.
-__attribute__((target_clones("avx2", "default")))
-void Axial_row(int n, const double* __restrict xh, const double* __restrict xc, const double* __restrict yh,
-               const double* __restrict yc, const double* __restrict y, double fraction, double* __restrict x) {
+__attribute__((target_clones("avx2", "default"))) void Axial_row(
+    int n, const double* __restrict xh, const double* __restrict xc, const double* __restrict yh,
+    const double* __restrict yc, const double* __restrict y, double fraction, double* __restrict x) {
   for (int i = 0; i < n; ++i) x[i] = xh[i] + (y[i] - yh[i]) * (xc[i] - xh[i]) / (yc[i] - yh[i]);
   for (int i = 0; i < n; ++i) {
     if (yc[i] == yh[i]) x[i] = xh[i] + fraction * (xc[i] - xh[i]);
@@ -27,7 +27,7 @@ void Axial_row(int n, const double* __restrict xh, const double* __restrict xc, 
 
 }  // namespace
 
-void Build_volume(const VolumeSizes& s, const VolumeWork& work, const Grid& grid, Console& console) {
+void Build_volume(const Volume_sizes& s, const Volume_work& work, const Grid& grid, Console& console) {
   const int je = s.je;
   const int ke = s.ke;
   Line sspan = work.sspan;
@@ -42,8 +42,8 @@ void Build_volume(const VolumeSizes& s, const VolumeWork& work, const Grid& grid
   if (ke > 2) {
     // Thickness of the wall layer of nwallhc growing intervals.
     const double hsum = Geometric_length(s.dzwall, s.nwallhc, s.ratio);
-    Distribute_line(1, s.nwallhc + 1, ke - s.nwallhc, ke, 0.0, hsum, s.span - hsum, s.span, s.dzwall, s.dzwall,
-                    sspan, console);
+    Distribute_line(1, s.nwallhc + 1, ke - s.nwallhc, ke, 0.0, hsum, s.span - hsum, s.span, s.dzwall, s.dzwall, sspan,
+                    console);
   }
 
   Plane hub_t = work.hub_parameters;
@@ -91,10 +91,10 @@ void Build_volume(const VolumeSizes& s, const VolumeWork& work, const Grid& grid
     const double fraction = sspan(k) / s.span;
     for (int j = 1; j <= je; ++j) {
       if (j > 1 && j < je) {
-        const TfiEdges y_edges{along_i(yg, j, 1), along_i(yg, j, ke), along_i(yg, 1, k),  along_i(yg, je, k),
-                               along_i(yg, 1, 1), along_i(yg, je, ke), along_i(yg, je, 1), along_i(yg, 1, ke)};
-        const TfiEdges z_edges{along_i(zg, j, 1), along_i(zg, j, ke), along_i(zg, 1, k),  along_i(zg, je, k),
-                               along_i(zg, 1, 1), along_i(zg, je, ke), along_i(zg, je, 1), along_i(zg, 1, ke)};
+        const Tfi_edges y_edges{along_i(yg, j, 1), along_i(yg, j, ke),  along_i(yg, 1, k),  along_i(yg, je, k),
+                                along_i(yg, 1, 1), along_i(yg, je, ke), along_i(yg, je, 1), along_i(yg, 1, ke)};
+        const Tfi_edges z_edges{along_i(zg, j, 1), along_i(zg, j, ke),  along_i(zg, 1, k),  along_i(zg, je, k),
+                                along_i(zg, 1, 1), along_i(zg, je, ke), along_i(zg, je, 1), along_i(zg, 1, ke)};
         Tfi_points(row(hub_t, j), row(casing_t, j), row(side1_t, k), row(side2_t, k), y_edges, z_edges,
                    std::span<double>(&yg(1, j, k), n), std::span<double>(&zg(1, j, k), n));
       }

@@ -1,4 +1,4 @@
-#include "control/finite_check.hpp"
+#include "geometry/finite_check.hpp"
 
 #include <charconv>
 #include <cmath>
@@ -30,7 +30,7 @@ void Check_finite_planes(const Grid& grid, int ie, int je, int k_first, int k_la
         message.append(std::to_string(i)).append(", ").append(std::to_string(j)).append(", ");
         message.append(std::to_string(k)).append("): x = ").append(Number(x)).append(", y = ");
         message.append(Number(y)).append(", z = ").append(Number(z)).append("; no file is written");
-        throw RunStop{1, message};
+        throw Run_stop{1, message};
       }
     }
   }

@@ -9,16 +9,18 @@
 #include <string>
 #include <string_view>
 
+#include "base/run_stop.hpp"
+
 namespace torvane {
 
-class OutputFile {
+class Output_file {
  public:
-  // Creates the temporary file; throws RunStop (status 2) naming the file and
+  // Creates the temporary file; throws Run_stop (status 2) naming the file and
   // the system's reason when it cannot.
-  explicit OutputFile(std::string path);
-  ~OutputFile();
-  OutputFile(const OutputFile&) = delete;
-  OutputFile& operator=(const OutputFile&) = delete;
+  explicit Output_file(std::string path);
+  ~Output_file();
+  Output_file(const Output_file&) = delete;
+  Output_file& operator=(const Output_file&) = delete;
 
   // Room for at least n bytes at the end of the buffer (n <= the buffer size).
   char* Reserve(size_t n);

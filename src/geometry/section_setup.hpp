@@ -11,7 +11,7 @@ namespace torvane {
 inline constexpr double kDegree = 0.017453292519943295;
 
 // Values the set-up derives, kept for the whole run.
-struct SetupValues {
+struct Setup_values {
   double dphi;     // pitch angle, radians
   double span;     // rcas - rhub
   double xrefcas;  // axial position of the casing reference point
@@ -19,9 +19,9 @@ struct SetupValues {
 };
 
 // Converts the six angles to radians in place and derives the set-up values.
-SetupValues Section_setup(ControlValues& values);
+Setup_values Section_setup(Control_values& values);
 
 // Scales dsle, dywle, dste and dywte for the casing build: (d * chordcas) / chordhub.
-void Scale_casing_spacings(ControlValues& values);
+void Scale_casing_spacings(Control_values& values);
 
 }  // namespace torvane

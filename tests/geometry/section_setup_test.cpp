@@ -1,4 +1,4 @@
-#include "control/section_setup.hpp"
+#include "geometry/section_setup.hpp"
 
 #include <cmath>
 
@@ -7,8 +7,8 @@
 namespace torvane {
 namespace {
 
-ControlValues Row(double rhub, double rcas, double lean, double sweep, int nbrow) {
-  ControlValues values;
+Control_values Row(double rhub, double rcas, double lean, double sweep, int nbrow) {
+  Control_values values;
   values.rhub = rhub;
   values.rcas = rcas;
   values.lean = lean;
@@ -20,8 +20,8 @@ ControlValues Row(double rhub, double rcas, double lean, double sweep, int nbrow
 }
 
 TEST(SectionSetup, WithoutLeanOrSweepTheCasingReferenceIsTheOrigin) {
-  ControlValues values = Row(0.25, 0.5, 0.0, 0.0, 30);
-  SetupValues setup = Section_setup(values);
+  Control_values values = Row(0.25, 0.5, 0.0, 0.0, 30);
+  Setup_values setup = Section_setup(values);
   EXPECT_EQ(setup.xrefcas, 0.0);
   EXPECT_EQ(setup.yrefcas, 0.0);
   EXPECT_EQ(setup.span, 0.25);
@@ -30,8 +30,8 @@ TEST(SectionSetup, WithoutLeanOrSweepTheCasingReferenceIsTheOrigin) {
 TEST(SectionSetup, LeanMovesTheCasingReferenceAlongTheLeanedLine) {
   // L is the positive root of L^2 + sqrt(3) L - 3 = 0; the arc on the casing
   // circle is 2 asin(sin(30 deg) L / 2).
-  ControlValues values = Row(1.0, 2.0, 30.0, 0.0, 30);
-  SetupValues setup = Section_setup(values);
+  Control_values values = Row(1.0, 2.0, 30.0, 0.0, 30);
+  Setup_values setup = Section_setup(values);
   double length = (std::sqrt(15.0) - std::sqrt(3.0)) / 2.0;
   EXPECT_NEAR(length, 1.070466, 1e-6);
   EXPECT_NEAR(setup.yrefcas, 2.0 * std::asin(0.5 * length / 2.0), 1e-14);
@@ -39,18 +39,18 @@ TEST(SectionSetup, LeanMovesTheCasingReferenceAlongTheLeanedLine) {
 }
 
 TEST(SectionSetup, SweepMovesTheCasingReferenceAxially) {
-  ControlValues values = Row(0.25, 0.75, 0.0, 45.0, 30);
-  SetupValues setup = Section_setup(values);
+  Control_values values = Row(0.25, 0.75, 0.0, 45.0, 30);
+  Setup_values setup = Section_setup(values);
   EXPECT_LE(std::fabs(setup.xrefcas - 0.5), std::nextafter(0.5, 1.0) - 0.5);
 }
 
 TEST(SectionSetup, ConvertsTheAnglesInPlaceAndDerivesThePitchAngle) {
-  ControlValues values = Row(0.25, 0.5, 0.0, 0.0, 36);
+  Control_values values = Row(0.25, 0.5, 0.0, 0.0, 36);
   values.betain = -60.0;
   values.betaout = 90.0;
   values.staghub = 40.0;
   values.stagcas = 1.0;
-  SetupValues setup = Section_setup(values);
+  Setup_values setup = Section_setup(values);
   EXPECT_EQ(setup.dphi, 0.17453292519943295);
   EXPECT_EQ(values.betain, -60.0 * 0.017453292519943295);
   EXPECT_EQ(values.betaout, 90.0 * 0.017453292519943295);
@@ -59,7 +59,7 @@ TEST(SectionSetup, ConvertsTheAnglesInPlaceAndDerivesThePitchAngle) {
 }
 
 TEST(SectionSetup, TheCasingSpacingsScaleWithTheChordRatio) {
-  ControlValues values = Row(0.25, 0.5, 0.0, 0.0, 30);
+  Control_values values = Row(0.25, 0.5, 0.0, 0.0, 30);
   values.chordcas = 0.12;
   values.dsle = 0.0003;
   values.dywle = 0.0004;
@@ -78,7 +78,7 @@ TEST(SectionSetup, TheCasingSpacingsScaleWithTheChordRatio) {
 
 TEST(SectionSetup, TheScalingMultipliesBeforeItDivides) {
   // (d * chordcas) / chordhub and d * (chordcas / chordhub) differ in the last bit here.
-  ControlValues values = Row(0.25, 0.5, 0.0, 0.0, 30);
+  Control_values values = Row(0.25, 0.5, 0.0, 0.0, 30);
   values.chordhub = 0.07;
   values.chordcas = 0.09;
   values.dsle = 0.0005;

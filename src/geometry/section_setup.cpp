@@ -1,4 +1,4 @@
-#include "control/section_setup.hpp"
+#include "geometry/section_setup.hpp"
 
 #include <cmath>
 
@@ -10,8 +10,8 @@ constexpr double kTwoPi = 6.283185307179586;
 
 }  // namespace
 
-SetupValues Section_setup(ControlValues& v) {
-  SetupValues setup{};
+Setup_values Section_setup(Control_values& v) {
+  Setup_values setup{};
   setup.dphi = kTwoPi / static_cast<double>(v.nbrow);
   v.lean = v.lean * kDegree;
   v.sweep = v.sweep * kDegree;
@@ -33,7 +33,7 @@ SetupValues Section_setup(ControlValues& v) {
   return setup;
 }
 
-void Scale_casing_spacings(ControlValues& v) {
+void Scale_casing_spacings(Control_values& v) {
   v.dsle = v.dsle * v.chordcas / v.chordhub;
   v.dywle = v.dywle * v.chordcas / v.chordhub;
   v.dste = v.dste * v.chordcas / v.chordhub;

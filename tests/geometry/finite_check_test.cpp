@@ -1,4 +1,4 @@
-#include "control/finite_check.hpp"
+#include "geometry/finite_check.hpp"
 
 #include <limits>
 #include <string>
@@ -25,12 +25,13 @@ struct Bad {
 std::string Checked(const std::vector<Bad>& bad) {
   std::vector<double> x(60, 0.5), y(60, 0.25), z(60, 1.0);
   Grid grid{Block(x, 4, 3, 5), Block(y, 4, 3, 5), Block(z, 4, 3, 5)};
-  for (const Bad& b : bad) (b.coordinate == 0 ? grid.xg : b.coordinate == 1 ? grid.yg : grid.zg)(b.i, b.j, b.k) = b.value;
+  for (const Bad& b : bad)
+    (b.coordinate == 0 ? grid.xg : b.coordinate == 1 ? grid.yg : grid.zg)(b.i, b.j, b.k) = b.value;
   try {
     Check_finite_planes(grid, 4, 3, 1, 1);
     for (int k = 2; k <= 4; ++k) Check_finite_planes(grid, 4, 3, k, k);
     Check_finite_planes(grid, 4, 3, 5, 5);
-  } catch (const RunStop& stop) {
+  } catch (const Run_stop& stop) {
     EXPECT_EQ(stop.status, 1);
     return stop.diagnostic;
   }
@@ -47,9 +48,10 @@ TEST(FiniteCheck, NamesTheFirstPointInFileOrderWhateverTheCoordinate) {
       {{}, ""},
       {{{3, 2, 1, 2, kNaN}}, "(3, 2, 1): x = 0.5, y = 0.25, z = nan"},
       {{{4, 3, 5, 0, -kInf}}, "(4, 3, 5): x = -inf, y = 0.25, z = 1"},
-      {{{2, 1, 3, 1, kInf}, {1, 3, 1, 0, kNaN}}, "(1, 3, 1): x = nan, y = 0.25, z = 1"},    // the hub comes first
+      {{{2, 1, 3, 1, kInf}, {1, 3, 1, 0, kNaN}}, "(1, 3, 1): x = nan, y = 0.25, z = 1"},  // the hub comes first
       {{{4, 1, 2, 0, kNaN}, {1, 2, 2, 2, kInf}}, "(4, 1, 2): x = nan, y = 0.25, z = 1"},  // i runs fastest
-      {{{1, 1, 4, 1, kNaN}, {1, 1, 5, 1, kNaN}}, "(1, 1, 4): x = 0.5, y = nan, z = 1"},    // an inner plane before the casing
+      {{{1, 1, 4, 1, kNaN}, {1, 1, 5, 1, kNaN}},
+       "(1, 1, 4): x = 0.5, y = nan, z = 1"},  // an inner plane before the casing
   };
   for (const Case& c : cases) {
     EXPECT_EQ(Checked(c.bad), c.named.empty() ? "" : prefix + c.named + suffix) << c.named;

@@ -4,13 +4,13 @@
 // axial coordinate following the progress of y from hub to casing.
 #pragma once
 
-#include "distribution/views.hpp"
+#include "base/grid_views.hpp"
 #include "output/console.hpp"
 
 namespace torvane {
 
 // What the volume build needs besides the grid storage.
-struct VolumeSizes {
+struct Volume_sizes {
   int ie;
   int je;
   int ke;
@@ -21,7 +21,7 @@ struct VolumeSizes {
 };
 
 // Storage lent to the volume build.
-struct VolumeWork {
+struct Volume_work {
   Plane plane1;  // cross-section y, first index j, second k
   Plane plane2;  // cross-section z
   Line sspan;    // spanwise distribution, 0 at the hub to span at the casing
@@ -39,6 +39,6 @@ struct VolumeWork {
 // Each station's cross-section is filled by transfinite interpolation from its
 // edges; the inside of all of them is computed together along i, where the
 // grid's points lie next to each other, with the same values point by point.
-void Build_volume(const VolumeSizes& sizes, const VolumeWork& work, const Grid& grid, Console& console);
+void Build_volume(const Volume_sizes& sizes, const Volume_work& work, const Grid& grid, Console& console);
 
 }  // namespace torvane

@@ -2,11 +2,11 @@
 // must be a finite number.
 #pragma once
 
-#include "distribution/views.hpp"
+#include "base/grid_views.hpp"
 
 namespace torvane {
 
-// Refuses (RunStop, status 1) a coordinate that is not finite in the planes
+// Refuses (Run_stop, status 1) a coordinate that is not finite in the planes
 // k_first .. k_last, naming the first such point in file order (k, then j,
 // then i). Checking the planes in increasing k, in any number of calls,
 // names the first point of the whole grid.

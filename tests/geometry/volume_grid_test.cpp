@@ -1,4 +1,4 @@
-#include "control/volume_grid.hpp"
+#include "geometry/volume_grid.hpp"
 
 #include <cmath>
 #include <vector>
@@ -20,8 +20,17 @@ struct Storage {
   Grid grid{Block(x, kLd, kNd2, kNd3), Block(y, kLd, kNd2, kNd3), Block(z, kLd, kNd2, kNd3)};
   std::vector<double> tj1 = std::vector<double>(kLd * kNd2), tj2 = tj1;
   std::vector<double> tk1 = std::vector<double>(kLd * kNd3), tk2 = tk1;
-  VolumeWork work{Plane(p1, kLd, kNd2), Plane(p2, kLd, kNd2), Line(sspan), Line(w1), Line(w2), Line(w3), Line(w4),
-                  Plane(tj1, kLd, kNd2), Plane(tj2, kLd, kNd2), Plane(tk1, kLd, kNd3), Plane(tk2, kLd, kNd3)};
+  Volume_work work{Plane(p1, kLd, kNd2),
+                   Plane(p2, kLd, kNd2),
+                   Line(sspan),
+                   Line(w1),
+                   Line(w2),
+                   Line(w3),
+                   Line(w4),
+                   Plane(tj1, kLd, kNd2),
+                   Plane(tj2, kLd, kNd2),
+                   Plane(tk1, kLd, kNd3),
+                   Plane(tk2, kLd, kNd3)};
 
   // Hub at radius 1 and casing at radius 2 around a passage of straight lines.
   void Surfaces(int ie, int je, int ke) {
@@ -44,7 +53,7 @@ TEST(VolumeGrid, TwoSpanwisePointsLeaveTheSurfacesExactlyAsBuilt) {
   s.Surfaces(6, 4, 2);
   std::vector<double> x = s.x, y = s.y, z = s.z;
   Console console;
-  Build_volume(VolumeSizes{6, 4, 2, 1, 1.2, 0.01, 1.0}, s.work, s.grid, console);
+  Build_volume(Volume_sizes{6, 4, 2, 1, 1.2, 0.01, 1.0}, s.work, s.grid, console);
   EXPECT_EQ(s.x, x);
   EXPECT_EQ(s.y, y);
   EXPECT_EQ(s.z, z);
@@ -56,7 +65,7 @@ TEST(VolumeGrid, TheSideLinesAreStraightAtTheSpanwiseFractions) {
   const int ie = 5, je = 4, ke = 9;
   s.Surfaces(ie, je, ke);
   Console console;
-  Build_volume(VolumeSizes{ie, je, ke, 2, 1.2, 0.01, 1.0}, s.work, s.grid, console);
+  Build_volume(Volume_sizes{ie, je, ke, 2, 1.2, 0.01, 1.0}, s.work, s.grid, console);
   // The wall layer: two intervals 0.01 and 0.012 at each end.
   EXPECT_EQ(s.sspan[0], 0.0);
   EXPECT_EQ(s.sspan[1], 0.01);
@@ -85,7 +94,7 @@ TEST(VolumeGrid, EqualHubAndCasingYGiveTheSpanwiseFractionNotNaN) {
   s.grid.zg(2, 1, 1) = 1.0;
   s.grid.zg(2, 1, ke) = 2.0;
   Console console;
-  Build_volume(VolumeSizes{ie, je, ke, 0, 1.2, 0.25, 1.0}, s.work, s.grid, console);
+  Build_volume(Volume_sizes{ie, je, ke, 0, 1.2, 0.25, 1.0}, s.work, s.grid, console);
   for (int k = 2; k < ke; ++k) {
     double fraction = s.sspan[k - 1] / 1.0;
     EXPECT_EQ(s.grid.xg(2, 1, k), s.grid.xg(2, 1, 1) + fraction * (s.grid.xg(2, 1, ke) - s.grid.xg(2, 1, 1)));
@@ -98,7 +107,7 @@ TEST(VolumeGrid, TheInsideOfEachCrossSectionLiesBetweenHubAndCasing) {
   const int ie = 4, je = 6, ke = 7;
   s.Surfaces(ie, je, ke);
   Console console;
-  Build_volume(VolumeSizes{ie, je, ke, 2, 1.1, 0.05, 1.0}, s.work, s.grid, console);
+  Build_volume(Volume_sizes{ie, je, ke, 2, 1.1, 0.05, 1.0}, s.work, s.grid, console);
   for (int i = 1; i <= ie; ++i) {
     for (int j = 1; j <= je; ++j) {
       for (int k = 2; k < ke; ++k) {

@@ -1,13 +1,13 @@
-#include "output/output_file.hpp"
+#include "base/output_file.hpp"
 
-#include <cerrno>
-#include <cstdio>
-#include <algorithm>
-#include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 
-#include "output/console.hpp"
+#include "base/run_stop.hpp"
 
 namespace torvane {
 
@@ -18,7 +18,7 @@ constexpr int kChannel = 10;
 
 }  // namespace
 
-OutputFile::OutputFile(std::string path)
+Output_file::Output_file(std::string path)
     : path_(std::move(path)), buffer_(std::make_unique_for_overwrite<char[]>(kBufferSize)) {
   // A name of our own beside the target, so the rename stays on one file system.
   for (int attempt = 0;; ++attempt) {
@@ -35,24 +35,24 @@ OutputFile::OutputFile(std::string path)
   }
 }
 
-OutputFile::~OutputFile() { Discard(); }
+Output_file::~Output_file() { Discard(); }
 
-void OutputFile::Discard() {
+void Output_file::Discard() {
   if (fd_ >= 0) ::close(fd_);
   fd_ = -1;
   if (!temporary_.empty()) ::unlink(temporary_.c_str());
   temporary_.clear();
 }
 
-void OutputFile::Fail(const char* what, int error) {
+void Output_file::Fail(const char* what, int error) {
   Discard();
   std::string diagnostic = "file error on channel ";
   diagnostic.append(std::to_string(kChannel)).append(": ").append(what).append(" \"").append(path_);
   diagnostic.append("\": ").append(std::strerror(error));
-  throw RunStop{2, diagnostic};
+  throw Run_stop{2, diagnostic};
 }
 
-void OutputFile::Flush() {
+void Output_file::Flush() {
   const char* data = buffer_.get();
   size_t left = used_;
   while (left > 0) {
@@ -66,12 +66,12 @@ void OutputFile::Flush() {
   used_ = 0;
 }
 
-char* OutputFile::Reserve(size_t n) {
+char* Output_file::Reserve(size_t n) {
   if (kBufferSize - used_ < n) Flush();
   return buffer_.get() + used_;
 }
 
-void OutputFile::Append(std::string_view bytes) {
+void Output_file::Append(std::string_view bytes) {
   while (!bytes.empty()) {
     if (used_ == kBufferSize) Flush();
     size_t n = std::min(bytes.size(), kBufferSize - used_);
@@ -81,7 +81,7 @@ void OutputFile::Append(std::string_view bytes) {
   }
 }
 
-void OutputFile::Close() {
+void Output_file::Close() {
   Flush();
   int fd = fd_;
   fd_ = -1;

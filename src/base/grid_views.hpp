@@ -53,8 +53,7 @@ class Plane {
 class Block {
  public:
   Block() = default;
-  Block(std::span<double> values, int ld, int nd2, int nd3)
-      : data_(values.data()), ld_(ld), nd2_(nd2), nd3_(nd3) {
+  Block(std::span<double> values, int ld, int nd2, int nd3) : data_(values.data()), ld_(ld), nd2_(nd2), nd3_(nd3) {
     assert(static_cast<long>(ld) * nd2 * nd3 <= static_cast<long>(values.size()));
   }
 
@@ -65,9 +64,7 @@ class Block {
   int ld() const { return ld_; }
   int nd2() const { return nd2_; }
   int nd3() const { return nd3_; }
-  bool contains(int i, int j, int k) const {
-    return i >= 1 && i <= ld_ && j >= 1 && j <= nd2_ && k >= 1 && k <= nd3_;
-  }
+  bool contains(int i, int j, int k) const { return i >= 1 && i <= ld_ && j >= 1 && j <= nd2_ && k >= 1 && k <= nd3_; }
 
  private:
   double* data_ = nullptr;
