@@ -20,7 +20,7 @@ using testing::Exists;
 using testing::Read_file;
 using testing::Scratch_folder;
 
-TEST(Output_file, ReplacesALongerFileOfTheSameNameWhole) {
+TEST(OutputFile, ReplacesALongerFileOfTheSameNameWhole) {
   Scratch_folder folder;
   std::string path = folder.path() + "/old.rtp";
   std::ofstream(path) << std::string(10000, 'x');
@@ -30,7 +30,7 @@ TEST(Output_file, ReplacesALongerFileOfTheSameNameWhole) {
   EXPECT_EQ(Read_file(path), "new\r\n");
 }
 
-TEST(Output_file, ReportsAFolderThatDoesNotExistWithTheFileAndReason) {
+TEST(OutputFile, ReportsAFolderThatDoesNotExistWithTheFileAndReason) {
   Scratch_folder folder;
   try {
     Output_file file(folder.path() + "/no/such.rgra");
@@ -42,7 +42,7 @@ TEST(Output_file, ReportsAFolderThatDoesNotExistWithTheFileAndReason) {
   }
 }
 
-TEST(Output_file, ReportsAFolderWithoutWritePermission) {
+TEST(OutputFile, ReportsAFolderWithoutWritePermission) {
   Scratch_folder folder;
   std::string locked = folder.path() + "/locked";
   std::filesystem::create_directory(locked);
@@ -69,7 +69,7 @@ TEST(Output_file, ReportsAFolderWithoutWritePermission) {
   EXPECT_FALSE(Exists(locked + "/grid.rgra"));
 }
 
-TEST(Output_file, AFailedWriteLeavesTheEarlierFileAndNoTemporaryBehind) {
+TEST(OutputFile, AFailedWriteLeavesTheEarlierFileAndNoTemporaryBehind) {
   Scratch_folder folder;
   std::string path = folder.path() + "/grid.rgra";
   std::ofstream(path) << "the good grid of an earlier run\n";

@@ -14,7 +14,7 @@ namespace {
 
 Airfoil_file File_of(std::vector<Point> loop) { return Airfoil_file{"test.dat", "test", Airfoil_format::selig, loop}; }
 
-TEST(Section_points, TheNacaFileRunsFromTheTrailingEdgeMidpointAlongTheMinusYSide) {
+TEST(SectionContour, TheNacaFileRunsFromTheTrailingEdgeMidpointAlongTheMinusYSide) {
   TORVANE_REQUIRE_NACA(path);
   const Airfoil_file file = Read_airfoil_file(path);
   const Section_contour contour = Build_contour(file);
@@ -34,7 +34,7 @@ TEST(Section_points, TheNacaFileRunsFromTheTrailingEdgeMidpointAlongTheMinusYSid
   EXPECT_EQ(contour.points[26], (Point{0.00372, 0.00861}));  // the +y side follows the leading edge
 }
 
-TEST(Section_points, TheSenseDoesNotDependOnTheSideTheFileListsFirst) {
+TEST(SectionContour, TheSenseDoesNotDependOnTheSideTheFileListsFirst) {
   // A closed diamond listed over +y first (Selig) and over -y first.
   const std::vector<Point> plus_first{{1, 0}, {0.5, 0.1}, {0, 0}, {0.5, -0.1}, {1, 0}};
   const std::vector<Point> minus_first{{1, 0}, {0.5, -0.1}, {0, 0}, {0.5, 0.1}, {1, 0}};
@@ -46,7 +46,7 @@ TEST(Section_points, TheSenseDoesNotDependOnTheSideTheFileListsFirst) {
   }
 }
 
-TEST(Section_points, RepeatedPointsAreDroppedAndNearlyClosedEndsJoined) {
+TEST(SectionContour, RepeatedPointsAreDroppedAndNearlyClosedEndsJoined) {
   struct Case {
     std::vector<Point> loop;
     std::vector<Point> contour;
@@ -81,7 +81,7 @@ TEST(Section_points, RepeatedPointsAreDroppedAndNearlyClosedEndsJoined) {
   }
 }
 
-TEST(Section_points, SidesOfDifferentLengthsMakeOneSectionInEitherFormat) {
+TEST(SectionContour, SidesOfDifferentLengthsMakeOneSectionInEitherFormat) {
   const std::string selig = testing::Naca0012_selig(21, 61);
   for (const std::string& text : {selig, testing::Lednicer_from_selig(selig)}) {
     const Section_contour contour = Build_contour(Parse_airfoil_text("naca0012.dat", text));
@@ -100,7 +100,7 @@ TEST(Section_points, SidesOfDifferentLengthsMakeOneSectionInEitherFormat) {
   }
 }
 
-TEST(Section_points, RefusesPointsThatAreNoSection) {
+TEST(SectionContour, RefusesPointsThatAreNoSection) {
   struct Case {
     std::vector<Point> loop;
     const char* message;
@@ -142,7 +142,7 @@ std::vector<Point> Ellipse(int count) {
 // 1 on the ellipse, below inside it.
 double On_ellipse(const Point& p) { return std::pow((p.x - 0.5) / 0.5, 2) + std::pow(p.y / 0.06, 2); }
 
-TEST(Section_points, ResamplingFollowsASmoothCurveNotTheStraightLegs) {
+TEST(SectionContour, ResamplingFollowsASmoothCurveNotTheStraightLegs) {
   // Away from the edges (0.1 < x < 0.9), where the coarse polygon's legs are long against the curvature.
   auto inner = [](const Point& p) { return p.x > 0.1 && p.x < 0.9; };
   const std::vector<Point> coarse = Ellipse(48);
@@ -159,7 +159,7 @@ TEST(Section_points, ResamplingFollowsASmoothCurveNotTheStraightLegs) {
   EXPECT_LT(spline_error, leg_error / 20) << "legs " << leg_error << ", resampled " << spline_error;
 }
 
-TEST(Section_points, ResamplingStaysOnTheCurveAndClustersAtBothEdges) {
+TEST(SectionContour, ResamplingStaysOnTheCurveAndClustersAtBothEdges) {
   const Section_contour dense = Build_contour(File_of(Ellipse(400)));
   for (int npoints : {9, 60, 129, 257}) {
     const Section_contour coarse = Resample_contour(dense, npoints);
@@ -182,7 +182,7 @@ TEST(Section_points, ResamplingStaysOnTheCurveAndClustersAtBothEdges) {
   }
 }
 
-TEST(Section_points, ResamplingKeepsTheThreePointsOfAClosedOpenTrailingEdge) {
+TEST(SectionContour, ResamplingKeepsTheThreePointsOfAClosedOpenTrailingEdge) {
   TORVANE_REQUIRE_NACA(path);
   const Section_contour contour = Build_contour(Read_airfoil_file(path));
   for (int npoints : {33, 129, 257}) {
@@ -199,7 +199,7 @@ TEST(Section_points, ResamplingKeepsTheThreePointsOfAClosedOpenTrailingEdge) {
   }
 }
 
-TEST(Section_points, EveryFileTheFuzzerFoundIsRefusedOrGivesASoundContour) {
+TEST(SectionContour, EveryFileTheFuzzerFoundIsRefusedOrGivesASoundContour) {
   const std::filesystem::path folder = std::filesystem::path(TORVANE_SOURCE_DIR) / "fuzz" / "regressions";
   int files = 0;
   for (const auto& entry : std::filesystem::directory_iterator(folder)) {
