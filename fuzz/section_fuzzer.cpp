@@ -46,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const Section_contour resampled = Resample_contour(contour, npoints);
     Require(static_cast<int>(resampled.points.size()) == npoints);
     Check_contour(resampled);
-    Section_problems(Default_values(), "hub", Deck_section{"fuzz.dat", file.name, resampled, true});
+    Section_problems(Default_values(), torvane::Surface::hub, Deck_section{"fuzz.dat", file.name, resampled, true});
   } catch (const Input_error&) {
   }
   return 0;

@@ -40,18 +40,8 @@ bool Grid_fits_storage(const Control_values& values) {
   std::int64_t ie = std::int64_t{values.nin} + values.nblade / 2 + values.nout + 1;
   std::int64_t je = std::int64_t{values.npitch} + 1;
   std::int64_t ke = std::int64_t{values.nspan} + 1;
-  if (ke > 49 || je > 65) return false;
-  return ie <= 257;
-}
-
-Grid_sizes Derive_grid_sizes(const Control_values& values) {
-  Grid_sizes sizes{};
-  sizes.ile = values.nin + 1;
-  sizes.ite = values.nin + values.nblade / 2 + 1;
-  sizes.ie = values.nin + values.nblade / 2 + values.nout + 1;
-  sizes.je = values.npitch + 1;
-  sizes.ke = values.nspan + 1;
-  return sizes;
+  if (ke > kMaxKe || je > kMaxJe) return false;
+  return ie <= kMaxIe;
 }
 
 namespace {
@@ -105,8 +95,8 @@ void Check_values(const Control_values& v) {
   }
 }
 
-void Check_list(std::string_view which, const Contour_points& list) {
-  const char* name = which == "hub" ? "npthub, irefhub" : "nptcas, irefcas";
+void Check_list(Surface surface, const Contour_points& list) {
+  const char* name = Point_count_name(surface);
   if (list.npts < 2) {
     Refuse(list.count_record, name, std::to_string(list.npts) + " points: a contour needs at least 2");
   }
@@ -139,17 +129,17 @@ void Check_control_values(const Control_values& values) {
   if (auto refusal = Refused_value(values)) Stop(*refusal);
 }
 
-std::optional<Value_refusal> Refused_contour(std::string_view which, const Contour_points& list) {
+std::optional<Value_refusal> Refused_contour(Surface surface, const Contour_points& list) {
   try {
-    Check_list(which, list);
+    Check_list(surface, list);
   } catch (const Refused& refused) {
     return refused.refusal;
   }
   return std::nullopt;
 }
 
-void Check_contour(std::string_view which, const Contour_points& list) {
-  if (auto refusal = Refused_contour(which, list)) Stop(*refusal);
+void Check_contour(Surface surface, const Contour_points& list) {
+  if (auto refusal = Refused_contour(surface, list)) Stop(*refusal);
 }
 
 }  // namespace torvane

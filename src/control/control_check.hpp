@@ -11,20 +11,8 @@
 
 namespace torvane {
 
-// Grid dimensions and edge indices derived from the counts.
-struct Grid_sizes {
-  int ile;  // i of the leading edge
-  int ite;  // i of the trailing edge
-  int ie;   // streamwise points
-  int je;   // pitchwise points
-  int ke;   // spanwise points
-};
-
-// True when ke <= 49, je <= 65 and ie <= 257 (computed without overflow).
+// True when the grid fits the storage limits in i, j and k (computed without overflow).
 bool Grid_fits_storage(const Control_values& values);
-
-// The sizes; only for values that fit the storage and passed Check_control_values.
-Grid_sizes Derive_grid_sizes(const Control_values& values);
 
 // A value no grid can be made from: its record, its name and why.
 struct Value_refusal {
@@ -37,7 +25,7 @@ struct Value_refusal {
 std::optional<Value_refusal> Refused_value(const Control_values& values);
 
 // What Check_contour refuses of a list, if anything.
-std::optional<Value_refusal> Refused_contour(std::string_view which, const Contour_points& list);
+std::optional<Value_refusal> Refused_contour(Surface surface, const Contour_points& list);
 
 // Refuses (Run_stop, status 2) the first value, in record order, that no grid
 // (or, for the file name, no file) can be made from.
@@ -45,6 +33,6 @@ void Check_control_values(const Control_values& values);
 
 // Refuses a contour list of fewer than 2 points, a reference index outside
 // the list, or a reference point at the x of point 1 (no chord to scale).
-void Check_contour(std::string_view which, const Contour_points& list);
+void Check_contour(Surface surface, const Contour_points& list);
 
 }  // namespace torvane

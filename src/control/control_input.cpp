@@ -236,9 +236,8 @@ Control_values Deck_reader::Read_control_values() {
   return values;
 }
 
-void Deck_reader::Read_point_list(std::string_view which, Contour_points& list) {
-  std::string count_name = which == "hub" ? "npthub, irefhub" : "nptcas, irefcas";
-  Record count{++record_number_, count_name};
+void Deck_reader::Read_point_list(Surface surface, Contour_points& list) {
+  Record count{++record_number_, Point_count_name(surface)};
   list.count_record = count.number;
   Discard_rest_of_line();
   list.npts = Read_integer(count);
@@ -249,7 +248,7 @@ void Deck_reader::Read_point_list(std::string_view which, Contour_points& list) 
                       " points");
   }
   for (int n = 1; n <= list.npts; ++n) {
-    Record point{++record_number_, std::string(which) + " point " + std::to_string(n)};
+    Record point{++record_number_, std::string(Surface_name(surface)) + " point " + std::to_string(n)};
     Discard_rest_of_line();
     list.xy[2 * (n - 1)] = Read_real(point);
     list.xy[2 * (n - 1) + 1] = Read_real(point);

@@ -8,14 +8,10 @@
 #include <memory>
 
 #include "base/grid_views.hpp"
-#include "control/control_input.hpp"
+#include "base/storage_limits.hpp"
 
 namespace torvane {
 
-// Capacity of the grid block in i, j and k.
-inline constexpr int kMaxIe = 257;
-inline constexpr int kMaxJe = 65;
-inline constexpr int kMaxKe = 49;
 inline constexpr int kBlockSize = kMaxIe * kMaxJe * kMaxKe;
 inline constexpr int kPlaneSize = kMaxIe * kMaxJe;
 // Bezier control points of a contour of kMaxContourPoints points.

@@ -6,10 +6,11 @@
 #include "control/control_check.hpp"
 #include "control/control_input.hpp"
 #include "control/grid_storage.hpp"
+#include "control/run_diagnostics.hpp"
 #include "geometry/contour_sense.hpp"
 #include "geometry/finite_check.hpp"
 #include "geometry/section_grid.hpp"
-#include "geometry/section_setup.hpp"
+#include "geometry/surface_description.hpp"
 #include "geometry/volume_grid.hpp"
 #include "output/grid_files.hpp"
 #include "output/number_format.hpp"
@@ -44,32 +45,21 @@ void Print_summary(Console& out, const Grid_sizes& sizes, double dphi) {
 }
 
 // One surface of the grid: hub (k = 1) or casing (k = ke).
-void Build_surface(std::string_view name, int k, const Control_values& v, const Grid_sizes& sizes,
-                   const Setup_values& setup, Contour_points& contour, Grid_storage& storage, Console& out) {
-  bool hub = name == "hub";
-  Section_sizes section_sizes{sizes.ie, sizes.je, v.nin, v.nout, v.npitch, sizes.ile, sizes.ite, v.nwall, k};
-  Section_geometry geometry{setup.dphi,
-                            v.betain,
-                            v.betaout,
-                            hub ? v.staghub : v.stagcas,
-                            hub ? 0.0 : setup.xrefcas,
-                            hub ? 0.0 : setup.yrefcas,
-                            hub ? v.chordhub : v.chordcas,
-                            hub ? v.rhub : v.rcas,
-                            v.lin,
-                            v.lx};
-  Section_spacings spacings{v.dsle, v.dywle, v.dste, v.dywte, v.dyout, v.ratio};
-  Section_work work{storage.plane1(), storage.plane2(), storage.bez(), storage.w1(),
-                    storage.w2(),     storage.w3(),     storage.w4()};
-  Section_grid(section_sizes, geometry, spacings, v.ibez, Section_points{name, contour.npts, contour.iref, contour.xy},
-               work, storage.grid(), out);
-  Check_contour_sense(name, storage.plane2(), sizes.ile, sizes.ite, sizes.je, geometry.dphi * geometry.radius);
+void Build_surface(Surface surface, const Control_values& values, Contour_points& contour, Grid_storage& storage,
+                   Diagnostics& diagnostics) {
+  const Surface_description description = Describe_surface(surface, values);
+  const Section_work work{storage.plane1(), storage.plane2(), storage.bez(), storage.w1(),
+                          storage.w2(),     storage.w3(),     storage.w4()};
+  Section_grid(description, contour, work, storage.grid(), diagnostics);
+  const Section_sizes& s = description.sizes;
+  Check_contour_sense(surface, storage.plane2(), s.ile, s.ite, s.je,
+                      description.geometry.dphi * description.geometry.radius);
 }
 
 int Generate(std::istream& deck, Console& out, const Run_options& options) {
   Print_banner(out);
   Deck_reader reader(deck);
-  Control_values values = reader.Read_control_values();
+  const Control_values values = reader.Read_control_values();
   if (!Grid_fits_storage(values)) {
     out.list_text("ERROR - too many grid points !");
     return kExitProgramError;
@@ -81,18 +71,21 @@ int Generate(std::istream& deck, Console& out, const Run_options& options) {
   Grid_storage storage;
   Contour_points hub{0, 0, 0, storage.xyhub()};
   Contour_points casing{0, 0, 0, storage.xycas()};
-  reader.Read_point_list("hub", hub);
-  reader.Read_point_list("casing", casing);
-  Check_contour("hub", hub);
-  Check_contour("casing", casing);
+  reader.Read_point_list(Surface::hub, hub);
+  reader.Read_point_list(Surface::casing, casing);
+  Check_contour(Surface::hub, hub);
+  Check_contour(Surface::casing, casing);
 
   Print_summary(out, sizes, setup.dphi);
+  Console_diagnostics diagnostics(out, options.on_event);
   out.record(" Generating grid at hub & casing ...");
-  Build_surface("hub", 1, values, sizes, setup, hub, storage, out);
-  Scale_casing_spacings(values);
-  Build_surface("casing", sizes.ke, values, sizes, setup, casing, storage, out);
+  diagnostics.Begin(Build_part::hub_surface);
+  Build_surface(Surface::hub, values, hub, storage, diagnostics);
+  diagnostics.Begin(Build_part::casing_surface);
+  Build_surface(Surface::casing, values, casing, storage, diagnostics);
 
   out.record(" Generating volume grid ...");
+  diagnostics.Begin(Build_part::volume);
   // No file receives a coordinate that is not finite: the planes are checked
   // in increasing k, the inner ones by the volume build as it completes them.
   Check_finite_planes(storage.grid(), sizes.ie, sizes.je, 1, 1);
@@ -100,7 +93,7 @@ int Generate(std::istream& deck, Console& out, const Run_options& options) {
                Volume_work{storage.plane1(), storage.plane2(), storage.sspan(), storage.w1(), storage.w2(),
                            storage.w3(), storage.w4(), storage.hub_parameters(), storage.casing_parameters(),
                            storage.side1_parameters(), storage.side2_parameters()},
-               storage.grid(), out);
+               storage.grid(), diagnostics);
   Check_finite_planes(storage.grid(), sizes.ie, sizes.je, sizes.ke, sizes.ke);
 
   if (!options.write_files) return kExitComplete;

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "base/run_stop.hpp"
+#include "control/run_diagnostics.hpp"
 #include "output/console.hpp"
 
 namespace torvane {
@@ -18,6 +19,9 @@ struct Run_options {
   // False builds the grid and skips the three files and their console lines
   // (the benchmark times the grid build alone this way).
   bool write_files = true;
+  // When set, hears every event of the numerical routines with the part of
+  // the grid it came from (torvane-deck's dry run).
+  Event_listener on_event;
 };
 
 // Runs the grid generator on the deck; returns the exit status. Progress goes

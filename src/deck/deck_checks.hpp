@@ -8,7 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "control/control_input.hpp"
+#include "base/control_values.hpp"
+#include "base/surface.hpp"
 #include "deck/section_contour.hpp"
 
 namespace torvane::deck {
@@ -26,11 +27,10 @@ struct Deck_section {
 // names the option to change.
 std::vector<std::string> Value_problems(const Control_values& values);
 
-// Problems of one section ("hub" or "casing") placed as torvane places it:
+// Problems of one section placed as torvane places it:
 // more points than a deck holds, the edges found away from the leading and
 // trailing edge or in the wrong order, a side that turns back in x.
-std::vector<std::string> Section_problems(const Control_values& values, std::string_view surface,
-                                          const Deck_section& section);
+std::vector<std::string> Section_problems(const Control_values& values, Surface surface, const Deck_section& section);
 
 // Runs torvane's grid build on the deck text without writing files: what it
 // stops on, and every warning it prints, naming the part of the grid and the

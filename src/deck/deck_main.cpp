@@ -110,8 +110,8 @@ int Deck_main(const std::vector<std::string>& args, std::ostream& out, std::ostr
   }
 
   if (auto problems = Value_problems(values); !problems.empty()) return Report(err, problems);
-  std::vector<std::string> problems = Section_problems(values, "hub", hub);
-  for (std::string& problem : Section_problems(values, "casing", casing)) problems.push_back(std::move(problem));
+  std::vector<std::string> problems = Section_problems(values, Surface::hub, hub);
+  for (std::string& problem : Section_problems(values, Surface::casing, casing)) problems.push_back(std::move(problem));
   if (!problems.empty()) return Report(err, problems);
 
   const std::string deck = Deck_text(values, hub, casing);

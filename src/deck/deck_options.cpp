@@ -4,22 +4,27 @@
 #include <filesystem>
 #include <string_view>
 
+#include "base/storage_limits.hpp"
 #include "deck/airfoil_file.hpp"
 #include "deck/deck_records.hpp"
+#include "deck/section_contour.hpp"
 #include "deck/text_files.hpp"
 
 namespace torvane::deck {
 
 namespace {
 
-constexpr std::string_view kUsage =
+// The usage before and after the range of --points, which comes from the limits.
+constexpr std::string_view kUsageHead =
     "usage: torvane-deck --hub FILE --casing FILE [--points N] [--parameters FILE] [--NAME VALUE ...] > deck.in\n"
     "\n"
     "Writes a torvane control deck on standard output from two airfoil coordinate\n"
     "files (Selig or Lednicer format; the same file may serve both sections).\n"
     "\n"
     "  --hub FILE, --casing FILE  the hub and the casing section\n"
-    "  --points N                 resample each section to N points (9 to 257), cosine\n"
+    "  --points N                 resample each section to N points (";
+constexpr std::string_view kUsageTail =
+    "), cosine\n"
     "                             clustered towards both edges\n"
     "  --parameters FILE          `name = value` lines with the names below ('#' starts\n"
     "                             a comment line); the command line wins over the file\n"
@@ -43,7 +48,11 @@ bool Is_file_name(std::string_view name) { return name == "hub" || name == "casi
 
 }  // namespace
 
-const char* Usage_text() { return kUsage.data(); }
+const std::string& Usage_text() {
+  static const std::string text = std::string(kUsageHead) + std::to_string(kMinResampledPoints) + " to " +
+                                  std::to_string(kMaxContourPoints) + std::string(kUsageTail);
+  return text;
+}
 
 Deck_options Parse_command_line(const std::vector<std::string>& args) {
   Deck_options options;

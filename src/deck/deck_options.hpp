@@ -44,6 +44,6 @@ Deck_options Parse_command_line(const std::vector<std::string>& args);
 void Read_parameter_file(Deck_options& options);
 
 // The usage text of --help.
-const char* Usage_text();
+const std::string& Usage_text();
 
 }  // namespace torvane::deck

@@ -19,9 +19,9 @@ void Put(Line x, long long k, double value) {
 // Growth ratio of a stretched section of n intervals. Fewer than two intervals
 // leave nothing to find (Stretch would only warn and return not-a-number).
 // Counts beyond an int come only from indices far outside any line.
-double Section_ratio(double first, double length, long long n, Console& console) {
+double Section_ratio(double first, double length, long long n, Diagnostics& diagnostics) {
   if (n < 2) return 1.0;
-  return Stretch(first, length, static_cast<int>(std::min<long long>(n, INT_MAX)), console);
+  return Stretch(first, length, static_cast<int>(std::min<long long>(n, INT_MAX)), diagnostics);
 }
 
 // Slope per index unit of the exponential law at the inner end of a stretched
@@ -34,14 +34,14 @@ double Junction_slope(double last_interval, double r) {
 }  // namespace
 
 void Distribute_line(int i1, int i2, int i3, int i4, double x1, double x2, double x3, double x4, double dx1, double dx4,
-                     Line x, Console& console) {
+                     Line x, Diagnostics& diagnostics) {
   // Index differences and counters in a wider type: any int set stays exact.
   const long long n1 = static_cast<long long>(i2) - i1;
   const long long n4 = static_cast<long long>(i4) - i3;
 
   // Start section: a running sum from x1, the interval growing by r1. The last
   // two sums are kept for the junction slope (they are the stored values).
-  const double r1 = Section_ratio(dx1, x2 - x1, n1, console);
+  const double r1 = Section_ratio(dx1, x2 - x1, n1, diagnostics);
   double at_i2 = x1;
   double before_i2 = x1;
   Put(x, i1, x1);
@@ -55,7 +55,7 @@ void Distribute_line(int i1, int i2, int i3, int i4, double x1, double x2, doubl
 
   // End section, written second so that it wins where the sections overlap:
   // from x4 backwards, the interval next to i4 being dx4.
-  const double r2 = Section_ratio(-dx4, x3 - x4, n4, console);
+  const double r2 = Section_ratio(-dx4, x3 - x4, n4, diagnostics);
   double at_i3 = x4;
   double after_i3 = x4;
   Put(x, i4, x4);

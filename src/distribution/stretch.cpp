@@ -1,9 +1,6 @@
 #include "distribution/stretch.hpp"
 
 #include <cmath>
-#include <string>
-
-#include "output/number_format.hpp"
 
 namespace torvane {
 
@@ -28,19 +25,6 @@ double Power(double r, long long n) {
   return n < 0 ? 1.0 / result : result;
 }
 
-void Warn_no_convergence(int n, double r, double sumdx, double dx1, Console& console) {
-  std::string line = " n,r,riter,sumdx,dx1 = ";
-  Put_integer(line, n, 5);
-  Put_exponent(line, r, 12, 4);
-  Put_exponent(line, r, 12, 4);
-  Put_exponent(line, sumdx, 12, 4);
-  Put_exponent(line, dx1, 12, 4);
-  console.record("");
-  console.record("WARNING (Stretch): no convergence.");
-  console.record(line);
-  console.record("");
-}
-
 }  // namespace
 
 double Integer_power(double r, int n) { return Power(r, n); }
@@ -55,7 +39,7 @@ double Geometric_length(double first, int n, double ratio) {
   return length;
 }
 
-Stretch_result Stretch_with_updates(double dx1, double sumdx, int n, Console& console) {
+Stretch_result Stretch_with_updates(double dx1, double sumdx, int n, Diagnostics& diagnostics) {
   // Newton on dx1*(r^n - 1) = sumdx*(r - 1), both sides negated; negating dx1
   // and sumdx together leaves every iterate unchanged bit for bit.
   double r_old = kStart;
@@ -69,12 +53,12 @@ Stretch_result Stretch_with_updates(double dx1, double sumdx, int n, Console& co
     if (std::fabs(r_new - r_old) < kTolerance) return {r_new, update};
     r_old = r_new;
   }
-  Warn_no_convergence(n, r_old, sumdx, dx1, console);
+  diagnostics.Report(Stretch_not_converged{n, r_old, sumdx, dx1});
   return {r_old, kMaxUpdates};
 }
 
-double Stretch(double dx1, double sumdx, int n, Console& console) {
-  return Stretch_with_updates(dx1, sumdx, n, console).r;
+double Stretch(double dx1, double sumdx, int n, Diagnostics& diagnostics) {
+  return Stretch_with_updates(dx1, sumdx, n, diagnostics).r;
 }
 
 }  // namespace torvane

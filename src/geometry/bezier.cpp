@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstddef>
 
+#include "base/run_stop.hpp"
+
 namespace torvane {
 namespace {
 
@@ -100,7 +102,7 @@ void Bezier_approx(std::span<const double> d, int nseg, std::span<double> bez) {
 }
 
 void Bezier_x(std::span<const double> bez, int nseg, double ta, double tb, double tol, double& x, double& y,
-              Console& console) {
+              Diagnostics& diagnostics) {
   const double wanted = x;
   double xa = 0.0, ya = 0.0, xb = 0.0, yb = 0.0;
   Bezier_point(bez, nseg, ta, xa, ya);
@@ -118,8 +120,7 @@ void Bezier_x(std::span<const double> bez, int nseg, double ta, double tb, doubl
     return;
   }
   if (fa * fb > 0.0) {
-    console.record("");
-    console.record("ERROR (Bezier_x): x-coordinate outside the specified curve interval");
+    diagnostics.Report(Inversion_outside_interval{wanted, xa, xb});
     throw Run_stop{1, ""};
   }
 
@@ -145,9 +146,7 @@ void Bezier_x(std::span<const double> bez, int nseg, double ta, double tb, doubl
       tn = 1.0;
     }
     if (--counter == 0) {
-      console.record("");
-      console.record("WARNING (Bezier_x): not converged");
-      console.record("");
+      diagnostics.Report(Inversion_not_converged{});
       result = tn;
       break;
     }

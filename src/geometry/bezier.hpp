@@ -4,7 +4,7 @@
 
 #include <span>
 
-#include "output/console.hpp"
+#include "base/diagnostics.hpp"
 
 namespace torvane {
 
@@ -19,9 +19,9 @@ void Bezier_polygon(std::span<const double> d, int nseg, std::span<double> bez);
 void Bezier_approx(std::span<const double> d, int nseg, std::span<double> bez);
 
 // The curve point between parameters ta and tb whose x is the x given on
-// entry, by false position. A wanted x outside the stretch writes the error
-// to the console and stops the run with status 1.
+// entry, by false position. A wanted x outside the stretch is reported
+// (Inversion_outside_interval) and stops the run with status 1.
 void Bezier_x(std::span<const double> bez, int nseg, double ta, double tb, double tol, double& x, double& y,
-              Console& console);
+              Diagnostics& diagnostics);
 
 }  // namespace torvane

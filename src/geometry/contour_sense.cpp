@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "output/console.hpp"
+#include "base/run_stop.hpp"
 
 namespace torvane {
 
@@ -18,9 +18,9 @@ bool Surface_covers_blade(const Plane& y, int ile, int ite, int je, double pitch
   return 2 * swapped > stations;
 }
 
-void Check_contour_sense(std::string_view section, const Plane& y, int ile, int ite, int je, double pitch) {
+void Check_contour_sense(Surface surface, const Plane& y, int ile, int ite, int je, double pitch) {
   if (!Surface_covers_blade(y, ile, ite, je, pitch)) return;
-  std::string message(section);
+  std::string message(Surface_name(surface));
   message +=
       " section: the contour runs along the +y side first, so the grid would cover the blade; the point "
       "list must start at the trailing edge and run along the -y side first";

@@ -4,9 +4,8 @@
 // the blade itself.
 #pragma once
 
-#include <string_view>
-
 #include "base/grid_views.hpp"
+#include "base/surface.hpp"
 
 namespace torvane {
 
@@ -16,6 +15,6 @@ namespace torvane {
 bool Surface_covers_blade(const Plane& y, int ile, int ite, int je, double pitch);
 
 // Refuses such a surface: Run_stop with status 2 and one line naming the section.
-void Check_contour_sense(std::string_view section, const Plane& y, int ile, int ite, int je, double pitch);
+void Check_contour_sense(Surface surface, const Plane& y, int ile, int ite, int je, double pitch);
 
 }  // namespace torvane

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <string>
 
-#include "output/console.hpp"
+#include "base/run_stop.hpp"
 
 namespace torvane {
 

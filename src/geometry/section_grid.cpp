@@ -3,19 +3,17 @@
 #include <cassert>
 #include <cmath>
 #include <cstddef>
-#include <cstdio>
-#include <string>
 
+#include "base/run_stop.hpp"
 #include "distribution/distribute_line.hpp"
 #include "distribution/stretch.hpp"
 #include "distribution/tfi_2d.hpp"
 #include "geometry/bezier.hpp"
+#include "geometry/edge_search.hpp"
 
 namespace torvane {
 namespace {
 
-constexpr int kEdgeSamples = 5000;
-constexpr double kNoSmallestYet = 1.0e20;
 // The first two intervals at each blade edge cover this many first intervals.
 constexpr double kEdgeTwoIntervals = 2.1;
 constexpr double kBladeTolerance = 1.0e-10;
@@ -32,7 +30,7 @@ void Pitchwise_line(const Section_work& work, int i, int je) {
 
 }  // namespace
 
-void Place_contour(const Section_geometry& g, const Section_points& contour) {
+void Place_contour(const Section_geometry& g, const Contour_points& contour) {
   std::span<double> xy = contour.xy;
   const int npts = contour.npts;
   if (npts < 1) return;
@@ -53,40 +51,11 @@ void Place_contour(const Section_geometry& g, const Section_points& contour) {
   }
 }
 
-std::string Edge_order_message(std::string_view name, double t_le, double t_te) {
-  char found[128];
-  std::snprintf(found, sizeof found,
-                "; its edge search found the leading edge at curve parameter %.4f and the trailing edge at %.4f", t_le,
-                t_te);
-  std::string message(name);
-  message += " section: the contour must start and end at the trailing edge and pass the leading edge once";
-  message += found;
-  return message;
-}
-
-Edge_parameters Find_edges(std::span<const double> bez, int nseg) {
-  Edge_parameters edges{0.0, 0.0};
-  double xs = 0.0, ys = 0.0;
-  Bezier_point(bez, nseg, 0.0, xs, ys);
-  double largest = xs;
-  double smallest = kNoSmallestYet;
-  for (int i = 1; i <= kEdgeSamples; ++i) {
-    const double t = static_cast<double>(i) / 5000.0;
-    Bezier_point(bez, nseg, t, xs, ys);
-    if (xs <= smallest) {
-      smallest = xs;
-      edges.t_le = t;
-    }
-    if (xs >= largest) {
-      largest = xs;
-      edges.t_te = t;
-    }
-  }
-  return edges;
-}
-
-void Section_grid(const Section_sizes& sizes, const Section_geometry& geometry, const Section_spacings& spacings,
-                  int ibez, Section_points contour, const Section_work& work, const Grid& grid, Console& console) {
+void Section_grid(const Surface_description& surface, const Contour_points& contour, const Section_work& work,
+                  const Grid& grid, Diagnostics& diagnostics) {
+  const Section_sizes& sizes = surface.sizes;
+  const Section_geometry& geometry = surface.geometry;
+  const Section_spacings& spacings = surface.spacings;
   const int ie = sizes.ie;
   const int je = sizes.je;
   const int ile = sizes.ile;
@@ -109,15 +78,15 @@ void Section_grid(const Section_sizes& sizes, const Section_geometry& geometry, 
 
   Place_contour(geometry, contour);
 
-  if (ibez == 1) {
+  if (surface.ibez == 1) {
     Bezier_approx(contour.xy.first(At(contour.npts + 1, 0)), nseg, work.bez);
-    console.record(" Blade contour: one-shot Bezier spline approx. done");
+    diagnostics.Report(Contour_approximated{});
   }
 
   const auto [t_le, t_te] = Find_edges(bez, nseg);
   // Both blade sides are searched between the two edges; with the edges in
   // the other order they would be searched on the same stretch of curve.
-  if (!(t_le < t_te)) throw Run_stop{2, Edge_order_message(contour.name, t_le, t_te)};
+  if (!(t_le < t_te)) throw Run_stop{2, Edge_order_message(surface.surface, t_le, t_te)};
 
   Bezier_point(bez, nseg, t_le, x(ile, 1), y(ile, 1));
   x(ile, je) = x(ile, 1);
@@ -128,7 +97,7 @@ void Section_grid(const Section_sizes& sizes, const Section_geometry& geometry, 
 
   // Upstream lines: straight at betain, intervals growing from dsle towards the inlet.
   {
-    const double q = Stretch(spacings.dsle, geometry.lin + geometry.xref, sizes.nin, console);
+    const double q = Stretch(spacings.dsle, geometry.lin + geometry.xref, sizes.nin, diagnostics);
     double length = 0.0;
     double h = spacings.dsle;
     for (int i = ile - 1; i >= 1; --i) {
@@ -143,7 +112,7 @@ void Section_grid(const Section_sizes& sizes, const Section_geometry& geometry, 
 
   Distribute_line(ile, ile + 2, ite - 2, ite, x(ile, 1), x(ile, 1) + kEdgeTwoIntervals * spacings.dsle,
                   x(ite, 1) - kEdgeTwoIntervals * spacings.dste, x(ite, 1), spacings.dsle, spacings.dste, work.w3,
-                  console);
+                  diagnostics);
 
   double x_end = 0.0;
   {
@@ -155,19 +124,19 @@ void Section_grid(const Section_sizes& sizes, const Section_geometry& geometry, 
   // j = je the rest of the curve, one pitch over.
   for (int i = ile + 1; i <= ite - 1; ++i) {
     x(i, 1) = work.w3(i);
-    Bezier_x(bez, nseg, t_le, t_te, kBladeTolerance, x(i, 1), y(i, 1), console);
+    Bezier_x(bez, nseg, t_le, t_te, kBladeTolerance, x(i, 1), y(i, 1), diagnostics);
     x(i, je) = work.w3(i);
     if (x_end <= work.w3(i) && work.w3(i) <= x(ite, je)) {
-      Bezier_x(bez, nseg, t_te, 1.0, kBladeTolerance, x(i, je), y(i, je), console);
+      Bezier_x(bez, nseg, t_te, 1.0, kBladeTolerance, x(i, je), y(i, je), diagnostics);
     } else {
-      Bezier_x(bez, nseg, 0.0, t_le, kBladeTolerance, x(i, je), y(i, je), console);
+      Bezier_x(bez, nseg, 0.0, t_le, kBladeTolerance, x(i, je), y(i, je), diagnostics);
     }
     y(i, je) = y(i, je) + pitch;
   }
 
   // Downstream lines: straight at betaout, reaching lx behind the inlet line.
   {
-    const double q = Stretch(spacings.dste, geometry.lx - std::fabs(x(ite, 1) - x(1, 1)), sizes.nout, console);
+    const double q = Stretch(spacings.dste, geometry.lx - std::fabs(x(ite, 1) - x(1, 1)), sizes.nout, diagnostics);
     double length = 0.0;
     double h = spacings.dste;
     for (int i = ite + 1; i <= ie; ++i) {
@@ -189,22 +158,22 @@ void Section_grid(const Section_sizes& sizes, const Section_geometry& geometry, 
   {
     const double w = Geometric_length(spacings.dywle, nwall, spacings.ratio);
     Distribute_line(1, nwall + 1, je - nwall, je, 0.0, w, pitch - w, pitch, spacings.dywle, spacings.dywle, work.w1,
-                    console);
+                    diagnostics);
     Pitchwise_line(work, ile, je);
   }
   {
     const double w = Geometric_length(spacings.dywte, nwall, spacings.ratio);
     Distribute_line(1, nwall + 1, je - nwall, je, 0.0, w, pitch - w, pitch, spacings.dywte, spacings.dywte, work.w1,
-                    console);
+                    diagnostics);
     Pitchwise_line(work, ite, je);
   }
 
   // Outlet line: only the first two intervals at each end follow the
   // half-pitch stretch; the blend fills the middle.
   {
-    const double q = Stretch(spacings.dyout, pitch / 2.0, sizes.npitch / 2, console);
+    const double q = Stretch(spacings.dyout, pitch / 2.0, sizes.npitch / 2, diagnostics);
     const double a = (q + 1.0) * spacings.dyout;
-    Distribute_line(1, 3, je - 2, je, 0.0, a, pitch - a, pitch, spacings.dyout, spacings.dyout, work.w1, console);
+    Distribute_line(1, 3, je - 2, je, 0.0, a, pitch - a, pitch, spacings.dyout, spacings.dyout, work.w1, diagnostics);
     Pitchwise_line(work, ie, je);
   }
 

@@ -27,7 +27,7 @@ __attribute__((target_clones("avx2", "default"))) void Axial_row(
 
 }  // namespace
 
-void Build_volume(const Volume_sizes& s, const Volume_work& work, const Grid& grid, Console& console) {
+void Build_volume(const Volume_sizes& s, const Volume_work& work, const Grid& grid, Diagnostics& diagnostics) {
   const int je = s.je;
   const int ke = s.ke;
   Line sspan = work.sspan;
@@ -43,7 +43,7 @@ void Build_volume(const Volume_sizes& s, const Volume_work& work, const Grid& gr
     // Thickness of the wall layer of nwallhc growing intervals.
     const double hsum = Geometric_length(s.dzwall, s.nwallhc, s.ratio);
     Distribute_line(1, s.nwallhc + 1, ke - s.nwallhc, ke, 0.0, hsum, s.span - hsum, s.span, s.dzwall, s.dzwall, sspan,
-                    console);
+                    diagnostics);
   }
 
   Plane hub_t = work.hub_parameters;

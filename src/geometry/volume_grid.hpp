@@ -4,8 +4,8 @@
 // axial coordinate following the progress of y from hub to casing.
 #pragma once
 
+#include "base/diagnostics.hpp"
 #include "base/grid_views.hpp"
-#include "output/console.hpp"
 
 namespace torvane {
 
@@ -39,6 +39,6 @@ struct Volume_work {
 // Each station's cross-section is filled by transfinite interpolation from its
 // edges; the inside of all of them is computed together along i, where the
 // grid's points lie next to each other, with the same values point by point.
-void Build_volume(const Volume_sizes& sizes, const Volume_work& work, const Grid& grid, Console& console);
+void Build_volume(const Volume_sizes& sizes, const Volume_work& work, const Grid& grid, Diagnostics& diagnostics);
 
 }  // namespace torvane

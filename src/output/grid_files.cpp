@@ -12,7 +12,7 @@ namespace {
 constexpr size_t kListItem = 26;             // separating blank and the 25-column field
 constexpr size_t kPointRecord = 3 * 15 + 2;  // three E15.7 fields and CR LF
 
-// One grid line (i = 1..ie, at most 257 x 26 bytes) at a time: its room is reserved once.
+// One grid line (i = 1..ie, at most kMaxIe x 26 bytes) at a time: its room is reserved once.
 void Write_block_coordinates(Output_file& file, const Block_sizes& s, const Block& block) {
   const size_t line = kListItem * static_cast<size_t>(s.ie);
   for (int k = 1; k <= s.ke; ++k) {

@@ -31,8 +31,8 @@ Read Read_deck(const std::string& text) {
   read.values = reader.Read_control_values();
   read.hub = Contour_points{0, 0, 0, read.hub_xy};
   read.casing = Contour_points{0, 0, 0, read.casing_xy};
-  reader.Read_point_list("hub", read.hub);
-  reader.Read_point_list("casing", read.casing);
+  reader.Read_point_list(Surface::hub, read.hub);
+  reader.Read_point_list(Surface::casing, read.casing);
   return read;
 }
 

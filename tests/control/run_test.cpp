@@ -5,10 +5,13 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <fstream>
 
 #include <gtest/gtest.h>
 
+#include "base/storage_limits.hpp"
 #include "control/control_check.hpp"
+#include "control/grid_storage.hpp"
 #include "support/decks.hpp"
 
 namespace torvane {
@@ -102,13 +105,20 @@ TEST(Run, TheGridSizeLimitsStopTheRunBeforeAnyFileWithStatusOne) {
   }
 }
 
+// The size check and the storage take their limits from one place: a grid
+// at the limits passes the check and is built whole in a real storage; one
+// point more in any direction is refused.
 TEST(Run, TheLargestGridFitsTheStorage) {
+  // ie = nin + nblade/2 + nout + 1, je = npitch + 1, ke = nspan + 1.
+  const int nblade = 2 * (kMaxIe - 1 - 48 - 80);
   struct Case {
     int nin, nblade, nout, npitch, nspan;
     bool fits;
   } cases[] = {
-      {48, 256, 80, 64, 48, true},  {49, 256, 80, 64, 48, false}, {48, 256, 80, 65, 48, false},
-      {48, 256, 80, 64, 49, false}, {48, 257, 80, 64, 48, true},  {0, 512, 0, 64, 48, true},
+      {48, nblade, 80, kMaxJe - 1, kMaxKe - 1, true},     {49, nblade, 80, kMaxJe - 1, kMaxKe - 1, false},
+      {48, nblade, 80, kMaxJe, kMaxKe - 1, false},        {48, nblade, 80, kMaxJe - 1, kMaxKe, false},
+      {48, nblade + 1, 80, kMaxJe - 1, kMaxKe - 1, true}, {0, 2 * (kMaxIe - 1), 0, kMaxJe - 1, kMaxKe - 1, true},
+      {0, 2 * kMaxIe, 0, kMaxJe - 1, kMaxKe - 1, false},
   };
   for (const Case& c : cases) {
     Control_values values;
@@ -119,6 +129,23 @@ TEST(Run, TheLargestGridFitsTheStorage) {
     values.nspan = c.nspan;
     EXPECT_EQ(Grid_fits_storage(values), c.fits) << c.nin << " " << c.nblade << " " << c.npitch << " " << c.nspan;
   }
+
+  // The shipped example at the limits, built in process into a real storage.
+  std::ifstream deck(std::string(TORVANE_SOURCE_DIR) + "/examples/largest_grid.in");
+  ASSERT_TRUE(deck) << "examples/largest_grid.in";
+  Console out, err;
+  Run_options options;
+  options.write_files = false;
+  ASSERT_EQ(torvane::Run(deck, out, err, options), kExitComplete) << err.captured();
+  char summary[64];
+  std::snprintf(summary, sizeof summary, " Number of grid points: %3d x %3d x %3d\r\n", kMaxIe, kMaxJe, kMaxKe);
+  EXPECT_NE(out.captured().find(summary), std::string::npos) << out.captured();
+  Grid_storage storage;
+  const Grid grid = storage.grid();
+  EXPECT_TRUE(grid.xg.contains(kMaxIe, kMaxJe, kMaxKe));
+  EXPECT_FALSE(grid.xg.contains(kMaxIe + 1, kMaxJe, kMaxKe));
+  EXPECT_FALSE(grid.xg.contains(kMaxIe, kMaxJe + 1, kMaxKe));
+  EXPECT_FALSE(grid.xg.contains(kMaxIe, kMaxJe, kMaxKe + 1));
 }
 
 TEST(Run, ThePitchAngleFillsItsFiveColumnsOrShowsAsterisks) {

@@ -72,7 +72,7 @@ TEST(DeckChecks, TheNacaSectionPassesAtModerateStaggerAndFailsWhereItsEdgesMove)
   for (const Case& c : cases) {
     Control_values values = Test_values();
     values.staghub = c.stagger;
-    const std::vector<std::string> problems = Section_problems(values, "hub", section);
+    const std::vector<std::string> problems = Section_problems(values, Surface::hub, section);
     if (c.problem[0] == '\0') {
       EXPECT_TRUE(problems.empty()) << c.stagger << ": " << (problems.empty() ? "" : problems[0]);
     } else {
@@ -90,7 +90,7 @@ TEST(DeckChecks, ASideThatTurnsBackInXIsReportedWithTheOptionToChange) {
   const Deck_section section{"hook.dat", "hook", Build_contour(file), false};
   Control_values values = Test_values();
   values.stagcas = 0;
-  const std::vector<std::string> problems = Section_problems(values, "casing", section);
+  const std::vector<std::string> problems = Section_problems(values, Surface::casing, section);
   ASSERT_EQ(problems.size(), 1u);
   EXPECT_TRUE(problems[0].starts_with("casing section (hook.dat, stagcas 0.0): the -y side turns back in x by "))
       << problems[0];
@@ -105,7 +105,7 @@ TEST(DeckChecks, ListsTooLongForADeckAndEdgeSpacingsTooLongForTheBlade) {
   Control_values values = Test_values();
   values.dsle = 0.02;
   values.dste = 0.02;
-  std::vector<std::string> problems = Section_problems(values, "hub", section);
+  std::vector<std::string> problems = Section_problems(values, Surface::hub, section);
   ASSERT_EQ(problems.size(), 1u);
   EXPECT_TRUE(
       problems[0].starts_with("hub section (naca65410.dat, staghub 30.0): the first two blade intervals at "
@@ -115,7 +115,7 @@ TEST(DeckChecks, ListsTooLongForADeckAndEdgeSpacingsTooLongForTheBlade) {
 
   section.contour = Resample_contour(section.contour, 257);
   section.contour.points.insert(section.contour.points.begin() + 1, section.contour.points[1]);
-  problems = Section_problems(Test_values(), "hub", section);
+  problems = Section_problems(Test_values(), Surface::hub, section);
   ASSERT_EQ(problems.size(), 1u);
   EXPECT_EQ(problems[0],
             "hub section (naca65410.dat, staghub 30.0): 258 points; a deck holds at most 257: resample "
@@ -127,7 +127,7 @@ TEST(DeckChecks, StretchedLinesThatCannotReachTheirLengthAreReported) {
   const Deck_section section = Naca_section(path);
   Control_values values = Test_values();
   values.nin = 5;  // 5 intervals growing from 0.0003 would need a ratio near 3.3: the iteration settles on 1
-  const std::vector<std::string> problems = Section_problems(values, "hub", section);
+  const std::vector<std::string> problems = Section_problems(values, Surface::hub, section);
   ASSERT_EQ(problems.size(), 1u);
   EXPECT_EQ(problems[0],
             "hub surface: the upstream lines would cover 0.0015 instead of 0.05: torvane's stretching of 5 "

@@ -46,8 +46,8 @@ Deck_lists Read_lists(const std::string& deck) {
   std::istringstream in(deck);
   Deck_reader reader(in);
   lists.values = reader.Read_control_values();
-  reader.Read_point_list("hub", lists.hub_list);
-  reader.Read_point_list("casing", lists.casing_list);
+  reader.Read_point_list(Surface::hub, lists.hub_list);
+  reader.Read_point_list(Surface::casing, lists.casing_list);
   return lists;
 }
 

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/captured_diagnostics.hpp"
+
 namespace torvane {
 namespace {
 
@@ -26,8 +28,8 @@ struct Guarded_line {
 TEST(DistributeLine, StretchesBothEndsWithRatio1Point2AndBlendsAtTheJunctionSlope) {
   Guarded_line g(17);
   Line x = g.line();
-  Console console;
-  Distribute_line(1, 6, 12, 17, 0.0, 0.74416, 2.105183, 2.849343, 0.1, 0.1, x, console);
+  testing::Captured_diagnostics diagnostics;
+  Distribute_line(1, 6, 12, 17, 0.0, 0.74416, 2.105183, 2.849343, 0.1, 0.1, x, diagnostics);
   const double section[] = {0.1, 0.12, 0.144, 0.1728, 0.20736};
   for (int k = 0; k < 5; ++k) {
     EXPECT_NEAR(x(k + 2) - x(k + 1), section[k], 1e-12) << "start interval " << k + 1;
@@ -39,13 +41,13 @@ TEST(DistributeLine, StretchesBothEndsWithRatio1Point2AndBlendsAtTheJunctionSlop
   EXPECT_NEAR(x(12), 2.105183, 1e-12);
   EXPECT_EQ(x(17), 2.849343);
   EXPECT_TRUE(g.guards_intact());
-  EXPECT_EQ(console.captured(), "");
+  EXPECT_EQ(diagnostics.captured(), "");
 }
 
 TEST(DistributeLine, OvershootsInTheBlendWhenTheSlopesDoNotFitTheGap) {
   std::vector<double> values(11);
-  Console console;
-  Distribute_line(1, 4, 8, 11, 0.0, 0.7, 1.3, 2.0, 0.1, 0.1, Line(values), console);
+  testing::Captured_diagnostics diagnostics;
+  Distribute_line(1, 4, 8, 11, 0.0, 0.7, 1.3, 2.0, 0.1, 0.1, Line(values), diagnostics);
   EXPECT_EQ(values[3], 0.7);
   const double blend[] = {1.001694, 1.0, 0.998306, 1.3};
   for (int k = 0; k < 4; ++k) EXPECT_NEAR(values[4 + k], blend[k], 1e-6) << "point " << 5 + k;
@@ -54,8 +56,8 @@ TEST(DistributeLine, OvershootsInTheBlendWhenTheSlopesDoNotFitTheGap) {
 TEST(DistributeLine, LetsTheEndSectionWinWhereTheSectionsOverlap) {
   // Both ratios are exactly 2 (the start value of their iteration is the root).
   std::vector<double> values(5);
-  Console console;
-  Distribute_line(1, 4, 2, 5, 0.0, 7.0, 3.0, 10.0, 1.0, 1.0, Line(values), console);
+  testing::Captured_diagnostics diagnostics;
+  Distribute_line(1, 4, 2, 5, 0.0, 7.0, 3.0, 10.0, 1.0, 1.0, Line(values), diagnostics);
   EXPECT_EQ(values, (std::vector<double>{0.0, 3.0, 7.0, 9.0, 10.0}));
 }
 
@@ -92,11 +94,11 @@ TEST(DistributeLine, FillsDegenerateIndexSetsWithFiniteValuesInsideTheLine) {
     const int n = static_cast<int>(c.expected.size());
     Guarded_line g(n);
     Line x = g.line();
-    Console console;
-    Distribute_line(c.i1, c.i2, c.i3, c.i4, c.x1, c.x2, c.x3, c.x4, c.dx1, c.dx4, x, console);
+    testing::Captured_diagnostics diagnostics;
+    Distribute_line(c.i1, c.i2, c.i3, c.i4, c.x1, c.x2, c.x3, c.x4, c.dx1, c.dx4, x, diagnostics);
     for (int k = 1; k <= n; ++k) EXPECT_EQ(x(k), c.expected[k - 1]) << c.what << ", point " << k;
     EXPECT_TRUE(g.guards_intact()) << c.what;
-    EXPECT_EQ(console.captured(), "") << c.what;
+    EXPECT_EQ(diagnostics.captured(), "") << c.what;
   }
 }
 
@@ -106,8 +108,8 @@ TEST(DistributeLine, NeverTouchesAnElementOutsideTheLineWhateverTheIndices) {
   for (int trial = 0; trial < 3000; ++trial) {
     Guarded_line g(9);
     const int i1 = index(random), i2 = index(random), i3 = index(random), i4 = index(random);
-    Console console;
-    Distribute_line(i1, i2, i3, i4, 0.0, 0.3, 0.7, 1.0, 0.05, 0.05, g.line(), console);
+    testing::Captured_diagnostics diagnostics;
+    Distribute_line(i1, i2, i3, i4, 0.0, 0.3, 0.7, 1.0, 0.05, 0.05, g.line(), diagnostics);
     EXPECT_TRUE(g.guards_intact()) << i1 << " " << i2 << " " << i3 << " " << i4;
   }
 }

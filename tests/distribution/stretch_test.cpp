@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/captured_diagnostics.hpp"
+
 namespace torvane {
 namespace {
 
@@ -30,14 +32,14 @@ TEST(Stretch, FindsTheWorkedRatiosInTheWorkedNumberOfUpdates) {
       {0.0001, 1.0, 10, 1.0, 0.0, 4, "wanted ratio far above 2"},
   };
   for (const auto& c : cases) {
-    Console console;
-    const Stretch_result result = Stretch_with_updates(c.dx1, c.sumdx, c.n, console);
+    testing::Captured_diagnostics diagnostics;
+    const Stretch_result result = Stretch_with_updates(c.dx1, c.sumdx, c.n, diagnostics);
     EXPECT_NEAR(result.r, c.r, c.tolerance) << c.what;
     EXPECT_EQ(result.updates, c.updates) << c.what;
-    EXPECT_EQ(std::bit_cast<std::uint64_t>(Stretch(c.dx1, c.sumdx, c.n, console)),
+    EXPECT_EQ(std::bit_cast<std::uint64_t>(Stretch(c.dx1, c.sumdx, c.n, diagnostics)),
               std::bit_cast<std::uint64_t>(result.r))
         << c.what;
-    EXPECT_EQ(console.captured(), "") << c.what;
+    EXPECT_EQ(diagnostics.captured(), "") << c.what;
   }
 }
 
@@ -47,20 +49,20 @@ TEST(Stretch, GivesTheSameRatioBitForBitForANegatedLine) {
     int n;
   } cases[] = {{1.0, 10.0, 4}, {0.1, 0.74416, 5}, {1.0, 3.0, 4}, {0.1, 1.0, 10}, {0.003, 0.5, 17}};
   for (const auto& c : cases) {
-    Console console;
-    EXPECT_EQ(std::bit_cast<std::uint64_t>(Stretch(-c.dx1, -c.sumdx, c.n, console)),
-              std::bit_cast<std::uint64_t>(Stretch(c.dx1, c.sumdx, c.n, console)))
+    testing::Captured_diagnostics diagnostics;
+    EXPECT_EQ(std::bit_cast<std::uint64_t>(Stretch(-c.dx1, -c.sumdx, c.n, diagnostics)),
+              std::bit_cast<std::uint64_t>(Stretch(c.dx1, c.sumdx, c.n, diagnostics)))
         << c.dx1 << " " << c.sumdx << " " << c.n;
   }
 }
 
 TEST(Stretch, WarnsAfter200UpdatesAndReturnsTheLastIterate) {
   // n = 1 with sumdx = dx1: every step is 0/0.
-  Console console;
-  const Stretch_result result = Stretch_with_updates(1.0, 1.0, 1, console);
+  testing::Captured_diagnostics diagnostics;
+  const Stretch_result result = Stretch_with_updates(1.0, 1.0, 1, diagnostics);
   EXPECT_TRUE(std::isnan(result.r));
   EXPECT_EQ(result.updates, 200);
-  EXPECT_EQ(console.captured(),
+  EXPECT_EQ(diagnostics.captured(),
             "\r\n"
             "WARNING (Stretch): no convergence.\r\n"
             " n,r,riter,sumdx,dx1 =     1         NaN         NaN  0.1000E+01  0.1000E+01\r\n"
@@ -70,9 +72,9 @@ TEST(Stretch, WarnsAfter200UpdatesAndReturnsTheLastIterate) {
 TEST(Stretch, TakesTheSmallestCountWithoutOverflow) {
   // From 2.0 the first step goes to 0.9; then r^n and r^(n-1) are infinite
   // and the step is -inf/inf. The count does not fit I5.
-  Console console;
-  EXPECT_TRUE(std::isnan(Stretch(1.0, 10.0, INT_MIN, console)));
-  EXPECT_EQ(console.captured(),
+  testing::Captured_diagnostics diagnostics;
+  EXPECT_TRUE(std::isnan(Stretch(1.0, 10.0, INT_MIN, diagnostics)));
+  EXPECT_EQ(diagnostics.captured(),
             "\r\n"
             "WARNING (Stretch): no convergence.\r\n"
             " n,r,riter,sumdx,dx1 = *****         NaN         NaN  0.1000E+02  0.1000E+01\r\n"

@@ -7,6 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include "base/run_stop.hpp"
+#include "support/captured_diagnostics.hpp"
+
 namespace torvane {
 namespace {
 
@@ -120,12 +123,12 @@ TEST(BezierX, FindsThePointOfTheWantedXOnEitherStretch) {
     double wanted, ta, tb;
   } cases[] = {{0.5, 0.0, 0.5}, {0.5, 0.5, 0.0}, {1.5, 0.5, 1.0}, {1.5, 1.0, 0.5}};
   for (const auto& c : cases) {
-    Console console;
+    testing::Captured_diagnostics diagnostics;
     double x = c.wanted, y = 0;
-    Bezier_x(arch, 2, c.ta, c.tb, 1.0e-10, x, y, console);
+    Bezier_x(arch, 2, c.ta, c.tb, 1.0e-10, x, y, diagnostics);
     EXPECT_NEAR(x, c.wanted, 1.0e-10) << c.ta << " .. " << c.tb;
     EXPECT_NEAR(y, 7.0 / 12.0, 1.0e-9) << c.ta << " .. " << c.tb;
-    EXPECT_EQ(console.captured(), "");
+    EXPECT_EQ(diagnostics.captured(), "");
   }
 }
 
@@ -136,9 +139,9 @@ TEST(BezierX, EndWithinToleranceIsReturnedWithoutIterating) {
     double ta, tb, x, y;
   } cases[] = {{0.0, 1.0, 0.0, 5.0}, {1.0, 0.0, 1.0, 9.0}};
   for (const auto& c : cases) {
-    Console console;
+    testing::Captured_diagnostics diagnostics;
     double x = 0.5, y = 0;
-    Bezier_x(line, 1, c.ta, c.tb, 0.6, x, y, console);
+    Bezier_x(line, 1, c.ta, c.tb, 0.6, x, y, diagnostics);
     EXPECT_EQ(x, c.x);
     EXPECT_EQ(y, c.y);
   }
@@ -147,16 +150,16 @@ TEST(BezierX, EndWithinToleranceIsReturnedWithoutIterating) {
 TEST(BezierX, WantedXOutsideTheStretchStopsTheRunWithStatusOne) {
   Points arch = Control_points(2);
   Bezier_approx(kArch, 2, arch);
-  Console console;
+  testing::Captured_diagnostics diagnostics;
   double x = 1.5, y = 0;
   try {
-    Bezier_x(arch, 2, 0.0, 0.5, 1.0e-10, x, y, console);
+    Bezier_x(arch, 2, 0.0, 0.5, 1.0e-10, x, y, diagnostics);
     FAIL() << "no stop";
   } catch (const Run_stop& stop) {
     EXPECT_EQ(stop.status, 1);
     EXPECT_EQ(stop.diagnostic, "");
   }
-  EXPECT_EQ(console.captured(), "\r\nERROR (Bezier_x): x-coordinate outside the specified curve interval\r\n");
+  EXPECT_EQ(diagnostics.captured(), "\r\nERROR (Bezier_x): x-coordinate outside the specified curve interval\r\n");
 }
 
 // A wanted x that is not a number brackets nothing: every new parameter is
@@ -164,10 +167,10 @@ TEST(BezierX, WantedXOutsideTheStretchStopsTheRunWithStatusOne) {
 TEST(BezierX, RunningOutWarnsAndReturnsAPointOfTheCurve) {
   Points arch = Control_points(2);
   Bezier_approx(kArch, 2, arch);
-  Console console;
+  testing::Captured_diagnostics diagnostics;
   double x = kNaN, y = kNaN;
-  Bezier_x(arch, 2, 0.2, 0.8, 1.0e-10, x, y, console);
-  EXPECT_EQ(console.captured(), "\r\nWARNING (Bezier_x): not converged\r\n\r\n");
+  Bezier_x(arch, 2, 0.2, 0.8, 1.0e-10, x, y, diagnostics);
+  EXPECT_EQ(diagnostics.captured(), "\r\nWARNING (Bezier_x): not converged\r\n\r\n");
   EXPECT_EQ(x, 0.0);
   EXPECT_EQ(y, 0.0);
 }

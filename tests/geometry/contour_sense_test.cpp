@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "output/console.hpp"
+#include "base/run_stop.hpp"
 
 namespace torvane {
 namespace {
@@ -63,7 +63,7 @@ TEST(ContourSense, EqualWallsAreNotSwapped) {
 TEST(ContourSense, TheRefusalNamesTheSectionAndTheListOrder) {
   Walls walls({4, 5, 6, 7, 8, 9, 10, 11, 12});
   try {
-    Check_contour_sense("casing", walls.y, Walls::kIle, Walls::kIte, Walls::kJe, Walls::kPitch);
+    Check_contour_sense(Surface::casing, walls.y, Walls::kIle, Walls::kIte, Walls::kJe, Walls::kPitch);
     FAIL() << "not refused";
   } catch (const Run_stop& stop) {
     EXPECT_EQ(stop.status, 2);

@@ -11,8 +11,10 @@
 
 #include <gtest/gtest.h>
 
+#include "support/captured_diagnostics.hpp"
+
 #include "control/control_input.hpp"
-#include "geometry/section_setup.hpp"
+#include "geometry/surface_description.hpp"
 
 namespace torvane {
 namespace {
@@ -24,8 +26,8 @@ constexpr char kConfirmation[] = " Blade contour: one-shot Bezier spline approx.
 
 // Storage of exactly the size one surface needs (planes ie x je, grid with nd3
 // planes), filled with NaN so that an unwritten point shows.
-struct Surface {
-  Surface(int ie, int je, int npts, int nd3)
+struct Surface_storage {
+  Surface_storage(int ie, int je, int npts, int nd3)
       : ie(ie),
         je(je),
         nd3(nd3),
@@ -66,13 +68,13 @@ struct Lens {
   double pitch() const { return geometry.dphi * geometry.radius; }
 
   // Builds the surface into plane k; returns the console output.
-  std::string Build(Surface& s, std::string_view name = "hub", int k = 1) {
+  std::string Build(Surface_storage& s, Surface surface = Surface::hub, int k = 1) {
     sizes.k = k;
-    Console console;
-    Section_grid(sizes, geometry, spacings, 1, {name, npts(), iref, xy}, s.work(), s.grid(), console);
-    return console.captured();
+    testing::Captured_diagnostics diagnostics;
+    Section_grid({surface, sizes, geometry, spacings, 1}, {0, npts(), iref, xy}, s.work(), s.grid(), diagnostics);
+    return diagnostics.captured();
   }
-  Surface Storage() const { return Surface(sizes.ie, sizes.je, npts(), 2); }
+  Surface_storage Storage() const { return Surface_storage(sizes.ie, sizes.je, npts(), 2); }
 };
 
 TEST(SectionPlacement, RotatesScalesAndMovesTheReferencePoint) {
@@ -92,7 +94,7 @@ TEST(SectionPlacement, RotatesScalesAndMovesTheReferencePoint) {
     lens.geometry.xref = c.xref;
     lens.geometry.yref = c.yref;
     lens.geometry.lx = 4.0;
-    Surface s = lens.Storage();
+    Surface_storage s = lens.Storage();
     lens.Build(s);
     for (std::size_t p = 0; p < c.want.size(); ++p) {
       EXPECT_NEAR(lens.xy[p], c.want[p], 1e-15) << c.name << ": point " << p / 2 + 1 << (p % 2 ? " y" : " x");
@@ -102,7 +104,7 @@ TEST(SectionPlacement, RotatesScalesAndMovesTheReferencePoint) {
 
 TEST(SectionGrid, EdgesAndPeriodicLinesAreOnePitchApart) {
   Lens lens;
-  Surface s = lens.Storage();
+  Surface_storage s = lens.Storage();
   lens.Build(s);
   const double pitch = lens.pitch();
   const int ile = 5, ite = 13, je = 9;
@@ -129,7 +131,7 @@ TEST(SectionGrid, EdgesAndPeriodicLinesAreOnePitchApart) {
 // the next blade; both at the same x along the blade.
 TEST(SectionGrid, BladeSidesFaceEachOtherAcrossThePassage) {
   Lens lens;
-  Surface s = lens.Storage();
+  Surface_storage s = lens.Storage();
   lens.Build(s);
   const double pitch = lens.pitch();
   for (int i = 6; i <= 12; ++i) {
@@ -151,7 +153,7 @@ TEST(SectionGrid, InletAndOutletLinesAreLinAndLxFromTheOrigin) {
     lens.geometry.xref = xref;
     lens.geometry.yref = 0.125;
     lens.geometry.lx = 2.5;
-    Surface s = lens.Storage();
+    Surface_storage s = lens.Storage();
     lens.Build(s);
     for (int j = 1; j <= 9; ++j) {
       EXPECT_NEAR(s.X(1, j), -0.5, kStretchLength) << "xref " << xref << ", j = " << j;
@@ -169,7 +171,7 @@ TEST(SectionGrid, OddPitchCountStretchesTheOutletOverThreeIntervals) {
   lens.sizes.npitch = 7;
   lens.sizes.je = 8;
   lens.spacings.dyout = 0.08;
-  Surface s = lens.Storage();
+  Surface_storage s = lens.Storage();
   lens.Build(s);
   const double q = (std::sqrt(17.0) - 1.0) / 2.0;
   const int ie = 17, je = 8;
@@ -184,8 +186,8 @@ TEST(SectionGrid, WrapsTheSurfaceOntoItsCylinder) {
   Lens lens;
   lens.geometry.radius = 0.5;
   lens.geometry.dphi = 1.6;
-  Surface s = lens.Storage();
-  lens.Build(s, "casing", 2);
+  Surface_storage s = lens.Storage();
+  lens.Build(s, Surface::casing, 2);
   for (int j = 1; j <= 9; ++j) {
     for (int i = 1; i <= 17; ++i) {
       const double yg = s.G(s.yg, i, j, 2), zg = s.G(s.zg, i, j, 2);
@@ -199,10 +201,10 @@ TEST(SectionGrid, WrapsTheSurfaceOntoItsCylinder) {
 
 TEST(SectionGrid, ConfirmationLineOncePerCall) {
   Lens lens;
-  Surface s = lens.Storage();
+  Surface_storage s = lens.Storage();
   EXPECT_EQ(lens.Build(s), kConfirmation);
   Lens casing;
-  EXPECT_EQ(casing.Build(s, "casing", 2), kConfirmation);
+  EXPECT_EQ(casing.Build(s, Surface::casing, 2), kConfirmation);
 }
 
 // A contour that does not start and end at the trailing edge gives a leading
@@ -210,30 +212,31 @@ TEST(SectionGrid, ConfirmationLineOncePerCall) {
 // written, naming the section.
 TEST(SectionGrid, RefusesAContourThatDoesNotStartAtTheTrailingEdge) {
   struct Case {
-    const char* name;
+    Surface surface;
     std::vector<double> xy;
     int iref;
   } cases[] = {
-      {"hub", {1, 0, 0.5, -0.1, 0, 0, 0.5, 0.1, 0.9, 0.05}, 3},  // open, largest x first: t_te = 0
-      {"casing", {0, 0, 0.5, 0.1, 1, 0, 0.5, -0.1, 0, 0}, 3},    // starts at the leading edge
+      {Surface::hub, {1, 0, 0.5, -0.1, 0, 0, 0.5, 0.1, 0.9, 0.05}, 3},  // open, largest x first: t_te = 0
+      {Surface::casing, {0, 0, 0.5, 0.1, 1, 0, 0.5, -0.1, 0, 0}, 3},    // starts at the leading edge
   };
   for (const auto& c : cases) {
+    const std::string name(Surface_name(c.surface));
     Lens lens;
     lens.xy = c.xy;
     lens.iref = c.iref;
-    Surface s = lens.Storage();
+    Surface_storage s = lens.Storage();
     try {
-      lens.Build(s, c.name);
-      ADD_FAILURE() << c.name << ": not refused";
+      lens.Build(s, c.surface);
+      ADD_FAILURE() << name << ": not refused";
     } catch (const Run_stop& stop) {
-      EXPECT_EQ(stop.status, 2) << c.name;
-      EXPECT_EQ(stop.diagnostic.rfind(std::string(c.name) + " section: ", 0), 0u) << stop.diagnostic;
+      EXPECT_EQ(stop.status, 2) << name;
+      EXPECT_EQ(stop.diagnostic.rfind(name + " section: ", 0), 0u) << stop.diagnostic;
       EXPECT_NE(stop.diagnostic.find("must start and end at the trailing edge and pass the leading edge once"),
                 std::string::npos)
           << stop.diagnostic;
       EXPECT_EQ(stop.diagnostic.find('\n'), std::string::npos) << stop.diagnostic;
     }
-    for (double v : s.xg) ASSERT_TRUE(std::isnan(v)) << c.name << ": grid written";
+    for (double v : s.xg) ASSERT_TRUE(std::isnan(v)) << name << ": grid written";
   }
 }
 
@@ -247,7 +250,7 @@ TEST(SectionGrid, SmallestCountsStayInsideTheStorage) {
     Lens lens;
     const int ile = c.nin + 1, ite = ile + c.nside, ie = ite + c.nout;
     lens.sizes = {ie, c.npitch + 1, c.nin, c.nout, c.npitch, ile, ite, c.nwall, 1};
-    Surface s = lens.Storage();
+    Surface_storage s = lens.Storage();
     const std::string what = "nin " + std::to_string(c.nin) + ", side " + std::to_string(c.nside) + ", nout " +
                              std::to_string(c.nout) + ", npitch " + std::to_string(c.npitch) + ", nwall " +
                              std::to_string(c.nwall);
@@ -260,7 +263,8 @@ TEST(SectionGrid, SmallestCountsStayInsideTheStorage) {
 
 // ---- Real decks -----------------------------------------------------------
 
-void Expect_surface(const Surface& s, int k, const Section_sizes& z, double pitch, double lx, const std::string& what) {
+void Expect_surface(const Surface_storage& s, int k, const Section_sizes& z, double pitch, double lx,
+                    const std::string& what) {
   for (int j = 1; j <= z.je; ++j) {
     for (int i = 1; i <= z.ie; ++i) {
       ASSERT_TRUE(std::isfinite(s.X(i, j)) && std::isfinite(s.Y(i, j))) << what << " at " << i << ", " << j;
@@ -306,22 +310,22 @@ TEST(SectionGridDecks, OpenAirfoilListIsRefusedAndTheClosedOneBuilds) {
   const Section_geometry geometry{dphi, -60 * kDegree, -35 * kDegree, 40 * kDegree, 0.0, 0.0, 0.06, 0.25, 0.05, 0.16};
   const Section_spacings spacings{0.0003, 0.0004, 0.0003, 0.0004, 0.001, 1.2};
 
-  Surface s(81, 33, static_cast<int>(closed.size() / 2), 1);
-  Console console;
+  Surface_storage s(81, 33, static_cast<int>(closed.size() / 2), 1);
+  testing::Captured_diagnostics diagnostics;
   try {
-    Section_grid(sizes, geometry, spacings, 1, {"hub", static_cast<int>(open.size() / 2), leading, open}, s.work(),
-                 s.grid(), console);
+    Section_grid({Surface::hub, sizes, geometry, spacings, 1}, {0, static_cast<int>(open.size() / 2), leading, open},
+                 s.work(), s.grid(), diagnostics);
     ADD_FAILURE() << "open list not refused";
   } catch (const Run_stop& stop) {
     EXPECT_EQ(stop.status, 2);
     EXPECT_EQ(stop.diagnostic.rfind("hub section: ", 0), 0u) << stop.diagnostic;
   }
-  EXPECT_EQ(console.captured(), kConfirmation);
+  EXPECT_EQ(diagnostics.captured(), kConfirmation);
 
-  Console closed_console;
-  Section_grid(sizes, geometry, spacings, 1, {"hub", static_cast<int>(closed.size() / 2), leading, closed}, s.work(),
-               s.grid(), closed_console);
-  EXPECT_EQ(closed_console.captured().rfind(kConfirmation, 0), 0u);
+  testing::Captured_diagnostics closed_diagnostics;
+  Section_grid({Surface::hub, sizes, geometry, spacings, 1}, {0, static_cast<int>(closed.size() / 2), leading, closed},
+               s.work(), s.grid(), closed_diagnostics);
+  EXPECT_EQ(closed_diagnostics.captured().rfind(kConfirmation, 0), 0u);
   Expect_surface(s, 1, sizes, dphi * 0.25, 0.16, "closed NACA 65-410");
 }
 
@@ -336,34 +340,38 @@ TEST(SectionGridDecks, EveryPublicDeckGivesAFinitePeriodicSurfaceAtHubAndCasing)
     const std::string name = entry.path().stem().string();
     std::ifstream file(entry.path());
     Deck_reader reader(file);
-    Control_values v = reader.Read_control_values();
-    const Setup_values setup = Section_setup(v);
+    const Control_values v = reader.Read_control_values();
     std::vector<double> xyhub(2 * kMaxContourPoints), xycas(2 * kMaxContourPoints);
     Contour_points hub{0, 0, 0, xyhub}, casing{0, 0, 0, xycas};
-    reader.Read_point_list("hub", hub);
-    reader.Read_point_list("casing", casing);
+    reader.Read_point_list(Surface::hub, hub);
+    reader.Read_point_list(Surface::casing, casing);
     ASSERT_EQ(v.ibez, 1) << name;
 
-    const int ile = v.nin + 1, ite = ile + v.nblade / 2, ie = ite + v.nout, je = v.npitch + 1;
-    Section_sizes sizes{ie, je, v.nin, v.nout, v.npitch, ile, ite, v.nwall, 1};
-    Surface s(ie, je, std::max(hub.npts, casing.npts), 2);
-    Console console;
-    Section_grid(sizes, {setup.dphi, v.betain, v.betaout, v.staghub, 0.0, 0.0, v.chordhub, v.rhub, v.lin, v.lx},
-                 {v.dsle, v.dywle, v.dste, v.dywte, v.dyout, v.ratio}, 1, {"hub", hub.npts, hub.iref, hub.xy}, s.work(),
-                 s.grid(), console);
-    EXPECT_EQ(console.captured().rfind(kConfirmation, 0), 0u) << name;
-    Expect_surface(s, 1, sizes, setup.dphi * v.rhub, v.lx, name + " hub");
+    // The descriptions the run builds from, checked against the deck's values.
+    const Surface_description hub_surface = Describe_surface(Surface::hub, v);
+    const Surface_description casing_surface = Describe_surface(Surface::casing, v);
+    const Section_sizes& sizes = hub_surface.sizes;
+    const double dphi = 6.283185307179586 / v.nbrow;
+    EXPECT_EQ(sizes.ile, v.nin + 1) << name;
+    EXPECT_EQ(sizes.ite, v.nin + 1 + v.nblade / 2) << name;
+    EXPECT_EQ(sizes.je, v.npitch + 1) << name;
+    EXPECT_EQ(hub_surface.geometry.radius, v.rhub) << name;
+    EXPECT_EQ(casing_surface.geometry.radius, v.rcas) << name;
+    EXPECT_EQ(casing_surface.sizes.k, v.nspan + 1) << name;
 
-    Scale_casing_spacings(v);
-    sizes.k = 2;
-    Console casing_console;
-    Section_grid(
-        sizes,
-        {setup.dphi, v.betain, v.betaout, v.stagcas, setup.xrefcas, setup.yrefcas, v.chordcas, v.rcas, v.lin, v.lx},
-        {v.dsle, v.dywle, v.dste, v.dywte, v.dyout, v.ratio}, 1, {"casing", casing.npts, casing.iref, casing.xy},
-        s.work(), s.grid(), casing_console);
-    EXPECT_EQ(casing_console.captured().rfind(kConfirmation, 0), 0u) << name;
-    Expect_surface(s, 2, sizes, setup.dphi * v.rcas, v.lx, name + " casing");
+    Surface_storage s(sizes.ie, sizes.je, std::max(hub.npts, casing.npts), 2);
+    testing::Captured_diagnostics diagnostics;
+    Section_grid(hub_surface, hub, s.work(), s.grid(), diagnostics);
+    EXPECT_EQ(diagnostics.captured().rfind(kConfirmation, 0), 0u) << name;
+    Expect_surface(s, 1, sizes, dphi * v.rhub, v.lx, name + " hub");
+
+    // Into plane 2 of the test's storage.
+    Surface_description casing_plane2 = casing_surface;
+    casing_plane2.sizes.k = 2;
+    testing::Captured_diagnostics casing_diagnostics;
+    Section_grid(casing_plane2, casing, s.work(), s.grid(), casing_diagnostics);
+    EXPECT_EQ(casing_diagnostics.captured().rfind(kConfirmation, 0), 0u) << name;
+    Expect_surface(s, 2, casing_plane2.sizes, dphi * v.rcas, v.lx, name + " casing");
   }
   EXPECT_GT(decks, 0);
 }

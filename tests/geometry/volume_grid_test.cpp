@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/captured_diagnostics.hpp"
+
 namespace torvane {
 namespace {
 
@@ -52,20 +54,20 @@ TEST(VolumeGrid, TwoSpanwisePointsLeaveTheSurfacesExactlyAsBuilt) {
   Storage s;
   s.Surfaces(6, 4, 2);
   std::vector<double> x = s.x, y = s.y, z = s.z;
-  Console console;
-  Build_volume(Volume_sizes{6, 4, 2, 1, 1.2, 0.01, 1.0}, s.work, s.grid, console);
+  testing::Captured_diagnostics diagnostics;
+  Build_volume(Volume_sizes{6, 4, 2, 1, 1.2, 0.01, 1.0}, s.work, s.grid, diagnostics);
   EXPECT_EQ(s.x, x);
   EXPECT_EQ(s.y, y);
   EXPECT_EQ(s.z, z);
-  EXPECT_EQ(console.captured(), "");
+  EXPECT_EQ(diagnostics.captured(), "");
 }
 
 TEST(VolumeGrid, TheSideLinesAreStraightAtTheSpanwiseFractions) {
   Storage s;
   const int ie = 5, je = 4, ke = 9;
   s.Surfaces(ie, je, ke);
-  Console console;
-  Build_volume(Volume_sizes{ie, je, ke, 2, 1.2, 0.01, 1.0}, s.work, s.grid, console);
+  testing::Captured_diagnostics diagnostics;
+  Build_volume(Volume_sizes{ie, je, ke, 2, 1.2, 0.01, 1.0}, s.work, s.grid, diagnostics);
   // The wall layer: two intervals 0.01 and 0.012 at each end.
   EXPECT_EQ(s.sspan[0], 0.0);
   EXPECT_EQ(s.sspan[1], 0.01);
@@ -93,8 +95,8 @@ TEST(VolumeGrid, EqualHubAndCasingYGiveTheSpanwiseFractionNotNaN) {
   s.grid.yg(2, 1, ke) = 0.0;
   s.grid.zg(2, 1, 1) = 1.0;
   s.grid.zg(2, 1, ke) = 2.0;
-  Console console;
-  Build_volume(Volume_sizes{ie, je, ke, 0, 1.2, 0.25, 1.0}, s.work, s.grid, console);
+  testing::Captured_diagnostics diagnostics;
+  Build_volume(Volume_sizes{ie, je, ke, 0, 1.2, 0.25, 1.0}, s.work, s.grid, diagnostics);
   for (int k = 2; k < ke; ++k) {
     double fraction = s.sspan[k - 1] / 1.0;
     EXPECT_EQ(s.grid.xg(2, 1, k), s.grid.xg(2, 1, 1) + fraction * (s.grid.xg(2, 1, ke) - s.grid.xg(2, 1, 1)));
@@ -106,8 +108,8 @@ TEST(VolumeGrid, TheInsideOfEachCrossSectionLiesBetweenHubAndCasing) {
   Storage s;
   const int ie = 4, je = 6, ke = 7;
   s.Surfaces(ie, je, ke);
-  Console console;
-  Build_volume(Volume_sizes{ie, je, ke, 2, 1.1, 0.05, 1.0}, s.work, s.grid, console);
+  testing::Captured_diagnostics diagnostics;
+  Build_volume(Volume_sizes{ie, je, ke, 2, 1.1, 0.05, 1.0}, s.work, s.grid, diagnostics);
   for (int i = 1; i <= ie; ++i) {
     for (int j = 1; j <= je; ++j) {
       for (int k = 2; k < ke; ++k) {
