@@ -1,15 +1,19 @@
 #include "control/run.hpp"
 
 #include <new>
+#include <optional>
 
 #include "base/version.hpp"
 #include "control/control_check.hpp"
 #include "control/control_input.hpp"
+#include "control/flow_path_file.hpp"
 #include "control/grid_storage.hpp"
 #include "geometry/contour_sense.hpp"
 #include "geometry/finite_check.hpp"
+#include "geometry/plane_extent.hpp"
 #include "geometry/section_grid.hpp"
 #include "geometry/section_setup.hpp"
+#include "geometry/surface_wrap.hpp"
 #include "geometry/volume_grid.hpp"
 #include "output/grid_files.hpp"
 #include "output/number_format.hpp"
@@ -30,7 +34,7 @@ void Print_banner(Console& out) {
   out.list_text(" ");
 }
 
-void Print_summary(Console& out, const Grid_sizes& sizes, double dphi) {
+void Print_summary(Console& out, const Grid_sizes& sizes, double dphi, std::string_view flow_path_lines = {}) {
   std::string text = " Number of grid points: ";
   Put_integers(text, {sizes.ie, sizes.je, sizes.ke}, 3, " x ");
   text += "\r\n Leading edge index   : ";
@@ -39,31 +43,80 @@ void Print_summary(Console& out, const Grid_sizes& sizes, double dphi) {
   Put_integer(text, sizes.ite, 3);
   text += "\r\n Pitch angle          : ";
   Put_fixed(text, dphi / kDegree, 5, 2);
-  text += "\r\n\r\n";
+  text += "\r\n";
+  text += flow_path_lines;
+  text += "\r\n";
   out.write(text);
 }
 
-// One surface of the grid: hub (k = 1) or casing (k = ke).
+// The placement of the hub or the casing section.
+Section_geometry Surface_geometry(bool hub, const Control_values& v, const Setup_values& setup) {
+  return Section_geometry{setup.dphi,
+                          v.betain,
+                          v.betaout,
+                          hub ? v.staghub : v.stagcas,
+                          hub ? 0.0 : setup.xrefcas,
+                          hub ? 0.0 : setup.yrefcas,
+                          hub ? v.chordhub : v.chordcas,
+                          hub ? v.rhub : v.rcas,
+                          v.lin,
+                          v.lx};
+}
+
+// The summary lines of a run on a flow path: the axial positions of the
+// inlet and outlet lines on hub and casing.
+std::string Flow_path_lines(const Surface_maps& maps, const Flow_path_demands& demands) {
+  std::string text = " Inlet x (hub, casing): ";
+  Put_fixed(text, maps.hub.Axial(demands.hub.inlet), 10, 5);
+  Put_fixed(text, maps.casing.Axial(demands.casing.inlet), 11, 5);
+  text += "\r\n Outlet x(hub, casing): ";
+  Put_fixed(text, maps.hub.Axial(demands.hub.outlet), 10, 5);
+  Put_fixed(text, maps.casing.Axial(demands.casing.outlet), 11, 5);
+  text += "\r\n";
+  return text;
+}
+
+// The flow path checked with the deck before the build, and its maps.
+Surface_maps Flow_path_maps(const std::string& path, const Control_values& v, const Grid_sizes& sizes,
+                            const Setup_values& setup, const Contour_points& hub, const Contour_points& casing,
+                            std::string& summary) {
+  const Flow_path_file file = Read_flow_path_file(path);
+  Control_values casing_values = v;
+  Scale_casing_spacings(casing_values);
+  const Control_values* surface_values[2] = {&v, &casing_values};
+  const Contour_points* contours[2] = {&hub, &casing};
+  Plane_extent extents[2];
+  for (int n = 0; n < 2; ++n) {
+    const Control_values& s = *surface_values[n];
+    extents[n] = Surface_plane_extent(
+        Section_sizes{sizes.ie, sizes.je, s.nin, s.nout, s.npitch, sizes.ile, sizes.ite, s.nwall, 1},
+        Surface_geometry(n == 0, s, setup), Section_spacings{s.dsle, s.dywle, s.dste, s.dywte, s.dyout, s.ratio},
+        contours[n]->npts, contours[n]->iref, contours[n]->xy);
+  }
+  const double tan_sweep = setup.span == 0.0 ? 0.0 : setup.xrefcas / setup.span;
+  const Flow_path_demands demands{v.rhub, v.rcas, setup.xrefcas, tan_sweep, extents[0], extents[1]};
+  Surface_maps maps = Check_flow_path(file, demands);
+  summary = Flow_path_lines(maps, demands);
+  return maps;
+}
+
+// One surface of the grid: hub (k = 1) or casing (k = ke), wrapped onto the
+// flow path's surface when there is one.
 void Build_surface(std::string_view name, int k, const Control_values& v, const Grid_sizes& sizes,
-                   const Setup_values& setup, Contour_points& contour, Grid_storage& storage, Console& out) {
+                   const Setup_values& setup, Contour_points& contour, Grid_storage& storage, Console& out,
+                   const Conformal_map* map) {
   bool hub = name == "hub";
   Section_sizes section_sizes{sizes.ie, sizes.je, v.nin, v.nout, v.npitch, sizes.ile, sizes.ite, v.nwall, k};
-  Section_geometry geometry{setup.dphi,
-                            v.betain,
-                            v.betaout,
-                            hub ? v.staghub : v.stagcas,
-                            hub ? 0.0 : setup.xrefcas,
-                            hub ? 0.0 : setup.yrefcas,
-                            hub ? v.chordhub : v.chordcas,
-                            hub ? v.rhub : v.rcas,
-                            v.lin,
-                            v.lx};
+  const Section_geometry geometry = Surface_geometry(hub, v, setup);
   Section_spacings spacings{v.dsle, v.dywle, v.dste, v.dywte, v.dyout, v.ratio};
   Section_work work{storage.plane1(), storage.plane2(), storage.bez(), storage.w1(),
                     storage.w2(),     storage.w3(),     storage.w4()};
   Section_grid(section_sizes, geometry, spacings, v.ibez, Section_points{name, contour.npts, contour.iref, contour.xy},
                work, storage.grid(), out);
   Check_contour_sense(name, storage.plane2(), sizes.ile, sizes.ite, sizes.je, geometry.dphi * geometry.radius);
+  // Section_grid wrapped the plane onto the cylinder; the flow path's surface replaces it.
+  if (map != nullptr)
+    Wrap_on_flow_path(storage.plane1(), storage.plane2(), sizes.ie, sizes.je, *map, storage.grid(), k);
 }
 
 int Generate(std::istream& deck, Console& out, const Run_options& options) {
@@ -86,11 +139,17 @@ int Generate(std::istream& deck, Console& out, const Run_options& options) {
   Check_contour("hub", hub);
   Check_contour("casing", casing);
 
-  Print_summary(out, sizes, setup.dphi);
+  std::optional<Surface_maps> maps;
+  std::string flow_path_lines;
+  if (!options.flow_path.empty()) {
+    maps.emplace(Flow_path_maps(options.flow_path, values, sizes, setup, hub, casing, flow_path_lines));
+  }
+
+  Print_summary(out, sizes, setup.dphi, flow_path_lines);
   out.record(" Generating grid at hub & casing ...");
-  Build_surface("hub", 1, values, sizes, setup, hub, storage, out);
+  Build_surface("hub", 1, values, sizes, setup, hub, storage, out, maps ? &maps->hub : nullptr);
   Scale_casing_spacings(values);
-  Build_surface("casing", sizes.ke, values, sizes, setup, casing, storage, out);
+  Build_surface("casing", sizes.ke, values, sizes, setup, casing, storage, out, maps ? &maps->casing : nullptr);
 
   out.record(" Generating volume grid ...");
   // No file receives a coordinate that is not finite: the planes are checked

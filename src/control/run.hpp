@@ -18,6 +18,9 @@ struct Run_options {
   // False builds the grid and skips the three files and their console lines
   // (the benchmark times the grid build alone this way).
   bool write_files = true;
+  // When not empty, the flow-path file: hub and casing lie on the surfaces of
+  // revolution of its curves instead of on cylinders.
+  std::string flow_path;
 };
 
 // Runs the grid generator on the deck; returns the exit status. Progress goes
