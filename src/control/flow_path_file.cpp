@@ -256,7 +256,8 @@ Surface_maps Check_flow_path(const Flow_path_file& file, const Flow_path_demands
              "the hub radius " + Number(hub.Radius(x)) + " reaches the casing radius " + Number(casing.Radius(x)) +
                  " at x = " + Number(x) + " (casing curve near line " +
                  std::to_string(Line_at(file.casing, casing, x)) +
-                 "); the hub must stay below the casing from x = " + Number(a) + " to " + Number(b));
+                 "); the hub must stay below the casing over the axial range of the grid, x = " + Number(a) + " to " +
+                 Number(b));
     }
   }
   return maps;
