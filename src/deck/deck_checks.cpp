@@ -252,11 +252,12 @@ std::vector<std::string> Section_problems(const Control_values& values, std::str
   return problems;
 }
 
-std::vector<std::string> Dry_run_problems(const std::string& deck) {
+std::vector<std::string> Dry_run_problems(const std::string& deck, const std::string& flow_path) {
   std::istringstream in(deck);
   Console out, err;
   Run_options options;
   options.write_files = false;
+  options.flow_path = flow_path;
   const int status = Run(in, out, err, options);
 
   std::vector<std::string> problems;

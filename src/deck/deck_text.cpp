@@ -50,11 +50,19 @@ void Put_section(std::string& text, std::string_view surface, const Deck_section
 
 }  // namespace
 
-std::string Deck_text(const Control_values& values, const Deck_section& hub, const Deck_section& casing) {
+std::string Deck_text(const Control_values& values, const Deck_section& hub, const Deck_section& casing,
+                      std::string_view flow_path) {
   std::string text;
   text.reserve(64 * (40 + hub.contour.points.size() + casing.contour.points.size()));
   for (const Deck_record& record : Deck_records()) {
     const size_t width = record.kind == Value_kind::text ? static_cast<size_t>(kTextLength) : 10;
+    if (!flow_path.empty() && (record.name == "rhub" || record.name == "rcas")) {
+      const std::string file = Printable(flow_path);
+      const std::string note = std::string(record.note) + ", on the " + (record.name == "rhub" ? "hub" : "casing") +
+                               " curve of " + file + ": run this deck with torvane --flow-path " + file;
+      Put_line(text, Value_text(values, record), width, note);
+      continue;
+    }
     Put_line(text, Value_text(values, record), width, record.note);
   }
   Put_section(text, "hub", hub);
