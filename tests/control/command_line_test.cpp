@@ -54,6 +54,31 @@ TEST(CommandLine, RefusesAnyOtherArgumentInOneLine) {
   }
 }
 
+TEST(CommandLine, FlowPathTakesOneFileInEitherFormAndHandsItToTheRun) {
+  testing::Scratch_folder folder;
+  const std::string deck = testing::Join(testing::Small_deck_lines(folder.path() + "/small"));
+  const std::string needs = "torvane: --flow-path needs a file (torvane --flow-path FILE < deck.in)\r\n";
+  const std::string unreadable =
+      "torvane: /nonexistent/p: the flow-path file cannot be read (No such file or directory)\r\n";
+  struct Case {
+    std::vector<std::string_view> args;
+    std::string err;
+  } cases[] = {
+      {{"--flow-path"}, needs},
+      {{"--flow-path="}, needs},
+      {{"--flow-path", "p", "deck.in"},
+       "torvane: unexpected argument \"deck.in\"; torvane takes --flow-path FILE once and reads the deck from "
+       "standard input\r\n"},
+      {{"--flow-path", "/nonexistent/p"}, unreadable},
+      {{"--flow-path=/nonexistent/p"}, unreadable},
+  };
+  for (const Case& c : cases) {
+    Call call = Main(c.args, false, deck);
+    EXPECT_EQ(call.status, 2) << c.args[0];
+    EXPECT_EQ(call.err, c.err);
+  }
+}
+
 TEST(CommandLine, AHintShowsOnlyWhenTheDeckComesFromATerminal) {
   const std::string hint =
       "torvane: reading the control deck from standard input (for example: torvane < rotor.in)\r\n";

@@ -1,6 +1,8 @@
 // torvane-deck --flow-path: the radii taken from the curves, the note in the
-// deck, the dry run on the flow path, and the deck run by torvane on it.
+// deck, the dry run on the flow path, and the deck run by torvane on it; the
+// shipped flow-path examples run by torvane and checked by torvane-inspect.
 #include <cmath>
+#include <cstdlib>
 #include <sstream>
 
 #include <gtest/gtest.h>
@@ -11,6 +13,7 @@
 #include "deck/deck_support.hpp"
 #include "geometry/meridional_curve.hpp"
 #include "support/decks.hpp"
+#include "support/process.hpp"
 
 namespace torvane::deck {
 namespace {
@@ -87,6 +90,25 @@ TEST(DeckFlowPath, WritesNoDeckForAPathTheGridDoesNotFitOrAMalformedFile) {
     const std::string said =
         c.status == kExitInput ? "torvane-deck: " : "torvane-deck: torvane would stop on this deck: ";
     EXPECT_TRUE(result.err.starts_with(said + path + c.message)) << c.name << ": " << result.err;
+  }
+}
+
+TEST(FlowPathExamples, GridWithoutAFoldedCellAndWithPeriodicBoundariesMatching) {
+  for (const std::string name : {"compressor_rotor", "turbine_stator"}) {
+    Scratch_folder folder;
+    const std::string examples = std::string(TORVANE_SOURCE_DIR) + "/examples/";
+    const auto grid = torvane::testing::Run_program(TORVANE_BINARY, {"--flow-path", examples + name + ".path"},
+                                                    examples + name + ".in", folder.path());
+    ASSERT_EQ(grid.status, 0) << name << grid.err;
+    EXPECT_EQ(grid.out.find("WARNING"), std::string::npos) << name;
+    const auto report =
+        torvane::testing::Run_program(TORVANE_INSPECT_EXE, {"report", name}, "/dev/null", folder.path());
+    EXPECT_EQ(report.status, 0) << name << report.out;
+    EXPECT_NE(report.out.find("folded cells (scaled Jacobian <= 0): 0\n"), std::string::npos) << report.out;
+    // "largest mismatch 1.11e-16 = 1.91e-15 of the pitch": rounding level.
+    const size_t at = report.out.find("largest mismatch ");
+    ASSERT_NE(at, std::string::npos) << report.out;
+    EXPECT_LT(std::strtod(report.out.c_str() + at + 17, nullptr), 1e-14) << report.out.substr(at, 60);
   }
 }
 
