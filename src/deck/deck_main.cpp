@@ -1,8 +1,7 @@
 #include "deck/deck_main.hpp"
 
-#include <filesystem>
-
 #include <cmath>
+#include <filesystem>
 
 #include "base/run_stop.hpp"
 #include "base/version.hpp"
@@ -117,10 +116,12 @@ int Deck_main(const std::vector<std::string>& args, std::ostream& out, std::ostr
 
   if (!options.flow_path.empty()) {
     // The sections' radii are those of the curves at their reference points;
-    // the dry run checks the rest of the flow path with the deck.
+    // the dry run checks the rest of the flow path with the deck (and says
+    // so when the hub curve misses x = 0).
     try {
       const Flow_path_file file = Read_flow_path_file(options.flow_path);
-      values.rhub = Meridional_curve(file.hub.x, file.hub.r).Radius(0.0);
+      const Meridional_curve hub_curve(file.hub.x, file.hub.r);
+      if (hub_curve.x_first() <= 0.0 && 0.0 <= hub_curve.x_last()) values.rhub = hub_curve.Radius(0.0);
       values.rcas = Casing_reference_radius(Meridional_curve(file.casing.x, file.casing.r), values.rhub,
                                             std::tan(values.sweep * kDegree));
     } catch (const Run_stop& stop) {

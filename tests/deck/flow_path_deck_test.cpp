@@ -79,6 +79,8 @@ TEST(DeckFlowPath, WritesNoDeckForAPathTheGridDoesNotFitOrAMalformedFile) {
       {"malformed", "hub\n0 0.25\n1 x\n", kExitInput, ":3: \"x\" is not a number; a point is a line `x r`\n"},
       {"short of the outlet", "hub\n-0.3 0.25\n0.05 0.25\ncasing\n-0.3 0.5\n0.3 0.5\n", kExitProblems,
        ":3: the hub curve ends at x = 0.05 (xi = 0.05 in the hub plane), upstream of the hub grid's outlet"},
+      {"hub curve missing x = 0", "hub\n0.01 0.25\n0.02 0.6\ncasing\n-0.3 0.5\n0.3 0.5\n", kExitProblems,
+       ":2: the hub curve starts at x = 0.01; it must reach the hub section's reference point at x = 0\n"},
   };
   for (const Case& c : cases) {
     Scratch_folder folder;
