@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -22,6 +23,11 @@ std::string Number(double value, int digits = 6) {
   char text[64];
   std::snprintf(text, sizeof text, "%.*g", digits, value);
   return text;
+}
+
+std::string Shortest(double value) {
+  char text[64];
+  return std::string(text, std::to_chars(text, text + sizeof text, value).ptr);
 }
 
 [[noreturn]] void Refuse(std::string_view file, int line, const std::string& why) {
@@ -203,9 +209,10 @@ Flow_path_file Parse_flow_path(std::string_view name, std::string_view text) {
       Refuse(file, number, "r = " + Number(values[1]) + " on the " + which + " curve; a radius must be positive");
     }
     if (!current->x.empty() && !(values[0] > current->x.back())) {
+      // The shortest text of each that reads back to it, so that two close values show apart.
       Refuse(file, number,
-             "x = " + Number(values[0], 17) + " does not increase from x = " + Number(current->x.back(), 17) +
-                 " on line " + std::to_string(current->lines.back()) + "; x must increase strictly along a curve");
+             "x = " + Shortest(values[0]) + " does not increase from x = " + Shortest(current->x.back()) + " on line " +
+                 std::to_string(current->lines.back()) + "; x must increase strictly along a curve");
     }
     current->x.push_back(values[0]);
     current->r.push_back(values[1]);

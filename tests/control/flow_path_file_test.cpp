@@ -53,6 +53,11 @@ TEST(FlowPathFile, RefusesAMalformedFileNamingTheLine) {
       {"hub\n0 0.2\ncasing\n0 1\n1 1\n", "p:1: the hub curve has 1 point; it needs at least two `x r` lines"},
       {"hub\n0 0.2\n1 0.2\ncasing\n0 1\n", "p:4: the casing curve has 1 point; it needs at least two `x r` lines"},
       {"hub\n0 0.2\n1 0.2\ncasing\n", "p:4: the casing curve has 0 points; it needs at least two `x r` lines"},
+      {"hub\n0.3 0.2\n0.1 0.2\n",
+       "p:3: x = 0.1 does not increase from x = 0.3 on line 2; x must increase strictly along a curve"},
+      {"hub\n0.1 0.2\n0.1000000001 0.2\n0.1 0.2\n",
+       "p:4: x = 0.1 does not increase from x = 0.1000000001 on line 3; x must increase "
+       "strictly along a curve"},
       {"hub\n0 0.2\n1 r\n", "p:3: \"r\" is not a number; a point is a line `x r`"},
       {"hub\n0 0.2 7\n", "p:2: a point is a line `x r` of two numbers, found 3 items"},
       {"hub\n0\n", "p:2: a point is a line `x r` of two numbers, found 1 items"},
