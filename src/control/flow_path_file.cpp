@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -228,6 +229,8 @@ Flow_path_file Parse_flow_path(std::string_view name, std::string_view text) {
 }
 
 Flow_path_file Read_flow_path_file(const std::string& path) {
+  std::error_code ignored;
+  if (std::filesystem::is_directory(path, ignored)) Refuse(path, 0, "a folder, not a flow-path file");
   std::ifstream in(path, std::ios::binary);
   if (!in) Refuse(path, 0, std::string("the flow-path file cannot be read (") + std::strerror(errno) + ")");
   std::string text;

@@ -75,9 +75,10 @@ TEST(FlowPathFile, RefusesAMalformedFileNamingTheLine) {
   }
 }
 
-TEST(FlowPathFile, AFileThatCannotBeReadIsNamed) {
+TEST(FlowPathFile, AFileThatCannotBeReadOrIsAFolderIsNamed) {
   EXPECT_EQ(Refusal([] { Read_flow_path_file("/nonexistent/flow.path"); }),
             "/nonexistent/flow.path: the flow-path file cannot be read (No such file or directory)");
+  EXPECT_EQ(Refusal([] { Read_flow_path_file("/"); }), "/: a folder, not a flow-path file");
 }
 
 // A cone hub 0.2 -> 0.3 over x = -0.5 .. 0.5 (0.25 at x = 0) under a casing
