@@ -12,6 +12,7 @@ namespace torvane {
 struct Curve_piece {
   double x0, x1;
   double c0, c1, c2, c3;
+  // r and r' at x (beyond the piece, its cubic continued).
   double Radius(double x) const;
   double Slope(double x) const;
 };
@@ -22,6 +23,7 @@ class Meridional_curve {
   // (the caller checks both). Two points give the straight line.
   Meridional_curve(std::vector<double> x, std::vector<double> r);
 
+  // The points and the pieces between them.
   std::size_t size() const { return x_.size(); }
   double x(std::size_t n) const { return x_[n]; }
   double r(std::size_t n) const { return r_[n]; }
