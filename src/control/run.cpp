@@ -1,14 +1,17 @@
 #include "control/run.hpp"
 
 #include <new>
+#include <optional>
 
 #include "base/version.hpp"
 #include "control/control_check.hpp"
 #include "control/control_input.hpp"
+#include "control/flow_path_file.hpp"
 #include "control/grid_storage.hpp"
 #include "control/run_diagnostics.hpp"
 #include "geometry/contour_sense.hpp"
 #include "geometry/finite_check.hpp"
+#include "geometry/plane_extent.hpp"
 #include "geometry/section_grid.hpp"
 #include "geometry/surface_description.hpp"
 #include "geometry/volume_grid.hpp"
@@ -31,7 +34,7 @@ void Print_banner(Console& out) {
   out.list_text(" ");
 }
 
-void Print_summary(Console& out, const Grid_sizes& sizes, double dphi) {
+void Print_summary(Console& out, const Grid_sizes& sizes, double dphi, std::string_view flow_path_lines = {}) {
   std::string text = " Number of grid points: ";
   Put_integers(text, {sizes.ie, sizes.je, sizes.ke}, 3, " x ");
   text += "\r\n Leading edge index   : ";
@@ -40,14 +43,49 @@ void Print_summary(Console& out, const Grid_sizes& sizes, double dphi) {
   Put_integer(text, sizes.ite, 3);
   text += "\r\n Pitch angle          : ";
   Put_fixed(text, dphi / kDegree, 5, 2);
-  text += "\r\n\r\n";
+  text += "\r\n";
+  text += flow_path_lines;
+  text += "\r\n";
   out.write(text);
 }
 
-// One surface of the grid: hub (k = 1) or casing (k = ke).
+// The summary lines of a run on a flow path: the axial positions of the
+// inlet and outlet lines on hub and casing.
+std::string Flow_path_lines(const Surface_maps& maps, const Flow_path_demands& demands) {
+  std::string text = " Inlet x (hub, casing): ";
+  Put_fixed(text, maps.hub.Axial(demands.hub.inlet), 10, 5);
+  Put_fixed(text, maps.casing.Axial(demands.casing.inlet), 11, 5);
+  text += "\r\n Outlet x(hub, casing): ";
+  Put_fixed(text, maps.hub.Axial(demands.hub.outlet), 10, 5);
+  Put_fixed(text, maps.casing.Axial(demands.casing.outlet), 11, 5);
+  text += "\r\n";
+  return text;
+}
+
+// The flow path checked with the deck before the build, and its maps.
+Surface_maps Flow_path_maps(const std::string& path, const Control_values& v, const Setup_values& setup,
+                            const Contour_points& hub, const Contour_points& casing, std::string& summary) {
+  const Flow_path_file file = Read_flow_path_file(path);
+  Plane_extent extents[2];
+  const Contour_points* contours[2] = {&hub, &casing};
+  for (Surface surface : {Surface::hub, Surface::casing}) {
+    const Surface_description d = Describe_surface(surface, v);
+    const Contour_points& contour = *contours[surface == Surface::hub ? 0 : 1];
+    extents[surface == Surface::hub ? 0 : 1] =
+        Surface_plane_extent(d.sizes, d.geometry, d.spacings, contour.npts, contour.iref, contour.xy);
+  }
+  const double tan_sweep = setup.span == 0.0 ? 0.0 : setup.xrefcas / setup.span;
+  const Flow_path_demands demands{v.rhub, v.rcas, setup.xrefcas, tan_sweep, extents[0], extents[1]};
+  Surface_maps maps = Check_flow_path(file, demands);
+  summary = Flow_path_lines(maps, demands);
+  return maps;
+}
+
+// One surface of the grid: hub (k = 1) or casing (k = ke), on the flow path's
+// surface when there is a map, else on the cylinder of the section's radius.
 void Build_surface(Surface surface, const Control_values& values, Contour_points& contour, Grid_storage& storage,
-                   Diagnostics& diagnostics) {
-  const Surface_description description = Describe_surface(surface, values);
+                   const Conformal_map* map, Diagnostics& diagnostics) {
+  const Surface_description description = Describe_surface(surface, values, map);
   const Section_work work{storage.plane1(), storage.plane2(), storage.bez(), storage.w1(),
                           storage.w2(),     storage.w3(),     storage.w4()};
   Section_grid(description, contour, work, storage.grid(), diagnostics);
@@ -76,13 +114,19 @@ int Generate(std::istream& deck, Console& out, const Run_options& options) {
   Check_contour(Surface::hub, hub);
   Check_contour(Surface::casing, casing);
 
-  Print_summary(out, sizes, setup.dphi);
+  std::optional<Surface_maps> maps;
+  std::string flow_path_lines;
+  if (!options.flow_path.empty()) {
+    maps.emplace(Flow_path_maps(options.flow_path, values, setup, hub, casing, flow_path_lines));
+  }
+
+  Print_summary(out, sizes, setup.dphi, flow_path_lines);
   Console_diagnostics diagnostics(out, options.on_event);
   out.record(" Generating grid at hub & casing ...");
   diagnostics.Begin(Build_part::hub_surface);
-  Build_surface(Surface::hub, values, hub, storage, diagnostics);
+  Build_surface(Surface::hub, values, hub, storage, maps ? &maps->hub : nullptr, diagnostics);
   diagnostics.Begin(Build_part::casing_surface);
-  Build_surface(Surface::casing, values, casing, storage, diagnostics);
+  Build_surface(Surface::casing, values, casing, storage, maps ? &maps->casing : nullptr, diagnostics);
 
   out.record(" Generating volume grid ...");
   diagnostics.Begin(Build_part::volume);

@@ -22,6 +22,9 @@ struct Run_options {
   // When set, hears every event of the numerical routines with the part of
   // the grid it came from (torvane-deck's dry run).
   Event_listener on_event;
+  // When not empty, the flow-path file: hub and casing lie on the surfaces of
+  // revolution of its curves instead of on cylinders.
+  std::string flow_path;
 };
 
 // Runs the grid generator on the deck; returns the exit status. Progress goes

@@ -333,11 +333,12 @@ std::vector<std::string> Section_problems(const Control_values& values, Surface 
   return problems;
 }
 
-std::vector<std::string> Dry_run_problems(const std::string& deck) {
+std::vector<std::string> Dry_run_problems(const std::string& deck, const std::string& flow_path) {
   std::istringstream in(deck);
   Console out, err;
   Run_options options;
   options.write_files = false;
+  options.flow_path = flow_path;
   std::vector<std::string> problems;
   std::string stopped_on;  // the console text of an event the run stops on
   options.on_event = [&](Build_part part, const Diagnostic& event) {

@@ -35,6 +35,7 @@ std::vector<std::string> Section_problems(const Control_values& values, Surface 
 // Runs torvane's grid build on the deck text without writing files: what it
 // stops on, and every warning it prints, naming the part of the grid and the
 // options that govern it.
-std::vector<std::string> Dry_run_problems(const std::string& deck);
+// With a flow-path file the grid is built on its curves.
+std::vector<std::string> Dry_run_problems(const std::string& deck, const std::string& flow_path = {});
 
 }  // namespace torvane::deck

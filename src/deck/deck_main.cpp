@@ -1,15 +1,20 @@
 #include "deck/deck_main.hpp"
 
+#include <cmath>
 #include <filesystem>
 
+#include "base/run_stop.hpp"
 #include "base/version.hpp"
 #include "control/control_input.hpp"
+#include "control/flow_path_file.hpp"
 #include "deck/airfoil_file.hpp"
 #include "deck/deck_checks.hpp"
 #include "deck/deck_options.hpp"
 #include "deck/deck_records.hpp"
 #include "deck/deck_text.hpp"
 #include "deck/text_files.hpp"
+#include "geometry/flow_path.hpp"
+#include "geometry/surface_description.hpp"
 
 namespace torvane::deck {
 
@@ -109,13 +114,31 @@ int Deck_main(const std::vector<std::string>& args, std::ostream& out, std::ostr
     }
   }
 
+  if (!options.flow_path.empty()) {
+    // The sections' radii are those of the curves at their reference points;
+    // the dry run checks the rest of the flow path with the deck (and says
+    // so when the hub curve misses x = 0).
+    try {
+      const Flow_path_file file = Read_flow_path_file(options.flow_path);
+      const Meridional_curve hub_curve(file.hub.x, file.hub.r);
+      if (hub_curve.x_first() <= 0.0 && 0.0 <= hub_curve.x_last()) values.rhub = hub_curve.Radius(0.0);
+      values.rcas = Casing_reference_radius(Meridional_curve(file.casing.x, file.casing.r), values.rhub,
+                                            std::tan(values.sweep * kDegree));
+    } catch (const Run_stop& stop) {
+      err << "torvane-deck: " << Printable(stop.diagnostic) << "\n";
+      return kExitInput;
+    }
+  }
+
   if (auto problems = Value_problems(values); !problems.empty()) return Report(err, problems);
   std::vector<std::string> problems = Section_problems(values, Surface::hub, hub);
   for (std::string& problem : Section_problems(values, Surface::casing, casing)) problems.push_back(std::move(problem));
   if (!problems.empty()) return Report(err, problems);
 
-  const std::string deck = Deck_text(values, hub, casing);
-  if (auto run_problems = Dry_run_problems(deck); !run_problems.empty()) return Report(err, run_problems);
+  const std::string deck = Deck_text(values, hub, casing, options.flow_path);
+  if (auto run_problems = Dry_run_problems(deck, options.flow_path); !run_problems.empty()) {
+    return Report(err, run_problems);
+  }
 
   out << deck;
   if (!out.flush()) {

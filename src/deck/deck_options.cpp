@@ -16,7 +16,8 @@ namespace {
 
 // The usage before and after the range of --points, which comes from the limits.
 constexpr std::string_view kUsageHead =
-    "usage: torvane-deck --hub FILE --casing FILE [--points N] [--parameters FILE] [--NAME VALUE ...] > deck.in\n"
+    "usage: torvane-deck --hub FILE --casing FILE [--points N] [--parameters FILE] [--flow-path FILE]\n"
+    "                    [--NAME VALUE ...] > deck.in\n"
     "\n"
     "Writes a torvane control deck on standard output from two airfoil coordinate\n"
     "files (Selig or Lednicer format; the same file may serve both sections).\n"
@@ -28,6 +29,9 @@ constexpr std::string_view kUsageTail =
     "                             clustered towards both edges\n"
     "  --parameters FILE          `name = value` lines with the names below ('#' starts\n"
     "                             a comment line); the command line wins over the file\n"
+    "  --flow-path FILE           hub and casing curves for `torvane --flow-path FILE`:\n"
+    "                             rhub and rcas are taken from them and the dry run\n"
+    "                             builds the grid on them\n"
     "  --NAME VALUE               a record's value: title fname nblade nin nout npitch\n"
     "                             nspan nbrow betain betaout staghub stagcas sweep lean\n"
     "                             chordhub chordcas rhub rcas lin lx nwall nwallhc ratio\n"
@@ -44,7 +48,9 @@ constexpr std::string_view kUsageTail =
 constexpr size_t kMaxParameterBytes = size_t{1} << 20;
 
 // Names the command line and the parameter file take besides the records.
-bool Is_file_name(std::string_view name) { return name == "hub" || name == "casing" || name == "points"; }
+bool Is_file_name(std::string_view name) {
+  return name == "hub" || name == "casing" || name == "points" || name == "flow-path";
+}
 
 }  // namespace
 
@@ -92,6 +98,8 @@ Deck_options Parse_command_line(const std::vector<std::string>& args) {
     } else if (name == "points") {
       options.points = value;
       options.points_origin = "--points";
+    } else if (name == "flow-path") {
+      options.flow_path = value;
     } else if (name == "parameters") {
       options.parameters = value;
     } else {
@@ -141,6 +149,8 @@ void Read_parameter_file(Deck_options& options) {
       if (options.hub.empty()) options.hub = beside(value);
     } else if (name == "casing") {
       if (options.casing.empty()) options.casing = beside(value);
+    } else if (name == "flow-path") {
+      if (options.flow_path.empty()) options.flow_path = beside(value);
     } else if (name == "points") {
       if (options.points.empty()) {
         options.points = value;

@@ -31,6 +31,7 @@ struct Deck_options {
   std::string points;  // --points N as given; empty keeps the files' points
   std::string points_origin;
   std::string parameters;         // parameter file, if any
+  std::string flow_path;          // flow-path file of `torvane --flow-path`, if any
   std::vector<Setting> settings;  // record values; a later one wins over an earlier one
 };
 

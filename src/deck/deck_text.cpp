@@ -1,5 +1,6 @@
 #include "deck/deck_text.hpp"
 
+#include "base/surface.hpp"
 #include "deck/deck_records.hpp"
 #include "deck/text_files.hpp"
 
@@ -15,12 +16,12 @@ void Put_line(std::string& text, const std::string& value, size_t width, std::st
   text += '\n';
 }
 
-void Put_section(std::string& text, std::string_view surface, const Deck_section& section) {
+void Put_section(std::string& text, Surface surface, const Deck_section& section) {
   const Section_contour& contour = section.contour;
   const size_t npts = contour.points.size();
-  const bool hub = surface == "hub";
+  const bool hub = surface == Surface::hub;
   std::string note = hub ? "npthub irefhub: " : "nptcas irefcas: ";
-  note += std::string(surface) + " section";
+  note += std::string(Surface_name(surface)) + " section";
   if (!section.name.empty()) note.append(" ").append(Printable(section.name));
   note.append(" from ").append(Printable(section.file)).append("; reference point = leading edge");
   if (contour.closed_at_midpoint) note += "; open trailing edge closed at its midpoint";
@@ -50,15 +51,23 @@ void Put_section(std::string& text, std::string_view surface, const Deck_section
 
 }  // namespace
 
-std::string Deck_text(const Control_values& values, const Deck_section& hub, const Deck_section& casing) {
+std::string Deck_text(const Control_values& values, const Deck_section& hub, const Deck_section& casing,
+                      std::string_view flow_path) {
   std::string text;
   text.reserve(64 * (40 + hub.contour.points.size() + casing.contour.points.size()));
   for (const Deck_record& record : Deck_records()) {
     const size_t width = record.kind == Value_kind::text ? static_cast<size_t>(kTextLength) : 10;
+    if (!flow_path.empty() && (record.name == "rhub" || record.name == "rcas")) {
+      const std::string file = Printable(flow_path);
+      const std::string note = std::string(record.note) + ", on the " + (record.name == "rhub" ? "hub" : "casing") +
+                               " curve of " + file + ": run this deck with torvane --flow-path " + file;
+      Put_line(text, Value_text(values, record), width, note);
+      continue;
+    }
     Put_line(text, Value_text(values, record), width, record.note);
   }
-  Put_section(text, "hub", hub);
-  Put_section(text, "casing", casing);
+  Put_section(text, Surface::hub, hub);
+  Put_section(text, Surface::casing, casing);
   return text;
 }
 

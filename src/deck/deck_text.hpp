@@ -10,6 +10,8 @@
 
 namespace torvane::deck {
 
-std::string Deck_text(const Control_values& values, const Deck_section& hub, const Deck_section& casing);
+// With a flow-path file, the rhub and rcas lines say the run needs `torvane --flow-path FILE`.
+std::string Deck_text(const Control_values& values, const Deck_section& hub, const Deck_section& casing,
+                      std::string_view flow_path = {});
 
 }  // namespace torvane::deck

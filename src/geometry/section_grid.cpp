@@ -10,6 +10,7 @@
 #include "distribution/tfi_2d.hpp"
 #include "geometry/bezier.hpp"
 #include "geometry/edge_search.hpp"
+#include "geometry/surface_wrap.hpp"
 
 namespace torvane {
 namespace {
@@ -181,14 +182,10 @@ void Section_grid(const Surface_description& surface, const Contour_points& cont
   Tfi_2d(ile, ite, 1, je, work.w1, work.w2, work.w3, work.w4, x, y);
   Tfi_2d(ite, ie, 1, je, work.w1, work.w2, work.w3, work.w4, x, y);
 
-  const double radius = geometry.radius;
-  for (int j = 1; j <= je; ++j) {
-    for (int i = 1; i <= ie; ++i) {
-      const double theta = y(i, j) / radius;
-      grid.xg(i, j, k) = x(i, j);
-      grid.yg(i, j, k) = std::sin(theta) * radius;
-      grid.zg(i, j, k) = radius - (1.0 - std::cos(theta)) * radius;
-    }
+  if (surface.map != nullptr) {
+    Wrap_on_flow_path(x, y, ie, je, *surface.map, grid, k);
+  } else {
+    Wrap_on_cylinder(x, y, ie, je, geometry.radius, grid, k);
   }
 }
 

@@ -42,7 +42,7 @@ Setup_values Section_setup(const Control_values& v) {
   return setup;
 }
 
-Surface_description Describe_surface(Surface surface, const Control_values& v) {
+Surface_description Describe_surface(Surface surface, const Control_values& v, const Conformal_map* map) {
   const bool hub = surface == Surface::hub;
   const Grid_sizes sizes = Derive_grid_sizes(v);
   const Setup_values setup = Section_setup(v);
@@ -66,6 +66,7 @@ Surface_description Describe_surface(Surface surface, const Control_values& v) {
                 v.dyout,
                 v.ratio};
   d.ibez = v.ibez;
+  d.map = map;
   return d;
 }
 

@@ -7,6 +7,7 @@
 
 #include "base/control_values.hpp"
 #include "base/surface.hpp"
+#include "geometry/flow_path.hpp"
 
 namespace torvane {
 
@@ -80,9 +81,13 @@ struct Surface_description {
   Section_geometry geometry;  // angles in radians
   Section_spacings spacings;  // on the casing, the edge spacings scaled by the chord ratio
   int ibez;                   // 1: the one-shot Bezier approximation of the contour
+  // The flow path's map of the surface, or none: then the surface is the
+  // cylinder of the section's radius.
+  const Conformal_map* map = nullptr;
 };
 
-// The description of the hub or the casing surface.
-Surface_description Describe_surface(Surface surface, const Control_values& values);
+// The description of the hub or the casing surface, on the flow path's
+// surface of revolution when a map is given.
+Surface_description Describe_surface(Surface surface, const Control_values& values, const Conformal_map* map = nullptr);
 
 }  // namespace torvane

@@ -25,7 +25,7 @@ Call Main(std::vector<std::string_view> args, bool terminal = false, const std::
 TEST(CommandLine, HelpAndVersionAnswerAndExitZero) {
   Call help = Main({"--help"});
   EXPECT_EQ(help.status, 0);
-  EXPECT_TRUE(help.out.starts_with("Usage: torvane < deck.in\r\n"));
+  EXPECT_TRUE(help.out.starts_with("Usage: torvane [--flow-path FILE] < deck.in\r\n"));
   EXPECT_NE(help.out.find("STEM.rgra"), std::string::npos);
   EXPECT_NE(help.out.find("Exit status: 0"), std::string::npos);
   EXPECT_NE(help.out.find("README.md"), std::string::npos);
@@ -51,6 +51,31 @@ TEST(CommandLine, RefusesAnyOtherArgumentInOneLine) {
     EXPECT_EQ(call.out, "");
     EXPECT_EQ(call.err, "torvane: unexpected argument \"" + std::string(c.named) +
                             "\"; torvane takes --help or --version alone and reads the deck from standard input\r\n");
+  }
+}
+
+TEST(CommandLine, FlowPathTakesOneFileInEitherFormAndHandsItToTheRun) {
+  testing::Scratch_folder folder;
+  const std::string deck = testing::Join(testing::Small_deck_lines(folder.path() + "/small"));
+  const std::string needs = "torvane: --flow-path needs a file (torvane --flow-path FILE < deck.in)\r\n";
+  const std::string unreadable =
+      "torvane: /nonexistent/p: the flow-path file cannot be read (No such file or directory)\r\n";
+  struct Case {
+    std::vector<std::string_view> args;
+    std::string err;
+  } cases[] = {
+      {{"--flow-path"}, needs},
+      {{"--flow-path="}, needs},
+      {{"--flow-path", "p", "deck.in"},
+       "torvane: unexpected argument \"deck.in\"; torvane takes --flow-path FILE once and reads the deck from "
+       "standard input\r\n"},
+      {{"--flow-path", "/nonexistent/p"}, unreadable},
+      {{"--flow-path=/nonexistent/p"}, unreadable},
+  };
+  for (const Case& c : cases) {
+    Call call = Main(c.args, false, deck);
+    EXPECT_EQ(call.status, 2) << c.args[0];
+    EXPECT_EQ(call.err, c.err);
   }
 }
 

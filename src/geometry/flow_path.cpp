@@ -1,0 +1,86 @@
+#include "geometry/flow_path.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace torvane {
+
+namespace {
+
+constexpr int kMaxNewtonSteps = 60;
+constexpr double kEpsilon = std::numeric_limits<double>::epsilon();
+
+}  // namespace
+
+Conformal_map::Conformal_map(const Meridional_curve& curve, double radius, double x_ref)
+    : curve_(curve), radius_(radius), xi_knots_(curve.size()) {
+  // The integral from the first point to each point, then shifted so that
+  // xi(x_ref) = x_ref.
+  const std::size_t n = curve_.size();
+  std::vector<double> from_first(n, 0.0);
+  for (std::size_t p = 0; p + 1 < n; ++p) {
+    from_first[p + 1] = from_first[p] + curve_.Length_over_radius(p, curve_.x(p), curve_.x(p + 1));
+  }
+  const std::size_t p_ref = curve_.Piece_at(x_ref);
+  const double at_ref = from_first[p_ref] + curve_.Length_over_radius(p_ref, curve_.x(p_ref), x_ref);
+  for (std::size_t k = 0; k < n; ++k) xi_knots_[k] = x_ref + radius_ * (from_first[k] - at_ref);
+}
+
+double Conformal_map::Xi_on_piece(std::size_t p, double x) const {
+  return xi_knots_[p] + radius_ * curve_.Length_over_radius(p, curve_.x(p), x);
+}
+
+double Conformal_map::Xi(double x) const { return Xi_on_piece(curve_.Piece_at(x), x); }
+
+double Conformal_map::Axial(double xi) const {
+  // The piece whose xi range holds xi (xi grows with x), then Newton on
+  // Xi_on_piece(x) = xi with dxi/dx = R sqrt(1 + r'^2) / r, kept inside the
+  // piece by bisection while the root is bracketed there.
+  const auto after = std::upper_bound(xi_knots_.begin() + 1, xi_knots_.end() - 1, xi);
+  const std::size_t p = static_cast<std::size_t>(after - (xi_knots_.begin() + 1));
+  const Curve_piece& piece = curve_.piece(p);
+  const bool inside = xi_knots_[p] <= xi && xi <= xi_knots_[p + 1];
+  double low = piece.x0;
+  double high = piece.x1;
+  double x = piece.x0 + (xi - xi_knots_[p]) / (xi_knots_[p + 1] - xi_knots_[p]) * (piece.x1 - piece.x0);
+  const double scale = std::max({std::fabs(piece.x0), std::fabs(piece.x1), piece.x1 - piece.x0});
+  for (int step = 0; step < kMaxNewtonSteps; ++step) {
+    const double residual = Xi_on_piece(p, x) - xi;
+    if (residual == 0.0) break;
+    if (inside) (residual > 0.0 ? high : low) = x;
+    const double s = piece.Slope(x);
+    const double derivative = radius_ * std::sqrt(1.0 + s * s) / piece.Radius(x);
+    double next = x - residual / derivative;
+    if (inside && !(low <= next && next <= high)) next = 0.5 * (low + high);
+    const double change = std::fabs(next - x);
+    x = next;
+    if (change <= 2.0 * kEpsilon * scale) break;
+  }
+  return x;
+}
+
+Surface_point Conformal_map::Point(double xi, double y) const {
+  const double x = Axial(xi);
+  return {x, curve_.Radius(x), y / radius_};
+}
+
+double Casing_reference_radius(const Meridional_curve& casing, double rhub, double tan_sweep) {
+  // Newton on g(rho) = r_cas((rho - rhub) tan_sweep) - rho, from the radius at
+  // x = 0; without sweep the first value is the answer.
+  double rho = casing.Radius(0.0);
+  if (tan_sweep == 0.0) return rho;
+  const double start = rho;
+  for (int step = 0; step < kMaxNewtonSteps; ++step) {
+    const double x = (rho - rhub) * tan_sweep;
+    const double g = casing.Radius(x) - rho;
+    const double derivative = casing.Slope(x) * tan_sweep - 1.0;
+    if (derivative == 0.0) return start;
+    const double next = rho - g / derivative;
+    if (std::fabs(next - rho) <= 4.0 * kEpsilon * std::fabs(rho)) return next;
+    rho = next;
+  }
+  return start;
+}
+
+}  // namespace torvane

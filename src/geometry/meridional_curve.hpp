@@ -1,0 +1,50 @@
+// A hub or casing line of the meridional plane: the radius r(x) through (x, r)
+// points as a monotone piecewise cubic (slopes continuous, no overshoot
+// between points), and the meridional arc length weighted by 1/r along it.
+#pragma once
+
+#include <cstddef>
+#include <vector>
+
+namespace torvane {
+
+// One piece of the curve as a cubic in t = x - x0: r = c0 + t (c1 + t (c2 + t c3)).
+struct Curve_piece {
+  double x0, x1;
+  double c0, c1, c2, c3;
+  // r and r' at x (beyond the piece, its cubic continued).
+  double Radius(double x) const;
+  double Slope(double x) const;
+};
+
+class Meridional_curve {
+ public:
+  // The curve through the points; x strictly increasing, at least two points
+  // (the caller checks both). Two points give the straight line.
+  Meridional_curve(std::vector<double> x, std::vector<double> r);
+
+  // The points and the pieces between them.
+  std::size_t size() const { return x_.size(); }
+  double x(std::size_t n) const { return x_[n]; }
+  double r(std::size_t n) const { return r_[n]; }
+  double x_first() const { return x_.front(); }
+  double x_last() const { return x_.back(); }
+  std::size_t pieces() const { return pieces_.size(); }
+  const Curve_piece& piece(std::size_t p) const { return pieces_[p]; }
+
+  // The piece holding x; the end pieces beyond the ends (their cubics continue).
+  std::size_t Piece_at(double x) const;
+  // r(x) and r'(x).
+  double Radius(double x) const { return pieces_[Piece_at(x)].Radius(x); }
+  double Slope(double x) const { return pieces_[Piece_at(x)].Slope(x); }
+
+  // The integral of sqrt(1 + r'^2) / r from a to b, both on piece p: the
+  // meridional length over the radius, what dxi = R dm / r sums to over R.
+  double Length_over_radius(std::size_t p, double a, double b) const;
+
+ private:
+  std::vector<double> x_, r_;
+  std::vector<Curve_piece> pieces_;
+};
+
+}  // namespace torvane

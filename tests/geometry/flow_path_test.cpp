@@ -1,0 +1,234 @@
+#include "geometry/flow_path.hpp"
+
+#include <cmath>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "geometry/meridional_curve.hpp"
+#include "geometry/section_grid.hpp"
+#include "geometry/surface_wrap.hpp"
+
+namespace torvane {
+namespace {
+
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+
+// A cone: r = 0.2 + 0.2 x, hub radius 0.26 at x = 0.
+Meridional_curve Cone() { return Meridional_curve({-0.3, 0.4}, {0.14, 0.28}); }
+
+// An S-shaped line: 0.25 + 0.04 tanh((x - 0.05) / 0.05), sampled at 15 points.
+Meridional_curve S_shape() {
+  std::vector<double> x, r;
+  for (int n = 0; n < 15; ++n) {
+    x.push_back(-0.3 + 0.05 * n);
+    r.push_back(0.25 + 0.04 * std::tanh((x.back() - 0.05) / 0.05));
+  }
+  return Meridional_curve(x, r);
+}
+
+TEST(MeridionalCurve, StraightAndConstantRunsAreReproducedExactly) {
+  struct Case {
+    const char* name;
+    std::vector<double> x, r;
+  };
+  const Case cases[] = {
+      {"two points", {-1.0, 1.0}, {0.2, 0.4}},
+      {"five collinear points", {-1.0, -0.5, 0.0, 0.25, 1.0}, {0.2, 0.25, 0.3, 0.325, 0.4}},
+      {"constant", {-1.0, 0.0, 0.5, 1.0}, {0.3, 0.3, 0.3, 0.3}},
+  };
+  for (const Case& c : cases) {
+    const Meridional_curve curve(c.x, c.r);
+    for (double x = -1.0; x <= 1.0; x += 0.0625) {
+      EXPECT_NEAR(curve.Radius(x), 0.3 + (c.r[0] == 0.3 ? 0.0 : 0.1 * x), 1e-15) << c.name << " x = " << x;
+      EXPECT_NEAR(curve.Slope(x), c.r[0] == 0.3 ? 0.0 : 0.1, 1e-14) << c.name;
+    }
+  }
+}
+
+TEST(MeridionalCurve, PassesThePointsWithAContinuousSlopeAndNoOvershoot) {
+  // A step, a bump and the S-shape: between two points the curve stays
+  // within their radii (a data-monotone interpolation), and left and right
+  // slopes agree at every inner point.
+  struct Case {
+    const char* name;
+    Meridional_curve curve;
+  };
+  const Case cases[] = {
+      {"step", Meridional_curve({0, 1, 2, 3, 4, 5}, {0.2, 0.2, 0.2, 0.3, 0.3, 0.3})},
+      {"bump", Meridional_curve({0, 0.1, 0.5, 0.6, 2}, {0.2, 0.25, 0.3, 0.22, 0.21})},
+      {"S-shape", S_shape()},
+  };
+  for (const Case& c : cases) {
+    const Meridional_curve& curve = c.curve;
+    for (std::size_t n = 0; n + 1 < curve.size(); ++n) {
+      EXPECT_DOUBLE_EQ(curve.Radius(curve.x(n)), curve.r(n)) << c.name << " point " << n;
+      const double low = std::min(curve.r(n), curve.r(n + 1));
+      const double high = std::max(curve.r(n), curve.r(n + 1));
+      for (int s = 1; s < 50; ++s) {
+        const double x = curve.x(n) + (curve.x(n + 1) - curve.x(n)) * s / 50.0;
+        EXPECT_GE(curve.Radius(x), low - 1e-15) << c.name << " x = " << x;
+        EXPECT_LE(curve.Radius(x), high + 1e-15) << c.name << " x = " << x;
+      }
+      if (n > 0) {
+        EXPECT_NEAR(curve.piece(n - 1).Slope(curve.x(n)), curve.piece(n).Slope(curve.x(n)), 1e-12) << c.name;
+        EXPECT_NEAR(curve.piece(n - 1).Radius(curve.x(n)), curve.r(n), 1e-15) << c.name;
+      }
+    }
+    EXPECT_DOUBLE_EQ(curve.Radius(curve.x_last()), curve.r(curve.size() - 1)) << c.name;
+  }
+}
+
+TEST(ConformalMap, OnAConeXiIsTheLogarithmOfTheRadius) {
+  // r = a + s x: xi = x_ref + R sqrt(1 + s^2) / s ln(r(x) / r(x_ref)).
+  const Meridional_curve cone = Cone();
+  struct Case {
+    double radius, x_ref;
+  };
+  for (const Case c : {Case{0.26, 0.0}, Case{0.3, 0.05}, Case{0.2, -0.1}}) {
+    const Conformal_map map(cone, c.radius, c.x_ref);
+    for (double x = -0.3; x <= 0.4; x += 0.05) {
+      const double xi = c.x_ref + c.radius * std::sqrt(1.04) / 0.2 * std::log((0.2 + 0.2 * x) / (0.2 + 0.2 * c.x_ref));
+      EXPECT_NEAR(map.Xi(x), xi, 1e-13) << "R = " << c.radius << " x = " << x;
+      EXPECT_NEAR(map.Axial(xi), x, 1e-13) << "R = " << c.radius << " x = " << x;
+    }
+    EXPECT_NEAR(map.Axial(c.x_ref), c.x_ref, 1e-15);
+  }
+}
+
+TEST(ConformalMap, IsTheIdentityOnACylinderOfTheSectionRadius) {
+  const Conformal_map map(Meridional_curve({-0.4, 0.1, 0.5}, {0.35, 0.35, 0.35}), 0.35, 0.02);
+  for (double xi = -0.4; xi <= 0.5; xi += 0.01) {
+    const Surface_point p = map.Point(xi, 0.01);
+    EXPECT_NEAR(p.x, xi, 1e-15);
+    EXPECT_EQ(p.r, 0.35);
+    EXPECT_EQ(p.theta, 0.01 / 0.35);
+  }
+}
+
+// The angle to the meridional direction, on the surface, of the image of the
+// plane direction beta at (xi, y): central differences over a short segment.
+double Surface_angle(const Conformal_map& map, double xi, double y, double beta) {
+  const double h = 1e-6;
+  auto position = [&](double sign) {
+    const Surface_point p = map.Point(xi + sign * h * std::cos(beta), y + sign * h * std::sin(beta));
+    return std::vector<double>{p.x, std::sin(p.theta) * p.r, p.r - (1.0 - std::cos(p.theta)) * p.r};
+  };
+  const std::vector<double> a = position(-1.0);
+  const std::vector<double> b = position(1.0);
+  const Surface_point p = map.Point(xi, y);
+  const double s = map.curve().Slope(p.x);
+  const double n = std::sqrt(1.0 + s * s);
+  const double along =
+      ((b[0] - a[0]) + (b[1] - a[1]) * s * std::sin(p.theta) + (b[2] - a[2]) * s * std::cos(p.theta)) / n;
+  const double across = (b[1] - a[1]) * std::cos(p.theta) - (b[2] - a[2]) * std::sin(p.theta);
+  return std::atan2(across, along);
+}
+
+TEST(ConformalMap, KeepsTheAngleOfEveryDirectionOnConeAndSShape) {
+  struct Case {
+    const char* name;
+    Meridional_curve curve;
+    double radius, x_ref;
+  };
+  const Case cases[] = {{"cone", Cone(), 0.26, 0.0},
+                        {"S-shape hub", S_shape(), S_shape().Radius(0.0), 0.0},
+                        {"S-shape at a casing reference point", S_shape(), 0.27, 0.03}};
+  for (const Case& c : cases) {
+    const Conformal_map map(c.curve, c.radius, c.x_ref);
+    for (double xi : {-0.2, -0.01, 0.05, 0.12, 0.3}) {
+      for (double y : {-0.05, 0.0, 0.13}) {
+        for (double beta : {-1.3, -0.6, 0.0, 0.4, 1.0, 1.5}) {
+          EXPECT_NEAR(Surface_angle(map, xi, y, beta), beta, 1e-9) << c.name << " xi " << xi << " y " << y;
+        }
+      }
+    }
+  }
+}
+
+TEST(ConformalMap, CasingReferenceRadiusLiesOnTheCurveAtTheSweptPosition) {
+  const Meridional_curve casing({-0.3, 0.0, 0.4}, {0.45, 0.5, 0.6});
+  struct Case {
+    double tan_sweep;
+  };
+  for (const Case c : {Case{0.0}, Case{0.1}, Case{-0.2}}) {
+    const double rho = Casing_reference_radius(casing, 0.25, c.tan_sweep);
+    EXPECT_NEAR(casing.Radius((rho - 0.25) * c.tan_sweep), rho, 1e-15) << c.tan_sweep;
+  }
+  EXPECT_EQ(Casing_reference_radius(casing, 0.25, 0.0), 0.5);
+}
+
+// A surface grid of a lens section on plane k = 1, in storage of its own.
+struct Built_surface {
+  static constexpr int ie = 17, je = 9;
+  std::vector<double> x = std::vector<double>(ie * je, kNaN), y = x, xg = x, yg = x, zg = x;
+  std::vector<double> bez = std::vector<double>(26, kNaN), w1 = std::vector<double>(je), w2 = w1,
+                      w3 = std::vector<double>(ie), w4 = w3;
+  Section_sizes sizes{ie, je, 4, 4, 8, 5, 13, 2, 1};
+  Section_geometry geometry;
+  Plane px() { return Plane(x, ie, je); }
+  Plane py() { return Plane(y, ie, je); }
+  Grid grid() { return {Block(xg, ie, je, 1), Block(yg, ie, je, 1), Block(zg, ie, je, 1)}; }
+
+  explicit Built_surface(double radius) : geometry{0.5, 0.3, -0.2, 0.4, 0.0, 0.0, 0.1, radius, 0.1, 0.3} {
+    std::vector<double> lens = {1, 0, 0.5, -0.1, 0, 0, 0.5, 0.1, 1, 0};
+    Diagnostic_log diagnostics;
+    Section_grid({Surface::hub, sizes, geometry, Section_spacings{0.005, 0.002, 0.005, 0.002, 0.005, 1.2}, 1},
+                 {0, 5, 3, lens}, Section_work{px(), py(), bez, Line(w1), Line(w2), Line(w3), Line(w4)}, grid(),
+                 diagnostics);
+  }
+};
+
+TEST(SurfaceWrap, HubOnItsCurveWallAnglesKeptAndPeriodicPartnersOnePitchApart) {
+  struct Case {
+    const char* name;
+    Meridional_curve curve;
+  };
+  const Case cases[] = {{"cone", Cone()}, {"S-shape", S_shape()}};
+  for (const Case& c : cases) {
+    const double radius = c.curve.Radius(0.0);
+    Built_surface s(radius);
+    const Conformal_map map(c.curve, radius, 0.0);
+    Wrap_on_flow_path(s.px(), s.py(), s.ie, s.je, map, s.grid(), 1);
+    const Grid g = s.grid();
+    for (int j = 1; j <= s.je; ++j) {
+      for (int i = 1; i <= s.ie; ++i) {
+        const double r = std::hypot(g.yg(i, j, 1), g.zg(i, j, 1));
+        EXPECT_NEAR(r, c.curve.Radius(g.xg(i, j, 1)), 1e-12 * radius) << c.name << " " << i << "," << j;
+      }
+    }
+    // The blade wall j = 1: each point is the map's, and the wall's direction
+    // in the plane keeps its angle to the meridional direction on the surface.
+    for (int i = s.sizes.ile + 1; i < s.sizes.ite; ++i) {
+      const Surface_point p = map.Point(s.px()(i, 1), s.py()(i, 1));
+      EXPECT_EQ(g.xg(i, 1, 1), p.x);
+      const double beta = std::atan2(s.py()(i + 1, 1) - s.py()(i - 1, 1), s.px()(i + 1, 1) - s.px()(i - 1, 1));
+      EXPECT_NEAR(Surface_angle(map, s.px()(i, 1), s.py()(i, 1), beta), beta, 1e-9) << c.name << " i = " << i;
+    }
+    // Upstream and downstream the lines j = 1 and j = je are periodic partners.
+    for (int i = 1; i <= s.ie; ++i) {
+      if (i > s.sizes.ile && i < s.sizes.ite) continue;
+      const double lower = std::atan2(g.yg(i, 1, 1), g.zg(i, 1, 1));
+      const double upper = std::atan2(g.yg(i, s.je, 1), g.zg(i, s.je, 1));
+      EXPECT_NEAR(upper - lower, s.geometry.dphi, 1e-12) << c.name << " i = " << i;
+      EXPECT_EQ(g.xg(i, 1, 1), g.xg(i, s.je, 1)) << c.name << " i = " << i;
+    }
+  }
+}
+
+TEST(SurfaceWrap, AConstantRadiusCurveGivesTheCylinderWrap) {
+  Built_surface flow(0.3);
+  Built_surface cylinder(0.3);
+  const Conformal_map map(Meridional_curve({-1.0, 0.2, 1.0}, {0.3, 0.3, 0.3}), 0.3, 0.0);
+  Wrap_on_flow_path(flow.px(), flow.py(), flow.ie, flow.je, map, flow.grid(), 1);
+  for (std::size_t n = 0; n < flow.xg.size(); ++n) {
+    EXPECT_NEAR(flow.xg[n], cylinder.xg[n], 1e-12 * 0.3);
+    EXPECT_EQ(flow.yg[n], cylinder.yg[n]);
+    EXPECT_EQ(flow.zg[n], cylinder.zg[n]);
+  }
+}
+
+}  // namespace
+}  // namespace torvane
