@@ -59,7 +59,7 @@ std::string Cgns_patch_name(const Patch& patch, int je) {
   return name + where;
 }
 
-void Write_cgns(const std::string& path, const Run_files& run) {
+void Write_cgns(const std::string& path, const Run_files& run, Machine_axis axis) {
   const Grid& g = run.grid;
   int file = 0, base = 0, zone = 0, coord = 0;
   Check(cg_open(path.c_str(), CG_MODE_WRITE, &file), path, "open");
@@ -92,7 +92,8 @@ void Write_cgns(const std::string& path, const Run_files& run) {
       // the row's angle turns the partner onto this face, so this face goes onto the partner
       // by the right-handed rotation of the row's own angle. The library stores it in single precision.
       const float center[3] = {0, 0, 0};
-      const float angle[3] = {static_cast<float>(patch.angle), 0, 0};
+      const float turn = static_cast<float>(patch.angle);
+      const float angle[3] = {axis == Machine_axis::z ? 0 : turn, 0, axis == Machine_axis::z ? turn : 0};
       const float translation[3] = {0, 0, 0};
       Check(cg_1to1_periodic_write(file, base, zone, connection, center, angle, translation), path, "periodicity");
       Check(cg_goto(file, base, "Zone_t", zone, "ZoneGridConnectivity_t", 1, "GridConnectivity1to1_t", connection,
