@@ -180,5 +180,27 @@ def test_vtk_cgns_reader_lists_the_six_patches(tmp_path):
     }
 
 
+def test_plot3d_ascii_reads_in_vtk_with_the_documented_settings(tmp_path):
+    vtk = pytest.importorskip("vtkmodules.vtkIOParallel", reason="VTK not found (Debian package python3-vtk9)")
+    run = make_run("compressor_rotor", tmp_path)
+    run.export("--to", "plot3d")
+    with open(run.stem + ".xyz") as f:
+        numbers = f.read().split()
+    n = run.ie * run.je * run.ke
+    assert numbers[:4] == ["1", str(run.ie), str(run.je), str(run.ke)]
+    xyz = [float(v) for v in numbers[4:]]
+    reader = vtk.vtkMultiBlockPLOT3DReader()
+    reader.SetXYZFileName(run.stem + ".xyz")
+    reader.SetAutoDetectFormat(0)
+    reader.SetBinaryFile(0)
+    reader.SetMultiGrid(1)
+    reader.SetDoublePrecision(1)
+    reader.Update()
+    block = reader.GetOutput().GetBlock(0)
+    assert block.GetDimensions() == (run.ie, run.je, run.ke)
+    for m in range(0, n, 997):  # a spread of points, each exactly as written
+        assert block.GetPoint(m) == (xyz[m], xyz[n + m], xyz[2 * n + m])
+
+
 if __name__ == "__main__":
     sys.exit(pytest.main([__file__, "-q", "-rs", "-p", "no:cacheprovider"]))
