@@ -182,6 +182,14 @@ TEST(OpenfoamMesh, FacesAreUpperTriangularThenPatchByPatchAndEveryCellIsClosed) 
       start += p.faces.size();
     }
     EXPECT_EQ(start, owner.size()) << c.name;
+    // The sector's upper face lies at theta = +0.15 (mirrored: -0.15); theta grows against the
+    // right-handed turn about x, so periodic_lower goes onto periodic_upper by -0.15 rad (+0.15).
+    if (c.handed != 0) {
+      const std::size_t at = boundary.find("rotationAngle", boundary.find("periodic_lower"));
+      const double degrees = std::stod(boundary.substr(at + 13));
+      EXPECT_NEAR(degrees, -c.handed * 0.15 * 180 / 3.141592653589793, 1e-12) << c.name;
+      EXPECT_NE(boundary.find("neighbourPatch  periodic_upper;", at), std::string::npos);
+    }
   }
 }
 
