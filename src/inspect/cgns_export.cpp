@@ -2,11 +2,18 @@
 
 #include <cgnslib.h>
 
+#include <string>
+#include <vector>
+
 #include "inspect/output_file.hpp"
 
 namespace torvane::inspect {
 
 namespace {
+
+// Dimensional exponents of mass, length, time, temperature and angle.
+const float kLength[5] = {0, 1, 0, 0, 0};
+const float kAngle[5] = {0, 0, 0, 0, 1};
 
 // Turns a failed library call into an Output_error carrying the library's reason.
 void Check(int status, const std::string& path, const char* step) {
@@ -37,6 +44,19 @@ BCType_t Bc_type(int code) {
   }
 }
 
+// The family of a boundary row: one per patch of the solver meshes, the blade's two sides together.
+const char* Family_of(const Patch& patch) {
+  switch (patch.code) {
+    case kInlet:
+      return "inlet";
+    case kOutlet:
+      return "outlet";
+    default:
+      break;
+  }
+  return patch.face == 5 ? "hub" : patch.face == 6 ? "casing" : "blade";
+}
+
 }  // namespace
 
 std::string Cgns_patch_name(const Patch& patch, int je) {
@@ -59,17 +79,37 @@ std::string Cgns_patch_name(const Patch& patch, int je) {
   return name + where;
 }
 
-void Write_cgns(const std::string& path, const Run_files& run) {
+void Write_cgns(const std::string& path, const Run_files& run, Machine_axis axis) {
   const Grid& g = run.grid;
   int file = 0, base = 0, zone = 0, coord = 0;
   Check(cg_open(path.c_str(), CG_MODE_WRITE, &file), path, "open");
   try {
     Check(cg_base_write(file, "Base", 3, 3, &base), path, "base");
+    // The grid carries no units: its coordinates are lengths of unknown dimension.
+    Check(cg_goto(file, base, "end"), path, "data class");
+    Check(cg_dataclass_write(CGNS_ENUMV(NormalizedByUnknownDimensional)), path, "data class");
+    // A family per patch carrying its boundary type: viewers group and show the patches by it.
+    std::vector<std::string> families;
+    for (const Patch& patch : run.faces.patches) {
+      if (patch.empty || patch.code == kPeriodic) continue;
+      const char* family = Family_of(patch);
+      bool known = false;
+      for (const std::string& written : families) known = known || written == family;
+      if (known) continue;
+      families.push_back(family);
+      int family_index = 0, bc_index = 0;
+      Check(cg_family_write(file, base, family, &family_index), path, "family");
+      Check(cg_fambc_write(file, base, family_index, "FamBC", Bc_type(patch.code), &bc_index), path, "family");
+    }
     cgsize_t size[9] = {g.ie, g.je, g.ke, g.ie - 1, g.je - 1, g.ke - 1, 0, 0, 0};
     Check(cg_zone_write(file, base, "Passage", size, CGNS_ENUMV(Structured), &zone), path, "zone");
     Check(cg_coord_write(file, base, zone, CGNS_ENUMV(RealDouble), "CoordinateX", g.x.data(), &coord), path, "x");
     Check(cg_coord_write(file, base, zone, CGNS_ENUMV(RealDouble), "CoordinateY", g.y.data(), &coord), path, "y");
     Check(cg_coord_write(file, base, zone, CGNS_ENUMV(RealDouble), "CoordinateZ", g.z.data(), &coord), path, "z");
+    for (int n = 1; n <= 3; ++n) {
+      Check(cg_goto(file, base, "Zone_t", zone, "GridCoordinates_t", 1, "DataArray_t", n, "end"), path, "exponents");
+      Check(cg_exponents_write(CGNS_ENUMV(RealSingle), kLength), path, "exponents");
+    }
     for (const Patch& patch : run.faces.patches) {
       if (patch.empty) continue;  // a row over no cells is no face to join or bound
       const std::string name = Cgns_patch_name(patch, g.je);
@@ -77,8 +117,11 @@ void Write_cgns(const std::string& path, const Run_files& run) {
       Range_of(patch, range);
       if (patch.code != kPeriodic) {
         int bc = 0;
-        Check(cg_boco_write(file, base, zone, name.c_str(), Bc_type(patch.code), CGNS_ENUMV(PointRange), 2, range, &bc),
+        Check(cg_boco_write(file, base, zone, name.c_str(), CGNS_ENUMV(FamilySpecified), CGNS_ENUMV(PointRange), 2,
+                            range, &bc),
               path, "boundary condition");
+        Check(cg_goto(file, base, "Zone_t", zone, "ZoneBC_t", 1, "BC_t", bc, "end"), path, "boundary family");
+        Check(cg_famname_write(Family_of(patch)), path, "boundary family");
         continue;
       }
       cgsize_t donor[6];
@@ -92,7 +135,8 @@ void Write_cgns(const std::string& path, const Run_files& run) {
       // the row's angle turns the partner onto this face, so this face goes onto the partner
       // by the right-handed rotation of the row's own angle. The library stores it in single precision.
       const float center[3] = {0, 0, 0};
-      const float angle[3] = {static_cast<float>(patch.angle), 0, 0};
+      const float turn = static_cast<float>(patch.angle);
+      const float angle[3] = {axis == Machine_axis::z ? 0 : turn, 0, axis == Machine_axis::z ? turn : 0};
       const float translation[3] = {0, 0, 0};
       Check(cg_1to1_periodic_write(file, base, zone, connection, center, angle, translation), path, "periodicity");
       Check(cg_goto(file, base, "Zone_t", zone, "ZoneGridConnectivity_t", 1, "GridConnectivity1to1_t", connection,
@@ -101,6 +145,14 @@ void Write_cgns(const std::string& path, const Run_files& run) {
       Check(cg_units_write(CGNS_ENUMV(MassUnitsNull), CGNS_ENUMV(LengthUnitsNull), CGNS_ENUMV(TimeUnitsNull),
                            CGNS_ENUMV(TemperatureUnitsNull), CGNS_ENUMV(Radian)),
             path, "periodicity units");
+      // RotationCenter, RotationAngle and Translation, in the order the library writes them.
+      const float* exponents[3] = {kLength, kAngle, kLength};
+      for (int n = 1; n <= 3; ++n) {
+        Check(cg_goto(file, base, "Zone_t", zone, "ZoneGridConnectivity_t", 1, "GridConnectivity1to1_t", connection,
+                      "GridConnectivityProperty_t", 1, "Periodic_t", 1, "DataArray_t", n, "end"),
+              path, "periodicity exponents");
+        Check(cg_exponents_write(CGNS_ENUMV(RealSingle), exponents[n - 1]), path, "periodicity exponents");
+      }
     }
   } catch (...) {
     cg_close(file);

@@ -6,11 +6,13 @@
 #include <string>
 
 #include "inspect/run_files.hpp"
+#include "inspect/solver_mesh.hpp"
 
 namespace torvane::inspect {
 
-// Writes the run's grid to path; throws Output_error when the library fails.
-void Write_cgns(const std::string& path, const Run_files& run);
+// Writes the run's grid to path, its rotations about the machine axis given; throws Output_error
+// when the library fails.
+void Write_cgns(const std::string& path, const Run_files& run, Machine_axis axis = Machine_axis::x);
 
 // Names of the boundary conditions and connections, as the file carries them.
 std::string Cgns_patch_name(const Patch& patch, int je);

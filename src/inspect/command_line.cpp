@@ -4,7 +4,8 @@ namespace torvane::inspect {
 
 const char* Usage_text() {
   return "usage: torvane-inspect report [--json] [--plot] [--bad-cells FILE] STEM\n"
-         "       torvane-inspect export --to vts|plot3d|cgns [--binary] [--output PREFIX] STEM\n"
+         "       torvane-inspect export --to vts|plot3d|cgns|su2 [--binary] [--axis x|z] [--output PREFIX] STEM\n"
+         "       torvane-inspect export --to openfoam [--case] [--axis x|z] [--output DIR] STEM\n"
          "       torvane-inspect picture [--png] [--output PREFIX] STEM\n"
          "       torvane-inspect --help | --version\n"
          "STEM names a run's files: STEM.rgra (grid), STEM.rtp (topology), STEM_grid_volume.plt (plot).\n"
@@ -51,9 +52,19 @@ Options Parse_command_line(const std::vector<std::string>& args) {
         o.format = Export_format::plot3d;
       } else if (f == "cgns") {
         o.format = Export_format::cgns;
+      } else if (f == "openfoam") {
+        o.format = Export_format::openfoam;
+      } else if (f == "su2") {
+        o.format = Export_format::su2;
       } else {
-        throw Usage_error("--to " + f + ": the formats are vts, plot3d and cgns");
+        throw Usage_error("--to " + f + ": the formats are vts, plot3d, cgns, openfoam and su2");
       }
+    } else if (a == "--case" && o.command == Command::export_grid) {
+      o.foam_case = true;
+    } else if (a == "--axis" && o.command == Command::export_grid) {
+      const std::string& axis = value_of(n);
+      if (axis != "x" && axis != "z") throw Usage_error("--axis " + axis + ": the machine axis is written as x or z");
+      o.axis_z = axis == "z";
     } else if (a == "--binary" && o.command == Command::export_grid) {
       o.binary = true;
     } else if (a == "--png" && o.command == Command::picture) {
@@ -70,8 +81,11 @@ Options Parse_command_line(const std::vector<std::string>& args) {
   }
   if (o.stem.empty()) throw Usage_error(sub + " needs the stem of a run");
   if (o.command == Command::export_grid && o.format == Export_format::none) {
-    throw Usage_error("export needs --to vts, --to plot3d or --to cgns");
+    throw Usage_error("export needs --to vts, --to plot3d, --to cgns, --to openfoam or --to su2");
   }
+  if (o.foam_case && o.format != Export_format::openfoam) throw Usage_error("--case applies to --to openfoam only");
+  // The OpenFOAM mesh is a folder: beside the stem's files, not on the stem itself.
+  if (o.output.empty() && o.format == Export_format::openfoam) o.output = o.stem + "_openfoam";
   if (o.binary && o.format != Export_format::plot3d) throw Usage_error("--binary applies to --to plot3d only");
   if (o.output.empty()) o.output = o.stem;
   return o;

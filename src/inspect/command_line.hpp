@@ -21,7 +21,7 @@ class Usage_error : public std::runtime_error {
 };
 
 enum class Command { help, version, report, export_grid, picture };
-enum class Export_format { none, vts, plot3d, cgns };
+enum class Export_format { none, vts, plot3d, cgns, openfoam, su2 };
 
 struct Options {
   Command command = Command::help;
@@ -31,8 +31,10 @@ struct Options {
   bool plot = false;      // report: compare the plot file with the grid file
   std::string bad_cells;  // report: file for the list of bad cells
   Export_format format = Export_format::none;
-  bool binary = false;  // plot3d in binary
-  bool png = false;     // picture: PNG beside the SVG
+  bool binary = false;     // plot3d in binary
+  bool png = false;        // picture: PNG beside the SVG
+  bool foam_case = false;  // openfoam: a potential-flow case beside the mesh
+  bool axis_z = false;     // export: the machine axis written as z
 };
 
 // Parses argv[1..]; throws Usage_error with the reason.

@@ -5,12 +5,15 @@
 #include "base/version.hpp"
 #include "inspect/cell_quality.hpp"
 #include "inspect/cell_survey.hpp"
+#include "inspect/openfoam_export.hpp"
 #include "inspect/output_file.hpp"
 #include "inspect/picture_files.hpp"
 #include "inspect/plot3d_export.hpp"
 #include "inspect/plot_file.hpp"
 #include "inspect/report.hpp"
 #include "inspect/run_files.hpp"
+#include "inspect/solver_mesh.hpp"
+#include "inspect/su2_export.hpp"
 #include "inspect/text_input.hpp"
 #include "inspect/vts_export.hpp"
 
@@ -44,7 +47,9 @@ int Report_command(const Options& o, std::ostream& out) {
 }
 
 int Export_command(const Options& o, std::ostream& out) {
-  const Run_files run = Read_run(o.stem);
+  Run_files run = Read_run(o.stem);
+  const Machine_axis axis = o.axis_z ? Machine_axis::z : Machine_axis::x;
+  if (axis == Machine_axis::z) run.grid = Axis_z_grid(run.grid);
   std::string path;
   switch (o.format) {
     case Export_format::vts:
@@ -63,11 +68,30 @@ int Export_command(const Options& o, std::ostream& out) {
     case Export_format::cgns:
       path = o.output + ".cgns";
 #ifdef TORVANE_INSPECT_CGNS
-      Write_cgns(path, run);
+      Write_cgns(path, run, axis);
       break;
 #else
       throw Output_error("cannot write " + path + ": this build has no CGNS output (libcgns was not found)");
 #endif
+    case Export_format::openfoam: {
+      const Solver_boundary boundary = Solver_boundaries(run);
+      std::vector<Case_file> files = Openfoam_mesh(run.grid, boundary, axis);
+      if (o.foam_case) {
+        for (Case_file& file : Potential_flow_case(axis)) files.push_back(std::move(file));
+      }
+      Write_case_files(o.output, files);
+      path = o.output + (o.foam_case ? " (mesh and potential-flow case)" : "/constant/polyMesh");
+      break;
+    }
+    case Export_format::su2: {
+      const Solver_boundary boundary = Solver_boundaries(run);
+      path = o.output + ".su2";
+      Write_file(path, Su2_text(run.grid, boundary));
+      out << "wrote " << path << "\n";
+      path = o.output + "_periodic.cfg";
+      Write_file(path, Su2_periodic_text(boundary, axis));
+      break;
+    }
     case Export_format::none:
       throw Usage_error("export needs --to");
   }

@@ -178,11 +178,12 @@ TEST(Exports, CgnsReadsBackThroughTheLibrary) {
   // i = 21..51 at j = 1 and j = 33, hub k = 1, casing k = 17.
   struct Bc {
     BCType_t type;
+    const char* family;
     cgsize_t range[6];
   } bcs[] = {
-      {CGNS_ENUMV(BCWall), {21, 1, 1, 51, 1, 17}},  {CGNS_ENUMV(BCWall), {21, 33, 1, 51, 33, 17}},
-      {CGNS_ENUMV(BCWall), {1, 1, 1, 81, 33, 1}},   {CGNS_ENUMV(BCWall), {1, 1, 17, 81, 33, 17}},
-      {CGNS_ENUMV(BCInflow), {1, 1, 1, 1, 33, 17}}, {CGNS_ENUMV(BCOutflow), {81, 1, 1, 81, 33, 17}},
+      {CGNS_ENUMV(BCWall), "blade", {21, 1, 1, 51, 1, 17}},  {CGNS_ENUMV(BCWall), "blade", {21, 33, 1, 51, 33, 17}},
+      {CGNS_ENUMV(BCWall), "hub", {1, 1, 1, 81, 33, 1}},     {CGNS_ENUMV(BCWall), "casing", {1, 1, 17, 81, 33, 17}},
+      {CGNS_ENUMV(BCInflow), "inlet", {1, 1, 1, 1, 33, 17}}, {CGNS_ENUMV(BCOutflow), "outlet", {81, 1, 1, 81, 33, 17}},
   };
   int count = 0;
   ASSERT_EQ(cg_nbocos(file, 1, 1, &count), CG_OK);
@@ -198,7 +199,24 @@ TEST(Exports, CgnsReadsBackThroughTheLibrary) {
         CG_OK);
     cgsize_t range[6];
     ASSERT_EQ(cg_boco_read(file, 1, 1, n, range, nullptr), CG_OK);
-    EXPECT_EQ(type, bcs[n - 1].type) << name;
+    // Each boundary names its family; the family carries the boundary type.
+    EXPECT_EQ(type, CGNS_ENUMV(FamilySpecified)) << name;
+    ASSERT_EQ(cg_goto(file, 1, "Zone_t", 1, "ZoneBC_t", 1, "BC_t", n, "end"), CG_OK);
+    char family[33];
+    ASSERT_EQ(cg_famname_read(family), CG_OK) << name;
+    EXPECT_EQ(std::string(family), bcs[n - 1].family) << name;
+    int families = 0;
+    ASSERT_EQ(cg_nfamilies(file, 1, &families), CG_OK);
+    BCType_t family_type = CGNS_ENUMV(BCTypeNull);
+    for (int f = 1; f <= families; ++f) {
+      char family_name[33], bc_name[33];
+      int bcs_of_family = 0, geometries = 0;
+      ASSERT_EQ(cg_family_read(file, 1, f, family_name, &bcs_of_family, &geometries), CG_OK);
+      if (std::string(family_name) != family) continue;
+      ASSERT_EQ(bcs_of_family, 1) << family_name;
+      ASSERT_EQ(cg_fambc_read(file, 1, f, 1, bc_name, &family_type), CG_OK);
+    }
+    EXPECT_EQ(family_type, bcs[n - 1].type) << name;
     EXPECT_EQ(set, CGNS_ENUMV(PointRange)) << name;
     for (int m = 0; m < 6; ++m) EXPECT_EQ(range[m], bcs[n - 1].range[m]) << name << " value " << m;
   }

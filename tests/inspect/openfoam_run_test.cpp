@@ -1,0 +1,158 @@
+// The OpenFOAM export proven by OpenFOAM itself (Debian package openfoam): checkMesh
+// accepts the mesh of each deck, and potentialFoam on the --case folder converges
+// with as much volume flux leaving through the outlet as enters through the inlet.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <string>
+
+#include "support/decks.hpp"
+#include "support/process.hpp"
+
+namespace torvane::inspect {
+namespace {
+
+using torvane::testing::Process_result;
+using torvane::testing::Run_program;
+
+const char* const kFoamBashrc = "/usr/share/openfoam/etc/bashrc";
+
+// Runs an OpenFOAM utility in folder with the package's environment.
+Process_result Run_foam(const std::string& command, const std::string& folder) {
+  return Run_program("/bin/bash", {"-c", std::string("source ") + kFoamBashrc + " > /dev/null 2>&1; " + command},
+                     "/dev/null", folder);
+}
+
+struct Deck_case {
+  const char* name;
+  const char* example;  // deck file in examples/, or nullptr for the NACA 65-410 deck torvane-deck writes
+  bool largest;         // run only where the largest grid's solver runs are wanted
+  bool axis_z;          // exported with the machine axis as z
+};
+
+void PrintTo(const Deck_case& c, std::ostream* out) { *out << c.name; }
+
+// Runs torvane on the deck in folder and returns the stem; "" with the reason in `why` when it cannot.
+std::string Make_run(const Deck_case& c, const std::string& folder, std::string& why) {
+  std::string deck = folder + "/" + c.name + ".in";
+  if (c.example) {
+    deck = std::string(TORVANE_SOURCE_DIR) + "/examples/" + c.example;
+  } else {
+    const std::string airfoil = std::string(TORVANE_SHARED_DIR) + "/data/airfoils/naca65410.dat";
+    if (!std::filesystem::exists(airfoil)) {
+      why = "shared airfoil file not found: " + airfoil;
+      return "";
+    }
+    const Process_result d =
+        Run_program(TORVANE_DECK_EXE,
+                    {"--hub", airfoil, "--casing", airfoil, "--staghub", "30", "--stagcas", "30", "--fname", c.name},
+                    "/dev/null", folder);
+    if (d.status != 0) {
+      why = "torvane-deck failed: " + d.err;
+      return "";
+    }
+    std::ofstream(deck, std::ios::binary) << d.out;
+  }
+  const Process_result run = Run_program(TORVANE_BINARY, {}, deck, folder);
+  if (run.status != 0) {
+    why = "torvane failed on " + deck + ": " + run.err;
+    return "";
+  }
+  const std::string file = c.example ? c.example : c.name;
+  return folder + "/" + file.substr(0, file.find(".in"));
+}
+
+// Sum of the values of patch `name` in the boundaryField of an OpenFOAM surface field file.
+double Patch_sum(const std::string& field, const std::string& name) {
+  const std::size_t at = field.find("\n    " + name + "\n");
+  if (at == std::string::npos) return NAN;
+  const std::size_t end = field.find("\n    }", at);
+  const std::string block = field.substr(at, end - at);
+  const std::size_t list = block.find("List<scalar>");
+  if (list == std::string::npos) return NAN;
+  const std::size_t open = block.find('(', list);
+  double sum = 0;
+  const char* p = block.c_str() + open + 1;
+  char* next = nullptr;
+  for (double v = std::strtod(p, &next); next != p; v = std::strtod(p, &next)) {
+    sum += v;
+    p = next;
+  }
+  return sum;
+}
+
+// The shipped examples (the compressor rotor also with the machine axis as z), the NACA 65-410
+// deck of the README and the largest grid.
+const Deck_case kDecks[] = {
+    {"compressor_rotor", "compressor_rotor.in", false, false},
+    {"compressor_rotor_axis_z", "compressor_rotor.in", false, true},
+    {"turbine_stator", "turbine_stator.in", false, false},
+    {"naca65410", nullptr, false, false},
+    {"largest_grid", "largest_grid.in", true, false},
+};
+
+class OpenfoamRun : public ::testing::TestWithParam<Deck_case> {};
+
+TEST_P(OpenfoamRun, CheckMeshAcceptsTheMeshAndPotentialFoamBalancesTheFlux) {
+  const Deck_case& c = GetParam();
+  if (!std::filesystem::exists(kFoamBashrc)) GTEST_SKIP() << "OpenFOAM not installed (Debian package openfoam)";
+#ifdef TORVANE_NO_LARGEST_SOLVER_RUNS
+  if (c.largest) GTEST_SKIP() << "solver runs on the largest grid are left to the Release build";
+#endif
+  torvane::testing::Scratch_folder scratch;
+  std::string why;
+  const std::string stem = Make_run(c, scratch.path(), why);
+  if (stem.empty()) {
+    if (why.rfind("shared", 0) == 0) GTEST_SKIP() << why;
+    FAIL() << why;
+  }
+  const std::string folder = stem + "_foam";
+  std::vector<std::string> args = {"export", "--to", "openfoam", "--case", "--output", folder, stem};
+  if (c.axis_z) args.insert(args.begin() + 3, {"--axis", "z"});
+  const Process_result exported = Run_program(TORVANE_INSPECT_EXE, args, "/dev/null", scratch.path());
+  ASSERT_EQ(exported.status, 0) << exported.err;
+
+  const Process_result check = Run_foam("checkMesh", folder);
+  const std::string& log = check.out;
+  for (const char* line : {"Boundary definition OK.", "Cell to face addressing OK.", "Point usage OK.",
+                           "Upper triangular ordering OK.", "Face vertices OK.", "Number of regions: 1 (OK).",
+                           "Cell volumes OK.", "Face pyramids OK.", "Face area magnitudes OK."}) {
+    EXPECT_NE(log.find(line), std::string::npos) << c.name << ": checkMesh does not say \"" << line << "\"\n" << log;
+  }
+  EXPECT_TRUE(std::regex_search(log, std::regex(R"(Coupled point location match \(average [^)]*\) OK\.)")))
+      << c.name << ": the cyclic pair does not match\n"
+      << log;
+  for (const char* fault : {"wrong orientation", "negative volume", "Zero or negative", "incorrectly matched",
+                            "***Faces not in upper triangular order", "***Error"}) {
+    EXPECT_EQ(log.find(fault), std::string::npos) << c.name << ": checkMesh reports \"" << fault << "\"\n" << log;
+  }
+
+  const Process_result flow = Run_foam("potentialFoam -writephi", folder);
+  ASSERT_EQ(flow.status, 0) << c.name << ": potentialFoam failed\n" << flow.out << flow.err;
+  // Every solve reaches the tolerance of fvSolution, and the non-orthogonal correctors
+  // bring the starting residual down.
+  const std::regex solve(R"(Solving for Phi, Initial residual = ([0-9.eE+-]+), Final residual = ([0-9.eE+-]+))");
+  std::vector<double> initial;
+  for (auto m = std::sregex_iterator(flow.out.begin(), flow.out.end(), solve); m != std::sregex_iterator(); ++m) {
+    initial.push_back(std::stod((*m)[1]));
+    EXPECT_LT(std::stod((*m)[2]), 1e-9) << c.name << ": a solve stopped short of the tolerance";
+  }
+  ASSERT_GE(initial.size(), 3u) << flow.out;
+  EXPECT_LT(initial.back(), initial[1]) << c.name << ": the non-orthogonal correctors do not converge\n" << flow.out;
+
+  const std::string phi = torvane::testing::Read_file(folder + "/0/phi");
+  const double in = Patch_sum(phi, "inlet"), out = Patch_sum(phi, "outlet");
+  ASSERT_TRUE(std::isfinite(in) && std::isfinite(out)) << c.name << ": no inlet or outlet flux in 0/phi";
+  EXPECT_LT(in, 0) << "the flow enters through the inlet";
+  EXPECT_LT(std::fabs(in + out), 1e-6 * std::fabs(in)) << c.name << ": inlet " << in << ", outlet " << out;
+  std::printf("%s: checkMesh and potentialFoam: inlet flux %.17g, outlet flux %.17g\n", c.name, in, out);
+}
+
+INSTANTIATE_TEST_SUITE_P(Decks, OpenfoamRun, ::testing::ValuesIn(kDecks),
+                         [](const ::testing::TestParamInfo<Deck_case>& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace torvane::inspect
