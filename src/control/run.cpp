@@ -142,3 +142,75 @@ int Run(std::istream& deck, Console& out, Console& err, const Run_options& optio
 }
 
 }  // namespace torvane
+
+namespace torvane {
+
+namespace {
+
+// The last line of the console that says ERROR, without its leading blanks.
+std::string Last_error_line(const std::string& console) {
+  std::string found;
+  size_t start = 0;
+  while (start < console.size()) {
+    size_t end = console.find('\n', start);
+    if (end == std::string::npos) end = console.size();
+    std::string_view line(console.data() + start, end - start);
+    if (line.ends_with('\r')) line.remove_suffix(1);
+    const size_t text = line.find_first_not_of(' ');
+    if (text != std::string_view::npos && line.substr(text).starts_with("ERROR")) found = line.substr(text);
+    start = end + 1;
+  }
+  return found;
+}
+
+}  // namespace
+
+Grid_build Build_grid(std::istream& deck, Grid_storage& storage) {
+  Grid_build build;
+  Console out;
+  try {
+    Print_banner(out);
+    Deck_reader reader(deck);
+    Control_values values = reader.Read_control_values();
+    if (!Grid_fits_storage(values)) {
+      out.list_text("ERROR - too many grid points !");
+      throw Run_stop{kExitProgramError, ""};
+    }
+    Check_control_values(values);
+    const Grid_sizes sizes = Derive_grid_sizes(values);
+    const Setup_values setup = Section_setup(values);
+    build.block = {sizes.ie, sizes.je, sizes.ke, sizes.ile, sizes.ite, values.nin, values.npitch, values.nspan};
+    build.dphi = setup.dphi;
+    build.title = values.title;
+    build.stem = Output_stem(values.fname);
+
+    Contour_points hub{0, 0, 0, storage.xyhub()};
+    Contour_points casing{0, 0, 0, storage.xycas()};
+    reader.Read_point_list("hub", hub);
+    reader.Read_point_list("casing", casing);
+    Check_contour("hub", hub);
+    Check_contour("casing", casing);
+
+    Print_summary(out, sizes, setup.dphi);
+    out.record(" Generating grid at hub & casing ...");
+    Build_surface("hub", 1, values, sizes, setup, hub, storage, out);
+    Scale_casing_spacings(values);
+    Build_surface("casing", sizes.ke, values, sizes, setup, casing, storage, out);
+
+    out.record(" Generating volume grid ...");
+    Check_finite_planes(storage.grid(), sizes.ie, sizes.je, 1, 1);
+    Build_volume(Volume_sizes{sizes.ie, sizes.je, sizes.ke, values.nwallhc, values.ratio, values.dzwall, setup.span},
+                 Volume_work{storage.plane1(), storage.plane2(), storage.sspan(), storage.w1(), storage.w2(),
+                             storage.w3(), storage.w4(), storage.hub_parameters(), storage.casing_parameters(),
+                             storage.side1_parameters(), storage.side2_parameters()},
+                 storage.grid(), out);
+    Check_finite_planes(storage.grid(), sizes.ie, sizes.je, sizes.ke, sizes.ke);
+  } catch (const Run_stop& stop) {
+    build.status = stop.status;
+    build.diagnostic = stop.diagnostic.empty() ? Last_error_line(out.captured()) : stop.diagnostic;
+  }
+  build.console = out.captured();
+  return build;
+}
+
+}  // namespace torvane
