@@ -76,7 +76,7 @@ Deck_build Build_deck(const Deck_request& request) {
 
   Control_values values = Default_values();
   values.title = Default_title(hub, casing);
-  values.fname = Default_stem(request.hub.file);
+  values.fname = Default_stem(request.hub.text ? std::string() : request.hub.file);
   for (const Setting& setting : request.settings) {
     const Deck_record* record = Find_record(setting.name);
     if (record == nullptr) {

@@ -12,7 +12,7 @@
 namespace torvane::deck {
 
 // A section given as a file, or as the text of one (file then only names it
-// in messages and, for the hub, gives the default stem when not empty).
+// in messages and notes; a hub given as text leaves the default stem blade_row).
 struct Section_source {
   std::string file;
   std::optional<std::string> text;
