@@ -132,7 +132,7 @@ Grid_ptr Generate(const py::object& deck, Generator* generator) {
   // The warnings come first, as the run printed them before it stopped, if it did.
   for (const std::string& line : Console_lines(build.console)) {
     if (!line.starts_with("WARNING")) continue;
-    if (PyErr_WarnEx(Errors().grid_warning.ptr(), line.c_str(), 2) != 0) throw py::error_already_set();
+    if (PyErr_WarnEx(Errors().grid_warning.ptr(), line.c_str(), 1) != 0) throw py::error_already_set();
   }
   if (build.status == torvane::kExitRefused) {
     Raise(Errors().deck_error, build.diagnostic, build.status, build.console);
