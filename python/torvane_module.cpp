@@ -167,8 +167,10 @@ torvane::Grid Views(Grid_data& g) {
           torvane::Block(g.points.z, ie, je, ke)};
 }
 
-void Write(const Grid_ptr& grid, const std::optional<std::string>& stem_given) {
-  const std::string stem = stem_given.value_or(grid->stem);
+void Write(const Grid_ptr& grid, const py::object& stem_given) {
+  const std::string stem = stem_given.is_none()
+                               ? grid->stem
+                               : py::str(py::module_::import("os").attr("fspath")(stem_given)).cast<std::string>();
   std::string failure;
   {
     py::gil_scoped_release unlocked;

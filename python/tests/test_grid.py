@@ -36,7 +36,7 @@ def test_arrays_equal_the_grid_file_bit_for_bit(shipped):
 
 def test_write_leaves_the_programs_three_files(shipped, tmp_path):
     _, grid, folder, _ = shipped
-    grid.write(str(tmp_path / "copy"))
+    grid.write(tmp_path / "copy")
     for suffix in [".rgra", ".rtp", "_grid_volume.plt"]:
         assert (tmp_path / f"copy{suffix}").read_bytes() == (folder / f"{grid.stem}{suffix}").read_bytes(), suffix
 
