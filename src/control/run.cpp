@@ -94,19 +94,28 @@ void Build_surface(Surface surface, const Control_values& values, Contour_points
                       description.geometry.dphi * description.geometry.radius);
 }
 
-int Generate(std::istream& deck, Console& out, const Run_options& options) {
+// Reads the deck, checks it and builds its grid into the storage the provider
+// gives (asked for only once the deck's values passed their checks); a
+// refusal or a failure stops the run (Run_stop). Fills what the files need.
+template <typename Storage_provider>
+Grid_storage& Build_into(std::istream& deck, Console& out, const Run_options& options, Storage_provider provide,
+                         Grid_build& build) {
   Print_banner(out);
   Deck_reader reader(deck);
   const Control_values values = reader.Read_control_values();
   if (!Grid_fits_storage(values)) {
     out.list_text("ERROR - too many grid points !");
-    return kExitProgramError;
+    throw Run_stop{kExitProgramError, ""};
   }
   Check_control_values(values);
   const Grid_sizes sizes = Derive_grid_sizes(values);
   const Setup_values setup = Section_setup(values);
+  build.block = {sizes.ie, sizes.je, sizes.ke, sizes.ile, sizes.ite, values.nin, values.npitch, values.nspan};
+  build.dphi = setup.dphi;
+  build.title = values.title;
+  build.stem = Output_stem(values.fname);
 
-  Grid_storage storage;
+  Grid_storage& storage = provide();
   Contour_points hub{0, 0, 0, storage.xyhub()};
   Contour_points casing{0, 0, 0, storage.xycas()};
   reader.Read_point_list(Surface::hub, hub);
@@ -139,14 +148,36 @@ int Generate(std::istream& deck, Console& out, const Run_options& options) {
                            storage.side1_parameters(), storage.side2_parameters()},
                storage.grid(), diagnostics);
   Check_finite_planes(storage.grid(), sizes.ie, sizes.je, sizes.ke, sizes.ke);
+  return storage;
+}
 
+int Generate(std::istream& deck, Console& out, const Run_options& options) {
+  std::optional<Grid_storage> own;
+  Grid_build build;
+  Grid_storage& storage = Build_into(
+      deck, out, options, [&]() -> Grid_storage& { return own.emplace(); }, build);
   if (!options.write_files) return kExitComplete;
-  const Block_sizes block{sizes.ie, sizes.je, sizes.ke, sizes.ile, sizes.ite, values.nin, values.npitch, values.nspan};
-  const std::string stem = options.output_stem.empty() ? Output_stem(values.fname) : options.output_stem;
-  Write_grid_file(stem, block, storage.grid(), out);
-  Write_topology_file(stem, block, setup.dphi);
-  Write_plot_file(stem, values.title, block, storage.grid(), out);
+  const std::string stem = options.output_stem.empty() ? build.stem : options.output_stem;
+  Write_grid_file(stem, build.block, storage.grid(), out);
+  Write_topology_file(stem, build.block, build.dphi);
+  Write_plot_file(stem, build.title, build.block, storage.grid(), out);
   return kExitComplete;
+}
+
+// The last line of the console that says ERROR, without its leading blanks.
+std::string Last_error_line(const std::string& console) {
+  std::string found;
+  size_t start = 0;
+  while (start < console.size()) {
+    size_t end = console.find('\n', start);
+    if (end == std::string::npos) end = console.size();
+    std::string_view line(console.data() + start, end - start);
+    if (line.ends_with('\r')) line.remove_suffix(1);
+    const size_t text = line.find_first_not_of(' ');
+    if (text != std::string_view::npos && line.substr(text).starts_with("ERROR")) found = line.substr(text);
+    start = end + 1;
+  }
+  return found;
 }
 
 }  // namespace
@@ -176,6 +207,20 @@ int Run(std::istream& deck, Console& out, Console& err, const Run_options& optio
     err.record("torvane: not enough memory (a run needs about 25 MB)");
     return kExitProgramError;
   }
+}
+
+Grid_build Build_grid(std::istream& deck, Grid_storage& storage, const Run_options& options) {
+  Grid_build build;
+  Console out;
+  try {
+    Build_into(
+        deck, out, options, [&]() -> Grid_storage& { return storage; }, build);
+  } catch (const Run_stop& stop) {
+    build.status = stop.status;
+    build.diagnostic = stop.diagnostic.empty() ? Last_error_line(out.captured()) : stop.diagnostic;
+  }
+  build.console = out.captured();
+  return build;
 }
 
 }  // namespace torvane

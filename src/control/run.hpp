@@ -6,8 +6,10 @@
 #include <string>
 
 #include "base/run_stop.hpp"
+#include "control/grid_storage.hpp"
 #include "control/run_diagnostics.hpp"
 #include "output/console.hpp"
+#include "output/grid_files.hpp"
 
 namespace torvane {
 
@@ -33,5 +35,24 @@ int Run(std::istream& deck, Console& out, Console& err, const Run_options& optio
 
 // Banner line 6: the version and release date centred in 47 columns.
 std::string Banner_version_line();
+
+// What an in-process grid build gives back besides the grid in the storage.
+struct Grid_build {
+  int status = kExitComplete;
+  // What torvane prints on standard output for the deck without the files.
+  std::string console;
+  // Why the build stopped: torvane's standard-error line without "torvane: ",
+  // or the last ERROR line of the console when the run printed its reason there.
+  std::string diagnostic;
+  Block_sizes block{};  // sizes, leading and trailing edge, interval counts
+  double dphi = 0;      // pitch angle [rad]
+  std::string title;    // record 1, for the plot file
+  std::string stem;     // the stem of the output files named by record 2
+};
+
+// Builds the deck's grid into the caller's storage, as Run does without the
+// files, and returns how it went; the sizes are set once the deck is read.
+// Of the options, the flow path and the event listener apply.
+Grid_build Build_grid(std::istream& deck, Grid_storage& storage, const Run_options& options = {});
 
 }  // namespace torvane

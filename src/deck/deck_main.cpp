@@ -1,69 +1,11 @@
 #include "deck/deck_main.hpp"
 
-#include <cmath>
-#include <filesystem>
-
-#include "base/run_stop.hpp"
 #include "base/version.hpp"
-#include "control/control_input.hpp"
-#include "control/flow_path_file.hpp"
 #include "deck/airfoil_file.hpp"
-#include "deck/deck_checks.hpp"
+#include "deck/deck_build.hpp"
 #include "deck/deck_options.hpp"
-#include "deck/deck_records.hpp"
-#include "deck/deck_text.hpp"
-#include "deck/text_files.hpp"
-#include "geometry/flow_path.hpp"
-#include "geometry/surface_description.hpp"
 
 namespace torvane::deck {
-
-namespace {
-
-Deck_section Load_section(const std::string& file, const std::string& points, int npoints) {
-  const Airfoil_file airfoil = Read_airfoil_file(file);
-  Deck_section section{file, airfoil.name, Build_contour(airfoil), false};
-  if (!points.empty()) {
-    section.contour = Resample_contour(section.contour, npoints);
-    section.resampled = true;
-  }
-  return section;
-}
-
-// The text cut to the 50 bytes of a text record, not inside a UTF-8 character.
-std::string Cut_to_record(std::string text) {
-  size_t length = static_cast<size_t>(kTextLength);
-  if (text.size() <= length) return text;
-  while (length > 0 && (static_cast<unsigned char>(text[length]) & 0xC0) == 0x80) --length;
-  text.resize(length);
-  return text;
-}
-
-// The default title: the section names (the hub's alone when both are the same).
-std::string Default_title(const Deck_section& hub, const Deck_section& casing) {
-  std::string title = hub.name == casing.name ? hub.name : hub.name + " / " + casing.name;
-  for (char& c : title) {
-    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = ' ';
-  }
-  return Cut_to_record(title);
-}
-
-// The default stem: the hub file's name without its ending, blanks as underscores.
-std::string Default_stem(const std::string& hub_file) {
-  std::string stem = std::filesystem::path(hub_file).stem().string();
-  for (char& c : stem) {
-    if (c == ' ' || static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = '_';
-  }
-  stem = Cut_to_record(stem);
-  return stem.empty() ? "blade_row" : stem;
-}
-
-int Report(std::ostream& err, const std::vector<std::string>& problems) {
-  for (const std::string& problem : problems) err << "torvane-deck: " << problem << '\n';
-  return kExitProblems;
-}
-
-}  // namespace
 
 int Deck_main(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
   Deck_options options;
@@ -82,65 +24,25 @@ int Deck_main(const std::vector<std::string>& args, std::ostream& out, std::ostr
     return out.flush() ? kExitWritten : kExitInput;
   }
 
-  Deck_section hub, casing;
-  int npoints = 0;
   try {
     Read_parameter_file(options);
-    if (options.hub.empty() || options.casing.empty()) {
-      err << "torvane-deck: " << (options.hub.empty() ? "--hub" : "--casing") << " FILE is needed\n" << Usage_text();
-      return kExitUsage;
-    }
-    if (!options.points.empty()) {
-      if (!Parse_integer(options.points, npoints) || npoints < kMinResampledPoints || npoints > kMaxContourPoints) {
-        err << "torvane-deck: " << options.points_origin << ": \"" << Printable(options.points)
-            << "\": give a point count from " << kMinResampledPoints << " to " << kMaxContourPoints << "\n";
-        return options.points_origin == "--points" ? kExitUsage : kExitInput;
-      }
-    }
-    hub = Load_section(options.hub, options.points, npoints);
-    casing = Load_section(options.casing, options.points, npoints);
   } catch (const Input_error& e) {
     err << "torvane-deck: " << e.what() << "\n";
     return kExitInput;
   }
-
-  Control_values values = Default_values();
-  values.title = Default_title(hub, casing);
-  values.fname = Default_stem(options.hub);
-  for (const Setting& setting : options.settings) {
-    if (const auto why = Set_value(values, *Find_record(setting.name), setting.text)) {
-      err << "torvane-deck: " << setting.origin << ": " << Printable(*why) << "\n";
-      return setting.origin.starts_with("--") ? kExitUsage : kExitInput;
-    }
+  if (options.hub.empty() || options.casing.empty()) {
+    err << "torvane-deck: " << (options.hub.empty() ? "--hub" : "--casing") << " FILE is needed\n" << Usage_text();
+    return kExitUsage;
   }
-
-  if (!options.flow_path.empty()) {
-    // The sections' radii are those of the curves at their reference points;
-    // the dry run checks the rest of the flow path with the deck (and says
-    // so when the hub curve misses x = 0).
-    try {
-      const Flow_path_file file = Read_flow_path_file(options.flow_path);
-      const Meridional_curve hub_curve(file.hub.x, file.hub.r);
-      if (hub_curve.x_first() <= 0.0 && 0.0 <= hub_curve.x_last()) values.rhub = hub_curve.Radius(0.0);
-      values.rcas = Casing_reference_radius(Meridional_curve(file.casing.x, file.casing.r), values.rhub,
-                                            std::tan(values.sweep * kDegree));
-    } catch (const Run_stop& stop) {
-      err << "torvane-deck: " << Printable(stop.diagnostic) << "\n";
-      return kExitInput;
-    }
-  }
-
-  if (auto problems = Value_problems(values); !problems.empty()) return Report(err, problems);
-  std::vector<std::string> problems = Section_problems(values, Surface::hub, hub);
-  for (std::string& problem : Section_problems(values, Surface::casing, casing)) problems.push_back(std::move(problem));
-  if (!problems.empty()) return Report(err, problems);
-
-  const std::string deck = Deck_text(values, hub, casing, options.flow_path);
-  if (auto run_problems = Dry_run_problems(deck, options.flow_path); !run_problems.empty()) {
-    return Report(err, run_problems);
-  }
-
-  out << deck;
+  const Deck_build build = Build_deck({{options.hub, {}},
+                                       {options.casing, {}},
+                                       options.points,
+                                       options.points_origin,
+                                       options.settings,
+                                       options.flow_path});
+  for (const std::string& message : build.messages) err << "torvane-deck: " << message << '\n';
+  if (build.status != kExitWritten) return build.status;
+  out << build.deck;
   if (!out.flush()) {
     err << "torvane-deck: standard output: the deck cannot be written\n";
     return kExitInput;

@@ -20,4 +20,8 @@ struct Run_files {
 // Reads STEM.rgra and STEM.rtp; throws Input_error naming file, record and column.
 Run_files Read_run(const std::string& stem);
 
+// The run of a grid held in memory and the text of its topology file, checked
+// and laid out as Read_run does with the files (names them STEM.rtp in messages).
+Run_files Lay_out_run(const std::string& stem, Grid grid, std::string topology_text);
+
 }  // namespace torvane::inspect

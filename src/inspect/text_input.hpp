@@ -35,6 +35,8 @@ class Text_file {
  public:
   // Reads the file in large blocks; throws Input_error when it cannot.
   explicit Text_file(std::string path);
+  // Text already in memory; path only names it in messages.
+  Text_file(std::string path, std::string text) : path_(std::move(path)), text_(std::move(text)) {}
 
   const std::string& path() const { return path_; }
   std::size_t size() const { return text_.size(); }

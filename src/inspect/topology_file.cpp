@@ -92,10 +92,8 @@ Boundary_row Read_row(Text_file& file, const Topology& t, const Record& record) 
   return row;
 }
 
-}  // namespace
-
-Topology Read_topology_file(const std::string& path) {
-  Text_file file(path);
+Topology Read_topology(Text_file& file) {
+  const std::string& path = file.path();
   Topology t;
   t.path = path;
   for (int n = 1; n <= 2; ++n) {
@@ -133,6 +131,18 @@ Topology Read_topology_file(const std::string& path) {
   }
   file.Expect_end();
   return t;
+}
+
+}  // namespace
+
+Topology Read_topology_file(const std::string& path) {
+  Text_file file(path);
+  return Read_topology(file);
+}
+
+Topology Read_topology_text(const std::string& name, std::string text) {
+  Text_file file(name, std::move(text));
+  return Read_topology(file);
 }
 
 }  // namespace torvane::inspect

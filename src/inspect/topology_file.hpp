@@ -38,4 +38,7 @@ struct Topology {
 // Reads and checks STEM.rtp; throws Input_error naming file, record and column.
 Topology Read_topology_file(const std::string& path);
 
+// Reads the text of a topology file held in memory; name stands for the file in messages.
+Topology Read_topology_text(const std::string& name, std::string text);
+
 }  // namespace torvane::inspect

@@ -49,7 +49,7 @@ void Write_grid_file(const std::string& stem, const Block_sizes& s, const Grid& 
   file.Close();
 }
 
-void Write_topology_file(const std::string& stem, const Block_sizes& s, double dphi) {
+std::string Topology_text(const Block_sizes& s, double dphi) {
   std::string text =
       "# Topology file for a blade (H-grid, 1 region)\r\n"
       "#\r\n"
@@ -89,8 +89,12 @@ void Write_topology_file(const std::string& stem, const Block_sizes& s, double d
       text += kEndOfRecord;
     }
   }
+  return text;
+}
+
+void Write_topology_file(const std::string& stem, const Block_sizes& s, double dphi) {
   Output_file file(stem + ".rtp");
-  file.Append(text);
+  file.Append(Topology_text(s, dphi));
   file.Close();
 }
 

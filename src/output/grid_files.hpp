@@ -27,7 +27,10 @@ std::string Output_stem(std::string_view fname);
 // Prints " Storing grid ..." and writes STEM.rgra.
 void Write_grid_file(const std::string& stem, const Block_sizes& sizes, const Grid& grid, Console& console);
 
-// Writes STEM.rtp: header, ten boundary rows, the periodic angle after each periodic row.
+// The text of STEM.rtp: header, ten boundary rows, the periodic angle after each periodic row.
+std::string Topology_text(const Block_sizes& sizes, double dphi);
+
+// Writes STEM.rtp with the text of Topology_text.
 void Write_topology_file(const std::string& stem, const Block_sizes& sizes, double dphi);
 
 // Prints " Storing plot files ...", writes STEM_grid_volume.plt and prints the closing line.

@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <fstream>
+#include <sstream>
 
 #include <gtest/gtest.h>
 
@@ -377,6 +378,63 @@ TEST(Run, ADoubleQuoteInTheTitleIsWrittenAsASingleQuote) {
   ASSERT_EQ(Run_deck(Join(lines)).status, 0);
   std::string plot = Read_file(folder.path() + "/quote_grid_volume.plt");
   EXPECT_EQ(plot.substr(0, plot.find("\r\n")), "TITLE = \"Rotor 'R1'" + std::string(40, ' ') + "\"");
+}
+
+}  // namespace
+}  // namespace torvane
+
+namespace torvane {
+namespace {
+
+// Build_grid against Run on the same deck: the same status, console up to the
+// files, reason to stop, and a grid that writes the same grid file.
+TEST(BuildGrid, GivesWhatTheRunGivesWithoutTheFiles) {
+  struct Case {
+    const char* what;
+    size_t line;  // 0-based line of the record changed, or none
+    const char* value;
+    int status;
+  };
+  const Case cases[] = {
+      {"a complete run", 0, nullptr, kExitComplete},
+      {"a refused value: more wall intervals than pitchwise ones", 20, "9         nwall", kExitRefused},
+      {"an unreadable record", 2, "twelve    nblade", kExitRefused},
+      {"too many grid points, said on the console", 3, "300       nin", kExitProgramError},
+      {"a blade point outside its section's curve", 23, "0.05      dsle", kExitProgramError},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Scratch_folder folder;
+    std::vector<std::string> lines = Small_deck_lines(folder.path() + "/run");
+    if (c.value != nullptr) lines[c.line] = c.value;
+    const Run_result run = Run_deck(Join(lines));
+    ASSERT_EQ(run.status, c.status);
+
+    Grid_storage storage;
+    std::istringstream deck(Join(lines));
+    const Grid_build build = Build_grid(deck, storage);
+    EXPECT_EQ(build.status, c.status);
+    EXPECT_EQ(build.console, run.out.substr(0, run.out.find(" Storing grid ...")));
+    if (c.status != kExitComplete) {
+      // The standard-error line, or else the console's ERROR line.
+      const size_t error = run.out.rfind("ERROR");
+      const std::string said = !run.err.empty() ? run.err.substr(9, run.err.size() - 11)
+                                                : run.out.substr(error, run.out.find('\r', error) - error);
+      EXPECT_EQ(build.diagnostic, said);
+      continue;
+    }
+    EXPECT_EQ(build.stem, folder.path() + "/run");
+    EXPECT_EQ(build.title, "Small test deck" + std::string(35, ' '));  // a text record holds 50 columns
+    const Block_sizes& b = build.block;
+    EXPECT_EQ(std::vector<int>({b.ie, b.je, b.ke, b.ile, b.ite, b.nin, b.npitch, b.nspan}),
+              std::vector<int>({14, 8, 6, 4, 10, 3, 7, 5}));
+    EXPECT_DOUBLE_EQ(build.dphi, 2 * 3.14159265358979323846 / 20);
+    Console quiet;
+    Write_grid_file(folder.path() + "/built", build.block, storage.grid(), quiet);
+    EXPECT_EQ(Read_file(folder.path() + "/built.rgra"), Read_file(folder.path() + "/run.rgra"));
+    Write_topology_file(folder.path() + "/built", build.block, build.dphi);
+    EXPECT_EQ(Read_file(folder.path() + "/built.rtp"), Read_file(folder.path() + "/run.rtp"));
+  }
 }
 
 }  // namespace

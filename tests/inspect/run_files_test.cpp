@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 #include "inspect/block_faces.hpp"
+#include "inspect/cell_survey.hpp"
 #include "inspect/grid_file.hpp"
+#include "inspect/report.hpp"
 #include "inspect/text_input.hpp"
 #include "inspect/topology_file.hpp"
 #include "inspect_support.hpp"
@@ -13,6 +15,7 @@
 namespace torvane::inspect {
 namespace {
 
+using testing::Reference_stem;
 using testing::Scratch;
 using testing::Write_text;
 
@@ -225,6 +228,25 @@ TEST(TopologyFile, RefusesCellCountsThatDoNotMatchTheGrid) {
   } catch (const Input_error& e) {
     EXPECT_EQ(std::string(e.what()),
               path + ", record 5, column 4: 80 x 32 x 16 cells do not match the 13 x 8 x 6 points of the grid file");
+  }
+}
+
+// A run held in memory reports what its files report, and is refused in the same words.
+TEST(RunInMemory, ReportsWhatTheFilesReport) {
+  TORVANE_REQUIRE_REFERENCE(stem, "typical");
+  const Run_files files = Read_run(stem);
+  const Run_files memory = Lay_out_run(stem, files.grid, testing::Read_text(stem + ".rtp"));
+  EXPECT_EQ(Report_json(Make_report(stem, memory.grid, memory.faces, Survey_cells(memory.grid, memory.faces))),
+            Report_json(Make_report(stem, files.grid, files.faces, Survey_cells(files.grid, files.faces))));
+
+  const Grid small = Read_grid_file(Reference_stem("small") + ".rgra");
+  try {
+    Lay_out_run("typical", small, testing::Read_text(stem + ".rtp"));
+    ADD_FAILURE() << "accepted";
+  } catch (const Input_error& e) {
+    EXPECT_EQ(
+        std::string(e.what()),
+        "typical.rtp, record 5, column 4: 80 x 32 x 16 cells do not match the 13 x 8 x 6 points of the grid file");
   }
 }
 

@@ -1,0 +1,347 @@
+// The Python module torvane: torvane's grid build, torvane-deck's checked deck
+// and torvane-inspect's quality report on text and arrays in memory, for
+// design loops that would otherwise run the programs and read their files.
+#include <pybind11/numpy.h>
+#include <pybind11/pybind11.h>
+#include <pybind11/stl.h>
+
+#include <cstring>
+#include <memory>
+#include <mutex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "base/version.hpp"
+#include "control/run.hpp"
+#include "deck/deck_build.hpp"
+#include "inspect/cell_survey.hpp"
+#include "inspect/report.hpp"
+#include "inspect/run_files.hpp"
+#include "inspect/text_input.hpp"
+#include "output/grid_files.hpp"
+
+namespace py = pybind11;
+
+namespace {
+
+// A grid built in memory: the block's points (i fastest) and what its files
+// need besides. Never changed once built, so arrays and threads can share it.
+struct Grid_data {
+  torvane::inspect::Grid points;
+  torvane::Block_sizes block{};
+  double dphi = 0;
+  std::string title, stem, console;
+};
+
+using Grid_ptr = std::shared_ptr<Grid_data>;
+
+// The exception classes: created once when the module is imported, read only
+// afterwards, and held by the module's attributes for as long as it lives.
+struct Module_errors {
+  py::handle deck_error, grid_error, grid_warning;
+};
+
+Module_errors& Errors() {
+  static Module_errors errors;
+  return errors;
+}
+
+// Raises an exception of the class with the message and the run's console text.
+[[noreturn]] void Raise(py::handle type, const std::string& message, int status, const std::string& console) {
+  py::object error = type(message);
+  error.attr("status") = status;
+  error.attr("console") = console;
+  PyErr_SetObject(type.ptr(), error.ptr());
+  throw py::error_already_set();
+}
+
+// The lines of the console text, CR LF or LF ended.
+std::vector<std::string> Console_lines(const std::string& console) {
+  std::vector<std::string> lines;
+  std::istringstream in(console);
+  for (std::string line; std::getline(in, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+// Copies the grid block out of the run's storage into arrays of its own size.
+void Copy_points(const torvane::Grid& from, torvane::inspect::Grid& to) {
+  const size_t n = to.points();
+  to.x.resize(n);
+  to.y.resize(n);
+  to.z.resize(n);
+  const torvane::Block* blocks[3] = {&from.xg, &from.yg, &from.zg};
+  std::vector<double>* arrays[3] = {&to.x, &to.y, &to.z};
+  for (int c = 0; c < 3; ++c) {
+    for (int k = 1; k <= to.ke; ++k) {
+      for (int j = 1; j <= to.je; ++j) {
+        std::memcpy(arrays[c]->data() + to.Index(1, j, k), &(*blocks[c])(1, j, k), sizeof(double) * to.ie);
+      }
+    }
+  }
+}
+
+// The deck's bytes: a str or bytes that holds a line end is the deck itself, anything else names its file.
+std::string Deck_bytes(const py::object& deck) {
+  if (py::isinstance<py::bytes>(deck)) return deck.cast<std::string>();
+  if (py::isinstance<py::str>(deck)) {
+    std::string text = deck.cast<std::string>();
+    if (text.find('\n') != std::string::npos) return text;
+  }
+  py::object path = py::module_::import("pathlib").attr("Path")(deck);
+  return path.attr("read_bytes")().cast<std::string>();
+}
+
+// A grid storage kept for one build after another: a fresh storage costs its
+// first touch of some megabytes on every build, more than a typical grid's build.
+class Generator {
+ public:
+  torvane::Grid_storage storage;
+  std::mutex busy;  // one build at a time in this storage
+};
+
+// Builds the deck's grid in the generator's storage, or in a fresh one when there is none.
+Grid_ptr Generate(const py::object& deck, Generator* generator) {
+  const std::string text = Deck_bytes(deck);
+  auto data = std::make_shared<Grid_data>();
+  torvane::Grid_build build;
+  {
+    py::gil_scoped_release unlocked;
+    std::unique_ptr<torvane::Grid_storage> own;
+    std::unique_lock<std::mutex> lock;
+    torvane::Grid_storage* storage = nullptr;
+    if (generator != nullptr) {
+      lock = std::unique_lock<std::mutex>(generator->busy);
+      storage = &generator->storage;
+    } else {
+      own = std::make_unique<torvane::Grid_storage>();
+      storage = own.get();
+    }
+    std::istringstream in(text);
+    build = torvane::Build_grid(in, *storage);
+    if (build.status == torvane::kExitComplete) {
+      data->points.ie = build.block.ie;
+      data->points.je = build.block.je;
+      data->points.ke = build.block.ke;
+      Copy_points(storage->grid(), data->points);
+    }
+  }
+  // The warnings come first, as the run printed them before it stopped, if it did.
+  for (const std::string& line : Console_lines(build.console)) {
+    if (!line.starts_with("WARNING")) continue;
+    if (PyErr_WarnEx(Errors().grid_warning.ptr(), line.c_str(), 1) != 0) throw py::error_already_set();
+  }
+  if (build.status == torvane::kExitRefused) {
+    Raise(Errors().deck_error, build.diagnostic, build.status, build.console);
+  }
+  if (build.status != torvane::kExitComplete) {
+    Raise(Errors().grid_error, build.diagnostic, build.status, build.console);
+  }
+  data->block = build.block;
+  data->dphi = build.dphi;
+  data->title = build.title;
+  data->stem = build.stem;
+  data->console = build.console;
+  return data;
+}
+
+// One coordinate as a read-only (ie, je, ke) array over the grid's own memory.
+py::array Coordinate(const Grid_ptr& grid, std::vector<double>& values) {
+  const auto& p = grid->points;
+  const py::ssize_t d = sizeof(double);
+  py::capsule owner(new Grid_ptr(grid), [](void* held) { delete static_cast<Grid_ptr*>(held); });
+  py::array_t<double> array(
+      {static_cast<py::ssize_t>(p.ie), static_cast<py::ssize_t>(p.je), static_cast<py::ssize_t>(p.ke)},
+      {d, d * p.ie, d * p.ie * p.je}, values.data(), owner);
+  array.attr("setflags")(py::arg("write") = false);
+  return array;
+}
+
+// Views of the grid's arrays as the file writers take them.
+torvane::Grid Views(Grid_data& g) {
+  const int ie = g.points.ie, je = g.points.je, ke = g.points.ke;
+  return {torvane::Block(g.points.x, ie, je, ke), torvane::Block(g.points.y, ie, je, ke),
+          torvane::Block(g.points.z, ie, je, ke)};
+}
+
+void Write(const Grid_ptr& grid, const py::object& stem_given) {
+  const std::string stem = stem_given.is_none()
+                               ? grid->stem
+                               : py::str(py::module_::import("os").attr("fspath")(stem_given)).cast<std::string>();
+  std::string failure;
+  {
+    py::gil_scoped_release unlocked;
+    torvane::Console console;  // the " Storing ..." lines are not wanted here
+    try {
+      const torvane::Grid views = Views(*grid);
+      torvane::Write_grid_file(stem, grid->block, views, console);
+      torvane::Write_topology_file(stem, grid->block, grid->dphi);
+      torvane::Write_plot_file(stem, grid->title, grid->block, views, console);
+    } catch (const torvane::Run_stop& stop) {
+      failure = stop.diagnostic;
+    }
+  }
+  if (!failure.empty()) {
+    PyErr_SetString(PyExc_OSError, failure.c_str());
+    throw py::error_already_set();
+  }
+}
+
+std::string Topology_text(const Grid_ptr& grid) { return torvane::Topology_text(grid->block, grid->dphi); }
+
+py::list Topology_rows(const Grid_ptr& grid) {
+  const torvane::inspect::Topology topology =
+      torvane::inspect::Read_topology_text(grid->stem + ".rtp", Topology_text(grid));
+  py::list rows;
+  for (const auto& r : topology.rows) {
+    py::dict row;
+    row["code"] = r.code;
+    row["face"] = r.face;
+    row["first"] = py::make_tuple(r.first[0], r.first[1]);
+    row["second"] = py::make_tuple(r.second[0], r.second[1]);
+    row["partner_face"] = r.partner_face;
+    row["partner_first"] = py::make_tuple(r.partner_first[0], r.partner_first[1]);
+    row["partner_second"] = py::make_tuple(r.partner_second[0], r.partner_second[1]);
+    row["angle"] = r.code == torvane::inspect::kPeriodic ? py::object(py::float_(r.angle)) : py::object(py::none());
+    rows.append(row);
+  }
+  return rows;
+}
+
+// The figures of `torvane-inspect report --json` for the grid, from its arrays.
+py::object Report(const Grid_ptr& grid) {
+  std::string json, failure;
+  {
+    py::gil_scoped_release unlocked;
+    try {
+      const torvane::inspect::Run_files run =
+          torvane::inspect::Lay_out_run(grid->stem, grid->points, Topology_text(grid));
+      const auto survey = torvane::inspect::Survey_cells(run.grid, run.faces);
+      json = torvane::inspect::Report_json(torvane::inspect::Make_report(run.stem, run.grid, run.faces, survey));
+    } catch (const torvane::inspect::Input_error& e) {
+      failure = e.what();
+    }
+  }
+  if (!failure.empty()) Raise(Errors().grid_error, failure, 1, grid->console);
+  return py::module_::import("json").attr("loads")(json);
+}
+
+// A section argument of deck(): the text of a section when it holds a line end, else its file.
+torvane::deck::Section_source Section(const py::object& given, const char* surface) {
+  if (py::isinstance<py::str>(given)) {
+    std::string text = given.cast<std::string>();
+    if (text.find('\n') != std::string::npos) return {std::string(surface) + " text", std::move(text)};
+  }
+  return {py::str(py::module_::import("os").attr("fspath")(given)).cast<std::string>(), std::nullopt};
+}
+
+// A keyword value as torvane-deck takes it on its command line.
+std::string Value_text(const std::string& name, const py::handle& value) {
+  if (py::isinstance<py::bool_>(value)) throw py::type_error("deck(" + name + "=...): a number or text, not a bool");
+  if (py::isinstance<py::int_>(value)) return py::str(value).cast<std::string>();
+  if (py::isinstance<py::float_>(value)) return py::repr(value).cast<std::string>();
+  if (py::isinstance<py::str>(value)) return value.cast<std::string>();
+  throw py::type_error("deck(" + name + "=...): a number or text, not " +
+                       py::str(py::type::of(value).attr("__name__")).cast<std::string>());
+}
+
+std::string Deck(const py::object& hub, const py::object& casing, const py::object& points, const py::kwargs& values) {
+  torvane::deck::Deck_request request;
+  request.hub = Section(hub, "hub");
+  request.casing = Section(casing, "casing");
+  if (!points.is_none()) {
+    request.points = Value_text("points", points);
+    request.points_origin = "deck(points=...)";
+  }
+  for (const auto& [key, value] : values) {
+    const std::string name = py::str(key).cast<std::string>();
+    request.settings.push_back({name, Value_text(name, value), "deck(" + name + "=...)"});
+  }
+  torvane::deck::Deck_build build;
+  {
+    py::gil_scoped_release unlocked;
+    build = torvane::deck::Build_deck(request);
+  }
+  if (build.status != 0) {
+    std::string message;
+    for (const std::string& line : build.messages) message += (message.empty() ? "" : "\n") + line;
+    py::object error = Errors().deck_error(message);
+    error.attr("status") = build.status;
+    error.attr("messages") = build.messages;
+    PyErr_SetObject(Errors().deck_error.ptr(), error.ptr());
+    throw py::error_already_set();
+  }
+  return build.deck;
+}
+
+}  // namespace
+
+PYBIND11_MODULE(torvane, m) {
+  m.doc() = "torvane: H-grids of a blade passage, their decks and their quality, in memory";
+  m.attr("__version__") = torvane::kVersion;
+
+  Module_errors& errors = Errors();
+  // New references, never given back: the classes live as long as the process.
+  errors.deck_error = PyErr_NewExceptionWithDoc(
+      "torvane.DeckError", "A deck or a deck value torvane or torvane-deck refuses.", PyExc_ValueError, nullptr);
+  errors.grid_error = PyErr_NewExceptionWithDoc(
+      "torvane.GridError", "A grid that cannot be built from a readable deck.", PyExc_RuntimeError, nullptr);
+  errors.grid_warning = PyErr_NewExceptionWithDoc(
+      "torvane.GridWarning", "A WARNING line torvane prints while building a grid.", PyExc_UserWarning, nullptr);
+  if (!errors.deck_error || !errors.grid_error || !errors.grid_warning) throw py::error_already_set();
+  m.attr("DeckError") = errors.deck_error;
+  m.attr("GridError") = errors.grid_error;
+  m.attr("GridWarning") = errors.grid_warning;
+
+  py::class_<Grid_data, Grid_ptr>(m, "Grid", "A grid built by torvane.generate.")
+      .def_property_readonly(
+          "x", [](const Grid_ptr& g) { return Coordinate(g, g->points.x); }, "axial coordinates, shape (ie, je, ke)")
+      .def_property_readonly(
+          "y", [](const Grid_ptr& g) { return Coordinate(g, g->points.y); }, "r sin(theta), shape (ie, je, ke)")
+      .def_property_readonly(
+          "z", [](const Grid_ptr& g) { return Coordinate(g, g->points.z); }, "r cos(theta), shape (ie, je, ke)")
+      .def_property_readonly("shape",
+                             [](const Grid_ptr& g) { return py::make_tuple(g->block.ie, g->block.je, g->block.ke); })
+      .def_property_readonly("ie", [](const Grid_ptr& g) { return g->block.ie; })
+      .def_property_readonly("je", [](const Grid_ptr& g) { return g->block.je; })
+      .def_property_readonly("ke", [](const Grid_ptr& g) { return g->block.ke; })
+      .def_property_readonly(
+          "ile", [](const Grid_ptr& g) { return g->block.ile; }, "leading-edge i (from 1)")
+      .def_property_readonly(
+          "ite", [](const Grid_ptr& g) { return g->block.ite; }, "trailing-edge i (from 1)")
+      .def_property_readonly("nin", [](const Grid_ptr& g) { return g->block.nin; })
+      .def_property_readonly("npitch", [](const Grid_ptr& g) { return g->block.npitch; })
+      .def_property_readonly("nspan", [](const Grid_ptr& g) { return g->block.nspan; })
+      .def_property_readonly(
+          "pitch_angle", [](const Grid_ptr& g) { return g->dphi; }, "pitch angle [rad]")
+      .def_property_readonly("title", [](const Grid_ptr& g) { return g->title; })
+      .def_property_readonly(
+          "stem", [](const Grid_ptr& g) { return g->stem; }, "the deck's output stem")
+      .def_property_readonly(
+          "console", [](const Grid_ptr& g) { return g->console; },
+          "what torvane prints for the deck, up to the volume grid")
+      .def_property_readonly("topology", &Topology_rows, "the boundary rows of the topology file, as dicts")
+      .def_property_readonly("topology_text", &Topology_text, "the topology file's text")
+      .def("write", &Write, py::arg("stem") = py::none(),
+           "Writes STEM.rgra, STEM.rtp and STEM_grid_volume.plt as torvane does (stem: the deck's by default).")
+      .def("report", &Report, "The figures of `torvane-inspect report --json` as a dict.")
+      .def("__repr__", [](const Grid_ptr& g) {
+        return "<torvane.Grid " + g->stem + " " + std::to_string(g->block.ie) + " x " + std::to_string(g->block.je) +
+               " x " + std::to_string(g->block.ke) + ">";
+      });
+
+  m.def(
+      "generate", [](const py::object& deck) { return Generate(deck, nullptr); }, py::arg("deck"),
+      "Builds the grid of a deck (its text, or the path of its file); raises DeckError or GridError.");
+
+  py::class_<Generator>(m, "Generator", "Builds grids one after another in one kept storage (about 25 MB).")
+      .def(py::init<>())
+      .def(
+          "generate", [](Generator& g, const py::object& deck) { return Generate(deck, &g); }, py::arg("deck"),
+          "As torvane.generate, without a fresh storage for each grid.");
+  m.def("deck", &Deck, py::arg("hub"), py::arg("casing"), py::kw_only(), py::arg("points") = py::none(),
+        "The deck torvane-deck writes for two sections (files or their text) and record values by name.");
+}

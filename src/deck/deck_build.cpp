@@ -1,0 +1,123 @@
+#include "deck/deck_build.hpp"
+
+#include <cmath>
+#include <filesystem>
+
+#include "base/run_stop.hpp"
+#include "control/control_input.hpp"
+#include "control/flow_path_file.hpp"
+#include "deck/airfoil_file.hpp"
+#include "deck/deck_checks.hpp"
+#include "deck/deck_main.hpp"
+#include "deck/deck_records.hpp"
+#include "deck/deck_text.hpp"
+#include "deck/text_files.hpp"
+#include "geometry/flow_path.hpp"
+#include "geometry/surface_description.hpp"
+
+namespace torvane::deck {
+
+namespace {
+
+Deck_section Load_section(const Section_source& source, const std::string& points, int npoints) {
+  const Airfoil_file airfoil =
+      source.text ? Parse_airfoil_text(source.file, *source.text) : Read_airfoil_file(source.file);
+  Deck_section section{source.file, airfoil.name, Build_contour(airfoil), false};
+  if (!points.empty()) {
+    section.contour = Resample_contour(section.contour, npoints);
+    section.resampled = true;
+  }
+  return section;
+}
+
+// The text cut to the 50 bytes of a text record, not inside a UTF-8 character.
+std::string Cut_to_record(std::string text) {
+  size_t length = static_cast<size_t>(kTextLength);
+  if (text.size() <= length) return text;
+  while (length > 0 && (static_cast<unsigned char>(text[length]) & 0xC0) == 0x80) --length;
+  text.resize(length);
+  return text;
+}
+
+// The default title: the section names (the hub's alone when both are the same).
+std::string Default_title(const Deck_section& hub, const Deck_section& casing) {
+  std::string title = hub.name == casing.name ? hub.name : hub.name + " / " + casing.name;
+  for (char& c : title) {
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = ' ';
+  }
+  return Cut_to_record(title);
+}
+
+// The default stem: the hub file's name without its ending, blanks as underscores.
+std::string Default_stem(const std::string& hub_file) {
+  std::string stem = std::filesystem::path(hub_file).stem().string();
+  for (char& c : stem) {
+    if (c == ' ' || static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = '_';
+  }
+  stem = Cut_to_record(stem);
+  return stem.empty() ? "blade_row" : stem;
+}
+
+Deck_build Refused(int status, std::vector<std::string> messages) { return {status, std::move(messages), ""}; }
+
+}  // namespace
+
+Deck_build Build_deck(const Deck_request& request) {
+  Deck_section hub, casing;
+  int npoints = 0;
+  if (!request.points.empty()) {
+    if (!Parse_integer(request.points, npoints) || npoints < kMinResampledPoints || npoints > kMaxContourPoints) {
+      return Refused(request.points_origin == "--points" ? kExitUsage : kExitInput,
+                     {request.points_origin + ": \"" + Printable(request.points) + "\": give a point count from " +
+                      std::to_string(kMinResampledPoints) + " to " + std::to_string(kMaxContourPoints)});
+    }
+  }
+  try {
+    hub = Load_section(request.hub, request.points, npoints);
+    casing = Load_section(request.casing, request.points, npoints);
+  } catch (const Input_error& e) {
+    return Refused(kExitInput, {e.what()});
+  }
+
+  Control_values values = Default_values();
+  values.title = Default_title(hub, casing);
+  values.fname = Default_stem(request.hub.text ? std::string() : request.hub.file);
+  for (const Setting& setting : request.settings) {
+    const Deck_record* record = Find_record(setting.name);
+    if (record == nullptr) {
+      return Refused(kExitUsage, {setting.origin + ": " + Printable(setting.name) + " is not the name of a record"});
+    }
+    if (const auto why = Set_value(values, *record, setting.text)) {
+      return Refused(setting.origin.starts_with("--") ? kExitUsage : kExitInput,
+                     {setting.origin + ": " + Printable(*why)});
+    }
+  }
+
+  if (!request.flow_path.empty()) {
+    // The sections' radii are those of the curves at their reference points;
+    // the dry run checks the rest of the flow path with the deck (and says
+    // so when the hub curve misses x = 0).
+    try {
+      const Flow_path_file file = Read_flow_path_file(request.flow_path);
+      const Meridional_curve hub_curve(file.hub.x, file.hub.r);
+      if (hub_curve.x_first() <= 0.0 && 0.0 <= hub_curve.x_last()) values.rhub = hub_curve.Radius(0.0);
+      values.rcas = Casing_reference_radius(Meridional_curve(file.casing.x, file.casing.r), values.rhub,
+                                            std::tan(values.sweep * kDegree));
+    } catch (const Run_stop& stop) {
+      return Refused(kExitInput, {Printable(stop.diagnostic)});
+    }
+  }
+
+  if (auto problems = Value_problems(values); !problems.empty()) return Refused(kExitProblems, std::move(problems));
+  std::vector<std::string> problems = Section_problems(values, Surface::hub, hub);
+  for (std::string& problem : Section_problems(values, Surface::casing, casing)) problems.push_back(std::move(problem));
+  if (!problems.empty()) return Refused(kExitProblems, std::move(problems));
+
+  std::string deck = Deck_text(values, hub, casing, request.flow_path);
+  if (auto run_problems = Dry_run_problems(deck, request.flow_path); !run_problems.empty()) {
+    return Refused(kExitProblems, std::move(run_problems));
+  }
+  return {kExitWritten, {}, std::move(deck)};
+}
+
+}  // namespace torvane::deck

@@ -1,0 +1,42 @@
+// torvane-deck below its command line: the two sections, the resampling and
+// the record values turned into the checked deck text, or into the messages
+// that say why no deck can be written.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "deck/deck_options.hpp"
+
+namespace torvane::deck {
+
+// A section given as a file, or as the text of one (file then only names it
+// in messages and notes; a hub given as text leaves the default stem blade_row).
+struct Section_source {
+  std::string file;
+  std::optional<std::string> text;
+};
+
+// Everything the deck is built from, parameter files already read.
+struct Deck_request {
+  Section_source hub, casing;
+  std::string points;             // resampled point count as given; empty keeps the sections' points
+  std::string points_origin;      // where the count was given ("--points")
+  std::vector<Setting> settings;  // record values; a later one wins over an earlier one
+  std::string flow_path;          // a flow-path file the deck is for, or empty: cylinders
+};
+
+// The deck, or what stops it: the status torvane-deck exits with and one
+// message per problem (without the "torvane-deck: " each line starts with).
+struct Deck_build {
+  int status = 0;
+  std::vector<std::string> messages;
+  std::string deck;  // empty unless status is 0
+};
+
+// Loads and resamples the sections, sets the values and runs every check of
+// the deck, torvane's dry run included.
+Deck_build Build_deck(const Deck_request& request);
+
+}  // namespace torvane::deck
