@@ -31,8 +31,9 @@ struct Options {
   bool plot = false;      // report: compare the plot file with the grid file
   std::string bad_cells;  // report: file for the list of bad cells
   Export_format format = Export_format::none;
-  bool binary = false;  // plot3d in binary
-  bool png = false;     // picture: PNG beside the SVG
+  bool binary = false;   // plot3d in binary
+  bool png = false;      // picture: PNG beside the SVG
+  bool quality = false;  // picture: every cell coloured by its quality band
 };
 
 // Parses argv[1..]; throws Usage_error with the reason.
