@@ -27,6 +27,7 @@ double Angle_from(const Vec3& ref, const Vec3& p) {
 
 // The largest of 1, 2 or 5 times a power of ten that is at most v.
 double Round_down_nicely(double v) {
+  if (!(v > 0) || !std::isfinite(v)) return 0;  // a line of no extent has no scale
   const double decade = std::pow(10.0, std::floor(std::log10(v)));
   for (double m : {5.0, 2.0, 1.0}) {
     if (m * decade <= v * (1 + 1e-12)) return m * decade;
@@ -36,7 +37,7 @@ double Round_down_nicely(double v) {
 
 // A tick value written with as many decimals as the step needs; never "-0".
 std::string Tick_text(double value, double step) {
-  const int decimals = std::max(0, static_cast<int>(-std::floor(std::log10(step) + 1e-9)));
+  const int decimals = step > 0 ? static_cast<int>(std::clamp(-std::floor(std::log10(step) + 1e-9), 0.0, 17.0)) : 0;
   char text[48];
   std::snprintf(text, sizeof text, "%.*f", decimals, value);
   std::string out = text;
@@ -50,6 +51,7 @@ std::vector<Axis_tick> Ticks(double lo, double hi, double pixels, Place place) {
   const double count = std::max(2.0, std::floor(pixels / kTickSpacing));
   const double step = Round_down_nicely((hi - lo) / count);
   std::vector<Axis_tick> ticks;
+  if (step == 0) return ticks;
   for (double n = std::ceil(lo / step - 1e-9); n * step <= hi + step * 1e-9; n += 1) {
     ticks.push_back({place(n * step), Tick_text(n * step, step)});
   }
@@ -130,7 +132,8 @@ Drawing Lay_out(Model& m, const std::string& title, const std::string& x_label, 
 
   // Under the x label: the scale bar, then the legend in rows of kLegendColumns.
   double row = d.bottom + kAxisBand + kLegendRow;
-  const double bar = Round_down_nicely(span_x / 4);
+  // About a quarter of the larger extent, and never longer than half the frame.
+  const double bar = Round_down_nicely(std::min(std::max(span_x, span_y) / 4, (d.right - d.left) / scale / 2));
   d.scale_from = {d.left, row};
   d.scale_to = {d.left + bar * scale, row};
   d.scale_label = Tick_text(bar, bar) + " (deck length unit)";

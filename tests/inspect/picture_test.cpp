@@ -160,6 +160,21 @@ TEST(Pictures, AxesAndScaleBarGiveTheSameLengthPerPixelAcrossAndUp) {
   }
 }
 
+TEST(Pictures, AGridOfNoAxialExtentStillGivesAPageWithinItsBounds) {
+  // Every station at x = 0: the blade-to-blade picture has no width to scale across.
+  const Grid g = testing::Sector_grid(5, 4, 3, 0.0, 0.05, 1.0, 0.1);
+  Block_faces faces;
+  faces.ile = 2;
+  faces.ite = 4;
+  faces.pitch_angle = 0.15;
+  const Drawing d = Blade_to_blade(g, faces, 1, "flat");
+  EXPECT_TRUE(d.x_ticks.empty());
+  EXPECT_FALSE(d.y_ticks.empty());
+  EXPECT_EQ(Parse(Svg_text(d)).outside, 0);
+  EXPECT_GT(d.scale_to.x - d.scale_from.x, 10) << d.scale_label;
+  EXPECT_LE(d.scale_to.x, d.right) << d.scale_label;
+}
+
 // The report's bad cells in one layer (i or k fixed at `layer`), from its comma-separated list.
 long Bad_cells_in_layer(const std::string& csv, char axis, int layer) {
   long count = 0;
