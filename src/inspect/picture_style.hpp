@@ -64,6 +64,15 @@ inline Rgb Fill_of(Cell_band band) {
   }
 }
 
+// Outline of a cell in its own fill: thin to close the seams between neighbours, wide
+// for bad and folded cells so that the thinnest of them (at an edge) still shows.
+inline double Cell_stroke(Cell_band band) { return band == Cell_band::bad || band == Cell_band::folded ? 3.5 : 0.4; }
+
+// Bad and folded cells lie over the grid lines, slightly see-through, so that no
+// bundle of lines at an edge hides them; good and fair cells lie under the lines.
+inline bool Over_grid_lines(Cell_band band) { return band == Cell_band::bad || band == Cell_band::folded; }
+inline constexpr double kOverGridOpacity = 0.8;
+
 // The colour as SVG writes it, #rrggbb.
 inline std::string Hex(Rgb c) {
   char text[8];

@@ -35,30 +35,40 @@ void Show(cairo_t* cr, double x, double y, double align, const std::string& text
   cairo_show_text(cr, text.c_str());
 }
 
-void Draw_cells(cairo_t* cr, const Drawing& d) {
-  cairo_set_line_width(cr, 0.4);
-  for (const Cell_patch& cell : d.cells) {
-    Set_colour(cr, Fill_of(cell.band));
-    cairo_move_to(cr, cell.corners[0].x, cell.corners[0].y);
-    for (int n = 1; n < 4; ++n) cairo_line_to(cr, cell.corners[n].x, cell.corners[n].y);
-    cairo_close_path(cr);
-    cairo_fill_preserve(cr);
-    cairo_stroke(cr);
+// The cells of the bands under (or over) the grid lines, band by band as the SVG page draws them.
+void Draw_cells(cairo_t* cr, const Drawing& d, bool over_grid_lines) {
+  cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
+  for (Cell_band band : {Cell_band::good, Cell_band::fair, Cell_band::bad, Cell_band::folded}) {
+    if (Over_grid_lines(band) != over_grid_lines) continue;
+    if (over_grid_lines) cairo_push_group(cr);
+    cairo_set_line_width(cr, Cell_stroke(band));
+    Set_colour(cr, Fill_of(band));
+    for (const Cell_patch& cell : d.cells) {
+      if (cell.band != band) continue;
+      cairo_move_to(cr, cell.corners[0].x, cell.corners[0].y);
+      for (int n = 1; n < 4; ++n) cairo_line_to(cr, cell.corners[n].x, cell.corners[n].y);
+      cairo_close_path(cr);
+      cairo_fill_preserve(cr);
+      cairo_stroke(cr);
+    }
+    if (over_grid_lines) {
+      cairo_pop_group_to_source(cr);
+      cairo_paint_with_alpha(cr, kOverGridOpacity);
+    }
   }
 }
 
-void Draw_lines(cairo_t* cr, const Drawing& d) {
+// The grid lines, or the boundaries.
+void Draw_lines(cairo_t* cr, const Drawing& d, bool boundaries) {
   cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
-  for (bool boundary : {false, true}) {
-    for (const Polyline& line : d.lines) {
-      const bool is_grid =
-          line.kind == Line_kind::i_line || line.kind == Line_kind::j_line || line.kind == Line_kind::k_line;
-      if (is_grid == boundary || line.points.empty()) continue;
-      Set_line(cr, Style_of(line.kind));
-      cairo_move_to(cr, line.points[0].x, line.points[0].y);
-      for (std::size_t n = 1; n < line.points.size(); ++n) cairo_line_to(cr, line.points[n].x, line.points[n].y);
-      cairo_stroke(cr);
-    }
+  for (const Polyline& line : d.lines) {
+    const bool is_grid =
+        line.kind == Line_kind::i_line || line.kind == Line_kind::j_line || line.kind == Line_kind::k_line;
+    if (is_grid == boundaries || line.points.empty()) continue;
+    Set_line(cr, Style_of(line.kind));
+    cairo_move_to(cr, line.points[0].x, line.points[0].y);
+    for (std::size_t n = 1; n < line.points.size(); ++n) cairo_line_to(cr, line.points[n].x, line.points[n].y);
+    cairo_stroke(cr);
   }
 }
 
@@ -122,8 +132,10 @@ void Write_png(const std::string& path, const Drawing& d) {
   cairo_set_source_rgb(cr, 1, 1, 1);
   cairo_paint(cr);
   cairo_select_font_face(cr, "sans-serif", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
-  Draw_cells(cr, d);
-  Draw_lines(cr, d);
+  Draw_cells(cr, d, false);
+  Draw_lines(cr, d, false);
+  Draw_cells(cr, d, true);
+  Draw_lines(cr, d, true);
   Draw_axes(cr, d);
   Draw_legend(cr, d);
   cairo_set_source_rgb(cr, 0, 0, 0);

@@ -57,12 +57,17 @@ std::string Line(Point2 a, Point2 b) {
          "\"/>\n";
 }
 
-// The cells, band by band, each polygon stroked in its fill so that no seam shows between neighbours.
-void Put_cells(std::string& out, const Drawing& d) {
+// The cells of the bands under (or over) the grid lines, band by band, each polygon
+// outlined in its fill (Cell_stroke).
+void Put_cells(std::string& out, const Drawing& d, bool over_grid_lines) {
   if (d.cells.empty()) return;
   for (Cell_band band : {Cell_band::good, Cell_band::fair, Cell_band::bad, Cell_band::folded}) {
+    if (Over_grid_lines(band) != over_grid_lines) continue;
     const std::string fill = Hex(Fill_of(band));
-    out += "<g class=\"cells\" fill=\"" + fill + "\" stroke=\"" + fill + "\" stroke-width=\"0.4\">\n";
+    out += "<g class=\"cells\" fill=\"" + fill + "\" stroke=\"" + fill + "\" stroke-width=\"" +
+           Pixels(Cell_stroke(band)) + "\" stroke-linejoin=\"round\"";
+    if (over_grid_lines) out += " opacity=\"" + Pixels(kOverGridOpacity) + "\"";
+    out += ">\n";
     for (const Cell_patch& cell : d.cells) {
       if (cell.band != band) continue;
       out +=
@@ -72,17 +77,15 @@ void Put_cells(std::string& out, const Drawing& d) {
   }
 }
 
-// Grid lines first, then the boundaries over them.
-void Put_lines(std::string& out, const Drawing& d) {
+// The grid lines, or the boundaries.
+void Put_lines(std::string& out, const Drawing& d, bool boundaries) {
   out += "<g fill=\"none\" stroke-linejoin=\"round\">\n";
-  for (bool boundary : {false, true}) {
-    for (const Polyline& line : d.lines) {
-      const bool is_grid =
-          line.kind == Line_kind::i_line || line.kind == Line_kind::j_line || line.kind == Line_kind::k_line;
-      if (is_grid == boundary) continue;
-      out += "<polyline class=\"" + std::string(Name_of(line.kind)) + "\" " + Stroke(Style_of(line.kind)) +
-             " points=\"" + Points(line.points.data(), line.points.size()) + "\"/>\n";
-    }
+  for (const Polyline& line : d.lines) {
+    const bool is_grid =
+        line.kind == Line_kind::i_line || line.kind == Line_kind::j_line || line.kind == Line_kind::k_line;
+    if (is_grid == boundaries) continue;
+    out += "<polyline class=\"" + std::string(Name_of(line.kind)) + "\" " + Stroke(Style_of(line.kind)) + " points=\"" +
+           Points(line.points.data(), line.points.size()) + "\"/>\n";
   }
   out += "</g>\n";
 }
@@ -142,8 +145,10 @@ std::string Svg_text(const Drawing& d) {
   std::string out = head;
   out += "<text class=\"title\" x=\"" + Pixels(d.left) + "\" y=\"22\" font-family=\"sans-serif\" font-size=\"" +
          Pixels(kTitleSize) + "\">" + Escaped(d.title) + "</text>\n";
-  Put_cells(out, d);
-  Put_lines(out, d);
+  Put_cells(out, d, false);
+  Put_lines(out, d, false);
+  Put_cells(out, d, true);
+  Put_lines(out, d, true);
   Put_axes(out, d);
   Put_legend(out, d);
   out += "</svg>\n";
