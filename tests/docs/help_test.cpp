@@ -3,6 +3,8 @@
 // so the test keeps its meaning whatever parses the command line.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <regex>
 #include <set>
@@ -40,9 +42,11 @@ bool Named_in(const std::string& help, const std::string& option) {
   return std::regex_search(help, word);
 }
 
+// A fresh folder for the programs to run in, removed by the test.
 std::string Scratch_folder() {
-  char pattern[] = "/tmp/torvane-help-XXXXXX";
-  return mkdtemp(pattern) ? pattern : "/tmp";
+  std::string pattern = (std::filesystem::temp_directory_path() / "torvane-help-XXXXXX").string();
+  if (mkdtemp(pattern.data()) == nullptr) std::abort();
+  return pattern;
 }
 
 TEST(Docs, EveryOptionADocsPageDescribesIsNamedInItsProgramsHelp) {
@@ -70,6 +74,7 @@ TEST(Docs, EveryOptionADocsPageDescribesIsNamedInItsProgramsHelp) {
       EXPECT_TRUE(Named_in(help.out, option)) << c.program << " --help does not name " << option << "\n" << help.out;
     }
   }
+  std::filesystem::remove_all(folder);
 }
 
 }  // namespace
