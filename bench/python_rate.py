@@ -3,7 +3,7 @@
 three files, against the Python module building the grid in memory, fresh
 storage each time (torvane.generate) and kept storage (torvane.Generator).
 
-Usage: PYTHONPATH=build/python python3 bench/python_rate.py [--torvane build/torvane]
+Usage: PYTHONPATH=build/python python3 bench/python_rate.py [--torvane build/bin/torvane]
        [--deck examples/compressor_rotor.in] [--rounds 7] [--target 20]
 Rounds alternate the three ways, so a load on the machine weighs on all alike;
 each figure is the median over the rounds. Exit status 1 when a loop's way of

@@ -21,5 +21,5 @@ if [ "$type" != Release ] || [ "$sanitize" = ON ]; then
   echo "warning: $build is a ${type:-default} build (sanitizers ${sanitize:-OFF}); its timings mean little" >&2
 fi
 
-exec "$build/bench/whole_run_bench" --runs "$runs" "$build/torvane" "$build/bench/grid_build_only" \
+exec "$build/bench/whole_run_bench" --runs "$runs" "$build/bin/torvane" "$build/bench/grid_build_only" \
   "$build/bench/floor_write" "$repo/examples/largest_grid.in" "$repo/examples/compressor_rotor.in"

@@ -26,8 +26,8 @@ trap 'rm -rf "$scratch"' EXIT
 log="$scratch/build.log"
 { [ -f "$build/CMakeCache.txt" ] || cmake -S "$repo" -B "$build" -DCMAKE_BUILD_TYPE=Release; } >"$log" 2>&1 &&
   cmake --build "$build" -j2 --target torvane torvane-inspect >>"$log" 2>&1 || { cat "$log" >&2; exit 2; }
-torvane="$build/torvane"
-inspect="$build/src/inspect/torvane-inspect"
+torvane="$build/bin/torvane"
+inspect="$build/bin/torvane-inspect"
 for program in "$torvane" "$inspect"; do
   [ -x "$program" ] || { echo "no program $program after the build" >&2; exit 2; }
 done

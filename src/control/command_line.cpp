@@ -26,8 +26,8 @@ constexpr std::string_view kUsage =
     "its contour, or a coordinate that is not finite; 2 deck refused or an\r\n"
     "output file not written (the reason is on standard error).\r\n"
     "\r\n"
-    "The deck record by record, the files and the refusals: README.md of the\r\n"
-    "torvane sources.\r\n";
+    "The deck record by record and its refusals: docs/deck.md; the files:\r\n"
+    "docs/files.md (in share/doc/torvane where torvane is installed).\r\n";
 
 }  // namespace
 

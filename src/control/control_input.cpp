@@ -131,6 +131,20 @@ bool Parse_real(std::string_view item, double& value) {
   return result.ec == std::errc() && result.ptr == text.data() + text.size() && std::isfinite(value);
 }
 
+namespace {
+
+// Why a deck with no line at all is refused: it is often the output of a failed torvane-deck run.
+constexpr const char* kEmptyDeck =
+    "the deck is empty (no line at all); a deck holds the title, the file name, records 3 to 33 and the hub and "
+    "casing point lists";
+
+// What a refusal at record 3 adds when the first line starts with '#'.
+constexpr const char* kCommentTitleHint =
+    " (records 1 and 2 are the title and the file name, one whole line each, and a comment takes no line of its own: "
+    "the first line, starting with #, was read as the title)";
+
+}  // namespace
+
 bool Deck_reader::Next_line() {
   using Traits = std::char_traits<char>;
   std::streambuf* source = in_.rdbuf();
@@ -159,8 +173,10 @@ void Deck_reader::Discard_rest_of_line() {
 
 void Deck_reader::Refuse(const Record& record, const std::string& reason) const {
   std::string where = "record " + std::to_string(record.number) + " (" + record.name + ")";
-  if (line_number_ > 0 && reason != "end of input") where += ", input line " + std::to_string(line_number_);
-  throw Run_stop{2, where + ": " + reason};
+  if (line_number_ == 0) throw Run_stop{2, where + ": " + kEmptyDeck};
+  if (reason != "end of input") where += ", input line " + std::to_string(line_number_);
+  // A deck opened by a comment line fails at record 3: the comment became the title.
+  throw Run_stop{2, where + ": " + reason + (record.number == 3 && title_is_comment_ ? kCommentTitleHint : "")};
 }
 
 void Deck_reader::Refuse_beyond_kept_part(const Record& record) const {
@@ -221,6 +237,9 @@ double Deck_reader::Read_real(const Record& record) {
 Control_values Deck_reader::Read_control_values() {
   Control_values values;
   values.title = Read_text({1, "title"});
+  const std::string_view title = line_;
+  const size_t first = title.find_first_not_of(" \t");
+  title_is_comment_ = first != std::string_view::npos && title[first] == '#';
   values.fname = Read_text({2, "fname"});
   for (const Numeric_record& numeric : kNumericRecords) {
     Record record{numeric.number, numeric.name};

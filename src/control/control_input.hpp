@@ -58,6 +58,7 @@ class Deck_reader {
   size_t position_ = 0;
   int line_number_ = 0;
   int record_number_ = 0;
+  bool title_is_comment_ = false;  // the first line starts with '#'
 };
 
 // Parses an integer item: an optional sign and digits, within 32 bits.

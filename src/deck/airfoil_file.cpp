@@ -79,89 +79,125 @@ bool Is_point_line(std::string_view line) {
 // A whole number of at least 2 written as a real or an integer ("17." or "17").
 bool Is_side_count(double value) { return value >= 2 && value <= kMaxFilePoints && value == std::floor(value); }
 
+// A line of the file and its number from 1.
+struct Text_line {
+  long number;
+  std::string_view text;
+};
+
 struct Data_line {
   long number;
   Point point;
 };
 
-}  // namespace
+// A comment line: its first character other than a blank is '#'.
+bool Is_comment(std::string_view line) {
+  line = Trim(line);
+  return !line.empty() && line.front() == '#';
+}
 
-Airfoil_file Parse_airfoil_text(const std::string& path, std::string_view text) {
-  if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);  // a byte-order mark
-  Airfoil_file file;
-  file.path = path;
-
-  std::vector<Data_line> data;
-  long line_number = 0;
-  bool have_name = false;
+// The name line (the first line that is not a comment, blank or not) and the
+// lines after it that are neither blank nor comments; a NUL character anywhere
+// is refused.
+std::vector<Text_line> Content_lines(const std::string& path, std::string_view text) {
+  std::vector<Text_line> lines;
+  long number = 0;
   size_t at = 0;
   while (at < text.size()) {
     size_t end = text.find('\n', at);
     if (end == std::string_view::npos) end = text.size();
     const std::string_view line = text.substr(at, end - at);
     at = end + 1;
-    ++line_number;
-    if (line.find('\0') != std::string_view::npos) Refuse(path, line_number, "a NUL character: not a text file");
-    if (!have_name) {
-      file.name = std::string(Trim(line));
-      have_name = true;
-      if (Is_point_line(line)) {
-        Refuse(path, line_number,
-               "expected the section's name, found coordinates " + Quoted(line) +
-                   "; a Selig or Lednicer file starts with a name line");
-      }
-      continue;
+    ++number;
+    if (line.find('\0') != std::string_view::npos) Refuse(path, number, "a NUL character: not a text file");
+    if (Is_comment(line) || (!lines.empty() && Trim(line).empty())) continue;
+    if (lines.size() > static_cast<size_t>(kMaxFilePoints) + 1) {  // the name, a Lednicer count line and the points
+      Refuse(path, number, "more than " + std::to_string(kMaxFilePoints) + " points");
     }
-    if (Trim(line).empty()) continue;
-    if (data.size() > static_cast<size_t>(kMaxFilePoints)) {  // a Lednicer count line and the points
-      Refuse(path, line_number, "more than " + std::to_string(kMaxFilePoints) + " points");
-    }
-    data.push_back({line_number, Parse_point(path, line_number, line)});
+    lines.push_back({number, line});
   }
-  const std::string shown = Printable(path);
-  if (!have_name) throw Input_error(shown + ": the file is empty; expected a name line and the points");
-  if (data.empty()) throw Input_error(shown + ": no points follow the name line");
+  return lines;
+}
 
-  // Lednicer when the first line holds two whole counts and either they match
-  // the points that follow or these start at the leading edge (the smallest
-  // x), as a Lednicer side does; a Selig file in large units may start with
-  // whole numbers too, but at its trailing edge.
+// The section's name from the first content line, which must not be coordinates.
+std::string Name_of(const std::string& path, const Text_line& line) {
+  if (Is_point_line(line.text)) {
+    Refuse(path, line.number,
+           "expected the section's name, found coordinates " + Quoted(line.text) +
+               "; a Selig or Lednicer file starts with a name line");
+  }
+  return std::string(Trim(line.text));
+}
+
+// Lednicer when the first data line holds two whole counts and either they
+// match the points that follow or these start at the leading edge (the
+// smallest x), as a Lednicer side does; a Selig file in large units may start
+// with whole numbers too, but at its trailing edge.
+bool Is_lednicer(const std::vector<Data_line>& data) {
   const Point counts = data.front().point;
-  bool lednicer = Is_side_count(counts.x) && Is_side_count(counts.y) && data.size() > 1;
-  if (lednicer && static_cast<size_t>(counts.x + counts.y) != data.size() - 1) {
-    for (size_t n = 2; n < data.size(); ++n) {
-      if (data[n].point.x < data[1].point.x) lednicer = false;
-    }
+  if (!(Is_side_count(counts.x) && Is_side_count(counts.y) && data.size() > 1)) return false;
+  if (static_cast<size_t>(counts.x + counts.y) == data.size() - 1) return true;
+  for (size_t n = 2; n < data.size(); ++n) {
+    if (data[n].point.x < data[1].point.x) return false;
   }
-  if (lednicer) {
-    // Lednicer: the point counts of the upper and the lower side.
-    file.format = Airfoil_format::lednicer;
-    const size_t upper = static_cast<size_t>(counts.x);
-    const size_t lower = static_cast<size_t>(counts.y);
-    const size_t given = data.size() - 1;
-    const std::string announced = "line " + std::to_string(data.front().number) + " announces " +
-                                  std::to_string(upper) + " upper and " + std::to_string(lower) + " lower points";
-    if (given < upper + lower) {
-      throw Input_error(shown + ": " + announced + " (Lednicer format), but only " + std::to_string(given) +
-                        " points follow");
-    }
-    if (given > upper + lower) {
-      Refuse(path, data[1 + upper + lower].number,
-             "a point beyond the " + std::to_string(upper + lower) + " that " + announced + " (Lednicer format)");
-    }
-    // Upper side turned round (trailing edge to leading edge), then the lower side.
-    for (size_t n = upper; n >= 1; --n) file.loop.push_back(data[n].point);
-    for (size_t n = upper + 1; n <= upper + lower; ++n) {
-      if (n == upper + 1 && data[n].point == data[1].point) continue;  // the shared leading edge
-      file.loop.push_back(data[n].point);
-    }
-  } else {
-    file.format = Airfoil_format::selig;
-    if (data.size() > static_cast<size_t>(kMaxFilePoints)) {
-      Refuse(path, data.back().number, "more than " + std::to_string(kMaxFilePoints) + " points");
-    }
-    for (const Data_line& line : data) file.loop.push_back(line.point);
+  return true;
+}
+
+// The Selig loop of a Lednicer file: the upper side turned round (trailing
+// edge to leading edge), then the lower side.
+std::vector<Point> Lednicer_loop(const std::string& path, const std::vector<Data_line>& data) {
+  const size_t upper = static_cast<size_t>(data.front().point.x);
+  const size_t lower = static_cast<size_t>(data.front().point.y);
+  const size_t given = data.size() - 1;
+  const std::string announced = "line " + std::to_string(data.front().number) + " announces " + std::to_string(upper) +
+                                " upper and " + std::to_string(lower) + " lower points";
+  if (given < upper + lower) {
+    throw Input_error(Printable(path) + ": " + announced + " (Lednicer format), but only " + std::to_string(given) +
+                      " points follow");
   }
+  if (given > upper + lower) {
+    Refuse(path, data[1 + upper + lower].number,
+           "a point beyond the " + std::to_string(upper + lower) + " that " + announced + " (Lednicer format)");
+  }
+  std::vector<Point> loop;
+  for (size_t n = upper; n >= 1; --n) loop.push_back(data[n].point);
+  for (size_t n = upper + 1; n <= upper + lower; ++n) {
+    if (n == upper + 1 && data[n].point == data[1].point) continue;  // the shared leading edge
+    loop.push_back(data[n].point);
+  }
+  return loop;
+}
+
+// The loop of a Selig file: the points in the file's order.
+std::vector<Point> Selig_loop(const std::string& path, const std::vector<Data_line>& data) {
+  if (data.size() > static_cast<size_t>(kMaxFilePoints)) {
+    Refuse(path, data.back().number, "more than " + std::to_string(kMaxFilePoints) + " points");
+  }
+  std::vector<Point> loop;
+  for (const Data_line& line : data) loop.push_back(line.point);
+  return loop;
+}
+
+}  // namespace
+
+Airfoil_file Parse_airfoil_text(const std::string& path, std::string_view text) {
+  if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);  // a byte-order mark
+  const std::vector<Text_line> lines = Content_lines(path, text);
+  const std::string shown = Printable(path);
+  if (lines.empty()) {
+    throw Input_error(shown + (text.empty() ? ": the file is empty" : ": the file holds only comment lines") +
+                      "; expected a name line and the points");
+  }
+  Airfoil_file file;
+  file.path = path;
+  file.name = Name_of(path, lines.front());
+  std::vector<Data_line> data;
+  for (size_t n = 1; n < lines.size(); ++n) {
+    data.push_back({lines[n].number, Parse_point(path, lines[n].number, lines[n].text)});
+  }
+  if (data.empty()) throw Input_error(shown + ": no points follow the name line");
+  file.format = Is_lednicer(data) ? Airfoil_format::lednicer : Airfoil_format::selig;
+  file.loop = file.format == Airfoil_format::lednicer ? Lednicer_loop(path, data) : Selig_loop(path, data);
   return file;
 }
 

@@ -2,7 +2,8 @@
 // name line, then x y from the trailing edge over the upper side to the
 // leading edge and back along the lower side) and Lednicer (a name line, the
 // point counts of the two sides, then each side from the leading edge to the
-// trailing edge).
+// trailing edge). Lines whose first character other than a blank is '#' are
+// comments, before the name line as well as among the points.
 #pragma once
 
 #include <stdexcept>

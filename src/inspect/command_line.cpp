@@ -6,7 +6,7 @@ const char* Usage_text() {
   return "usage: torvane-inspect report [--json] [--plot] [--bad-cells FILE] STEM\n"
          "       torvane-inspect export --to vts|plot3d|cgns|su2 [--binary] [--axis x|z] [--output PREFIX] STEM\n"
          "       torvane-inspect export --to openfoam [--case] [--axis x|z] [--output DIR] STEM\n"
-         "       torvane-inspect picture [--png] [--output PREFIX] STEM\n"
+         "       torvane-inspect picture [--png] [--quality] [--output PREFIX] STEM\n"
          "       torvane-inspect --help | --version\n"
          "STEM names a run's files: STEM.rgra (grid), STEM.rtp (topology), STEM_grid_volume.plt (plot).\n"
          "Exit status: 0 done; 1 report found folded cells, a periodic mismatch, a covered blade\n"
@@ -69,6 +69,8 @@ Options Parse_command_line(const std::vector<std::string>& args) {
       o.binary = true;
     } else if (a == "--png" && o.command == Command::picture) {
       o.png = true;
+    } else if (a == "--quality" && o.command == Command::picture) {
+      o.quality = true;
     } else if (a == "--output" && o.command != Command::report) {
       o.output = value_of(n);
     } else if (!a.empty() && a[0] == '-') {

@@ -33,6 +33,7 @@ struct Options {
   Export_format format = Export_format::none;
   bool binary = false;     // plot3d in binary
   bool png = false;        // picture: PNG beside the SVG
+  bool quality = false;    // picture: every cell coloured by its quality band
   bool foam_case = false;  // openfoam: a potential-flow case beside the mesh
   bool axis_z = false;     // export: the machine axis written as z
 };

@@ -8,8 +8,9 @@
 
 namespace torvane::inspect {
 
-// The SVG document of the drawing: one polyline element per grid line, its
-// class naming the kind of line, walls in a heavier group.
+// The SVG document of the drawing: one polygon per coloured cell and one
+// polyline per line, each with a class naming its band or kind; the frame,
+// the axes, the scale bar and the legend in groups of their own.
 std::string Svg_text(const Drawing& drawing);
 
 // True when this build can write PNG images.
@@ -20,9 +21,5 @@ void Write_png(const std::string& path, const Drawing& drawing);
 
 // Frees the font caches PNG drawing leaves behind; call once the last PNG is written.
 void Release_png_caches();
-
-// Stroke widths in pixels, shared by both renderings.
-inline constexpr double kGridStroke = 0.6;
-inline constexpr double kWallStroke = 2.2;
 
 }  // namespace torvane::inspect

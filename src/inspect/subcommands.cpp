@@ -103,14 +103,20 @@ int Picture_command(const Options& o, std::ostream& out) {
   const Run_files run = Read_run(o.stem);
   const Grid& g = run.grid;
   const int station = run.faces.ile > 0 ? run.faces.ile : 1;
+  // With --quality every drawn cell takes the band the report gives it.
+  Cell_field measured;
+  if (o.quality) measured = Measure_cells(g, run.faces);
+  const Cell_field* cells = o.quality ? &measured : nullptr;
+  const std::string banded = o.quality ? ", cells by quality band" : "";
   struct Page {
     const char* suffix;
     Drawing drawing;
   } pages[] = {
-      {"_hub", Blade_to_blade(g, run.faces, 1, o.stem + ": hub, k = 1, two pitches")},
-      {"_casing",
-       Blade_to_blade(g, run.faces, g.ke, o.stem + ": casing, k = " + std::to_string(g.ke) + ", two pitches")},
-      {"_le", Cross_section(g, run.faces, station, o.stem + ": cross-section at i = " + std::to_string(station))},
+      {"_hub", Blade_to_blade(g, run.faces, 1, o.stem + ": hub, k = 1, two pitches" + banded, cells)},
+      {"_casing", Blade_to_blade(g, run.faces, g.ke,
+                                 o.stem + ": casing, k = " + std::to_string(g.ke) + ", two pitches" + banded, cells)},
+      {"_le", Cross_section(g, run.faces, station,
+                            o.stem + ": cross-section at i = " + std::to_string(station) + banded, cells)},
   };
   for (const Page& page : pages) {
     const std::string svg = o.output + page.suffix + ".svg";

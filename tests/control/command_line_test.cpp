@@ -28,7 +28,7 @@ TEST(CommandLine, HelpAndVersionAnswerAndExitZero) {
   EXPECT_TRUE(help.out.starts_with("Usage: torvane [--flow-path FILE] < deck.in\r\n"));
   EXPECT_NE(help.out.find("STEM.rgra"), std::string::npos);
   EXPECT_NE(help.out.find("Exit status: 0"), std::string::npos);
-  EXPECT_NE(help.out.find("README.md"), std::string::npos);
+  EXPECT_NE(help.out.find("docs/deck.md"), std::string::npos);
   EXPECT_EQ(help.err, "");
 
   Call version = Main({"--version"});

@@ -186,7 +186,9 @@ TEST(ControlInput, RefusesAnEarlyEndOfInputNamingTheMissingRecord) {
     size_t keep;
     const char* diagnostic;
   } cases[] = {
-      {0, "record 1 (title): end of input"},
+      {0,
+       "record 1 (title): the deck is empty (no line at all); a deck holds the title, the file name, records 3 to 33 "
+       "and the hub and casing point lists"},
       {1, "record 2 (fname): end of input"},
       {20, "record 21 (nwall): end of input"},
       {33, "record 34 (npthub, irefhub): end of input"},
@@ -202,6 +204,38 @@ TEST(ControlInput, RefusesAnEarlyEndOfInputNamingTheMissingRecord) {
   std::vector<std::string> kept(lines.begin(), lines.begin() + 34);
   kept.back() = "33";
   EXPECT_EQ(Refusal(Join(kept)), "record 34 (npthub, irefhub): end of input");
+}
+
+TEST(ControlInput, ACommentLineBeforeTheTitleGetsAHintWhereRecordThreeFails) {
+  // The comment becomes the title, the title the file name, the file name record 3.
+  const std::string hint =
+      " (records 1 and 2 are the title and the file name, one whole line each, and a comment takes no line of its "
+      "own: the first line, starting with #, was read as the title)";
+  struct Case {
+    std::vector<std::string> first_lines;  // put before the deck, or in place of all of it when `whole`
+    bool whole;
+    std::string diagnostic;
+  } cases[] = {
+      {{"# rotor, second try"}, false, "record 3 (nblade), input line 3: \"small\" is not a number" + hint},
+      {{"  #"}, false, "record 3 (nblade), input line 3: \"small\" is not a number" + hint},
+      {{"# a note", "Title"}, true, "record 3 (nblade): end of input" + hint},
+      // A title that only holds a '#' later on, and a deck without a comment, fail without the hint.
+      {{"Rotor #3"}, false, "record 3 (nblade), input line 3: \"small\" is not a number"},
+      {{"Title", "stem", "12x"}, true, "record 3 (nblade), input line 3: \"12x\" is not a number"},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> lines = c.first_lines;
+    if (!c.whole) {
+      const std::vector<std::string> deck = Small_deck_lines();
+      lines.insert(lines.end(), deck.begin(), deck.end());
+    }
+    EXPECT_EQ(Refusal(Join(lines)), c.diagnostic) << c.first_lines.front();
+  }
+  // A comment line that shifts the deck by one line but leaves record 3 a number is not guessed at.
+  std::vector<std::string> lines = Small_deck_lines();
+  lines.insert(lines.begin(), "#");
+  lines[2] = "12";
+  EXPECT_EQ(Refusal(Join(lines)).find("comment"), std::string::npos);
 }
 
 }  // namespace

@@ -260,6 +260,14 @@ TEST(Run, AMissingOutputFolderEndsTheRunWithStatusTwoAndNoFile) {
   EXPECT_TRUE(run.out.ends_with(" Storing grid ...\r\n"));
 }
 
+TEST(Run, AnEmptyDeckIsRefusedOnStandardErrorWithStatusTwo) {
+  Run_result run = Run_deck("");
+  EXPECT_EQ(run.status, 2);
+  EXPECT_EQ(run.err,
+            "torvane: record 1 (title): the deck is empty (no line at all); a deck holds the title, the file name, "
+            "records 3 to 33 and the hub and casing point lists\r\n");
+}
+
 TEST(Run, AContourListedAlongThePlusYSideFirstIsRefusedNamingItsSection) {
   struct Case {
     bool hub, casing;

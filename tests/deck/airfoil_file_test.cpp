@@ -45,6 +45,32 @@ TEST(AirfoilFile, AcceptsTheLineEndsBlanksAndMarksFilesCarry) {
   EXPECT_EQ(file.loop, expected);
 }
 
+TEST(AirfoilFile, CommentLinesAreSkippedBeforeTheNameAndAmongThePoints) {
+  // Each file holds the same diamond; the comments sit where a user puts them.
+  struct Case {
+    const char* where;
+    std::string text;
+    Airfoil_format format;
+  };
+  const Case cases[] = {
+      {"before the name", "# from the test rig\n  # second note\nDiamond\n1 0\n0 0.1\n-1 0\n0 -0.1\n1 0\n",
+       Airfoil_format::selig},
+      {"after the name", "Diamond\n# x y\n1 0\n0 0.1\n-1 0\n0 -0.1\n1 0\n", Airfoil_format::selig},
+      {"among the points, CR LF", "Diamond\r\n1 0\r\n0 0.1\r\n#le\r\n-1 0\r\n0 -0.1\r\n1 0\r\n# end\r\n",
+       Airfoil_format::selig},
+      {"before the Lednicer counts", "#c\nDiamond\n# counts\n2. 2.\n-1 0\n0 0.1\n\n-1 0\n0 -0.1\n",
+       Airfoil_format::lednicer},
+  };
+  for (const Case& c : cases) {
+    const Airfoil_file file = Parse_airfoil_text("diamond.dat", c.text);
+    EXPECT_EQ(file.name, "Diamond") << c.where;
+    EXPECT_EQ(file.format, c.format) << c.where;
+    const std::vector<Point> selig{{1, 0}, {0, 0.1}, {-1, 0}, {0, -0.1}, {1, 0}};
+    const std::vector<Point> lednicer{{0, 0.1}, {-1, 0}, {0, -0.1}};
+    EXPECT_EQ(file.loop, c.format == Airfoil_format::selig ? selig : lednicer) << c.where;
+  }
+}
+
 TEST(AirfoilFile, WholeNumbersFirstAreLednicerCountsOnlyWhenTheyFitTheFile) {
   // A Selig file in millimetres whose trailing edge lies on whole numbers,
   // and a name line that is one number.
@@ -62,6 +88,13 @@ TEST(AirfoilFile, RefusesMalformedFilesNamingTheLineAndTheReason) {
   const Case cases[] = {
       {"", "bad.dat: the file is empty; expected a name line and the points"},
       {"NACA 0012\n\n  \n", "bad.dat: no points follow the name line"},
+      {"# only\n#notes\n", "bad.dat: the file holds only comment lines; expected a name line and the points"},
+      {"NACA 0012\n# points to come\n", "bad.dat: no points follow the name line"},
+      {"# a note\n1.0 0.0\n0.5 0.1\n",
+       "bad.dat, line 2: expected the section's name, found coordinates \"1.0 0.0\"; a Selig or Lednicer file "
+       "starts with a name line"},
+      {"name\n1.0 0.0\n0.5 0.1 # a note\n",
+       "bad.dat, line 3: expected two numbers, x and y, found \"0.5 0.1 # a note\""},
       {"1.0 0.0\n0.5 0.1\n",
        "bad.dat, line 1: expected the section's name, found coordinates \"1.0 0.0\"; a Selig or Lednicer file "
        "starts with a name line"},

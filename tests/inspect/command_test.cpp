@@ -118,6 +118,7 @@ TEST(Command, ExportAndPictureWriteTheirFilesBesideTheOutputPrefix) {
       {"export --to plot3d", {".xyz"}},
       {"export --to plot3d --binary", {"_bin.xyz"}},
       {"picture", {"_hub.svg", "_casing.svg", "_le.svg"}},
+      {"picture --quality", {"_hub.svg", "_casing.svg", "_le.svg"}},
   };
   for (const Case& c : cases) {
     Outcome o = Run_inspect(scratch, c.args + " --output " + prefix + " " + stem);
