@@ -10,7 +10,7 @@ namespace torvane {
 namespace {
 
 constexpr std::string_view kUsage =
-    "Usage: torvane < deck.in\r\n"
+    "Usage: torvane [--allow-folded] < deck.in\r\n"
     "       torvane --help | --version\r\n"
     "\r\n"
     "Generates the structured H-grid of one blade passage from the control deck\r\n"
@@ -18,9 +18,15 @@ constexpr std::string_view kUsage =
     "topology) and STEM_grid_volume.plt (a Tecplot plot file), STEM being the\r\n"
     "deck's second line up to its first blank.\r\n"
     "\r\n"
+    "Every grid is checked before its files are written: a grid with folded\r\n"
+    "cells (scaled Jacobian <= 0) or a passage that covers a blade leaves no\r\n"
+    "file. --allow-folded writes such a grid anyway, with a warning, for a look\r\n"
+    "in a viewer.\r\n"
+    "\r\n"
     "Exit status: 0 complete run; 1 grid too large, a blade point not found on\r\n"
-    "its contour, or a coordinate that is not finite; 2 deck refused or an\r\n"
-    "output file not written (the reason is on standard error).\r\n"
+    "its contour, a coordinate that is not finite, or folded cells; 2 deck\r\n"
+    "refused, a passage that covers a blade, or an output file not written (the\r\n"
+    "reason is on standard error).\r\n"
     "\r\n"
     "The deck record by record, the files and the refusals: README.md of the\r\n"
     "torvane sources.\r\n";
@@ -37,17 +43,23 @@ int Torvane_main(std::span<const std::string_view> args, std::istream& deck, boo
     out.record(std::string("torvane ") + kVersion + " (" + kReleaseDate + ")");
     return kExitComplete;
   }
+  Run_options options;
+  if (!args.empty() && args[0] == "--allow-folded") {
+    options.allow_folded = true;
+    args = args.subspan(1);
+  }
   if (!args.empty()) {
     std::string message = "torvane: unexpected argument \"";
     message.append(args[args.size() > 1 && (args[0] == "--help" || args[0] == "--version") ? 1 : 0]);
-    message.append("\"; torvane takes --help or --version alone and reads the deck from standard input");
+    message.append(
+        "\"; torvane takes --help or --version alone, or --allow-folded, and reads the deck from standard input");
     err.record(message);
     return kExitRefused;
   }
   if (deck_is_terminal) {
     err.record("torvane: reading the control deck from standard input (for example: torvane < rotor.in)");
   }
-  return Run(deck, out, err);
+  return Run(deck, out, err, options);
 }
 
 }  // namespace torvane

@@ -1,11 +1,15 @@
 #include "control/run.hpp"
 
+#include <exception>
+#include <memory>
 #include <new>
+#include <thread>
 
 #include "base/version.hpp"
 #include "control/control_check.hpp"
 #include "control/control_input.hpp"
 #include "control/grid_storage.hpp"
+#include "control/grid_verdict.hpp"
 #include "geometry/contour_sense.hpp"
 #include "geometry/finite_check.hpp"
 #include "geometry/section_grid.hpp"
@@ -66,12 +70,25 @@ void Build_surface(std::string_view name, int k, const Control_values& v, const 
   Check_contour_sense(name, storage.plane2(), sizes.ile, sizes.ite, sizes.je, geometry.dphi * geometry.radius);
 }
 
-int Generate(std::istream& deck, Console& out, const Run_options& options) {
+// Stops the run on a grid that failed its check, unless --allow-folded asks
+// for its files anyway.
+void Accept_grid(const Grid_verdict& verdict, const Run_options& options, Console& err) {
+  if (verdict.status == kExitComplete) return;
+  if (options.allow_folded) {
+    err.record("torvane: warning: " + verdict.diagnostic + "; the files are written as --allow-folded asks");
+    return;
+  }
+  throw Run_stop{verdict.status,
+                 verdict.diagnostic + "; no file written (torvane --allow-folded writes them for a viewer)"};
+}
+
+int Generate(std::istream& deck, Console& out, Console& err, const Run_options& options) {
   Print_banner(out);
   Deck_reader reader(deck);
   Control_values values = reader.Read_control_values();
   if (!Grid_fits_storage(values)) {
     out.list_text("ERROR - too many grid points !");
+    err.record("torvane: " + Grid_size_excess(values));
     return kExitProgramError;
   }
   Check_control_values(values);
@@ -88,9 +105,18 @@ int Generate(std::istream& deck, Console& out, const Run_options& options) {
 
   Print_summary(out, sizes, setup.dphi);
   out.record(" Generating grid at hub & casing ...");
-  Build_surface("hub", 1, values, sizes, setup, hub, storage, out);
-  Scale_casing_spacings(values);
-  Build_surface("casing", sizes.ke, values, sizes, setup, casing, storage, out);
+  const Contour_points* building = &hub;
+  try {
+    Build_surface("hub", 1, values, sizes, setup, hub, storage, out);
+    Scale_casing_spacings(values);
+    building = &casing;
+    Build_surface("casing", sizes.ke, values, sizes, setup, casing, storage, out);
+  } catch (const Run_stop& stop) {
+    // The Bezier inversion's ERROR line stays as it is; the cause goes beside it.
+    if (stop.status != kExitProgramError || !stop.diagnostic.empty()) throw;
+    const bool at_hub = building == &hub;
+    throw Run_stop{stop.status, Inversion_cause(at_hub ? "hub" : "casing", *building, values.dsle, values.dste)};
+  }
 
   out.record(" Generating volume grid ...");
   // No file receives a coordinate that is not finite: the planes are checked
@@ -103,12 +129,40 @@ int Generate(std::istream& deck, Console& out, const Run_options& options) {
                storage.grid(), out);
   Check_finite_planes(storage.grid(), sizes.ie, sizes.je, sizes.ke, sizes.ke);
 
-  if (!options.write_files) return kExitComplete;
+  // The grid check: no folded cell and no covered blade, before any file
+  // takes its name. It runs on the second core while the files are written
+  // to their temporaries, which the check's failure removes.
+  const Grid grid = storage.grid();
+  const Check_input check{values, sizes, setup, hub, casing, grid};
+  if (!options.write_files) {
+    if (options.check_grid) Accept_grid(Check_grid(check), options, err);
+    return kExitComplete;
+  }
   const Block_sizes block{sizes.ie, sizes.je, sizes.ke, sizes.ile, sizes.ite, values.nin, values.npitch, values.nspan};
   const std::string stem = options.output_stem.empty() ? Output_stem(values.fname) : options.output_stem;
-  Write_grid_file(stem, block, storage.grid(), out);
-  Write_topology_file(stem, block, setup.dphi);
-  Write_plot_file(stem, values.title, block, storage.grid(), out);
+  Grid_verdict verdict;
+  std::unique_ptr<Output_file> files[3];
+  {
+    std::exception_ptr failure;
+    std::jthread checking;
+    if (options.check_grid) {
+      checking = std::jthread([&] {
+        try {
+          verdict = Check_grid(check);
+        } catch (...) {
+          failure = std::current_exception();
+        }
+      });
+    }
+    files[0] = Write_grid_temporary(stem, block, grid, out);
+    files[1] = Write_topology_temporary(stem, block, setup.dphi);
+    files[2] = Write_plot_temporary(stem, values.title, block, grid, out);
+    if (checking.joinable()) checking.join();
+    if (failure) std::rethrow_exception(failure);
+  }
+  Accept_grid(verdict, options, err);
+  for (const auto& file : files) file->Replace_target();
+  Print_finished(out);
   return kExitComplete;
 }
 
@@ -129,7 +183,7 @@ std::string Banner_version_line() {
 
 int Run(std::istream& deck, Console& out, Console& err, const Run_options& options) {
   try {
-    return Generate(deck, out, options);
+    return Generate(deck, out, err, options);
   } catch (const Run_stop& stop) {
     if (!stop.diagnostic.empty()) err.record(std::string("torvane: ").append(stop.diagnostic));
     return stop.status;

@@ -18,6 +18,11 @@ struct Run_options {
   // False builds the grid and skips the three files and their console lines
   // (the benchmark times the grid build alone this way).
   bool write_files = true;
+  // True writes the files of a grid that failed its check (folded cells, a
+  // covered blade), with a warning: torvane --allow-folded.
+  bool allow_folded = false;
+  // False skips the grid check (the benchmark's grid build alone).
+  bool check_grid = true;
 };
 
 // Runs the grid generator on the deck; returns the exit status. Progress goes

@@ -1,0 +1,60 @@
+// The checks a grid must pass before a solver can use it: no folded cell and
+// no blade covered by the passage. torvane runs them before its files take
+// their names, torvane-inspect's report runs the same ones on the files.
+#pragma once
+
+#include <cstddef>
+
+#include "base/cell_shape.hpp"
+
+namespace torvane {
+
+// Tolerance of the blade-wall sense and of the periodic match, relative to the pitch.
+inline constexpr double kPitchTolerance = 1e-9;
+
+// Read-only points of an ie x je x ke block, i fastest; (i, j, k) from 1 lies
+// at (k - 1) plane + (j - 1) line + i - 1 of each coordinate array.
+struct Grid_points {
+  const double* x;
+  const double* y;
+  const double* z;
+  int ie, je, ke;
+  std::size_t line;   // distance from (i, j, k) to (i, j + 1, k)
+  std::size_t plane;  // distance from (i, j, k) to (i, j, k + 1)
+
+  std::size_t Index(int i, int j, int k) const {
+    return static_cast<std::size_t>(k - 1) * plane + static_cast<std::size_t>(j - 1) * line +
+           static_cast<std::size_t>(i - 1);
+  }
+  Vec3 Point(int i, int j, int k) const {
+    const std::size_t n = Index(i, j, k);
+    return {x[n], y[n], z[n]};
+  }
+};
+
+// The folded cells of a block: how many, and the first in storage order
+// (i fastest, then j, then k; cell (i, j, k) has corner points i..i+1, j..j+1, k..k+1).
+struct Folded_cells {
+  long cells = 0;
+  long folded = 0;
+  int first_i = 0, first_j = 0, first_k = 0;  // 0 when none is folded
+};
+
+// Measures every cell with Scaled_jacobian and counts those Is_folded says are folded.
+Folded_cells Find_folded_cells(const Grid_points& grid);
+
+// Blade thickness r * (pitch - angle from wall j = 1 to wall j = je) at every
+// wall station (ile <= i <= ite, every k).
+struct Blade_sense {
+  long stations = 0;
+  long covering = 0;  // stations where the passage overlaps a blade or runs backwards
+  double min_thickness = 0, max_thickness = 0;
+  int at_i = 0, at_k = 0;        // thinnest station
+  int first_i = 0, first_k = 0;  // first covering station, k then i ascending (0 when none)
+  double first_thickness = 0;    // there
+};
+
+// The blade-wall sense of the block; pitch_angle is the angle of one pitch in radians.
+Blade_sense Check_blade_sense(const Grid_points& grid, int ile, int ite, double pitch_angle);
+
+}  // namespace torvane
