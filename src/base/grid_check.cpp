@@ -1,6 +1,7 @@
 #include "base/grid_check.hpp"
 
 #include <algorithm>
+#include <cassert>
 #include <cmath>
 #include <limits>
 #include <vector>
@@ -12,8 +13,14 @@ namespace {
 // The unit edges of one plane of points k: along i ((ie - 1) x je, (i, j) at
 // (j - 1)(ie - 1) + i - 1) and along j (ie x (je - 1), (i, j) at (j - 1) ie + i - 1).
 struct Plane_edges {
-  std::vector<Unit_edge> along_i, along_j;
+  Unit_edge* along_i;
+  Unit_edge* along_j;
 };
+
+std::size_t Plane_edge_count(int ie, int je) {
+  return static_cast<std::size_t>(ie - 1) * static_cast<std::size_t>(je) +
+         static_cast<std::size_t>(ie) * static_cast<std::size_t>(je - 1);
+}
 
 void Measure_plane(const Grid_points& g, int k, Plane_edges& plane) {
   std::size_t n = 0;
@@ -28,20 +35,33 @@ void Measure_plane(const Grid_points& g, int k, Plane_edges& plane) {
 
 }  // namespace
 
+Fold_work::Fold_work(int ie, int je)
+    : edges(ie < 2 || je < 2
+                ? 0
+                : 2 * Plane_edge_count(ie, je) + static_cast<std::size_t>(ie) * static_cast<std::size_t>(je)),
+      crosses(ie < 2 ? 0 : 4 * static_cast<std::size_t>(ie)) {}
+
 Folded_cells Find_folded_cells(const Grid_points& g) {
+  Fold_work work(g.ie, g.je);
+  return Find_folded_cells(g, work);
+}
+
+Folded_cells Find_folded_cells(const Grid_points& g, Fold_work& work) {
   Folded_cells f;
   const int ni = g.ie - 1, nj = g.je - 1, nk = g.ke - 1;
   if (ni < 1 || nj < 1 || nk < 1) return f;
   f.cells = static_cast<long>(ni) * nj * nk;
   const std::size_t ie = static_cast<std::size_t>(g.ie);
   const std::size_t cells_i = static_cast<std::size_t>(ni);
+  const std::size_t per_plane = Plane_edge_count(g.ie, g.je);
+  assert(work.edges.size() >= 2 * per_plane + ie * static_cast<std::size_t>(g.je) && work.crosses.size() >= 4 * ie);
   Plane_edges planes[2];
-  for (Plane_edges& p : planes) {
-    p.along_i.resize(cells_i * static_cast<std::size_t>(g.je));
-    p.along_j.resize(ie * static_cast<std::size_t>(nj));
+  for (int n = 0; n < 2; ++n) {
+    planes[n].along_i = work.edges.data() + static_cast<std::size_t>(n) * per_plane;
+    planes[n].along_j = planes[n].along_i + cells_i * static_cast<std::size_t>(g.je);
   }
-  std::vector<Unit_edge> along_k(ie * static_cast<std::size_t>(g.je));  // (i, j) at (j - 1) ie + i - 1
-  std::vector<Vec3> crosses(4 * ie);                                    // the faces across i of one row
+  Unit_edge* along_k = work.edges.data() + 2 * per_plane;  // (i, j) at (j - 1) ie + i - 1
+  Vec3* crosses = work.crosses.data();                     // the faces across i of one row
   Plane_edges* lower = &planes[0];
   Plane_edges* upper = &planes[1];
   Measure_plane(g, 1, *lower);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <vector>
 
 #include "base/cell_shape.hpp"
 
@@ -40,7 +41,18 @@ struct Folded_cells {
   int first_i = 0, first_j = 0, first_k = 0;  // 0 when none is folded
 };
 
-// Measures every cell with Scaled_jacobian and counts those Is_folded says are folded.
+// The unit edges of two planes of points and the lines between them, and the
+// cross products of one row of faces: the memory Find_folded_cells works in,
+// made beforehand so that a check on a thread of its own allocates nothing.
+struct Fold_work {
+  Fold_work(int ie, int je);
+  std::vector<Unit_edge> edges;
+  std::vector<Vec3> crosses;
+};
+
+// Measures every cell with Scaled_jacobian and counts those Is_folded says are
+// folded; work must have been made for at least the grid's ie and je.
+Folded_cells Find_folded_cells(const Grid_points& grid, Fold_work& work);
 Folded_cells Find_folded_cells(const Grid_points& grid);
 
 // Blade thickness r * (pitch - angle from wall j = 1 to wall j = je) at every

@@ -267,27 +267,42 @@ Grid_points Points_of(const Grid& g, const Grid_sizes& s) {
           s.je,           s.ke,           line,           line * static_cast<std::size_t>(g.xg.nd2())};
 }
 
-Grid_verdict Check_grid(const Check_input& in) {
+Grid_findings Measure_grid(const Check_input& in, Fold_work& work) {
   const Grid_sizes& s = in.sizes;
   const Grid_points points = Points_of(in.grid, s);
-  const Blade_sense sense = Check_blade_sense(points, s.ile, s.ite, in.setup.dphi);
-  if (sense.covering > 0) {
-    // Told at a section when one is covered, the hub first.
-    for (int k : {1, s.ke}) {
+  Grid_findings f;
+  f.sense = Check_blade_sense(points, s.ile, s.ite, in.setup.dphi);
+  if (f.sense.covering > 0) {
+    Blade_sense* at[2] = {&f.hub_sense, &f.casing_sense};
+    const int planes[2] = {1, s.ke};
+    for (int n = 0; n < 2; ++n) {
       Grid_points plane = points;
-      plane.x += static_cast<std::size_t>(k - 1) * plane.plane;
-      plane.y += static_cast<std::size_t>(k - 1) * plane.plane;
-      plane.z += static_cast<std::size_t>(k - 1) * plane.plane;
+      const std::size_t shift = static_cast<std::size_t>(planes[n] - 1) * plane.plane;
+      plane.x += shift;
+      plane.y += shift;
+      plane.z += shift;
       plane.ke = 1;
-      Blade_sense at = Check_blade_sense(plane, s.ile, s.ite, in.setup.dphi);
-      if (at.covering > 0) {
-        at.covering = sense.covering;
-        return {kExitRefused, Covered_blade(at, k, in)};
-      }
+      *at[n] = Check_blade_sense(plane, s.ile, s.ite, in.setup.dphi);
     }
-    return {kExitRefused, Covered_blade(sense, sense.first_k, in)};
+    return f;  // the covered blade is told; its folded cells need not be counted
   }
-  const Folded_cells folded = Find_folded_cells(points);
+  f.folded = Find_folded_cells(points, work);
+  return f;
+}
+
+Grid_verdict Judge_grid(const Grid_findings& f, const Check_input& in) {
+  const Grid_sizes& s = in.sizes;
+  if (f.sense.covering > 0) {
+    // Told at a section when one is covered, the hub first.
+    for (const Blade_sense* at : {&f.hub_sense, &f.casing_sense}) {
+      if (at->covering == 0) continue;
+      Blade_sense told = *at;
+      told.covering = f.sense.covering;
+      return {kExitRefused, Covered_blade(told, at == &f.hub_sense ? 1 : s.ke, in)};
+    }
+    return {kExitRefused, Covered_blade(f.sense, f.sense.first_k, in)};
+  }
+  const Folded_cells& folded = f.folded;
   if (folded.folded == 0) return {};
   const Grid_part part =
       Part_of_cell(folded.first_i, folded.first_j, folded.first_k, s, in.values.nwall, in.values.nwallhc);
@@ -297,6 +312,11 @@ Grid_verdict Check_grid(const Check_input& in) {
                      std::to_string(folded.first_k) + "), lies " + Part_text(part) + "; " +
                      Cause(part, folded.first_k, in);
   return {kExitProgramError, text};
+}
+
+Grid_verdict Check_grid(const Check_input& in) {
+  Fold_work work(in.sizes.ie, in.sizes.je);
+  return Judge_grid(Measure_grid(in, work), in);
 }
 
 }  // namespace torvane

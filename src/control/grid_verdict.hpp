@@ -48,8 +48,22 @@ struct Grid_verdict {
   std::string diagnostic;
 };
 
-// Checks every cell and every blade station; a covered blade is told first,
-// as it folds the cells around it too.
+// What the measures found: the folded cells and the blade-wall sense of the
+// whole grid and of its hub and casing planes.
+struct Grid_findings {
+  Folded_cells folded;
+  Blade_sense sense, hub_sense, casing_sense;
+};
+
+// Measures every cell and every blade station; allocates nothing, so that it
+// can run on a thread of its own (work made for the grid's ie and je).
+Grid_findings Measure_grid(const Check_input& input, Fold_work& work);
+
+// The verdict on the findings; a covered blade is told first, as it folds the
+// cells around it too.
+Grid_verdict Judge_grid(const Grid_findings& findings, const Check_input& input);
+
+// Both, one after the other.
 Grid_verdict Check_grid(const Check_input& input);
 
 // The cause beside the fixed ERROR line of too large a grid: each size and

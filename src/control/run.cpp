@@ -1,8 +1,8 @@
 #include "control/run.hpp"
 
-#include <exception>
 #include <memory>
 #include <new>
+#include <system_error>
 #include <thread>
 
 #include "base/version.hpp"
@@ -140,27 +140,28 @@ int Generate(std::istream& deck, Console& out, Console& err, const Run_options& 
   }
   const Block_sizes block{sizes.ie, sizes.je, sizes.ke, sizes.ile, sizes.ite, values.nin, values.npitch, values.nspan};
   const std::string stem = options.output_stem.empty() ? Output_stem(values.fname) : options.output_stem;
-  Grid_verdict verdict;
   std::unique_ptr<Output_file> files[3];
+  Fold_work work(sizes.ie, sizes.je);
+  Grid_findings findings;
   {
-    std::exception_ptr failure;
     std::jthread checking;
     if (options.check_grid) {
-      checking = std::jthread([&] {
-        try {
-          verdict = Check_grid(check);
-        } catch (...) {
-          failure = std::current_exception();
-        }
-      });
+      try {
+        checking = std::jthread([&] { findings = Measure_grid(check, work); });
+      } catch (const std::system_error&) {
+        // No second thread to be had: the check runs after the files instead.
+      }
     }
     files[0] = Write_grid_temporary(stem, block, grid, out);
     files[1] = Write_topology_temporary(stem, block, setup.dphi);
     files[2] = Write_plot_temporary(stem, values.title, block, grid, out);
-    if (checking.joinable()) checking.join();
-    if (failure) std::rethrow_exception(failure);
+    if (checking.joinable()) {
+      checking.join();
+    } else if (options.check_grid) {
+      findings = Measure_grid(check, work);
+    }
   }
-  Accept_grid(verdict, options, err);
+  if (options.check_grid) Accept_grid(Judge_grid(findings, check), options, err);
   for (const auto& file : files) file->Replace_target();
   Print_finished(out);
   return kExitComplete;
