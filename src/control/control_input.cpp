@@ -3,7 +3,6 @@
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
-#include <system_error>
 #include <variant>
 #include <vector>
 
@@ -175,10 +174,10 @@ std::char_traits<char>::int_type Deck_reader::Next_char() {
     return in_.rdbuf()->sbumpc();
   } catch (const std::exception& failure) {
     // A directory or a closed descriptor as standard input fails the read itself.
-    const auto* io = dynamic_cast<const std::ios_base::failure*>(&failure);
-    const std::string reason = io != nullptr && io->code().category() == std::system_category()
-                                   ? io->code().message()
-                                   : std::string(failure.what());
+    // The library's text ends with the system's reason ("...: Is a directory").
+    std::string reason = failure.what();
+    const size_t colon = reason.rfind(": ");
+    if (colon != std::string::npos) reason.erase(0, colon + 2);
     throw Run_stop{2, "the control deck cannot be read from standard input: " + reason +
                           " (give it as a file: torvane < rotor.in)"};
   }

@@ -26,6 +26,9 @@ std::string Percent(double part, double whole) {
   return text;
 }
 
+// "1 interval", "3 intervals".
+std::string Intervals(int n) { return std::to_string(n) + (n == 1 ? " interval" : " intervals"); }
+
 // The section a spanwise plane k is nearest to: true for the hub.
 bool Nearer_hub(int k, int ke) { return 2 * (k - 1) <= ke - 1; }
 
@@ -45,15 +48,15 @@ Finding Wall_layers(std::string_view line, double first, int n, double ratio, in
   const double last = first * Integer_power(ratio, n - 1);
   const double left = length - 2.0 * layer;
   Finding f;
-  f.text = "the two wall layers of " + std::to_string(n) + " intervals from " + Num(first) + " growing by " +
-           Num(ratio) + " take 2 x " + Num(layer) + " of the " + std::string(line) + " " + Num(length) + " (" +
+  f.text = "the two wall layers of " + Intervals(n) + " from " + Num(first) + " growing by " + Num(ratio) +
+           " take 2 x " + Num(layer) + " of the " + std::string(line) + " " + Num(length) + " (" +
            Percent(2.0 * layer, length) + ")";
   const int middle = total - 2 * n;
   if (!(left > 0) || middle <= 0) {
     f.text += ", leaving nothing for the blend between them";
     f.known = true;
   } else {
-    f.text += ", leaving " + Num(left) + " for the " + std::to_string(middle) + " intervals of the blend";
+    f.text += ", leaving " + Num(left) + " for the " + Intervals(middle) + " of the blend";
     if (left / middle < last) {
       f.text += " (" + Num(left / middle) + " each, less than the last wall interval " + Num(last) + ")";
       f.known = true;
@@ -70,8 +73,8 @@ Finding Stretch_reach(std::string_view which, std::string_view target_name, doub
   const double q = Stretch(first, target, n, quiet);
   const double covered = Geometric_length(first, n, q);
   Finding f;
-  f.text = "the " + std::string(which) + " stretch of " + std::to_string(n) + " intervals from " + Num(first) +
-           " settled on ratio " + Num(q) + " and covers " + Num(covered);
+  f.text = "the " + std::string(which) + " stretch of " + Intervals(n) + " from " + Num(first) + " settled on ratio " +
+           Num(q) + " and covers " + Num(covered);
   if (!(std::fabs(covered - target) <= 1e-3 * std::fabs(target))) {
     f.text += ", not the " + Num(target) + " " + std::string(target_name) + " asks for";
     f.known = true;
@@ -115,10 +118,11 @@ Section_findings Findings_at(bool hub, const Check_input& in) {
   return f;
 }
 
-// The records that govern the part of the first folded cell and the numbers
-// of its cause: the part's own finding when it is a known cause, otherwise a
-// wall layers that squeeze their blend elsewhere in the deck (a stretch that
-// misses its length folds only its own part), otherwise the part's numbers.
+// The records that govern the part of the first folded cell (its wall layer
+// and its streamwise part) and the numbers of the cause, the first known one
+// of: the part's own wall layers, wall layers that squeeze their blend
+// elsewhere, the part's stretch missing its length; otherwise what the part's
+// numbers are.
 std::string Cause(const Grid_part& part, int k, const Check_input& in) {
   const Control_values& v = in.values;
   const Section_findings near = Findings_at(Nearer_hub(k, in.sizes.ke), in);
@@ -128,25 +132,26 @@ std::string Cause(const Grid_part& part, int k, const Check_input& in) {
     std::string_view records;
     const Finding* finding;
   };
-  Candidate own{kPassageRecords, nullptr};
-  if (part.layer == Grid_part::Layer::hub || part.layer == Grid_part::Layer::casing) {
-    own = {kSpanRecords, &span};
-  } else if (part.layer == Grid_part::Layer::blade_walls) {
-    own = {kPitchRecords, &near.pitch};
-  } else if (part.stream == Grid_part::Stream::upstream) {
-    own = {kUpstreamRecords, &near.upstream};
-  } else if (part.stream == Grid_part::Stream::downstream) {
-    own = {kDownstreamRecords, &near.downstream};
-  }
-  std::string text = std::string(own.records) + " govern it";
-  if (own.finding != nullptr && own.finding->known) return text + ": " + own.finding->text;
-  const Candidate others[] = {{kSpanRecords, &span}, {kPitchRecords, &near.pitch}, {kPitchRecords, &far.pitch}};
-  for (const Candidate& other : others) {
+  Candidate stream{kPassageRecords, nullptr};
+  if (part.stream == Grid_part::Stream::upstream) stream = {kUpstreamRecords, &near.upstream};
+  if (part.stream == Grid_part::Stream::downstream) stream = {kDownstreamRecords, &near.downstream};
+  Candidate layer{"", nullptr};
+  if (part.layer == Grid_part::Layer::hub || part.layer == Grid_part::Layer::casing) layer = {kSpanRecords, &span};
+  if (part.layer == Grid_part::Layer::blade_walls) layer = {kPitchRecords, &near.pitch};
+
+  std::string text = layer.finding == nullptr ? std::string(stream.records) + " govern it"
+                                              : std::string(layer.records) + " govern its wall layer and " +
+                                                    std::string(stream.records) + " its streamwise part";
+  if (layer.finding != nullptr && layer.finding->known) return text + ": " + layer.finding->text;
+  for (const Candidate& other :
+       {Candidate{kSpanRecords, &span}, Candidate{kPitchRecords, &near.pitch}, Candidate{kPitchRecords, &far.pitch}}) {
     if (other.finding->known) {
       return text + "; the likely cause lies in " + std::string(other.records) + ": " + other.finding->text;
     }
   }
-  if (own.finding != nullptr) return text + ": " + own.finding->text;
+  if (stream.finding != nullptr && stream.finding->known) return text + ": " + stream.finding->text;
+  if (stream.finding != nullptr) return text + ": " + stream.finding->text;
+  if (layer.finding != nullptr) return text + ": " + layer.finding->text;
   return text + ": the streamwise intervals along the blade or the shape of the contour";
 }
 
