@@ -142,14 +142,12 @@ std::string Cause(const Grid_part& part, int k, const Check_input& in) {
   std::string text = layer.finding == nullptr ? std::string(stream.records) + " govern it"
                                               : std::string(layer.records) + " govern its wall layer and " +
                                                     std::string(stream.records) + " its streamwise part";
-  if (layer.finding != nullptr && layer.finding->known) return text + ": " + layer.finding->text;
-  for (const Candidate& other :
-       {Candidate{kSpanRecords, &span}, Candidate{kPitchRecords, &near.pitch}, Candidate{kPitchRecords, &far.pitch}}) {
-    if (other.finding->known) {
-      return text + "; the likely cause lies in " + std::string(other.records) + ": " + other.finding->text;
+  for (const Candidate& known : {layer, Candidate{kSpanRecords, &span}, Candidate{kPitchRecords, &near.pitch},
+                                 Candidate{kPitchRecords, &far.pitch}, stream}) {
+    if (known.finding != nullptr && known.finding->known) {
+      return text + "; the likely cause lies in " + std::string(known.records) + ": " + known.finding->text;
     }
   }
-  if (stream.finding != nullptr && stream.finding->known) return text + ": " + stream.finding->text;
   if (stream.finding != nullptr) return text + ": " + stream.finding->text;
   if (layer.finding != nullptr) return text + ": " + layer.finding->text;
   return text + ": the streamwise intervals along the blade or the shape of the contour";
@@ -209,7 +207,7 @@ std::string Covered_blade(const Blade_sense& sense, int k, const Check_input& in
   if (upper != lower) {
     text += " and point " + std::to_string(upper) + " (record " + std::to_string(list.count_record + upper) + ")";
   }
-  return text + ": a mistyped point, or a blade thicker than the pitch (nbrow, record 8), is the usual cause";
+  return text + ": a mistyped point, or a blade thicker than the pitch (record 8 (nbrow)), is the usual cause";
 }
 
 }  // namespace
