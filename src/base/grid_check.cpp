@@ -10,11 +10,11 @@ namespace torvane {
 
 namespace {
 
-// The unit edges of one plane of points k: along i ((ie - 1) x je, (i, j) at
+// The raw edges of one plane of points k: along i ((ie - 1) x je, (i, j) at
 // (j - 1)(ie - 1) + i - 1) and along j (ie x (je - 1), (i, j) at (j - 1) ie + i - 1).
 struct Plane_edges {
-  Unit_edge* along_i;
-  Unit_edge* along_j;
+  Raw_edge* along_i;
+  Raw_edge* along_j;
 };
 
 std::size_t Plane_edge_count(int ie, int je) {
@@ -22,18 +22,65 @@ std::size_t Plane_edge_count(int ie, int je) {
          static_cast<std::size_t>(ie) * static_cast<std::size_t>(je - 1);
 }
 
+// The edge from point n to point n + step of the coordinate arrays.
+Raw_edge Raw_between(const Grid_points& g, std::size_t n, std::size_t step) {
+  const Vec3 v{g.x[n + step] - g.x[n], g.y[n + step] - g.y[n], g.z[n + step] - g.z[n]};
+  return {v, shape_math::Dot(v, v)};
+}
+
 void Measure_plane(const Grid_points& g, int k, Plane_edges& plane) {
-  std::size_t n = 0;
+  Raw_edge* along_i = plane.along_i;
   for (int j = 1; j <= g.je; ++j) {
-    for (int i = 1; i < g.ie; ++i) plane.along_i[n++] = Edge_between(g.Point(i, j, k), g.Point(i + 1, j, k));
+    const std::size_t row = g.Index(1, j, k);
+    for (std::size_t i = 0; i + 1 < static_cast<std::size_t>(g.ie); ++i) *along_i++ = Raw_between(g, row + i, 1);
   }
-  n = 0;
+  Raw_edge* along_j = plane.along_j;
   for (int j = 1; j < g.je; ++j) {
-    for (int i = 1; i <= g.ie; ++i) plane.along_j[n++] = Edge_between(g.Point(i, j, k), g.Point(i, j + 1, k));
+    const std::size_t row = g.Index(1, j, k);
+    for (std::size_t i = 0; i < static_cast<std::size_t>(g.ie); ++i) *along_j++ = Raw_between(g, row + i, g.line);
   }
 }
 
+// The fast path. The raw triple product d of a corner's three edges (lengths
+// li, lj, lk) differs from li lj lk times the exact scaled Jacobian by a few
+// units of rounding of li lj lk, and the scaled Jacobian worked out from unit
+// vectors differs from the exact one by a few units of rounding; so when
+// d > 1e-12 li lj lk (squared: d^2 > 1e-24 li^2 lj^2 lk^2) the scaled Jacobian
+// Cell_scaled_jacobian gives is positive. A zero edge, a NaN or a value too
+// small to compare fails the test and takes the plain measure.
+constexpr double kPlainlyPositive = 1e-24;
+
+bool Plainly_positive(double d, double li2, double lj2, double lk2) {
+  const double bound = kPlainlyPositive * (li2 * lj2 * lk2);
+  return (d > 0) & (bound > 0) & (d * d > bound);
+}
+
 }  // namespace
+
+double Cell_scaled_jacobian(const Grid_points& g, int i, int j, int k) {
+  // Corners (a, b, c) at a + 2b + 4c; the edges along i leave the corners
+  // with a = 0, along j those with b = 0, along k those with c = 0.
+  Vec3 p[8];
+  for (int c = 0; c < 2; ++c) {
+    for (int b = 0; b < 2; ++b) {
+      for (int a = 0; a < 2; ++a) p[a + 2 * b + 4 * c] = g.Point(i + a, j + b, k + c);
+    }
+  }
+  Unit_edge along_i[4], along_j[4], along_k[4];
+  double shortest = std::numeric_limits<double>::infinity();
+  for (int m = 0; m < 4; ++m) {
+    const int lo = m & 1, hi = m >> 1;
+    along_i[m] = Edge_between(p[2 * lo + 4 * hi], p[1 + 2 * lo + 4 * hi]);  // at (b, c) = (lo, hi)
+    along_j[m] = Edge_between(p[lo + 4 * hi], p[lo + 2 + 4 * hi]);          // at (a, c)
+    along_k[m] = Edge_between(p[lo + 2 * hi], p[lo + 2 * hi + 4]);          // at (a, b)
+    shortest = std::min({shortest, along_i[m].length, along_j[m].length, along_k[m].length});
+  }
+  // The face a: j edges at (a, 0) and (a, 1), k edges at (a, 0) and (a, 1).
+  Vec3 face[2][4];
+  for (int a = 0; a < 2; ++a) Face_crosses(along_j[a], along_j[a + 2], along_k[a], along_k[a + 2], face[a]);
+  const Unit_edge* i_edges[4] = {&along_i[0], &along_i[1], &along_i[2], &along_i[3]};
+  return Scaled_jacobian(i_edges, face[0], face[1], shortest);
+}
 
 Fold_work::Fold_work(int ie, int je)
     : edges(ie < 2 || je < 2
@@ -60,8 +107,8 @@ Folded_cells Find_folded_cells(const Grid_points& g, Fold_work& work) {
     planes[n].along_i = work.edges.data() + static_cast<std::size_t>(n) * per_plane;
     planes[n].along_j = planes[n].along_i + cells_i * static_cast<std::size_t>(g.je);
   }
-  Unit_edge* along_k = work.edges.data() + 2 * per_plane;  // (i, j) at (j - 1) ie + i - 1
-  Vec3* crosses = work.crosses.data();                     // the faces across i of one row
+  Raw_edge* along_k = work.edges.data() + 2 * per_plane;  // (i, j) at (j - 1) ie + i - 1
+  Vec3* crosses = work.crosses.data();                    // the faces across i of one row, as Face_crosses orders them
   Plane_edges* lower = &planes[0];
   Plane_edges* upper = &planes[1];
   Measure_plane(g, 1, *lower);
@@ -69,32 +116,40 @@ Folded_cells Find_folded_cells(const Grid_points& g, Fold_work& work) {
     Measure_plane(g, k + 1, *upper);
     std::size_t n = 0;
     for (int j = 1; j <= g.je; ++j) {
-      for (int i = 1; i <= g.ie; ++i) along_k[n++] = Edge_between(g.Point(i, j, k), g.Point(i, j, k + 1));
+      const std::size_t row = g.Index(1, j, k);
+      for (std::size_t i = 0; i < ie; ++i) along_k[n++] = Raw_between(g, row + i, g.plane);
     }
     const Plane_edges* level[2] = {lower, upper};
     for (int j = 1; j <= nj; ++j) {
       const std::size_t row_i = static_cast<std::size_t>(j - 1) * cells_i;
       const std::size_t row_j = static_cast<std::size_t>(j - 1) * ie;
       for (std::size_t i = 0; i < ie; ++i) {
-        Face_crosses(lower->along_j[row_j + i], upper->along_j[row_j + i], along_k[row_j + i], along_k[row_j + ie + i],
-                     &crosses[4 * i]);
+        const Raw_edge* j_edge[2] = {&lower->along_j[row_j + i], &upper->along_j[row_j + i]};
+        const Raw_edge* k_edge[2] = {&along_k[row_j + i], &along_k[row_j + ie + i]};
+        for (int c = 0; c < 2; ++c) {
+          for (int b = 0; b < 2; ++b) crosses[4 * i + b + 2 * c] = shape_math::Cross(j_edge[c]->v, k_edge[b]->v);
+        }
       }
       for (std::size_t at = 0; at < cells_i; ++at) {
-        const Unit_edge* along_i[4];
-        double shortest = std::numeric_limits<double>::infinity();
+        // All eight corners, without a branch between them.
+        bool plain = true;
         for (int c = 0; c < 2; ++c) {
           for (int b = 0; b < 2; ++b) {
-            const Unit_edge* edges[3] = {
-                &level[c]->along_i[row_i + static_cast<std::size_t>(b) * cells_i + at],
-                &level[c]->along_j[row_j + at + static_cast<std::size_t>(b)],
-                &along_k[row_j + static_cast<std::size_t>(c) * ie + at + static_cast<std::size_t>(b)]};
-            for (const Unit_edge* e : edges) shortest = std::min(shortest, e->length);
-            along_i[b + 2 * c] = edges[0];
+            const Raw_edge& e_i = level[c]->along_i[row_i + static_cast<std::size_t>(b) * cells_i + at];
+            for (int a = 0; a < 2; ++a) {
+              const Raw_edge& e_j = level[c]->along_j[row_j + at + static_cast<std::size_t>(a)];
+              const Raw_edge& e_k =
+                  along_k[row_j + static_cast<std::size_t>(b) * ie + at + static_cast<std::size_t>(a)];
+              const double d = shape_math::Dot(e_i.v, crosses[4 * (at + static_cast<std::size_t>(a)) + b + 2 * c]);
+              plain &= Plainly_positive(d, e_i.squared, e_j.squared, e_k.squared);
+            }
           }
         }
-        if (!Is_folded(Scaled_jacobian(along_i, &crosses[4 * at], &crosses[4 * at + 4], shortest))) continue;
+        if (plain) continue;
+        const int i = static_cast<int>(at) + 1;
+        if (!Is_folded(Cell_scaled_jacobian(g, i, j, k))) continue;
         if (f.folded++ == 0) {
-          f.first_i = static_cast<int>(at) + 1;
+          f.first_i = i;
           f.first_j = j;
           f.first_k = k;
         }

@@ -41,17 +41,29 @@ struct Folded_cells {
   int first_i = 0, first_j = 0, first_k = 0;  // 0 when none is folded
 };
 
-// The unit edges of two planes of points and the lines between them, and the
-// cross products of one row of faces: the memory Find_folded_cells works in,
-// made beforehand so that a check on a thread of its own allocates nothing.
+// The scaled Jacobian of cell (i, j, k) from its eight points, exactly as
+// torvane-inspect's sweep over all cells works it out.
+double Cell_scaled_jacobian(const Grid_points& grid, int i, int j, int k);
+
+// An edge as it lies: its vector and its squared length.
+struct Raw_edge {
+  Vec3 v;
+  double squared = 0;
+};
+
+// The edges of two planes of points and the lines between them, and the cross
+// products of one row of faces: the memory Find_folded_cells works in, made
+// beforehand so that a check on a thread of its own allocates nothing.
 struct Fold_work {
   Fold_work(int ie, int je);
-  std::vector<Unit_edge> edges;
+  std::vector<Raw_edge> edges;
   std::vector<Vec3> crosses;
 };
 
-// Measures every cell with Scaled_jacobian and counts those Is_folded says are
-// folded; work must have been made for at least the grid's ie and je.
+// Counts the cells whose Cell_scaled_jacobian Is_folded says is folded. A
+// cell whose eight corners are all plainly positive is passed on its raw
+// edges (no square root, no division); every other cell is measured with
+// Cell_scaled_jacobian. work must have been made for at least the grid's ie and je.
 Folded_cells Find_folded_cells(const Grid_points& grid, Fold_work& work);
 Folded_cells Find_folded_cells(const Grid_points& grid);
 

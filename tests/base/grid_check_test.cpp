@@ -116,6 +116,47 @@ TEST(FoldedCells, TheScaledJacobianOfACellIsItsWorstCorner) {
   EXPECT_FALSE(Is_folded(1e-300));
 }
 
+TEST(FoldedCells, TheFastPathAgreesWithThePlainMeasureOnEveryCell) {
+  // Unit cubes shaken by up to `shake` in every coordinate (a fixed sequence):
+  // from a few folded cells to most, with corners near zero in between, and
+  // one plane collapsed onto the next.
+  for (double shake : {0.3, 0.6, 1.2}) {
+    Box box(9, 7, 6, 2);
+    unsigned long state = 12345;
+    auto next = [&state] {
+      state = state * 6364136223846793005UL + 1442695040888963407UL;
+      return static_cast<double>(state >> 11) / 9007199254740992.0 - 0.5;
+    };
+    for (int k = 1; k <= box.ke; ++k) {
+      for (int j = 1; j <= box.je; ++j) {
+        for (int i = 1; i <= box.ie; ++i) {
+          box.Set(i, j, k, {i - 1 + shake * next(), j - 1 + shake * next(), k - 1 + shake * next()});
+        }
+      }
+    }
+    for (int j = 1; j <= box.je; ++j) {
+      for (int i = 1; i <= box.ie; ++i) box.Set(i, j, 6, box.Points().Point(i, j, 5));
+    }
+    const Grid_points g = box.Points();
+    Folded_cells plain;
+    for (int k = 1; k < g.ke; ++k) {
+      for (int j = 1; j < g.je; ++j) {
+        for (int i = 1; i < g.ie; ++i) {
+          if (!Is_folded(Cell_scaled_jacobian(g, i, j, k))) continue;
+          if (plain.folded++ == 0) plain = {0, 1, i, j, k};
+        }
+      }
+    }
+    const Folded_cells fast = Find_folded_cells(g);
+    EXPECT_EQ(fast.folded, plain.folded) << shake;
+    EXPECT_GE(fast.folded, 8 * 6) << shake;  // at least the collapsed layer
+    EXPECT_LT(fast.folded, fast.cells) << shake;
+    EXPECT_EQ(fast.first_i, plain.first_i) << shake;
+    EXPECT_EQ(fast.first_j, plain.first_j) << shake;
+    EXPECT_EQ(fast.first_k, plain.first_k) << shake;
+  }
+}
+
 // One station at radius 1: the walls j = 1 .. je at the angles theta.
 std::vector<Vec3> Station(const std::vector<double>& theta) {
   std::vector<Vec3> points;
