@@ -4,6 +4,7 @@
 #include <cassert>
 #include <cmath>
 #include <limits>
+#include <tuple>
 #include <vector>
 
 namespace torvane {
@@ -50,10 +51,8 @@ void Measure_plane(const Grid_points& g, int k, Plane_edges& plane) {
 // small to compare fails the test and takes the plain measure.
 constexpr double kPlainlyPositive = 1e-24;
 
-bool Plainly_positive(double d, double li2, double lj2, double lk2) {
-  const double bound = kPlainlyPositive * (li2 * lj2 * lk2);
-  return (d > 0) & (bound > 0) & (d * d > bound);
-}
+// d against its bound, 1e-24 li^2 lj^2 lk^2.
+bool Plainly_positive(double d, double bound) { return (d > 0) & (bound > 0) & (d * d > bound); }
 
 }  // namespace
 
@@ -82,11 +81,28 @@ double Cell_scaled_jacobian(const Grid_points& g, int i, int j, int k) {
   return Scaled_jacobian(i_edges, face[0], face[1], shortest);
 }
 
+Folded_cells Merged(const Folded_cells& a, const Folded_cells& b) {
+  Folded_cells m;
+  m.cells = a.cells + b.cells;
+  m.folded = a.folded + b.folded;
+  // The first in storage order: the lower k, then j, then i.
+  const Folded_cells* first = &a;
+  if (a.folded == 0 ||
+      (b.folded > 0 && std::tie(b.first_k, b.first_j, b.first_i) < std::tie(a.first_k, a.first_j, a.first_i))) {
+    first = &b;
+  }
+  m.first_i = first->first_i;
+  m.first_j = first->first_j;
+  m.first_k = first->first_k;
+  if (m.folded == 0) m.first_i = m.first_j = m.first_k = 0;
+  return m;
+}
+
 Fold_work::Fold_work(int ie, int je)
     : edges(ie < 2 || je < 2
                 ? 0
                 : 2 * Plane_edge_count(ie, je) + static_cast<std::size_t>(ie) * static_cast<std::size_t>(je)),
-      crosses(ie < 2 ? 0 : 4 * static_cast<std::size_t>(ie)) {}
+      faces(ie < 2 ? 0 : static_cast<std::size_t>(ie)) {}
 
 Folded_cells Find_folded_cells(const Grid_points& g) {
   Fold_work work(g.ie, g.je);
@@ -94,32 +110,35 @@ Folded_cells Find_folded_cells(const Grid_points& g) {
 }
 
 Folded_cells Find_folded_cells(const Grid_points& g, Fold_work& work) {
+  return Find_folded_cells(g, work, 1, g.ke - 1);
+}
+
+Folded_cells Find_folded_cells(const Grid_points& g, Fold_work& work, int k_first, int k_last) {
   Folded_cells f;
-  const int ni = g.ie - 1, nj = g.je - 1, nk = g.ke - 1;
-  if (ni < 1 || nj < 1 || nk < 1) return f;
-  f.cells = static_cast<long>(ni) * nj * nk;
+  const int ni = g.ie - 1, nj = g.je - 1;
+  if (ni < 1 || nj < 1 || k_first < 1 || k_last > g.ke - 1 || k_first > k_last) return f;
+  f.cells = static_cast<long>(ni) * nj * (k_last - k_first + 1);
   const std::size_t ie = static_cast<std::size_t>(g.ie);
   const std::size_t cells_i = static_cast<std::size_t>(ni);
   const std::size_t per_plane = Plane_edge_count(g.ie, g.je);
-  assert(work.edges.size() >= 2 * per_plane + ie * static_cast<std::size_t>(g.je) && work.crosses.size() >= 4 * ie);
+  assert(work.edges.size() >= 2 * per_plane + ie * static_cast<std::size_t>(g.je) && work.faces.size() >= ie);
   Plane_edges planes[2];
   for (int n = 0; n < 2; ++n) {
     planes[n].along_i = work.edges.data() + static_cast<std::size_t>(n) * per_plane;
     planes[n].along_j = planes[n].along_i + cells_i * static_cast<std::size_t>(g.je);
   }
   Raw_edge* along_k = work.edges.data() + 2 * per_plane;  // (i, j) at (j - 1) ie + i - 1
-  Vec3* crosses = work.crosses.data();                    // the faces across i of one row, as Face_crosses orders them
+  Raw_face* faces = work.faces.data();                    // the faces across i of one row
   Plane_edges* lower = &planes[0];
   Plane_edges* upper = &planes[1];
-  Measure_plane(g, 1, *lower);
-  for (int k = 1; k <= nk; ++k) {
+  Measure_plane(g, k_first, *lower);
+  for (int k = k_first; k <= k_last; ++k) {
     Measure_plane(g, k + 1, *upper);
     std::size_t n = 0;
     for (int j = 1; j <= g.je; ++j) {
       const std::size_t row = g.Index(1, j, k);
       for (std::size_t i = 0; i < ie; ++i) along_k[n++] = Raw_between(g, row + i, g.plane);
     }
-    const Plane_edges* level[2] = {lower, upper};
     for (int j = 1; j <= nj; ++j) {
       const std::size_t row_i = static_cast<std::size_t>(j - 1) * cells_i;
       const std::size_t row_j = static_cast<std::size_t>(j - 1) * ie;
@@ -127,22 +146,25 @@ Folded_cells Find_folded_cells(const Grid_points& g, Fold_work& work) {
         const Raw_edge* j_edge[2] = {&lower->along_j[row_j + i], &upper->along_j[row_j + i]};
         const Raw_edge* k_edge[2] = {&along_k[row_j + i], &along_k[row_j + ie + i]};
         for (int c = 0; c < 2; ++c) {
-          for (int b = 0; b < 2; ++b) crosses[4 * i + b + 2 * c] = shape_math::Cross(j_edge[c]->v, k_edge[b]->v);
+          for (int b = 0; b < 2; ++b) {
+            faces[i].cross[b + 2 * c] = shape_math::Cross(j_edge[c]->v, k_edge[b]->v);
+            faces[i].squared[b + 2 * c] = j_edge[c]->squared * k_edge[b]->squared;
+          }
         }
       }
+      // The edges along i of the cells' four rows (b, c).
+      const Raw_edge* rows[4] = {&lower->along_i[row_i], &lower->along_i[row_i + cells_i], &upper->along_i[row_i],
+                                 &upper->along_i[row_i + cells_i]};
       for (std::size_t at = 0; at < cells_i; ++at) {
-        // All eight corners, without a branch between them.
+        // All eight corners, without a branch between them: corner (a, b, c)
+        // takes the i edge of row (b, c) and the face a.
         bool plain = true;
-        for (int c = 0; c < 2; ++c) {
-          for (int b = 0; b < 2; ++b) {
-            const Raw_edge& e_i = level[c]->along_i[row_i + static_cast<std::size_t>(b) * cells_i + at];
-            for (int a = 0; a < 2; ++a) {
-              const Raw_edge& e_j = level[c]->along_j[row_j + at + static_cast<std::size_t>(a)];
-              const Raw_edge& e_k =
-                  along_k[row_j + static_cast<std::size_t>(b) * ie + at + static_cast<std::size_t>(a)];
-              const double d = shape_math::Dot(e_i.v, crosses[4 * (at + static_cast<std::size_t>(a)) + b + 2 * c]);
-              plain &= Plainly_positive(d, e_i.squared, e_j.squared, e_k.squared);
-            }
+        for (int m = 0; m < 4; ++m) {
+          const Raw_edge& e_i = rows[m][at];
+          const double scale = kPlainlyPositive * e_i.squared;
+          for (std::size_t a = 0; a < 2; ++a) {
+            const Raw_face& face = faces[at + a];
+            plain &= Plainly_positive(shape_math::Dot(e_i.v, face.cross[m]), scale * face.squared[m]);
           }
         }
         if (plain) continue;

@@ -51,13 +51,20 @@ struct Raw_edge {
   double squared = 0;
 };
 
-// The edges of two planes of points and the lines between them, and the cross
-// products of one row of faces: the memory Find_folded_cells works in, made
-// beforehand so that a check on a thread of its own allocates nothing.
+// A face across i as the raw corner test needs it: the cross products of its
+// j and k edges, cross[b + 2c] = j_c x k_b, and their squared lengths' products.
+struct Raw_face {
+  Vec3 cross[4];
+  double squared[4];
+};
+
+// The edges of two planes of points and the lines between them, and one row
+// of faces: the memory Find_folded_cells works in, made beforehand so that a
+// check on a thread of its own allocates nothing.
 struct Fold_work {
   Fold_work(int ie, int je);
   std::vector<Raw_edge> edges;
-  std::vector<Vec3> crosses;
+  std::vector<Raw_face> faces;
 };
 
 // Counts the cells whose Cell_scaled_jacobian Is_folded says is folded. A
@@ -66,6 +73,12 @@ struct Fold_work {
 // Cell_scaled_jacobian. work must have been made for at least the grid's ie and je.
 Folded_cells Find_folded_cells(const Grid_points& grid, Fold_work& work);
 Folded_cells Find_folded_cells(const Grid_points& grid);
+// The same over the layers of cells k_first to k_last only (cells counts those).
+Folded_cells Find_folded_cells(const Grid_points& grid, Fold_work& work, int k_first, int k_last);
+
+// The two counts of disjoint parts of a block as one: the first folded cell
+// is the earlier in storage order.
+Folded_cells Merged(const Folded_cells& a, const Folded_cells& b);
 
 // Blade thickness r * (pitch - angle from wall j = 1 to wall j = je) at every
 // wall station (ile <= i <= ite, every k).

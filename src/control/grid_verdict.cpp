@@ -270,38 +270,44 @@ Grid_points Points_of(const Grid& g, const Grid_sizes& s) {
           s.je,           s.ke,           line,           line * static_cast<std::size_t>(g.xg.nd2())};
 }
 
-Grid_findings Measure_grid(const Check_input& in, Fold_work& work) {
-  const Grid_sizes& s = in.sizes;
-  const Grid_points points = Points_of(in.grid, s);
-  Grid_findings f;
-  f.sense = Check_blade_sense(points, s.ile, s.ite, in.setup.dphi);
-  if (f.sense.covering > 0) {
-    Blade_sense* at[2] = {&f.hub_sense, &f.casing_sense};
-    const int planes[2] = {1, s.ke};
-    for (int n = 0; n < 2; ++n) {
-      Grid_points plane = points;
-      const std::size_t shift = static_cast<std::size_t>(planes[n] - 1) * plane.plane;
-      plane.x += shift;
-      plane.y += shift;
-      plane.z += shift;
-      plane.ke = 1;
-      *at[n] = Check_blade_sense(plane, s.ile, s.ite, in.setup.dphi);
+Shared_check::Shared_check(const Check_input& in)
+    : points_(Points_of(in.grid, in.sizes)),
+      ile_(in.sizes.ile),
+      ite_(in.sizes.ite),
+      dphi_(in.setup.dphi),
+      tasks_(1 + (in.sizes.ke - 1 + kLayersPerTask - 1) / kLayersPerTask),
+      work_{Fold_work(in.sizes.ie, in.sizes.je), Fold_work(in.sizes.ie, in.sizes.je)} {}
+
+void Shared_check::Work(int worker) {
+  for (int task = next_++; task < tasks_; task = next_++) {
+    if (task == 0) {
+      sense_ = Check_blade_sense(points_, ile_, ite_, dphi_);
+      continue;
     }
-    return f;  // the covered blade is told; its folded cells need not be counted
+    const int k_first = 1 + (task - 1) * kLayersPerTask;
+    const int k_last = std::min(k_first + kLayersPerTask - 1, points_.ke - 1);
+    folded_[worker] = Merged(folded_[worker], Find_folded_cells(points_, work_[worker], k_first, k_last));
   }
-  f.folded = Find_folded_cells(points, work);
-  return f;
 }
+
+Grid_findings Shared_check::Findings() const { return {Merged(folded_[0], folded_[1]), sense_}; }
 
 Grid_verdict Judge_grid(const Grid_findings& f, const Check_input& in) {
   const Grid_sizes& s = in.sizes;
   if (f.sense.covering > 0) {
     // Told at a section when one is covered, the hub first.
-    for (const Blade_sense* at : {&f.hub_sense, &f.casing_sense}) {
-      if (at->covering == 0) continue;
-      Blade_sense told = *at;
-      told.covering = f.sense.covering;
-      return {kExitRefused, Covered_blade(told, at == &f.hub_sense ? 1 : s.ke, in)};
+    const Grid_points points = Points_of(in.grid, s);
+    for (int k : {1, s.ke}) {
+      Grid_points plane = points;
+      const std::size_t shift = static_cast<std::size_t>(k - 1) * plane.plane;
+      plane.x += shift;
+      plane.y += shift;
+      plane.z += shift;
+      plane.ke = 1;
+      Blade_sense at = Check_blade_sense(plane, s.ile, s.ite, in.setup.dphi);
+      if (at.covering == 0) continue;
+      at.covering = f.sense.covering;
+      return {kExitRefused, Covered_blade(at, k, in)};
     }
     return {kExitRefused, Covered_blade(f.sense, f.sense.first_k, in)};
   }
@@ -318,8 +324,9 @@ Grid_verdict Judge_grid(const Grid_findings& f, const Check_input& in) {
 }
 
 Grid_verdict Check_grid(const Check_input& in) {
-  Fold_work work(in.sizes.ie, in.sizes.je);
-  return Judge_grid(Measure_grid(in, work), in);
+  Shared_check check(in);
+  check.Work(0);
+  return Judge_grid(check.Findings(), in);
 }
 
 }  // namespace torvane

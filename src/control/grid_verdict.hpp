@@ -4,6 +4,7 @@
 // it, the numbers that show the cause).
 #pragma once
 
+#include <atomic>
 #include <string>
 #include <string_view>
 
@@ -48,22 +49,42 @@ struct Grid_verdict {
   std::string diagnostic;
 };
 
-// What the measures found: the folded cells and the blade-wall sense of the
-// whole grid and of its hub and casing planes.
+// What the measures found: the folded cells and the blade-wall sense.
 struct Grid_findings {
   Folded_cells folded;
-  Blade_sense sense, hub_sense, casing_sense;
+  Blade_sense sense;
 };
 
-// Measures every cell and every blade station; allocates nothing, so that it
-// can run on a thread of its own (work made for the grid's ie and je).
-Grid_findings Measure_grid(const Check_input& input, Fold_work& work);
+// The measures split into tasks that two threads take in turn: the blade-wall
+// sense, then the layers of cells a few at a time. The thread that writes the
+// files takes what is left once they are written, so a helper thread that gets
+// no core on a busy machine holds the run up by one task at most. Its memory
+// is made by the constructor; Work allocates nothing.
+class Shared_check {
+ public:
+  explicit Shared_check(const Check_input& input);
+  // Takes tasks until none is left; worker 0 or 1, each on a thread of its own.
+  void Work(int worker);
+  // The findings, once every Work call has returned.
+  Grid_findings Findings() const;
+
+ private:
+  static constexpr int kLayersPerTask = 4;
+  Grid_points points_;
+  int ile_, ite_;
+  double dphi_;
+  int tasks_;
+  std::atomic<int> next_{0};
+  Fold_work work_[2];
+  Folded_cells folded_[2];
+  Blade_sense sense_;
+};
 
 // The verdict on the findings; a covered blade is told first, as it folds the
 // cells around it too.
 Grid_verdict Judge_grid(const Grid_findings& findings, const Check_input& input);
 
-// Both, one after the other.
+// The measures on one thread and their verdict.
 Grid_verdict Check_grid(const Check_input& input);
 
 // The cause beside the fixed ERROR line of too large a grid: each size and

@@ -141,27 +141,22 @@ int Generate(std::istream& deck, Console& out, Console& err, const Run_options& 
   const Block_sizes block{sizes.ie, sizes.je, sizes.ke, sizes.ile, sizes.ite, values.nin, values.npitch, values.nspan};
   const std::string stem = options.output_stem.empty() ? Output_stem(values.fname) : options.output_stem;
   std::unique_ptr<Output_file> files[3];
-  Fold_work work(sizes.ie, sizes.je);
-  Grid_findings findings;
+  Shared_check shared(check);
   {
-    std::jthread checking;
+    std::jthread helper;
     if (options.check_grid) {
       try {
-        checking = std::jthread([&] { findings = Measure_grid(check, work); });
+        helper = std::jthread([&shared] { shared.Work(1); });
       } catch (const std::system_error&) {
-        // No second thread to be had: the check runs after the files instead.
+        // No second thread to be had: this one does all of the check below.
       }
     }
     files[0] = Write_grid_temporary(stem, block, grid, out);
     files[1] = Write_topology_temporary(stem, block, setup.dphi);
     files[2] = Write_plot_temporary(stem, values.title, block, grid, out);
-    if (checking.joinable()) {
-      checking.join();
-    } else if (options.check_grid) {
-      findings = Measure_grid(check, work);
-    }
+    if (options.check_grid) shared.Work(0);
   }
-  if (options.check_grid) Accept_grid(Judge_grid(findings, check), options, err);
+  if (options.check_grid) Accept_grid(Judge_grid(shared.Findings(), check), options, err);
   for (const auto& file : files) file->Replace_target();
   Print_finished(out);
   return kExitComplete;
