@@ -231,11 +231,11 @@ TEST(ControlInput, CommasThatCannotBeDecimalCommasReadAsSeparators) {
     std::vector<std::string> lines = Small_deck_lines();
     lines[c.line] = c.text;
     const Read read = Read_deck(Join(lines));
-    if (c.line == 10) EXPECT_EQ(read.values.staghub, c.first) << c.text;
-    if (c.line == 33) EXPECT_EQ(read.hub.npts, c.first) << c.text;
-    if (c.line == 33) EXPECT_EQ(read.hub.iref, c.second) << c.text;
-    if (c.line == 35) EXPECT_EQ(read.hub.xy[2], c.first) << c.text;
-    if (c.line == 35) EXPECT_EQ(read.hub.xy[3], c.second) << c.text;
+    // The values of the record on that line: staghub, the hub's count pair or its second point.
+    const double first = c.line == 10 ? read.values.staghub : c.line == 33 ? read.hub.npts : read.hub.xy[2];
+    const double second = c.line == 10 ? 0.0 : c.line == 33 ? read.hub.iref : read.hub.xy[3];
+    EXPECT_EQ(first, c.first) << c.text;
+    EXPECT_EQ(second, c.second) << c.text;
   }
 }
 
