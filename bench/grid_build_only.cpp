@@ -26,6 +26,8 @@ int main(int argc, char** argv) {
   torvane::Console err(2);
   torvane::Run_options options;
   options.write_files = false;
+  // The grid check overlaps the file writing in a whole run; the build alone leaves it out.
+  options.check_grid = false;
   const double wall = Seconds(CLOCK_MONOTONIC);
   const double cpu = Seconds(CLOCK_PROCESS_CPUTIME_ID);
   const int status = torvane::Run(std::cin, out, err, options);

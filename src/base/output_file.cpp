@@ -82,10 +82,18 @@ void Output_file::Append(std::string_view bytes) {
 }
 
 void Output_file::Close() {
+  Close_temporary();
+  Replace_target();
+}
+
+void Output_file::Close_temporary() {
   Flush();
   int fd = fd_;
   fd_ = -1;
   if (::close(fd) != 0) Fail("cannot close", errno);
+}
+
+void Output_file::Replace_target() {
   if (std::rename(temporary_.c_str(), path_.c_str()) != 0) Fail("cannot replace", errno);
   temporary_.clear();
 }

@@ -30,6 +30,11 @@ class Output_file {
 
   // Writes the rest, closes the file and renames it over the target.
   void Close();
+  // Writes the rest and closes the temporary file; the target is left as it is
+  // until Replace_target (the destructor removes the temporary file instead).
+  void Close_temporary();
+  // Renames the closed temporary file over the target.
+  void Replace_target();
 
   static constexpr size_t kBufferSize = size_t{1} << 20;
 

@@ -8,8 +8,8 @@ namespace torvane {
 
 // Exit statuses of a run.
 inline constexpr int kExitComplete = 0;
-inline constexpr int kExitProgramError = 1;  // grid too large, Bezier inversion failure
-inline constexpr int kExitRefused = 2;       // unreadable input, refused values, file failures
+inline constexpr int kExitProgramError = 1;  // grid too large, Bezier inversion failure, folded grid
+inline constexpr int kExitRefused = 2;       // unreadable input, refused values, covered blade, file failures
 
 // Ends the run at once. The run control catches it, writes the diagnostic (if
 // any) as one line on standard error and exits with the status.

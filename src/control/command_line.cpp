@@ -10,7 +10,7 @@ namespace torvane {
 namespace {
 
 constexpr std::string_view kUsage =
-    "Usage: torvane [--flow-path FILE] < deck.in\r\n"
+    "Usage: torvane [--flow-path FILE] [--allow-folded] < deck.in\r\n"
     "       torvane --help | --version\r\n"
     "\r\n"
     "Generates the structured H-grid of one blade passage from the control deck\r\n"
@@ -22,9 +22,15 @@ constexpr std::string_view kUsage =
     "                    meridional curves of FILE (docs/flow-path.md) instead\r\n"
     "                    of the cylinders of radius rhub and rcas\r\n"
     "\r\n"
+    "Every grid is checked before its files are written: a grid with folded\r\n"
+    "cells (scaled Jacobian <= 0) or a passage that covers a blade leaves no\r\n"
+    "file. --allow-folded writes such a grid anyway, with a warning, for a look\r\n"
+    "in a viewer.\r\n"
+    "\r\n"
     "Exit status: 0 complete run; 1 grid too large, a blade point not found on\r\n"
-    "its contour, or a coordinate that is not finite; 2 deck refused or an\r\n"
-    "output file not written (the reason is on standard error).\r\n"
+    "its contour, a coordinate that is not finite, or folded cells; 2 deck\r\n"
+    "refused, a passage that covers a blade, or an output file not written (the\r\n"
+    "reason is on standard error).\r\n"
     "\r\n"
     "The deck record by record and its refusals: docs/deck.md; the files:\r\n"
     "docs/files.md (in share/doc/torvane where torvane is installed).\r\n";
@@ -42,28 +48,29 @@ int Torvane_main(std::span<const std::string_view> args, std::istream& deck, boo
     return kExitComplete;
   }
   Run_options options;
-  if (!args.empty() && (args[0] == "--flow-path" || args[0].starts_with("--flow-path="))) {
-    const bool joined = args[0].starts_with("--flow-path=");
-    if (!joined && args.size() < 2) {
-      err.record("torvane: --flow-path needs a file (torvane --flow-path FILE < deck.in)");
-      return kExitRefused;
+  constexpr std::string_view kFlowPath = "--flow-path";
+  while (!args.empty()) {
+    const std::string_view arg = args[0];
+    if (arg == "--allow-folded" && !options.allow_folded) {
+      options.allow_folded = true;
+      args = args.subspan(1);
+      continue;
     }
-    options.flow_path = joined ? args[0].substr(12) : args[1];
+    const bool joined = arg.starts_with("--flow-path=");
+    if ((arg != kFlowPath && !joined) || !options.flow_path.empty()) break;
+    options.flow_path = joined ? arg.substr(kFlowPath.size() + 1) : (args.size() > 1 ? args[1] : "");
     if (options.flow_path.empty()) {
       err.record("torvane: --flow-path needs a file (torvane --flow-path FILE < deck.in)");
       return kExitRefused;
     }
     args = args.subspan(joined ? 1 : 2);
-    if (!args.empty()) {
-      err.record("torvane: unexpected argument \"" + std::string(args[0]) +
-                 "\"; torvane takes --flow-path FILE once and reads the deck from standard input");
-      return kExitRefused;
-    }
   }
   if (!args.empty()) {
     std::string message = "torvane: unexpected argument \"";
     message.append(args[args.size() > 1 && (args[0] == "--help" || args[0] == "--version") ? 1 : 0]);
-    message.append("\"; torvane takes --help or --version alone and reads the deck from standard input");
+    message.append(
+        "\"; torvane takes --help or --version alone, or --flow-path FILE and --allow-folded once each, and reads "
+        "the deck from standard input");
     err.record(message);
     return kExitRefused;
   }

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <variant>
+#include <vector>
 
 #include "output/console.hpp"
 
@@ -145,10 +146,70 @@ constexpr const char* kCommentTitleHint =
 
 }  // namespace
 
+std::string Decimal_comma_reading(std::string_view line, int count) {
+  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  std::string text(line);
+  std::vector<bool> decimal(text.size(), false);
+  bool any = false;
+  for (size_t n = 1; n + 1 < text.size(); ++n) {
+    if (text[n] == ',' && Is_digit(text[n - 1]) && Is_digit(text[n + 1])) {
+      text[n] = '.';
+      decimal[n] = true;
+      any = true;
+    }
+  }
+  if (!any) return "";
+  // The items as the reader separates them: blanks with at most one comma.
+  std::string values;
+  int found = 0;
+  bool with_comma = false;
+  size_t n = 0;
+  while (found <= count) {
+    while (n < text.size() && Is_blank(text[n])) ++n;
+    if (n == text.size() || text[n] == ',') break;
+    const size_t start = n;
+    while (n < text.size() && !Is_blank(text[n]) && text[n] != ',') ++n;
+    double value = 0;
+    if (!Parse_real(std::string_view(text).substr(start, n - start), value)) break;
+    ++found;
+    if (found <= count) {
+      for (size_t m = start; m < n; ++m) with_comma = with_comma || decimal[m];
+      if (!values.empty()) values += ' ';
+      values.append(text, start, n - start);
+    }
+    while (n < text.size() && Is_blank(text[n])) ++n;
+    if (n < text.size() && text[n] == ',') ++n;
+  }
+  return found == count && with_comma ? values : "";
+}
+
+std::char_traits<char>::int_type Deck_reader::Next_char() {
+  try {
+    return in_.rdbuf()->sbumpc();
+  } catch (const std::exception& failure) {
+    // A directory or a closed descriptor as standard input fails the read itself.
+    // The library's text ends with the system's reason ("...: Is a directory").
+    std::string reason = failure.what();
+    const size_t colon = reason.rfind(": ");
+    if (colon != std::string::npos) reason.erase(0, colon + 2);
+    throw Run_stop{2, "the control deck cannot be read from standard input: " + reason +
+                          " (give it as a file: torvane < rotor.in)"};
+  }
+}
+
+void Deck_reader::Check_decimal_commas(const Record& record, int count) const {
+  if (record_line_ != line_number_) return;  // a record over several lines is read as written
+  const std::string reading = Decimal_comma_reading(line_, count);
+  if (reading.empty()) return;
+  Refuse(record, Quote(line_.substr(0, line_.find_last_not_of(" \t\r") + 1)) + " reads as " + record_items_ +
+                     " with its commas between values, but as " + reading +
+                     " with decimal commas; write decimal points, or blanks between values");
+}
+
 bool Deck_reader::Next_line() {
   using Traits = std::char_traits<char>;
   std::streambuf* source = in_.rdbuf();
-  Traits::int_type c = source == nullptr ? Traits::eof() : source->sbumpc();
+  Traits::int_type c = source == nullptr ? Traits::eof() : Next_char();
   if (Traits::eq_int_type(c, Traits::eof())) return false;
   line_.clear();
   cut_ = false;
@@ -159,7 +220,7 @@ bool Deck_reader::Next_line() {
       cut_ = true;
       cut_at_separator_ = Is_blank(Traits::to_char_type(c)) || c == ',';
     }
-    c = source->sbumpc();
+    c = Next_char();
   }
   ++line_number_;
   position_ = 0;
@@ -169,6 +230,8 @@ bool Deck_reader::Next_line() {
 void Deck_reader::Discard_rest_of_line() {
   position_ = line_.size();
   cut_ = false;
+  record_line_ = 0;
+  record_items_.clear();
 }
 
 void Deck_reader::Refuse(const Record& record, const std::string& reason) const {
@@ -207,6 +270,9 @@ std::string_view Deck_reader::Next_item(const Record& record) {
   // The item may run on in the part of the line that was not kept.
   if (position_ == line_.size() && cut_ && !cut_at_separator_) Refuse_beyond_kept_part(record);
   std::string_view item(line_.data() + start, position_ - start);
+  if (record_line_ == 0) record_line_ = line_number_;
+  if (!record_items_.empty()) record_items_ += ' ';
+  record_items_.append(item);
   // The separator after an item: blanks with at most one comma.
   while (position_ < line_.size() && Is_blank(line_[position_])) ++position_;
   if (position_ < line_.size() && line_[position_] == ',') ++position_;
@@ -250,6 +316,7 @@ Control_values Deck_reader::Read_control_values() {
     } else {
       values.*std::get<double Control_values::*>(numeric.value) = Read_real(record);
     }
+    Check_decimal_commas(record, 1);
   }
   record_number_ = 33;
   return values;
@@ -261,6 +328,7 @@ void Deck_reader::Read_point_list(Surface surface, Contour_points& list) {
   Discard_rest_of_line();
   list.npts = Read_integer(count);
   list.iref = Read_integer(count);
+  Check_decimal_commas(count, 2);
   int capacity = static_cast<int>(list.xy.size() / 2);
   if (list.npts > capacity) {
     Refuse(count, std::to_string(list.npts) + " points do not fit the list of at most " + std::to_string(capacity) +
@@ -271,6 +339,7 @@ void Deck_reader::Read_point_list(Surface surface, Contour_points& list) {
     Discard_rest_of_line();
     list.xy[2 * (n - 1)] = Read_real(point);
     list.xy[2 * (n - 1) + 1] = Read_real(point);
+    Check_decimal_commas(point, 2);
   }
 }
 

@@ -43,6 +43,10 @@ class Deck_reader {
   };
 
   bool Next_line();
+  // The next character of the input; an input that cannot be read stops the run.
+  std::char_traits<char>::int_type Next_char();
+  // Refuses a record whose line reads as its count of other values with decimal commas.
+  void Check_decimal_commas(const Record& record, int count) const;
   void Discard_rest_of_line();
   std::string Read_text(const Record& record);
   std::string_view Next_item(const Record& record);
@@ -59,6 +63,8 @@ class Deck_reader {
   int line_number_ = 0;
   int record_number_ = 0;
   bool title_is_comment_ = false;  // the first line starts with '#'
+  int record_line_ = 0;            // input line of the current record's first item (0: none yet)
+  std::string record_items_;       // the current record's items as read, joined by blanks
 };
 
 // Parses an integer item: an optional sign and digits, within 32 bits.
@@ -66,5 +72,11 @@ bool Parse_integer(std::string_view item, int& value);
 
 // Parses a real item: integer, fixed or exponent form (E or D exponent).
 bool Parse_real(std::string_view item, double& value);
+
+// The values of a record's line read with its commas between two digits taken
+// as decimal commas ("42,5" as 42.5), joined by blanks, when that reading
+// begins with exactly `count` numbers and one of them holds such a comma;
+// empty otherwise ("0.25,0.5", "129,33" for two values, "60, a note").
+std::string Decimal_comma_reading(std::string_view line, int count);
 
 }  // namespace torvane

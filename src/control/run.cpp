@@ -1,13 +1,17 @@
 #include "control/run.hpp"
 
+#include <memory>
 #include <new>
 #include <optional>
+#include <system_error>
+#include <thread>
 
 #include "base/version.hpp"
 #include "control/control_check.hpp"
 #include "control/control_input.hpp"
 #include "control/flow_path_file.hpp"
 #include "control/grid_storage.hpp"
+#include "control/grid_verdict.hpp"
 #include "control/run_diagnostics.hpp"
 #include "geometry/contour_sense.hpp"
 #include "geometry/finite_check.hpp"
@@ -83,29 +87,59 @@ Surface_maps Flow_path_maps(const std::string& path, const Control_values& v, co
 
 // One surface of the grid: hub (k = 1) or casing (k = ke), on the flow path's
 // surface when there is a map, else on the cylinder of the section's radius.
+// A blade station the Bezier inversion cannot place keeps its ERROR line on
+// the console and gets its cause beside it.
 void Build_surface(Surface surface, const Control_values& values, Contour_points& contour, Grid_storage& storage,
                    const Conformal_map* map, Diagnostics& diagnostics) {
   const Surface_description description = Describe_surface(surface, values, map);
   const Section_work work{storage.plane1(), storage.plane2(), storage.bez(), storage.w1(),
                           storage.w2(),     storage.w3(),     storage.w4()};
-  Section_grid(description, contour, work, storage.grid(), diagnostics);
+  try {
+    Section_grid(description, contour, work, storage.grid(), diagnostics);
+  } catch (const Run_stop& stop) {
+    if (stop.status != kExitProgramError || !stop.diagnostic.empty()) throw;
+    throw Run_stop{stop.status, Inversion_cause(Surface_name(surface), contour, description.spacings.dsle,
+                                                description.spacings.dste)};
+  }
   const Section_sizes& s = description.sizes;
   Check_contour_sense(surface, storage.plane2(), s.ile, s.ite, s.je,
                       description.geometry.dphi * description.geometry.radius);
 }
 
+// Stops the run on a grid that failed its check, unless --allow-folded asks
+// for its files anyway.
+void Accept_grid(const Grid_verdict& verdict, const Run_options& options, Console& err) {
+  if (verdict.status == kExitComplete) return;
+  if (options.allow_folded) {
+    err.record("torvane: warning: " + verdict.diagnostic + "; the files are written as --allow-folded asks");
+    return;
+  }
+  throw Run_stop{verdict.status,
+                 verdict.diagnostic + "; no file written (torvane --allow-folded writes them for a viewer)"};
+}
+
+// A grid built into the storage, with what its check and its files need.
+struct Built_grid {
+  Grid_storage& storage;
+  Control_values values;
+  Grid_sizes sizes;
+  Setup_values setup;
+  Contour_points hub;     // placed in the blade-to-blade plane
+  Contour_points casing;  // likewise
+};
+
 // Reads the deck, checks it and builds its grid into the storage the provider
 // gives (asked for only once the deck's values passed their checks); a
 // refusal or a failure stops the run (Run_stop). Fills what the files need.
 template <typename Storage_provider>
-Grid_storage& Build_into(std::istream& deck, Console& out, const Run_options& options, Storage_provider provide,
-                         Grid_build& build) {
+Built_grid Build_into(std::istream& deck, Console& out, const Run_options& options, Storage_provider provide,
+                      Grid_build& build) {
   Print_banner(out);
   Deck_reader reader(deck);
   const Control_values values = reader.Read_control_values();
   if (!Grid_fits_storage(values)) {
     out.list_text("ERROR - too many grid points !");
-    throw Run_stop{kExitProgramError, ""};
+    throw Run_stop{kExitProgramError, Grid_size_excess(values)};
   }
   Check_control_values(values);
   const Grid_sizes sizes = Derive_grid_sizes(values);
@@ -116,8 +150,9 @@ Grid_storage& Build_into(std::istream& deck, Console& out, const Run_options& op
   build.stem = Output_stem(values.fname);
 
   Grid_storage& storage = provide();
-  Contour_points hub{0, 0, 0, storage.xyhub()};
-  Contour_points casing{0, 0, 0, storage.xycas()};
+  Built_grid built{storage, values, sizes, setup, {0, 0, 0, storage.xyhub()}, {0, 0, 0, storage.xycas()}};
+  Contour_points& hub = built.hub;
+  Contour_points& casing = built.casing;
   reader.Read_point_list(Surface::hub, hub);
   reader.Read_point_list(Surface::casing, casing);
   Check_contour(Surface::hub, hub);
@@ -148,19 +183,44 @@ Grid_storage& Build_into(std::istream& deck, Console& out, const Run_options& op
                            storage.side1_parameters(), storage.side2_parameters()},
                storage.grid(), diagnostics);
   Check_finite_planes(storage.grid(), sizes.ie, sizes.je, sizes.ke, sizes.ke);
-  return storage;
+  return built;
 }
 
-int Generate(std::istream& deck, Console& out, const Run_options& options) {
+int Generate(std::istream& deck, Console& out, Console& err, const Run_options& options) {
   std::optional<Grid_storage> own;
   Grid_build build;
-  Grid_storage& storage = Build_into(
+  const Built_grid built = Build_into(
       deck, out, options, [&]() -> Grid_storage& { return own.emplace(); }, build);
-  if (!options.write_files) return kExitComplete;
+
+  // The grid check: no folded cell and no covered blade, before any file
+  // takes its name. It runs on the second core while the files are written
+  // to their temporaries, which the check's failure removes.
+  const Grid grid = built.storage.grid();
+  const Check_input check{built.values, built.sizes, built.setup, built.hub, built.casing, grid};
+  if (!options.write_files) {
+    if (options.check_grid) Accept_grid(Check_grid(check), options, err);
+    return kExitComplete;
+  }
   const std::string stem = options.output_stem.empty() ? build.stem : options.output_stem;
-  Write_grid_file(stem, build.block, storage.grid(), out);
-  Write_topology_file(stem, build.block, build.dphi);
-  Write_plot_file(stem, build.title, build.block, storage.grid(), out);
+  std::unique_ptr<Output_file> files[3];
+  Shared_check shared(check);
+  {
+    std::jthread helper;
+    if (options.check_grid) {
+      try {
+        helper = std::jthread([&shared] { shared.Work(1); });
+      } catch (const std::system_error&) {
+        // No second thread to be had: this one does all of the check below.
+      }
+    }
+    files[0] = Write_grid_temporary(stem, build.block, grid, out);
+    files[1] = Write_topology_temporary(stem, build.block, build.dphi);
+    files[2] = Write_plot_temporary(stem, build.title, build.block, grid, out);
+    if (options.check_grid) shared.Work(0);
+  }
+  if (options.check_grid) Accept_grid(Judge_grid(shared.Findings(), check), options, err);
+  for (const auto& file : files) file->Replace_target();
+  Print_finished(out);
   return kExitComplete;
 }
 
@@ -197,7 +257,7 @@ std::string Banner_version_line() {
 
 int Run(std::istream& deck, Console& out, Console& err, const Run_options& options) {
   try {
-    return Generate(deck, out, options);
+    return Generate(deck, out, err, options);
   } catch (const Run_stop& stop) {
     if (!stop.diagnostic.empty()) err.record(std::string("torvane: ").append(stop.diagnostic));
     return stop.status;
@@ -213,8 +273,16 @@ Grid_build Build_grid(std::istream& deck, Grid_storage& storage, const Run_optio
   Grid_build build;
   Console out;
   try {
-    Build_into(
+    const Built_grid built = Build_into(
         deck, out, options, [&]() -> Grid_storage& { return storage; }, build);
+    if (options.check_grid) {
+      const Grid grid = storage.grid();
+      const Grid_verdict verdict =
+          Check_grid(Check_input{built.values, built.sizes, built.setup, built.hub, built.casing, grid});
+      if (verdict.status != kExitComplete && !options.allow_folded) {
+        throw Run_stop{verdict.status, verdict.diagnostic};
+      }
+    }
   } catch (const Run_stop& stop) {
     build.status = stop.status;
     build.diagnostic = stop.diagnostic.empty() ? Last_error_line(out.captured()) : stop.diagnostic;

@@ -27,6 +27,11 @@ struct Run_options {
   // When not empty, the flow-path file: hub and casing lie on the surfaces of
   // revolution of its curves instead of on cylinders.
   std::string flow_path;
+  // True writes the files of a grid that failed its check (folded cells, a
+  // covered blade), with a warning: torvane --allow-folded.
+  bool allow_folded = false;
+  // False skips the grid check (the benchmark's grid build alone).
+  bool check_grid = true;
 };
 
 // Runs the grid generator on the deck; returns the exit status. Progress goes
@@ -52,7 +57,8 @@ struct Grid_build {
 
 // Builds the deck's grid into the caller's storage, as Run does without the
 // files, and returns how it went; the sizes are set once the deck is read.
-// Of the options, the flow path and the event listener apply.
+// Of the options, the flow path, the event listener and the grid check apply:
+// a grid that fails its check is a failed build unless allow_folded is set.
 Grid_build Build_grid(std::istream& deck, Grid_storage& storage, const Run_options& options = {});
 
 }  // namespace torvane

@@ -295,6 +295,29 @@ bool Add(std::vector<std::string>& problems, std::vector<std::string> more) {
   return !problems.empty();
 }
 
+// The options of the records torvane's message names as "record N (name)"
+// or "records N (name), M (name)", in the order named: "--a, --b or --c";
+// only those of the likely cause when the message tells one.
+std::string Options_named(const std::string& message) {
+  std::vector<std::string> names;
+  const size_t likely = message.find("likely cause lies in ");
+  for (size_t left = message.find(" (", likely == std::string::npos ? 0 : likely); left != std::string::npos;
+       left = message.find(" (", left + 1)) {
+    const size_t right = message.find(')', left);
+    if (right == std::string::npos) break;
+    if (left == 0 || message[left - 1] < '0' || message[left - 1] > '9') continue;
+    const std::string name = message.substr(left + 2, right - left - 2);
+    if (Find_record(name) == nullptr) continue;
+    if (std::find(names.begin(), names.end(), name) == names.end()) names.push_back(name);
+  }
+  std::string text;
+  for (size_t n = 0; n < names.size(); ++n) {
+    if (n > 0) text += n + 1 == names.size() ? " or " : ", ";
+    text += "--" + names[n];
+  }
+  return text;
+}
+
 }  // namespace
 
 std::vector<std::string> Section_problems(const Control_values& values, Surface surface, const Deck_section& section) {
@@ -357,7 +380,11 @@ std::vector<std::string> Dry_run_problems(const std::string& deck, const std::st
     std::string said;
     for (const std::string& line : Lines(err.captured())) said += line.starts_with("torvane: ") ? line.substr(9) : line;
     if (said.empty()) said = stopped_on;
-    if (said.starts_with("ERROR (Bezier_x)")) {
+    const std::string named = Options_named(said);
+    if (!named.empty()) {
+      said += "; change " + named;
+      if (said.find("covers the blade") != std::string::npos) said += ", or the points of the section file";
+    } else if (said.starts_with("ERROR (Bezier_x)")) {
       said +=
           "; a blade point falls outside its section's curve: lower --dsle and --dste, or change the "
           "stagger or the section";

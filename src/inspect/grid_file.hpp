@@ -6,12 +6,12 @@
 #include <string>
 #include <vector>
 
+#include "base/cell_shape.hpp"
+
 namespace torvane::inspect {
 
-// A point or a vector in the machine's frame: x axial, y = r sin(theta), z = r cos(theta).
-struct Vec3 {
-  double x = 0, y = 0, z = 0;
-};
+// A point or a vector in the machine's frame (x axial, y = r sin(theta), z = r cos(theta)).
+using Vec3 = torvane::Vec3;
 
 // The grid block: ie x je x ke points, i fastest in storage, indices from 1.
 struct Grid {

@@ -8,16 +8,13 @@
 #include <cmath>
 #include <limits>
 
+#include "base/cell_shape.hpp"
 #include "inspect/grid_file.hpp"
 
 namespace torvane::inspect {
 
-// A grid line between two neighbouring points: its unit vector, pointing
-// towards the higher index, and its length.
-struct Unit_edge {
-  Vec3 unit;
-  double length = 0;
-};
+using torvane::Edge_between;
+using torvane::Unit_edge;
 
 // What a cell's measures are made of.
 struct Hex_shape {
@@ -29,26 +26,7 @@ struct Hex_shape {
   bool collapsed = false;      // an edge of zero length: folded, face angles 0 and 180 degrees
 };
 
-namespace shape_math {
-
-inline Vec3 Minus(const Vec3& a, const Vec3& b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
-inline Vec3 Plus(const Vec3& a, const Vec3& b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
-inline double Dot(const Vec3& a, const Vec3& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
-inline Vec3 Cross(const Vec3& a, const Vec3& b) {
-  return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
-}
-inline double Triple(const Vec3& a, const Vec3& b, const Vec3& c) { return Dot(a, Cross(b, c)); }
-
-}  // namespace shape_math
-
-// The edge from `from` to `to`; its unit vector is zero when its length is not positive.
-inline Unit_edge Edge_between(const Vec3& from, const Vec3& to) {
-  const Vec3 v = shape_math::Minus(to, from);
-  Unit_edge e;
-  e.length = std::sqrt(shape_math::Dot(v, v));
-  if (e.length > 0) e.unit = {v.x / e.length, v.y / e.length, v.z / e.length};
-  return e;
-}
+namespace shape_math = torvane::shape_math;
 
 // Degrees of the angle whose cosine is c (clamped to [-1, 1] against rounding).
 inline double Angle_degrees(double c) {
@@ -101,13 +79,9 @@ struct I_face {
 };
 
 inline I_face I_face_of(const Unit_edge& j0, const Unit_edge& j1, const Unit_edge& k0, const Unit_edge& k1) {
-  const Unit_edge* j[2] = {&j0, &j1};
-  const Unit_edge* k[2] = {&k0, &k1};
   I_face f;
   f.cosines = Face_of(j0, j1, k0, k1);
-  for (int c = 0; c < 2; ++c) {
-    for (int b = 0; b < 2; ++b) f.cross[b + 2 * c] = shape_math::Cross(j[c]->unit, k[b]->unit);
-  }
+  Face_crosses(j0, j1, k0, k1, f.cross);
   return f;
 }
 
@@ -131,19 +105,7 @@ inline Hex_shape Shape_of(const Hex_parts& parts, const Vec3 p[8]) {
     return h;
   }
   h.aspect_ratio = parts.longest / parts.shortest;
-  // Corner (a, b, c): the i edge at (b, c) against the cross product of the j
-  // edge at (a, c) and the k edge at (a, b); the first of equal minima is
-  // kept, as it decides the sign of a zero.
-  double jacobian = std::numeric_limits<double>::infinity();
-  for (int c = 0; c < 2; ++c) {
-    for (int b = 0; b < 2; ++b) {
-      for (int a = 0; a < 2; ++a) {
-        jacobian =
-            std::min(jacobian, shape_math::Dot(parts.along_i[b + 2 * c]->unit, parts.i_face[a]->cross[b + 2 * c]));
-      }
-    }
-  }
-  h.scaled_jacobian = jacobian;
+  h.scaled_jacobian = Scaled_jacobian(parts.along_i, parts.i_face[0]->cross, parts.i_face[1]->cross, parts.shortest);
   const Face_cosines* faces[6] = {&parts.i_face[0]->cosines, &parts.i_face[1]->cosines, &parts.j_face[0],
                                   &parts.j_face[1],          &parts.k_face[0],          &parts.k_face[1]};
   for (const Face_cosines* f : faces) {

@@ -118,33 +118,10 @@ Periodic_match Check_periodic(const Grid& grid, const Block_faces& faces) {
 }
 
 Blade_sense Check_blade_sense(const Grid& grid, const Block_faces& faces) {
-  Blade_sense b;
-  if (faces.ile == 0 || faces.pitch_angle == 0) return b;
-  const double tolerance = kPeriodicTolerance * faces.pitch_angle;
-  for (int k = 1; k <= grid.ke; ++k) {
-    for (int i = faces.ile; i <= faces.ite; ++i) {
-      // Angle swept from j = 1 to j = je, one wrapped increment per interval.
-      double swept = 0;
-      Vec3 prev = grid.Point(i, 1, k);
-      for (int j = 2; j <= grid.je; ++j) {
-        const Vec3 next = grid.Point(i, j, k);
-        swept += std::atan2(prev.z * next.y - prev.y * next.z, prev.y * next.y + prev.z * next.z);
-        prev = next;
-      }
-      const double gap = faces.pitch_angle - swept;
-      const Vec3 wall = grid.Point(i, 1, k);
-      const double thickness = std::hypot(wall.y, wall.z) * gap;
-      if (gap < -tolerance || gap > faces.pitch_angle + tolerance) ++b.covering;
-      if (b.stations == 0 || thickness < b.min_thickness) {
-        b.min_thickness = thickness;
-        b.at_i = i;
-        b.at_k = k;
-      }
-      b.max_thickness = b.stations == 0 ? thickness : std::max(b.max_thickness, thickness);
-      ++b.stations;
-    }
-  }
-  return b;
+  const std::size_t line = static_cast<std::size_t>(grid.ie);
+  const Grid_points points{grid.x.data(), grid.y.data(), grid.z.data(), grid.ie,
+                           grid.je,       grid.ke,       line,          line * static_cast<std::size_t>(grid.je)};
+  return torvane::Check_blade_sense(points, faces.ile, faces.ite, faces.pitch_angle);
 }
 
 }  // namespace torvane::inspect

@@ -3,6 +3,7 @@
 // sense of the blade walls (the passage must lie between two blades).
 #pragma once
 
+#include "base/grid_check.hpp"
 #include "inspect/block_faces.hpp"
 #include "inspect/grid_file.hpp"
 
@@ -31,17 +32,12 @@ struct Periodic_match {
 
 Periodic_match Check_periodic(const Grid& grid, const Block_faces& faces);
 
-// Blade thickness r * (pitch - angle from wall j = 1 to wall j = je) at every wall station.
-struct Blade_sense {
-  long stations = 0;
-  long covering = 0;  // stations where the passage overlaps a blade or runs backwards
-  double min_thickness = 0, max_thickness = 0;
-  int at_i = 0, at_k = 0;  // thinnest station
-};
-
+// The blade-wall sense of the run's grid: the base library's check, with the
+// edges and the pitch angle of the topology file.
+using torvane::Blade_sense;
 Blade_sense Check_blade_sense(const Grid& grid, const Block_faces& faces);
 
 // Tolerance of both boundary checks, relative to the pitch.
-inline constexpr double kPeriodicTolerance = 1e-9;
+inline constexpr double kPeriodicTolerance = torvane::kPitchTolerance;
 
 }  // namespace torvane::inspect

@@ -35,8 +35,26 @@ std::string Output_stem(std::string_view fname) {
 }
 
 void Write_grid_file(const std::string& stem, const Block_sizes& s, const Grid& grid, Console& console) {
+  Write_grid_temporary(stem, s, grid, console)->Replace_target();
+}
+
+void Write_topology_file(const std::string& stem, const Block_sizes& s, double dphi) {
+  Write_topology_temporary(stem, s, dphi)->Replace_target();
+}
+
+void Write_plot_file(const std::string& stem, std::string_view title, const Block_sizes& s, const Grid& grid,
+                     Console& console) {
+  Write_plot_temporary(stem, title, s, grid, console)->Replace_target();
+  Print_finished(console);
+}
+
+void Print_finished(Console& console) { console.write("\r\n Finished.\r\n\r\n"); }
+
+std::unique_ptr<Output_file> Write_grid_temporary(const std::string& stem, const Block_sizes& s, const Grid& grid,
+                                                  Console& console) {
   console.record(" Storing grid ...");
-  Output_file file(stem + ".rgra");
+  auto made = std::make_unique<Output_file>(stem + ".rgra");
+  Output_file& file = *made;
   std::string header = "0.0\r\n1 ";
   Put_integers(header, {s.ie - 1, s.je - 1, s.ke - 1}, 3, " ");
   header += kEndOfRecord;
@@ -46,7 +64,8 @@ void Write_grid_file(const std::string& stem, const Block_sizes& s, const Grid& 
   Write_block_coordinates(file, s, grid.yg);
   Write_block_coordinates(file, s, grid.zg);
   file.Append(kEndOfRecord);
-  file.Close();
+  file.Close_temporary();
+  return made;
 }
 
 std::string Topology_text(const Block_sizes& s, double dphi) {
@@ -92,16 +111,18 @@ std::string Topology_text(const Block_sizes& s, double dphi) {
   return text;
 }
 
-void Write_topology_file(const std::string& stem, const Block_sizes& s, double dphi) {
-  Output_file file(stem + ".rtp");
-  file.Append(Topology_text(s, dphi));
-  file.Close();
+std::unique_ptr<Output_file> Write_topology_temporary(const std::string& stem, const Block_sizes& s, double dphi) {
+  auto file = std::make_unique<Output_file>(stem + ".rtp");
+  file->Append(Topology_text(s, dphi));
+  file->Close_temporary();
+  return file;
 }
 
-void Write_plot_file(const std::string& stem, std::string_view title, const Block_sizes& s, const Grid& grid,
-                     Console& console) {
+std::unique_ptr<Output_file> Write_plot_temporary(const std::string& stem, std::string_view title, const Block_sizes& s,
+                                                  const Grid& grid, Console& console) {
   console.record(" Storing plot files ...");
-  Output_file file(stem + "_grid_volume.plt");
+  auto made = std::make_unique<Output_file>(stem + "_grid_volume.plt");
+  Output_file& file = *made;
   // A double quote inside the title would end the quoted title early.
   std::string quoted_title(title);
   std::replace(quoted_title.begin(), quoted_title.end(), '"', '\'');
@@ -130,8 +151,8 @@ void Write_plot_file(const std::string& stem, std::string_view title, const Bloc
       file.Commit(line);
     }
   }
-  file.Close();
-  console.write("\r\n Finished.\r\n\r\n");
+  file.Close_temporary();
+  return made;
 }
 
 }  // namespace torvane

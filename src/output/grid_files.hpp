@@ -3,10 +3,12 @@
 // the plot file (the grid as one ordered point zone for viewing).
 #pragma once
 
+#include <memory>
 #include <string>
 #include <string_view>
 
 #include "base/grid_views.hpp"
+#include "base/output_file.hpp"
 #include "output/console.hpp"
 
 namespace torvane {
@@ -36,5 +38,17 @@ void Write_topology_file(const std::string& stem, const Block_sizes& sizes, doub
 // Prints " Storing plot files ...", writes STEM_grid_volume.plt and prints the closing line.
 void Write_plot_file(const std::string& stem, std::string_view title, const Block_sizes& sizes, const Grid& grid,
                      Console& console);
+
+// The same three files left in their closed temporaries, for the caller to
+// rename with Replace_target or drop; the plot file's closing line is the
+// caller's to print (Print_finished).
+std::unique_ptr<Output_file> Write_grid_temporary(const std::string& stem, const Block_sizes& sizes, const Grid& grid,
+                                                  Console& console);
+std::unique_ptr<Output_file> Write_topology_temporary(const std::string& stem, const Block_sizes& sizes, double dphi);
+std::unique_ptr<Output_file> Write_plot_temporary(const std::string& stem, std::string_view title,
+                                                  const Block_sizes& sizes, const Grid& grid, Console& console);
+
+// The closing line of a run that wrote its files.
+void Print_finished(Console& console);
 
 }  // namespace torvane

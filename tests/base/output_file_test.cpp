@@ -30,6 +30,27 @@ TEST(OutputFile, ReplacesALongerFileOfTheSameNameWhole) {
   EXPECT_EQ(Read_file(path), "new\r\n");
 }
 
+TEST(OutputFile, AClosedTemporaryReplacesTheTargetOnlyWhenAskedAndIsRemovedOtherwise) {
+  Scratch_folder folder;
+  const std::string path = folder.path() + "/run.rgra";
+  std::ofstream(path) << "old";
+  {
+    Output_file kept(path);
+    kept.Append("new");
+    kept.Close_temporary();
+    EXPECT_EQ(Read_file(path), "old");  // written and closed, not yet in place
+    kept.Replace_target();
+  }
+  EXPECT_EQ(Read_file(path), "new");
+  {
+    Output_file dropped(path);
+    dropped.Append("newer");
+    dropped.Close_temporary();
+  }
+  EXPECT_EQ(Read_file(path), "new");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 1);  // no temporary left
+}
+
 TEST(OutputFile, ReportsAFolderThatDoesNotExistWithTheFileAndReason) {
   Scratch_folder folder;
   try {

@@ -1,8 +1,10 @@
 #include "control/control_input.hpp"
 
 #include <array>
+#include <cerrno>
 #include <cmath>
 #include <sstream>
+#include <system_error>
 
 #include <gtest/gtest.h>
 
@@ -177,6 +179,87 @@ TEST(ControlInput, RefusesUnreadableItemsNamingTheRecordAndWhatWasFound) {
     std::vector<std::string> lines = Small_deck_lines();
     lines[c.line] = c.text;
     EXPECT_EQ(Refusal(Join(lines)), c.diagnostic) << c.text;
+  }
+}
+
+TEST(ControlInput, ARecordThatReadsAsItsValuesWithDecimalCommasIsRefusedWithBothReadings) {
+  const std::string advice = " with decimal commas; write decimal points, or blanks between values";
+  struct Case {
+    int line;
+    const char* text;
+    std::string diagnostic;
+  } cases[] = {
+      {10, "42,5",
+       "record 11 (staghub), input line 11: \"42,5\" reads as 42 with its commas between values, but as "
+       "42.5" +
+           advice},
+      {8, "-58,5  betain",
+       "record 9 (betain), input line 9: \"-58,5  betain\" reads as -58 with its commas between "
+       "values, but as -58.5" +
+           advice},
+      {3, "6,5",
+       "record 4 (nin), input line 4: \"6,5\" reads as 6 with its commas between values, but as 6.5" + advice},
+      {35, "0,25 0,5",
+       "record 36 (hub point 2), input line 36: \"0,25 0,5\" reads as 0 25 with its commas between "
+       "values, but as 0.25 0.5" +
+           advice},
+      {35, "1,5 2",
+       "record 36 (hub point 2), input line 36: \"1,5 2\" reads as 1 5 with its commas between values, "
+       "but as 1.5 2" +
+           advice},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> lines = Small_deck_lines();
+    lines[c.line] = c.text;
+    EXPECT_EQ(Refusal(Join(lines)), c.diagnostic) << c.text;
+  }
+}
+
+TEST(ControlInput, CommasThatCannotBeDecimalCommasReadAsSeparators) {
+  struct Case {
+    int line;
+    const char* text;
+    double first, second;  // the values read (second for the pairs)
+  } cases[] = {
+      {35, "0.25,0.5", 0.25, 0.5},           // "0.25.0.5" is no number
+      {33, "33,17", 33, 17},                 // "33.17" is one value where the count pair needs two
+      {10, "60, a note", 60, 0},             // a comma before a blank
+      {10, "30 staghub (fig. 1,2)", 30, 0},  // a comma in the note after the value
+      {35, "0.25, 0.5", 0.25, 0.5},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> lines = Small_deck_lines();
+    lines[c.line] = c.text;
+    const Read read = Read_deck(Join(lines));
+    // The values of the record on that line: staghub, the hub's count pair or its second point.
+    const double first = c.line == 10 ? read.values.staghub : c.line == 33 ? read.hub.npts : read.hub.xy[2];
+    const double second = c.line == 10 ? 0.0 : c.line == 33 ? read.hub.iref : read.hub.xy[3];
+    EXPECT_EQ(first, c.first) << c.text;
+    EXPECT_EQ(second, c.second) << c.text;
+  }
+}
+
+// A standard input that fails as a directory does when it is read.
+class Failing_input : public std::streambuf {
+ protected:
+  int_type underflow() override {
+    throw std::ios_base::failure("basic_filebuf::underflow error reading the file",
+                                 std::error_code(EISDIR, std::system_category()));
+  }
+};
+
+TEST(ControlInput, AnInputThatCannotBeReadStopsWithOneLine) {
+  Failing_input failing;
+  std::istream in(&failing);
+  Deck_reader reader(in);
+  try {
+    reader.Read_control_values();
+    ADD_FAILURE() << "read without refusal";
+  } catch (const Run_stop& stop) {
+    EXPECT_EQ(stop.status, 2);
+    EXPECT_EQ(stop.diagnostic,
+              "the control deck cannot be read from standard input: Is a directory (give it as a file: torvane < "
+              "rotor.in)");
   }
 }
 

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "support/decks.hpp"
+#include "support/process.hpp"
 #include "support/run_contract.hpp"
 
 namespace torvane {
@@ -68,6 +69,28 @@ TEST(Robustness, LinesOfAnyLengthAreReadOrRefusedByWhereTheirValuesLie) {
       EXPECT_EQ(run.err, "torvane: " + std::string(c.diagnostic) + "\r\n") << c.what;
       EXPECT_FALSE(testing::Exists(stem + ".rgra")) << c.what;
     }
+  }
+}
+
+TEST(Robustness, AStandardInputThatCannotBeReadIsRefusedInOneLineNotAnAbort) {
+  Scratch_folder folder;
+  struct Case {
+    const char* input;
+    std::vector<std::string> command;  // torvane itself, or a shell that closes its standard input first
+    const char* reason;
+  } cases[] = {
+      {"a directory", {TORVANE_BINARY}, "Is a directory"},
+      {"a closed descriptor",
+       {"/bin/sh", "-c", std::string("exec \"") + TORVANE_BINARY + "\" <&-"},
+       "Bad file descriptor"},
+  };
+  for (const Case& c : cases) {
+    const std::vector<std::string> args(c.command.begin() + 1, c.command.end());
+    const testing::Process_result run = testing::Run_program(c.command[0], args, folder.path(), folder.path());
+    EXPECT_EQ(run.status, 2) << c.input;
+    EXPECT_EQ(run.err, std::string("torvane: the control deck cannot be read from standard input: ") + c.reason +
+                           " (give it as a file: torvane < rotor.in)\r\n")
+        << c.input;
   }
 }
 

@@ -85,13 +85,15 @@ TEST(Run, TheGridSizeLimitsStopTheRunBeforeAnyFileWithStatusOne) {
   struct Case {
     int line;
     const char* text;
+    const char* cause;  // beside the fixed ERROR line, on standard error
   } cases[] = {
-      {6, "48"},          // ke = 49 fits, but npitch = 65 below makes je = 66
-      {6, "49"},          // ke = 50
-      {5, "65"},          // je = 66
-      {3, "250"},         // ie = 250 + 6 + 4 + 1 = 261
-      {3, "247"},         // ie = 258
-      {3, "2147483647"},  // no overflow in the sum
+      // ke = 49 fits, but npitch = 65 below makes je = 66
+      {6, "48", "je = npitch + 1 = 66 exceeds 65"},
+      {6, "49", "ke = nspan + 1 = 50 exceeds 49"},
+      {5, "65", "je = npitch + 1 = 66 exceeds 65"},
+      {3, "250", "ie = nin + nblade/2 + nout + 1 = 261 exceeds 257"},  // 250 + 6 + 4 + 1
+      {3, "247", "ie = nin + nblade/2 + nout + 1 = 258 exceeds 257"},
+      {3, "2147483647", "ie = nin + nblade/2 + nout + 1 = 2147483658 exceeds 257"},  // no overflow in the sum
   };
   for (const Case& c : cases) {
     Scratch_folder folder;
@@ -101,7 +103,7 @@ TEST(Run, TheGridSizeLimitsStopTheRunBeforeAnyFileWithStatusOne) {
     Run_result run = Run_deck(Join(lines));
     EXPECT_EQ(run.status, 1) << c.text;
     EXPECT_EQ(run.out, Banner() + " ERROR - too many grid points !\r\n") << c.text;
-    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run.err, std::string("torvane: ") + c.cause + "\r\n");
     for (const std::string& file : Files(folder.path() + "/big")) EXPECT_FALSE(Exists(file));
   }
 }
@@ -229,7 +231,7 @@ TEST(Run, AcceptsTheDegenerateButMeaningfulCounts) {
       {5, "8"},                                   // even npitch
       {2, "13"},                                  // odd nblade
       {20, "0"},                                  // no wall intervals
-      {20, "1"}, {21, "0"}, {21, "1"}, {7, "1"},  // a single blade
+      {20, "1"}, {21, "0"}, {21, "1"}, {7, "2"},  // two blades (one folds its passage: see grid_check_test)
   };
   for (const Case& c : cases) {
     Scratch_folder folder;
@@ -317,7 +319,16 @@ TEST(Run, ABladePointNotOnItsSideOfTheContourEndsTheRunWithStatusOne) {
       run.out.ends_with(" Blade contour: one-shot Bezier spline approx. done\r\n\r\n"
                         "ERROR (Bezier_x): x-coordinate outside the specified curve interval\r\n"))
       << run.out;
-  EXPECT_EQ(run.err, "");
+  // The cause beside it: the section, and the stagger or the points, as dsle and dste are short.
+  EXPECT_TRUE(
+      run.err.starts_with("torvane: hub section: a blade station fell outside the contour between its "
+                          "edges; the blade is "))
+      << run.err;
+  EXPECT_TRUE(
+      run.err.ends_with("the first streamwise intervals at its edges are dsle 0.0006 and dste 0.0006 "
+                        "(about twice each is taken at each edge): the stagger, record 11 (staghub), or the "
+                        "section's points are the likely cause\r\n"))
+      << run.err;
   for (const std::string& file : Files(folder.path() + "/gap")) EXPECT_FALSE(Exists(file));
 }
 

@@ -159,9 +159,10 @@ TEST(DeckChecks, TheDryRunReportsWhatTorvaneWouldWarnOrStopOn) {
   problems = Dry_run_problems(Deck_text(values, section, section));
   ASSERT_EQ(problems.size(), 1u);
   EXPECT_EQ(problems[0],
-            "torvane would stop on this deck: ERROR (Bezier_x): x-coordinate outside the specified curve "
-            "interval; a blade point falls outside its section's curve: lower --dsle and --dste, or "
-            "change the stagger or the section");
+            "torvane would stop on this deck: hub section: a blade station fell outside the contour between its "
+            "edges; the blade is 0.0533 long axially, and the first streamwise intervals at its edges are dsle 0.5 "
+            "and dste 0.0003 (about twice each is taken at each edge): record 24 (dsle) too long for the blade is "
+            "the likely cause; change --dsle");
 }
 
 }  // namespace

@@ -1,11 +1,15 @@
 #include "support/run_contract.hpp"
 
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <sstream>
 #include <vector>
 
+#include "base/grid_check.hpp"
 #include "control/run.hpp"
+#include "support/decks.hpp"
 #include "support/run_files.hpp"
 
 namespace torvane::testing {
@@ -37,13 +41,48 @@ bool Summary_sizes(const std::string& out, int& ie, int& je, int& ke) {
   return std::sscanf(out.c_str() + at + 24, "%d x %d x %d", &ie, &je, &ke) == 3;
 }
 
+// An index the summary printed, as " Leading edge index   :  21"; 0 when absent.
+int Summary_index(const std::string& out, const std::string& label) {
+  const size_t at = out.find(label);
+  int value = 0;
+  if (at == std::string::npos || std::sscanf(out.c_str() + at + label.size(), "%d", &value) != 1) return 0;
+  return value;
+}
+
+// The grid of a complete run read back from its files and measured with the
+// base library's checks: "" when no cell is folded and no blade covered.
+std::string Check_sound_grid(const Contract_run& run, const std::string& stem, int ie, int je, int ke) {
+  const std::string grid_text = Read_file(stem + ".rgra");
+  const std::string topology = Read_file(stem + ".rtp");
+  // Past the two header records, 26 characters per coordinate: every x, every y, every z.
+  const size_t first = grid_text.find("\r\n", grid_text.find("\r\n") + 2) + 2;
+  const size_t points = static_cast<size_t>(ie) * je * ke;
+  std::vector<double> xyz(3 * points);
+  for (size_t n = 0; n < xyz.size(); ++n) xyz[n] = std::strtod(grid_text.c_str() + first + 26 * n, nullptr);
+  const Grid_points grid{xyz.data(), xyz.data() + points,     xyz.data() + 2 * points,     ie, je,
+                         ke,         static_cast<size_t>(ie), static_cast<size_t>(ie) * je};
+  const Folded_cells folded = Find_folded_cells(grid);
+  if (folded.folded > 0) return "status 0 with " + std::to_string(folded.folded) + " folded cells";
+  // The periodic angle follows the first periodic row, on the seventh record of the topology file.
+  size_t line = 0;
+  for (int n = 0; n < 6 && line != std::string::npos; ++n) line = topology.find("\r\n", line) + 2;
+  const double pitch_angle = std::fabs(std::strtod(topology.c_str() + line, nullptr));
+  const Blade_sense sense = Check_blade_sense(grid, Summary_index(run.out, " Leading edge index   : "),
+                                              Summary_index(run.out, " Trailing edge index  : "), pitch_angle);
+  if (sense.covering > 0) return "status 0 with a blade covered at " + std::to_string(sense.covering) + " stations";
+  return "";
+}
+
 std::string Check_complete_run(const Contract_run& run, const std::string& stem, long checked_points) {
   if (!run.err.empty()) return "status 0 with a diagnostic: " + run.err;
   if (!Ends_with(run.out, "\r\n Finished.\r\n\r\n")) return "status 0 without the closing line";
   int ie = 0, je = 0, ke = 0;
   if (!Summary_sizes(run.out, ie, je, ke)) return "status 0 without the grid summary";
   const long points = static_cast<long>(ie) * je * ke;
-  if (points <= checked_points) return Check_run_files(stem, ie, je, ke);
+  if (points <= checked_points) {
+    const std::string problem = Check_run_files(stem, ie, je, ke);
+    return problem.empty() ? Check_sound_grid(run, stem, ie, je, ke) : problem;
+  }
   // Header records "0.0" and 13 characters, then 3 coordinates of 26 characters per point, CR LF each.
   std::error_code error;
   const auto size = fs::file_size(stem + ".rgra", error);

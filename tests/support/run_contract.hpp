@@ -1,6 +1,7 @@
 // What every run promises, whatever its deck: a complete run leaves three
-// well-formed files of finite coordinates and exits 0; any other run exits 1
-// or 2 with its message and leaves no file at all.
+// well-formed files of finite coordinates, with no folded cell and no blade
+// covered by the passage, and exits 0; any other run exits 1 or 2 with its
+// message and leaves no file at all.
 #pragma once
 
 #include <string>
