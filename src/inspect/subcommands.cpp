@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "base/terminal_text.hpp"
 #include "base/version.hpp"
 #include "inspect/cell_quality.hpp"
 #include "inspect/cell_survey.hpp"
@@ -130,17 +131,17 @@ int Run_command(const Options& o, std::ostream& out, std::ostream& err) {
         return Picture_command(o, out);
     }
   } catch (const Input_error& e) {
-    err << "torvane-inspect: " << e.what() << "\n";
+    err << "torvane-inspect: " << Printable(e.what()) << "\n";
     return kExitInput;
   } catch (const Output_error& e) {
-    err << "torvane-inspect: " << e.what() << "\n";
+    err << "torvane-inspect: " << Printable(e.what()) << "\n";
     return kExitUsage;
   } catch (const std::bad_alloc&) {
     // Sizes a file claims but whose length could not be checked first (a pipe, say).
-    err << "torvane-inspect: " << o.stem << ": not enough memory for the grid the files describe\n";
+    err << "torvane-inspect: " << Printable(o.stem) << ": not enough memory for the grid the files describe\n";
     return kExitInput;
   } catch (const Usage_error& e) {
-    err << "torvane-inspect: " << e.what() << "\n" << Usage_text();
+    err << "torvane-inspect: " << Printable(e.what()) << "\n" << Usage_text();
     return kExitUsage;
   }
   return kExitUsage;
