@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "base/output_file.hpp"
 #include "base/terminal_text.hpp"
 #include "base/version.hpp"
 #include "inspect/cell_quality.hpp"
@@ -40,7 +41,7 @@ int Report_command(const Options& o, std::ostream& out) {
   }
   out << (o.json ? Report_json(report) : Report_text(report));
   // Only the list of bad cells needs every cell's values kept.
-  if (!o.bad_cells.empty()) Write_file(o.bad_cells, Bad_cells_csv(Measure_cells(run.grid, run.faces)));
+  if (!o.bad_cells.empty()) Write_whole_file(o.bad_cells, Bad_cells_csv(Measure_cells(run.grid, run.faces)));
   return report.Exit_status();
 }
 
@@ -50,15 +51,15 @@ int Export_command(const Options& o, std::ostream& out) {
   switch (o.format) {
     case Export_format::vts:
       path = o.output + ".vts";
-      Write_file(path, Vts_text(run.grid, Measure_cells(run.grid, run.faces)));
+      Write_whole_file(path, Vts_text(run.grid, Measure_cells(run.grid, run.faces)));
       break;
     case Export_format::plot3d:
       if (o.binary) {
         path = o.output + "_bin.xyz";
-        Write_file(path, Plot3d_binary(run.grid));
+        Write_whole_file(path, Plot3d_binary(run.grid));
       } else {
         path = o.output + ".xyz";
-        Write_file(path, Plot3d_ascii(run.grid));
+        Write_whole_file(path, Plot3d_ascii(run.grid));
       }
       break;
     case Export_format::cgns:
@@ -91,7 +92,7 @@ int Picture_command(const Options& o, std::ostream& out) {
   };
   for (const Page& page : pages) {
     const std::string svg = o.output + page.suffix + ".svg";
-    Write_file(svg, Svg_text(page.drawing));
+    Write_whole_file(svg, Svg_text(page.drawing));
     out << "wrote " << svg << "\n";
     if (o.png) {
       const std::string png = o.output + page.suffix + ".png";
@@ -133,6 +134,9 @@ int Run_command(const Options& o, std::ostream& out, std::ostream& err) {
   } catch (const Input_error& e) {
     err << "torvane-inspect: " << Printable(e.what()) << "\n";
     return kExitInput;
+  } catch (const File_error& e) {
+    err << "torvane-inspect: " << Printable(e.what()) << "\n";
+    return kExitUsage;
   } catch (const Output_error& e) {
     err << "torvane-inspect: " << Printable(e.what()) << "\n";
     return kExitUsage;

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "base/output_file.hpp"
+#include "base/run_stop.hpp"
 #include "output/number_format.hpp"
 
 namespace torvane {
@@ -11,6 +12,17 @@ namespace {
 
 constexpr size_t kListItem = 26;             // separating blank and the 25-column field
 constexpr size_t kPointRecord = 3 * 15 + 2;  // three E15.7 fields and CR LF
+
+// The channel number the error reports give for every output file.
+constexpr int kChannel = 10;
+
+// torvane's report of a failed output file: file error on channel 10: ACTION "PATH": REASON.
+Run_stop Channel_stop(const File_error& error) {
+  std::string diagnostic = "file error on channel ";
+  diagnostic.append(std::to_string(kChannel)).append(": ").append(error.action()).append(" \"");
+  diagnostic.append(error.path()).append("\": ").append(error.reason());
+  return Run_stop{kExitRefused, diagnostic};
+}
 
 // One grid line (i = 1..ie, at most 257 x 26 bytes) at a time: its room is reserved once.
 void Write_block_coordinates(Output_file& file, const Block_sizes& s, const Block& block) {
@@ -34,7 +46,7 @@ std::string Output_stem(std::string_view fname) {
   return std::string(fname.substr(0, blank));
 }
 
-void Write_grid_file(const std::string& stem, const Block_sizes& s, const Grid& grid, Console& console) {
+void Write_grid_file(const std::string& stem, const Block_sizes& s, const Grid& grid, Console& console) try {
   console.record(" Storing grid ...");
   Output_file file(stem + ".rgra");
   std::string header = "0.0\r\n1 ";
@@ -47,9 +59,11 @@ void Write_grid_file(const std::string& stem, const Block_sizes& s, const Grid& 
   Write_block_coordinates(file, s, grid.zg);
   file.Append(kEndOfRecord);
   file.Close();
+} catch (const File_error& error) {
+  throw Channel_stop(error);
 }
 
-void Write_topology_file(const std::string& stem, const Block_sizes& s, double dphi) {
+void Write_topology_file(const std::string& stem, const Block_sizes& s, double dphi) try {
   std::string text =
       "# Topology file for a blade (H-grid, 1 region)\r\n"
       "#\r\n"
@@ -92,10 +106,12 @@ void Write_topology_file(const std::string& stem, const Block_sizes& s, double d
   Output_file file(stem + ".rtp");
   file.Append(text);
   file.Close();
+} catch (const File_error& error) {
+  throw Channel_stop(error);
 }
 
 void Write_plot_file(const std::string& stem, std::string_view title, const Block_sizes& s, const Grid& grid,
-                     Console& console) {
+                     Console& console) try {
   console.record(" Storing plot files ...");
   Output_file file(stem + "_grid_volume.plt");
   // A double quote inside the title would end the quoted title early.
@@ -128,6 +144,8 @@ void Write_plot_file(const std::string& stem, std::string_view title, const Bloc
   }
   file.Close();
   console.write("\r\n Finished.\r\n\r\n");
+} catch (const File_error& error) {
+  throw Channel_stop(error);
 }
 
 }  // namespace torvane

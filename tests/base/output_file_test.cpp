@@ -11,12 +11,13 @@
 
 #include <gtest/gtest.h>
 
-#include "support/decks.hpp"
+#include "support/scratch_folder.hpp"
 
 namespace torvane {
 namespace {
 
 using testing::Exists;
+using testing::Folder_listing;
 using testing::Read_file;
 using testing::Scratch_folder;
 
@@ -28,6 +29,7 @@ TEST(Output_file, ReplacesALongerFileOfTheSameNameWhole) {
   file.Append("new\r\n");
   file.Close();
   EXPECT_EQ(Read_file(path), "new\r\n");
+  EXPECT_EQ(Folder_listing(folder.path()), "old.rtp");
 }
 
 TEST(Output_file, ReportsAFolderThatDoesNotExistWithTheFileAndReason) {
@@ -35,10 +37,11 @@ TEST(Output_file, ReportsAFolderThatDoesNotExistWithTheFileAndReason) {
   try {
     Output_file file(folder.path() + "/no/such.rgra");
     FAIL() << "created";
-  } catch (const Run_stop& stop) {
-    EXPECT_EQ(stop.status, 2);
-    EXPECT_EQ(stop.diagnostic, "file error on channel 10: cannot create \"" + folder.path() +
-                                   "/no/such.rgra\": No such file or directory");
+  } catch (const File_error& error) {
+    EXPECT_EQ(error.action(), "cannot create");
+    EXPECT_EQ(error.path(), folder.path() + "/no/such.rgra");
+    EXPECT_EQ(error.reason(), "No such file or directory");
+    EXPECT_STREQ(error.what(), ("cannot create " + folder.path() + "/no/such.rgra: No such file or directory").c_str());
   }
 }
 
@@ -54,10 +57,10 @@ TEST(Output_file, ReportsAFolderWithoutWritePermission) {
     if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(3);
     try {
       Output_file file(locked + "/grid.rgra");
-    } catch (const Run_stop& stop) {
-      bool named =
-          stop.diagnostic == "file error on channel 10: cannot create \"" + locked + "/grid.rgra\": Permission denied";
-      ::_exit(named && stop.status == 2 ? 42 : 1);
+    } catch (const File_error& error) {
+      bool named = error.action() == "cannot create" && error.path() == locked + "/grid.rgra" &&
+                   error.reason() == "Permission denied";
+      ::_exit(named ? 42 : 1);
     }
     ::_exit(0);
   }
@@ -83,9 +86,9 @@ TEST(Output_file, AFailedWriteLeavesTheEarlierFileAndNoTemporaryBehind) {
       Output_file file(path);
       for (int n = 0; n < 4096; ++n) file.Append(std::string(1024, 'y'));
       file.Close();
-    } catch (const Run_stop& stop) {
-      bool named = stop.diagnostic == "file error on channel 10: cannot write \"" + path + "\": File too large";
-      ::_exit(named && stop.status == 2 ? 42 : 1);
+    } catch (const File_error& error) {
+      bool named = error.action() == "cannot write" && error.path() == path && error.reason() == "File too large";
+      ::_exit(named ? 42 : 1);
     }
     ::_exit(0);
   }
@@ -94,9 +97,61 @@ TEST(Output_file, AFailedWriteLeavesTheEarlierFileAndNoTemporaryBehind) {
   ASSERT_TRUE(WIFEXITED(status));
   EXPECT_EQ(WEXITSTATUS(status), 42) << "the failed write was not reported as it should be";
   EXPECT_EQ(Read_file(path), "the good grid of an earlier run\n");
-  int entries = 0;
-  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder.path())) ++entries;
-  EXPECT_EQ(entries, 1) << "a temporary file was left behind";
+  EXPECT_EQ(Folder_listing(folder.path()), "grid.rgra") << "a temporary file was left behind";
+}
+
+// A library writing by name: what it wrote replaces the target only when the
+// writer says so; a failure on the way leaves the earlier file and no temporary.
+TEST(Staged_file, PutsALibrarysFileInPlaceOnlyWhenComplete) {
+  struct Case {
+    const char* name;
+    bool completed;
+    const char* expected;
+  } cases[] = {
+      {"complete", true, "written by the library"},
+      {"failed half way", false, "the earlier export"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Scratch_folder folder;
+    const std::string path = folder.File("rotor.cgns");
+    std::ofstream(path) << "the earlier export";
+    try {
+      Staged_file staged(path);
+      staged.Close_descriptor();
+      EXPECT_EQ(std::filesystem::path(staged.temporary()).parent_path(), folder.path());
+      std::ofstream(staged.temporary()) << "written by the library";
+      if (!c.completed) staged.Fail("cannot write", "the library gave up");
+      staged.Replace_target();
+    } catch (const File_error& error) {
+      EXPECT_FALSE(c.completed);
+      EXPECT_STREQ(error.what(), ("cannot write " + path + ": the library gave up").c_str());
+    }
+    EXPECT_EQ(Read_file(path), c.expected);
+    EXPECT_EQ(Folder_listing(folder.path()), "rotor.cgns") << "a temporary file was left behind";
+  }
+}
+
+TEST(Staged_file, LeavesNoTemporaryWhenTheWriterThrowsSomethingElse) {
+  Scratch_folder folder;
+  const std::string path = folder.File("rotor_hub.png");
+  try {
+    Staged_file staged(path);
+    throw std::runtime_error("the drawing failed");
+  } catch (const std::runtime_error&) {
+  }
+  EXPECT_EQ(Folder_listing(folder.path()), "");
+}
+
+TEST(Write_whole_file, ReplacesTheTargetWithExactlyTheBytesGiven) {
+  Scratch_folder folder;
+  const std::string path = folder.File("rotor.xyz");
+  std::ofstream(path) << std::string(3 << 20, 'o');
+  // Longer than the buffer, with a zero byte inside.
+  std::string bytes = std::string(Output_file::kBufferSize + 3, 'n');
+  bytes[17] = '\0';
+  Write_whole_file(path, bytes);
+  EXPECT_EQ(Read_file(path), bytes);
 }
 
 }  // namespace
