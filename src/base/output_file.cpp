@@ -1,11 +1,13 @@
 #include "base/output_file.hpp"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace torvane {
@@ -17,9 +19,26 @@ File_error::File_error(std::string action, std::string path, std::string reason)
       reason_(std::move(reason)) {}
 
 Staged_file::Staged_file(std::string target) : target_(std::move(target)) {
+  struct stat found {};
+  if (::stat(target_.c_str(), &found) == 0 && !S_ISREG(found.st_mode)) {
+    // Nothing can be put in place of a device or a pipe; a folder is refused by open.
+    fd_ = ::open(target_.c_str(), O_WRONLY | O_CLOEXEC);
+    if (fd_ < 0) Fail_errno("cannot create", errno);
+    temporary_ = target_;
+    in_place_ = true;
+    return;
+  }
+  // Through a symbolic link to the file it names, so the link survives.
+  place_ = target_;
+  if (::lstat(target_.c_str(), &found) == 0 && S_ISLNK(found.st_mode)) {
+    if (char* resolved = ::realpath(target_.c_str(), nullptr)) {
+      place_ = resolved;
+      std::free(resolved);
+    }
+  }
   // A name of our own beside the target, so the rename stays on one file system.
   for (int attempt = 0;; ++attempt) {
-    temporary_ = target_;
+    temporary_ = place_;
     temporary_.append(".tmp").append(std::to_string(::getpid()));
     if (attempt > 0) temporary_.append("-").append(std::to_string(attempt));
     fd_ = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
@@ -37,7 +56,7 @@ Staged_file::~Staged_file() { Discard(); }
 void Staged_file::Discard() {
   if (fd_ >= 0) ::close(fd_);
   fd_ = -1;
-  if (!temporary_.empty()) ::unlink(temporary_.c_str());
+  if (!temporary_.empty() && !in_place_) ::unlink(temporary_.c_str());
   temporary_.clear();
 }
 
@@ -57,7 +76,7 @@ void Staged_file::Close_descriptor() {
 
 void Staged_file::Replace_target() {
   Close_descriptor();
-  if (std::rename(temporary_.c_str(), target_.c_str()) != 0) Fail_errno("cannot replace", errno);
+  if (!in_place_ && std::rename(temporary_.c_str(), place_.c_str()) != 0) Fail_errno("cannot replace", errno);
   temporary_.clear();
 }
 

@@ -31,6 +31,8 @@ class File_error : public std::runtime_error {
 // A temporary file beside a target, created empty and exclusively for us, for
 // a writer of our own or a library that writes by name (CGNS, PNG). It is
 // renamed over the target by Replace_target and removed in every other case.
+// A symbolic link is followed (the link stays, its file is replaced); a target
+// that is no regular file (a device, a pipe) is written in place.
 class Staged_file {
  public:
   // Creates the temporary file; throws File_error ("cannot create") naming the target.
@@ -60,8 +62,10 @@ class Staged_file {
   void Discard();
 
   std::string target_;
+  std::string place_;      // the file replaced: the target, or the file its link names
   std::string temporary_;  // empty once renamed or removed
   int fd_ = -1;
+  bool in_place_ = false;  // the target itself is written: nothing to rename or remove
 };
 
 // A file written through a large buffer into a Staged_file.

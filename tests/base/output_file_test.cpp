@@ -1,6 +1,7 @@
 #include "base/output_file.hpp"
 
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -8,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
 
 #include <gtest/gtest.h>
 
@@ -152,6 +154,38 @@ TEST(Write_whole_file, ReplacesTheTargetWithExactlyTheBytesGiven) {
   bytes[17] = '\0';
   Write_whole_file(path, bytes);
   EXPECT_EQ(Read_file(path), bytes);
+}
+
+// Targets that are no plain file: what is there stays what it is.
+TEST(Output_file, WritesThroughALinkAndIntoAPipeAndRefusesAFolder) {
+  Scratch_folder folder;
+  // A symbolic link: the link stays, the file it names gets the bytes.
+  std::ofstream(folder.File("real.csv")) << "earlier list";
+  std::filesystem::create_symlink(folder.File("real.csv"), folder.File("bad_cells.csv"));
+  Write_whole_file(folder.File("bad_cells.csv"), "i,j,k\n");
+  EXPECT_TRUE(std::filesystem::is_symlink(folder.File("bad_cells.csv")));
+  EXPECT_EQ(Read_file(folder.File("real.csv")), "i,j,k\n");
+
+  // A named pipe: written in place for the reader at the other end.
+  const std::string pipe = folder.File("list.pipe");
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+  std::string received;
+  std::thread reader([&] { received = Read_file(pipe); });
+  Write_whole_file(pipe, "i,j,k\n2,1,1\n");
+  reader.join();
+  EXPECT_EQ(received, "i,j,k\n2,1,1\n");
+  EXPECT_TRUE(std::filesystem::is_fifo(pipe));
+
+  // A folder of that name: refused before anything is written.
+  std::filesystem::create_directory(folder.File("rotor.vts"));
+  try {
+    Write_whole_file(folder.File("rotor.vts"), "<VTKFile/>");
+    ADD_FAILURE() << "wrote over a folder";
+  } catch (const File_error& error) {
+    EXPECT_STREQ(error.what(), ("cannot create " + folder.File("rotor.vts") + ": Is a directory").c_str());
+  }
+  EXPECT_TRUE(std::filesystem::is_directory(folder.File("rotor.vts")));
+  EXPECT_EQ(Folder_listing(folder.path()), "bad_cells.csv list.pipe real.csv rotor.vts");
 }
 
 }  // namespace
