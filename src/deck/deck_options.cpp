@@ -73,6 +73,7 @@ Named_value Split_option(const std::vector<std::string>& args, size_t& n) {
   return option;
 }
 
+// Puts the option's value where the options keep it.
 void Apply_option(Deck_options& options, const Named_value& option) {
   const std::string& name = option.name;
   if (name == "hub") {
@@ -165,8 +166,9 @@ void Read_parameter_file(Deck_options& options) {
     const Named_value parameter = Parse_parameter_line(text.substr(0, end), where);
     text.remove_prefix(std::min(end + 1, text.size()));
     if (parameter.name.empty()) continue;
-    if (Given_before(seen, parameter.name))
+    if (Given_before(seen, parameter.name)) {
       throw Input_error(where + ": " + parameter.name + " is given a second time");
+    }
     Apply_parameter(options, from_file, parameter, where, folder);
   }
   options.settings.insert(options.settings.begin(), from_file.begin(), from_file.end());
