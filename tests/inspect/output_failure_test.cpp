@@ -182,7 +182,8 @@ TEST(Output_failure, AFullDiskLeavesTheEarlierFileAndReportsIt) {
     // The first file that does not fit is refused; the target is untouched either way.
     const size_t named = full.err.find(disk);
     ASSERT_NE(named, std::string::npos) << full.err;
-    const std::string refused = full.err.substr(named, full.err.find(':', named) - named);
+    // The path (no blank in it here) ends at ": REASON", or at " (STEP): REASON" in a library's words.
+    const std::string refused = full.err.substr(named, full.err.find_first_of(": ", named) - named);
     Expect_refused_cleanly(full, refused, refused == target ? earlier : "", disk, {"rotor" + w.target});
     EXPECT_EQ(Read_text(target), earlier);
     for (const auto& entry : std::filesystem::directory_iterator(disk)) std::filesystem::remove(entry.path());
