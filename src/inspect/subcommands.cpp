@@ -90,6 +90,13 @@ int Picture_command(const Options& o, std::ostream& out) {
        Blade_to_blade(g, run.faces, g.ke, o.stem + ": casing, k = " + std::to_string(g.ke) + ", two pitches")},
       {"_le", Cross_section(g, run.faces, station, o.stem + ": cross-section at i = " + std::to_string(station))},
   };
+  // The font caches go when the pictures are done, written or not.
+  struct Png_caches {
+    bool used;
+    ~Png_caches() {
+      if (used) Release_png_caches();
+    }
+  } caches{o.png};
   for (const Page& page : pages) {
     const std::string svg = o.output + page.suffix + ".svg";
     Write_whole_file(svg, Svg_text(page.drawing));
@@ -100,7 +107,6 @@ int Picture_command(const Options& o, std::ostream& out) {
       out << "wrote " << png << "\n";
     }
   }
-  if (o.png) Release_png_caches();
   return kExitOk;
 }
 
