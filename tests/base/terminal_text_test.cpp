@@ -31,8 +31,6 @@ TEST(Printable, ShowsEveryByteATerminalActsOnAsAMark) {
   for (const Case& c : cases) EXPECT_EQ(Printable(c.text, c.high), c.shown) << c.shown;
 }
 
-TEST(Printable, CanMarkWithAnotherCharacter) { EXPECT_EQ(Printable("a\tb\x1b", High_bytes::kept, '_'), "a_b_"); }
-
 TEST(Quoted, CutsAfterTheLimitInsideTheQuotes) {
   const std::string forty(40, '7');
   struct Case {
@@ -48,22 +46,6 @@ TEST(Quoted, CutsAfterTheLimitInsideTheQuotes) {
       {"no limit at all", std::string_view::npos, "\"no limit at all\""},
   };
   for (const Case& c : cases) EXPECT_EQ(Quoted(c.text, c.limit), c.quoted) << c.quoted;
-}
-
-TEST(Blanks, EachReaderTakesItsOwnBlanks) {
-  struct Case {
-    char c;
-    bool space_tab, with_cr, all_but_newline;
-  } cases[] = {
-      {' ', true, true, true},    {'\t', true, true, true},    {'\r', false, true, true},  {'\f', false, false, true},
-      {'\v', false, false, true}, {'\n', false, false, false}, {',', false, false, false}, {'0', false, false, false},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(static_cast<int>(c.c));
-    EXPECT_EQ(Is_blank(c.c, Blanks::space_tab), c.space_tab);
-    EXPECT_EQ(Is_blank(c.c, Blanks::with_cr), c.with_cr);
-    EXPECT_EQ(Is_blank(c.c, Blanks::all_but_newline), c.all_but_newline);
-  }
 }
 
 TEST(Trim, DropsBlanksAtBothEndsOnly) {

@@ -171,5 +171,21 @@ TEST(DeckEndToEnd, ControlBytesInWhatAMessageQuotesAreShownAsMarks) {
   }
 }
 
+// The default title and stem come from a section's name and the hub file's
+// name: a control byte there becomes a blank in the title and an underscore
+// (as a blank does) in the stem, so the deck stays one record a line.
+TEST(DeckEndToEnd, ControlBytesInTheSectionNameAndFileNameLeaveTheDeckReadable) {
+  Scratch_folder folder;
+  std::string selig = testing::Naca0012_selig(21, 21);
+  selig.replace(0, selig.find('\n'), "NACA\t0012\x1b[1m");
+  testing::Write_text(folder.File("hub\x01 12.dat"), selig);
+  const auto result = Run_program(TORVANE_DECK_EXE, {"--hub", "hub\x01 12.dat", "--casing", "hub\x01 12.dat"},
+                                  "/dev/null", folder.path());
+  ASSERT_EQ(result.status, 0) << result.err;
+  EXPECT_TRUE(result.out.starts_with("NACA 0012 [1m" + std::string(37, ' ') + "title:")) << result.out.substr(0, 60);
+  const size_t record2 = result.out.find('\n') + 1;
+  EXPECT_EQ(result.out.substr(record2, 10), "hub__12   ");
+}
+
 }  // namespace
 }  // namespace torvane::deck
