@@ -1,65 +1,91 @@
 #include "base/output_file.hpp"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
-
-#include "base/run_stop.hpp"
 
 namespace torvane {
 
-namespace {
+File_error::File_error(std::string action, std::string path, std::string reason)
+    : std::runtime_error(action + " " + path + ": " + reason),
+      action_(std::move(action)),
+      path_(std::move(path)),
+      reason_(std::move(reason)) {}
 
-// The channel number the error reports give for every output file.
-constexpr int kChannel = 10;
-
-}  // namespace
-
-Output_file::Output_file(std::string path)
-    : path_(std::move(path)), buffer_(std::make_unique_for_overwrite<char[]>(kBufferSize)) {
+Staged_file::Staged_file(std::string target) : target_(std::move(target)) {
+  struct stat found {};
+  if (::stat(target_.c_str(), &found) == 0 && !S_ISREG(found.st_mode)) {
+    // Nothing can be put in place of a device or a pipe; a folder is refused by open.
+    fd_ = ::open(target_.c_str(), O_WRONLY | O_CLOEXEC);
+    if (fd_ < 0) Fail_errno("cannot create", errno);
+    temporary_ = target_;
+    in_place_ = true;
+    return;
+  }
+  // A symbolic link is replaced by the new file, not followed: the file it
+  // named stays as it was.
+  place_ = target_;
   // A name of our own beside the target, so the rename stays on one file system.
   for (int attempt = 0;; ++attempt) {
-    temporary_ = path_;
+    temporary_ = place_;
     temporary_.append(".tmp").append(std::to_string(::getpid()));
     if (attempt > 0) temporary_.append("-").append(std::to_string(attempt));
     fd_ = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd_ >= 0) break;
     if (errno != EEXIST || attempt == 100) {
-      int error = errno;
+      const int error = errno;
       temporary_.clear();  // not ours to remove
-      Fail("cannot create", error);
+      Fail_errno("cannot create", error);
     }
   }
 }
 
-Output_file::~Output_file() { Discard(); }
+Staged_file::~Staged_file() { Discard(); }
 
-void Output_file::Discard() {
+void Staged_file::Discard() {
   if (fd_ >= 0) ::close(fd_);
   fd_ = -1;
-  if (!temporary_.empty()) ::unlink(temporary_.c_str());
+  if (!temporary_.empty() && !in_place_) ::unlink(temporary_.c_str());
   temporary_.clear();
 }
 
-void Output_file::Fail(const char* what, int error) {
+void Staged_file::Fail(std::string action, std::string reason) {
   Discard();
-  std::string diagnostic = "file error on channel ";
-  diagnostic.append(std::to_string(kChannel)).append(": ").append(what).append(" \"").append(path_);
-  diagnostic.append("\": ").append(std::strerror(error));
-  throw Run_stop{2, diagnostic};
+  throw File_error(std::move(action), target_, std::move(reason));
 }
+
+void Staged_file::Fail_errno(std::string action, int error) { Fail(std::move(action), std::strerror(error)); }
+
+void Staged_file::Close_descriptor() {
+  const int fd = fd_;
+  fd_ = -1;
+  // A full disk may show only here, when the last blocks are committed.
+  if (fd >= 0 && ::close(fd) != 0) Fail_errno("cannot close", errno);
+}
+
+void Staged_file::Replace_target() {
+  Close_descriptor();
+  if (!in_place_ && std::rename(temporary_.c_str(), place_.c_str()) != 0) Fail_errno("cannot replace", errno);
+  temporary_.clear();
+}
+
+Output_file::Output_file(std::string path)
+    : staged_(std::move(path)), buffer_(std::make_unique_for_overwrite<char[]>(kBufferSize)) {}
 
 void Output_file::Flush() {
   const char* data = buffer_.get();
   size_t left = used_;
   while (left > 0) {
-    ssize_t n = ::write(fd_, data, left);
+    const ssize_t n = ::write(staged_.descriptor(), data, left);
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0) Fail("cannot write", errno);
-    if (n == 0) Fail("cannot write", EIO);
+    if (n < 0) staged_.Fail_errno("cannot write", errno);
+    if (n == 0) staged_.Fail_errno("cannot write", EIO);
     data += n;
     left -= static_cast<size_t>(n);
   }
@@ -74,7 +100,7 @@ char* Output_file::Reserve(size_t n) {
 void Output_file::Append(std::string_view bytes) {
   while (!bytes.empty()) {
     if (used_ == kBufferSize) Flush();
-    size_t n = std::min(bytes.size(), kBufferSize - used_);
+    const size_t n = std::min(bytes.size(), kBufferSize - used_);
     std::memcpy(buffer_.get() + used_, bytes.data(), n);
     used_ += n;
     bytes.remove_prefix(n);
@@ -88,14 +114,15 @@ void Output_file::Close() {
 
 void Output_file::Close_temporary() {
   Flush();
-  int fd = fd_;
-  fd_ = -1;
-  if (::close(fd) != 0) Fail("cannot close", errno);
+  staged_.Close_descriptor();
 }
 
-void Output_file::Replace_target() {
-  if (std::rename(temporary_.c_str(), path_.c_str()) != 0) Fail("cannot replace", errno);
-  temporary_.clear();
+void Output_file::Replace_target() { staged_.Replace_target(); }
+
+void Write_whole_file(const std::string& path, std::string_view bytes) {
+  Output_file file(path);
+  file.Append(bytes);
+  file.Close();
 }
 
 }  // namespace torvane

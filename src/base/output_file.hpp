@@ -1,24 +1,78 @@
-// An output file written safely: through a large buffer into a temporary file
-// beside the target, which replaces the target only when every byte has been
-// written and the file closed. A failure leaves any earlier file of that name
-// untouched and removes the temporary file.
+// Output files written safely: the bytes go to a temporary file beside the
+// target, which replaces the target only when every byte has been written and
+// the file closed. A failure leaves any earlier file of that name untouched,
+// removes the temporary file and throws File_error; each program words it.
 #pragma once
 
 #include <cstddef>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 
-#include "base/run_stop.hpp"
-
 namespace torvane {
 
+// An output file that could not be created, written, closed or put in place.
+class File_error : public std::runtime_error {
+ public:
+  // what() reads "ACTION PATH: REASON", e.g. "cannot write runs/rotor.vts: File too large".
+  File_error(std::string action, std::string path, std::string reason);
+
+  const std::string& action() const { return action_; }  // "cannot create", "cannot write", ...
+  const std::string& path() const { return path_; }      // the target, never the temporary name
+  const std::string& reason() const { return reason_; }  // the system's or the library's reason
+
+ private:
+  std::string action_;
+  std::string path_;
+  std::string reason_;
+};
+
+// A temporary file beside a target, created empty and exclusively for us, for
+// a writer of our own or a library that writes by name (CGNS, PNG). It is
+// renamed over the target by Replace_target and removed in every other case.
+// A symbolic link is replaced, not followed; a target that is no regular file
+// (a device, a pipe) is written in place.
+class Staged_file {
+ public:
+  // Creates the temporary file; throws File_error ("cannot create") naming the target.
+  explicit Staged_file(std::string target);
+  ~Staged_file();
+  Staged_file(const Staged_file&) = delete;
+  Staged_file& operator=(const Staged_file&) = delete;
+
+  const std::string& target() const { return target_; }
+  // The name a library writes to.
+  const std::string& temporary() const { return temporary_; }
+  // The open descriptor of the temporary file; -1 once closed.
+  int descriptor() const { return fd_; }
+
+  // Closes the descriptor; throws File_error ("cannot close").
+  void Close_descriptor();
+  // Closes the descriptor if open and renames the temporary file over the
+  // target; throws File_error ("cannot close", "cannot replace").
+  void Replace_target();
+  // Removes the temporary file and throws File_error naming the target.
+  [[noreturn]] void Fail(std::string action, std::string reason);
+  // Fail with the system's reason for the error number.
+  [[noreturn]] void Fail_errno(std::string action, int error);
+
+ private:
+  // Closes and removes the temporary file, if any.
+  void Discard();
+
+  std::string target_;
+  std::string place_;      // the file replaced: the target
+  std::string temporary_;  // empty once renamed or removed
+  int fd_ = -1;
+  bool in_place_ = false;  // the target itself is written: nothing to rename or remove
+};
+
+// A file written through a large buffer into a Staged_file.
 class Output_file {
  public:
-  // Creates the temporary file; throws Run_stop (status 2) naming the file and
-  // the system's reason when it cannot.
+  // Creates the temporary file; throws File_error when it cannot.
   explicit Output_file(std::string path);
-  ~Output_file();
   Output_file(const Output_file&) = delete;
   Output_file& operator=(const Output_file&) = delete;
 
@@ -40,15 +94,13 @@ class Output_file {
 
  private:
   void Flush();
-  // Closes and removes the temporary file, if any.
-  void Discard();
-  [[noreturn]] void Fail(const char* what, int error);
 
-  std::string path_;
-  std::string temporary_;  // empty once renamed or removed
-  int fd_ = -1;
+  Staged_file staged_;
   std::unique_ptr<char[]> buffer_;
   size_t used_ = 0;
 };
+
+// Creates or replaces the file at path with the bytes given; throws File_error.
+void Write_whole_file(const std::string& path, std::string_view bytes);
 
 }  // namespace torvane

@@ -6,6 +6,8 @@
 #include <variant>
 #include <vector>
 
+#include "base/terminal_text.hpp"
+#include "base/text.hpp"
 #include "output/console.hpp"
 
 namespace torvane {
@@ -38,22 +40,13 @@ constexpr Numeric_record kNumericRecords[] = {
     {33, "not used", &Control_values::unused33},
 };
 
-bool Is_blank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
+// A deck saved with CR LF line ends reads as one with LF alone.
+constexpr bool Is_deck_blank(char c) { return Is_blank(c, Blanks::with_cr); }
 
 bool Is_digit(char c) { return c >= '0' && c <= '9'; }
 
-// Quotes an item for a message, shortened and with unprintable bytes shown as '?'.
-std::string Quote(std::string_view item) {
-  constexpr size_t kShown = 40;
-  std::string text = "\"";
-  for (size_t n = 0; n < item.size() && n < kShown; ++n) {
-    unsigned char c = static_cast<unsigned char>(item[n]);
-    text.push_back(c >= 0x20 && c < 0x7f ? static_cast<char>(c) : '?');
-  }
-  if (item.size() > kShown) text += "...";
-  text += "\"";
-  return text;
-}
+// Quotes an item for a message: 40 bytes at most, ASCII only, control bytes as '?'.
+std::string Quote(std::string_view item) { return Quoted(item, 40, High_bytes::shown_as_mark); }
 
 }  // namespace
 
@@ -218,7 +211,7 @@ bool Deck_reader::Next_line() {
       line_.push_back(Traits::to_char_type(c));
     } else if (!cut_) {
       cut_ = true;
-      cut_at_separator_ = Is_blank(Traits::to_char_type(c)) || c == ',';
+      cut_at_separator_ = Is_deck_blank(Traits::to_char_type(c)) || c == ',';
     }
     c = Next_char();
   }
@@ -259,14 +252,14 @@ std::string Deck_reader::Read_text(const Record& record) {
 
 std::string_view Deck_reader::Next_item(const Record& record) {
   for (;;) {
-    while (position_ < line_.size() && Is_blank(line_[position_])) ++position_;
+    while (position_ < line_.size() && Is_deck_blank(line_[position_])) ++position_;
     if (position_ < line_.size()) break;
     if (cut_) Refuse_beyond_kept_part(record);
     if (!Next_line()) Refuse(record, "end of input");
   }
   if (line_[position_] == ',') Refuse(record, "an empty item before a comma");
   size_t start = position_;
-  while (position_ < line_.size() && !Is_blank(line_[position_]) && line_[position_] != ',') ++position_;
+  while (position_ < line_.size() && !Is_deck_blank(line_[position_]) && line_[position_] != ',') ++position_;
   // The item may run on in the part of the line that was not kept.
   if (position_ == line_.size() && cut_ && !cut_at_separator_) Refuse_beyond_kept_part(record);
   std::string_view item(line_.data() + start, position_ - start);
@@ -274,7 +267,7 @@ std::string_view Deck_reader::Next_item(const Record& record) {
   if (!record_items_.empty()) record_items_ += ' ';
   record_items_.append(item);
   // The separator after an item: blanks with at most one comma.
-  while (position_ < line_.size() && Is_blank(line_[position_])) ++position_;
+  while (position_ < line_.size() && Is_deck_blank(line_[position_])) ++position_;
   if (position_ < line_.size() && line_[position_] == ',') ++position_;
   return item;
 }

@@ -2,20 +2,17 @@
 // deck on standard input and writes the grid, topology and plot files.
 #include <unistd.h>
 
-#include <csignal>
 #include <iostream>
 #include <string_view>
 #include <vector>
 
+#include "base/process_setup.hpp"
 #include "control/command_line.hpp"
 
 int main(int argc, char** argv) {
-  // A file-size limit must fail a write (and be reported) rather than kill the
-  // run; a reader of standard output that went away must not stop the grid
-  // from being built and written.
-  std::signal(SIGXFSZ, SIG_IGN);
-  std::signal(SIGPIPE, SIG_IGN);
-  std::ios::sync_with_stdio(false);
+  // A reader of standard output that went away must not stop the grid from
+  // being built and written; a file-size limit fails a write, reported.
+  torvane::Set_up_process();
   std::vector<std::string_view> args(argv + (argc > 0 ? 1 : 0), argv + argc);
   torvane::Console out(1);
   torvane::Console err(2);

@@ -219,7 +219,7 @@ int Generate(std::istream& deck, Console& out, Console& err, const Run_options& 
     if (options.check_grid) shared.Work(0);
   }
   if (options.check_grid) Accept_grid(Judge_grid(shared.Findings(), check), options, err);
-  for (const auto& file : files) file->Replace_target();
+  for (const auto& file : files) Put_in_place(*file);
   Print_finished(out);
   return kExitComplete;
 }

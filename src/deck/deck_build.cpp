@@ -1,5 +1,6 @@
 #include "deck/deck_build.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 
@@ -42,18 +43,13 @@ std::string Cut_to_record(std::string text) {
 // The default title: the section names (the hub's alone when both are the same).
 std::string Default_title(const Deck_section& hub, const Deck_section& casing) {
   std::string title = hub.name == casing.name ? hub.name : hub.name + " / " + casing.name;
-  for (char& c : title) {
-    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = ' ';
-  }
-  return Cut_to_record(title);
+  return Cut_to_record(Printable(title, High_bytes::kept, ' '));
 }
 
 // The default stem: the hub file's name without its ending, blanks as underscores.
 std::string Default_stem(const std::string& hub_file) {
-  std::string stem = std::filesystem::path(hub_file).stem().string();
-  for (char& c : stem) {
-    if (c == ' ' || static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = '_';
-  }
+  std::string stem = Printable(std::filesystem::path(hub_file).stem().string(), High_bytes::kept, '_');
+  std::replace(stem.begin(), stem.end(), ' ', '_');
   stem = Cut_to_record(stem);
   return stem.empty() ? "blade_row" : stem;
 }

@@ -52,6 +52,98 @@ bool Is_file_name(std::string_view name) {
   return name == "hub" || name == "casing" || name == "points" || name == "flow-path";
 }
 
+// Notes the name as given; true when it was given before.
+bool Given_before(std::vector<std::string>& seen, const std::string& name) {
+  if (std::find(seen.begin(), seen.end(), name) != seen.end()) return true;
+  seen.push_back(name);
+  return false;
+}
+
+// One option of the command line: --NAME VALUE or --NAME=VALUE.
+struct Named_value {
+  std::string name;
+  std::string value;
+};
+
+// Splits the option at args[n] into its name and value, moving n past a separate value.
+Named_value Split_option(const std::vector<std::string>& args, size_t& n) {
+  const std::string& arg = args[n];
+  if (!arg.starts_with("--") || arg.size() == 2) throw Usage_error("\"" + Printable(arg) + "\" is not an option");
+  Named_value option{arg.substr(2), ""};
+  const size_t equals = option.name.find('=');
+  if (equals != std::string::npos) {
+    option.value = option.name.substr(equals + 1);
+    option.name.resize(equals);
+  } else {
+    if (n + 1 == args.size()) throw Usage_error("--" + Printable(option.name) + " needs a value");
+    option.value = args[++n];
+  }
+  if (option.name != "parameters" && !Is_file_name(option.name) && Find_record(option.name) == nullptr) {
+    throw Usage_error("--" + Printable(option.name) + " is not an option; see --help");
+  }
+  return option;
+}
+
+// Puts the option's value where the options keep it.
+void Apply_option(Deck_options& options, const Named_value& option) {
+  const std::string& name = option.name;
+  if (name == "hub") {
+    options.hub = option.value;
+  } else if (name == "casing") {
+    options.casing = option.value;
+  } else if (name == "points") {
+    options.points = option.value;
+    options.points_origin = "--points";
+  } else if (name == "flow-path") {
+    options.flow_path = option.value;
+  } else if (name == "parameters") {
+    options.parameters = option.value;
+  } else {
+    options.settings.push_back({name, option.value, "--" + name});
+  }
+}
+
+// One `name = value` line of a parameter file, trimmed; empty for a blank or comment line.
+Named_value Parse_parameter_line(std::string_view line, const std::string& where) {
+  line = Trim(line);
+  if (line.empty() || line.front() == '#') return {};
+  const size_t equals = line.find('=');
+  if (equals == std::string_view::npos) {
+    throw Input_error(where + ": expected `name = value`, found \"" + Printable(line.substr(0, 40)) + "\"");
+  }
+  Named_value parameter{std::string(Trim(line.substr(0, equals))), std::string(Trim(line.substr(equals + 1)))};
+  if (!Is_file_name(parameter.name) && Find_record(parameter.name) == nullptr) {
+    throw Input_error(where + ": \"" + Printable(parameter.name) + "\" is not a name torvane-deck knows; see --help");
+  }
+  return parameter;
+}
+
+// A parameter file's value where the command line gave none: a section file
+// relative to the parameter file's folder, the points, or a record's value.
+void Apply_parameter(Deck_options& options, std::vector<Setting>& from_file, const Named_value& parameter,
+                     const std::string& where, const std::filesystem::path& folder) {
+  auto beside = [&](const std::string& file) {
+    const std::filesystem::path given(file);
+    return (given.is_absolute() || folder.empty() ? given : folder / given).string();
+  };
+  const std::string& name = parameter.name;
+  if (Is_file_name(name) && parameter.value.empty()) throw Input_error(where + ": " + name + " needs a value");
+  if (name == "hub") {
+    if (options.hub.empty()) options.hub = beside(parameter.value);
+  } else if (name == "casing") {
+    if (options.casing.empty()) options.casing = beside(parameter.value);
+  } else if (name == "flow-path") {
+    if (options.flow_path.empty()) options.flow_path = beside(parameter.value);
+  } else if (name == "points") {
+    if (options.points.empty()) {
+      options.points = parameter.value;
+      options.points_origin = where + " (points)";
+    }
+  } else {
+    from_file.push_back({name, parameter.value, where + " (" + name + ")"});
+  }
+}
+
 }  // namespace
 
 const std::string& Usage_text() {
@@ -64,46 +156,14 @@ Deck_options Parse_command_line(const std::vector<std::string>& args) {
   Deck_options options;
   std::vector<std::string> seen;
   for (size_t n = 0; n < args.size(); ++n) {
-    const std::string& arg = args[n];
-    if (arg == "--help" || arg == "-h") {
+    if (args[n] == "--help" || args[n] == "-h") {
       options.help = true;
-      continue;
-    }
-    if (arg == "--version") {
+    } else if (args[n] == "--version") {
       options.version = true;
-      continue;
-    }
-    if (!arg.starts_with("--") || arg.size() == 2) throw Usage_error("\"" + Printable(arg) + "\" is not an option");
-    std::string name = arg.substr(2);
-    std::string value;
-    const size_t equals = name.find('=');
-    if (equals != std::string::npos) {
-      value = name.substr(equals + 1);
-      name.resize(equals);
     } else {
-      if (n + 1 == args.size()) throw Usage_error("--" + Printable(name) + " needs a value");
-      value = args[++n];
-    }
-    if (name != "parameters" && !Is_file_name(name) && Find_record(name) == nullptr) {
-      throw Usage_error("--" + Printable(name) + " is not an option; see --help");
-    }
-    for (const std::string& earlier : seen) {
-      if (earlier == name) throw Usage_error("--" + name + " is given twice");
-    }
-    seen.push_back(name);
-    if (name == "hub") {
-      options.hub = value;
-    } else if (name == "casing") {
-      options.casing = value;
-    } else if (name == "points") {
-      options.points = value;
-      options.points_origin = "--points";
-    } else if (name == "flow-path") {
-      options.flow_path = value;
-    } else if (name == "parameters") {
-      options.parameters = value;
-    } else {
-      options.settings.push_back({name, value, "--" + name});
+      const Named_value option = Split_option(args, n);
+      if (Given_before(seen, option.name)) throw Usage_error("--" + option.name + " is given twice");
+      Apply_option(options, option);
     }
   }
   return options;
@@ -116,49 +176,19 @@ void Read_parameter_file(Deck_options& options) {
   std::string_view text = file_text;
   if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);  // a byte-order mark
   const std::filesystem::path folder = std::filesystem::path(path).parent_path();
-  auto beside = [&](std::string_view file) {
-    const std::filesystem::path given(file);
-    return (given.is_absolute() || folder.empty() ? given : folder / given).string();
-  };
 
   std::vector<Setting> from_file;
   std::vector<std::string> seen;
-  long number = 0;
-  while (!text.empty()) {
+  for (long number = 1; !text.empty(); ++number) {
     const size_t end = std::min(text.find('\n'), text.size());
-    const std::string_view line = Trim(text.substr(0, end));
-    text.remove_prefix(std::min(end + 1, text.size()));
-    ++number;
     const std::string where = Printable(path) + ", line " + std::to_string(number);
-    if (line.empty() || line.front() == '#') continue;
-    const size_t equals = line.find('=');
-    if (equals == std::string_view::npos) {
-      throw Input_error(where + ": expected `name = value`, found \"" + Printable(line.substr(0, 40)) + "\"");
+    const Named_value parameter = Parse_parameter_line(text.substr(0, end), where);
+    text.remove_prefix(std::min(end + 1, text.size()));
+    if (parameter.name.empty()) continue;
+    if (Given_before(seen, parameter.name)) {
+      throw Input_error(where + ": " + parameter.name + " is given a second time");
     }
-    const std::string name(Trim(line.substr(0, equals)));
-    const std::string value(Trim(line.substr(equals + 1)));
-    if (!Is_file_name(name) && Find_record(name) == nullptr) {
-      throw Input_error(where + ": \"" + Printable(name) + "\" is not a name torvane-deck knows; see --help");
-    }
-    for (const std::string& earlier : seen) {
-      if (earlier == name) throw Input_error(where + ": " + name + " is given a second time");
-    }
-    seen.push_back(name);
-    if (Is_file_name(name) && value.empty()) throw Input_error(where + ": " + name + " needs a value");
-    if (name == "hub") {
-      if (options.hub.empty()) options.hub = beside(value);
-    } else if (name == "casing") {
-      if (options.casing.empty()) options.casing = beside(value);
-    } else if (name == "flow-path") {
-      if (options.flow_path.empty()) options.flow_path = beside(value);
-    } else if (name == "points") {
-      if (options.points.empty()) {
-        options.points = value;
-        options.points_origin = where + " (points)";
-      }
-    } else {
-      from_file.push_back({name, value, where + " (" + name + ")"});
-    }
+    Apply_parameter(options, from_file, parameter, where, folder);
   }
   options.settings.insert(options.settings.begin(), from_file.begin(), from_file.end());
 }

@@ -4,6 +4,8 @@
 #include <charconv>
 #include <cmath>
 
+#include "base/terminal_text.hpp"
+
 namespace torvane::deck {
 
 namespace {
@@ -124,12 +126,6 @@ auto Real_field(Values& v, int number) -> decltype(&v.lin) {
   }
 }
 
-std::string Quoted(std::string_view text) {
-  std::string quoted = "\"";
-  quoted.append(text).push_back('"');
-  return quoted;
-}
-
 }  // namespace
 
 std::span<const Deck_record> Deck_records() { return kRecords; }
@@ -157,7 +153,7 @@ std::optional<std::string> Set_value(Control_values& values, const Deck_record& 
         return std::to_string(text.size()) + " bytes long; the record holds " + std::to_string(kTextLength);
       }
       for (char c : text) {
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) return "a control character; the record is one line";
+        if (Is_control_byte(c)) return "a control character; the record is one line";
       }
       if (record.number == 2) {
         if (text.empty()) return std::string("the stem of the output files cannot be empty");

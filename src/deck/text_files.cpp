@@ -29,20 +29,4 @@ std::string Read_small_file(const std::string& path, std::size_t max_bytes, std:
   return text;
 }
 
-bool Is_blank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\f' || c == '\v'; }
-
-std::string_view Trim(std::string_view text) {
-  while (!text.empty() && Is_blank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && Is_blank(text.back())) text.remove_suffix(1);
-  return text;
-}
-
-std::string Printable(std::string_view text) {
-  std::string shown(text);
-  for (char& c : shown) {
-    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = '?';
-  }
-  return shown;
-}
-
 }  // namespace torvane::deck

@@ -1,6 +1,11 @@
 #include "inspect/cgns_export.hpp"
 
 #include <cgnslib.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 
 #include <string>
 #include <vector>
@@ -79,10 +84,13 @@ std::string Cgns_patch_name(const Patch& patch, int je) {
   return name + where;
 }
 
-void Write_cgns(const std::string& path, const Run_files& run, Machine_axis axis) {
+namespace {
+
+// Writes the CGNS file `name`; throws Output_error naming `path`, the file the user asked for.
+void Write_cgns_file(const std::string& name, const std::string& path, const Run_files& run, Machine_axis axis) {
   const Grid& g = run.grid;
   int file = 0, base = 0, zone = 0, coord = 0;
-  Check(cg_open(path.c_str(), CG_MODE_WRITE, &file), path, "open");
+  Check(cg_open(name.c_str(), CG_MODE_WRITE, &file), path, "open");
   try {
     Check(cg_base_write(file, "Base", 3, 3, &base), path, "base");
     // The grid carries no units: its coordinates are lengths of unknown dimension.
@@ -159,6 +167,62 @@ void Write_cgns(const std::string& path, const Run_files& run, Machine_axis axis
     throw;
   }
   Check(cg_close(file), path, "close");
+}
+
+// Runs the writer in a child process; gives "" when it succeeded, else its message.
+std::string Write_in_child(const std::string& name, const std::string& path, const Run_files& run, Machine_axis axis) {
+  int ends[2];
+  if (::pipe(ends) != 0) return "cannot write " + path + ": " + std::strerror(errno);
+  const pid_t pid = ::fork();
+  if (pid < 0) {
+    ::close(ends[0]);
+    ::close(ends[1]);
+    return "cannot write " + path + ": " + std::strerror(errno);
+  }
+  if (pid == 0) {
+    ::close(ends[0]);
+    std::string failure;
+    try {
+      Write_cgns_file(name, path, run, axis);
+    } catch (const std::exception& e) {
+      failure = e.what();
+      if (failure.empty()) failure = "cannot write " + path;
+    }
+    for (size_t at = 0; at < failure.size();) {
+      const ssize_t n = ::write(ends[1], failure.data() + at, failure.size() - at);
+      if (n <= 0) break;
+      at += static_cast<size_t>(n);
+    }
+    ::_exit(failure.empty() ? 0 : 1);  // no exit handlers: the library's would crash on a failed file
+  }
+  ::close(ends[1]);
+  std::string failure;
+  char block[4096];
+  for (ssize_t n; (n = ::read(ends[0], block, sizeof block)) != 0;) {
+    if (n > 0) failure.append(block, static_cast<size_t>(n));
+    if (n < 0 && errno != EINTR) break;
+  }
+  ::close(ends[0]);
+  int status = 0;
+  while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+  }
+  if (WIFEXITED(status) && WEXITSTATUS(status) == 0 && failure.empty()) return "";
+  if (!failure.empty()) return failure;
+  return "cannot write " + path + ": the CGNS writer ended abnormally";
+}
+
+}  // namespace
+
+// The library writes by name, to a temporary file beside the target put in
+// place once closed. It writes in a child process: after a failed write the
+// library (HDF5 beneath it) keeps a file it cannot close and crashes the
+// program at exit; the child ends without running that cleanup.
+void Write_cgns(const std::string& path, const Run_files& run, Machine_axis axis) {
+  Staged_file staged(path);
+  staged.Close_descriptor();
+  const std::string failure = Write_in_child(staged.temporary(), path, run, axis);
+  if (!failure.empty()) throw Output_error(failure);
+  staged.Replace_target();
 }
 
 }  // namespace torvane::inspect

@@ -1,5 +1,8 @@
 #include "inspect/command_line.hpp"
 
+#include <iterator>
+#include <string_view>
+
 namespace torvane::inspect {
 
 const char* Usage_text() {
@@ -14,6 +17,141 @@ const char* Usage_text() {
          "2 a run file is missing, malformed or cut short; 3 wrong command line or output not written.\n";
 }
 
+namespace {
+
+// The subcommands, as named on the command line.
+struct Subcommand_name {
+  std::string_view name;
+  Command command;
+};
+constexpr Subcommand_name kSubcommands[] = {
+    {"report", Command::report},
+    {"export", Command::export_grid},
+    {"picture", Command::picture},
+};
+
+// The export formats, as named after --to; a new format is one more row.
+struct Format_name {
+  std::string_view name;
+  Export_format format;
+};
+constexpr Format_name kFormats[] = {
+    {"vts", Export_format::vts},           {"plot3d", Export_format::plot3d}, {"cgns", Export_format::cgns},
+    {"openfoam", Export_format::openfoam}, {"su2", Export_format::su2},
+};
+
+// The format names, each after `before`, joined by commas and `last_joiner` ("and", "or").
+std::string Format_list(std::string_view before, std::string_view last_joiner) {
+  std::string list;
+  const size_t count = std::size(kFormats);
+  for (size_t n = 0; n < count; ++n) {
+    if (n > 0) list.append(n + 1 == count ? " " + std::string(last_joiner) + " " : ", ");
+    list.append(before).append(kFormats[n].name);
+  }
+  return list;
+}
+
+// The format named after --to; refuses a name not in the table.
+Export_format Format_named(const std::string& name) {
+  for (const Format_name& f : kFormats) {
+    if (f.name == name) return f.format;
+  }
+  throw Usage_error("--to " + name + ": the formats are " + Format_list("", "and"));
+}
+
+// The machine axis named after --axis: true for z, false for x; refuses any other.
+bool Axis_is_z(const std::string& axis) {
+  if (axis != "x" && axis != "z") throw Usage_error("--axis " + axis + ": the machine axis is written as x or z");
+  return axis == "z";
+}
+
+// Which subcommands take an option.
+enum Taken_by : unsigned { kReport = 1, kExport = 2, kPicture = 4 };
+
+// The subcommand's bit in Taken_by.
+unsigned Bit_of(Command command) {
+  switch (command) {
+    case Command::report:
+      return kReport;
+    case Command::export_grid:
+      return kExport;
+    case Command::picture:
+      return kPicture;
+    default:
+      return 0;
+  }
+}
+
+// One option: its name, the subcommands that take it, and what it sets in the
+// options (given its value when it takes one); a new option is one more row.
+struct Option_rule {
+  std::string_view name;
+  unsigned taken_by;
+  bool takes_value;
+  void (*set)(Options& o, const std::string& value);
+};
+constexpr Option_rule kOptions[] = {
+    {"--json", kReport, false, [](Options& o, const std::string&) { o.json = true; }},
+    {"--plot", kReport, false, [](Options& o, const std::string&) { o.plot = true; }},
+    {"--bad-cells", kReport, true, [](Options& o, const std::string& v) { o.bad_cells = v; }},
+    {"--to", kExport, true, [](Options& o, const std::string& v) { o.format = Format_named(v); }},
+    {"--binary", kExport, false, [](Options& o, const std::string&) { o.binary = true; }},
+    {"--case", kExport, false, [](Options& o, const std::string&) { o.foam_case = true; }},
+    {"--axis", kExport, true, [](Options& o, const std::string& v) { o.axis_z = Axis_is_z(v); }},
+    {"--png", kPicture, false, [](Options& o, const std::string&) { o.png = true; }},
+    {"--quality", kPicture, false, [](Options& o, const std::string&) { o.quality = true; }},
+    {"--output", kExport | kPicture, true, [](Options& o, const std::string& v) { o.output = v; }},
+};
+
+// The rule of the option as the subcommand takes it; null when it takes no such option.
+const Option_rule* Rule_for(const std::string& arg, Command command) {
+  for (const Option_rule& rule : kOptions) {
+    if (rule.name == arg && (rule.taken_by & Bit_of(command)) != 0) return &rule;
+  }
+  return nullptr;
+}
+
+// The subcommand named first; refuses an unknown name.
+Command Subcommand_named(const std::string& name) {
+  for (const Subcommand_name& s : kSubcommands) {
+    if (s.name == name) return s.command;
+  }
+  throw Usage_error("unknown subcommand \"" + name + "\"");
+}
+
+// Takes the options and the stem after the subcommand.
+void Read_arguments(const std::vector<std::string>& args, Options& o) {
+  const std::string& sub = args[0];
+  for (size_t n = 1; n < args.size(); ++n) {
+    const std::string& a = args[n];
+    if (const Option_rule* rule = Rule_for(a, o.command)) {
+      if (rule->takes_value && n + 1 >= args.size()) throw Usage_error(a + " needs a value");
+      rule->set(o, rule->takes_value ? args[++n] : a);
+    } else if (!a.empty() && a[0] == '-') {
+      throw Usage_error("option " + a + " is not known to " + sub);
+    } else if (o.stem.empty()) {
+      o.stem = a;
+    } else {
+      throw Usage_error("a second stem \"" + a + "\": give one run at a time");
+    }
+  }
+}
+
+// Refuses what is missing or does not go together; fills in the default output prefix.
+void Complete(const std::string& sub, Options& o) {
+  if (o.stem.empty()) throw Usage_error(sub + " needs the stem of a run");
+  if (o.command == Command::export_grid && o.format == Export_format::none) {
+    throw Usage_error("export needs " + Format_list("--to ", "or"));
+  }
+  if (o.foam_case && o.format != Export_format::openfoam) throw Usage_error("--case applies to --to openfoam only");
+  // The OpenFOAM mesh is a folder: beside the stem's files, not on the stem itself.
+  if (o.output.empty() && o.format == Export_format::openfoam) o.output = o.stem + "_openfoam";
+  if (o.binary && o.format != Export_format::plot3d) throw Usage_error("--binary applies to --to plot3d only");
+  if (o.output.empty()) o.output = o.stem;
+}
+
+}  // namespace
+
 Options Parse_command_line(const std::vector<std::string>& args) {
   Options o;
   if (args.empty()) throw Usage_error("no subcommand given");
@@ -23,73 +161,9 @@ Options Parse_command_line(const std::vector<std::string>& args) {
     o.command = Command::version;
     return o;
   }
-  if (sub == "report") {
-    o.command = Command::report;
-  } else if (sub == "export") {
-    o.command = Command::export_grid;
-  } else if (sub == "picture") {
-    o.command = Command::picture;
-  } else {
-    throw Usage_error("unknown subcommand \"" + sub + "\"");
-  }
-  auto value_of = [&](std::size_t& n) -> const std::string& {
-    if (n + 1 >= args.size()) throw Usage_error(args[n] + " needs a value");
-    return args[++n];
-  };
-  for (std::size_t n = 1; n < args.size(); ++n) {
-    const std::string& a = args[n];
-    if (a == "--json" && o.command == Command::report) {
-      o.json = true;
-    } else if (a == "--plot" && o.command == Command::report) {
-      o.plot = true;
-    } else if (a == "--bad-cells" && o.command == Command::report) {
-      o.bad_cells = value_of(n);
-    } else if (a == "--to" && o.command == Command::export_grid) {
-      const std::string& f = value_of(n);
-      if (f == "vts") {
-        o.format = Export_format::vts;
-      } else if (f == "plot3d") {
-        o.format = Export_format::plot3d;
-      } else if (f == "cgns") {
-        o.format = Export_format::cgns;
-      } else if (f == "openfoam") {
-        o.format = Export_format::openfoam;
-      } else if (f == "su2") {
-        o.format = Export_format::su2;
-      } else {
-        throw Usage_error("--to " + f + ": the formats are vts, plot3d, cgns, openfoam and su2");
-      }
-    } else if (a == "--case" && o.command == Command::export_grid) {
-      o.foam_case = true;
-    } else if (a == "--axis" && o.command == Command::export_grid) {
-      const std::string& axis = value_of(n);
-      if (axis != "x" && axis != "z") throw Usage_error("--axis " + axis + ": the machine axis is written as x or z");
-      o.axis_z = axis == "z";
-    } else if (a == "--binary" && o.command == Command::export_grid) {
-      o.binary = true;
-    } else if (a == "--png" && o.command == Command::picture) {
-      o.png = true;
-    } else if (a == "--quality" && o.command == Command::picture) {
-      o.quality = true;
-    } else if (a == "--output" && o.command != Command::report) {
-      o.output = value_of(n);
-    } else if (!a.empty() && a[0] == '-') {
-      throw Usage_error("option " + a + " is not known to " + sub);
-    } else if (o.stem.empty()) {
-      o.stem = a;
-    } else {
-      throw Usage_error("a second stem \"" + a + "\": give one run at a time");
-    }
-  }
-  if (o.stem.empty()) throw Usage_error(sub + " needs the stem of a run");
-  if (o.command == Command::export_grid && o.format == Export_format::none) {
-    throw Usage_error("export needs --to vts, --to plot3d, --to cgns, --to openfoam or --to su2");
-  }
-  if (o.foam_case && o.format != Export_format::openfoam) throw Usage_error("--case applies to --to openfoam only");
-  // The OpenFOAM mesh is a folder: beside the stem's files, not on the stem itself.
-  if (o.output.empty() && o.format == Export_format::openfoam) o.output = o.stem + "_openfoam";
-  if (o.binary && o.format != Export_format::plot3d) throw Usage_error("--binary applies to --to plot3d only");
-  if (o.output.empty()) o.output = o.stem;
+  o.command = Subcommand_named(sub);
+  Read_arguments(args, o);
+  Complete(sub, o);
   return o;
 }
 

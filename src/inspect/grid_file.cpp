@@ -7,6 +7,8 @@
 #include <cstring>
 #include <string_view>
 
+#include "base/terminal_text.hpp"
+#include "base/text.hpp"
 #include "inspect/large_arrays.hpp"
 #include "inspect/text_input.hpp"
 
@@ -19,7 +21,8 @@ constexpr std::size_t kShortRecord = 4096;
 // Bytes kept in view while parsing coordinates, so that no number is cut by the window's end.
 constexpr std::size_t kLookahead = std::size_t{1} << 16;
 
-bool Is_blank(char c) { return c == ' ' || c == '\t'; }
+// The run files torvane writes separate their numbers by spaces alone; tabs are read as well.
+constexpr bool Is_blank(char c) { return torvane::Is_blank(c, Blanks::space_tab); }
 
 // Reads one short record from the stream, as the text readers see records.
 Record Short_record(Block_stream& in, long number, const char* what) {
@@ -92,8 +95,9 @@ class Coordinate_parser {
           !std::isfinite(value)) {
         while (stop < end_ && !Is_blank(*stop) && *stop != '\r' && *stop != '\n') ++stop;
         p_ = start;
-        const std::string field(start, static_cast<std::size_t>(std::min<std::ptrdiff_t>(stop - start, 40)));
-        Refuse_here("coordinate " + std::to_string(item + 1) + ": \"" + field + "\" is not a finite number");
+        const std::string_view field(start, static_cast<std::size_t>(stop - start));
+        Refuse_here("coordinate " + std::to_string(item + 1) + ": " + Quoted(field, kShownField) +
+                    " is not a finite number");
       }
       p_ = stop;
       return value;

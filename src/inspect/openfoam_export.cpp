@@ -247,7 +247,7 @@ void Write_case_files(const std::string& folder, const std::vector<Case_file>& f
     std::error_code error;
     std::filesystem::create_directories(path.parent_path(), error);
     if (error) throw Output_error("cannot create " + path.parent_path().string() + ": " + error.message());
-    Write_file(path.string(), file.second);
+    Write_whole_file(path.string(), file.second);
   }
 }
 

@@ -1,20 +1,19 @@
-// Writing a finished text or byte buffer to a file, with a failure that names
-// the file and the system's reason.
+// torvane-inspect's output files: each written through the base's safe output
+// file (base/output_file.hpp), which fails with File_error; Output_error is
+// for what a library reports or this build cannot write at all.
 #pragma once
 
 #include <stdexcept>
 #include <string>
-#include <string_view>
+
+#include "base/output_file.hpp"
 
 namespace torvane::inspect {
 
-// An output file that cannot be created or written.
+// An output file a library could not write, or a format this build lacks.
 class Output_error : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
 };
-
-// Creates or replaces the file with the bytes given; throws Output_error.
-void Write_file(const std::string& path, std::string_view bytes);
 
 }  // namespace torvane::inspect

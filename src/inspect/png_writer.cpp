@@ -126,6 +126,9 @@ void Release_png_caches() {
 }
 
 void Write_png(const std::string& path, const Drawing& d) {
+  // cairo writes by name: to a temporary file beside the target, put in place once complete.
+  Staged_file staged(path);
+  staged.Close_descriptor();
   cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, static_cast<int>(std::ceil(d.width)),
                                                         static_cast<int>(std::ceil(d.height)));
   cairo_t* cr = cairo_create(surface);
@@ -142,11 +145,12 @@ void Write_png(const std::string& path, const Drawing& d) {
   cairo_set_font_size(cr, kTitleSize);
   Show(cr, d.left, 22, 0, d.title);
   cairo_destroy(cr);
-  const cairo_status_t status = cairo_surface_write_to_png(surface, path.c_str());
+  const cairo_status_t status = cairo_surface_write_to_png(surface, staged.temporary().c_str());
   cairo_surface_destroy(surface);
   if (status != CAIRO_STATUS_SUCCESS) {
     throw Output_error("cannot write " + path + ": " + cairo_status_to_string(status));
   }
+  staged.Replace_target();
 }
 
 }  // namespace torvane::inspect

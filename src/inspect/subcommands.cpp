@@ -2,6 +2,8 @@
 
 #include <new>
 
+#include "base/output_file.hpp"
+#include "base/terminal_text.hpp"
 #include "base/version.hpp"
 #include "inspect/cell_quality.hpp"
 #include "inspect/cell_survey.hpp"
@@ -42,7 +44,7 @@ int Report_command(const Options& o, std::ostream& out) {
   }
   out << (o.json ? Report_json(report) : Report_text(report));
   // Only the list of bad cells needs every cell's values kept.
-  if (!o.bad_cells.empty()) Write_file(o.bad_cells, Bad_cells_csv(Measure_cells(run.grid, run.faces)));
+  if (!o.bad_cells.empty()) Write_whole_file(o.bad_cells, Bad_cells_csv(Measure_cells(run.grid, run.faces)));
   return report.Exit_status();
 }
 
@@ -54,15 +56,15 @@ int Export_command(const Options& o, std::ostream& out) {
   switch (o.format) {
     case Export_format::vts:
       path = o.output + ".vts";
-      Write_file(path, Vts_text(run.grid, Measure_cells(run.grid, run.faces)));
+      Write_whole_file(path, Vts_text(run.grid, Measure_cells(run.grid, run.faces)));
       break;
     case Export_format::plot3d:
       if (o.binary) {
         path = o.output + "_bin.xyz";
-        Write_file(path, Plot3d_binary(run.grid));
+        Write_whole_file(path, Plot3d_binary(run.grid));
       } else {
         path = o.output + ".xyz";
-        Write_file(path, Plot3d_ascii(run.grid));
+        Write_whole_file(path, Plot3d_ascii(run.grid));
       }
       break;
     case Export_format::cgns:
@@ -86,10 +88,10 @@ int Export_command(const Options& o, std::ostream& out) {
     case Export_format::su2: {
       const Solver_boundary boundary = Solver_boundaries(run);
       path = o.output + ".su2";
-      Write_file(path, Su2_text(run.grid, boundary));
+      Write_whole_file(path, Su2_text(run.grid, boundary));
       out << "wrote " << path << "\n";
       path = o.output + "_periodic.cfg";
-      Write_file(path, Su2_periodic_text(boundary, axis));
+      Write_whole_file(path, Su2_periodic_text(boundary, axis));
       break;
     }
     case Export_format::none:
@@ -118,9 +120,16 @@ int Picture_command(const Options& o, std::ostream& out) {
       {"_le", Cross_section(g, run.faces, station,
                             o.stem + ": cross-section at i = " + std::to_string(station) + banded, cells)},
   };
+  // The font caches go when the pictures are done, written or not.
+  struct Png_caches {
+    bool used;
+    ~Png_caches() {
+      if (used) Release_png_caches();
+    }
+  } caches{o.png};
   for (const Page& page : pages) {
     const std::string svg = o.output + page.suffix + ".svg";
-    Write_file(svg, Svg_text(page.drawing));
+    Write_whole_file(svg, Svg_text(page.drawing));
     out << "wrote " << svg << "\n";
     if (o.png) {
       const std::string png = o.output + page.suffix + ".png";
@@ -128,7 +137,6 @@ int Picture_command(const Options& o, std::ostream& out) {
       out << "wrote " << png << "\n";
     }
   }
-  if (o.png) Release_png_caches();
   return kExitOk;
 }
 
@@ -160,17 +168,20 @@ int Run_command(const Options& o, std::ostream& out, std::ostream& err) {
         return Picture_command(o, out);
     }
   } catch (const Input_error& e) {
-    err << "torvane-inspect: " << e.what() << "\n";
+    err << "torvane-inspect: " << Printable(e.what()) << "\n";
     return kExitInput;
+  } catch (const File_error& e) {
+    err << "torvane-inspect: " << Printable(e.what()) << "\n";
+    return kExitUsage;
   } catch (const Output_error& e) {
-    err << "torvane-inspect: " << e.what() << "\n";
+    err << "torvane-inspect: " << Printable(e.what()) << "\n";
     return kExitUsage;
   } catch (const std::bad_alloc&) {
     // Sizes a file claims but whose length could not be checked first (a pipe, say).
-    err << "torvane-inspect: " << o.stem << ": not enough memory for the grid the files describe\n";
+    err << "torvane-inspect: " << Printable(o.stem) << ": not enough memory for the grid the files describe\n";
     return kExitInput;
   } catch (const Usage_error& e) {
-    err << "torvane-inspect: " << e.what() << "\n" << Usage_text();
+    err << "torvane-inspect: " << Printable(e.what()) << "\n" << Usage_text();
     return kExitUsage;
   }
   return kExitUsage;

@@ -9,6 +9,9 @@
 #include <filesystem>
 #include <memory>
 
+#include "base/terminal_text.hpp"
+#include "base/text.hpp"
+
 namespace torvane::inspect {
 
 namespace {
@@ -22,15 +25,11 @@ struct File_closer {
   void operator()(std::FILE* f) const { std::fclose(f); }
 };
 
-bool Is_blank(char c) { return c == ' ' || c == '\t'; }
+// The run files torvane writes separate their numbers by spaces alone; tabs are read as well.
+constexpr bool Is_blank(char c) { return torvane::Is_blank(c, Blanks::space_tab); }
 
 // Shows a field in a message, shortened so a corrupt megabyte does not flood the console.
-std::string Quote(std::string_view field) {
-  std::string quoted(1, '"');
-  quoted.append(field.substr(0, 40));
-  quoted += field.size() > 40 ? "...\"" : "\"";
-  return quoted;
-}
+std::string Quote(std::string_view field) { return Quoted(field, kShownField); }
 
 }  // namespace
 

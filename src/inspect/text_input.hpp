@@ -13,6 +13,9 @@
 
 namespace torvane::inspect {
 
+// Bytes of a field a message quotes, so a corrupt megabyte does not flood the console.
+inline constexpr std::size_t kShownField = 40;
+
 // A file that cannot be read, or whose text is not what the reader expects.
 class Input_error : public std::runtime_error {
  public:

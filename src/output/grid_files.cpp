@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "base/output_file.hpp"
+#include "base/run_stop.hpp"
 #include "output/number_format.hpp"
 
 namespace torvane {
@@ -11,6 +12,17 @@ namespace {
 
 constexpr size_t kListItem = 26;             // separating blank and the 25-column field
 constexpr size_t kPointRecord = 3 * 15 + 2;  // three E15.7 fields and CR LF
+
+// The channel number the error reports give for every output file.
+constexpr int kChannel = 10;
+
+// torvane's report of a failed output file: file error on channel 10: ACTION "PATH": REASON.
+Run_stop Channel_stop(const File_error& error) {
+  std::string diagnostic = "file error on channel ";
+  diagnostic.append(std::to_string(kChannel)).append(": ").append(error.action()).append(" \"");
+  diagnostic.append(error.path()).append("\": ").append(error.reason());
+  return Run_stop{kExitRefused, diagnostic};
+}
 
 // One grid line (i = 1..ie, at most kMaxIe x 26 bytes) at a time: its room is reserved once.
 void Write_block_coordinates(Output_file& file, const Block_sizes& s, const Block& block) {
@@ -35,23 +47,27 @@ std::string Output_stem(std::string_view fname) {
 }
 
 void Write_grid_file(const std::string& stem, const Block_sizes& s, const Grid& grid, Console& console) {
-  Write_grid_temporary(stem, s, grid, console)->Replace_target();
+  Put_in_place(*Write_grid_temporary(stem, s, grid, console));
 }
 
 void Write_topology_file(const std::string& stem, const Block_sizes& s, double dphi) {
-  Write_topology_temporary(stem, s, dphi)->Replace_target();
+  Put_in_place(*Write_topology_temporary(stem, s, dphi));
 }
 
 void Write_plot_file(const std::string& stem, std::string_view title, const Block_sizes& s, const Grid& grid,
                      Console& console) {
-  Write_plot_temporary(stem, title, s, grid, console)->Replace_target();
+  Put_in_place(*Write_plot_temporary(stem, title, s, grid, console));
   Print_finished(console);
+}
+
+void Put_in_place(Output_file& file) try { file.Replace_target(); } catch (const File_error& error) {
+  throw Channel_stop(error);
 }
 
 void Print_finished(Console& console) { console.write("\r\n Finished.\r\n\r\n"); }
 
 std::unique_ptr<Output_file> Write_grid_temporary(const std::string& stem, const Block_sizes& s, const Grid& grid,
-                                                  Console& console) {
+                                                  Console& console) try {
   console.record(" Storing grid ...");
   auto made = std::make_unique<Output_file>(stem + ".rgra");
   Output_file& file = *made;
@@ -66,6 +82,8 @@ std::unique_ptr<Output_file> Write_grid_temporary(const std::string& stem, const
   file.Append(kEndOfRecord);
   file.Close_temporary();
   return made;
+} catch (const File_error& error) {
+  throw Channel_stop(error);
 }
 
 std::string Topology_text(const Block_sizes& s, double dphi) {
@@ -111,15 +129,17 @@ std::string Topology_text(const Block_sizes& s, double dphi) {
   return text;
 }
 
-std::unique_ptr<Output_file> Write_topology_temporary(const std::string& stem, const Block_sizes& s, double dphi) {
+std::unique_ptr<Output_file> Write_topology_temporary(const std::string& stem, const Block_sizes& s, double dphi) try {
   auto file = std::make_unique<Output_file>(stem + ".rtp");
   file->Append(Topology_text(s, dphi));
   file->Close_temporary();
   return file;
+} catch (const File_error& error) {
+  throw Channel_stop(error);
 }
 
 std::unique_ptr<Output_file> Write_plot_temporary(const std::string& stem, std::string_view title, const Block_sizes& s,
-                                                  const Grid& grid, Console& console) {
+                                                  const Grid& grid, Console& console) try {
   console.record(" Storing plot files ...");
   auto made = std::make_unique<Output_file>(stem + "_grid_volume.plt");
   Output_file& file = *made;
@@ -153,6 +173,8 @@ std::unique_ptr<Output_file> Write_plot_temporary(const std::string& stem, std::
   }
   file.Close_temporary();
   return made;
+} catch (const File_error& error) {
+  throw Channel_stop(error);
 }
 
 }  // namespace torvane

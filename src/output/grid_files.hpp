@@ -48,6 +48,9 @@ std::unique_ptr<Output_file> Write_topology_temporary(const std::string& stem, c
 std::unique_ptr<Output_file> Write_plot_temporary(const std::string& stem, std::string_view title,
                                                   const Block_sizes& sizes, const Grid& grid, Console& console);
 
+// Renames a closed temporary over its target; a failure stops the run (status 2).
+void Put_in_place(Output_file& file);
+
 // The closing line of a run that wrote its files.
 void Print_finished(Console& console);
 

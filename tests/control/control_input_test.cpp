@@ -156,8 +156,8 @@ TEST(ControlInput, AZeroCountReadsNoPointsAndNothingIsReadAfterTheLastPoint) {
 TEST(ControlInput, RefusesUnreadableItemsNamingTheRecordAndWhatWasFound) {
   struct Case {
     int line;
-    const char* text;
-    const char* diagnostic;
+    std::string text;
+    std::string diagnostic;
   } cases[] = {
       {3, "abc", "record 4 (nin), input line 4: \"abc\" is not a number"},
       {3, "12.5", "record 4 (nin), input line 4: \"12.5\" is not an integer"},
@@ -169,6 +169,10 @@ TEST(ControlInput, RefusesUnreadableItemsNamingTheRecordAndWhatWasFound) {
       {8, "NaN", "record 9 (betain), input line 9: \"NaN\" is not a number"},
       {8, "1.0E400", "record 9 (betain), input line 9: \"1.0E400\" is out of the range of a double"},
       {8, "1.5E", "record 9 (betain), input line 9: \"1.5E\" is not a number"},
+      // torvane quotes ASCII only: a control byte and every byte from 0x80 up show as '?'.
+      {8, "1.5\x1b[2J\xc2\xb0", "record 9 (betain), input line 9: \"1.5?[2J??\" is not a number"},
+      {8, std::string(41, '9') + "x",
+       "record 9 (betain), input line 9: \"" + std::string(40, '9') + "...\" is not a number"},
       {8, ", 3.0", "record 9 (betain), input line 9: an empty item before a comma"},
       {32, "x", "record 33 (not used), input line 33: \"x\" is not a number"},
       {33, "129", "record 34 (npthub, irefhub), input line 35: \"1.00000000\" is not an integer"},

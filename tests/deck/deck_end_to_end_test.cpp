@@ -145,5 +145,47 @@ TEST(DeckEndToEnd, WritesNoDeckWhenACheckFailsAndSaysWhy) {
   }
 }
 
+// Bytes a terminal would act on, from a damaged file or a file name, reach
+// the terminal as '?': the messages quote what they found, and the user's
+// terminal must not clear its screen or change its title on the way.
+TEST(DeckEndToEnd, ControlBytesInWhatAMessageQuotesAreShownAsMarks) {
+  Scratch_folder folder;
+  testing::Write_text(folder.File("bad.dat"), "NACA 0012\n1.0 0.0\n0.5 0.\x1b[2J06\n");
+  testing::Write_text(folder.File("bad.par"), "nin = 20\n\x1b[31mred = 1\n");
+  struct Case {
+    std::vector<std::string> args;
+    std::string err;
+  };
+  const Case cases[] = {
+      {{"--hub", "bad.dat", "--casing", "bad.dat"}, "torvane-deck: bad.dat, line 3: y \"0.?[2J06\" is not a number\n"},
+      {{"--parameters", "bad.par"},
+       "torvane-deck: bad.par, line 2: \"?[31mred\" is not a name torvane-deck knows; see --help\n"},
+      {{"--hub", "x\x1b]0;t\x07.dat", "--casing", "bad.dat"},
+       "torvane-deck: x?]0;t?.dat: cannot be opened: No such file or directory\n"},
+      {{"--nin\r", "1"}, "torvane-deck: --nin? is not an option; see --help\n"},
+  };
+  for (const Case& c : cases) {
+    const auto result = Run_program(TORVANE_DECK_EXE, c.args, "/dev/null", folder.path());
+    EXPECT_EQ(result.err.substr(0, result.err.find('\n') + 1), c.err);
+    EXPECT_EQ(result.out, "");
+  }
+}
+
+// The default title and stem come from a section's name and the hub file's
+// name: a control byte there becomes a blank in the title and an underscore
+// (as a blank does) in the stem, so the deck stays one record a line.
+TEST(DeckEndToEnd, ControlBytesInTheSectionNameAndFileNameLeaveTheDeckReadable) {
+  Scratch_folder folder;
+  std::string selig = testing::Naca0012_selig(21, 21);
+  selig.replace(0, selig.find('\n'), "NACA\t0012\x1b[1m");
+  testing::Write_text(folder.File("hub\x01 12.dat"), selig);
+  const auto result = Run_program(TORVANE_DECK_EXE, {"--hub", "hub\x01 12.dat", "--casing", "hub\x01 12.dat"},
+                                  "/dev/null", folder.path());
+  ASSERT_EQ(result.status, 0) << result.err;
+  EXPECT_TRUE(result.out.starts_with("NACA 0012 [1m" + std::string(37, ' ') + "title:")) << result.out.substr(0, 60);
+  const size_t record2 = result.out.find('\n') + 1;
+  EXPECT_EQ(result.out.substr(record2, 10), "hub__12   ");
+}
+
 }  // namespace
 }  // namespace torvane::deck

@@ -79,6 +79,10 @@ TEST(DeckOptions, RefusesMalformedParameterFilesNamingTheLine) {
       {"nin 12\n", path + ", line 1: expected `name = value`, found \"nin 12\""},
       {"\nnblades = 60\n", path + ", line 2: \"nblades\" is not a name torvane-deck knows; see --help"},
       {"nin = 1\nnin = 2\n", path + ", line 2: nin is given a second time"},
+      {"hub =\n", path + ", line 1: hub needs a value"},
+      // A name given twice is refused as such before its value is looked at.
+      {"hub = a.dat\nhub =\n", path + ", line 2: hub is given a second time"},
+      {"\xEF\xBB\xBF# comment\n points 3", path + ", line 2: expected `name = value`, found \"points 3\""},
   };
   for (const Case& c : cases) {
     testing::Write_text(path, c.text);

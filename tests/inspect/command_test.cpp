@@ -9,6 +9,7 @@
 #include "inspect/command_line.hpp"
 #include "inspect/grid_file.hpp"
 #include "inspect_support.hpp"
+#include "support/process.hpp"
 
 namespace torvane::inspect {
 namespace {
@@ -142,6 +143,39 @@ TEST(Command, ExportAndPictureWriteTheirFilesBesideTheOutputPrefix) {
   EXPECT_EQ(cgns.status, kExitUsage);
   EXPECT_NE(cgns.err.find("this build has no CGNS output"), std::string::npos) << cgns.err;
 #endif
+}
+
+// Bytes a terminal would act on, from a damaged run file or a stem, reach the
+// terminal as '?': the messages quote what they found, and the user's terminal
+// must not clear its screen, return to the line start or change its title.
+TEST(Command, ControlBytesInWhatAMessageQuotesAreShownAsMarks) {
+  Scratch scratch;
+  const std::string stem = Sector(scratch, 0.15);
+  const std::string grid = Read_text(stem + ".rgra"), topology = Read_text(stem + ".rtp");
+  const size_t record2 = grid.find('\n') + 1, record5 = topology.find("\n10 ") + 1;
+  testing::Write_text(scratch.File("grid.rgra"),
+                      grid.substr(0, record2) + "1 \x1b[2J4\r 3 2\r\n" + grid.substr(grid.find('\n', record2) + 1));
+  testing::Write_text(scratch.File("grid.rtp"), topology);
+  testing::Write_text(scratch.File("topology.rgra"), grid);
+  testing::Write_text(scratch.File("topology.rtp"), topology.substr(0, record5) + "10 4 3\x1b]0;x\x07 2\r\n" +
+                                                        topology.substr(topology.find('\n', record5) + 1));
+  struct Case {
+    std::string stem;
+    std::string err;
+  } cases[] = {
+      {scratch.File("grid"), "torvane-inspect: " + scratch.File("grid.rgra") +
+                                 ", record 2, column 3: i intervals: \"?[2J4?\" is not an integer\n"},
+      {scratch.File("topology"), "torvane-inspect: " + scratch.File("topology.rtp") +
+                                     ", record 5, column 6: cell count: \"3?]0;x?\" is not an integer\n"},
+      {scratch.File("no\x1b[2Jrun"),
+       "torvane-inspect: " + scratch.File("no?[2Jrun.rgra") + ": cannot open: No such file or directory\n"},
+  };
+  for (const Case& c : cases) {
+    const auto result =
+        torvane::testing::Run_program(TORVANE_INSPECT_EXE, {"report", c.stem}, "/dev/null", scratch.path());
+    EXPECT_EQ(result.status, kExitInput) << c.err;
+    EXPECT_EQ(result.err, c.err);
+  }
 }
 
 }  // namespace

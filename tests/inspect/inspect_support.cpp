@@ -20,17 +20,6 @@ std::string Reference_stem(const std::string& name) {
   return std::filesystem::exists(stem + ".rtp") ? stem : "";
 }
 
-Scratch::Scratch() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "torvane-inspect-XXXXXX").string();
-  if (!mkdtemp(pattern.data())) std::abort();
-  path_ = pattern;
-}
-
-Scratch::~Scratch() {
-  std::error_code ignored;
-  std::filesystem::remove_all(path_, ignored);
-}
-
 void Write_text(const std::string& path, const std::string& text) {
   std::ofstream out(path, std::ios::binary);
   out << text;

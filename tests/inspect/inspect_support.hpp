@@ -1,11 +1,12 @@
-// Helpers of the torvane-inspect tests: the shared reference runs, scratch
-// folders, and small hand-made runs whose measures are known by hand.
+// Helpers of the torvane-inspect tests: the shared reference runs and small
+// hand-made runs whose measures are known by hand.
 #pragma once
 
 #include <string>
 #include <vector>
 
 #include "inspect/grid_file.hpp"
+#include "support/scratch_folder.hpp"
 
 namespace torvane::inspect::testing {
 
@@ -17,19 +18,8 @@ std::string Reference_stem(const std::string& name);
   const std::string stem_var = ::torvane::inspect::testing::Reference_stem(name); \
   if (stem_var.empty()) GTEST_SKIP() << "shared reference runs not found: " << (name)
 
-// A fresh folder under the system's temporary folder, removed at the end.
-class Scratch {
- public:
-  Scratch();
-  ~Scratch();
-  Scratch(const Scratch&) = delete;
-  Scratch& operator=(const Scratch&) = delete;
-  const std::string& path() const { return path_; }
-  std::string File(const std::string& name) const { return path_ + "/" + name; }
-
- private:
-  std::string path_;
-};
+// The scratch folder of every test program.
+using Scratch = ::torvane::testing::Scratch_folder;
 
 void Write_text(const std::string& path, const std::string& text);
 std::string Read_text(const std::string& path);

@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include "base/run_stop.hpp"
 #include "support/decks.hpp"
 
 namespace torvane {
@@ -132,6 +133,36 @@ TEST(PlotFile, WritesTheTitleZoneAndOnePointPerRecord) {
   for (int n = 0; n < 11; ++n) expected += " -0.1250000E-01  0.2100000E-01  0.4999500E+00\r\n";
   expected += "  0.0000000E+00 -0.0000000E+00  0.0000000E+00\r\n";
   EXPECT_EQ(Read_file(folder.path() + "/plot_grid_volume.plt"), expected);
+}
+
+// torvane words a failed output file as it always has: the channel, the
+// action, the quoted path and the system's reason, with status 2.
+TEST(GridFiles, AFailedWriteStopsTheRunNamingChannelTenAndTheFile) {
+  Scratch_folder folder;
+  const std::string stem = folder.File("big");
+  Small_grid g(257, 65, 49);
+  const Block_sizes s{257, 65, 49, 30, 200, 29, 64, 48};
+  // In a child process limited to 64 KiB per file, the grid file cannot be written.
+  pid_t pid = ::fork();
+  if (pid == 0) {
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit{65536, 65536};
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    Console console;
+    try {
+      Write_grid_file(stem, s, g.grid, console);
+    } catch (const Run_stop& stop) {
+      const bool named = stop.status == 2 && stop.diagnostic == "file error on channel 10: cannot write \"" + stem +
+                                                                    ".rgra\": File too large";
+      ::_exit(named ? 42 : 1);
+    }
+    ::_exit(0);
+  }
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 42) << "the failed write was not reported in torvane's words";
+  EXPECT_FALSE(Exists(stem + ".rgra"));
 }
 
 }  // namespace

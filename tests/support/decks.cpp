@@ -64,25 +64,4 @@ Run_result Run_deck(const std::string& deck) {
   return {status, out.captured(), err.captured()};
 }
 
-Scratch_folder::Scratch_folder() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "torvane-test-XXXXXX").string();
-  if (::mkdtemp(pattern.data()) == nullptr) std::abort();
-  path_ = pattern;
-}
-
-Scratch_folder::~Scratch_folder() {
-  std::error_code ignored;
-  std::filesystem::permissions(path_, std::filesystem::perms::owner_all, ignored);
-  std::filesystem::remove_all(path_, ignored);
-}
-
-std::string Read_file(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::ostringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
-
-bool Exists(const std::string& path) { return std::filesystem::exists(path); }
-
 }  // namespace torvane::testing

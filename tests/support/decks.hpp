@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "support/scratch_folder.hpp"
+
 namespace torvane::testing {
 
 // Lines of a small deck: 14 x 8 x 6 points, ile 4, ite 10, 20 blades, a
@@ -29,22 +31,5 @@ struct Run_result {
 
 // Runs the generator in-process on the deck text.
 Run_result Run_deck(const std::string& deck);
-
-// A fresh empty folder under the system's temporary folder, removed by the destructor.
-class Scratch_folder {
- public:
-  Scratch_folder();
-  ~Scratch_folder();
-  Scratch_folder(const Scratch_folder&) = delete;
-  Scratch_folder& operator=(const Scratch_folder&) = delete;
-  const std::string& path() const { return path_; }
-
- private:
-  std::string path_;
-};
-
-// Whole contents of a file ("" when it cannot be read); exists() tells apart.
-std::string Read_file(const std::string& path);
-bool Exists(const std::string& path);
 
 }  // namespace torvane::testing
