@@ -29,19 +29,6 @@ std::string Header(const char* foam_class, const char* location, const char* obj
   return h;
 }
 
-// 17 significant digits: the double reads back exactly.
-void Put_real(std::string& out, double v) {
-  char text[40];
-  auto r = std::to_chars(text, text + sizeof text, v, std::chars_format::general, 17);
-  out.append(text, static_cast<std::size_t>(r.ptr - text));
-}
-
-void Put_count(std::string& out, std::size_t n) {
-  char text[24];
-  auto r = std::to_chars(text, text + sizeof text, n);
-  out.append(text, static_cast<std::size_t>(r.ptr - text));
-}
-
 void Put_face(std::string& out, const Quad_face& f) {
   out += "4(";
   for (int n = 0; n < 4; ++n) {

@@ -1,5 +1,6 @@
 #include "inspect/solver_mesh.hpp"
 
+#include <charconv>
 #include <string>
 
 #include "inspect/hex_cell.hpp"
@@ -175,6 +176,18 @@ Grid Axis_z_grid(const Grid& g) {
   z.y = g.z;
   z.z = g.x;
   return z;
+}
+
+void Put_real(std::string& out, double v) {
+  char text[40];
+  auto r = std::to_chars(text, text + sizeof text, v, std::chars_format::general, 17);
+  out.append(text, static_cast<std::size_t>(r.ptr - text));
+}
+
+void Put_count(std::string& out, std::size_t n) {
+  char text[24];
+  auto r = std::to_chars(text, text + sizeof text, n);
+  out.append(text, static_cast<std::size_t>(r.ptr - text));
 }
 
 }  // namespace torvane::inspect

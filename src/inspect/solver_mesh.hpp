@@ -68,4 +68,10 @@ Solver_boundary Solver_boundaries(const Run_files& run);
 // The grid with the machine axis as z: x' = y, y' = z, z' = x.
 Grid Axis_z_grid(const Grid& g);
 
+// Appends a coordinate with 17 significant digits: the double reads back exactly.
+void Put_real(std::string& out, double v);
+
+// Appends a count or an index in decimal.
+void Put_count(std::string& out, std::size_t n);
+
 }  // namespace torvane::inspect

@@ -10,18 +10,6 @@ namespace {
 constexpr int kSu2Hexahedron = 12;
 constexpr int kSu2Quadrilateral = 9;
 
-void Put_real(std::string& out, double v) {
-  char text[40];
-  auto r = std::to_chars(text, text + sizeof text, v, std::chars_format::general, 17);
-  out.append(text, static_cast<std::size_t>(r.ptr - text));
-}
-
-void Put_count(std::string& out, std::size_t n) {
-  char text[24];
-  auto r = std::to_chars(text, text + sizeof text, n);
-  out.append(text, static_cast<std::size_t>(r.ptr - text));
-}
-
 }  // namespace
 
 std::string Su2_text(const Grid& g, const Solver_boundary& b) {
