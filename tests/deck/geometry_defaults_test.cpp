@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <filesystem>
+#include <fstream>
 #include <sstream>
 
 #include "deck/airfoil_file.hpp"
@@ -15,6 +16,7 @@
 #include "deck/metal_angles.hpp"
 #include "deck/refinement.hpp"
 #include "deck/wall_spacing.hpp"
+#include "support/scratch_folder.hpp"
 
 namespace torvane::deck {
 namespace {
@@ -254,6 +256,33 @@ TEST(DeckChoices, ValuesThatCannotServeAreRefusedNamingTheOption) {
     EXPECT_EQ(Deck_main(args, out, err), c.status);
     EXPECT_EQ(out.str(), "");
     EXPECT_EQ(err.str(), "torvane-deck: " + c.message + "\n");
+  }
+}
+
+TEST(DeckChoices, AParameterFileTakesTheChoicesAndItsLineIsNamedWhenOneIsWrong) {
+  REQUIRE_AIRFOIL(naca, "naca65410.dat");
+  const torvane::testing::Scratch_folder folder;
+  const std::string file = folder.File("choices.par");
+  struct Case {
+    std::string text;
+    int status;
+    std::string err;
+  } cases[] = {
+      {"yplus = 1\nreynolds = 1e6\nrefine = 0.5\n", kExitWritten, ""},
+      {"refine = 2\nlevels = 9\n", kExitInput,
+       "torvane-deck: " + file + ", line 2 (levels): \"9\": give a whole number of multigrid levels from 0 to 8\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    { std::ofstream(file) << c.text; }
+    std::ostringstream out, err;
+    EXPECT_EQ(Deck_main({"--hub", naca, "--casing", naca, "--parameters", file}, out, err), c.status);
+    EXPECT_EQ(err.str(), c.err);
+    if (c.status == kExitWritten) {
+      // Halved: 1.386E-06 / 0.5; nin 20 x 0.5.
+      EXPECT_TRUE(Line_of(out.str(), "dywle").starts_with("2.772E-06 ")) << Line_of(out.str(), "dywle");
+      EXPECT_TRUE(Line_of(out.str(), "nin").starts_with("10 "));
+    }
   }
 }
 
