@@ -123,7 +123,11 @@ Deck_build Build_deck(const Deck_request& request) {
 
   Value_sources sources;
   Apply_geometry_defaults(values, given, hub, casing, choices, sources);
-  if (auto problem = Refine(values, choices, sources)) return Refused(kExitProblems, {*problem});
+  if (choices.refine || choices.levels) {
+    // The values as given first: a count already beyond a limit is the option's fault, not the refinement's.
+    if (auto problems = Value_problems(values); !problems.empty()) return Refused(kExitProblems, std::move(problems));
+    if (auto problem = Refine(values, choices, sources)) return Refused(kExitProblems, {*problem});
+  }
 
   if (auto problems = Value_problems(values); !problems.empty()) return Refused(kExitProblems, std::move(problems));
   std::vector<std::string> problems = Section_problems(values, Surface::hub, hub);

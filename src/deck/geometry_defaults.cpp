@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "base/storage_limits.hpp"
 #include "deck/metal_angles.hpp"
 #include "deck/wall_spacing.hpp"
 #include "distribution/stretch.hpp"
@@ -53,7 +54,8 @@ struct Default_setter {
 
 int Wall_layer_count(double first, double ratio, double length, int intervals) {
   int count = 1;
-  for (int n = 2; n <= intervals / 4; ++n) {
+  // Beyond the storage limits no count is written; a first interval of 0 never stops the search.
+  for (int n = 2; n <= std::min(intervals / 4, kMaxIe); ++n) {
     if (2.0 * Geometric_length(first, n, ratio) > kLayerShare * length) break;
     count = n;
   }

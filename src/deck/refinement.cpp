@@ -10,6 +10,9 @@ namespace torvane::deck {
 
 namespace {
 
+// Refined counts stop here, far beyond every storage limit.
+constexpr int kMaxCount = 1 << 20;
+
 // Appends what was done to a value to its source text.
 void Add_source(Value_sources& sources, const char* name, const std::string& what) {
   std::string& source = sources[static_cast<size_t>(Find_record(name)->number)];
@@ -19,7 +22,10 @@ void Add_source(Value_sources& sources, const char* name, const std::string& wha
 }  // namespace
 
 int Refined_count(int n, double factor, int levels) {
-  const long refined = std::max(1L, std::lround(n * factor));
+  // A count torvane refuses stays as given, for the value checks to name it;
+  // one far beyond the storage limits stays far beyond them.
+  if (n <= 0) return n;
+  const long refined = std::clamp(std::lround(n * factor), 1L, long{kMaxCount});
   const long multiple = 1L << levels;
   return static_cast<int>(std::max(multiple, std::lround(static_cast<double>(refined) / multiple) * multiple));
 }

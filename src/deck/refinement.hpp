@@ -13,7 +13,8 @@
 namespace torvane::deck {
 
 // The count n times the factor, to the nearest whole number but at least 1,
-// then to the nearest multiple of 2^levels but at least that multiple.
+// then to the nearest multiple of 2^levels but at least that multiple; a
+// count below 1 stays as it is.
 int Refined_count(int n, double factor, int levels);
 
 // Refines the values by --refine and --levels and adds what each did to the

@@ -206,6 +206,9 @@ TEST(Refinement, DoublingReachesThePitchwiseLimitAndOneStepMorePassesIt) {
        "too many grid points by --refine 2.1: je = npitch + 1 = 68 exceeds 65; lower --refine"},
       // nspan 16 rounds to 64; nin, nout and each side to 64 too, ie = 193 still fits.
       {{{"levels", "6", ""}}, "too many grid points by --levels 6: ke = nspan + 1 = 65 exceeds 49; lower --levels"},
+      // A count beyond its limit as given is named as it is without refinement.
+      {{{"npitch", "70", ""}, {"refine", "0.5", ""}},
+       "too many grid points: je = npitch + 1 = 71 exceeds 65; lower --npitch"},
       {{{"refine", "4", ""}, {"levels", "1", ""}},
        "too many grid points by --refine 4 and --levels 1: ie = nin + nblade/2 + nout + 1 = 321 exceeds 257; "
        "je = npitch + 1 = 129 exceeds 65; ke = nspan + 1 = 65 exceeds 49; lower --refine or --levels"},
