@@ -31,9 +31,8 @@ std::string Number(double value) {
 // An angle as the deck writes it: to a hundredth of a degree.
 double Rounded_angle(double degrees) { return std::round(degrees * 100.0) / 100.0; }
 
-// Sets the real record to value with its source unless the user gave it.
+// Sets a record's value and its source unless the user gave the record.
 struct Default_setter {
-  Control_values& values;
   const std::set<std::string>& given;
   Value_sources& sources;
 
@@ -67,7 +66,7 @@ void Apply_geometry_defaults(Control_values& values, const std::set<std::string>
   Control_values& v = values;
   if (!(v.nbrow > 0 && v.chordhub > 0 && v.chordcas > 0 && v.rhub > 0 && v.rcas > v.rhub)) return;
   if (!std::isfinite(v.rcas) || !std::isfinite(v.chordhub) || !std::isfinite(v.chordcas)) return;
-  const Default_setter set{values, given, sources};
+  const Default_setter set{given, sources};
   const Setup_values setup = Section_setup(v);
   const double hub_pitch = setup.dphi * v.rhub;
   const std::string chord_text = "chordhub " + Number(v.chordhub);
@@ -122,11 +121,11 @@ void Apply_geometry_defaults(Control_values& values, const std::set<std::string>
   const auto at_hub = Section_metal_angles(v, Surface::hub, hub.contour);
   const auto at_casing = Section_metal_angles(v, Surface::casing, casing.contour);
   if (at_hub && at_casing) {
-    auto line_angle = [&](const char* name, double& field, const char* edge, double at_hub, double at_casing) {
-      const double mean = Rounded_angle((at_hub + at_casing) / 2.0);
+    auto line_angle = [&](const char* name, double& field, const char* edge, double hub_angle, double casing_angle) {
+      const double mean = Rounded_angle((hub_angle + casing_angle) / 2.0);
       const double angle = std::clamp(mean, -kMaxLineAngle, kMaxLineAngle);
-      std::string source = std::string(edge) + " metal angle, mean of hub " + Number(Rounded_angle(at_hub)) +
-                           " and casing " + Number(Rounded_angle(at_casing));
+      std::string source = std::string(edge) + " metal angle, mean of hub " + Number(Rounded_angle(hub_angle)) +
+                           " and casing " + Number(Rounded_angle(casing_angle));
       if (angle != mean) source += ", " + Number(mean) + " limited to " + Number(angle);
       set.Set(name, field, angle, source);
     };
