@@ -1,6 +1,7 @@
 // The records of a control deck that torvane-deck lets the user set: their
-// numbers, names, kinds, defaults (a 30-blade compressor rotor) and the note
-// written after each value.
+// numbers, names, kinds, fixed defaults (a 30-blade compressor rotor, most of
+// whose lengths and angles geometry_defaults then derives from the row) and
+// the note written after each value.
 #pragma once
 
 #include <array>
