@@ -87,3 +87,13 @@ def test_names_and_kinds_outside_the_decks_records():
     for value in [True, None, [1]]:
         with pytest.raises(TypeError, match=r"deck\(nin=...\)"):
             torvane.deck(naca, naca, nin=value)
+
+
+def test_the_choices_of_torvane_deck_as_keywords():
+    naca = airfoil("naca65410.dat")
+    deck = torvane.deck(naca, naca, yplus=1, reynolds=1e6, refine=2)
+    dywle = next(line for line in deck.splitlines() if "dywle:" in line)
+    # y+ 1 at Re 1e6 on the chord 0.06: 1.386E-06, halved by refine=2.
+    assert dywle.startswith("6.93E-07 ")
+    with pytest.raises(torvane.DeckError, match=r"^deck\(refine=...\): \"0\": give a refinement factor"):
+        torvane.deck(naca, naca, refine=0)

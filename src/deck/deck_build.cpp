@@ -3,15 +3,19 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <set>
 
 #include "base/run_stop.hpp"
 #include "control/control_input.hpp"
 #include "control/flow_path_file.hpp"
 #include "deck/airfoil_file.hpp"
 #include "deck/deck_checks.hpp"
+#include "deck/deck_choices.hpp"
 #include "deck/deck_main.hpp"
 #include "deck/deck_records.hpp"
 #include "deck/deck_text.hpp"
+#include "deck/geometry_defaults.hpp"
+#include "deck/refinement.hpp"
 #include "deck/text_files.hpp"
 #include "geometry/flow_path.hpp"
 #include "geometry/surface_description.hpp"
@@ -78,7 +82,16 @@ Deck_build Build_deck(const Deck_request& request) {
   Control_values values = Default_values();
   values.title = Default_title(hub, casing);
   values.fname = Default_stem(request.hub.text ? std::string() : request.hub.file);
+  std::set<std::string> given;  // the records whose values the user gave
+  Deck_choices choices;
   for (const Setting& setting : request.settings) {
+    if (Is_choice_name(setting.name)) {
+      if (const auto why = Set_choice(choices, setting)) {
+        return Refused(setting.origin.starts_with("--") ? kExitUsage : kExitInput,
+                       {setting.origin + ": " + Printable(*why)});
+      }
+      continue;
+    }
     const Deck_record* record = Find_record(setting.name);
     if (record == nullptr) {
       return Refused(kExitUsage, {setting.origin + ": " + Printable(setting.name) + " is not the name of a record"});
@@ -87,6 +100,10 @@ Deck_build Build_deck(const Deck_request& request) {
       return Refused(setting.origin.starts_with("--") ? kExitUsage : kExitInput,
                      {setting.origin + ": " + Printable(*why)});
     }
+    given.insert(setting.name);
+  }
+  if (const auto missing = Missing_choice(choices)) {
+    return Refused(missing->starts_with("--") ? kExitUsage : kExitInput, {*missing});
   }
 
   if (!request.flow_path.empty()) {
@@ -104,12 +121,20 @@ Deck_build Build_deck(const Deck_request& request) {
     }
   }
 
+  Value_sources sources;
+  Apply_geometry_defaults(values, given, hub, casing, choices, sources);
+  if (choices.refine || choices.levels) {
+    // The values as given first: a count already beyond a limit is the option's fault, not the refinement's.
+    if (auto problems = Value_problems(values); !problems.empty()) return Refused(kExitProblems, std::move(problems));
+    if (auto problem = Refine(values, choices, sources)) return Refused(kExitProblems, {*problem});
+  }
+
   if (auto problems = Value_problems(values); !problems.empty()) return Refused(kExitProblems, std::move(problems));
   std::vector<std::string> problems = Section_problems(values, Surface::hub, hub);
   for (std::string& problem : Section_problems(values, Surface::casing, casing)) problems.push_back(std::move(problem));
   if (!problems.empty()) return Refused(kExitProblems, std::move(problems));
 
-  std::string deck = Deck_text(values, hub, casing, request.flow_path);
+  std::string deck = Deck_text(values, hub, casing, request.flow_path, sources);
   if (auto run_problems = Dry_run_problems(deck, request.flow_path); !run_problems.empty()) {
     return Refused(kExitProblems, std::move(run_problems));
   }

@@ -6,6 +6,7 @@
 
 #include "base/storage_limits.hpp"
 #include "deck/airfoil_file.hpp"
+#include "deck/deck_choices.hpp"
 #include "deck/deck_records.hpp"
 #include "deck/section_contour.hpp"
 #include "deck/text_files.hpp"
@@ -36,6 +37,10 @@ constexpr std::string_view kUsageTail =
     "                             nspan nbrow betain betaout staghub stagcas sweep lean\n"
     "                             chordhub chordcas rhub rcas lin lx nwall nwallhc ratio\n"
     "                             dsle dywle dzwall dste dywte dyout ibez\n"
+    "  --yplus Y --reynolds RE    first wall intervals (dywle, dywte, dzwall) for a\n"
+    "                             target y+ at a Reynolds number on the chord\n"
+    "  --refine F                 every interval count times F, first intervals / F\n"
+    "  --levels L                 counts rounded to multiples of 2^L (multigrid)\n"
     "  --help, --version\n"
     "\n"
     "Every value is checked as torvane checks it, and each section is placed with\n"
@@ -78,7 +83,8 @@ Named_value Split_option(const std::vector<std::string>& args, size_t& n) {
     if (n + 1 == args.size()) throw Usage_error("--" + Printable(option.name) + " needs a value");
     option.value = args[++n];
   }
-  if (option.name != "parameters" && !Is_file_name(option.name) && Find_record(option.name) == nullptr) {
+  if (option.name != "parameters" && !Is_file_name(option.name) && !Is_choice_name(option.name) &&
+      Find_record(option.name) == nullptr) {
     throw Usage_error("--" + Printable(option.name) + " is not an option; see --help");
   }
   return option;
@@ -112,7 +118,7 @@ Named_value Parse_parameter_line(std::string_view line, const std::string& where
     throw Input_error(where + ": expected `name = value`, found \"" + Printable(line.substr(0, 40)) + "\"");
   }
   Named_value parameter{std::string(Trim(line.substr(0, equals))), std::string(Trim(line.substr(equals + 1)))};
-  if (!Is_file_name(parameter.name) && Find_record(parameter.name) == nullptr) {
+  if (!Is_file_name(parameter.name) && !Is_choice_name(parameter.name) && Find_record(parameter.name) == nullptr) {
     throw Input_error(where + ": \"" + Printable(parameter.name) + "\" is not a name torvane-deck knows; see --help");
   }
   return parameter;

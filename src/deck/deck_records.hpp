@@ -1,8 +1,10 @@
 // The records of a control deck that torvane-deck lets the user set: their
-// numbers, names, kinds, defaults (a 30-blade compressor rotor) and the note
-// written after each value.
+// numbers, names, kinds, fixed defaults (a 30-blade compressor rotor, most of
+// whose lengths and angles geometry_defaults then derives from the row) and
+// the note written after each value.
 #pragma once
 
+#include <array>
 #include <optional>
 #include <span>
 #include <string>
@@ -25,6 +27,10 @@ struct Deck_record {
 // Records 1 to 33 in order; those torvane reads and ignores (29, 31, 33) have
 // no name and are written as 0.0.
 std::span<const Deck_record> Deck_records();
+
+// What gave each value, by record number (empty: the option or the fixed
+// default); written after the record's note.
+using Value_sources = std::array<std::string, 34>;
 
 // The values of the defaults (title and fname empty).
 Control_values Default_values();

@@ -52,7 +52,7 @@ void Put_section(std::string& text, Surface surface, const Deck_section& section
 }  // namespace
 
 std::string Deck_text(const Control_values& values, const Deck_section& hub, const Deck_section& casing,
-                      std::string_view flow_path) {
+                      std::string_view flow_path, const Value_sources& sources) {
   std::string text;
   text.reserve(64 * (40 + hub.contour.points.size() + casing.contour.points.size()));
   for (const Deck_record& record : Deck_records()) {
@@ -64,7 +64,9 @@ std::string Deck_text(const Control_values& values, const Deck_section& hub, con
       Put_line(text, Value_text(values, record), width, note);
       continue;
     }
-    Put_line(text, Value_text(values, record), width, record.note);
+    const std::string& source = sources[static_cast<size_t>(record.number)];
+    Put_line(text, Value_text(values, record), width,
+             source.empty() ? std::string(record.note) : std::string(record.note) + " = " + source);
   }
   Put_section(text, Surface::hub, hub);
   Put_section(text, Surface::casing, casing);

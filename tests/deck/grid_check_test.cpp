@@ -129,12 +129,14 @@ TEST(GridCheck, APassageThatCoversTheBladeNamesTheSectionStationAndPoints) {
   }
 }
 
+// The rotor with the absolute spanwise defaults of before, given explicitly: explicit values win.
 TEST(GridCheck, TheDeckToolRefusesAFoldingSettingWithStatusOneAndNoDeck) {
   TORVANE_REQUIRE_NACA(naca);
   Scratch_folder folder;
-  const auto run = Run_program(
-      TORVANE_DECK_EXE, {"--hub", naca, "--casing", naca, "--staghub", "30", "--stagcas", "30", "--rcas", "0.30"},
-      "/dev/null", folder.path());
+  const auto run = Run_program(TORVANE_DECK_EXE,
+                               {"--hub", naca, "--casing", naca, "--staghub", "30", "--stagcas", "30", "--rcas", "0.30",
+                                "--dzwall", "0.006", "--nwallhc", "3"},
+                               "/dev/null", folder.path());
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.out, "");
   EXPECT_TRUE(run.err.starts_with("torvane-deck: torvane would stop on this deck: the grid has ")) << run.err;
