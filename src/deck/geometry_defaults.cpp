@@ -90,7 +90,7 @@ void Apply_geometry_defaults(Control_values& values, const std::set<std::string>
     const double wall = Rounded(Wall_distance(choices.yplus->value, re, v.chordhub));
     const std::string source =
         "y+ " + choices.yplus->text + " at Re " + choices.reynolds->text + " on " + chord_text +
-        ": y+ x chord / (Re sqrt(Cf/2)), Cf = (2 log10 Re - 0.650)^-2.3 = " + Number(Flat_plate_skin_friction(re)) +
+        ": y+ x chord / (Re sqrt(Cf/2)), Cf = (2 log10 Re - 0.65)^-2.3 = " + Number(Flat_plate_skin_friction(re)) +
         " (Schlichting, turbulent flat plate)";
     set.Set("dywle", v.dywle, wall, source);
     set.Set("dywte", v.dywte, wall, source);

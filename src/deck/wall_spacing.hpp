@@ -1,5 +1,5 @@
 // The first interval at a wall from a target y+: the turbulent flat-plate
-// skin friction of Schlichting, Cf = (2 log10(Re_x) - 0.650)^-2.3, taken at
+// skin friction of Schlichting, Cf = (2 log10(Re_x) - 0.65)^-2.3, taken at
 // the end of a plate one chord long.
 #pragma once
 

@@ -42,7 +42,8 @@ if hits=$(grep -lE '^#include "output/console.hpp"' "$src"/distribution/* "$src"
 fi
 
 # The storage limits as numbers in one header only.
-if hits=$(grep -nwE '257|65|49' -r "$src" --include='*.[ch]pp' | grep -v '^'"$src"'/base/storage_limits.hpp:'); then
+# A whole number, not part of a decimal (0.65) or of a longer number.
+if hits=$(grep -nP '(?<![\w.])(257|65|49)(?![\w.])' -r "$src" --include='*.[ch]pp' | grep -v '^'"$src"'/base/storage_limits.hpp:'); then
   echo "$hits" | sed "s#^$src/##; s#\$#   <- a storage limit written as a number outside base/storage_limits.hpp#"
   status=1
 fi

@@ -49,13 +49,13 @@ Deck_build Deck_of(const std::string& path, std::vector<Setting> settings) {
 }
 
 TEST(WallSpacing, TheFirstIntervalForATargetYplusMatchesTheHandCalculation) {
-  // Cf = (2 log10 Re - 0.650)^-2.3; u_tau / U = sqrt(Cf / 2); y = y+ c / (Re u_tau / U).
+  // Cf = (2 log10 Re - 0.65)^-2.3; u_tau / U = sqrt(Cf / 2); y = y+ c / (Re u_tau / U).
   struct Case {
     double yplus, re, chord, cf, distance;
   } cases[] = {
-      // 2 x 6 - 0.650 = 11.35; 11.35^-2.3 = 0.0037455; sqrt(0.0018727) = 0.043275; 0.06 / (1e6 x 0.043275).
+      // 2 x 6 - 0.65 = 11.35; 11.35^-2.3 = 0.0037455; sqrt(0.0018727) = 0.043275; 0.06 / (1e6 x 0.043275).
       {1, 1e6, 0.06, 0.0037455, 1.38647e-6},
-      // 2 x 5.69897 - 0.650 = 10.74794; ^-2.3 = 0.0042457; sqrt(0.0021229) = 0.046075; 30 x 0.06 / (5e5 x 0.046075).
+      // 2 x 5.69897 - 0.65 = 10.74794; ^-2.3 = 0.0042457; sqrt(0.0021229) = 0.046075; 30 x 0.06 / (5e5 x 0.046075).
       {30, 5e5, 0.06, 0.0042457, 7.81343e-5},
   };
   for (const Case& c : cases) {
@@ -70,7 +70,7 @@ TEST(WallSpacing, YplusSetsTheThreeWallIntervalsAndTheirNotesSayHow) {
   const Deck_build build = Deck_of(naca, {{"yplus", "1", ""}, {"reynolds", "1e6", ""}, {"dywte", "0.0002", ""}});
   ASSERT_EQ(build.status, kExitWritten) << build.messages.front();
   const std::string source =
-      " = y+ 1 at Re 1e6 on chordhub 0.06: y+ x chord / (Re sqrt(Cf/2)), Cf = (2 log10 Re - 0.650)^-2.3 = "
+      " = y+ 1 at Re 1e6 on chordhub 0.06: y+ x chord / (Re sqrt(Cf/2)), Cf = (2 log10 Re - 0.65)^-2.3 = "
       "0.0037455 (Schlichting, turbulent flat plate)";
   EXPECT_EQ(Line_of(build.deck, "dywle"),
             "1.386E-06 dywle: first pitchwise interval at the walls, leading-edge line (hub)" + source);
