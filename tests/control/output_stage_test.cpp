@@ -20,6 +20,7 @@
 #include <gtest/gtest.h>
 
 #include "support/decks.hpp"
+#include "support/process.hpp"
 
 extern char** environ;
 
@@ -126,6 +127,24 @@ TEST(OutputStage, AWriteProtectedFileOfAnotherOwnerIsNotReplaced) {
   EXPECT_EQ(WEXITSTATUS(status), 42);
   EXPECT_EQ(Read_file(stem + ".rgra"), "another user's grid");
   EXPECT_EQ(Folder_listing(folder.path()), "rotor.rgra");
+}
+
+// With standard output closed, the first file opened would take its number
+// and the progress lines would land in the grid file: the files are the same
+// as with standard output open.
+TEST(OutputStage, AClosedStandardOutputLeavesTheFilesAsTheyAre) {
+  Scratch_folder folder;
+  const std::string deck = Deck_file(folder.path(), "rotor.in", Small_deck_lines("rotor"));
+  auto files = [&] {
+    return Read_file(folder.File("rotor.rgra")) + "|" + Read_file(folder.File("rotor.rtp")) + "|" +
+           Read_file(folder.File("rotor_grid_volume.plt"));
+  };
+  ASSERT_EQ(WEXITSTATUS(Wait_for(Start_torvane(folder.path(), deck, "open"))), 0);
+  const std::string expected = files();
+  const testing::Process_result closed =
+      testing::Run_program("/bin/sh", {"-c", std::string("exec '") + TORVANE_BINARY + "' >&-"}, deck, folder.path());
+  EXPECT_EQ(closed.status, 0) << closed.err;
+  EXPECT_EQ(files(), expected);
 }
 
 // The plot file's name is a pipe nobody reads: torvane stops at it with the
