@@ -7,7 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include "base/output_file.hpp"
 #include "support/scratch_folder.hpp"
 
 namespace torvane {
@@ -38,18 +37,6 @@ TEST(Stem_lock, ASecondHolderWaitsUntilTheFirstLetsGo) {
   EXPECT_TRUE(second_holds);
   EXPECT_EQ(waits, 1);
   EXPECT_EQ(Folder_listing(folder.path()), "");
-}
-
-TEST(Stem_lock, AMissingFolderIsReportedNamingTheLockFile) {
-  Scratch_folder folder;
-  const std::string path = folder.File("no/rotor.lock");
-  try {
-    Stem_lock lock(path, {});
-    FAIL() << "locked in a missing folder";
-  } catch (const File_error& error) {
-    EXPECT_STREQ(error.what(), ("cannot create " + path + ": No such file or directory").c_str());
-    EXPECT_EQ(error.error_number(), ENOENT);
-  }
 }
 
 }  // namespace

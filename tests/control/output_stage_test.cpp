@@ -147,26 +147,35 @@ TEST(OutputStage, AClosedStandardOutputLeavesTheFilesAsTheyAre) {
   EXPECT_EQ(files(), expected);
 }
 
-// The plot file's name is a pipe nobody reads: torvane stops at it with the
-// grid and topology temporaries made and the stem locked, and is signalled there.
-TEST(OutputStage, ASignalRemovesTheTemporariesAndEndsTheRunByThatSignal) {
+// The grid file's name is a pipe whose reader takes nothing: torvane stops
+// while writing the grid into it, with the topology and plot temporaries made
+// and the stem locked, and is signalled there.
+TEST(OutputStage, ASignalWhileWritingRemovesTheTemporariesAndEndsTheRunByThatSignal) {
   for (const int signal_number : {SIGINT, SIGTERM, SIGHUP}) {
     SCOPED_TRACE(strsignal(signal_number));
     Scratch_folder folder;
-    const std::string deck = Deck_file(folder.path(), "rotor.in", Small_deck_lines("rotor"));
-    ASSERT_EQ(::mkfifo(folder.File("rotor_grid_volume.plt").c_str(), 0600), 0);
+    std::vector<std::string> lines = Small_deck_lines("rotor");
+    lines[5] = "25        npitch";  // a grid file larger than the pipe holds
+    lines[6] = "25        nspan";
+    const std::string deck = Deck_file(folder.path(), "rotor.in", lines);
+    const std::string pipe = folder.File("rotor.rgra");
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    const int reader = ::open(pipe.c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
     const pid_t pid = Start_torvane(folder.path(), deck, "run");
     ASSERT_GT(pid, 0);
-    const std::string topology_temporary = folder.File("rotor.rtp.tmp" + std::to_string(pid));
-    for (int n = 0; n < 5000 && !Exists(topology_temporary); ++n) {
+    // The console says when the grid file is being written; the pipe fills and the write waits.
+    for (int n = 0; n < 5000 && Read_file(folder.File("run.out")).find(" Storing grid ...") == std::string::npos; ++n) {
       std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
+    EXPECT_TRUE(Exists(folder.File("rotor.rtp.tmp" + std::to_string(pid))));
     EXPECT_TRUE(Exists(folder.File("rotor.lock")));
     ::kill(pid, signal_number);
     const int status = Wait_for(pid);
+    ::close(reader);
     ASSERT_TRUE(WIFSIGNALED(status)) << "exit status " << WEXITSTATUS(status);
     EXPECT_EQ(WTERMSIG(status), signal_number);
-    EXPECT_EQ(Folder_listing(folder.path()), "rotor.in rotor_grid_volume.plt run.err run.out");
+    EXPECT_EQ(Folder_listing(folder.path()), "rotor.in rotor.rgra run.err run.out");
   }
 }
 
