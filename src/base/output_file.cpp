@@ -12,11 +12,12 @@
 
 namespace torvane {
 
-File_error::File_error(std::string action, std::string path, std::string reason)
+File_error::File_error(std::string action, std::string path, std::string reason, int error_number)
     : std::runtime_error(action + " " + path + ": " + reason),
       action_(std::move(action)),
       path_(std::move(path)),
-      reason_(std::move(reason)) {}
+      reason_(std::move(reason)),
+      error_number_(error_number) {}
 
 Staged_file::Staged_file(std::string target) : target_(std::move(target)) {
   struct stat found {};
@@ -31,6 +32,13 @@ Staged_file::Staged_file(std::string target) : target_(std::move(target)) {
   // A symbolic link is replaced by the new file, not followed: the file it
   // named stays as it was.
   place_ = target_;
+  // A file the user could not write is not replaced either, and a replaced
+  // file's permissions pass to the new one.
+  struct stat replaced {};
+  const bool regular = ::lstat(target_.c_str(), &replaced) == 0 && S_ISREG(replaced.st_mode);
+  if (regular && ::faccessat(AT_FDCWD, target_.c_str(), W_OK, AT_EACCESS) != 0 && errno == EACCES) {
+    Fail("cannot replace", std::string(std::strerror(EACCES)) + " (the file is write-protected)", EACCES);
+  }
   // A name of our own beside the target, so the rename stays on one file system.
   for (int attempt = 0;; ++attempt) {
     temporary_ = place_;
@@ -44,6 +52,8 @@ Staged_file::Staged_file(std::string target) : target_(std::move(target)) {
       Fail_errno("cannot create", error);
     }
   }
+  mark_ = Temporary_mark(temporary_.c_str());
+  if (regular && ::fchmod(fd_, replaced.st_mode & 07777) != 0) Fail_errno("cannot create", errno);
 }
 
 Staged_file::~Staged_file() { Discard(); }
@@ -53,14 +63,17 @@ void Staged_file::Discard() {
   fd_ = -1;
   if (!temporary_.empty() && !in_place_) ::unlink(temporary_.c_str());
   temporary_.clear();
+  mark_.Release();
 }
 
-void Staged_file::Fail(std::string action, std::string reason) {
+void Staged_file::Fail(std::string action, std::string reason) { Fail(std::move(action), std::move(reason), 0); }
+
+void Staged_file::Fail(std::string action, std::string reason, int error) {
   Discard();
-  throw File_error(std::move(action), target_, std::move(reason));
+  throw File_error(std::move(action), target_, std::move(reason), error);
 }
 
-void Staged_file::Fail_errno(std::string action, int error) { Fail(std::move(action), std::strerror(error)); }
+void Staged_file::Fail_errno(std::string action, int error) { Fail(std::move(action), std::strerror(error), error); }
 
 void Staged_file::Close_descriptor() {
   const int fd = fd_;
@@ -73,6 +86,7 @@ void Staged_file::Replace_target() {
   Close_descriptor();
   if (!in_place_ && std::rename(temporary_.c_str(), place_.c_str()) != 0) Fail_errno("cannot replace", errno);
   temporary_.clear();
+  mark_.Release();
 }
 
 Output_file::Output_file(std::string path)

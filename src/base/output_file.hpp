@@ -10,29 +10,36 @@
 #include <string>
 #include <string_view>
 
+#include "base/temporary_files.hpp"
+
 namespace torvane {
 
 // An output file that could not be created, written, closed or put in place.
 class File_error : public std::runtime_error {
  public:
   // what() reads "ACTION PATH: REASON", e.g. "cannot write runs/rotor.vts: File too large".
-  File_error(std::string action, std::string path, std::string reason);
+  File_error(std::string action, std::string path, std::string reason, int error_number = 0);
 
   const std::string& action() const { return action_; }  // "cannot create", "cannot write", ...
   const std::string& path() const { return path_; }      // the target, never the temporary name
   const std::string& reason() const { return reason_; }  // the system's or the library's reason
+  int error_number() const { return error_number_; }     // the system's error number; 0 for a library's reason
 
  private:
   std::string action_;
   std::string path_;
   std::string reason_;
+  int error_number_ = 0;
 };
 
 // A temporary file beside a target, created empty and exclusively for us, for
 // a writer of our own or a library that writes by name (CGNS, PNG). It is
 // renamed over the target by Replace_target and removed in every other case.
 // A symbolic link is replaced, not followed; a target that is no regular file
-// (a device, a pipe) is written in place.
+// (a device, a pipe) is written in place. A regular file is replaced only
+// when it could have been written (a write-protected file is refused), and
+// the new file keeps its permissions. A signal that ends the program removes
+// the temporary file (see temporary_files.hpp).
 class Staged_file {
  public:
   // Creates the temporary file; throws File_error ("cannot create") naming the target.
@@ -56,6 +63,8 @@ class Staged_file {
   [[noreturn]] void Fail(std::string action, std::string reason);
   // Fail with the system's reason for the error number.
   [[noreturn]] void Fail_errno(std::string action, int error);
+  // Fail with a reason the system does not word, keeping its error number.
+  [[noreturn]] void Fail(std::string action, std::string reason, int error);
 
  private:
   // Closes and removes the temporary file, if any.
@@ -66,6 +75,7 @@ class Staged_file {
   std::string temporary_;  // empty once renamed or removed
   int fd_ = -1;
   bool in_place_ = false;  // the target itself is written: nothing to rename or remove
+  Temporary_mark mark_;    // the temporary file on the list a signal removes
 };
 
 // A file written through a large buffer into a Staged_file.

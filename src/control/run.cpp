@@ -131,9 +131,11 @@ struct Built_grid {
 // Reads the deck, checks it and builds its grid into the storage the provider
 // gives (asked for only once the deck's values passed their checks); a
 // refusal or a failure stops the run (Run_stop). Fills what the files need.
-template <typename Storage_provider>
+// Between the deck and the build, prepare_files gets the stem of record 2, so
+// the output files can be created before the work of the build.
+template <typename Storage_provider, typename File_preparer>
 Built_grid Build_into(std::istream& deck, Console& out, const Run_options& options, Storage_provider provide,
-                      Grid_build& build) {
+                      Grid_build& build, File_preparer prepare_files) {
   Print_banner(out);
   Deck_reader reader(deck);
   const Control_values values = reader.Read_control_values();
@@ -163,6 +165,7 @@ Built_grid Build_into(std::istream& deck, Console& out, const Run_options& optio
   if (!options.flow_path.empty()) {
     maps.emplace(Flow_path_maps(options.flow_path, values, setup, hub, casing, flow_path_lines));
   }
+  prepare_files(build.stem);
 
   Print_summary(out, sizes, setup.dphi, flow_path_lines);
   Console_diagnostics diagnostics(out, options.on_event);
@@ -186,11 +189,26 @@ Built_grid Build_into(std::istream& deck, Console& out, const Run_options& optio
   return built;
 }
 
+// The output files' temporaries and the stem's lock, taken before the build
+// so that a missing or read-only folder is reported at once.
+Run_output Prepare_output(const std::string& deck_stem, Console& err, const Run_options& options) {
+  const bool own_stem = options.output_stem.empty();
+  const std::string stem = own_stem ? deck_stem : options.output_stem;
+  return Create_run_output(stem, own_stem ? "the folder named in record 2" : "the output folder", [&] {
+    err.record("torvane: another run is writing the files of " + stem + "; waiting until it is done (" + stem +
+               ".lock)");
+  });
+}
+
 int Generate(std::istream& deck, Console& out, Console& err, const Run_options& options) {
   std::optional<Grid_storage> own;
   Grid_build build;
+  Run_output files;
   const Built_grid built = Build_into(
-      deck, out, options, [&]() -> Grid_storage& { return own.emplace(); }, build);
+      deck, out, options, [&]() -> Grid_storage& { return own.emplace(); }, build,
+      [&](const std::string& deck_stem) {
+        if (options.write_files) files = Prepare_output(deck_stem, err, options);
+      });
 
   // The grid check: no folded cell and no covered blade, before any file
   // takes its name. It runs on the second core while the files are written
@@ -201,8 +219,6 @@ int Generate(std::istream& deck, Console& out, Console& err, const Run_options& 
     if (options.check_grid) Accept_grid(Check_grid(check), options, err);
     return kExitComplete;
   }
-  const std::string stem = options.output_stem.empty() ? build.stem : options.output_stem;
-  std::unique_ptr<Output_file> files[3];
   Shared_check shared(check);
   {
     std::jthread helper;
@@ -213,13 +229,13 @@ int Generate(std::istream& deck, Console& out, Console& err, const Run_options& 
         // No second thread to be had: this one does all of the check below.
       }
     }
-    files[0] = Write_grid_temporary(stem, build.block, grid, out);
-    files[1] = Write_topology_temporary(stem, build.block, build.dphi);
-    files[2] = Write_plot_temporary(stem, build.title, build.block, grid, out);
+    Write_grid_into(*files.grid, build.block, grid, out);
+    Write_topology_into(*files.topology, build.block, build.dphi);
+    Write_plot_into(*files.plot, build.title, build.block, grid, out);
     if (options.check_grid) shared.Work(0);
   }
   if (options.check_grid) Accept_grid(Judge_grid(shared.Findings(), check), options, err);
-  for (const auto& file : files) Put_in_place(*file);
+  Put_in_place(files);
   Print_finished(out);
   return kExitComplete;
 }
@@ -274,7 +290,7 @@ Grid_build Build_grid(std::istream& deck, Grid_storage& storage, const Run_optio
   Console out;
   try {
     const Built_grid built = Build_into(
-        deck, out, options, [&]() -> Grid_storage& { return storage; }, build);
+        deck, out, options, [&]() -> Grid_storage& { return storage; }, build, [](const std::string&) {});
     if (options.check_grid) {
       const Grid grid = storage.grid();
       const Grid_verdict verdict =

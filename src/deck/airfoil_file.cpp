@@ -64,6 +64,14 @@ Point Parse_point(const std::string& path, long line_number, std::string_view li
   if (!Parse_number(items[1], point.y)) {
     Refuse(path, line_number, "y " + Quoted(items[1]) + " is not a number");
   }
+  // One mistyped exponent would stretch the chord until every other point merged into one.
+  const bool x_far = !(std::fabs(point.x) <= kLargestCoordinate);
+  if (x_far || !(std::fabs(point.y) <= kLargestCoordinate)) {
+    Refuse(path, line_number,
+           std::string(x_far ? "x " : "y ") + Quoted(x_far ? items[0] : items[1]) + " is larger than " +
+               std::to_string(static_cast<long>(kLargestCoordinate)) +
+               " in size; a section's points lie within a few chords of each other (a mistyped exponent?)");
+  }
   return point;
 }
 

@@ -30,6 +30,9 @@ class Input_error : public std::runtime_error {
 
 // Most points a section file may hold.
 inline constexpr int kMaxFilePoints = 100000;
+// Largest size of a coordinate: a section is drawn in chords, metres or
+// millimetres, and a point far beyond would make the chord its own.
+inline constexpr double kLargestCoordinate = 1e6;
 
 // A section as its file gives it.
 struct Airfoil_file {

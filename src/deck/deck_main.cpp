@@ -15,13 +15,19 @@ int Deck_main(const std::vector<std::string>& args, std::ostream& out, std::ostr
     err << "torvane-deck: " << e.what() << "\n" << Usage_text();
     return kExitUsage;
   }
+  // What standard output did not take is a failure, never status 0.
+  auto delivered = [&](const char* what) {
+    if (out.flush()) return kExitWritten;
+    err << "torvane-deck: standard output: the " << what << " cannot be written\n";
+    return kExitInput;
+  };
   if (options.help) {
     out << Usage_text();
-    return out.flush() ? kExitWritten : kExitInput;
+    return delivered("help");
   }
   if (options.version) {
     out << "torvane-deck " << kVersion << " (" << kReleaseDate << ")\n";
-    return out.flush() ? kExitWritten : kExitInput;
+    return delivered("version");
   }
 
   try {
@@ -43,11 +49,7 @@ int Deck_main(const std::vector<std::string>& args, std::ostream& out, std::ostr
   for (const std::string& message : build.messages) err << "torvane-deck: " << message << '\n';
   if (build.status != kExitWritten) return build.status;
   out << build.deck;
-  if (!out.flush()) {
-    err << "torvane-deck: standard output: the deck cannot be written\n";
-    return kExitInput;
-  }
-  return kExitWritten;
+  return delivered("deck");
 }
 
 }  // namespace torvane::deck

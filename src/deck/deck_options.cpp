@@ -81,6 +81,11 @@ Named_value Split_option(const std::vector<std::string>& args, size_t& n) {
     option.name.resize(equals);
   } else {
     if (n + 1 == args.size()) throw Usage_error("--" + Printable(option.name) + " needs a value");
+    // "--nin --nout 30": the option that follows is not --nin's value.
+    if (args[n + 1].starts_with("--")) {
+      throw Usage_error("--" + Printable(option.name) + " has no value (the next argument, \"" +
+                        Printable(args[n + 1]) + "\", is an option)");
+    }
     option.value = args[++n];
   }
   if (option.name != "parameters" && !Is_file_name(option.name) && !Is_choice_name(option.name) &&

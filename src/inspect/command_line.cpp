@@ -137,9 +137,22 @@ void Read_arguments(const std::vector<std::string>& args, Options& o) {
   }
 }
 
+// The stem of a run named by one of its files: runs/rotor.rgra, runs/rotor.rtp
+// and runs/rotor_grid_volume.plt all mean runs/rotor.
+std::string Run_stem(std::string name) {
+  for (std::string_view ending : {".rgra", ".rtp", "_grid_volume.plt"}) {
+    if (name.size() > ending.size() && name.ends_with(ending)) {
+      name.resize(name.size() - ending.size());
+      break;
+    }
+  }
+  return name;
+}
+
 // Refuses what is missing or does not go together; fills in the default output prefix.
 void Complete(const std::string& sub, Options& o) {
   if (o.stem.empty()) throw Usage_error(sub + " needs the stem of a run");
+  o.stem = Run_stem(o.stem);
   if (o.command == Command::export_grid && o.format == Export_format::none) {
     throw Usage_error("export needs " + Format_list("--to ", "or"));
   }

@@ -1,8 +1,10 @@
 // torvane-inspect: grid quality report, exports and pictures of a torvane run.
+#include <cstring>
 #include <iostream>
 #include <string>
 #include <vector>
 
+#include "base/descriptor_output.hpp"
 #include "base/process_setup.hpp"
 #include "base/terminal_text.hpp"
 #include "inspect/command_line.hpp"
@@ -21,7 +23,16 @@ int main(int argc, char** argv) {
     std::cerr << "torvane-inspect: " << torvane::Printable(e.what()) << "\n" << Usage_text();
     return kExitUsage;
   }
+  // Standard output through a buffer that keeps the reason of a failed write.
+  torvane::Descriptor_output standard_output(1);
+  std::streambuf* const original = std::cout.rdbuf(&standard_output);
   const int status = Run_command(options, std::cout, std::cerr);
-  std::cout.flush();
+  if (!std::cout.flush() || standard_output.error() != 0) {
+    // A full disk or a closed descriptor: what was asked for did not arrive.
+    std::cerr << "torvane-inspect: cannot write standard output: " << std::strerror(standard_output.error()) << "\n";
+    std::cout.rdbuf(original);
+    return kExitUsage;
+  }
+  std::cout.rdbuf(original);
   return status;
 }

@@ -45,6 +45,15 @@ void Read_range(Fields& fields, int range[2], int cells, bool negated, const cha
   }
 }
 
+// A data record must end with its line end, as every record of the grid and
+// plot files must: a file whose last record has none was cut short.
+void Require_line_end(const std::string& path, const Record& record) {
+  if (!record.ended) {
+    Refuse(path, record.number, static_cast<long>(record.text.size()) + 1,
+           "the record has no line end (the file is cut short)");
+  }
+}
+
 Boundary_row Read_row(Text_file& file, const Topology& t, const Record& record) {
   Fields fields(file, record);
   Boundary_row row;
@@ -67,6 +76,7 @@ Boundary_row Read_row(Text_file& file, const Topology& t, const Record& record) 
   for (int n = 0; n < 2; ++n) row.partner_first[n] = fields.Integer("partner first range");
   for (int n = 0; n < 2; ++n) row.partner_second[n] = fields.Integer("partner second range");
   fields.Expect_end("the twelve integers of a boundary row");
+  Require_line_end(file.path(), record);
   if (!periodic) {
     if (row.partner_region != 0 || row.partner_face != 0) {
       fields.Refuse_at(partner_column, "a non-periodic row names a partner");
@@ -89,6 +99,7 @@ Boundary_row Read_row(Text_file& file, const Topology& t, const Record& record) 
   row.angle = angle_fields.Real("periodic angle");
   angle_fields.Expect_end("the periodic angle");
   if (row.angle == 0) angle_fields.Refuse_here("periodic angle 0: the pitch angle must not vanish");
+  Require_line_end(file.path(), angle);
   return row;
 }
 

@@ -1,6 +1,7 @@
 #include "output/grid_files.hpp"
 
 #include <algorithm>
+#include <cerrno>
 
 #include "base/output_file.hpp"
 #include "base/run_stop.hpp"
@@ -13,14 +14,17 @@ namespace {
 constexpr size_t kListItem = 26;             // separating blank and the 25-column field
 constexpr size_t kPointRecord = 3 * 15 + 2;  // three E15.7 fields and CR LF
 
-// The channel number the error reports give for every output file.
-constexpr int kChannel = 10;
-
-// torvane's report of a failed output file: file error on channel 10: ACTION "PATH": REASON.
-Run_stop Channel_stop(const File_error& error) {
-  std::string diagnostic = "file error on channel ";
-  diagnostic.append(std::to_string(kChannel)).append(": ").append(error.action()).append(" \"");
-  diagnostic.append(error.path()).append("\": ").append(error.reason());
+// torvane's report of a failed output file: ACTION "PATH": REASON, and what
+// to mend when the folder is missing or read-only.
+Run_stop File_stop(const File_error& error, std::string_view folder_source = {}) {
+  std::string diagnostic = error.action();
+  diagnostic.append(" \"").append(error.path()).append("\": ").append(error.reason());
+  if (error.action() == "cannot create" && !folder_source.empty()) {
+    if (error.error_number() == ENOENT) diagnostic.append(" (").append(folder_source).append(" must exist)");
+    if (error.error_number() == EACCES || error.error_number() == EROFS) {
+      diagnostic.append(" (").append(folder_source).append(" must be writable)");
+    }
+  }
   return Run_stop{kExitRefused, diagnostic};
 }
 
@@ -46,31 +50,58 @@ std::string Output_stem(std::string_view fname) {
   return std::string(fname.substr(0, blank));
 }
 
-void Write_grid_file(const std::string& stem, const Block_sizes& s, const Grid& grid, Console& console) {
-  Put_in_place(*Write_grid_temporary(stem, s, grid, console));
+void Write_grid_file(const std::string& stem, const Block_sizes& s, const Grid& grid, Console& console) try {
+  Output_file file(stem + ".rgra");
+  Write_grid_into(file, s, grid, console);
+  file.Replace_target();
+} catch (const File_error& error) {
+  throw File_stop(error);
 }
 
-void Write_topology_file(const std::string& stem, const Block_sizes& s, double dphi) {
-  Put_in_place(*Write_topology_temporary(stem, s, dphi));
+void Write_topology_file(const std::string& stem, const Block_sizes& s, double dphi) try {
+  Output_file file(stem + ".rtp");
+  Write_topology_into(file, s, dphi);
+  file.Replace_target();
+} catch (const File_error& error) {
+  throw File_stop(error);
 }
 
 void Write_plot_file(const std::string& stem, std::string_view title, const Block_sizes& s, const Grid& grid,
-                     Console& console) {
-  Put_in_place(*Write_plot_temporary(stem, title, s, grid, console));
+                     Console& console) try {
+  Output_file file(stem + "_grid_volume.plt");
+  Write_plot_into(file, title, s, grid, console);
+  file.Replace_target();
   Print_finished(console);
+} catch (const File_error& error) {
+  throw File_stop(error);
 }
 
-void Put_in_place(Output_file& file) try { file.Replace_target(); } catch (const File_error& error) {
-  throw Channel_stop(error);
+Run_output Create_run_output(const std::string& stem, std::string_view folder_source,
+                             const std::function<void()>& on_wait) try {
+  Run_output files;
+  // The grid file first, so a missing or read-only folder is reported with its name.
+  files.grid = std::make_unique<Output_file>(stem + ".rgra");
+  files.lock = std::make_unique<Stem_lock>(stem + ".lock", on_wait);
+  files.topology = std::make_unique<Output_file>(stem + ".rtp");
+  files.plot = std::make_unique<Output_file>(stem + "_grid_volume.plt");
+  return files;
+} catch (const File_error& error) {
+  throw File_stop(error, folder_source);
+}
+
+void Put_in_place(Run_output& files) try {
+  files.grid->Replace_target();
+  files.topology->Replace_target();
+  files.plot->Replace_target();
+  files.lock.reset();
+} catch (const File_error& error) {
+  throw File_stop(error);
 }
 
 void Print_finished(Console& console) { console.write("\r\n Finished.\r\n\r\n"); }
 
-std::unique_ptr<Output_file> Write_grid_temporary(const std::string& stem, const Block_sizes& s, const Grid& grid,
-                                                  Console& console) try {
+void Write_grid_into(Output_file& file, const Block_sizes& s, const Grid& grid, Console& console) try {
   console.record(" Storing grid ...");
-  auto made = std::make_unique<Output_file>(stem + ".rgra");
-  Output_file& file = *made;
   std::string header = "0.0\r\n1 ";
   Put_integers(header, {s.ie - 1, s.je - 1, s.ke - 1}, 3, " ");
   header += kEndOfRecord;
@@ -81,9 +112,8 @@ std::unique_ptr<Output_file> Write_grid_temporary(const std::string& stem, const
   Write_block_coordinates(file, s, grid.zg);
   file.Append(kEndOfRecord);
   file.Close_temporary();
-  return made;
 } catch (const File_error& error) {
-  throw Channel_stop(error);
+  throw File_stop(error);
 }
 
 std::string Topology_text(const Block_sizes& s, double dphi) {
@@ -129,20 +159,16 @@ std::string Topology_text(const Block_sizes& s, double dphi) {
   return text;
 }
 
-std::unique_ptr<Output_file> Write_topology_temporary(const std::string& stem, const Block_sizes& s, double dphi) try {
-  auto file = std::make_unique<Output_file>(stem + ".rtp");
-  file->Append(Topology_text(s, dphi));
-  file->Close_temporary();
-  return file;
+void Write_topology_into(Output_file& file, const Block_sizes& s, double dphi) try {
+  file.Append(Topology_text(s, dphi));
+  file.Close_temporary();
 } catch (const File_error& error) {
-  throw Channel_stop(error);
+  throw File_stop(error);
 }
 
-std::unique_ptr<Output_file> Write_plot_temporary(const std::string& stem, std::string_view title, const Block_sizes& s,
-                                                  const Grid& grid, Console& console) try {
+void Write_plot_into(Output_file& file, std::string_view title, const Block_sizes& s, const Grid& grid,
+                     Console& console) try {
   console.record(" Storing plot files ...");
-  auto made = std::make_unique<Output_file>(stem + "_grid_volume.plt");
-  Output_file& file = *made;
   // A double quote inside the title would end the quoted title early.
   std::string quoted_title(title);
   std::replace(quoted_title.begin(), quoted_title.end(), '"', '\'');
@@ -172,9 +198,8 @@ std::unique_ptr<Output_file> Write_plot_temporary(const std::string& stem, std::
     }
   }
   file.Close_temporary();
-  return made;
 } catch (const File_error& error) {
-  throw Channel_stop(error);
+  throw File_stop(error);
 }
 
 }  // namespace torvane

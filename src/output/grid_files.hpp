@@ -3,12 +3,14 @@
 // the plot file (the grid as one ordered point zone for viewing).
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
 
 #include "base/grid_views.hpp"
 #include "base/output_file.hpp"
+#include "base/stem_lock.hpp"
 #include "output/console.hpp"
 
 namespace torvane {
@@ -39,17 +41,33 @@ void Write_topology_file(const std::string& stem, const Block_sizes& sizes, doub
 void Write_plot_file(const std::string& stem, std::string_view title, const Block_sizes& sizes, const Grid& grid,
                      Console& console);
 
-// The same three files left in their closed temporaries, for the caller to
-// rename with Replace_target or drop; the plot file's closing line is the
-// caller's to print (Print_finished).
-std::unique_ptr<Output_file> Write_grid_temporary(const std::string& stem, const Block_sizes& sizes, const Grid& grid,
-                                                  Console& console);
-std::unique_ptr<Output_file> Write_topology_temporary(const std::string& stem, const Block_sizes& sizes, double dphi);
-std::unique_ptr<Output_file> Write_plot_temporary(const std::string& stem, std::string_view title,
-                                                  const Block_sizes& sizes, const Grid& grid, Console& console);
+// The three files of a run in the making: created as empty temporaries
+// before the grid is built, filled after it, and renamed into place together
+// while the stem's lock keeps any other run on the stem waiting.
+struct Run_output {
+  std::unique_ptr<Stem_lock> lock;  // released last: the temporaries go before it
+  std::unique_ptr<Output_file> grid, topology, plot;
+};
 
-// Renames a closed temporary over its target; a failure stops the run (status 2).
-void Put_in_place(Output_file& file);
+// Creates the temporary of STEM.rgra, takes the lock STEM.lock (calling
+// on_wait once if another run holds it) and creates the other two
+// temporaries; a failure stops the run (status 2) naming the file and, when
+// the folder is missing or read-only, the folder (folder_source: "the folder
+// named in record 2").
+Run_output Create_run_output(const std::string& stem, std::string_view folder_source,
+                             const std::function<void()>& on_wait);
+
+// Prints " Storing grid ..." and writes the grid file into its temporary, closed after.
+void Write_grid_into(Output_file& file, const Block_sizes& sizes, const Grid& grid, Console& console);
+// Writes the topology file into its temporary, closed after.
+void Write_topology_into(Output_file& file, const Block_sizes& sizes, double dphi);
+// Prints " Storing plot files ..." and writes the plot file into its temporary, closed after.
+void Write_plot_into(Output_file& file, std::string_view title, const Block_sizes& sizes, const Grid& grid,
+                     Console& console);
+
+// Renames the three closed temporaries over their targets and lets go of the
+// lock; a failure stops the run (status 2).
+void Put_in_place(Run_output& files);
 
 // The closing line of a run that wrote its files.
 void Print_finished(Console& console);

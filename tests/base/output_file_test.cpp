@@ -177,6 +177,50 @@ TEST(Write_whole_file, ReplacesTheTargetWithExactlyTheBytesGiven) {
   EXPECT_EQ(Read_file(path), bytes);
 }
 
+// A replaced file keeps its permissions; one the user could not write is
+// refused before anything is written, as a write to it would be.
+TEST(OutputFile, ReplacingKeepsThePermissionsAndRefusesAWriteProtectedFile) {
+  Scratch_folder folder;
+  const std::string path = folder.File("rotor.rgra");
+  for (const auto mode : {0600, 0640, 0444}) {
+    std::ofstream(path) << "old";
+    ::chmod(path.c_str(), static_cast<mode_t>(mode));
+    if (mode == 0444 && ::geteuid() != 0) continue;  // only root may replace its own protected file
+    Write_whole_file(path, "new");
+    struct stat found {};
+    ASSERT_EQ(::stat(path.c_str(), &found), 0);
+    EXPECT_EQ(found.st_mode & 07777, static_cast<mode_t>(mode));
+    EXPECT_EQ(Read_file(path), "new");
+    ::unlink(path.c_str());
+  }
+
+  // A protected file of another owner, in a folder everyone may write: the
+  // child gives up root first, since root may write anything.
+  ::chmod(folder.path().c_str(), 0777);
+  std::ofstream(path) << "the other owner's grid";
+  ::chmod(path.c_str(), 0444);
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(3);
+    try {
+      Write_whole_file(path, "new");
+    } catch (const File_error& error) {
+      ::_exit(std::string(error.what()) ==
+                      "cannot replace " + path + ": Permission denied (the file is write-protected)"
+                  ? 42
+                  : 1);
+    }
+    ::_exit(0);
+  }
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status));
+  if (WEXITSTATUS(status) == 3) GTEST_SKIP() << "cannot give up root privileges here";
+  EXPECT_EQ(WEXITSTATUS(status), 42) << "the protected file was not refused as it should be";
+  EXPECT_EQ(Read_file(path), "the other owner's grid");
+  EXPECT_EQ(Folder_listing(folder.path()), "rotor.rgra");
+}
+
 // Targets that are no plain file: what is there stays what it is.
 TEST(OutputFile, ReplacesALinkWritesIntoAPipeAndRefusesAFolder) {
   Scratch_folder folder;

@@ -104,6 +104,12 @@ TEST(AirfoilFile, RefusesMalformedFilesNamingTheLineAndTheReason) {
       {"name\n1.0 0.0\nnan 0.1\n", "bad.dat, line 3: x \"nan\" is not a number"},
       {"name\n1.0 0.0\n+-0.5 0.1\n", "bad.dat, line 3: x \"+-0.5\" is not a number"},
       {"name\n1.0 0.0\n0.5 1e999\n", "bad.dat, line 3: y \"1e999\" is not a number"},
+      {"name\n1.0 0.0\n1e308 0.1\n0 0\n0.5 -0.1\n",
+       "bad.dat, line 3: x \"1e308\" is larger than 1000000 in size; a section's points lie within a few chords of "
+       "each other (a mistyped exponent?)"},
+      {"name\n1.0 0.0\n0.5 -2e6\n",
+       "bad.dat, line 3: y \"-2e6\" is larger than 1000000 in size; a section's points lie within a few chords of "
+       "each other (a mistyped exponent?)"},
       {"name\n1.0 0.0\n0.5,0.1\n", "bad.dat, line 3: expected two numbers, x and y, found \"0.5,0.1\""},
       {"name\n1.0 0.0\n0.5 0\x01\n", "bad.dat, line 3: y \"0?\" is not a number"},
       {std::string("name\n1.0 0.0\n0.5 0.1\0\n", 22), "bad.dat, line 3: a NUL character: not a text file"},

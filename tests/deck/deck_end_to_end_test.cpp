@@ -6,6 +6,7 @@
 
 #include "control/control_input.hpp"
 #include "deck/airfoil_file.hpp"
+#include "deck/deck_main.hpp"
 #include "deck/deck_support.hpp"
 #include "support/decks.hpp"
 #include "support/process.hpp"
@@ -115,6 +116,28 @@ TEST(DeckEndToEnd, TheShippedParameterFileGivesItsRotor) {
   EXPECT_EQ(lists.values.title, "NACA 65-410 rotor, 30 blades" + std::string(22, ' '));
   EXPECT_EQ(lists.values.stagcas, 36.0);
   EXPECT_EQ(lists.values.nspan, 16);
+}
+
+// Standard output that takes nothing (a full device, a closed descriptor):
+// what was asked for did not arrive, so the status is the output-error one.
+TEST(DeckEndToEnd, AStandardOutputThatFailsIsReportedNotStatusZero) {
+  TORVANE_REQUIRE_NACA(naca);
+  struct Case {
+    const char* name;
+    std::string arguments, redirection, message;
+  } cases[] = {
+      {"deck to a full device", "--hub '" + naca + "' --casing '" + naca + "'", ">/dev/full", "the deck"},
+      {"deck to a closed descriptor", "--hub '" + naca + "' --casing '" + naca + "'", ">&-", "the deck"},
+      {"help to a full device", "--help", ">/dev/full", "the help"},
+  };
+  Scratch_folder folder;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string command = std::string("exec '") + TORVANE_DECK_EXE + "' " + c.arguments + " " + c.redirection;
+    const auto result = Run_program("/bin/sh", {"-c", command}, "/dev/null", folder.path());
+    EXPECT_EQ(result.status, kExitInput);
+    EXPECT_EQ(result.err, "torvane-deck: standard output: " + c.message + " cannot be written\n");
+  }
 }
 
 TEST(DeckEndToEnd, WritesNoDeckWhenACheckFailsAndSaysWhy) {

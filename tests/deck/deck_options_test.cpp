@@ -33,6 +33,7 @@ TEST(DeckOptions, RefusesWrongCommandLines) {
   const Case cases[] = {
       {{"--nblades", "60"}, "--nblades is not an option; see --help"},
       {{"--nin"}, "--nin needs a value"},
+      {{"--nin", "--nout", "30"}, "--nin has no value (the next argument, \"--nout\", is an option)"},
       {{"--nin", "2", "--nin=3"}, "--nin is given twice"},
       {{"rotor.dat"}, "\"rotor.dat\" is not an option"},
       {{"--"}, "\"--\" is not an option"},

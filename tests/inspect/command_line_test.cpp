@@ -36,6 +36,24 @@ TEST(Inspect_command_line, RefusesEachWrongCommandLineWithItsReason) {
   }
 }
 
+// A run is named by its stem or by any of its three files.
+TEST(Inspect_command_line, TakesARunFileNameForItsStem) {
+  const struct {
+    const char* given;
+    const char* stem;
+  } cases[] = {
+      {"runs/rotor", "runs/rotor"},       {"runs/rotor.rgra", "runs/rotor"},
+      {"runs/rotor.rtp", "runs/rotor"},   {"runs/rotor_grid_volume.plt", "runs/rotor"},
+      {"runs/rotor.in", "runs/rotor.in"}, {".rgra", ".rgra"},  // no stem left to take
+  };
+  for (const auto& c : cases) {
+    const Options report = Parse_command_line({"report", c.given});
+    EXPECT_EQ(report.stem, c.stem) << c.given;
+    const Options picture = Parse_command_line({"picture", c.given});
+    EXPECT_EQ(picture.output, c.stem) << c.given << ": the pictures are named after the stem";
+  }
+}
+
 TEST(Inspect_command_line, TakesEachSubcommandsOptionsInAnyOrder) {
   const Options report = Parse_command_line({"report", "--bad-cells", "bad.csv", "runs/rotor", "--json", "--plot"});
   EXPECT_EQ(report.command, Command::report);

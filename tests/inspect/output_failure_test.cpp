@@ -190,5 +190,40 @@ TEST(Output_failure, AFullDiskLeavesTheEarlierFileAndReportsIt) {
   }
 }
 
+// Standard output that takes nothing: a full device, a closed descriptor. The
+// report that did not arrive is a failure with one line and the output-error
+// status, never 0.
+TEST(Output_failure, AStandardOutputThatFailsIsReportedWithTheOutputErrorStatus) {
+  TORVANE_REQUIRE_REFERENCE(stem, "small");
+  struct Case {
+    const char* name;
+    const char* device;  // opened as standard output; null: standard output closed
+    const char* reason;
+  } cases[] = {
+      {"full device", "/dev/full", "No space left on device"},
+      {"closed descriptor", nullptr, "Bad file descriptor"},
+  };
+  Scratch capture;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string err = capture.File("stderr.txt");
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+      const int err_fd = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      ::dup2(err_fd, 2);
+      ::close(err_fd);
+      ::close(1);
+      if (c.device != nullptr && ::open(c.device, O_WRONLY) != 1) ::_exit(126);
+      ::execl(TORVANE_INSPECT_EXE, TORVANE_INSPECT_EXE, "report", "--json", stem.c_str(), nullptr);
+      ::_exit(127);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), kExitUsage);
+    EXPECT_EQ(Read_text(err), std::string("torvane-inspect: cannot write standard output: ") + c.reason + "\n");
+  }
+}
+
 }  // namespace
 }  // namespace torvane::inspect

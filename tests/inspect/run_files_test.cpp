@@ -216,6 +216,33 @@ TEST(TopologyFile, RefusesRowsThatDoNotFitTheBlock) {
   }
 }
 
+// Every record of the three run files ends with its line end; a topology file
+// whose last record has none was cut short, as a grid or plot file would be.
+TEST(TopologyFile, RefusesALastRecordWithoutItsLineEnd) {
+  struct Case {
+    int cut_before;  // the record the file ends before
+    const char* message;
+  } cases[] = {
+      {20, "record 19, column 60: the record has no line end (the file is cut short)"},  // 3 + 1 + 11 x 5 characters
+      {14, "record 13, column 27: the record has no line end (the file is cut short)"},  // the last periodic angle
+  };
+  TORVANE_REQUIRE_REFERENCE(stem, "typical");
+  const Grid grid = Read_grid_file(stem + ".rgra");
+  Scratch scratch;
+  const std::string path = scratch.File("open.rtp");
+  for (const Case& c : cases) {
+    std::string text = Typical_topology(c.cut_before, "<cut>");
+    text.resize(text.size() - 2);  // without the last CR LF
+    Write_text(path, text);
+    try {
+      Lay_out_faces(Read_topology_file(path), grid);
+      ADD_FAILURE() << c.message << ": accepted";
+    } catch (const Input_error& e) {
+      EXPECT_EQ(std::string(e.what()), path + ", " + c.message);
+    }
+  }
+}
+
 TEST(TopologyFile, RefusesCellCountsThatDoNotMatchTheGrid) {
   TORVANE_REQUIRE_REFERENCE(stem, "small");
   const Grid grid = Read_grid_file(stem + ".rgra");

@@ -135,9 +135,9 @@ TEST(PlotFile, WritesTheTitleZoneAndOnePointPerRecord) {
   EXPECT_EQ(Read_file(folder.path() + "/plot_grid_volume.plt"), expected);
 }
 
-// torvane words a failed output file as it always has: the channel, the
-// action, the quoted path and the system's reason, with status 2.
-TEST(GridFiles, AFailedWriteStopsTheRunNamingChannelTenAndTheFile) {
+// torvane words a failed output file with the action, the quoted path and
+// the system's reason, with status 2.
+TEST(GridFiles, AFailedWriteStopsTheRunNamingTheFileAndTheReason) {
   Scratch_folder folder;
   const std::string stem = folder.File("big");
   Small_grid g(257, 65, 49);
@@ -152,8 +152,7 @@ TEST(GridFiles, AFailedWriteStopsTheRunNamingChannelTenAndTheFile) {
     try {
       Write_grid_file(stem, s, g.grid, console);
     } catch (const Run_stop& stop) {
-      const bool named = stop.status == 2 && stop.diagnostic == "file error on channel 10: cannot write \"" + stem +
-                                                                    ".rgra\": File too large";
+      const bool named = stop.status == 2 && stop.diagnostic == "cannot write \"" + stem + ".rgra\": File too large";
       ::_exit(named ? 42 : 1);
     }
     ::_exit(0);

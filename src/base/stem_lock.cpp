@@ -1,0 +1,70 @@
+#include "base/stem_lock.hpp"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "base/output_file.hpp"
+
+namespace torvane {
+
+namespace {
+
+// Opens the lock file; one that others made and we may only read locks as well.
+int Open_lock_file(const std::string& path) {
+  int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+  if (fd < 0 && errno == EACCES) fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    const int error = errno;
+    throw File_error("cannot create", path, std::strerror(error), error);
+  }
+  return fd;
+}
+
+// Whether the locked descriptor is still the file of that name: the holder
+// before us removes the lock file before it lets go, and a run that waited on
+// the removed file must lock the new one instead.
+bool Still_named(int fd, const std::string& path) {
+  struct stat held {
+  }, named{};
+  return ::fstat(fd, &held) == 0 && ::stat(path.c_str(), &named) == 0 && held.st_dev == named.st_dev &&
+         held.st_ino == named.st_ino;
+}
+
+}  // namespace
+
+Stem_lock::Stem_lock(std::string path, const std::function<void()>& on_wait) : path_(std::move(path)) {
+  bool told = false;
+  for (;;) {
+    fd_ = Open_lock_file(path_);
+    int locked = ::flock(fd_, LOCK_EX | LOCK_NB);
+    if (locked != 0 && errno == EWOULDBLOCK) {
+      if (!told && on_wait) on_wait();
+      told = true;
+      do {
+        locked = ::flock(fd_, LOCK_EX);
+      } while (locked != 0 && errno == EINTR);
+    }
+    if (locked != 0) {
+      const int error = errno;
+      ::close(fd_);
+      throw File_error("cannot lock", path_, std::strerror(error), error);
+    }
+    if (Still_named(fd_, path_)) break;
+    ::close(fd_);
+  }
+  mark_ = Temporary_mark(path_.c_str());
+}
+
+Stem_lock::~Stem_lock() {
+  // Off the signal's list first: once removed, the name may be the next run's lock file.
+  mark_.Release();
+  ::unlink(path_.c_str());
+  ::close(fd_);
+}
+
+}  // namespace torvane
