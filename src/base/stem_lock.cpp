@@ -14,15 +14,27 @@ namespace torvane {
 
 namespace {
 
-// Opens the lock file; one that others made and we may only read locks as well.
-int Open_lock_file(const std::string& path) {
-  int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-  if (fd < 0 && errno == EACCES) fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
+// An open lock file, and whether this run made it (only then is it ours to remove).
+struct Lock_file {
+  int fd;
+  bool created;
+};
+
+// Opens the lock file, made new if there is none; one that others made and we
+// may only read locks as well.
+Lock_file Open_lock_file(const std::string& path) {
+  for (;;) {
+    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd >= 0) return {fd, true};
+    if (errno == EEXIST) {
+      fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+      if (fd < 0 && errno == EACCES) fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+      if (fd >= 0) return {fd, false};
+      if (errno == ENOENT) continue;  // removed between the two opens: make it again
+    }
     const int error = errno;
     throw File_error("cannot create", path, std::strerror(error), error);
   }
-  return fd;
 }
 
 // Whether the locked descriptor is still the file of that name: the holder
@@ -40,7 +52,9 @@ bool Still_named(int fd, const std::string& path) {
 Stem_lock::Stem_lock(std::string path, const std::function<void()>& on_wait) : path_(std::move(path)) {
   bool told = false;
   for (;;) {
-    fd_ = Open_lock_file(path_);
+    const Lock_file file = Open_lock_file(path_);
+    fd_ = file.fd;
+    created_ = file.created;
     int locked = ::flock(fd_, LOCK_EX | LOCK_NB);
     if (locked != 0 && errno == EWOULDBLOCK) {
       if (!told && on_wait) on_wait();
@@ -57,13 +71,15 @@ Stem_lock::Stem_lock(std::string path, const std::function<void()>& on_wait) : p
     if (Still_named(fd_, path_)) break;
     ::close(fd_);
   }
-  mark_ = Temporary_mark(path_.c_str());
+  // A lock file this run did not make (another run's, or a file of the user's
+  // that has the name) stays.
+  if (created_) mark_ = Temporary_mark(path_.c_str());
 }
 
 Stem_lock::~Stem_lock() {
   // Off the signal's list first: once removed, the name may be the next run's lock file.
   mark_.Release();
-  ::unlink(path_.c_str());
+  if (created_) ::unlink(path_.c_str());
   ::close(fd_);
 }
 

@@ -16,7 +16,7 @@ class Stem_lock {
   // another process holds it, calling on_wait once before the wait. Throws
   // File_error ("cannot create", "cannot lock") naming the lock file.
   Stem_lock(std::string path, const std::function<void()>& on_wait);
-  // Removes the lock file and lets the next run in.
+  // Removes the lock file if this run made it, and lets the next run in.
   ~Stem_lock();
   Stem_lock(const Stem_lock&) = delete;
   Stem_lock& operator=(const Stem_lock&) = delete;
@@ -26,7 +26,8 @@ class Stem_lock {
  private:
   std::string path_;
   int fd_ = -1;
-  Temporary_mark mark_;  // a signal removes the lock file with the temporaries
+  bool created_ = false;  // made by this run: removed when done
+  Temporary_mark mark_;   // a signal removes the lock file with the temporaries
 };
 
 }  // namespace torvane

@@ -1,5 +1,7 @@
 #include "base/temporary_files.hpp"
 
+#include <pthread.h>
+
 #include <unistd.h>
 
 #include <atomic>
@@ -86,5 +88,14 @@ void Remove_temporaries_on_signal() {
     ::sigaction(signal_number, &handler, nullptr);
   }
 }
+
+Held_signals::Held_signals() {
+  sigset_t held;
+  sigemptyset(&held);
+  for (int signal : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&held, signal);
+  pthread_sigmask(SIG_BLOCK, &held, &saved_);
+}
+
+Held_signals::~Held_signals() { pthread_sigmask(SIG_SETMASK, &saved_, nullptr); }
 
 }  // namespace torvane

@@ -3,6 +3,8 @@
 // (SIGINT, SIGTERM, SIGHUP) removes them, then ends it by that same signal.
 #pragma once
 
+#include <csignal>
+
 namespace torvane {
 
 // A place in the list of files to remove on a signal; empty when the list was full.
@@ -24,6 +26,20 @@ class Temporary_mark {
 
  private:
   int slot_ = -1;
+};
+
+// Holds SIGINT, SIGTERM and SIGHUP off this thread while it lives, so that
+// steps that belong together (the renames of a run's files) are not cut
+// apart; a signal that came meanwhile is taken when it ends.
+class Held_signals {
+ public:
+  Held_signals();
+  ~Held_signals();
+  Held_signals(const Held_signals&) = delete;
+  Held_signals& operator=(const Held_signals&) = delete;
+
+ private:
+  sigset_t saved_;  // the thread's signal mask before
 };
 
 // Installs the handler of SIGINT, SIGTERM and SIGHUP that removes the listed

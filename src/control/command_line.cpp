@@ -1,5 +1,6 @@
 #include "control/command_line.hpp"
 
+#include <cstring>
 #include <string>
 
 #include "base/version.hpp"
@@ -39,13 +40,16 @@ constexpr std::string_view kUsage =
 
 int Torvane_main(std::span<const std::string_view> args, std::istream& deck, bool deck_is_terminal, Console& out,
                  Console& err) {
-  if (args.size() == 1 && args[0] == "--help") {
-    out.write(kUsage);
-    return kExitComplete;
-  }
-  if (args.size() == 1 && args[0] == "--version") {
-    out.record(std::string("torvane ") + kVersion + " (" + kReleaseDate + ")");
-    return kExitComplete;
+  if (args.size() == 1 && (args[0] == "--help" || args[0] == "--version")) {
+    if (args[0] == "--help") {
+      out.write(kUsage);
+    } else {
+      out.record(std::string("torvane ") + kVersion + " (" + kReleaseDate + ")");
+    }
+    // Asked for the text, a failure to give it is the run's failure.
+    if (out.failure() == 0) return kExitComplete;
+    err.record(std::string("torvane: cannot write standard output: ") + std::strerror(out.failure()));
+    return kExitRefused;
   }
   Run_options options;
   constexpr std::string_view kFlowPath = "--flow-path";

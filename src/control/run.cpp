@@ -220,6 +220,8 @@ int Generate(std::istream& deck, Console& out, Console& err, const Run_options& 
     return kExitComplete;
   }
   Shared_check shared(check);
+  // The storing lines wait for the check: a grid that fails it stores nothing.
+  Console storing;
   {
     std::jthread helper;
     if (options.check_grid) {
@@ -229,12 +231,13 @@ int Generate(std::istream& deck, Console& out, Console& err, const Run_options& 
         // No second thread to be had: this one does all of the check below.
       }
     }
-    Write_grid_into(*files.grid, build.block, grid, out);
+    Write_grid_into(*files.grid, build.block, grid, storing);
     Write_topology_into(*files.topology, build.block, build.dphi);
-    Write_plot_into(*files.plot, build.title, build.block, grid, out);
+    Write_plot_into(*files.plot, build.title, build.block, grid, storing);
     if (options.check_grid) shared.Work(0);
   }
   if (options.check_grid) Accept_grid(Judge_grid(shared.Findings(), check), options, err);
+  out.write(storing.captured());
   Put_in_place(files);
   Print_finished(out);
   return kExitComplete;

@@ -16,7 +16,10 @@ void Console::write(std::string_view records) {
   while (!records.empty()) {
     ssize_t n = ::write(fd_, records.data(), records.size());
     if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return;
+    if (n <= 0) {
+      if (failure_ == 0) failure_ = n < 0 ? errno : EIO;
+      return;
+    }
     records.remove_prefix(static_cast<size_t>(n));
   }
 }

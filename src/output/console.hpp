@@ -25,10 +25,13 @@ class Console {
   void list_text(std::string_view text);
 
   const std::string& captured() const { return captured_; }
+  // The system's error number of the first write that failed; 0 while none has.
+  int failure() const { return failure_; }
 
  private:
   int fd_ = -1;
   std::string captured_;
+  int failure_ = 0;
 };
 
 }  // namespace torvane

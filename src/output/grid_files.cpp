@@ -90,6 +90,8 @@ Run_output Create_run_output(const std::string& stem, std::string_view folder_so
 }
 
 void Put_in_place(Run_output& files) try {
+  // A signal now would leave some files new and the rest old.
+  const Held_signals held;
   files.grid->Replace_target();
   files.topology->Replace_target();
   files.plot->Replace_target();

@@ -134,6 +134,8 @@ TEST(GridCheck, DecksThatFoldForDifferentReasonsStopWithOneLineAndNoFile) {
       EXPECT_NE(run.err.find(part), std::string::npos) << c.reason << "\n" << run.err;
     EXPECT_TRUE(run.err.ends_with("; no file written (torvane --allow-folded writes them for a viewer)\r\n"));
     EXPECT_EQ(run.out.find("Finished."), std::string::npos) << c.reason;
+    // Nothing was stored, so the console says nothing of storing.
+    EXPECT_EQ(run.out.find("Storing"), std::string::npos) << c.reason;
   }
 }
 

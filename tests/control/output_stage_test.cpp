@@ -19,6 +19,7 @@
 
 #include <gtest/gtest.h>
 
+#include "base/temporary_files.hpp"
 #include "support/decks.hpp"
 #include "support/process.hpp"
 
@@ -132,6 +133,53 @@ TEST(OutputStage, AWriteProtectedFileOfAnotherOwnerIsNotReplaced) {
 // With standard output closed, the first file opened would take its number
 // and the progress lines would land in the grid file: the files are the same
 // as with standard output open.
+// A file named like the lock file that the run did not make is not the run's
+// to remove: a user's file stays, with what it holds.
+TEST(OutputStage, ALockFileTheRunDidNotMakeStays) {
+  Scratch_folder folder;
+  const std::string deck = Deck_file(folder.path(), "rotor.in", Small_deck_lines("rotor"));
+  std::ofstream(folder.File("rotor.lock")) << "precious";
+  ASSERT_EQ(WEXITSTATUS(Wait_for(Start_torvane(folder.path(), deck, "run"))), 0);
+  EXPECT_EQ(Read_file(folder.File("rotor.lock")), "precious");
+  EXPECT_TRUE(Exists(folder.File("rotor.rgra")));
+
+  // The lock file a run makes is gone when it is done.
+  std::filesystem::remove(folder.File("rotor.lock"));
+  ASSERT_EQ(WEXITSTATUS(Wait_for(Start_torvane(folder.path(), deck, "again"))), 0);
+  EXPECT_FALSE(Exists(folder.File("rotor.lock")));
+}
+
+// Asked for its usage or version, torvane fails when it cannot give them.
+TEST(OutputStage, HelpOrVersionThatCannotBeWrittenIsAFailure) {
+  Scratch_folder folder;
+  const std::string empty = Deck_file(folder.path(), "empty.in", {});
+  for (const char* option : {"--help", "--version"}) {
+    const testing::Process_result full =
+        testing::Run_program("/bin/sh", {"-c", std::string("exec '") + TORVANE_BINARY + "' " + option + " > /dev/full"},
+                             empty, folder.path());
+    EXPECT_EQ(full.status, 2) << option;
+    EXPECT_EQ(full.err, "torvane: cannot write standard output: No space left on device\r\n") << option;
+  }
+}
+
+// Signals held off while a run's files are renamed are taken afterwards.
+TEST(OutputStage, HeldSignalsArriveWhenTheHoldEnds) {
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    static volatile std::sig_atomic_t arrived = 0;
+    std::signal(SIGTERM, [](int) { arrived = 1; });
+    {
+      const Held_signals held;
+      std::raise(SIGTERM);
+      if (arrived != 0) ::_exit(1);
+    }
+    ::_exit(arrived == 1 ? 0 : 2);
+  }
+  const int status = Wait_for(pid);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "1: taken while held; 2: never taken";
+}
+
 TEST(OutputStage, AClosedStandardOutputLeavesTheFilesAsTheyAre) {
   Scratch_folder folder;
   const std::string deck = Deck_file(folder.path(), "rotor.in", Small_deck_lines("rotor"));
