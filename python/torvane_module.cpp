@@ -113,15 +113,16 @@ Grid_ptr Generate(const py::object& deck, Generator* generator) {
     std::unique_ptr<torvane::Grid_storage> own;
     std::unique_lock<std::mutex> lock;
     torvane::Grid_storage* storage = nullptr;
+    std::istringstream in(text);
     if (generator != nullptr) {
       lock = std::unique_lock<std::mutex>(generator->busy);
       storage = &generator->storage;
+      build = torvane::Build_grid(in, *storage);
     } else {
-      own = std::make_unique<torvane::Grid_storage>();
+      // A storage of just this grid's size.
+      build = torvane::Build_grid(in, own);
       storage = own.get();
     }
-    std::istringstream in(text);
-    build = torvane::Build_grid(in, *storage);
     if (build.status == torvane::kExitComplete) {
       data->points.ie = build.block.ie;
       data->points.je = build.block.je;

@@ -2,6 +2,7 @@
 
 #include <sys/mman.h>
 
+#include <cassert>
 #include <cstdlib>
 #include <new>
 
@@ -25,17 +26,26 @@ double* Allocate_blocks(size_t used) {
   return static_cast<double*>(blocks);
 }
 
+// The points of a block of ie x je x ke, each extent held to 1 .. its limit.
+size_t Points(int ie, int je, int ke) {
+  assert(1 <= ie && ie <= kMaxIe && 1 <= je && je <= kMaxJe && 1 <= ke && ke <= kMaxKe);
+  return static_cast<size_t>(ie) * static_cast<size_t>(je) * static_cast<size_t>(ke);
+}
+
 }  // namespace
 
 void Grid_storage::Free_blocks::operator()(double* blocks) const { std::free(blocks); }
 
 // Every array is left uninitialised: the run writes each element before it
 // reads it, and only the part a run's grid sizes select is ever touched.
-Grid_storage::Grid_storage()
-    : blocks_(Allocate_blocks(3 * sizeof(double) * kBlockSize + sizeof(Small))),
-      xg_(blocks_.get(), kBlockSize),
-      yg_(blocks_.get() + kBlockSize, kBlockSize),
-      zg_(blocks_.get() + 2 * kBlockSize, kBlockSize),
-      small_(new (blocks_.get() + 3 * kBlockSize) Small) {}
+Grid_storage::Grid_storage(int ie, int je, int ke)
+    : ie_(ie),
+      je_(je),
+      ke_(ke),
+      blocks_(Allocate_blocks(3 * sizeof(double) * Points(ie, je, ke) + sizeof(Small))),
+      xg_(blocks_.get(), Points(ie, je, ke)),
+      yg_(blocks_.get() + Points(ie, je, ke), Points(ie, je, ke)),
+      zg_(blocks_.get() + 2 * Points(ie, je, ke), Points(ie, je, ke)),
+      small_(new (blocks_.get() + 3 * Points(ie, je, ke)) Small) {}
 
 }  // namespace torvane

@@ -12,18 +12,22 @@
 
 namespace torvane {
 
-inline constexpr int kBlockSize = kMaxIe * kMaxJe * kMaxKe;
 inline constexpr int kPlaneSize = kMaxIe * kMaxJe;
 // Bezier control points of a contour of kMaxContourPoints points.
 inline constexpr int kMaxBezierPoints = 3 * kMaxContourPoints + 1;
 
 class Grid_storage {
  public:
-  Grid_storage();
+  // Room for the largest grid, for one build after another.
+  Grid_storage() : Grid_storage(kMaxIe, kMaxJe, kMaxKe) {}
+  // Room for a grid of ie x je x ke points, each at least 1 and at most its
+  // limit: a run of one deck touches no more memory than its grid needs.
+  Grid_storage(int ie, int je, int ke);
 
-  Grid grid() {
-    return {Block(xg_, kMaxIe, kMaxJe, kMaxKe), Block(yg_, kMaxIe, kMaxJe, kMaxKe), Block(zg_, kMaxIe, kMaxJe, kMaxKe)};
-  }
+  // Whether a grid of ie x je x ke points fits.
+  bool Holds(int ie, int je, int ke) const { return ie <= ie_ && je <= je_ && ke <= ke_; }
+
+  Grid grid() { return {Block(xg_, ie_, je_, ke_), Block(yg_, ie_, je_, ke_), Block(zg_, ie_, je_, ke_)}; }
   Plane plane1() { return Plane(small_->plane1, kMaxIe, kMaxJe); }
   Plane plane2() { return Plane(small_->plane2, kMaxIe, kMaxJe); }
   std::span<double> xyhub() { return small_->xyhub; }
@@ -64,6 +68,7 @@ class Grid_storage {
     void operator()(double* blocks) const;
   };
 
+  int ie_, je_, ke_;                               // the extents of the coordinate arrays
   std::unique_ptr<double[], Free_blocks> blocks_;  // xg, yg, zg, then the smaller arrays
   std::span<double> xg_;
   std::span<double> yg_;

@@ -151,7 +151,7 @@ Built_grid Build_into(std::istream& deck, Console& out, const Run_options& optio
   build.title = values.title;
   build.stem = Output_stem(values.fname);
 
-  Grid_storage& storage = provide();
+  Grid_storage& storage = provide(sizes);
   Built_grid built{storage, values, sizes, setup, {0, 0, 0, storage.xyhub()}, {0, 0, 0, storage.xycas()}};
   Contour_points& hub = built.hub;
   Contour_points& casing = built.casing;
@@ -205,7 +205,7 @@ int Generate(std::istream& deck, Console& out, Console& err, const Run_options& 
   Grid_build build;
   Run_output files;
   const Built_grid built = Build_into(
-      deck, out, options, [&]() -> Grid_storage& { return own.emplace(); }, build,
+      deck, out, options, [&](const Grid_sizes& s) -> Grid_storage& { return own.emplace(s.ie, s.je, s.ke); }, build,
       [&](const std::string& deck_stem) {
         if (options.write_files) files = Prepare_output(deck_stem, err, options);
       });
@@ -288,16 +288,31 @@ int Run(std::istream& deck, Console& out, Console& err, const Run_options& optio
   }
 }
 
-Grid_build Build_grid(std::istream& deck, Grid_storage& storage, const Run_options& options) {
+namespace {
+
+// An in-memory build into the storage the provider gives, checked unless the
+// options say otherwise.
+template <typename Storage_provider>
+Grid_build Build_in_memory(std::istream& deck, Storage_provider provide, const Run_options& options) {
   Grid_build build;
   Console out;
   try {
-    const Built_grid built = Build_into(
-        deck, out, options, [&]() -> Grid_storage& { return storage; }, build, [](const std::string&) {});
+    const Built_grid built = Build_into(deck, out, options, provide, build, [](const std::string&) {});
     if (options.check_grid) {
-      const Grid grid = storage.grid();
-      const Grid_verdict verdict =
-          Check_grid(Check_input{built.values, built.sizes, built.setup, built.hub, built.casing, grid});
+      // The check on both cores, as a run shares it with its file writing.
+      const Grid grid = built.storage.grid();
+      const Check_input check{built.values, built.sizes, built.setup, built.hub, built.casing, grid};
+      Shared_check shared(check);
+      {
+        std::jthread helper;
+        try {
+          helper = std::jthread([&shared] { shared.Work(1); });
+        } catch (const std::system_error&) {
+          // No second thread to be had: this one does all of the check.
+        }
+        shared.Work(0);
+      }
+      const Grid_verdict verdict = Judge_grid(shared.Findings(), check);
       if (verdict.status != kExitComplete && !options.allow_folded) {
         throw Run_stop{verdict.status, verdict.diagnostic};
       }
@@ -308,6 +323,29 @@ Grid_build Build_grid(std::istream& deck, Grid_storage& storage, const Run_optio
   }
   build.console = out.captured();
   return build;
+}
+
+}  // namespace
+
+Grid_build Build_grid(std::istream& deck, Grid_storage& storage, const Run_options& options) {
+  return Build_in_memory(
+      deck,
+      [&](const Grid_sizes& s) -> Grid_storage& {
+        if (!storage.Holds(s.ie, s.je, s.ke)) {
+          throw Run_stop{kExitProgramError, "the grid of " + std::to_string(s.ie) + " x " + std::to_string(s.je) +
+                                                " x " + std::to_string(s.ke) +
+                                                " points does not fit the storage given"};
+        }
+        return storage;
+      },
+      options);
+}
+
+Grid_build Build_grid(std::istream& deck, std::unique_ptr<Grid_storage>& made, const Run_options& options) {
+  return Build_in_memory(
+      deck,
+      [&](const Grid_sizes& s) -> Grid_storage& { return *(made = std::make_unique<Grid_storage>(s.ie, s.je, s.ke)); },
+      options);
 }
 
 }  // namespace torvane

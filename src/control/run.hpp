@@ -3,6 +3,7 @@
 #pragma once
 
 #include <istream>
+#include <memory>
 #include <string>
 
 #include "base/run_stop.hpp"
@@ -60,5 +61,10 @@ struct Grid_build {
 // Of the options, the flow path, the event listener and the grid check apply:
 // a grid that fails its check is a failed build unless allow_folded is set.
 Grid_build Build_grid(std::istream& deck, Grid_storage& storage, const Run_options& options = {});
+
+// The same into a storage of just the grid's size, made once the deck's
+// sizes are known and handed to the caller in `made` (empty when the build
+// stopped before): a one-off build touches no more memory than its grid needs.
+Grid_build Build_grid(std::istream& deck, std::unique_ptr<Grid_storage>& made, const Run_options& options = {});
 
 }  // namespace torvane
