@@ -9,26 +9,12 @@
 #   fuzz/run_fuzzer.sh build-fuzz /tmp/deck-fuzz -max_total_time=1800
 #   fuzz/run_fuzzer.sh build-fuzz /tmp/deck-fuzz -seed=1 -runs=3500 -use_cmp=0 -use_memmem=0   # as CI does
 set -euo pipefail
-if [ $# -lt 2 ]; then
-  echo "usage: $0 BUILD WORK [libFuzzer options ...]" >&2
-  exit 2
-fi
-repo="$(cd "$(dirname "$0")/.." && pwd)"
-build="$1"
-work="$2"
-shift 2
-fuzzer="$build/fuzz/deck_fuzzer"
-[ -x "$fuzzer" ] || { echo "$fuzzer not found: build it first (see fuzz/README.md)" >&2; exit 2; }
-
-mkdir -p "$work/corpus" "$work/seeds" "$work/findings"
-rm -f "$work/seeds"/*
+. "$(dirname "$0")/fuzz_setup.sh" deck_fuzzer "$@"
 for deck in "$repo"/examples/*.in "$repo"/../shared/cases/public/*.in "$repo"/fuzz/regressions/*.in; do
   [ -f "$deck" ] || continue
   cp "$deck" "$work/seeds/$(basename "$(dirname "$deck")")-$(basename "$deck")"
 done
 
 if [ -z "${TMPDIR:-}" ] && [ -d /dev/shm ] && [ -w /dev/shm ]; then export TMPDIR=/dev/shm; fi
-export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}"
-export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}"
 exec "$fuzzer" -dict="$repo/fuzz/deck.dict" -timeout=20 -rss_limit_mb=2048 -max_len=16384 \
-  -artifact_prefix="$work/findings/" -print_final_stats=1 "$@" "$work/corpus" "$work/seeds"
+  -artifact_prefix="$work/findings/" -print_final_stats=1 "${fuzz_options[@]}" "$work/corpus" "$work/seeds"

@@ -8,19 +8,7 @@
 #   fuzz/run_section_fuzzer.sh build-fuzz /tmp/section-fuzz -max_total_time=600
 #   fuzz/run_section_fuzzer.sh build-fuzz /tmp/section-fuzz -seed=1 -runs=20000 -use_cmp=0 -use_memmem=0   # as CI does
 set -euo pipefail
-if [ $# -lt 2 ]; then
-  echo "usage: $0 BUILD WORK [libFuzzer options ...]" >&2
-  exit 2
-fi
-repo="$(cd "$(dirname "$0")/.." && pwd)"
-build="$1"
-work="$2"
-shift 2
-fuzzer="$build/fuzz/section_fuzzer"
-[ -x "$fuzzer" ] || { echo "$fuzzer not found: build it first (see fuzz/README.md)" >&2; exit 2; }
-
-mkdir -p "$work/corpus" "$work/seeds" "$work/findings"
-rm -f "$work/seeds"/*
+. "$(dirname "$0")/fuzz_setup.sh" section_fuzzer "$@"
 for file in "$repo"/../shared/data/airfoils/*.dat "$repo"/fuzz/regressions/*.dat; do
   [ -f "$file" ] || continue
   name="$(basename "$file" .dat)"
@@ -33,7 +21,5 @@ for file in "$repo"/../shared/data/airfoils/*.dat "$repo"/fuzz/regressions/*.dat
              for (k = le; k <= n; k++) print x[k], y[k] }' "$file" > "$work/seeds/$name-lednicer.dat"
 done
 
-export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}"
-export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}"
 exec "$fuzzer" -timeout=20 -rss_limit_mb=2048 -max_len=8192 \
-  -artifact_prefix="$work/findings/" -print_final_stats=1 "$@" "$work/corpus" "$work/seeds"
+  -artifact_prefix="$work/findings/" -print_final_stats=1 "${fuzz_options[@]}" "$work/corpus" "$work/seeds"
