@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cassert>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 #include <tuple>
 #include <vector>
@@ -10,37 +11,6 @@
 namespace torvane {
 
 namespace {
-
-// The raw edges of one plane of points k: along i ((ie - 1) x je, (i, j) at
-// (j - 1)(ie - 1) + i - 1) and along j (ie x (je - 1), (i, j) at (j - 1) ie + i - 1).
-struct Plane_edges {
-  Raw_edge* along_i;
-  Raw_edge* along_j;
-};
-
-std::size_t Plane_edge_count(int ie, int je) {
-  return static_cast<std::size_t>(ie - 1) * static_cast<std::size_t>(je) +
-         static_cast<std::size_t>(ie) * static_cast<std::size_t>(je - 1);
-}
-
-// The edge from point n to point n + step of the coordinate arrays.
-Raw_edge Raw_between(const Grid_points& g, std::size_t n, std::size_t step) {
-  const Vec3 v{g.x[n + step] - g.x[n], g.y[n + step] - g.y[n], g.z[n + step] - g.z[n]};
-  return {v, shape_math::Dot(v, v)};
-}
-
-void Measure_plane(const Grid_points& g, int k, Plane_edges& plane) {
-  Raw_edge* along_i = plane.along_i;
-  for (int j = 1; j <= g.je; ++j) {
-    const std::size_t row = g.Index(1, j, k);
-    for (std::size_t i = 0; i + 1 < static_cast<std::size_t>(g.ie); ++i) *along_i++ = Raw_between(g, row + i, 1);
-  }
-  Raw_edge* along_j = plane.along_j;
-  for (int j = 1; j < g.je; ++j) {
-    const std::size_t row = g.Index(1, j, k);
-    for (std::size_t i = 0; i < static_cast<std::size_t>(g.ie); ++i) *along_j++ = Raw_between(g, row + i, g.line);
-  }
-}
 
 // The fast path. The raw triple product d of a corner's three edges (lengths
 // li, lj, lk) differs from li lj lk times the exact scaled Jacobian by a few
@@ -51,8 +21,107 @@ void Measure_plane(const Grid_points& g, int k, Plane_edges& plane) {
 // small to compare fails the test and takes the plain measure.
 constexpr double kPlainlyPositive = 1e-24;
 
-// d against its bound, 1e-24 li^2 lj^2 lk^2.
-bool Plainly_positive(double d, double bound) { return (d > 0) & (bound > 0) & (d * d > bound); }
+// Edges of one set, each coordinate and the squared length in an array of its
+// own, so that the loops along i take several edges at a time.
+struct Edge_arrays {
+  double* x;
+  double* y;
+  double* z;
+  double* squared;
+  Edge_arrays At(std::size_t n) const { return {x + n, y + n, z + n, squared + n}; }
+};
+
+// The loops below are plain arrays in and out that do not overlap, the same
+// operations for every element: the compiler takes several elements at a time
+// (four with AVX2, in the copy built for processors that have it), with the
+// same bits as one at a time, since every element is worked out on its own.
+
+// The edges from point n to point n + step, for the n points from `from`.
+__attribute__((target_clones("avx2", "default"))) void Raw_edges(std::size_t n, const double* __restrict x,
+                                                                 const double* __restrict y, const double* __restrict z,
+                                                                 std::size_t step, double* __restrict ex,
+                                                                 double* __restrict ey, double* __restrict ez,
+                                                                 double* __restrict squared) {
+  for (std::size_t m = 0; m < n; ++m) {
+    const double vx = x[m + step] - x[m], vy = y[m + step] - y[m], vz = z[m + step] - z[m];
+    ex[m] = vx;
+    ey[m] = vy;
+    ez[m] = vz;
+    squared[m] = vx * vx + vy * vy + vz * vz;
+  }
+}
+
+// Edges to read: each coordinate and the squared length.
+struct Edge_view {
+  const double *x, *y, *z, *squared;
+};
+
+// The edges around a row of cells, from its first cell: along i at the four
+// rows (b, c), [b + 2c]; along j at c and along k at b, from the row's first point.
+struct Row_edges {
+  Edge_view along_i[4];
+  Edge_view along_j[2];
+  Edge_view along_k[2];
+};
+
+// Whether corners a = 0 and a = 1 of cell m on its i edge e are plainly
+// positive: e against the cross product j x k of the face a, at point m + a.
+// The cross products of a face are worked out for both cells it parts, so
+// that every cell is one step of the loop below.
+inline bool Plain_corners(const Edge_view& e, const Edge_view& j, const Edge_view& k, std::size_t m) {
+  const double scale = kPlainlyPositive * e.squared[m];
+  bool both = true;
+  for (std::size_t p = m; p <= m + 1; ++p) {
+    const double cx = j.y[p] * k.z[p] - j.z[p] * k.y[p];
+    const double cy = j.z[p] * k.x[p] - j.x[p] * k.z[p];
+    const double cz = j.x[p] * k.y[p] - j.y[p] * k.x[p];
+    const double d = e.x[m] * cx + e.y[m] * cy + e.z[m] * cz;
+    const double bound = scale * (j.squared[p] * k.squared[p]);
+    both &= (d > 0) & (bound > 0) & (d * d > bound);
+  }
+  return both;
+}
+
+// Sets plain[m] when all eight corners of cell m of the row are plainly
+// positive, else clears it: corner (a, b, c) takes the i edge of row (b, c)
+// and the face a's cross product j_c x k_b.
+__attribute__((target_clones("avx2", "default"))) void Plain_cells(std::size_t n, const Row_edges& r,
+                                                                   std::int64_t* __restrict plain) {
+  const Edge_view i00 = r.along_i[0], i10 = r.along_i[1], i01 = r.along_i[2], i11 = r.along_i[3];
+  const Edge_view j0 = r.along_j[0], j1 = r.along_j[1], k0 = r.along_k[0], k1 = r.along_k[1];
+  for (std::size_t m = 0; m < n; ++m) {
+    const bool all = Plain_corners(i00, j0, k0, m) & Plain_corners(i10, j0, k1, m) & Plain_corners(i01, j1, k0, m) &
+                     Plain_corners(i11, j1, k1, m);
+    plain[m] = static_cast<std::int64_t>(all);
+  }
+}
+
+// Of the swept angle at n stations, one interval across the pitch further:
+// each increment atan(t), t = c / d, with c and d the arguments Swept_angle
+// gives atan2, is t - t^3/3 within |t|^5/5 while |t| <= 1/2 (the series
+// alternates and falls). sum gathers t - t^3/3, remainder |t|^5/5, size |t|;
+// sound stays set while every d is positive and every |t| at most 1/2.
+__attribute__((target_clones("avx2", "default"))) void Swept_bounds(
+    std::size_t n, const double* __restrict py, const double* __restrict pz, const double* __restrict ny,
+    const double* __restrict nz, double* __restrict sum, double* __restrict remainder, double* __restrict size,
+    std::int64_t* __restrict sound) {
+  for (std::size_t m = 0; m < n; ++m) {
+    const double c = pz[m] * ny[m] - py[m] * nz[m];
+    const double d = py[m] * ny[m] + pz[m] * nz[m];
+    const double t = c / d;
+    const double t2 = t * t;
+    const double magnitude = std::fabs(t);
+    sum[m] += t - t2 * t / 3;
+    remainder[m] += t2 * t2 * magnitude / 5;
+    size[m] += magnitude;
+    sound[m] &= static_cast<std::int64_t>((d > 0) & (magnitude <= 0.5));
+  }
+}
+
+// The rounding of the swept angle and of its bounds, relative to the sum of
+// the increments' sizes: far above that of the largest grid's intervals across the
+// pitch, far below the tolerance.
+constexpr double kSweptRounding = 1e-12;
 
 }  // namespace
 
@@ -98,11 +167,24 @@ Folded_cells Merged(const Folded_cells& a, const Folded_cells& b) {
   return m;
 }
 
+namespace {
+
+// The arrays of a Fold_work for rows of ie points: five sets of edges (the
+// edges along i and along j of two planes, the edges along k between them),
+// each of je rows of ie, then the four cross products of one row of faces.
+constexpr std::size_t kEdgeSets = 5;
+
+std::size_t Edge_set_size(std::size_t ie, std::size_t je) { return 4 * ie * je; }
+
+}  // namespace
+
 Fold_work::Fold_work(int ie, int je)
-    : edges(ie < 2 || je < 2
-                ? 0
-                : 2 * Plane_edge_count(ie, je) + static_cast<std::size_t>(ie) * static_cast<std::size_t>(je)),
-      faces(ie < 2 ? 0 : static_cast<std::size_t>(ie)) {}
+    : arrays(ie < 2 || je < 2 ? 0
+                              : kEdgeSets * Edge_set_size(static_cast<std::size_t>(ie), static_cast<std::size_t>(je)) +
+                                    16 * static_cast<std::size_t>(ie)),
+      plain(ie < 2 ? 0 : static_cast<std::size_t>(ie)),
+      ie(ie),
+      je(je) {}
 
 Folded_cells Find_folded_cells(const Grid_points& g) {
   Fold_work work(g.ie, g.je);
@@ -113,61 +195,88 @@ Folded_cells Find_folded_cells(const Grid_points& g, Fold_work& work) {
   return Find_folded_cells(g, work, 1, g.ke - 1);
 }
 
+namespace {
+
+// The edges of a plane of points k: along i (row j at (j - 1) ie, ie - 1 of
+// them) and along j (row j < je at (j - 1) ie, ie of them).
+struct Plane_edges {
+  Edge_arrays along_i;
+  Edge_arrays along_j;
+};
+
+// The edges from the n points from point `from` to those `step` further on.
+void Measure_edges(const Grid_points& g, std::size_t from, std::size_t n, std::size_t step, const Edge_arrays& to) {
+  Raw_edges(n, g.x + from, g.y + from, g.z + from, step, to.x, to.y, to.z, to.squared);
+}
+
+void Measure_plane(const Grid_points& g, int k, const Plane_edges& plane) {
+  const std::size_t ie = static_cast<std::size_t>(g.ie);
+  if (g.line == ie) {
+    // The rows follow one another: each set in one pass (the edges across a
+    // row's end, from its last point to the next row's first, are never read).
+    const std::size_t rows = static_cast<std::size_t>(g.je);
+    Measure_edges(g, g.Index(1, 1, k), ie * rows - 1, 1, plane.along_i);
+    Measure_edges(g, g.Index(1, 1, k), ie * (rows - 1), g.line, plane.along_j);
+    return;
+  }
+  for (int j = 1; j <= g.je; ++j) {
+    const std::size_t row = static_cast<std::size_t>(j - 1) * ie;
+    Measure_edges(g, g.Index(1, j, k), ie - 1, 1, plane.along_i.At(row));
+    if (j < g.je) Measure_edges(g, g.Index(1, j, k), ie, g.line, plane.along_j.At(row));
+  }
+}
+
+}  // namespace
+
 Folded_cells Find_folded_cells(const Grid_points& g, Fold_work& work, int k_first, int k_last) {
   Folded_cells f;
   const int ni = g.ie - 1, nj = g.je - 1;
   if (ni < 1 || nj < 1 || k_first < 1 || k_last > g.ke - 1 || k_first > k_last) return f;
   f.cells = static_cast<long>(ni) * nj * (k_last - k_first + 1);
+  assert(work.ie >= g.ie && work.je >= g.je);
   const std::size_t ie = static_cast<std::size_t>(g.ie);
   const std::size_t cells_i = static_cast<std::size_t>(ni);
-  const std::size_t per_plane = Plane_edge_count(g.ie, g.je);
-  assert(work.edges.size() >= 2 * per_plane + ie * static_cast<std::size_t>(g.je) && work.faces.size() >= ie);
+  // The arrays laid out for this grid's rows, within the work's room.
+  const std::size_t set = Edge_set_size(ie, static_cast<std::size_t>(g.je));
+  double* next = work.arrays.data();
+  auto take = [&next](std::size_t n) {
+    const Edge_arrays e{next, next + n, next + 2 * n, next + 3 * n};
+    next += 4 * n;
+    return e;
+  };
   Plane_edges planes[2];
-  for (int n = 0; n < 2; ++n) {
-    planes[n].along_i = work.edges.data() + static_cast<std::size_t>(n) * per_plane;
-    planes[n].along_j = planes[n].along_i + cells_i * static_cast<std::size_t>(g.je);
+  for (Plane_edges& plane : planes) {
+    plane.along_i = take(set / 4);
+    plane.along_j = take(set / 4);
   }
-  Raw_edge* along_k = work.edges.data() + 2 * per_plane;  // (i, j) at (j - 1) ie + i - 1
-  Raw_face* faces = work.faces.data();                    // the faces across i of one row
-  Plane_edges* lower = &planes[0];
-  Plane_edges* upper = &planes[1];
+  const Edge_arrays along_k = take(set / 4);  // (i, j) at (j - 1) ie + i - 1
+  std::int64_t* plain = work.plain.data();
+
+  const Plane_edges* lower = &planes[0];
+  const Plane_edges* upper = &planes[1];
   Measure_plane(g, k_first, *lower);
   for (int k = k_first; k <= k_last; ++k) {
     Measure_plane(g, k + 1, *upper);
-    std::size_t n = 0;
-    for (int j = 1; j <= g.je; ++j) {
-      const std::size_t row = g.Index(1, j, k);
-      for (std::size_t i = 0; i < ie; ++i) along_k[n++] = Raw_between(g, row + i, g.plane);
+    if (g.line == ie) {
+      Measure_edges(g, g.Index(1, 1, k), ie * static_cast<std::size_t>(g.je), g.plane, along_k);
+    } else {
+      for (int j = 1; j <= g.je; ++j) {
+        Measure_edges(g, g.Index(1, j, k), ie, g.plane, along_k.At(static_cast<std::size_t>(j - 1) * ie));
+      }
     }
     for (int j = 1; j <= nj; ++j) {
-      const std::size_t row_i = static_cast<std::size_t>(j - 1) * cells_i;
-      const std::size_t row_j = static_cast<std::size_t>(j - 1) * ie;
-      for (std::size_t i = 0; i < ie; ++i) {
-        const Raw_edge* j_edge[2] = {&lower->along_j[row_j + i], &upper->along_j[row_j + i]};
-        const Raw_edge* k_edge[2] = {&along_k[row_j + i], &along_k[row_j + ie + i]};
-        for (int c = 0; c < 2; ++c) {
-          for (int b = 0; b < 2; ++b) {
-            faces[i].cross[b + 2 * c] = shape_math::Cross(j_edge[c]->v, k_edge[b]->v);
-            faces[i].squared[b + 2 * c] = j_edge[c]->squared * k_edge[b]->squared;
-          }
-        }
-      }
-      // The edges along i of the cells' four rows (b, c).
-      const Raw_edge* rows[4] = {&lower->along_i[row_i], &lower->along_i[row_i + cells_i], &upper->along_i[row_i],
-                                 &upper->along_i[row_i + cells_i]};
+      const std::size_t row = static_cast<std::size_t>(j - 1) * ie;
+      const Edge_arrays i_edge[4] = {lower->along_i.At(row), lower->along_i.At(row + ie), upper->along_i.At(row),
+                                     upper->along_i.At(row + ie)};
+      const Edge_arrays j_edge[2] = {lower->along_j.At(row), upper->along_j.At(row)};
+      const Edge_arrays k_edge[2] = {along_k.At(row), along_k.At(row + ie)};
+      auto view = [](const Edge_arrays& e) { return Edge_view{e.x, e.y, e.z, e.squared}; };
+      const Row_edges edges{{view(i_edge[0]), view(i_edge[1]), view(i_edge[2]), view(i_edge[3])},
+                            {view(j_edge[0]), view(j_edge[1])},
+                            {view(k_edge[0]), view(k_edge[1])}};
+      Plain_cells(cells_i, edges, plain);
       for (std::size_t at = 0; at < cells_i; ++at) {
-        // All eight corners, without a branch between them: corner (a, b, c)
-        // takes the i edge of row (b, c) and the face a.
-        bool plain = true;
-        for (int m = 0; m < 4; ++m) {
-          const Raw_edge& e_i = rows[m][at];
-          const double scale = kPlainlyPositive * e_i.squared;
-          for (std::size_t a = 0; a < 2; ++a) {
-            const Raw_face& face = faces[at + a];
-            plain &= Plainly_positive(shape_math::Dot(e_i.v, face.cross[m]), scale * face.squared[m]);
-          }
-        }
-        if (plain) continue;
+        if (plain[at] != 0) continue;
         const int i = static_cast<int>(at) + 1;
         if (!Is_folded(Cell_scaled_jacobian(g, i, j, k))) continue;
         if (f.folded++ == 0) {
@@ -182,24 +291,38 @@ Folded_cells Find_folded_cells(const Grid_points& g, Fold_work& work, int k_firs
   return f;
 }
 
+namespace {
+
+// The angle swept from wall j = 1 to wall j = je at station (i, k), one
+// wrapped increment per interval.
+double Swept_angle(const Grid_points& grid, int i, int k) {
+  double swept = 0;
+  Vec3 prev = grid.Point(i, 1, k);
+  for (int j = 2; j <= grid.je; ++j) {
+    const Vec3 next = grid.Point(i, j, k);
+    swept += std::atan2(prev.z * next.y - prev.y * next.z, prev.y * next.y + prev.z * next.z);
+    prev = next;
+  }
+  return swept;
+}
+
+// A station covers the blade when the passage is wider than the pitch or runs backwards.
+bool Covers(double gap, double pitch_angle, double tolerance) {
+  return gap < -tolerance || gap > pitch_angle + tolerance;
+}
+
+}  // namespace
+
 Blade_sense Check_blade_sense(const Grid_points& grid, int ile, int ite, double pitch_angle) {
   Blade_sense b;
   if (ile == 0 || pitch_angle == 0) return b;
   const double tolerance = kPitchTolerance * pitch_angle;
   for (int k = 1; k <= grid.ke; ++k) {
     for (int i = ile; i <= ite; ++i) {
-      // Angle swept from j = 1 to j = je, one wrapped increment per interval.
-      double swept = 0;
-      Vec3 prev = grid.Point(i, 1, k);
-      for (int j = 2; j <= grid.je; ++j) {
-        const Vec3 next = grid.Point(i, j, k);
-        swept += std::atan2(prev.z * next.y - prev.y * next.z, prev.y * next.y + prev.z * next.z);
-        prev = next;
-      }
-      const double gap = pitch_angle - swept;
+      const double gap = pitch_angle - Swept_angle(grid, i, k);
       const Vec3 wall = grid.Point(i, 1, k);
       const double thickness = std::hypot(wall.y, wall.z) * gap;
-      if (gap < -tolerance || gap > pitch_angle + tolerance) {
+      if (Covers(gap, pitch_angle, tolerance)) {
         if (b.covering++ == 0) {
           b.first_i = i;
           b.first_k = k;
@@ -216,6 +339,66 @@ Blade_sense Check_blade_sense(const Grid_points& grid, int ile, int ite, double 
     }
   }
   return b;
+}
+
+Sense_work::Sense_work(int ie)
+    : arrays(3 * static_cast<std::size_t>(std::max(ie, 0))), sound(static_cast<std::size_t>(std::max(ie, 0))), ie(ie) {}
+
+Blade_sense Find_covering_stations(const Grid_points& grid, int ile, int ite, double pitch_angle, Sense_work& work,
+                                   int k_first, int k_last) {
+  Blade_sense b;
+  if (ile == 0 || pitch_angle == 0) return b;
+  assert(1 <= k_first && k_last <= grid.ke);
+  assert(work.ie >= ite);
+  const double tolerance = kPitchTolerance * pitch_angle;
+  const std::size_t n = static_cast<std::size_t>(ite - ile + 1);
+  double* sum = work.arrays.data();
+  double* remainder = sum + n;
+  double* size = remainder + n;
+  std::int64_t* sound = work.sound.data();
+  for (int k = k_first; k <= k_last; ++k) {
+    std::fill(sum, sum + 3 * n, 0.0);
+    std::fill(sound, sound + n, std::int64_t{1});
+    for (int j = 1; j < grid.je; ++j) {
+      const std::size_t at = grid.Index(ile, j, k);
+      Swept_bounds(n, grid.y + at, grid.z + at, grid.y + at + grid.line, grid.z + at + grid.line, sum, remainder, size,
+                   sound);
+    }
+    for (std::size_t m = 0; m < n; ++m) {
+      ++b.stations;
+      // The swept angle lies within margin of sum: the series' remainder and
+      // the rounding of atan2, of the sums and of the increments' quotients.
+      const double margin = 1.01 * remainder[m] + kSweptRounding * (size[m] + pitch_angle);
+      if (sound[m] != 0 && sum[m] + margin <= pitch_angle + tolerance && sum[m] - margin >= -tolerance) continue;
+      const int i = ile + static_cast<int>(m);
+      const double gap = pitch_angle - Swept_angle(grid, i, k);
+      if (!Covers(gap, pitch_angle, tolerance)) continue;
+      if (b.covering++ == 0) {
+        const Vec3 wall = grid.Point(i, 1, k);
+        b.first_i = i;
+        b.first_k = k;
+        b.first_thickness = std::hypot(wall.y, wall.z) * gap;
+      }
+    }
+  }
+  return b;
+}
+
+Blade_sense Merged(const Blade_sense& a, const Blade_sense& b) {
+  Blade_sense m;
+  m.stations = a.stations + b.stations;
+  m.covering = a.covering + b.covering;
+  // The first in k, then i.
+  const Blade_sense* first = &a;
+  if (a.covering == 0 || (b.covering > 0 && std::tie(b.first_k, b.first_i) < std::tie(a.first_k, a.first_i))) {
+    first = &b;
+  }
+  if (m.covering > 0) {
+    m.first_i = first->first_i;
+    m.first_k = first->first_k;
+    m.first_thickness = first->first_thickness;
+  }
+  return m;
 }
 
 }  // namespace torvane

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <vector>
 
 #include "base/cell_shape.hpp"
@@ -45,32 +46,21 @@ struct Folded_cells {
 // torvane-inspect's sweep over all cells works it out.
 double Cell_scaled_jacobian(const Grid_points& grid, int i, int j, int k);
 
-// An edge as it lies: its vector and its squared length.
-struct Raw_edge {
-  Vec3 v;
-  double squared = 0;
-};
-
-// A face across i as the raw corner test needs it: the cross products of its
-// j and k edges, cross[b + 2c] = j_c x k_b, and their squared lengths' products.
-struct Raw_face {
-  Vec3 cross[4];
-  double squared[4];
-};
-
-// The edges of two planes of points and the lines between them, and one row
-// of faces: the memory Find_folded_cells works in, made beforehand so that a
-// check on a thread of its own allocates nothing.
+// The memory Find_folded_cells works in for grids of up to ie x je points
+// (the edges of two planes of points and of the lines between them, one row
+// of faces), made beforehand so that a check on a thread of its own allocates nothing.
 struct Fold_work {
   Fold_work(int ie, int je);
-  std::vector<Raw_edge> edges;
-  std::vector<Raw_face> faces;
+  std::vector<double> arrays;
+  std::vector<std::int64_t> plain;  // per cell of a row: whether its corners are all plainly positive
+  int ie, je;
 };
 
 // Counts the cells whose Cell_scaled_jacobian Is_folded says is folded. A
 // cell whose eight corners are all plainly positive is passed on its raw
-// edges (no square root, no division); every other cell is measured with
-// Cell_scaled_jacobian. work must have been made for at least the grid's ie and je.
+// edges (no square root, no division), a row of cells at a time; every other
+// cell is measured with Cell_scaled_jacobian. work must have been made for at
+// least the grid's ie and je.
 Folded_cells Find_folded_cells(const Grid_points& grid, Fold_work& work);
 Folded_cells Find_folded_cells(const Grid_points& grid);
 // The same over the layers of cells k_first to k_last only (cells counts those).
@@ -93,5 +83,25 @@ struct Blade_sense {
 
 // The blade-wall sense of the block; pitch_angle is the angle of one pitch in radians.
 Blade_sense Check_blade_sense(const Grid_points& grid, int ile, int ite, double pitch_angle);
+
+// The memory Find_covering_stations works in for grids of up to ie points along i.
+struct Sense_work {
+  explicit Sense_work(int ie);
+  std::vector<double> arrays;
+  std::vector<std::int64_t> sound;
+  int ie;
+};
+
+// The stations of the planes k_first .. k_last, the covering ones and the
+// first of them as Check_blade_sense counts them, without the thickness range
+// (left 0): what torvane's check needs. A station whose swept angle is plainly
+// inside the pitch is passed on bounds of its increments, without atan2;
+// every other station is measured as Check_blade_sense measures it.
+Blade_sense Find_covering_stations(const Grid_points& grid, int ile, int ite, double pitch_angle, Sense_work& work,
+                                   int k_first, int k_last);
+
+// The stations, the covering ones and the first of them of disjoint parts of
+// a block as one (the thickness range is left 0).
+Blade_sense Merged(const Blade_sense& a, const Blade_sense& b);
 
 }  // namespace torvane

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <limits>
@@ -219,6 +220,77 @@ TEST(BladeSense, TheFirstCoveredStationIsTheLowestKThenI) {
   EXPECT_EQ(b.covering, 2);
   EXPECT_EQ(b.first_i, 3);
   EXPECT_EQ(b.first_k, 1);
+}
+
+TEST(BladeSense, TheCheckOfTheRunCountsTheStationsAsTheFullMeasure) {
+  // Stations at radius 1 of walls at the given angles; the check of the run
+  // passes most on bounds of the swept angle and must count the covering
+  // ones exactly as Check_blade_sense does, at the tolerance's edges too.
+  const double pitch = 0.3;
+  const double tolerance = kPitchTolerance * pitch;
+  struct Case {
+    const char* what;
+    std::vector<double> theta;
+  } cases[] = {
+      {"a blade 0.05 thick", {0, 0.1, 0.25}},
+      {"no thickness: an edge", {0, 0.1, 0.2, 0.3}},
+      {"wider than the pitch by half the tolerance", {0, 0.15, 0.3 + tolerance / 2}},
+      {"wider than the pitch by twice the tolerance", {0, 0.15, 0.3 + 2 * tolerance}},
+      {"running backwards by half the tolerance", {0, -tolerance / 4, -tolerance / 2}},
+      {"running backwards by twice the tolerance", {0, -tolerance, -2 * tolerance}},
+      {"overlapping the next blade", {0, 0.2, 0.35}},
+      {"one interval of 0.6 rad: no bound, measured", {0, 0.6, 0.29}},
+      {"an interval past a right angle: no bound, measured", {0, 1.7, 0.1}},
+      {"many small intervals", {0, 0.01, 0.02, 0.03, 0.05, 0.08, 0.12, 0.17, 0.23, 0.26, 0.28, 0.2999}},
+  };
+  // All cases as stations i of one plane k = 2 of three (je: the most angles; the shorter repeat their last).
+  std::size_t je = 0;
+  for (const Case& c : cases) je = std::max(je, c.theta.size());
+  const int ie = static_cast<int>(std::size(cases)), ke = 3;
+  std::vector<double> x(static_cast<std::size_t>(ie) * je * ke, 0.0), y(x.size()), z(x.size());
+  const Grid_points grid{x.data(),
+                         y.data(),
+                         z.data(),
+                         ie,
+                         static_cast<int>(je),
+                         ke,
+                         static_cast<std::size_t>(ie),
+                         static_cast<std::size_t>(ie) * je};
+  for (int k = 1; k <= ke; ++k) {
+    for (int i = 1; i <= ie; ++i) {
+      const std::vector<double>& theta = cases[i - 1].theta;
+      for (int j = 1; j <= static_cast<int>(je); ++j) {
+        // Planes 1 and 3 hold a sound blade 0.1 thick at every station.
+        const double t = k != 2 ? 0.2 * (j - 1) / (static_cast<double>(je) - 1)
+                                : theta[std::min(static_cast<std::size_t>(j), theta.size()) - 1];
+        const std::size_t n = grid.Index(i, j, k);
+        y[n] = std::sin(t);
+        z[n] = std::cos(t);
+      }
+    }
+  }
+  Sense_work work(ie);
+  for (int i = 1; i <= ie; ++i) {
+    const Blade_sense full = Check_blade_sense(grid, i, i, pitch);
+    const Blade_sense run = Find_covering_stations(grid, i, i, pitch, work, 1, ke);
+    EXPECT_EQ(run.stations, 3) << cases[i - 1].what;
+    EXPECT_EQ(run.covering, full.covering) << cases[i - 1].what;
+    EXPECT_EQ(run.first_k, full.first_k) << cases[i - 1].what;
+    EXPECT_EQ(run.first_thickness, full.first_thickness) << cases[i - 1].what;
+  }
+  // The whole block at once, and in parts merged, as the check's tasks take it.
+  const Blade_sense full = Check_blade_sense(grid, 1, ie, pitch);
+  EXPECT_EQ(full.covering, 3);  // twice the tolerance either way, and overlapping
+  const Blade_sense parts = Merged(Merged(Find_covering_stations(grid, 1, ie, pitch, work, 1, 1),
+                                          Find_covering_stations(grid, 1, ie, pitch, work, 2, 2)),
+                                   Find_covering_stations(grid, 1, ie, pitch, work, 3, 3));
+  for (const Blade_sense& run : {Find_covering_stations(grid, 1, ie, pitch, work, 1, ke), parts}) {
+    EXPECT_EQ(run.stations, full.stations);
+    EXPECT_EQ(run.covering, full.covering);
+    EXPECT_EQ(run.first_i, full.first_i);
+    EXPECT_EQ(run.first_k, full.first_k);
+    EXPECT_EQ(run.first_thickness, full.first_thickness);
+  }
 }
 
 }  // namespace
