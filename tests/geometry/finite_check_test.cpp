@@ -52,6 +52,11 @@ TEST(FiniteCheck, NamesTheFirstPointInFileOrderWhateverTheCoordinate) {
       {{{4, 1, 2, 0, kNaN}, {1, 2, 2, 2, kInf}}, "(4, 1, 2): x = nan, y = 0.25, z = 1"},  // i runs fastest
       {{{1, 1, 4, 1, kNaN}, {1, 1, 5, 1, kNaN}},
        "(1, 1, 4): x = 0.5, y = nan, z = 1"},  // an inner plane before the casing
+      // The extremes of the finite numbers are finite.
+      {{{2, 2, 2, 0, std::numeric_limits<double>::max()},
+        {3, 2, 2, 1, -std::numeric_limits<double>::denorm_min()},
+        {4, 3, 3, 2, -std::numeric_limits<double>::max()}},
+       ""},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(Checked(c.bad), c.named.empty() ? "" : prefix + c.named + suffix) << c.named;
