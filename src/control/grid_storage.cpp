@@ -46,6 +46,7 @@ Grid_storage::Grid_storage(int ie, int je, int ke)
       xg_(blocks_.get(), Points(ie, je, ke)),
       yg_(blocks_.get() + Points(ie, je, ke), Points(ie, je, ke)),
       zg_(blocks_.get() + 2 * Points(ie, je, ke), Points(ie, je, ke)),
-      small_(new (blocks_.get() + 3 * Points(ie, je, ke)) Small) {}
+      small_(new (blocks_.get() + 3 * Points(ie, je, ke)) Small),
+      check_work_(ie, je) {}
 
 }  // namespace torvane

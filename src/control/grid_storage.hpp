@@ -1,7 +1,7 @@
 // The run's fixed-capacity storage: the three coordinate arrays of the grid
 // block, the two plane arrays, the contour lists, the Bezier control points,
-// the work lines and the spanwise distribution. Allocated once per run and
-// lent out as views.
+// the work lines and the spanwise distribution, and the grid check's memory.
+// Allocated once per run and lent out as views.
 #pragma once
 
 #include <array>
@@ -9,6 +9,7 @@
 
 #include "base/grid_views.hpp"
 #include "base/storage_limits.hpp"
+#include "control/shared_check.hpp"
 
 namespace torvane {
 
@@ -26,6 +27,8 @@ class Grid_storage {
 
   // Whether a grid of ie x je x ke points fits.
   bool Holds(int ie, int je, int ke) const { return ie <= ie_ && je <= je_ && ke <= ke_; }
+  // Whether it is a storage of just ie x je x ke points.
+  bool Has_size(int ie, int je, int ke) const { return ie == ie_ && je == je_ && ke == ke_; }
 
   Grid grid() { return {Block(xg_, ie_, je_, ke_), Block(yg_, ie_, je_, ke_), Block(zg_, ie_, je_, ke_)}; }
   Plane plane1() { return Plane(small_->plane1, kMaxIe, kMaxJe); }
@@ -43,6 +46,8 @@ class Grid_storage {
   Plane casing_parameters() { return Plane(small_->casing_t, kMaxIe, kMaxJe); }
   Plane side1_parameters() { return Plane(small_->side1_t, kMaxIe, kMaxKe); }
   Plane side2_parameters() { return Plane(small_->side2_t, kMaxIe, kMaxKe); }
+  // The grid check's memory, for grids of the storage's ie and je.
+  Check_work& check_work() { return check_work_; }
 
  private:
   // The smaller arrays; trivially constructible, placed in the block after zg.
@@ -74,6 +79,7 @@ class Grid_storage {
   std::span<double> yg_;
   std::span<double> zg_;
   Small* small_;  // in blocks_, after zg
+  Check_work check_work_;
 };
 
 }  // namespace torvane

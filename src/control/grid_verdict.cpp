@@ -270,28 +270,6 @@ Grid_points Points_of(const Grid& g, const Grid_sizes& s) {
           s.je,           s.ke,           line,           line * static_cast<std::size_t>(g.xg.nd2())};
 }
 
-Shared_check::Shared_check(const Check_input& in)
-    : points_(Points_of(in.grid, in.sizes)),
-      ile_(in.sizes.ile),
-      ite_(in.sizes.ite),
-      dphi_(in.setup.dphi),
-      tasks_(1 + (in.sizes.ke - 1 + kLayersPerTask - 1) / kLayersPerTask),
-      work_{Fold_work(in.sizes.ie, in.sizes.je), Fold_work(in.sizes.ie, in.sizes.je)} {}
-
-void Shared_check::Work(int worker) {
-  for (int task = next_++; task < tasks_; task = next_++) {
-    if (task == 0) {
-      sense_ = Check_blade_sense(points_, ile_, ite_, dphi_);
-      continue;
-    }
-    const int k_first = 1 + (task - 1) * kLayersPerTask;
-    const int k_last = std::min(k_first + kLayersPerTask - 1, points_.ke - 1);
-    folded_[worker] = Merged(folded_[worker], Find_folded_cells(points_, work_[worker], k_first, k_last));
-  }
-}
-
-Grid_findings Shared_check::Findings() const { return {Merged(folded_[0], folded_[1]), sense_}; }
-
 Grid_verdict Judge_grid(const Grid_findings& f, const Check_input& in) {
   const Grid_sizes& s = in.sizes;
   if (f.sense.covering > 0) {
@@ -324,7 +302,9 @@ Grid_verdict Judge_grid(const Grid_findings& f, const Check_input& in) {
 }
 
 Grid_verdict Check_grid(const Check_input& in) {
-  Shared_check check(in);
+  Check_work work(in.sizes.ie, in.sizes.je);
+  Shared_check check(Points_of(in.grid, in.sizes), in.sizes.ile, in.sizes.ite, in.setup.dphi, work);
+  check.Planes_done(in.sizes.ke);
   check.Work(0);
   return Judge_grid(check.Findings(), in);
 }

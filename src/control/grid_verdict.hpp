@@ -4,7 +4,6 @@
 // it, the numbers that show the cause).
 #pragma once
 
-#include <atomic>
 #include <string>
 #include <string_view>
 
@@ -13,6 +12,7 @@
 #include "base/run_stop.hpp"
 #include "control/control_check.hpp"
 #include "control/control_input.hpp"
+#include "control/shared_check.hpp"
 #include "geometry/surface_description.hpp"
 
 namespace torvane {
@@ -46,37 +46,6 @@ struct Check_input {
 struct Grid_verdict {
   int status = kExitComplete;
   std::string diagnostic;
-};
-
-// What the measures found: the folded cells and the blade-wall sense.
-struct Grid_findings {
-  Folded_cells folded;
-  Blade_sense sense;
-};
-
-// The measures split into tasks that two threads take in turn: the blade-wall
-// sense, then the layers of cells a few at a time. The thread that writes the
-// files takes what is left once they are written, so a helper thread that gets
-// no core on a busy machine holds the run up by one task at most. Its memory
-// is made by the constructor; Work allocates nothing.
-class Shared_check {
- public:
-  explicit Shared_check(const Check_input& input);
-  // Takes tasks until none is left; worker 0 or 1, each on a thread of its own.
-  void Work(int worker);
-  // The findings, once every Work call has returned.
-  Grid_findings Findings() const;
-
- private:
-  static constexpr int kLayersPerTask = 4;
-  Grid_points points_;
-  int ile_, ite_;
-  double dphi_;
-  int tasks_;
-  std::atomic<int> next_{0};
-  Fold_work work_[2];
-  Folded_cells folded_[2];
-  Blade_sense sense_;
 };
 
 // The verdict on the findings; a covered blade is told first, as it folds the

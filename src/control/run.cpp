@@ -1,10 +1,9 @@
 #include "control/run.hpp"
 
+#include <functional>
 #include <memory>
 #include <new>
 #include <optional>
-#include <system_error>
-#include <thread>
 
 #include "base/version.hpp"
 #include "control/control_check.hpp"
@@ -13,6 +12,7 @@
 #include "control/grid_storage.hpp"
 #include "control/grid_verdict.hpp"
 #include "control/run_diagnostics.hpp"
+#include "control/shared_check.hpp"
 #include "geometry/contour_sense.hpp"
 #include "geometry/finite_check.hpp"
 #include "geometry/plane_extent.hpp"
@@ -133,10 +133,12 @@ struct Built_grid {
 // refusal or a failure stops the run (Run_stop). Fills what the files need.
 // Between the deck and the build, prepare_files gets the stem of record 2, so
 // the output files can be created before the work of the build.
+// When check is given, the grid check starts beside the volume build.
 template <typename Storage_provider, typename File_preparer>
 Built_grid Build_into(std::istream& deck, Console& out, const Run_options& options, Storage_provider provide,
-                      Grid_build& build, File_preparer prepare_files) {
+                      Grid_build& build, File_preparer prepare_files, Check_beside_build* check) {
   Print_banner(out);
+  if (check != nullptr) check->Begin();
   Deck_reader reader(deck);
   const Control_values values = reader.Read_control_values();
   if (!Grid_fits_storage(values)) {
@@ -180,12 +182,18 @@ Built_grid Build_into(std::istream& deck, Console& out, const Run_options& optio
   // No file receives a coordinate that is not finite: the planes are checked
   // in increasing k, the inner ones by the volume build as it completes them.
   Check_finite_planes(storage.grid(), sizes.ie, sizes.je, 1, 1);
+  std::function<void(int)> plane_done;
+  if (check != nullptr) {
+    check->Start(Points_of(storage.grid(), sizes), sizes.ile, sizes.ite, setup.dphi, storage.check_work());
+    plane_done = [check](int k) { check->Planes_done(k); };
+  }
   Build_volume(Volume_sizes{sizes.ie, sizes.je, sizes.ke, values.nwallhc, values.ratio, values.dzwall, setup.span},
                Volume_work{storage.plane1(), storage.plane2(), storage.sspan(), storage.w1(), storage.w2(),
                            storage.w3(), storage.w4(), storage.hub_parameters(), storage.casing_parameters(),
                            storage.side1_parameters(), storage.side2_parameters()},
-               storage.grid(), diagnostics);
+               storage.grid(), diagnostics, plane_done);
   Check_finite_planes(storage.grid(), sizes.ie, sizes.je, sizes.ke, sizes.ke);
+  if (check != nullptr) check->Planes_done(sizes.ke);
   return built;
 }
 
@@ -204,39 +212,30 @@ int Generate(std::istream& deck, Console& out, Console& err, const Run_options& 
   std::optional<Grid_storage> own;
   Grid_build build;
   Run_output files;
+  // The grid check: no folded cell and no covered blade, before any file
+  // takes its name. It starts on the second core with the volume build and
+  // goes on while the files are written to their temporaries, which the
+  // check's failure removes.
+  Check_beside_build beside;
   const Built_grid built = Build_into(
       deck, out, options, [&](const Grid_sizes& s) -> Grid_storage& { return own.emplace(s.ie, s.je, s.ke); }, build,
       [&](const std::string& deck_stem) {
         if (options.write_files) files = Prepare_output(deck_stem, err, options);
-      });
+      },
+      options.check_grid ? &beside : nullptr);
 
-  // The grid check: no folded cell and no covered blade, before any file
-  // takes its name. It runs on the second core while the files are written
-  // to their temporaries, which the check's failure removes.
   const Grid grid = built.storage.grid();
   const Check_input check{built.values, built.sizes, built.setup, built.hub, built.casing, grid};
   if (!options.write_files) {
-    if (options.check_grid) Accept_grid(Check_grid(check), options, err);
+    if (options.check_grid) Accept_grid(Judge_grid(beside.Finish(), check), options, err);
     return kExitComplete;
   }
-  Shared_check shared(check);
   // The storing lines wait for the check: a grid that fails it stores nothing.
   Console storing;
-  {
-    std::jthread helper;
-    if (options.check_grid) {
-      try {
-        helper = std::jthread([&shared] { shared.Work(1); });
-      } catch (const std::system_error&) {
-        // No second thread to be had: this one does all of the check below.
-      }
-    }
-    Write_grid_into(*files.grid, build.block, grid, storing);
-    Write_topology_into(*files.topology, build.block, build.dphi);
-    Write_plot_into(*files.plot, build.title, build.block, grid, storing);
-    if (options.check_grid) shared.Work(0);
-  }
-  if (options.check_grid) Accept_grid(Judge_grid(shared.Findings(), check), options, err);
+  Write_grid_into(*files.grid, build.block, grid, storing);
+  Write_topology_into(*files.topology, build.block, build.dphi);
+  Write_plot_into(*files.plot, build.title, build.block, grid, storing);
+  if (options.check_grid) Accept_grid(Judge_grid(beside.Finish(), check), options, err);
   out.write(storing.captured());
   Put_in_place(files);
   Print_finished(out);
@@ -297,22 +296,14 @@ Grid_build Build_in_memory(std::istream& deck, Storage_provider provide, const R
   Grid_build build;
   Console out;
   try {
-    const Built_grid built = Build_into(deck, out, options, provide, build, [](const std::string&) {});
+    // The check on both cores beside the volume build, as a run does it.
+    Check_beside_build beside;
+    const Built_grid built = Build_into(
+        deck, out, options, provide, build, [](const std::string&) {}, options.check_grid ? &beside : nullptr);
     if (options.check_grid) {
-      // The check on both cores, as a run shares it with its file writing.
       const Grid grid = built.storage.grid();
       const Check_input check{built.values, built.sizes, built.setup, built.hub, built.casing, grid};
-      Shared_check shared(check);
-      {
-        std::jthread helper;
-        try {
-          helper = std::jthread([&shared] { shared.Work(1); });
-        } catch (const std::system_error&) {
-          // No second thread to be had: this one does all of the check.
-        }
-        shared.Work(0);
-      }
-      const Grid_verdict verdict = Judge_grid(shared.Findings(), check);
+      const Grid_verdict verdict = Judge_grid(beside.Finish(), check);
       if (verdict.status != kExitComplete && !options.allow_folded) {
         throw Run_stop{verdict.status, verdict.diagnostic};
       }
@@ -344,7 +335,11 @@ Grid_build Build_grid(std::istream& deck, Grid_storage& storage, const Run_optio
 Grid_build Build_grid(std::istream& deck, std::unique_ptr<Grid_storage>& made, const Run_options& options) {
   return Build_in_memory(
       deck,
-      [&](const Grid_sizes& s) -> Grid_storage& { return *(made = std::make_unique<Grid_storage>(s.ie, s.je, s.ke)); },
+      [&](const Grid_sizes& s) -> Grid_storage& {
+        if (made && made->Has_size(s.ie, s.je, s.ke)) return *made;
+        made.reset();  // before the new one: never two at a time
+        return *(made = std::make_unique<Grid_storage>(s.ie, s.je, s.ke));
+      },
       options);
 }
 

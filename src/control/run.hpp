@@ -62,9 +62,10 @@ struct Grid_build {
 // a grid that fails its check is a failed build unless allow_folded is set.
 Grid_build Build_grid(std::istream& deck, Grid_storage& storage, const Run_options& options = {});
 
-// The same into a storage of just the grid's size, made once the deck's
-// sizes are known and handed to the caller in `made` (empty when the build
-// stopped before): a one-off build touches no more memory than its grid needs.
+// The same into a storage of just the grid's size: `made` when it holds one
+// of that size already (a storage used before), else one made once the
+// deck's sizes are known and handed to the caller in `made` (empty when the
+// build stopped before): a one-off build touches no more memory than its grid needs.
 Grid_build Build_grid(std::istream& deck, std::unique_ptr<Grid_storage>& made, const Run_options& options = {});
 
 }  // namespace torvane

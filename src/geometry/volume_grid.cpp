@@ -27,7 +27,8 @@ __attribute__((target_clones("avx2", "default"))) void Axial_row(
 
 }  // namespace
 
-void Build_volume(const Volume_sizes& s, const Volume_work& work, const Grid& grid, Diagnostics& diagnostics) {
+void Build_volume(const Volume_sizes& s, const Volume_work& work, const Grid& grid, Diagnostics& diagnostics,
+                  const std::function<void(int k)>& plane_done) {
   const int je = s.je;
   const int ke = s.ke;
   Line sspan = work.sspan;
@@ -102,6 +103,7 @@ void Build_volume(const Volume_sizes& s, const Volume_work& work, const Grid& gr
     }
     // Checked while the plane is still in the cache.
     Check_finite_planes(grid, n, je, k, k);
+    if (plane_done) plane_done(k);
   }
 }
 

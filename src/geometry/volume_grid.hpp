@@ -4,6 +4,8 @@
 // axial coordinate following the progress of y from hub to casing.
 #pragma once
 
+#include <functional>
+
 #include "base/diagnostics.hpp"
 #include "base/grid_views.hpp"
 
@@ -39,6 +41,9 @@ struct Volume_work {
 // Each station's cross-section is filled by transfinite interpolation from its
 // edges; the inside of all of them is computed together along i, where the
 // grid's points lie next to each other, with the same values point by point.
-void Build_volume(const Volume_sizes& sizes, const Volume_work& work, const Grid& grid, Diagnostics& diagnostics);
+// plane_done, when given, hears k after each inner plane k is complete and
+// checked, so that a check beside the build can start on it.
+void Build_volume(const Volume_sizes& sizes, const Volume_work& work, const Grid& grid, Diagnostics& diagnostics,
+                  const std::function<void(int k)>& plane_done = {});
 
 }  // namespace torvane
