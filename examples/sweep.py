@@ -22,7 +22,7 @@ REPO = pathlib.Path(__file__).resolve().parents[1]
 def sweep(section, staggers, twist):
     """One row per stagger: the stagger and the report, or the reason there is no grid."""
     rows = []
-    generator = torvane.Generator()  # one storage for every grid of the sweep
+    generator = torvane.Generator()  # builds in the storages of the grids let go
     for stagger in staggers:
         try:
             with warnings.catch_warnings(record=True) as warned:

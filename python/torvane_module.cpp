@@ -5,7 +5,6 @@
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
-#include <cstring>
 #include <memory>
 #include <mutex>
 #include <sstream>
@@ -13,6 +12,7 @@
 #include <vector>
 
 #include "base/version.hpp"
+#include "control/grid_storage.hpp"
 #include "control/run.hpp"
 #include "deck/deck_build.hpp"
 #include "inspect/cell_survey.hpp"
@@ -25,13 +25,47 @@ namespace py = pybind11;
 
 namespace {
 
-// A grid built in memory: the block's points (i fastest) and what its files
-// need besides. Never changed once built, so arrays and threads can share it.
+// Storages of grids no longer referenced, kept for the next build of a
+// Generator: a fresh storage costs its first touch of some megabytes, about a
+// third of a typical grid's build. At most kKeptStorages are kept.
+struct Storage_pool {
+  static constexpr std::size_t kKeptStorages = 4;
+  std::mutex lock;
+  std::vector<std::unique_ptr<torvane::Grid_storage>> free;
+
+  // A kept storage (the latest), or none.
+  std::unique_ptr<torvane::Grid_storage> Take() {
+    std::lock_guard<std::mutex> held(lock);
+    if (free.empty()) return nullptr;
+    std::unique_ptr<torvane::Grid_storage> storage = std::move(free.back());
+    free.pop_back();
+    return storage;
+  }
+  void Give_back(std::unique_ptr<torvane::Grid_storage> storage) {
+    std::lock_guard<std::mutex> held(lock);
+    if (free.size() < kKeptStorages) free.push_back(std::move(storage));
+  }
+};
+
+// A grid built in memory: the run's storage of just its size, whose
+// coordinate arrays the numpy arrays view, and what its files need besides.
+// Never changed once built, so arrays and threads can share it. A grid of a
+// Generator gives its storage back to the generator's pool when it goes.
 struct Grid_data {
-  torvane::inspect::Grid points;
+  std::unique_ptr<torvane::Grid_storage> storage;
+  std::shared_ptr<Storage_pool> pool;
   torvane::Block_sizes block{};
   double dphi = 0;
   std::string title, stem, console;
+
+  Grid_data() = default;
+  Grid_data(const Grid_data&) = delete;
+  Grid_data& operator=(const Grid_data&) = delete;
+  ~Grid_data() {
+    if (pool && storage) pool->Give_back(std::move(storage));
+  }
+  // The coordinate arrays as the file writers take them.
+  torvane::Grid Views() const { return storage->grid(); }
 };
 
 using Grid_ptr = std::shared_ptr<Grid_data>;
@@ -67,23 +101,6 @@ std::vector<std::string> Console_lines(const std::string& console) {
   return lines;
 }
 
-// Copies the grid block out of the run's storage into arrays of its own size.
-void Copy_points(const torvane::Grid& from, torvane::inspect::Grid& to) {
-  const size_t n = to.points();
-  to.x.resize(n);
-  to.y.resize(n);
-  to.z.resize(n);
-  const torvane::Block* blocks[3] = {&from.xg, &from.yg, &from.zg};
-  std::vector<double>* arrays[3] = {&to.x, &to.y, &to.z};
-  for (int c = 0; c < 3; ++c) {
-    for (int k = 1; k <= to.ke; ++k) {
-      for (int j = 1; j <= to.je; ++j) {
-        std::memcpy(arrays[c]->data() + to.Index(1, j, k), &(*blocks[c])(1, j, k), sizeof(double) * to.ie);
-      }
-    }
-  }
-}
-
 // The deck's bytes: a str or bytes that holds a line end is the deck itself, anything else names its file.
 std::string Deck_bytes(const py::object& deck) {
   if (py::isinstance<py::bytes>(deck)) return deck.cast<std::string>();
@@ -95,40 +112,26 @@ std::string Deck_bytes(const py::object& deck) {
   return path.attr("read_bytes")().cast<std::string>();
 }
 
-// A grid storage kept for one build after another: a fresh storage costs its
-// first touch of some megabytes on every build, more than a typical grid's build.
-class Generator {
- public:
-  torvane::Grid_storage storage;
-  std::mutex busy;  // one build at a time in this storage
+// Builds grids one after another, each in the storage of a grid built before
+// and no longer referenced when there is one of the same size.
+struct Generator {
+  std::shared_ptr<Storage_pool> pool = std::make_shared<Storage_pool>();
 };
 
-// Builds the deck's grid in the generator's storage, or in a fresh one when there is none.
+// Builds the deck's grid in a storage of just its size: one of the
+// generator's kept storages when it fits, else a fresh one.
 Grid_ptr Generate(const py::object& deck, Generator* generator) {
   const std::string text = Deck_bytes(deck);
   auto data = std::make_shared<Grid_data>();
   torvane::Grid_build build;
   {
     py::gil_scoped_release unlocked;
-    std::unique_ptr<torvane::Grid_storage> own;
-    std::unique_lock<std::mutex> lock;
-    torvane::Grid_storage* storage = nullptr;
-    std::istringstream in(text);
     if (generator != nullptr) {
-      lock = std::unique_lock<std::mutex>(generator->busy);
-      storage = &generator->storage;
-      build = torvane::Build_grid(in, *storage);
-    } else {
-      // A storage of just this grid's size.
-      build = torvane::Build_grid(in, own);
-      storage = own.get();
+      data->pool = generator->pool;
+      data->storage = generator->pool->Take();
     }
-    if (build.status == torvane::kExitComplete) {
-      data->points.ie = build.block.ie;
-      data->points.je = build.block.je;
-      data->points.ke = build.block.ke;
-      Copy_points(storage->grid(), data->points);
-    }
+    std::istringstream in(text);
+    build = torvane::Build_grid(in, data->storage);
   }
   // The warnings come first, as the run printed them before it stopped, if it did.
   for (const std::string& line : Console_lines(build.console)) {
@@ -149,23 +152,37 @@ Grid_ptr Generate(const py::object& deck, Generator* generator) {
   return data;
 }
 
-// One coordinate as a read-only (ie, je, ke) array over the grid's own memory.
-py::array Coordinate(const Grid_ptr& grid, std::vector<double>& values) {
-  const auto& p = grid->points;
+// One coordinate as a read-only (ie, je, ke) array over the grid's storage.
+py::array Coordinate(const Grid_ptr& grid, const torvane::Block& values) {
   const py::ssize_t d = sizeof(double);
+  const py::ssize_t line = values.ld(), plane = line * values.nd2();
   py::capsule owner(new Grid_ptr(grid), [](void* held) { delete static_cast<Grid_ptr*>(held); });
-  py::array_t<double> array(
-      {static_cast<py::ssize_t>(p.ie), static_cast<py::ssize_t>(p.je), static_cast<py::ssize_t>(p.ke)},
-      {d, d * p.ie, d * p.ie * p.je}, values.data(), owner);
+  py::array_t<double> array({static_cast<py::ssize_t>(grid->block.ie), static_cast<py::ssize_t>(grid->block.je),
+                             static_cast<py::ssize_t>(grid->block.ke)},
+                            {d, d * line, d * plane}, &values(1, 1, 1), owner);
   array.attr("setflags")(py::arg("write") = false);
   return array;
 }
 
-// Views of the grid's arrays as the file writers take them.
-torvane::Grid Views(Grid_data& g) {
-  const int ie = g.points.ie, je = g.points.je, ke = g.points.ke;
-  return {torvane::Block(g.points.x, ie, je, ke), torvane::Block(g.points.y, ie, je, ke),
-          torvane::Block(g.points.z, ie, je, ke)};
+// The grid's points in arrays of their own, as torvane-inspect reads them from the files.
+torvane::inspect::Grid Points(const Grid_data& g) {
+  torvane::inspect::Grid points;
+  points.ie = g.block.ie;
+  points.je = g.block.je;
+  points.ke = g.block.ke;
+  const torvane::Grid views = g.Views();
+  const torvane::Block* from[3] = {&views.xg, &views.yg, &views.zg};
+  std::vector<double>* to[3] = {&points.x, &points.y, &points.z};
+  for (int c = 0; c < 3; ++c) {
+    to[c]->reserve(points.points());
+    for (int k = 1; k <= points.ke; ++k) {
+      for (int j = 1; j <= points.je; ++j) {
+        const double* row = &(*from[c])(1, j, k);
+        to[c]->insert(to[c]->end(), row, row + points.ie);
+      }
+    }
+  }
+  return points;
 }
 
 void Write(const Grid_ptr& grid, const py::object& stem_given) {
@@ -177,7 +194,7 @@ void Write(const Grid_ptr& grid, const py::object& stem_given) {
     py::gil_scoped_release unlocked;
     torvane::Console console;  // the " Storing ..." lines are not wanted here
     try {
-      const torvane::Grid views = Views(*grid);
+      const torvane::Grid views = grid->Views();
       torvane::Write_grid_file(stem, grid->block, views, console);
       torvane::Write_topology_file(stem, grid->block, grid->dphi);
       torvane::Write_plot_file(stem, grid->title, grid->block, views, console);
@@ -219,7 +236,7 @@ py::object Report(const Grid_ptr& grid) {
     py::gil_scoped_release unlocked;
     try {
       const torvane::inspect::Run_files run =
-          torvane::inspect::Lay_out_run(grid->stem, grid->points, Topology_text(grid));
+          torvane::inspect::Lay_out_run(grid->stem, Points(*grid), Topology_text(grid));
       const auto survey = torvane::inspect::Survey_cells(run.grid, run.faces);
       json = torvane::inspect::Report_json(torvane::inspect::Make_report(run.stem, run.grid, run.faces, survey));
     } catch (const torvane::inspect::Input_error& e) {
@@ -299,11 +316,14 @@ PYBIND11_MODULE(torvane, m) {
 
   py::class_<Grid_data, Grid_ptr>(m, "Grid", "A grid built by torvane.generate.")
       .def_property_readonly(
-          "x", [](const Grid_ptr& g) { return Coordinate(g, g->points.x); }, "axial coordinates, shape (ie, je, ke)")
+          "x", [](const Grid_ptr& g) { return Coordinate(g, g->storage->grid().xg); },
+          "axial coordinates, shape (ie, je, ke)")
       .def_property_readonly(
-          "y", [](const Grid_ptr& g) { return Coordinate(g, g->points.y); }, "r sin(theta), shape (ie, je, ke)")
+          "y", [](const Grid_ptr& g) { return Coordinate(g, g->storage->grid().yg); },
+          "r sin(theta), shape (ie, je, ke)")
       .def_property_readonly(
-          "z", [](const Grid_ptr& g) { return Coordinate(g, g->points.z); }, "r cos(theta), shape (ie, je, ke)")
+          "z", [](const Grid_ptr& g) { return Coordinate(g, g->storage->grid().zg); },
+          "r cos(theta), shape (ie, je, ke)")
       .def_property_readonly("shape",
                              [](const Grid_ptr& g) { return py::make_tuple(g->block.ie, g->block.je, g->block.ke); })
       .def_property_readonly("ie", [](const Grid_ptr& g) { return g->block.ie; })
@@ -338,11 +358,12 @@ PYBIND11_MODULE(torvane, m) {
       "generate", [](const py::object& deck) { return Generate(deck, nullptr); }, py::arg("deck"),
       "Builds the grid of a deck (its text, or the path of its file); raises DeckError or GridError.");
 
-  py::class_<Generator>(m, "Generator", "Builds grids one after another in one kept storage (about 25 MB).")
+  py::class_<Generator>(m, "Generator",
+                        "Builds grids one after another, each in the storage of an earlier grid no longer referenced.")
       .def(py::init<>())
       .def(
           "generate", [](Generator& g, const py::object& deck) { return Generate(deck, &g); }, py::arg("deck"),
-          "As torvane.generate, without a fresh storage for each grid.");
+          "As torvane.generate, in the storage of a grid of this generator that is gone when one has the size.");
   m.def("deck", &Deck, py::arg("hub"), py::arg("casing"), py::kw_only(), py::arg("points") = py::none(),
         "The deck torvane-deck writes for two sections (files or their text) and record values by name.");
 }

@@ -1,6 +1,6 @@
 """Grids built in parallel: the build lets go of the interpreter, four threads
 building four decks get the arrays of four serial builds, and a Generator's
-kept storage gives the grids of fresh ones."""
+storages give the grids of fresh ones and never one still held."""
 import threading
 import time
 
@@ -85,7 +85,7 @@ def test_a_generator_gives_the_grids_of_fresh_builds():
         assert same_bits(kept, torvane.generate(deck))
 
 
-def test_threads_sharing_one_generator_take_turns():
+def test_threads_sharing_one_generator_get_the_grids_of_fresh_builds():
     generator = torvane.Generator()
     grids = [None] * len(DECKS)
 
@@ -98,3 +98,16 @@ def test_threads_sharing_one_generator_take_turns():
     for thread in threads:
         thread.join()
     assert all(same_bits(g, torvane.generate(d)) for g, d in zip(grids, DECKS))
+
+
+def test_a_generator_never_builds_into_a_grid_or_array_still_held():
+    generator = torvane.Generator()
+    held = generator.generate(ROTOR)
+    held_x = held.x.copy()
+    # Of a grid let go at once, the array alone keeps its storage.
+    held_y = generator.generate(DECKS[1]).y
+    expected_y = torvane.generate(DECKS[1]).y.copy()
+    for deck in DECKS * 3:  # builds of the same size that reuse the storages let go
+        generator.generate(deck)
+    assert np.array_equal(held.x.view(np.uint64), held_x.view(np.uint64))
+    assert np.array_equal(held_y.view(np.uint64), expected_y.view(np.uint64))
