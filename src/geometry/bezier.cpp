@@ -20,15 +20,12 @@ struct Segment_weights {
 // not-a-number included, so no parameter can address a point past the array.
 inline Segment_weights Weights_at(double t, int nseg) {
   const double a = (t * 3.0) * static_cast<double>(nseg);
+  // Held to 0 .. nseg-1 by selections rather than branches, so that a loop
+  // over many parameters may take several at a time.
   const double q = std::trunc(a / 3.0);
-  int m = 0;
-  if (!(q > 0.0)) {
-    m = 0;
-  } else if (q >= static_cast<double>(nseg - 1)) {
-    m = nseg - 1;
-  } else {
-    m = static_cast<int>(q);
-  }
+  const double last = static_cast<double>(nseg - 1);
+  const double above = q > 0.0 ? q : 0.0;
+  const int m = static_cast<int>(above >= last ? last : above);
   const int s = 3 * m;
   const double u = (a - static_cast<double>(s)) / 3.0;
   const double h = 1.0 - u;
@@ -36,7 +33,7 @@ inline Segment_weights Weights_at(double t, int nseg) {
 }
 
 // One coordinate (0: x, 1: y) of the curve point with the given weights.
-inline double Coordinate(std::span<const double> bez, const Segment_weights& w, int c) {
+inline double Coordinate(const double* bez, const Segment_weights& w, int c) {
   const std::size_t p = 2 * static_cast<std::size_t>(w.s) + static_cast<std::size_t>(c);
   return ((w.w0 * bez[p] + w.w1 * bez[p + 2]) + w.w2 * bez[p + 4]) + w.w3 * bez[p + 6];
 }
@@ -60,8 +57,20 @@ constexpr int kMaxNewParameters = 1000;
 void Bezier_point(std::span<const double> bez, int nseg, double t, double& x, double& y) {
   assert(nseg >= 1 && bez.size() >= At(3 * nseg + 1, 0));
   const Segment_weights w = Weights_at(t, nseg);
-  x = Coordinate(bez, w, 0);
-  y = Coordinate(bez, w, 1);
+  x = Coordinate(bez.data(), w, 0);
+  y = Coordinate(bez.data(), w, 1);
+}
+
+// The same weights and sums point by point as Bezier_point, so the same bits;
+// the loop may take several parameters at a time.
+__attribute__((target_clones("avx2", "default"))) void Bezier_axial(std::span<const double> bez, int nseg,
+                                                                    std::span<const double> t, std::span<double> x) {
+  assert(nseg >= 1 && bez.size() >= At(3 * nseg + 1, 0) && x.size() >= t.size());
+  const double* __restrict points = bez.data();
+  const double* __restrict at = t.data();
+  double* __restrict axial = x.data();
+  const std::size_t n = t.size();
+  for (std::size_t m = 0; m < n; ++m) axial[m] = Coordinate(points, Weights_at(at[m], nseg), 0);
 }
 
 void Bezier_polygon(std::span<const double> d, int nseg, std::span<double> bez) {
@@ -150,7 +159,7 @@ void Bezier_x(std::span<const double> bez, int nseg, double ta, double tb, doubl
       result = tn;
       break;
     }
-    const double xn = Coordinate(bez, Weights_at(tn, nseg), 0);
+    const double xn = Coordinate(bez.data(), Weights_at(tn, nseg), 0);
     const double fn = xn - wanted;
     if (f1 * fn <= 0.0) {
       t0 = t1;

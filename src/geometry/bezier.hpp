@@ -11,6 +11,9 @@ namespace torvane {
 // The curve point at parameter t.
 void Bezier_point(std::span<const double> bez, int nseg, double t, double& x, double& y);
 
+// The x of the curve at each parameter t[n], as Bezier_point gives it, into x[n].
+void Bezier_axial(std::span<const double> bez, int nseg, std::span<const double> t, std::span<double> x);
+
 // Control points of the curve whose control polygon is the data polygon d_0 .. d_nseg.
 void Bezier_polygon(std::span<const double> d, int nseg, std::span<double> bez);
 
