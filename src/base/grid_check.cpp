@@ -1,6 +1,7 @@
 #include "base/grid_check.hpp"
 
 #include <algorithm>
+#include <bit>
 #include <cassert>
 #include <cmath>
 #include <cstdint>
@@ -12,48 +13,58 @@ namespace torvane {
 
 namespace {
 
-// The fast path. The raw triple product d of a corner's three edges (lengths
-// li, lj, lk) differs from li lj lk times the exact scaled Jacobian by a few
-// units of rounding of li lj lk, and the scaled Jacobian worked out from unit
-// vectors differs from the exact one by a few units of rounding; so when
-// d > 1e-12 li lj lk (squared: d^2 > 1e-24 li^2 lj^2 lk^2) the scaled Jacobian
-// Cell_scaled_jacobian gives is positive. A zero edge, a NaN or a value too
-// small to compare fails the test and takes the plain measure.
-constexpr double kPlainlyPositive = 1e-24;
+// The fast path. Each edge is scaled by the power of two that brings its
+// length into [1, 2) (exact in double, since only the exponent changes) and
+// rounded to single precision. The triple product d of a corner's three scaled
+// edges, worked out in single precision, differs from the exact one of the
+// scaled edges by less than 20 units of single rounding (6e-8) times the
+// product of their lengths (less than 8): about 1e-5. So d > 1e-3 puts the
+// exact scaled Jacobian of the corner (the triple product over the product of
+// the lengths, which the scaling leaves as it is) above 1e-4, far above the
+// few units of double rounding by which Cell_scaled_jacobian can miss it: the
+// corner is positive. An edge of zero, subnormal or infinite squared length,
+// or a NaN, becomes NaN and fails the test; such cells, and every cell with a
+// corner below the bound, take the plain measure.
+constexpr float kPlainlyPositive = 1e-3f;
 
-// Edges of one set, each coordinate and the squared length in an array of its
-// own, so that the loops along i take several edges at a time.
+// Scaled edges of one set, each coordinate in an array of its own, so that
+// the loops along i take several edges at a time.
 struct Edge_arrays {
-  double* x;
-  double* y;
-  double* z;
-  double* squared;
-  Edge_arrays At(std::size_t n) const { return {x + n, y + n, z + n, squared + n}; }
+  float* x;
+  float* y;
+  float* z;
+  Edge_arrays At(std::size_t n) const { return {x + n, y + n, z + n}; }
 };
 
 // The loops below are plain arrays in and out that do not overlap, the same
 // operations for every element: the compiler takes several elements at a time
-// (four with AVX2, in the copy built for processors that have it), with the
-// same bits as one at a time, since every element is worked out on its own.
+// (four or eight with AVX2, in the copy built for processors that have it),
+// with the same bits as one at a time, since every element is worked out on its own.
 
-// The edges from point n to point n + step, for the n points from `from`.
+// The edges from point n to point n + step, for the n points from `from`,
+// scaled as the fast path takes them.
 __attribute__((target_clones("avx2", "default"))) void Raw_edges(std::size_t n, const double* __restrict x,
                                                                  const double* __restrict y, const double* __restrict z,
-                                                                 std::size_t step, double* __restrict ex,
-                                                                 double* __restrict ey, double* __restrict ez,
-                                                                 double* __restrict squared) {
+                                                                 std::size_t step, float* __restrict ex,
+                                                                 float* __restrict ey, float* __restrict ez) {
+  constexpr std::uint64_t kExponentMask = 0x7ff;
   for (std::size_t m = 0; m < n; ++m) {
     const double vx = x[m + step] - x[m], vy = y[m + step] - y[m], vz = z[m + step] - z[m];
-    ex[m] = vx;
-    ey[m] = vy;
-    ez[m] = vz;
-    squared[m] = vx * vx + vy * vy + vz * vz;
+    const double squared = vx * vx + vy * vy + vz * vz;
+    // squared is 2^(E - 1023) times [1, 2); the scale 2^-floor((E - 1023) / 2),
+    // exponent field (3070 - E) / 2, brings the length into [1, 2).
+    const std::uint64_t e = (std::bit_cast<std::uint64_t>(squared) >> 52) & kExponentMask;
+    const double scale = std::bit_cast<double>(((3070 - e) >> 1) << 52);
+    const double usable = (e > 0) & (e < kExponentMask) ? scale : std::numeric_limits<double>::quiet_NaN();
+    ex[m] = static_cast<float>(vx * usable);
+    ey[m] = static_cast<float>(vy * usable);
+    ez[m] = static_cast<float>(vz * usable);
   }
 }
 
-// Edges to read: each coordinate and the squared length.
+// Scaled edges to read.
 struct Edge_view {
-  const double *x, *y, *z, *squared;
+  const float *x, *y, *z;
 };
 
 // The edges around a row of cells, from its first cell: along i at the four
@@ -69,15 +80,12 @@ struct Row_edges {
 // The cross products of a face are worked out for both cells it parts, so
 // that every cell is one step of the loop below.
 inline bool Plain_corners(const Edge_view& e, const Edge_view& j, const Edge_view& k, std::size_t m) {
-  const double scale = kPlainlyPositive * e.squared[m];
   bool both = true;
   for (std::size_t p = m; p <= m + 1; ++p) {
-    const double cx = j.y[p] * k.z[p] - j.z[p] * k.y[p];
-    const double cy = j.z[p] * k.x[p] - j.x[p] * k.z[p];
-    const double cz = j.x[p] * k.y[p] - j.y[p] * k.x[p];
-    const double d = e.x[m] * cx + e.y[m] * cy + e.z[m] * cz;
-    const double bound = scale * (j.squared[p] * k.squared[p]);
-    both &= (d > 0) & (bound > 0) & (d * d > bound);
+    const float cx = j.y[p] * k.z[p] - j.z[p] * k.y[p];
+    const float cy = j.z[p] * k.x[p] - j.x[p] * k.z[p];
+    const float cz = j.x[p] * k.y[p] - j.y[p] * k.x[p];
+    both &= e.x[m] * cx + e.y[m] * cy + e.z[m] * cz > kPlainlyPositive;
   }
   return both;
 }
@@ -86,13 +94,13 @@ inline bool Plain_corners(const Edge_view& e, const Edge_view& j, const Edge_vie
 // positive, else clears it: corner (a, b, c) takes the i edge of row (b, c)
 // and the face a's cross product j_c x k_b.
 __attribute__((target_clones("avx2", "default"))) void Plain_cells(std::size_t n, const Row_edges& r,
-                                                                   std::int64_t* __restrict plain) {
+                                                                   std::int32_t* __restrict plain) {
   const Edge_view i00 = r.along_i[0], i10 = r.along_i[1], i01 = r.along_i[2], i11 = r.along_i[3];
   const Edge_view j0 = r.along_j[0], j1 = r.along_j[1], k0 = r.along_k[0], k1 = r.along_k[1];
   for (std::size_t m = 0; m < n; ++m) {
     const bool all = Plain_corners(i00, j0, k0, m) & Plain_corners(i10, j0, k1, m) & Plain_corners(i01, j1, k0, m) &
                      Plain_corners(i11, j1, k1, m);
-    plain[m] = static_cast<std::int64_t>(all);
+    plain[m] = static_cast<std::int32_t>(all);
   }
 }
 
@@ -171,17 +179,16 @@ namespace {
 
 // The arrays of a Fold_work for rows of ie points: five sets of edges (the
 // edges along i and along j of two planes, the edges along k between them),
-// each of je rows of ie, then the four cross products of one row of faces.
+// each of three arrays of je rows of ie.
 constexpr std::size_t kEdgeSets = 5;
 
-std::size_t Edge_set_size(std::size_t ie, std::size_t je) { return 4 * ie * je; }
+std::size_t Edge_set_size(std::size_t ie, std::size_t je) { return 3 * ie * je; }
 
 }  // namespace
 
 Fold_work::Fold_work(int ie, int je)
     : arrays(ie < 2 || je < 2 ? 0
-                              : kEdgeSets * Edge_set_size(static_cast<std::size_t>(ie), static_cast<std::size_t>(je)) +
-                                    16 * static_cast<std::size_t>(ie)),
+                              : kEdgeSets * Edge_set_size(static_cast<std::size_t>(ie), static_cast<std::size_t>(je))),
       plain(ie < 2 ? 0 : static_cast<std::size_t>(ie)),
       ie(ie),
       je(je) {}
@@ -206,7 +213,7 @@ struct Plane_edges {
 
 // The edges from the n points from point `from` to those `step` further on.
 void Measure_edges(const Grid_points& g, std::size_t from, std::size_t n, std::size_t step, const Edge_arrays& to) {
-  Raw_edges(n, g.x + from, g.y + from, g.z + from, step, to.x, to.y, to.z, to.squared);
+  Raw_edges(n, g.x + from, g.y + from, g.z + from, step, to.x, to.y, to.z);
 }
 
 void Measure_plane(const Grid_points& g, int k, const Plane_edges& plane) {
@@ -238,19 +245,19 @@ Folded_cells Find_folded_cells(const Grid_points& g, Fold_work& work, int k_firs
   const std::size_t cells_i = static_cast<std::size_t>(ni);
   // The arrays laid out for this grid's rows, within the work's room.
   const std::size_t set = Edge_set_size(ie, static_cast<std::size_t>(g.je));
-  double* next = work.arrays.data();
+  float* next = work.arrays.data();
   auto take = [&next](std::size_t n) {
-    const Edge_arrays e{next, next + n, next + 2 * n, next + 3 * n};
-    next += 4 * n;
+    const Edge_arrays e{next, next + n, next + 2 * n};
+    next += 3 * n;
     return e;
   };
   Plane_edges planes[2];
   for (Plane_edges& plane : planes) {
-    plane.along_i = take(set / 4);
-    plane.along_j = take(set / 4);
+    plane.along_i = take(set / 3);
+    plane.along_j = take(set / 3);
   }
-  const Edge_arrays along_k = take(set / 4);  // (i, j) at (j - 1) ie + i - 1
-  std::int64_t* plain = work.plain.data();
+  const Edge_arrays along_k = take(set / 3);  // (i, j) at (j - 1) ie + i - 1
+  std::int32_t* plain = work.plain.data();
 
   const Plane_edges* lower = &planes[0];
   const Plane_edges* upper = &planes[1];
@@ -270,7 +277,7 @@ Folded_cells Find_folded_cells(const Grid_points& g, Fold_work& work, int k_firs
                                      upper->along_i.At(row + ie)};
       const Edge_arrays j_edge[2] = {lower->along_j.At(row), upper->along_j.At(row)};
       const Edge_arrays k_edge[2] = {along_k.At(row), along_k.At(row + ie)};
-      auto view = [](const Edge_arrays& e) { return Edge_view{e.x, e.y, e.z, e.squared}; };
+      auto view = [](const Edge_arrays& e) { return Edge_view{e.x, e.y, e.z}; };
       const Row_edges edges{{view(i_edge[0]), view(i_edge[1]), view(i_edge[2]), view(i_edge[3])},
                             {view(j_edge[0]), view(j_edge[1])},
                             {view(k_edge[0]), view(k_edge[1])}};

@@ -51,8 +51,8 @@ double Cell_scaled_jacobian(const Grid_points& grid, int i, int j, int k);
 // of faces), made beforehand so that a check on a thread of its own allocates nothing.
 struct Fold_work {
   Fold_work(int ie, int je);
-  std::vector<double> arrays;
-  std::vector<std::int64_t> plain;  // per cell of a row: whether its corners are all plainly positive
+  std::vector<float> arrays;
+  std::vector<std::int32_t> plain;  // per cell of a row: whether its corners are all plainly positive
   int ie, je;
 };
 
