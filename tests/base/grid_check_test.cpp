@@ -121,7 +121,13 @@ TEST(FoldedCells, TheFastPathAgreesWithThePlainMeasureOnEveryCell) {
   // Unit cubes shaken by up to `shake` in every coordinate (a fixed sequence):
   // from a few folded cells to most, with corners near zero in between, and
   // one plane collapsed onto the next.
-  for (double shake : {0.3, 0.6, 1.2}) {
+  // At lengths whose products over- or underflow in single and double
+  // precision too: the fast path scales each edge, and passes on to the plain
+  // measure what it cannot scale (a squared length below the normal doubles).
+  struct Case {
+    double shake, scale;
+  } cases[] = {{0.3, 1}, {0.6, 1}, {1.2, 1}, {0.6, 1e-150}, {0.6, 1e150}, {0.6, 1e-160}};
+  for (const auto [shake, scale] : cases) {
     Box box(9, 7, 6, 2);
     unsigned long state = 12345;
     auto next = [&state] {
@@ -131,7 +137,9 @@ TEST(FoldedCells, TheFastPathAgreesWithThePlainMeasureOnEveryCell) {
     for (int k = 1; k <= box.ke; ++k) {
       for (int j = 1; j <= box.je; ++j) {
         for (int i = 1; i <= box.ie; ++i) {
-          box.Set(i, j, k, {i - 1 + shake * next(), j - 1 + shake * next(), k - 1 + shake * next()});
+          box.Set(
+              i, j, k,
+              {scale * (i - 1 + shake * next()), scale * (j - 1 + shake * next()), scale * (k - 1 + shake * next())});
         }
       }
     }
@@ -149,12 +157,12 @@ TEST(FoldedCells, TheFastPathAgreesWithThePlainMeasureOnEveryCell) {
       }
     }
     const Folded_cells fast = Find_folded_cells(g);
-    EXPECT_EQ(fast.folded, plain.folded) << shake;
-    EXPECT_GE(fast.folded, 8 * 6) << shake;  // at least the collapsed layer
-    EXPECT_LT(fast.folded, fast.cells) << shake;
-    EXPECT_EQ(fast.first_i, plain.first_i) << shake;
-    EXPECT_EQ(fast.first_j, plain.first_j) << shake;
-    EXPECT_EQ(fast.first_k, plain.first_k) << shake;
+    EXPECT_EQ(fast.folded, plain.folded) << shake << " at " << scale;
+    EXPECT_GE(fast.folded, 8 * 6) << shake << " at " << scale;  // at least the collapsed layer
+    EXPECT_LT(fast.folded, fast.cells) << shake << " at " << scale;
+    EXPECT_EQ(fast.first_i, plain.first_i) << shake << " at " << scale;
+    EXPECT_EQ(fast.first_j, plain.first_j) << shake << " at " << scale;
+    EXPECT_EQ(fast.first_k, plain.first_k) << shake << " at " << scale;
   }
 }
 
