@@ -9,6 +9,7 @@
 #include <mutex>
 #include <sstream>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "base/version.hpp"
@@ -113,9 +114,33 @@ std::string Deck_bytes(const py::object& deck) {
 }
 
 // Builds grids one after another, each in the storage of a grid built before
-// and no longer referenced when there is one of the same size.
+// and no longer referenced when there is one of the same size, with the check
+// on a helper thread kept from build to build (one per build at a time).
 struct Generator {
   std::shared_ptr<Storage_pool> pool = std::make_shared<Storage_pool>();
+  std::mutex helpers_lock;
+  std::vector<std::unique_ptr<torvane::Helper_thread>> helpers;  // those not building now
+
+  std::unique_ptr<torvane::Helper_thread> Take_helper() {
+    {
+      std::lock_guard<std::mutex> held(helpers_lock);
+      if (!helpers.empty()) {
+        std::unique_ptr<torvane::Helper_thread> helper = std::move(helpers.back());
+        helpers.pop_back();
+        return helper;
+      }
+    }
+    try {
+      return std::make_unique<torvane::Helper_thread>();
+    } catch (const std::system_error&) {
+      return nullptr;  // no thread to be had: the build starts its own or checks on one
+    }
+  }
+  void Give_back(std::unique_ptr<torvane::Helper_thread> helper) {
+    if (!helper) return;
+    std::lock_guard<std::mutex> held(helpers_lock);
+    helpers.push_back(std::move(helper));
+  }
 };
 
 // Builds the deck's grid in a storage of just its size: one of the
@@ -126,12 +151,15 @@ Grid_ptr Generate(const py::object& deck, Generator* generator) {
   torvane::Grid_build build;
   {
     py::gil_scoped_release unlocked;
+    std::unique_ptr<torvane::Helper_thread> helper;
     if (generator != nullptr) {
       data->pool = generator->pool;
       data->storage = generator->pool->Take();
+      helper = generator->Take_helper();
     }
     std::istringstream in(text);
-    build = torvane::Build_grid(in, data->storage);
+    build = torvane::Build_grid(in, data->storage, {}, helper.get());
+    if (generator != nullptr) generator->Give_back(std::move(helper));
   }
   // The warnings come first, as the run printed them before it stopped, if it did.
   for (const std::string& line : Console_lines(build.console)) {

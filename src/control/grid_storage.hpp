@@ -33,6 +33,14 @@ class Grid_storage {
   Grid grid() { return {Block(xg_, ie_, je_, ke_), Block(yg_, ie_, je_, ke_), Block(zg_, ie_, je_, ke_)}; }
   Plane plane1() { return Plane(small_->plane1, kMaxIe, kMaxJe); }
   Plane plane2() { return Plane(small_->plane2, kMaxIe, kMaxJe); }
+  // The casing surface's own section work, so that it can be built beside the hub's.
+  Plane casing_plane1() { return Plane(small_->casing_plane1, kMaxIe, kMaxJe); }
+  Plane casing_plane2() { return Plane(small_->casing_plane2, kMaxIe, kMaxJe); }
+  std::span<double> casing_bez() { return small_->casing_bez; }
+  Line casing_w1() { return Line(small_->casing_w1); }
+  Line casing_w2() { return Line(small_->casing_w2); }
+  Line casing_w3() { return Line(small_->casing_w3); }
+  Line casing_w4() { return Line(small_->casing_w4); }
   std::span<double> xyhub() { return small_->xyhub; }
   std::span<double> xycas() { return small_->xycas; }
   std::span<double> bez() { return small_->bez; }
@@ -66,6 +74,13 @@ class Grid_storage {
     std::array<double, kMaxIe * kMaxJe> casing_t;
     std::array<double, kMaxIe * kMaxKe> side1_t;
     std::array<double, kMaxIe * kMaxKe> side2_t;
+    std::array<double, kPlaneSize> casing_plane1;
+    std::array<double, kPlaneSize> casing_plane2;
+    std::array<double, 2 * kMaxBezierPoints> casing_bez;
+    std::array<double, kMaxJe> casing_w1;
+    std::array<double, kMaxJe> casing_w2;
+    std::array<double, kMaxIe> casing_w3;
+    std::array<double, kMaxIe> casing_w4;
   };
 
   // Frees the storage's memory.

@@ -1,6 +1,6 @@
 #include "control/run.hpp"
 
-#include <functional>
+#include <exception>
 #include <memory>
 #include <new>
 #include <optional>
@@ -92,8 +92,12 @@ Surface_maps Flow_path_maps(const std::string& path, const Control_values& v, co
 void Build_surface(Surface surface, const Control_values& values, Contour_points& contour, Grid_storage& storage,
                    const Conformal_map* map, Diagnostics& diagnostics) {
   const Surface_description description = Describe_surface(surface, values, map);
-  const Section_work work{storage.plane1(), storage.plane2(), storage.bez(), storage.w1(),
-                          storage.w2(),     storage.w3(),     storage.w4()};
+  const Section_work work =
+      surface == Surface::hub
+          ? Section_work{storage.plane1(), storage.plane2(), storage.bez(), storage.w1(),
+                         storage.w2(),     storage.w3(),     storage.w4()}
+          : Section_work{storage.casing_plane1(), storage.casing_plane2(), storage.casing_bez(), storage.casing_w1(),
+                         storage.casing_w2(),     storage.casing_w3(),     storage.casing_w4()};
   try {
     Section_grid(description, contour, work, storage.grid(), diagnostics);
   } catch (const Run_stop& stop) {
@@ -102,8 +106,7 @@ void Build_surface(Surface surface, const Control_values& values, Contour_points
                                                 description.spacings.dste)};
   }
   const Section_sizes& s = description.sizes;
-  Check_contour_sense(surface, storage.plane2(), s.ile, s.ite, s.je,
-                      description.geometry.dphi * description.geometry.radius);
+  Check_contour_sense(surface, work.y, s.ile, s.ite, s.je, description.geometry.dphi * description.geometry.radius);
 }
 
 // Stops the run on a grid that failed its check, unless --allow-folded asks
@@ -172,28 +175,66 @@ Built_grid Build_into(std::istream& deck, Console& out, const Run_options& optio
   Print_summary(out, sizes, setup.dphi, flow_path_lines);
   Console_diagnostics diagnostics(out, options.on_event);
   out.record(" Generating grid at hub & casing ...");
-  diagnostics.Begin(Build_part::hub_surface);
-  Build_surface(Surface::hub, values, hub, storage, maps ? &maps->hub : nullptr, diagnostics);
-  diagnostics.Begin(Build_part::casing_surface);
-  Build_surface(Surface::casing, values, casing, storage, maps ? &maps->casing : nullptr, diagnostics);
+  const Conformal_map* hub_map = maps ? &maps->hub : nullptr;
+  const Conformal_map* casing_map = maps ? &maps->casing : nullptr;
+  if (check == nullptr) {
+    diagnostics.Begin(Build_part::hub_surface);
+    Build_surface(Surface::hub, values, hub, storage, hub_map, diagnostics);
+    diagnostics.Begin(Build_part::casing_surface);
+    Build_surface(Surface::casing, values, casing, storage, casing_map, diagnostics);
+  } else {
+    // The casing surface on the helper thread while this one builds the
+    // hub's; its events are told after the hub's and its failure after them,
+    // as a build in order tells them.
+    Diagnostic_log casing_events;
+    std::exception_ptr casing_failure;
+    check->Run_first([&] {
+      try {
+        Build_surface(Surface::casing, values, casing, storage, casing_map, casing_events);
+      } catch (...) {
+        casing_failure = std::current_exception();
+      }
+    });
+    try {
+      diagnostics.Begin(Build_part::hub_surface);
+      Build_surface(Surface::hub, values, hub, storage, hub_map, diagnostics);
+    } catch (...) {
+      check->Wait_first();
+      throw;
+    }
+    check->Wait_first();
+    diagnostics.Begin(Build_part::casing_surface);
+    for (const Diagnostic& event : casing_events.events()) diagnostics.Report(event);
+    if (casing_failure) std::rethrow_exception(casing_failure);
+  }
 
   out.record(" Generating volume grid ...");
   diagnostics.Begin(Build_part::volume);
   // No file receives a coordinate that is not finite: the planes are checked
   // in increasing k, the inner ones by the volume build as it completes them.
   Check_finite_planes(storage.grid(), sizes.ie, sizes.je, 1, 1);
-  std::function<void(int)> plane_done;
-  if (check != nullptr) {
-    check->Start(Points_of(storage.grid(), sizes), sizes.ile, sizes.ite, setup.dphi, storage.check_work());
-    plane_done = [check](int k) { check->Planes_done(k); };
+  const Volume_sizes volume{sizes.ie, sizes.je, sizes.ke, values.nwallhc, values.ratio, values.dzwall, setup.span};
+  const Volume_work volume_work{storage.plane1(),
+                                storage.plane2(),
+                                storage.sspan(),
+                                storage.w1(),
+                                storage.w2(),
+                                storage.w3(),
+                                storage.w4(),
+                                storage.hub_parameters(),
+                                storage.casing_parameters(),
+                                storage.side1_parameters(),
+                                storage.side2_parameters()};
+  if (check == nullptr) {
+    Build_volume(volume, volume_work, storage.grid(), diagnostics);
+  } else {
+    // The inner planes on both cores, the helper going on to the check.
+    Prepare_volume(volume, volume_work, storage.grid(), diagnostics);
+    check->Start(Points_of(storage.grid(), sizes), sizes.ile, sizes.ite, setup.dphi, storage.check_work(),
+                 [&](int k) { Build_volume_plane(k, volume, volume_work, storage.grid()); });
+    check->Build_planes();
   }
-  Build_volume(Volume_sizes{sizes.ie, sizes.je, sizes.ke, values.nwallhc, values.ratio, values.dzwall, setup.span},
-               Volume_work{storage.plane1(), storage.plane2(), storage.sspan(), storage.w1(), storage.w2(),
-                           storage.w3(), storage.w4(), storage.hub_parameters(), storage.casing_parameters(),
-                           storage.side1_parameters(), storage.side2_parameters()},
-               storage.grid(), diagnostics, plane_done);
   Check_finite_planes(storage.grid(), sizes.ie, sizes.je, sizes.ke, sizes.ke);
-  if (check != nullptr) check->Planes_done(sizes.ke);
   return built;
 }
 
@@ -292,12 +333,13 @@ namespace {
 // An in-memory build into the storage the provider gives, checked unless the
 // options say otherwise.
 template <typename Storage_provider>
-Grid_build Build_in_memory(std::istream& deck, Storage_provider provide, const Run_options& options) {
+Grid_build Build_in_memory(std::istream& deck, Storage_provider provide, const Run_options& options,
+                           Helper_thread* helper) {
   Grid_build build;
   Console out;
   try {
     // The check on both cores beside the volume build, as a run does it.
-    Check_beside_build beside;
+    Check_beside_build beside(helper);
     const Built_grid built = Build_into(
         deck, out, options, provide, build, [](const std::string&) {}, options.check_grid ? &beside : nullptr);
     if (options.check_grid) {
@@ -318,7 +360,7 @@ Grid_build Build_in_memory(std::istream& deck, Storage_provider provide, const R
 
 }  // namespace
 
-Grid_build Build_grid(std::istream& deck, Grid_storage& storage, const Run_options& options) {
+Grid_build Build_grid(std::istream& deck, Grid_storage& storage, const Run_options& options, Helper_thread* helper) {
   return Build_in_memory(
       deck,
       [&](const Grid_sizes& s) -> Grid_storage& {
@@ -329,10 +371,11 @@ Grid_build Build_grid(std::istream& deck, Grid_storage& storage, const Run_optio
         }
         return storage;
       },
-      options);
+      options, helper);
 }
 
-Grid_build Build_grid(std::istream& deck, std::unique_ptr<Grid_storage>& made, const Run_options& options) {
+Grid_build Build_grid(std::istream& deck, std::unique_ptr<Grid_storage>& made, const Run_options& options,
+                      Helper_thread* helper) {
   return Build_in_memory(
       deck,
       [&](const Grid_sizes& s) -> Grid_storage& {
@@ -340,7 +383,7 @@ Grid_build Build_grid(std::istream& deck, std::unique_ptr<Grid_storage>& made, c
         made.reset();  // before the new one: never two at a time
         return *(made = std::make_unique<Grid_storage>(s.ie, s.je, s.ke));
       },
-      options);
+      options, helper);
 }
 
 }  // namespace torvane

@@ -60,12 +60,15 @@ struct Grid_build {
 // files, and returns how it went; the sizes are set once the deck is read.
 // Of the options, the flow path, the event listener and the grid check apply:
 // a grid that fails its check is a failed build unless allow_folded is set.
-Grid_build Build_grid(std::istream& deck, Grid_storage& storage, const Run_options& options = {});
+// A caller that builds grid after grid may lend a kept helper thread for the check.
+Grid_build Build_grid(std::istream& deck, Grid_storage& storage, const Run_options& options = {},
+                      Helper_thread* helper = nullptr);
 
 // The same into a storage of just the grid's size: `made` when it holds one
 // of that size already (a storage used before), else one made once the
 // deck's sizes are known and handed to the caller in `made` (empty when the
 // build stopped before): a one-off build touches no more memory than its grid needs.
-Grid_build Build_grid(std::istream& deck, std::unique_ptr<Grid_storage>& made, const Run_options& options = {});
+Grid_build Build_grid(std::istream& deck, std::unique_ptr<Grid_storage>& made, const Run_options& options = {},
+                      Helper_thread* helper = nullptr);
 
 }  // namespace torvane

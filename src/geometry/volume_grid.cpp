@@ -27,14 +27,12 @@ __attribute__((target_clones("avx2", "default"))) void Axial_row(
 
 }  // namespace
 
-void Build_volume(const Volume_sizes& s, const Volume_work& work, const Grid& grid, Diagnostics& diagnostics,
-                  const std::function<void(int k)>& plane_done) {
+void Prepare_volume(const Volume_sizes& s, const Volume_work& work, const Grid& grid, Diagnostics& diagnostics) {
   const int je = s.je;
   const int ke = s.ke;
   Line sspan = work.sspan;
   Plane plane1 = work.plane1;
   Plane plane2 = work.plane2;
-  const Block& xg = grid.xg;
   const Block& yg = grid.yg;
   const Block& zg = grid.zg;
 
@@ -81,30 +79,43 @@ void Build_volume(const Volume_sizes& s, const Volume_work& work, const Grid& gr
       side2_t(i, k) = work.w2(k);
     }
   }
-  if (ke <= 2) return;
+}
 
+void Build_volume_plane(int k, const Volume_sizes& s, const Volume_work& work, const Grid& grid) {
+  const int je = s.je;
+  const int ke = s.ke;
+  const Block& xg = grid.xg;
+  const Block& yg = grid.yg;
+  const Block& zg = grid.zg;
+  const Plane hub_t = work.hub_parameters;
+  const Plane casing_t = work.casing_parameters;
+  const Plane side1_t = work.side1_parameters;
+  const Plane side2_t = work.side2_parameters;
   // The inside of every cross-section, one grid line of i at a time, and the
   // axial coordinate of each inner line while its y is at hand.
   const int n = s.ie;
   auto along_i = [n](const Block& f, int j, int k) { return std::span<const double>(&f(1, j, k), n); };
   auto row = [n](const Plane& p, int index) { return std::span<const double>(&p(1, index), n); };
-  for (int k = 2; k <= ke - 1; ++k) {
-    const double fraction = sspan(k) / s.span;
-    for (int j = 1; j <= je; ++j) {
-      if (j > 1 && j < je) {
-        const Tfi_edges y_edges{along_i(yg, j, 1), along_i(yg, j, ke),  along_i(yg, 1, k),  along_i(yg, je, k),
-                                along_i(yg, 1, 1), along_i(yg, je, ke), along_i(yg, je, 1), along_i(yg, 1, ke)};
-        const Tfi_edges z_edges{along_i(zg, j, 1), along_i(zg, j, ke),  along_i(zg, 1, k),  along_i(zg, je, k),
-                                along_i(zg, 1, 1), along_i(zg, je, ke), along_i(zg, je, 1), along_i(zg, 1, ke)};
-        Tfi_points(row(hub_t, j), row(casing_t, j), row(side1_t, k), row(side2_t, k), y_edges, z_edges,
-                   std::span<double>(&yg(1, j, k), n), std::span<double>(&zg(1, j, k), n));
-      }
-      Axial_row(n, &xg(1, j, 1), &xg(1, j, ke), &yg(1, j, 1), &yg(1, j, ke), &yg(1, j, k), fraction, &xg(1, j, k));
+  const Line sspan = work.sspan;
+  const double fraction = sspan(k) / s.span;
+  for (int j = 1; j <= je; ++j) {
+    if (j > 1 && j < je) {
+      const Tfi_edges y_edges{along_i(yg, j, 1), along_i(yg, j, ke),  along_i(yg, 1, k),  along_i(yg, je, k),
+                              along_i(yg, 1, 1), along_i(yg, je, ke), along_i(yg, je, 1), along_i(yg, 1, ke)};
+      const Tfi_edges z_edges{along_i(zg, j, 1), along_i(zg, j, ke),  along_i(zg, 1, k),  along_i(zg, je, k),
+                              along_i(zg, 1, 1), along_i(zg, je, ke), along_i(zg, je, 1), along_i(zg, 1, ke)};
+      Tfi_points(row(hub_t, j), row(casing_t, j), row(side1_t, k), row(side2_t, k), y_edges, z_edges,
+                 std::span<double>(&yg(1, j, k), n), std::span<double>(&zg(1, j, k), n));
     }
-    // Checked while the plane is still in the cache.
-    Check_finite_planes(grid, n, je, k, k);
-    if (plane_done) plane_done(k);
+    Axial_row(n, &xg(1, j, 1), &xg(1, j, ke), &yg(1, j, 1), &yg(1, j, ke), &yg(1, j, k), fraction, &xg(1, j, k));
   }
+  // Checked while the plane is still in the cache.
+  Check_finite_planes(grid, n, je, k, k);
+}
+
+void Build_volume(const Volume_sizes& s, const Volume_work& work, const Grid& grid, Diagnostics& diagnostics) {
+  Prepare_volume(s, work, grid, diagnostics);
+  for (int k = 2; k <= s.ke - 1; ++k) Build_volume_plane(k, s, work, grid);
 }
 
 }  // namespace torvane

@@ -4,8 +4,6 @@
 // axial coordinate following the progress of y from hub to casing.
 #pragma once
 
-#include <functional>
-
 #include "base/diagnostics.hpp"
 #include "base/grid_views.hpp"
 
@@ -41,9 +39,14 @@ struct Volume_work {
 // Each station's cross-section is filled by transfinite interpolation from its
 // edges; the inside of all of them is computed together along i, where the
 // grid's points lie next to each other, with the same values point by point.
-// plane_done, when given, hears k after each inner plane k is complete and
-// checked, so that a check beside the build can start on it.
-void Build_volume(const Volume_sizes& sizes, const Volume_work& work, const Grid& grid, Diagnostics& diagnostics,
-                  const std::function<void(int k)>& plane_done = {});
+void Build_volume(const Volume_sizes& sizes, const Volume_work& work, const Grid& grid, Diagnostics& diagnostics);
+
+// Build_volume in parts: first what every plane needs (the spanwise
+// distribution, the side lines j = 1 and j = je, the edge parameters of every
+// cross-section), then the inner planes, each on its own and in any order or
+// on any thread, with the same values as Build_volume.
+void Prepare_volume(const Volume_sizes& sizes, const Volume_work& work, const Grid& grid, Diagnostics& diagnostics);
+// The inner plane k (2 <= k <= ke - 1), checked for coordinates that are not finite.
+void Build_volume_plane(int k, const Volume_sizes& sizes, const Volume_work& work, const Grid& grid);
 
 }  // namespace torvane

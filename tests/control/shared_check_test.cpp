@@ -1,5 +1,6 @@
-// The grid check beside the build: the helper thread takes up layers as the
-// planes come and gives the findings of a check on one thread, and a build
+// The volume's inner planes and the grid check on two threads: the planes are
+// all built, the measures give the findings of a check on one thread, a plane
+// that cannot be used stops the build as a build in order would, and a build
 // that stops part way leaves no thread waiting.
 #include "control/shared_check.hpp"
 
@@ -7,15 +8,15 @@
 
 #include <chrono>
 #include <cmath>
+#include <string>
 #include <thread>
 #include <vector>
 
 namespace torvane {
 namespace {
 
-// A 9 x 5 x 12 block of unit cells, a few points pushed back to fold cells
-// and a station of walls wider than the pitch, with the planes k >= `built`
-// not yet written (NaN) until Complete writes them.
+// A 9 x 5 x 12 block of cells, two points pushed back to fold cells, its
+// walls wider than the pitch; each plane NaN until Complete writes it.
 struct Block_being_built {
   static constexpr int ie = 9, je = 5, ke = 12;
   std::vector<double> x, y, z, final_x, final_y, final_z;
@@ -77,13 +78,15 @@ TEST(SharedCheck, TheHelperTakesUpThePlanesAsTheyComeAndFindsWhatOneThreadFinds)
     beside.Begin();
     block.Complete(1);
     block.Complete(block.ke);  // hub and casing first, as the run builds them
-    beside.Start(block.Points(), 3, 6, kPitch, beside_work);
-    for (int k = 2; k < block.ke; ++k) {
+    // Every other round each plane takes a while, so the measures wait for them.
+    beside.Start(block.Points(), 3, 6, kPitch, beside_work, [&](int k) {
       if (round % 2 == 1) std::this_thread::sleep_for(std::chrono::microseconds(50));
       block.Complete(k);
-      beside.Planes_done(k);
+    });
+    beside.Build_planes();
+    for (int k = 1; k <= block.ke; ++k) {
+      ASSERT_EQ(block.x[block.At(3, 2, k)], block.final_x[block.At(3, 2, k)]) << "plane " << k << " built";
     }
-    beside.Planes_done(block.ke);
     const Grid_findings found = beside.Finish();
     EXPECT_EQ(found.folded.cells, expected.folded.cells);
     EXPECT_EQ(found.folded.folded, expected.folded.folded);
@@ -97,21 +100,40 @@ TEST(SharedCheck, TheHelperTakesUpThePlanesAsTheyComeAndFindsWhatOneThreadFinds)
   }
 }
 
-TEST(SharedCheck, ABuildThatStopsPartWayLeavesNoThreadWaiting) {
-  // Each returns only when the helper has been joined; a helper left waiting hangs the test.
-  for (int planes_built : {0, 1, 5}) {
+TEST(SharedCheck, APlaneThatCannotBeUsedStopsTheBuildWithTheLowestOne) {
+  for (int round = 0; round < 20; ++round) {
     Block_being_built block;
     Check_work work(block.ie, block.je);
     Check_beside_build beside;
     beside.Begin();
-    if (planes_built == 0) continue;  // stopped before the volume build: no check was made
     block.Complete(1);
     block.Complete(block.ke);
-    beside.Start(block.Points(), 3, 6, kPitch, work);
-    for (int k = 2; k <= planes_built; ++k) {
+    beside.Start(block.Points(), 3, 6, kPitch, work, [&](int k) {
       block.Complete(k);
-      beside.Planes_done(k);
+      if (k == 4 || k == 9) throw Run_stop{1, "plane " + std::to_string(k)};
+    });
+    try {
+      beside.Build_planes();
+      ADD_FAILURE() << "no plane failed";
+    } catch (const Run_stop& stop) {
+      EXPECT_EQ(stop.status, 1);
+      EXPECT_EQ(stop.diagnostic, "plane 4");
     }
+  }
+}
+
+TEST(SharedCheck, ABuildThatStopsPartWayLeavesNoThreadWaiting) {
+  // Each returns only when the helper has returned; a helper left waiting hangs the test.
+  for (bool started : {false, true}) {
+    Block_being_built block;
+    Check_work work(block.ie, block.je);
+    Check_beside_build beside;
+    beside.Begin();
+    if (!started) continue;  // stopped before the volume build: no check was made
+    block.Complete(1);
+    block.Complete(block.ke);
+    beside.Start(block.Points(), 3, 6, kPitch, work, [&](int k) { block.Complete(k); });
+    // The run stops here (a file that cannot be written, say): no Finish.
   }
 }
 
