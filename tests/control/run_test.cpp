@@ -332,6 +332,45 @@ TEST(Run, ABladePointNotOnItsSideOfTheContourEndsTheRunWithStatusOne) {
   for (const std::string& file : Files(folder.path() + "/gap")) EXPECT_FALSE(Exists(file));
 }
 
+TEST(Run, TheCasingIsBuiltBesideTheHubAndToldAfterIt) {
+  // The casing surface is built on the second core while the hub's is built;
+  // its console lines and its failure come after the hub's as in a build in
+  // order, and a failing hub is told even when the casing fails too.
+  std::vector<int> gap = Range(11, 32);
+  for (int n : Range(1, 6)) gap.push_back(n);
+  struct Case {
+    bool hub_gap, casing_gap;
+    const char* told;  // the section the error names
+  } cases[] = {{true, false, "hub"}, {false, true, "casing"}, {true, true, "hub"}};
+  for (const Case& c : cases) {
+    Scratch_folder folder;
+    std::vector<std::string> lines = Small_deck_lines(folder.path() + "/gap");
+    if (c.casing_gap) {
+      // The casing list as the hub list, then the gap: the hub and casing lists swapped twice.
+      std::vector<std::string> swapped(lines.begin(), lines.begin() + 33);
+      swapped.insert(swapped.end(), lines.begin() + 67, lines.end());
+      swapped.insert(swapped.end(), lines.begin() + 33, lines.begin() + 67);
+      swapped = With_hub_points(swapped, gap, 6);
+      lines.assign(swapped.begin(), swapped.begin() + 33);
+      lines.insert(lines.end(), swapped.end() - 34, swapped.end());
+      lines.insert(lines.end(), swapped.begin() + 33, swapped.end() - 34);
+    }
+    if (c.hub_gap) lines = With_hub_points(lines, gap, 6);
+    const Run_result run = Run_deck(Join(lines));
+    EXPECT_EQ(run.status, 1) << c.told;
+    EXPECT_TRUE(run.err.starts_with("torvane: " + std::string(c.told) + " section: a blade station fell outside"))
+        << run.err;
+    // One ERROR line, the last; before it, each built surface's approximation line.
+    const std::string error = "ERROR (Bezier_x): x-coordinate outside the specified curve interval\r\n";
+    EXPECT_TRUE(run.out.ends_with(" Blade contour: one-shot Bezier spline approx. done\r\n\r\n" + error)) << run.out;
+    EXPECT_EQ(run.out.find(error), run.out.size() - error.size()) << run.out;
+    const std::string approximated = " Blade contour: one-shot Bezier spline approx. done";
+    const size_t first = run.out.find(approximated);
+    const size_t second = run.out.find(approximated, first + 1);
+    EXPECT_EQ(second != std::string::npos, c.casing_gap && !c.hub_gap) << run.out;
+  }
+}
+
 TEST(Run, AContourStartingAtTheLeadingEdgeIsRefusedAfterItsEdgeSearch) {
   Scratch_folder folder;
   std::vector<int> points = Range(16, 31);
