@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Grids per second for one deck: torvane run as a process that writes its
 three files, against the Python module building the grid in memory, fresh
-storage each time (torvane.generate) and kept storage (torvane.Generator).
+storage each time (torvane.generate) and, in a loop that lets each grid go,
+the storage of the grid before (torvane.Generator).
 
 Usage: PYTHONPATH=build/python python3 bench/python_rate.py [--torvane build/bin/torvane]
        [--deck examples/compressor_rotor.in] [--rounds 7] [--target 20]
