@@ -136,7 +136,8 @@ struct Built_grid {
 // refusal or a failure stops the run (Run_stop). Fills what the files need.
 // Between the deck and the build, prepare_files gets the stem of record 2, so
 // the output files can be created before the work of the build.
-// When check is given, the grid check starts beside the volume build.
+// When check is given, its helper thread builds the casing surface beside the
+// hub's and the volume's planes beside this thread, and the grid check starts.
 template <typename Storage_provider, typename File_preparer>
 Built_grid Build_into(std::istream& deck, Console& out, const Run_options& options, Storage_provider provide,
                       Grid_build& build, File_preparer prepare_files, Check_beside_build* check) {

@@ -1,7 +1,6 @@
 #include "control/shared_check.hpp"
 
 #include <algorithm>
-#include <climits>
 #include <system_error>
 
 namespace torvane {
@@ -87,8 +86,7 @@ bool Shared_check::Wait_for_planes(int k_first, int k_last) {
   }
 }
 
-void Shared_check::Build_planes(int worker) {
-  (void)worker;
+void Shared_check::Build_planes() {
   Take_planes();
   // The other thread may still be building its last plane.
   int polls = 0;

@@ -54,7 +54,7 @@ class Shared_check {
   // Builds planes until none is left to take and returns once every plane is
   // complete; a plane that could not be used stops the run (Run_stop), the
   // lowest such k as a build in order would have.
-  void Build_planes(int worker);
+  void Build_planes();
   // Takes tasks, planes first, until none is left or the check is stopped; worker 0 or 1, each on a thread of its own.
   void Work(int worker);
   // The findings, once every Work call has returned on a check that was not stopped.
@@ -136,8 +136,7 @@ class Check_beside_build {
   void Start(const Grid_points& points, int ile, int ite, double pitch_angle, Check_work& work,
              std::function<void(int k)> build);
   // Builds inner planes with the helper until all are complete (Run_stop for one that cannot be used).
-  void Build_planes() { check_->Build_planes(0); }
-  void Planes_done(int k_done) { check_->Planes_done(k_done); }
+  void Build_planes() { check_->Build_planes(); }
   // Takes what is left on this thread, waits for the helper, and gives the findings.
   Grid_findings Finish();
 
