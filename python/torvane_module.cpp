@@ -26,27 +26,34 @@ namespace py = pybind11;
 
 namespace {
 
-// Storages of grids no longer referenced, kept for the next build of a
-// Generator: a fresh storage costs its first touch of some megabytes, about a
-// third of a typical grid's build. At most kKeptStorages are kept.
-struct Storage_pool {
-  static constexpr std::size_t kKeptStorages = 4;
-  std::mutex lock;
-  std::vector<std::unique_ptr<torvane::Grid_storage>> free;
+// Things a Generator keeps from build to build, up to a number: the
+// storages of grids no longer referenced (a fresh storage costs its first
+// touch of some megabytes, about a third of a typical grid's build) and the
+// helper threads of builds that are done. Shared by the threads that build.
+template <typename Kept>
+class Kept_pool {
+ public:
+  explicit Kept_pool(std::size_t most) : most_(most) {}
+  // The latest one given back, or none.
+  std::unique_ptr<Kept> Take() {
+    std::lock_guard<std::mutex> held(lock_);
+    if (free_.empty()) return nullptr;
+    std::unique_ptr<Kept> kept = std::move(free_.back());
+    free_.pop_back();
+    return kept;
+  }
+  void Give_back(std::unique_ptr<Kept> kept) {
+    std::lock_guard<std::mutex> held(lock_);
+    if (kept && free_.size() < most_) free_.push_back(std::move(kept));
+  }
 
-  // A kept storage (the latest), or none.
-  std::unique_ptr<torvane::Grid_storage> Take() {
-    std::lock_guard<std::mutex> held(lock);
-    if (free.empty()) return nullptr;
-    std::unique_ptr<torvane::Grid_storage> storage = std::move(free.back());
-    free.pop_back();
-    return storage;
-  }
-  void Give_back(std::unique_ptr<torvane::Grid_storage> storage) {
-    std::lock_guard<std::mutex> held(lock);
-    if (free.size() < kKeptStorages) free.push_back(std::move(storage));
-  }
+ private:
+  std::size_t most_;
+  std::mutex lock_;
+  std::vector<std::unique_ptr<Kept>> free_;
 };
+
+using Storage_pool = Kept_pool<torvane::Grid_storage>;
 
 // A grid built in memory: the run's storage of just its size, whose
 // coordinate arrays the numpy arrays view, and what its files need besides.
@@ -117,29 +124,19 @@ std::string Deck_bytes(const py::object& deck) {
 // and no longer referenced when there is one of the same size, with the check
 // on a helper thread kept from build to build (one per build at a time).
 struct Generator {
-  std::shared_ptr<Storage_pool> pool = std::make_shared<Storage_pool>();
-  std::mutex helpers_lock;
-  std::vector<std::unique_ptr<torvane::Helper_thread>> helpers;  // those not building now
+  static constexpr std::size_t kKeptStorages = 4;
+  static constexpr std::size_t kKeptHelpers = 4;
+  std::shared_ptr<Storage_pool> pool = std::make_shared<Storage_pool>(kKeptStorages);
+  Kept_pool<torvane::Helper_thread> helpers{kKeptHelpers};
 
+  // A kept helper thread, else a new one, else none (the build then starts its own or checks on one thread).
   std::unique_ptr<torvane::Helper_thread> Take_helper() {
-    {
-      std::lock_guard<std::mutex> held(helpers_lock);
-      if (!helpers.empty()) {
-        std::unique_ptr<torvane::Helper_thread> helper = std::move(helpers.back());
-        helpers.pop_back();
-        return helper;
-      }
-    }
+    if (std::unique_ptr<torvane::Helper_thread> kept = helpers.Take()) return kept;
     try {
       return std::make_unique<torvane::Helper_thread>();
     } catch (const std::system_error&) {
-      return nullptr;  // no thread to be had: the build starts its own or checks on one
+      return nullptr;
     }
-  }
-  void Give_back(std::unique_ptr<torvane::Helper_thread> helper) {
-    if (!helper) return;
-    std::lock_guard<std::mutex> held(helpers_lock);
-    helpers.push_back(std::move(helper));
   }
 };
 
@@ -159,7 +156,7 @@ Grid_ptr Generate(const py::object& deck, Generator* generator) {
     }
     std::istringstream in(text);
     build = torvane::Build_grid(in, data->storage, {}, helper.get());
-    if (generator != nullptr) generator->Give_back(std::move(helper));
+    if (generator != nullptr) generator->helpers.Give_back(std::move(helper));
   }
   // The warnings come first, as the run printed them before it stopped, if it did.
   for (const std::string& line : Console_lines(build.console)) {

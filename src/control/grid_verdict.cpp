@@ -301,12 +301,4 @@ Grid_verdict Judge_grid(const Grid_findings& f, const Check_input& in) {
   return {kExitProgramError, text};
 }
 
-Grid_verdict Check_grid(const Check_input& in) {
-  Check_work work(in.sizes.ie, in.sizes.je);
-  Shared_check check(Points_of(in.grid, in.sizes), in.sizes.ile, in.sizes.ite, in.setup.dphi, work);
-  check.Planes_done(in.sizes.ke);
-  check.Work(0);
-  return Judge_grid(check.Findings(), in);
-}
-
 }  // namespace torvane

@@ -52,9 +52,6 @@ struct Grid_verdict {
 // cells around it too.
 Grid_verdict Judge_grid(const Grid_findings& findings, const Check_input& input);
 
-// The measures on one thread and their verdict.
-Grid_verdict Check_grid(const Check_input& input);
-
 // The cause beside the fixed ERROR line of too large a grid: each size and
 // the limit it exceeds ("ie = nin + nblade/2 + nout + 1 = 351 exceeds " and the value of kMaxIe).
 std::string Grid_size_excess(const Control_values& values);
