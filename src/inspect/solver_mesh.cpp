@@ -10,22 +10,23 @@ namespace torvane::inspect {
 
 namespace {
 
-// The patch a topology row belongs to, or -1 for a wall the solver exports cannot name.
-int Patch_of_row(int code, int face) {
-  switch (code) {
-    case kInlet:
+// The solver patch of a boundary patch: one per role, the periodic pair's two faces apart.
+std::size_t Patch_of_row(torvane::Patch_role role, int face) {
+  switch (role) {
+    case torvane::Patch_role::inlet:
       return kInletPatch;
-    case kOutlet:
+    case torvane::Patch_role::outlet:
       return kOutletPatch;
-    case kPeriodic:
-      return face == 3 ? kPeriodicLower : kPeriodicUpper;
-    default:
+    case torvane::Patch_role::hub:
+      return kHubPatch;
+    case torvane::Patch_role::casing:
+      return kCasingPatch;
+    case torvane::Patch_role::blade:
+      return kBladePatch;
+    case torvane::Patch_role::periodic:
       break;
   }
-  if (face == 5) return kHubPatch;
-  if (face == 6) return kCasingPatch;
-  if (face == 3 || face == 4) return kBladePatch;
-  return -1;
+  return face == 3 ? kPeriodicLower : kPeriodicUpper;
 }
 
 // Cells of one block face laid out in its two in-face directions (i before j before k),
@@ -103,7 +104,7 @@ std::array<std::size_t, 8> Hex_corners(const Grid& g, int i, int j, int k, bool 
 
 Solver_boundary Solver_boundaries(const Run_files& run) {
   const Grid& g = run.grid;
-  const std::string& path = run.topology.path;
+  const std::string& path = run.topology_path;
   Solver_boundary s;
   s.right_handed = Right_handed(g);
   s.lower_to_upper = run.faces.face3_angle;
@@ -118,11 +119,7 @@ Solver_boundary Solver_boundaries(const Run_files& run) {
   for (int face = 1; face <= 6; ++face) cover[face - 1] = Cover_of(g, face);
   for (const Patch& row : run.faces.patches) {
     if (row.empty) continue;
-    const int patch = Patch_of_row(row.code, row.face);
-    if (patch < 0) {
-      Refuse(path, row.record, 0,
-             "a wall on face " + std::to_string(row.face) + " (an end of the passage) has no patch in a solver mesh");
-    }
+    const int patch = static_cast<int>(Patch_of_row(row.role, row.face));
     Face_cover& c = cover[row.face - 1];
     for (int b = row.points.lo[c.axes[1]]; b < row.points.hi[c.axes[1]]; ++b) {
       for (int a = row.points.lo[c.axes[0]]; a < row.points.hi[c.axes[0]]; ++a) {

@@ -1,0 +1,323 @@
+#include "base/passage.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+#include <utility>
+
+namespace torvane {
+
+namespace {
+
+// The topology file's type codes: the one place they are written.
+constexpr int kInletCode = 10;
+constexpr int kOutletCode = 20;
+constexpr int kWallCode = 70;
+constexpr int kPeriodicCode = 120;
+
+// "face 3 (j = 1)": a face and the index surface it is.
+std::string Face_text(int face) {
+  static constexpr const char* kSurfaces[] = {"i = 1", "i = ie", "j = 1", "j = je", "k = 1", "k = ke"};
+  return "face " + std::to_string(face) + " (" + kSurfaces[face - 1] + ")";
+}
+
+// The faces a role lies on, for messages.
+const char* Faces_of_role(Patch_role role) {
+  switch (role) {
+    case Patch_role::inlet:
+      return "face 1 (i = 1)";
+    case Patch_role::outlet:
+      return "face 2 (i = ie)";
+    case Patch_role::hub:
+    case Patch_role::casing:
+    case Patch_role::blade:
+      return "faces 3 to 6 (the pitchwise faces and k = 1, k = ke)";
+    case Patch_role::periodic:
+      break;
+  }
+  return "the pitchwise faces 3 and 4";
+}
+
+// The cells a patch covers on its face, as a rectangle of in-face cells.
+struct Cells_rectangle {
+  Cell_range a, b;
+  long long Count() const { return a.empty() || b.empty() ? 0 : 1LL * (a.hi - a.lo + 1) * (b.hi - b.lo + 1); }
+  bool Holds(int i, int j) const { return i >= a.lo && i <= a.hi && j >= b.lo && j <= b.hi; }
+};
+
+// The cells two rectangles share.
+long long Shared_cells(const Cells_rectangle& r, const Cells_rectangle& s) {
+  const Cells_rectangle both{{std::max(r.a.lo, s.a.lo), std::min(r.a.hi, s.a.hi)},
+                             {std::max(r.b.lo, s.b.lo), std::min(r.b.hi, s.b.hi)}};
+  return both.Count();
+}
+
+// The cell (i, j, k) of a face at in-face cell (a, b), as text.
+std::string Cell_text(const Passage& p, int face, int a, int b) {
+  int axes[2];
+  In_face_axes(face, axes);
+  int cell[3];
+  const int normal = Face_normal(face);
+  cell[normal] = Face_at_high_end(face) ? p.Cells(normal) : 1;
+  cell[axes[0]] = a;
+  cell[axes[1]] = b;
+  std::string text(1, '(');
+  for (int n = 0; n < 3; ++n) text.append(n == 0 ? "" : ", ").append(std::to_string(cell[n]));
+  return text + ')';
+}
+
+// The first cell of a face, b before a, that none of the rectangles holds;
+// {0, 0} when they hold every cell. The first row of cells with a gap starts
+// at 1 or just past a rectangle, and so does the gap within it.
+std::pair<int, int> First_uncovered(const std::vector<Cells_rectangle>& held, int cells_a, int cells_b) {
+  std::vector<int> as{1}, bs{1};
+  for (const Cells_rectangle& r : held) {
+    if (r.a.hi < cells_a) as.push_back(r.a.hi + 1);
+    if (r.b.hi < cells_b) bs.push_back(r.b.hi + 1);
+  }
+  std::sort(as.begin(), as.end());
+  std::sort(bs.begin(), bs.end());
+  for (int b : bs) {
+    for (int a : as) {
+      bool covered = false;
+      for (const Cells_rectangle& r : held) covered = covered || r.Holds(a, b);
+      if (!covered) return {a, b};
+    }
+  }
+  return {0, 0};
+}
+
+std::optional<Boundary_fault> Fault(long record, std::string text, long column = 0) {
+  return Boundary_fault{record, column, std::move(text)};
+}
+
+}  // namespace
+
+std::string_view Role_name(Patch_role role) {
+  static constexpr std::string_view kNames[] = {"inlet", "outlet", "hub", "casing", "blade", "periodic"};
+  return kNames[static_cast<int>(role)];
+}
+
+int Topology_code(Patch_role role) {
+  switch (role) {
+    case Patch_role::inlet:
+      return kInletCode;
+    case Patch_role::outlet:
+      return kOutletCode;
+    case Patch_role::periodic:
+      return kPeriodicCode;
+    case Patch_role::hub:
+    case Patch_role::casing:
+    case Patch_role::blade:
+      break;
+  }
+  return kWallCode;
+}
+
+std::optional<Patch_role> Role_of_code(int code, int face) {
+  std::optional<Patch_role> role;
+  if (code == kInletCode) role = Patch_role::inlet;
+  if (code == kOutletCode) role = Patch_role::outlet;
+  if (code == kPeriodicCode) role = Patch_role::periodic;
+  if (code == kWallCode) role = face == 5 ? Patch_role::hub : face == 6 ? Patch_role::casing : Patch_role::blade;
+  return role;
+}
+
+bool Known_topology_code(int code) {
+  return code == kInletCode || code == kOutletCode || code == kWallCode || code == kPeriodicCode;
+}
+
+std::string Known_topology_codes() {
+  return std::to_string(kInletCode) + ", " + std::to_string(kOutletCode) + ", " + std::to_string(kWallCode) + ", " +
+         std::to_string(kPeriodicCode);
+}
+
+std::string Role_misfit(Patch_role role, int face) {
+  std::string what = role == Patch_role::periodic ? "a periodic row"
+                     : (role == Patch_role::inlet || role == Patch_role::outlet)
+                         ? "the " + std::string(Role_name(role)) + " row"
+                         : std::string("a wall row");
+  return what + " (type code " + std::to_string(Topology_code(role)) + ") on " + Face_text(face) + ": it lies on " +
+         Faces_of_role(role) + " only";
+}
+
+bool Role_fits_face(Patch_role role, int face) {
+  switch (role) {
+    case Patch_role::inlet:
+      return face == 1;
+    case Patch_role::outlet:
+      return face == 2;
+    case Patch_role::hub:
+      return face == 5;
+    case Patch_role::casing:
+      return face == 6;
+    case Patch_role::blade:
+    case Patch_role::periodic:
+      break;
+  }
+  return face == 3 || face == 4;
+}
+
+void In_face_axes(int face, int axes[2]) {
+  const int normal = Face_normal(face);
+  axes[0] = normal == 0 ? 1 : normal == 1 ? 2 : 0;
+  axes[1] = normal == 0 ? 2 : normal == 1 ? 0 : 1;
+}
+
+Cell_range Written_range(const Boundary_patch& patch, int n) {
+  const Cell_range r = patch.range[n];
+  if (!patch.periodic() || n != 0) return r;
+  return {-r.lo, -r.hi};
+}
+
+const Span_station* Passage::Station(Surface surface) const {
+  for (const Span_station& s : stations) {
+    if (s.surface == surface) return &s;
+  }
+  return nullptr;
+}
+
+Passage::Edges Passage::Blade_edges() const {
+  Edges e;
+  for (const Boundary_patch& p : patches) {
+    if (p.role != Patch_role::blade || p.face != 3 || p.range[1].empty()) continue;
+    // Cells lo..hi of i lie between points lo and hi + 1.
+    if (e.ile == 0 || p.range[1].lo < e.ile) e.ile = p.range[1].lo;
+    if (p.range[1].hi + 1 > e.ite) e.ite = p.range[1].hi + 1;
+  }
+  return e;
+}
+
+double Passage::Pitch_angle() const {
+  for (const Boundary_patch& p : patches) {
+    if (p.periodic()) return std::fabs(p.angle);
+  }
+  return 0;
+}
+
+Passage Make_passage(const Passage_sizes& s, double dphi, Station_kind kind) {
+  Passage p;
+  p.ni = s.ie - 1;
+  p.nj = s.je - 1;
+  p.nk = s.ke - 1;
+  p.stations = {{Surface::hub, 1, kind}, {Surface::casing, s.ke, kind}};
+  const int nin = s.ile - 1;
+  const Cell_range span{1, p.nk}, pitch{1, p.nj}, stream{1, p.ni};
+  const Cell_range upstream{1, nin}, blade{s.ile, s.ite - 1}, downstream{s.ite, p.ni};
+  // Face 3 (j = 1) is turned onto face 4 (j = je) by dphi and back by -dphi.
+  auto periodic = [&](int face, Cell_range along_i) {
+    return Boundary_patch{Patch_role::periodic, face, {span, along_i}, 7 - face, face == 3 ? -dphi : dphi, 0};
+  };
+  auto plain = [&](Patch_role role, int face, Cell_range first, Cell_range second) {
+    return Boundary_patch{role, face, {first, second}, 0, 0, 0};
+  };
+  p.patches = {periodic(3, upstream),
+               periodic(4, upstream),
+               periodic(3, downstream),
+               periodic(4, downstream),
+               plain(Patch_role::blade, 3, span, blade),
+               plain(Patch_role::blade, 4, span, blade),
+               plain(Patch_role::hub, 5, stream, pitch),
+               plain(Patch_role::casing, 6, stream, pitch),
+               plain(Patch_role::inlet, 1, pitch, span),
+               plain(Patch_role::outlet, 2, pitch, span)};
+  return p;
+}
+
+std::vector<Span_station> Stations_of_patches(const Passage& passage) {
+  std::vector<Span_station> stations;
+  for (Surface surface : {Surface::hub, Surface::casing}) {
+    const Patch_role role = surface == Surface::hub ? Patch_role::hub : Patch_role::casing;
+    for (const Boundary_patch& p : passage.patches) {
+      if (p.role != role) continue;
+      stations.push_back({surface, Face_at_high_end(p.face) ? passage.nk + 1 : 1, Station_kind::from_file});
+      break;
+    }
+  }
+  return stations;
+}
+
+std::optional<Boundary_fault> Find_boundary_fault(const Passage& passage, long head_record) {
+  const std::vector<Boundary_patch>& patches = passage.patches;
+  std::vector<Cells_rectangle> cells(patches.size());
+  for (std::size_t n = 0; n < patches.size(); ++n) {
+    const Boundary_patch& p = patches[n];
+    if (p.face < 1 || p.face > 6) return Fault(p.record, "face " + std::to_string(p.face) + " is not 1 to 6");
+    if (!Role_fits_face(p.role, p.face)) return Fault(p.record, Role_misfit(p.role, p.face));
+    int axes[2];
+    In_face_axes(p.face, axes);
+    for (int m = 0; m < 2; ++m) {
+      const Cell_range r = p.range[m];
+      if (r.lo < 1 || r.hi > passage.Cells(axes[m]) || r.hi < r.lo - 1) {
+        return Fault(p.record, "range " + std::to_string(r.lo) + ", " + std::to_string(r.hi) + " of " +
+                                   Face_text(p.face) + " lies outside cells 1.." +
+                                   std::to_string(passage.Cells(axes[m])));
+      }
+    }
+    cells[n] = {p.range[0], p.range[1]};
+    if (p.periodic() && p.partner_face != 7 - p.face) {
+      return Fault(p.record, "periodic row of face " + std::to_string(p.face) + " must be matched with face " +
+                                 std::to_string(7 - p.face));
+    }
+    for (std::size_t m = 0; m < n; ++m) {
+      const Boundary_patch& q = patches[m];
+      // Every periodic row turns by the pitch angle, face 3 one way and face 4 the other.
+      if (p.periodic() && q.periodic()) {
+        if (std::fabs(p.angle) != std::fabs(q.angle)) {
+          return Fault(p.record + 1, "periodic angle differs from the pitch angle of the other rows", 1);
+        }
+        if ((q.face == p.face) != (q.angle == p.angle)) {
+          return Fault(p.record + 1,
+                       "periodic angle of face " + std::to_string(p.face) +
+                           (q.face == p.face ? " differs from an earlier row of face "
+                                             : " turns the same way as an earlier row of face ") +
+                           std::to_string(q.face),
+                       1);
+        }
+      }
+      if (q.face == p.face && Shared_cells(cells[n], cells[m]) > 0) {
+        return Fault(p.record, "the row covers a cell of face " + std::to_string(p.face) + " that the row of record " +
+                                   std::to_string(q.record) + " covers already");
+      }
+    }
+  }
+  for (int face = 1; face <= 6; ++face) {
+    int axes[2];
+    In_face_axes(face, axes);
+    const int cells_a = passage.Cells(axes[0]), cells_b = passage.Cells(axes[1]);
+    std::vector<Cells_rectangle> held;
+    long long count = 0;
+    long last_row = head_record;
+    for (std::size_t n = 0; n < patches.size(); ++n) {
+      if (patches[n].face != face || cells[n].Count() == 0) continue;
+      held.push_back(cells[n]);
+      count += cells[n].Count();
+      last_row = patches[n].record;
+    }
+    // The rows of a face share no cell: they cover it all when their cells add up to it.
+    if (count == 1LL * cells_a * cells_b) continue;
+    const auto [a, b] = First_uncovered(held, cells_a, cells_b);
+    return Fault(last_row, "no row covers the cell " + Cell_text(passage, face, a, b) + " on " + Face_text(face) +
+                               ": every boundary cell lies in exactly one row");
+  }
+  // The periodic pair: each periodic cell of face 3 or 4 has a periodic partner, the same cell of the other face.
+  for (std::size_t n = 0; n < patches.size(); ++n) {
+    if (!patches[n].periodic()) continue;
+    long long matched = 0;
+    for (std::size_t m = 0; m < patches.size(); ++m) {
+      if (patches[m].periodic() && patches[m].face == patches[n].partner_face) {
+        matched += Shared_cells(cells[n], cells[m]);
+      }
+    }
+    if (matched != cells[n].Count()) {
+      return Fault(patches[n].record,
+                   "the periodic rows of faces 3 and 4 cover different cells: some of this row's "
+                   "cells of face " +
+                       std::to_string(patches[n].face) + " have no periodic partner on face " +
+                       std::to_string(patches[n].partner_face));
+    }
+  }
+  return std::nullopt;
+}
+
+}  // namespace torvane
