@@ -29,13 +29,14 @@ const char* Faces_of_role(Patch_role role) {
     case Patch_role::outlet:
       return "face 2 (i = ie)";
     case Patch_role::hub:
+      return "face 5 (k = 1)";
     case Patch_role::casing:
+      return "face 6 (k = ke)";
     case Patch_role::blade:
-      return "faces 3 to 6 (the pitchwise faces and k = 1, k = ke)";
     case Patch_role::periodic:
       break;
   }
-  return "the pitchwise faces 3 and 4";
+  return "the pitchwise faces 3 (j = 1) and 4 (j = je)";
 }
 
 // The cells a patch covers on its face, as a rectangle of in-face cells.
@@ -133,12 +134,12 @@ std::string Known_topology_codes() {
 }
 
 std::string Role_misfit(Patch_role role, int face) {
-  std::string what = role == Patch_role::periodic ? "a periodic row"
-                     : (role == Patch_role::inlet || role == Patch_role::outlet)
-                         ? "the " + std::string(Role_name(role)) + " row"
-                         : std::string("a wall row");
-  return what + " (type code " + std::to_string(Topology_code(role)) + ") on " + Face_text(face) + ": it lies on " +
-         Faces_of_role(role) + " only";
+  const std::string code = " (type code " + std::to_string(Topology_code(role)) + ") on " + Face_text(face);
+  // The file's walls are one code: on an end of the passage no wall role fits.
+  if (Is_wall(role) && (face == 1 || face == 2)) return "a wall row" + code + ": walls lie on faces 3 to 6 only";
+  const std::string what =
+      role == Patch_role::periodic ? "a periodic row" : "the " + std::string(Role_name(role)) + " row";
+  return what + code + ": it lies on " + Faces_of_role(role) + " only";
 }
 
 bool Role_fits_face(Patch_role role, int face) {

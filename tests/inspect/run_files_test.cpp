@@ -220,6 +220,42 @@ TEST(TopologyFile, RefusesRowsThatDoNotFitTheBlock) {
   }
 }
 
+// Damaged rows that each read well alone: the rows together must cover every
+// boundary cell once, each with a role its face can have, the periodic faces
+// turned one way and the other.
+TEST(TopologyFile, RefusesRowsThatCoverACellTwiceOrNotAtAllOrMisplaceARole) {
+  struct Case {
+    int record;
+    std::string replacement, message;
+  } cases[] = {
+      {14, " 70     3    1   16   21   52    0    0    0    0    0    0",
+       "record 14: the row covers a cell of face 3 that the row of record 10 covers already"},
+      {18, " 10     1    1   32    1   12    0    0    0    0    0    0",
+       "record 18: no row covers the cell (1, 1, 13) on face 1 (i = 1): every boundary cell lies in exactly one row"},
+      {16, " 70     5    1   80    1   31    0    0    0    0    0    0",
+       "record 16: no row covers the cell (1, 32, 1) on face 5 (k = 1): every boundary cell lies in exactly one row"},
+      {14, " 20     3    1   16   21   50    0    0    0    0    0    0",
+       "record 14, column 1: the outlet row (type code 20) on face 3 (j = 1): it lies on face 2 (i = ie) only"},
+      {19, " 10     2    1   32    1   16    0    0    0    0    0    0",
+       "record 19, column 1: the inlet row (type code 10) on face 2 (i = ie): it lies on face 1 (i = 1) only"},
+      {18, " 70     1    1   32    1   16    0    0    0    0    0    0",
+       "record 18, column 1: a wall row (type code 70) on face 1 (i = 1): walls lie on faces 3 to 6 only"},
+      {9, " -0.20943951023931953     ",
+       "record 9, column 1: periodic angle of face 4 turns the same way as an earlier row of face 3"},
+  };
+  Scratch scratch;
+  const std::string path = scratch.File("damaged.rtp");
+  for (const Case& c : cases) {
+    Write_text(path, Typical_topology(c.record, c.replacement));
+    try {
+      Read_topology_file(path);
+      ADD_FAILURE() << "record " << c.record << " \"" << c.replacement << "\": accepted";
+    } catch (const Input_error& e) {
+      EXPECT_EQ(std::string(e.what()), path + ", " + c.message);
+    }
+  }
+}
+
 // Every record of the three run files ends with its line end; a topology file
 // whose last record has none was cut short, as a grid or plot file would be.
 TEST(TopologyFile, RefusesALastRecordWithoutItsLineEnd) {
