@@ -43,7 +43,6 @@ const char* Faces_of_role(Patch_role role) {
 struct Cells_rectangle {
   Cell_range a, b;
   long long Count() const { return a.empty() || b.empty() ? 0 : 1LL * (a.hi - a.lo + 1) * (b.hi - b.lo + 1); }
-  bool Holds(int i, int j) const { return i >= a.lo && i <= a.hi && j >= b.lo && j <= b.hi; }
 };
 
 // The cells two rectangles share.
@@ -68,22 +67,28 @@ std::string Cell_text(const Passage& p, int face, int a, int b) {
 }
 
 // The first cell of a face, b before a, that none of the rectangles holds;
-// {0, 0} when they hold every cell. The first row of cells with a gap starts
-// at 1 or just past a rectangle, and so does the gap within it.
+// {0, 0} when they hold every cell. The first row of cells with a gap is row
+// 1 or the row just past a rectangle; within it, the gap starts at the first
+// a the rectangles over that row leave out.
 std::pair<int, int> First_uncovered(const std::vector<Cells_rectangle>& held, int cells_a, int cells_b) {
-  std::vector<int> as{1}, bs{1};
+  std::vector<int> rows{1};
   for (const Cells_rectangle& r : held) {
-    if (r.a.hi < cells_a) as.push_back(r.a.hi + 1);
-    if (r.b.hi < cells_b) bs.push_back(r.b.hi + 1);
+    if (r.b.hi < cells_b) rows.push_back(r.b.hi + 1);
   }
-  std::sort(as.begin(), as.end());
-  std::sort(bs.begin(), bs.end());
-  for (int b : bs) {
-    for (int a : as) {
-      bool covered = false;
-      for (const Cells_rectangle& r : held) covered = covered || r.Holds(a, b);
-      if (!covered) return {a, b};
+  std::sort(rows.begin(), rows.end());
+  std::vector<Cell_range> over_row;
+  for (int b : rows) {
+    over_row.clear();
+    for (const Cells_rectangle& r : held) {
+      if (b >= r.b.lo && b <= r.b.hi) over_row.push_back(r.a);
     }
+    std::sort(over_row.begin(), over_row.end(), [](const Cell_range& x, const Cell_range& y) { return x.lo < y.lo; });
+    int a = 1;
+    for (const Cell_range& r : over_row) {
+      if (r.lo > a) break;
+      a = std::max(a, r.hi + 1);
+    }
+    if (a <= cells_a) return {a, b};
   }
   return {0, 0};
 }
