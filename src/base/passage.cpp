@@ -9,34 +9,38 @@ namespace torvane {
 
 namespace {
 
-// The topology file's type codes: the one place they are written.
-constexpr int kInletCode = 10;
-constexpr int kOutletCode = 20;
-constexpr int kWallCode = 70;
-constexpr int kPeriodicCode = 120;
+// Everything the programs know of a role, one row each, in the order of
+// Patch_role: its name, its type code in the topology file (the one place the
+// codes are written), the faces it may lie on (bit f for face f) and, for
+// messages, those faces in words. A wall role is one the solvers see as a wall;
+// a matched role pairs each cell with the same cell of the partner face and
+// carries the angle between them.
+struct Role_row {
+  Patch_role role;
+  std::string_view name;
+  int code;
+  unsigned faces;
+  const char* faces_text;
+  bool wall, matched;
+};
+
+constexpr unsigned kPitchwiseFaces = 1u << 3 | 1u << 4;
+constexpr Role_row kRoles[] = {
+    {Patch_role::inlet, "inlet", 10, 1u << 1, "face 1 (i = 1)", false, false},
+    {Patch_role::outlet, "outlet", 20, 1u << 2, "face 2 (i = ie)", false, false},
+    {Patch_role::hub, "hub", 70, 1u << 5, "face 5 (k = 1)", true, false},
+    {Patch_role::casing, "casing", 70, 1u << 6, "face 6 (k = ke)", true, false},
+    {Patch_role::blade, "blade", 70, kPitchwiseFaces, "the pitchwise faces 3 (j = 1) and 4 (j = je)", true, false},
+    {Patch_role::periodic, "periodic", 120, kPitchwiseFaces, "the pitchwise faces 3 (j = 1) and 4 (j = je)", false,
+     true},
+};
+
+const Role_row& Row_of(Patch_role role) { return kRoles[static_cast<int>(role)]; }
 
 // "face 3 (j = 1)": a face and the index surface it is.
 std::string Face_text(int face) {
   static constexpr const char* kSurfaces[] = {"i = 1", "i = ie", "j = 1", "j = je", "k = 1", "k = ke"};
   return "face " + std::to_string(face) + " (" + kSurfaces[face - 1] + ")";
-}
-
-// The faces a role lies on, for messages.
-const char* Faces_of_role(Patch_role role) {
-  switch (role) {
-    case Patch_role::inlet:
-      return "face 1 (i = 1)";
-    case Patch_role::outlet:
-      return "face 2 (i = ie)";
-    case Patch_role::hub:
-      return "face 5 (k = 1)";
-    case Patch_role::casing:
-      return "face 6 (k = ke)";
-    case Patch_role::blade:
-    case Patch_role::periodic:
-      break;
-  }
-  return "the pitchwise faces 3 (j = 1) and 4 (j = je)";
 }
 
 // The cells a patch covers on its face, as a rectangle of in-face cells.
@@ -99,69 +103,47 @@ std::optional<Boundary_fault> Fault(long record, std::string text, long column =
 
 }  // namespace
 
-std::string_view Role_name(Patch_role role) {
-  static constexpr std::string_view kNames[] = {"inlet", "outlet", "hub", "casing", "blade", "periodic"};
-  return kNames[static_cast<int>(role)];
-}
+std::string_view Role_name(Patch_role role) { return Row_of(role).name; }
 
-int Topology_code(Patch_role role) {
-  switch (role) {
-    case Patch_role::inlet:
-      return kInletCode;
-    case Patch_role::outlet:
-      return kOutletCode;
-    case Patch_role::periodic:
-      return kPeriodicCode;
-    case Patch_role::hub:
-    case Patch_role::casing:
-    case Patch_role::blade:
-      break;
-  }
-  return kWallCode;
-}
+int Topology_code(Patch_role role) { return Row_of(role).code; }
+
+bool Is_wall(Patch_role role) { return Row_of(role).wall; }
+
+bool Is_matched(Patch_role role) { return Row_of(role).matched; }
 
 std::optional<Patch_role> Role_of_code(int code, int face) {
+  // The role of the code that fits the face, else the code's first role.
   std::optional<Patch_role> role;
-  if (code == kInletCode) role = Patch_role::inlet;
-  if (code == kOutletCode) role = Patch_role::outlet;
-  if (code == kPeriodicCode) role = Patch_role::periodic;
-  if (code == kWallCode) role = face == 5 ? Patch_role::hub : face == 6 ? Patch_role::casing : Patch_role::blade;
+  for (const Role_row& row : kRoles) {
+    if (row.code != code) continue;
+    if (Role_fits_face(row.role, face)) return row.role;
+    if (!role) role = row.role;
+  }
   return role;
 }
 
-bool Known_topology_code(int code) {
-  return code == kInletCode || code == kOutletCode || code == kWallCode || code == kPeriodicCode;
-}
+bool Known_topology_code(int code) { return Role_of_code(code, 1).has_value(); }
 
 std::string Known_topology_codes() {
-  return std::to_string(kInletCode) + ", " + std::to_string(kOutletCode) + ", " + std::to_string(kWallCode) + ", " +
-         std::to_string(kPeriodicCode);
+  std::string text;
+  for (const Role_row& row : kRoles) {
+    const std::string code = std::to_string(row.code);
+    if (text == code || text.ends_with(" " + code)) continue;  // the walls share one code
+    text += (text.empty() ? "" : ", ") + code;
+  }
+  return text;
 }
 
 std::string Role_misfit(Patch_role role, int face) {
   const std::string code = " (type code " + std::to_string(Topology_code(role)) + ") on " + Face_text(face);
   // The file's walls are one code: on an end of the passage no wall role fits.
   if (Is_wall(role) && (face == 1 || face == 2)) return "a wall row" + code + ": walls lie on faces 3 to 6 only";
-  const std::string what =
-      role == Patch_role::periodic ? "a periodic row" : "the " + std::string(Role_name(role)) + " row";
-  return what + code + ": it lies on " + Faces_of_role(role) + " only";
+  const std::string what = (Is_matched(role) ? "a " : "the ") + std::string(Role_name(role)) + " row";
+  return what + code + ": it lies on " + Row_of(role).faces_text + " only";
 }
 
 bool Role_fits_face(Patch_role role, int face) {
-  switch (role) {
-    case Patch_role::inlet:
-      return face == 1;
-    case Patch_role::outlet:
-      return face == 2;
-    case Patch_role::hub:
-      return face == 5;
-    case Patch_role::casing:
-      return face == 6;
-    case Patch_role::blade:
-    case Patch_role::periodic:
-      break;
-  }
-  return face == 3 || face == 4;
+  return face >= 1 && face <= 6 && (Row_of(role).faces & 1u << face) != 0;
 }
 
 void In_face_axes(int face, int axes[2]) {

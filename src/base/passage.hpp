@@ -15,7 +15,8 @@
 
 namespace torvane {
 
-// What a boundary patch is to the flow.
+// What a boundary patch is to the flow. A new role is a value here and a row
+// of the role table in passage.cpp (its name, type code, faces, wall or matched).
 enum class Patch_role { inlet, outlet, hub, casing, blade, periodic };
 
 // "inlet", "outlet", "hub", "casing", "blade", "periodic": the patch names of the solver meshes.
@@ -43,10 +44,10 @@ std::string Role_misfit(Patch_role role, int face);
 // the blade and the periodic pair on the pitchwise faces 3 (j = 1) and 4 (j = je).
 bool Role_fits_face(Patch_role role, int face);
 
-// Whether a role is a wall: the hub, the casing or the blade.
-constexpr bool Is_wall(Patch_role role) {
-  return role == Patch_role::hub || role == Patch_role::casing || role == Patch_role::blade;
-}
+// Whether a role is a wall (the hub, the casing, the blade), and whether it is
+// matched cell by cell with a partner face turned by an angle (the periodic pair).
+bool Is_wall(Patch_role role);
+bool Is_matched(Patch_role role);
 
 // The block's faces are numbered 1 to 6: i = 1, i = ie, j = 1, j = je, k = 1, k = ke.
 // The axis normal to a face (0 i, 1 j, 2 k) and whether the face is its high end.
@@ -73,7 +74,7 @@ struct Boundary_patch {
   double angle = 0;      // periodic: radians that turn the partner onto this face
   long record = 0;       // the record of its row in a topology file read; 0 when built
 
-  bool periodic() const { return role == Patch_role::periodic; }
+  bool periodic() const { return Is_matched(role); }
   bool wall() const { return Is_wall(role); }
 };
 
