@@ -103,6 +103,12 @@ std::optional<Boundary_fault> Fault(long record, std::string text, long column =
 
 }  // namespace
 
+std::vector<Patch_role> All_roles() {
+  std::vector<Patch_role> roles;
+  for (const Role_row& row : kRoles) roles.push_back(row.role);
+  return roles;
+}
+
 std::string_view Role_name(Patch_role role) { return Row_of(role).name; }
 
 int Topology_code(Patch_role role) { return Row_of(role).code; }

@@ -19,6 +19,9 @@ namespace torvane {
 // of the role table in passage.cpp (its name, type code, faces, wall or matched).
 enum class Patch_role { inlet, outlet, hub, casing, blade, periodic };
 
+// Every role, in the order of Patch_role.
+std::vector<Patch_role> All_roles();
+
 // "inlet", "outlet", "hub", "casing", "blade", "periodic": the patch names of the solver meshes.
 std::string_view Role_name(Patch_role role);
 

@@ -55,23 +55,11 @@ std::string Family_of(const Patch& patch) { return std::string(Role_name(patch.r
 }  // namespace
 
 std::string Cgns_patch_name(const Patch& patch, int je) {
-  const std::string where = std::to_string(patch.record);
-  switch (patch.role) {
-    case torvane::Patch_role::inlet:
-      return "Inlet_" + where;
-    case torvane::Patch_role::outlet:
-      return "Outlet_" + where;
-    case torvane::Patch_role::hub:
-      return "Hub_" + where;
-    case torvane::Patch_role::casing:
-      return "Casing_" + where;
-    default:
-      break;
-  }
-  std::string name = patch.role == torvane::Patch_role::periodic ? "Periodic_j" : "Blade_j";
-  name += std::to_string(patch.face == 3 ? 1 : je);
-  name += '_';
-  return name + where;
+  // The role's name capitalised, the pitchwise faces told apart by their j.
+  std::string name(Role_name(patch.role));
+  name[0] = static_cast<char>(name[0] - 'a' + 'A');
+  if (patch.face == 3 || patch.face == 4) name += "_j" + std::to_string(patch.face == 3 ? 1 : je);
+  return name + '_' + std::to_string(patch.record);
 }
 
 namespace {

@@ -10,23 +10,27 @@ namespace torvane::inspect {
 
 namespace {
 
-// The solver patch of a boundary patch: one per role, the periodic pair's two faces apart.
-std::size_t Patch_of_row(torvane::Patch_role role, int face) {
-  switch (role) {
-    case torvane::Patch_role::inlet:
-      return kInletPatch;
-    case torvane::Patch_role::outlet:
-      return kOutletPatch;
-    case torvane::Patch_role::hub:
-      return kHubPatch;
-    case torvane::Patch_role::casing:
-      return kCasingPatch;
-    case torvane::Patch_role::blade:
-      return kBladePatch;
-    case torvane::Patch_role::periodic:
-      break;
+// The solver patches: one per role in the role table's order, named as the
+// role, two for a matched role (its faces 3 and 4, "_lower" and "_upper").
+// first[role] is the index of the role's (first) patch.
+std::vector<Solver_patch> Patches_of_roles(std::vector<std::size_t>& first) {
+  std::vector<Solver_patch> patches;
+  for (torvane::Patch_role role : torvane::All_roles()) {
+    const std::string name(torvane::Role_name(role));
+    first.push_back(patches.size());
+    if (torvane::Is_matched(role)) {
+      patches.push_back({name + "_lower", Patch_role::cyclic, {}});
+      patches.push_back({name + "_upper", Patch_role::cyclic, {}});
+    } else {
+      patches.push_back({name, torvane::Is_wall(role) ? Patch_role::wall : Patch_role::patch, {}});
+    }
   }
-  return face == 3 ? kPeriodicLower : kPeriodicUpper;
+  return patches;
+}
+
+// The solver patch of a boundary patch.
+std::size_t Patch_of_row(const std::vector<std::size_t>& first, torvane::Patch_role role, int face) {
+  return first[static_cast<std::size_t>(role)] + (torvane::Is_matched(role) && face == 4 ? 1 : 0);
 }
 
 // Cells of one block face laid out in its two in-face directions (i before j before k),
@@ -108,18 +112,13 @@ Solver_boundary Solver_boundaries(const Run_files& run) {
   Solver_boundary s;
   s.right_handed = Right_handed(g);
   s.lower_to_upper = run.faces.face3_angle;
-  s.patches = {{"inlet", Patch_role::patch, {}},
-               {"outlet", Patch_role::patch, {}},
-               {"hub", Patch_role::wall, {}},
-               {"casing", Patch_role::wall, {}},
-               {"blade", Patch_role::wall, {}},
-               {"periodic_lower", Patch_role::cyclic, {}},
-               {"periodic_upper", Patch_role::cyclic, {}}};
+  std::vector<std::size_t> first;
+  s.patches = Patches_of_roles(first);
   Face_cover cover[6];
   for (int face = 1; face <= 6; ++face) cover[face - 1] = Cover_of(g, face);
   for (const Patch& row : run.faces.patches) {
     if (row.empty) continue;
-    const int patch = static_cast<int>(Patch_of_row(row.role, row.face));
+    const int patch = static_cast<int>(Patch_of_row(first, row.role, row.face));
     Face_cover& c = cover[row.face - 1];
     for (int b = row.points.lo[c.axes[1]]; b < row.points.hi[c.axes[1]]; ++b) {
       for (int a = row.points.lo[c.axes[0]]; a < row.points.hi[c.axes[0]]; ++a) {
