@@ -77,7 +77,7 @@ void Write_cgns_file(const std::string& name, const std::string& path, const Run
     // A family per patch carrying its boundary type: viewers group and show the patches by it.
     std::vector<std::string> families;
     for (const Patch& patch : run.faces.patches) {
-      if (patch.empty || patch.role == torvane::Patch_role::periodic) continue;
+      if (patch.empty || Is_matched(patch.role)) continue;
       const std::string family = Family_of(patch);
       bool known = false;
       for (const std::string& written : families) known = known || written == family;
@@ -101,7 +101,7 @@ void Write_cgns_file(const std::string& name, const std::string& path, const Run
       const std::string name = Cgns_patch_name(patch, g.je);
       cgsize_t range[6];
       Range_of(patch, range);
-      if (patch.role != torvane::Patch_role::periodic) {
+      if (!Is_matched(patch.role)) {
         int bc = 0;
         Check(cg_boco_write(file, base, zone, name.c_str(), CGNS_ENUMV(FamilySpecified), CGNS_ENUMV(PointRange), 2,
                             range, &bc),

@@ -93,7 +93,7 @@ Wall_heights First_cell_heights(const Grid& grid, const Block_faces& faces) {
 Periodic_match Check_periodic(const Grid& grid, const Block_faces& faces) {
   Periodic_match m;
   for (const Patch& patch : faces.patches) {
-    if (patch.role != torvane::Patch_role::periodic || patch.empty) continue;
+    if (!Is_matched(patch.role) || patch.empty) continue;
     const int j = patch.face == 3 ? 1 : grid.je;
     const int partner_j = patch.face == 3 ? grid.je : 1;
     // The partner is turned by the angle in theta, theta measured from z towards y.
