@@ -10,14 +10,17 @@ namespace torvane::inspect {
 
 namespace {
 
-// The solver patches: one per role in the role table's order, named as the
-// role, two for a matched role (its faces 3 and 4, "_lower" and "_upper").
-// first[role] is the index of the role's (first) patch.
-std::vector<Solver_patch> Patches_of_roles(std::vector<std::size_t>& first) {
+// The solver patches: one per role of the passage in the role table's order,
+// named as the role, two for a matched role (its faces 3 and 4, "_lower" and
+// "_upper"). first[role] is the index of the role's (first) patch.
+std::vector<Solver_patch> Patches_of_roles(const Passage& passage, std::vector<std::size_t>& first) {
   std::vector<Solver_patch> patches;
   for (torvane::Patch_role role : torvane::All_roles()) {
-    const std::string name(torvane::Role_name(role));
     first.push_back(patches.size());
+    bool present = false;
+    for (const Boundary_patch& p : passage.patches) present = present || p.role == role;
+    if (!present) continue;
+    const std::string name(torvane::Role_name(role));
     if (torvane::Is_matched(role)) {
       patches.push_back({name + "_lower", Patch_role::cyclic, {}});
       patches.push_back({name + "_upper", Patch_role::cyclic, {}});
@@ -113,7 +116,7 @@ Solver_boundary Solver_boundaries(const Run_files& run) {
   s.right_handed = Right_handed(g);
   s.lower_to_upper = run.faces.face3_angle;
   std::vector<std::size_t> first;
-  s.patches = Patches_of_roles(first);
+  s.patches = Patches_of_roles(run.passage, first);
   Face_cover cover[6];
   for (int face = 1; face <= 6; ++face) cover[face - 1] = Cover_of(g, face);
   for (const Patch& row : run.faces.patches) {
