@@ -29,17 +29,18 @@ std::string_view Role_name(Patch_role role);
 // (hub, casing and blade alike), 120 periodic.
 int Topology_code(Patch_role role);
 
-// The role of a topology file's row of type code `code` on `face`: a wall is
-// the hub on face 5, the casing on face 6 and the blade elsewhere; none when
-// the code is not known. Whether the role fits the face is Role_fits_face's.
+// The role of a topology file's row of type code `code` on `face`: the role of
+// that code that may lie on the face (a wall, 70, is the hub on face 5, the
+// casing on face 6, the blade on faces 3 and 4), else the code's first role;
+// none when the code is not known. Whether it fits is Role_fits_face's.
 std::optional<Patch_role> Role_of_code(int code, int face);
 
 // Whether the topology file knows a type code, and the codes it knows ("10, 20, 70, 120").
 bool Known_topology_code(int code);
 std::string Known_topology_codes();
 
-// Why a role cannot lie on a face, for a message: "a wall row (type code 70)
-// on face 1 (i = 1): it lies on faces 3 to 6 ... only".
+// Why a role cannot lie on a face, for a message: "the outlet row (type code
+// 20) on face 3 (j = 1): it lies on face 2 (i = ie) only".
 std::string Role_misfit(Patch_role role, int face);
 
 // Whether a role can lie on a face: the inlet on face 1 (i = 1) only, the
