@@ -116,10 +116,11 @@ constexpr const char* kCommentTitleHint =
 
 }  // namespace
 
-std::string Decimal_comma_reading(std::string_view line, int count) {
-  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-  std::string text(line);
-  std::vector<bool> decimal(text.size(), false);
+namespace {
+
+// Turns each comma between two digits into a point, marking where in
+// decimal; true when there was one.
+bool Commas_to_points(std::string& text, std::vector<bool>& decimal) {
   bool any = false;
   for (size_t n = 1; n + 1 < text.size(); ++n) {
     if (text[n] == ',' && Is_digit(text[n - 1]) && Is_digit(text[n + 1])) {
@@ -128,19 +129,34 @@ std::string Decimal_comma_reading(std::string_view line, int count) {
       any = true;
     }
   }
-  if (!any) return "";
+  return any;
+}
+
+// The item of text from n on, as the reader separates them, moving n to its
+// end: true when there is one and it reads as a number.
+bool Next_number_item(std::string_view text, size_t& n, size_t& start) {
+  while (n < text.size() && Is_blank(text[n])) ++n;
+  if (n == text.size() || text[n] == ',') return false;
+  start = n;
+  while (n < text.size() && !Is_blank(text[n]) && text[n] != ',') ++n;
+  double value = 0;
+  return Parse_real(text.substr(start, n - start), value);
+}
+
+}  // namespace
+
+std::string Decimal_comma_reading(std::string_view line, int count) {
+  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  std::string text(line);
+  std::vector<bool> decimal(text.size(), false);
+  if (!Commas_to_points(text, decimal)) return "";
   // The items as the reader separates them: blanks with at most one comma.
   std::string values;
   int found = 0;
   bool with_comma = false;
   size_t n = 0;
-  while (found <= count) {
-    while (n < text.size() && Is_blank(text[n])) ++n;
-    if (n == text.size() || text[n] == ',') break;
-    const size_t start = n;
-    while (n < text.size() && !Is_blank(text[n]) && text[n] != ',') ++n;
-    double value = 0;
-    if (!Parse_real(std::string_view(text).substr(start, n - start), value)) break;
+  size_t start = 0;
+  while (found <= count && Next_number_item(text, n, start)) {
     ++found;
     if (found <= count) {
       for (size_t m = start; m < n; ++m) with_comma = with_comma || decimal[m];

@@ -165,6 +165,45 @@ double Closest_approach(const Meridional_curve& hub, const Meridional_curve& cas
   return closest;
 }
 
+// A `hub` or `casing` line: the curve it begins, in the order the file must give them.
+Curve_points& Begin_curve(const std::string& file, int number, bool hub, Flow_path_file& result) {
+  if (hub && result.hub.header_line != 0) Refuse(file, number, "a second `hub` line; the file holds one hub curve");
+  if (!hub && result.casing.header_line != 0) {
+    Refuse(file, number, "a second `casing` line; the file holds one casing curve");
+  }
+  if (hub && result.casing.header_line != 0) Refuse(file, number, "the hub curve must come before the casing curve");
+  if (!hub && result.hub.header_line == 0) Refuse(file, number, "the hub curve must come before the casing curve");
+  if (!hub) Check_curve_length(file, "hub", result.hub);
+  return hub ? result.hub : result.casing;
+}
+
+// A point line `x r` of the current curve.
+void Add_point(const std::string& file, int number, const std::vector<std::string_view>& items,
+               const Flow_path_file& result, Curve_points& current) {
+  double values[2] = {0.0, 0.0};
+  for (size_t n = 0; n < items.size() && n < 2; ++n) {
+    if (!Parse_real(items[n], values[n])) {
+      Refuse(file, number, Quote(items[n]) + " is not a number; a point is a line `x r`");
+    }
+  }
+  if (items.size() != 2) {
+    Refuse(file, number, "a point is a line `x r` of two numbers, found " + std::to_string(items.size()) + " items");
+  }
+  const std::string which = &current == &result.hub ? "hub" : "casing";
+  if (!(values[1] > 0.0)) {
+    Refuse(file, number, "r = " + Number(values[1]) + " on the " + which + " curve; a radius must be positive");
+  }
+  if (!current.x.empty() && !(values[0] > current.x.back())) {
+    // The shortest text of each that reads back to it, so that two close values show apart.
+    Refuse(file, number,
+           "x = " + Shortest(values[0]) + " does not increase from x = " + Shortest(current.x.back()) + " on line " +
+               std::to_string(current.lines.back()) + "; x must increase strictly along a curve");
+  }
+  current.x.push_back(values[0]);
+  current.r.push_back(values[1]);
+  current.lines.push_back(number);
+}
+
 }  // namespace
 
 Flow_path_file Parse_flow_path(std::string_view name, std::string_view text) {
@@ -181,44 +220,14 @@ Flow_path_file Parse_flow_path(std::string_view name, std::string_view text) {
     const std::vector<std::string_view> items = Items(line);
     if (items.empty()) continue;
     if (items.size() == 1 && (items[0] == "hub" || items[0] == "casing")) {
-      const bool hub = items[0] == "hub";
-      if (hub && result.hub.header_line != 0) Refuse(file, number, "a second `hub` line; the file holds one hub curve");
-      if (!hub && result.casing.header_line != 0) {
-        Refuse(file, number, "a second `casing` line; the file holds one casing curve");
-      }
-      if (hub && result.casing.header_line != 0)
-        Refuse(file, number, "the hub curve must come before the casing curve");
-      if (!hub && result.hub.header_line == 0) Refuse(file, number, "the hub curve must come before the casing curve");
-      if (!hub) Check_curve_length(file, "hub", result.hub);
-      current = hub ? &result.hub : &result.casing;
+      current = &Begin_curve(file, number, items[0] == "hub", result);
       current->header_line = number;
       continue;
     }
     if (current == nullptr) {
       Refuse(file, number, "expected the line `hub` before the points, found " + Quote(items[0]));
     }
-    double values[2] = {0.0, 0.0};
-    for (size_t n = 0; n < items.size() && n < 2; ++n) {
-      if (!Parse_real(items[n], values[n])) {
-        Refuse(file, number, Quote(items[n]) + " is not a number; a point is a line `x r`");
-      }
-    }
-    if (items.size() != 2) {
-      Refuse(file, number, "a point is a line `x r` of two numbers, found " + std::to_string(items.size()) + " items");
-    }
-    const std::string which = current == &result.hub ? "hub" : "casing";
-    if (!(values[1] > 0.0)) {
-      Refuse(file, number, "r = " + Number(values[1]) + " on the " + which + " curve; a radius must be positive");
-    }
-    if (!current->x.empty() && !(values[0] > current->x.back())) {
-      // The shortest text of each that reads back to it, so that two close values show apart.
-      Refuse(file, number,
-             "x = " + Shortest(values[0]) + " does not increase from x = " + Shortest(current->x.back()) + " on line " +
-                 std::to_string(current->lines.back()) + "; x must increase strictly along a curve");
-    }
-    current->x.push_back(values[0]);
-    current->r.push_back(values[1]);
-    current->lines.push_back(number);
+    Add_point(file, number, items, result, *current);
   }
   if (result.hub.header_line == 0) Refuse(file, 0, "no `hub` line; the file gives a hub curve, then a casing curve");
   if (result.casing.header_line == 0) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <limits>
 #include <string_view>
 
 #include "base/diagnostics.hpp"
@@ -251,7 +252,7 @@ std::string Grid_size_excess(const Control_values& v) {
 }
 
 std::string Inversion_cause(std::string_view section, const Contour_points& placed, double dsle, double dste) {
-  double lo = INFINITY, hi = -INFINITY;
+  double lo = std::numeric_limits<double>::infinity(), hi = -std::numeric_limits<double>::infinity();
   for (int n = 1; n <= placed.npts; ++n) {
     lo = std::min(lo, placed.xy[2 * (n - 1)]);
     hi = std::max(hi, placed.xy[2 * (n - 1)]);

@@ -50,6 +50,22 @@ Patch Patch_of(const Boundary_row& row, const Grid& grid) {
   return patch;
 }
 
+// Takes the pitch angle and face 3's turn from a periodic row: every periodic
+// row turns by the same pitch, face 3 one way and face 4 the other.
+void Take_periodic_angle(const Topology& topology, const Boundary_row& row, const Patch& patch, Block_faces& faces) {
+  const double magnitude = std::fabs(patch.angle);
+  if (faces.pitch_angle == 0) faces.pitch_angle = magnitude;
+  if (magnitude != faces.pitch_angle) {
+    Refuse(topology.path, row.record + 1, 1, "periodic angle differs from the pitch angle of the other rows");
+  }
+  if (patch.face == 3) {
+    if (faces.face3_angle != 0 && faces.face3_angle != patch.angle) {
+      Refuse(topology.path, row.record + 1, 1, "periodic angle of face 3 differs from an earlier row of face 3");
+    }
+    faces.face3_angle = patch.angle;
+  }
+}
+
 }  // namespace
 
 Block_faces Lay_out_faces(const Topology& topology, const Grid& grid) {
@@ -62,20 +78,7 @@ Block_faces Lay_out_faces(const Topology& topology, const Grid& grid) {
   Block_faces faces;
   for (const Boundary_row& row : topology.rows) {
     Patch patch = Patch_of(row, grid);
-    if (patch.code == kPeriodic) {
-      const double magnitude = std::fabs(patch.angle);
-      if (faces.pitch_angle == 0) faces.pitch_angle = magnitude;
-      // Every periodic row turns by the same pitch, face 3 one way and face 4 the other.
-      if (magnitude != faces.pitch_angle) {
-        Refuse(topology.path, row.record + 1, 1, "periodic angle differs from the pitch angle of the other rows");
-      }
-      if (patch.face == 3) {
-        if (faces.face3_angle != 0 && faces.face3_angle != patch.angle) {
-          Refuse(topology.path, row.record + 1, 1, "periodic angle of face 3 differs from an earlier row of face 3");
-        }
-        faces.face3_angle = patch.angle;
-      }
-    }
+    if (patch.code == kPeriodic) Take_periodic_angle(topology, row, patch, faces);
     if (patch.code == kWall && patch.face == 3 && !patch.empty) {
       if (faces.ile == 0 || patch.points.lo[0] < faces.ile) faces.ile = patch.points.lo[0];
       if (patch.points.hi[0] > faces.ite) faces.ite = patch.points.hi[0];

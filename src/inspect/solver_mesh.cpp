@@ -18,7 +18,7 @@ int Patch_of_row(int code, int face) {
     case kOutlet:
       return kOutletPatch;
     case kPeriodic:
-      return face == 3 ? kPeriodicLower : kPeriodicUpper;
+      return static_cast<int>(face == 3 ? kPeriodicLower : kPeriodicUpper);
     default:
       break;
   }
@@ -101,21 +101,12 @@ std::array<std::size_t, 8> Hex_corners(const Grid& g, int i, int j, int k, bool 
   return c;
 }
 
-Solver_boundary Solver_boundaries(const Run_files& run) {
-  const Grid& g = run.grid;
+namespace {
+
+// Marks the cells of each face with the patch of the topology row that covers
+// them; refuses a wall no solver patch can name and a cell two rows cover.
+void Cover_faces(const Run_files& run, Face_cover (&cover)[6]) {
   const std::string& path = run.topology.path;
-  Solver_boundary s;
-  s.right_handed = Right_handed(g);
-  s.lower_to_upper = run.faces.face3_angle;
-  s.patches = {{"inlet", Patch_role::patch, {}},
-               {"outlet", Patch_role::patch, {}},
-               {"hub", Patch_role::wall, {}},
-               {"casing", Patch_role::wall, {}},
-               {"blade", Patch_role::wall, {}},
-               {"periodic_lower", Patch_role::cyclic, {}},
-               {"periodic_upper", Patch_role::cyclic, {}}};
-  Face_cover cover[6];
-  for (int face = 1; face <= 6; ++face) cover[face - 1] = Cover_of(g, face);
   for (const Patch& row : run.faces.patches) {
     if (row.empty) continue;
     const int patch = Patch_of_row(row.code, row.face);
@@ -137,6 +128,11 @@ Solver_boundary Solver_boundaries(const Run_files& run) {
       }
     }
   }
+}
+
+// The boundary faces of the cells, each in its patch; refuses a cell no row
+// covers and periodic faces 3 and 4 laid out differently.
+void Collect_patch_faces(const Grid& g, const std::string& path, const Face_cover (&cover)[6], Solver_boundary& s) {
   const int plane_top[3] = {g.ie - 1, g.je - 1, g.ke - 1};
   for (int face = 1; face <= 6; ++face) {
     const Face_cover& c = cover[face - 1];
@@ -164,6 +160,26 @@ Solver_boundary Solver_boundaries(const Run_files& run) {
       }
     }
   }
+}
+
+}  // namespace
+
+Solver_boundary Solver_boundaries(const Run_files& run) {
+  const Grid& g = run.grid;
+  Solver_boundary s;
+  s.right_handed = Right_handed(g);
+  s.lower_to_upper = run.faces.face3_angle;
+  s.patches = {{"inlet", Patch_role::patch, {}},
+               {"outlet", Patch_role::patch, {}},
+               {"hub", Patch_role::wall, {}},
+               {"casing", Patch_role::wall, {}},
+               {"blade", Patch_role::wall, {}},
+               {"periodic_lower", Patch_role::cyclic, {}},
+               {"periodic_upper", Patch_role::cyclic, {}}};
+  Face_cover cover[6];
+  for (int face = 1; face <= 6; ++face) cover[face - 1] = Cover_of(g, face);
+  Cover_faces(run, cover);
+  Collect_patch_faces(g, run.topology.path, cover, s);
   return s;
 }
 
