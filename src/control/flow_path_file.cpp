@@ -32,10 +32,8 @@ std::string Shortest(double value) {
   return std::string(text, std::to_chars(text, text + sizeof text, value).ptr);
 }
 
-[[noreturn]] void Refuse(std::string_view file, int line, const std::string& why) {
-  std::string where(file);
-  if (line > 0) where += ":" + std::to_string(line);
-  throw Run_stop{kExitRefused, where + ": " + why};
+[[noreturn]] void Refuse(const Flow_path_file& file, int line, const std::string& why) {
+  throw Run_stop{kExitRefused, Flow_path_place(file, line) + ": " + why};
 }
 
 bool Is_separator(char c) { return c == ' ' || c == '\t' || c == '\r' || c == ',' || c == '\v' || c == '\f'; }
@@ -58,7 +56,7 @@ std::string Quote(std::string_view item) {
   return text + (item.size() > 40 ? "...\"" : "\"");
 }
 
-void Check_curve_length(std::string_view file, std::string_view which, const Curve_points& curve) {
+void Check_curve_length(const Flow_path_file& file, std::string_view which, const Curve_points& curve) {
   if (curve.x.size() < 2) {
     Refuse(file, curve.header_line,
            "the " + std::string(which) + " curve has " + std::to_string(curve.x.size()) +
@@ -73,7 +71,7 @@ int Line_at(const Curve_points& points, const Meridional_curve& curve, double x)
 
 // The map of one surface, refused when the curve misses the section's
 // reference point or its radius there, or does not cover the plane's extent.
-Conformal_map Surface_map(const std::string& file, Surface surface, const Curve_points& points, double radius,
+Conformal_map Surface_map(const Flow_path_file& file, Surface surface, const Curve_points& points, double radius,
                           double x_ref, double should_be, const Plane_extent& extent) {
   const Meridional_curve curve(points.x, points.r);
   const std::string name(Surface_name(surface));
@@ -166,20 +164,20 @@ double Closest_approach(const Meridional_curve& hub, const Meridional_curve& cas
 }
 
 // A `hub` or `casing` line: the curve it begins, in the order the file must give them.
-Curve_points& Begin_curve(const std::string& file, int number, bool hub, Flow_path_file& result) {
-  if (hub && result.hub.header_line != 0) Refuse(file, number, "a second `hub` line; the file holds one hub curve");
-  if (!hub && result.casing.header_line != 0) {
+Curve_points& Begin_curve(Flow_path_file& file, int number, bool hub) {
+  if (hub && file.hub.header_line != 0) Refuse(file, number, "a second `hub` line; the file holds one hub curve");
+  if (!hub && file.casing.header_line != 0) {
     Refuse(file, number, "a second `casing` line; the file holds one casing curve");
   }
-  if (hub && result.casing.header_line != 0) Refuse(file, number, "the hub curve must come before the casing curve");
-  if (!hub && result.hub.header_line == 0) Refuse(file, number, "the hub curve must come before the casing curve");
-  if (!hub) Check_curve_length(file, "hub", result.hub);
-  return hub ? result.hub : result.casing;
+  if (hub && file.casing.header_line != 0) Refuse(file, number, "the hub curve must come before the casing curve");
+  if (!hub && file.hub.header_line == 0) Refuse(file, number, "the hub curve must come before the casing curve");
+  if (!hub) Check_curve_length(file, "hub", file.hub);
+  return hub ? file.hub : file.casing;
 }
 
 // A point line `x r` of the current curve.
-void Add_point(const std::string& file, int number, const std::vector<std::string_view>& items,
-               const Flow_path_file& result, Curve_points& current) {
+void Add_point(const Flow_path_file& file, int number, const std::vector<std::string_view>& items,
+               Curve_points& current) {
   double values[2] = {0.0, 0.0};
   for (size_t n = 0; n < items.size() && n < 2; ++n) {
     if (!Parse_real(items[n], values[n])) {
@@ -189,7 +187,7 @@ void Add_point(const std::string& file, int number, const std::vector<std::strin
   if (items.size() != 2) {
     Refuse(file, number, "a point is a line `x r` of two numbers, found " + std::to_string(items.size()) + " items");
   }
-  const std::string which = &current == &result.hub ? "hub" : "casing";
+  const std::string which = &current == &file.hub ? "hub" : "casing";
   if (!(values[1] > 0.0)) {
     Refuse(file, number, "r = " + Number(values[1]) + " on the " + which + " curve; a radius must be positive");
   }
@@ -204,13 +202,11 @@ void Add_point(const std::string& file, int number, const std::vector<std::strin
   current.lines.push_back(number);
 }
 
-}  // namespace
-
-Flow_path_file Parse_flow_path(std::string_view name, std::string_view text) {
-  const std::string file(name);
-  Flow_path_file result{file, {}, {}};
+// The parse of a file's text or of the block's entry, whose lines are counted from first_line.
+Flow_path_file Parse_curves(Flow_path_file result, std::string_view text, int first_line) {
+  const Flow_path_file& file = result;
   Curve_points* current = nullptr;
-  int number = 0;
+  int number = first_line - 1;
   while (!text.empty()) {
     const size_t end = std::min(text.find('\n'), text.size());
     std::string_view line = text.substr(0, end);
@@ -220,14 +216,14 @@ Flow_path_file Parse_flow_path(std::string_view name, std::string_view text) {
     const std::vector<std::string_view> items = Items(line);
     if (items.empty()) continue;
     if (items.size() == 1 && (items[0] == "hub" || items[0] == "casing")) {
-      current = &Begin_curve(file, number, items[0] == "hub", result);
+      current = &Begin_curve(result, number, items[0] == "hub");
       current->header_line = number;
       continue;
     }
     if (current == nullptr) {
       Refuse(file, number, "expected the line `hub` before the points, found " + Quote(items[0]));
     }
-    Add_point(file, number, items, result, *current);
+    Add_point(file, number, items, *current);
   }
   if (result.hub.header_line == 0) Refuse(file, 0, "no `hub` line; the file gives a hub curve, then a casing curve");
   if (result.casing.header_line == 0) {
@@ -238,20 +234,38 @@ Flow_path_file Parse_flow_path(std::string_view name, std::string_view text) {
   return result;
 }
 
+}  // namespace
+
+std::string Flow_path_place(const Flow_path_file& file, int line) {
+  if (file.entry_line > 0) return "deck line " + std::to_string(line > 0 ? line : file.entry_line) + " (flow-path)";
+  std::string where = file.name;
+  if (line > 0) where += ":" + std::to_string(line);
+  return where;
+}
+
+Flow_path_file Parse_flow_path(std::string_view name, std::string_view text) {
+  return Parse_curves(Flow_path_file{std::string(name), 0, {}, {}}, text, 1);
+}
+
+Flow_path_file Parse_flow_path_entry(std::string_view text, int entry_line) {
+  return Parse_curves(Flow_path_file{"deck", entry_line, {}, {}}, text, entry_line + 1);
+}
+
 Flow_path_file Read_flow_path_file(const std::string& path) {
   std::error_code ignored;
-  if (std::filesystem::is_directory(path, ignored)) Refuse(path, 0, "a folder, not a flow-path file");
+  const Flow_path_file named{path, 0, {}, {}};
+  if (std::filesystem::is_directory(path, ignored)) Refuse(named, 0, "a folder, not a flow-path file");
   std::ifstream in(path, std::ios::binary);
-  if (!in) Refuse(path, 0, std::string("the flow-path file cannot be read (") + std::strerror(errno) + ")");
+  if (!in) Refuse(named, 0, std::string("the flow-path file cannot be read (") + std::strerror(errno) + ")");
   std::string text;
   char buffer[65536];
   while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
     text.append(buffer, static_cast<size_t>(in.gcount()));
     if (text.size() > kMaxFlowPathBytes) {
-      Refuse(path, 0, "the flow-path file is larger than " + std::to_string(kMaxFlowPathBytes) + " bytes");
+      Refuse(named, 0, "the flow-path file is larger than " + std::to_string(kMaxFlowPathBytes) + " bytes");
     }
   }
-  if (in.bad()) Refuse(path, 0, "the flow-path file cannot be read to its end");
+  if (in.bad()) Refuse(named, 0, "the flow-path file cannot be read to its end");
   return Parse_flow_path(path, text);
 }
 
@@ -259,8 +273,8 @@ Surface_maps Check_flow_path(const Flow_path_file& file, const Flow_path_demands
   const Meridional_curve casing_curve(file.casing.x, file.casing.r);
   const double rcas_wanted = Casing_reference_radius(casing_curve, d.rhub, d.tan_sweep);
   const double rhub_wanted = Meridional_curve(file.hub.x, file.hub.r).Radius(0.0);
-  Surface_maps maps{Surface_map(file.name, Surface::hub, file.hub, d.rhub, 0.0, rhub_wanted, d.hub),
-                    Surface_map(file.name, Surface::casing, file.casing, d.rcas, d.xrefcas, rcas_wanted, d.casing)};
+  Surface_maps maps{Surface_map(file, Surface::hub, file.hub, d.rhub, 0.0, rhub_wanted, d.hub),
+                    Surface_map(file, Surface::casing, file.casing, d.rcas, d.xrefcas, rcas_wanted, d.casing)};
 
   // Over the axial range of both surfaces the hub stays below the casing.
   const Meridional_curve& hub = maps.hub.curve();
@@ -272,7 +286,7 @@ Surface_maps Check_flow_path(const Flow_path_file& file, const Flow_path_demands
   if (a <= b) {
     const double x = Closest_approach(hub, casing, a, b);
     if (!(hub.Radius(x) < casing.Radius(x))) {
-      Refuse(file.name, Line_at(file.hub, hub, x),
+      Refuse(file, Line_at(file.hub, hub, x),
              "the hub radius " + Number(hub.Radius(x)) + " reaches the casing radius " + Number(casing.Radius(x)) +
                  " at x = " + Number(x) + " (casing curve near line " +
                  std::to_string(Line_at(file.casing, casing, x)) +
