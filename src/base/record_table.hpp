@@ -86,8 +86,11 @@ inline constexpr std::array<Deck_record_entry, kLastFixedRecord> kDeckRecords{{
 template <typename T>
 consteval const Deck_record_entry& Record_of(T Control_values::*member) {
   for (const Deck_record_entry& entry : kDeckRecords) {
-    const auto* held = std::get_if<T Control_values::*>(&entry.value);
-    if (held != nullptr && *held == member) return entry;
+    // holds_alternative and get rather than get_if, which a sanitizer build cannot evaluate at compile time.
+    if (std::holds_alternative<T Control_values::*>(entry.value) &&
+        std::get<T Control_values::*>(entry.value) == member) {
+      return entry;
+    }
   }
   throw "no record fills this control value";
 }
