@@ -98,7 +98,9 @@ void Section_grid(const Surface_description& surface, const Contour_points& cont
 
   // Upstream lines: straight at betain, intervals growing from dsle towards the inlet.
   {
-    const double q = Stretch(spacings.dsle, geometry.lin + geometry.xref, sizes.nin, diagnostics);
+    const double upstream =
+        std::isnan(geometry.inlet_xi) ? geometry.lin + geometry.xref : x(ile, 1) - geometry.inlet_xi;
+    const double q = Stretch(spacings.dsle, upstream, sizes.nin, diagnostics);
     double length = 0.0;
     double h = spacings.dsle;
     for (int i = ile - 1; i >= 1; --i) {
@@ -137,7 +139,9 @@ void Section_grid(const Surface_description& surface, const Contour_points& cont
 
   // Downstream lines: straight at betaout, reaching lx behind the inlet line.
   {
-    const double q = Stretch(spacings.dste, geometry.lx - std::fabs(x(ite, 1) - x(1, 1)), sizes.nout, diagnostics);
+    const double downstream =
+        std::isnan(geometry.outlet_xi) ? geometry.lx - std::fabs(x(ite, 1) - x(1, 1)) : geometry.outlet_xi - x(ite, 1);
+    const double q = Stretch(spacings.dste, downstream, sizes.nout, diagnostics);
     double length = 0.0;
     double h = spacings.dste;
     for (int i = ite + 1; i <= ie; ++i) {

@@ -1,0 +1,410 @@
+#include "deck/rotor_deck.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <set>
+
+#include "base/run_stop.hpp"
+#include "base/storage_limits.hpp"
+#include "base/terminal_text.hpp"
+#include "control/control_input.hpp"
+#include "deck/airfoil_file.hpp"
+#include "deck/curve_files.hpp"
+#include "deck/deck_block_text.hpp"
+#include "deck/deck_checks.hpp"
+#include "deck/deck_choices.hpp"
+#include "deck/deck_main.hpp"
+#include "deck/deck_records.hpp"
+#include "deck/deck_text.hpp"
+#include "deck/geometry_defaults.hpp"
+#include "deck/metal_angles.hpp"
+#include "deck/section_contour.hpp"
+#include "geometry/flow_path.hpp"
+#include "geometry/meridional_curve.hpp"
+#include "geometry/surface_description.hpp"
+
+namespace torvane::deck {
+
+namespace {
+
+// Points of a section's streamsurface curve inside the blade's axial extent.
+constexpr int kCurveSamples = 41;
+// The streamsurface's span fraction beyond the blade settles over this share of the axial chord.
+constexpr double kSettleShare = 0.25;
+
+std::string Number(double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.6g", value);
+  return text;
+}
+
+// A section in the conformal plane of its surface, as the deck gives it.
+struct Plane_section {
+  Section_contour contour;  // before the stagger, point 1 near the trailing edge, iref the nose
+  double stagger = 0;       // [deg]
+  double chord = 0;         // the contour's reference x-extent
+  double true_chord = 0;    // nose to the far end of the trailing edge
+  Point nose{};             // in the plane
+};
+
+// The list in the deck's order: clockwise (along the -y side from the trailing
+// edge), starting one point past the most downstream point, so that torvane's
+// edge search finds the trailing edge at the list's end; the nose (the end of
+// the longest chord upstream) is the reference point.
+Plane_section Deck_order(std::vector<Point> points, const std::string& where) {
+  if (points.size() > 1 && points.front() == points.back()) points.pop_back();
+  points.erase(std::unique(points.begin(), points.end()), points.end());
+  const size_t n = points.size();
+  if (n < 4) throw Input_error(where + ": fewer than 4 distinct points");
+  double area = 0;
+  for (size_t p = 0; p < n; ++p) {
+    const Point& a = points[p];
+    const Point& b = points[(p + 1) % n];
+    area += a.x * b.y - b.x * a.y;
+  }
+  if (!(area != 0)) throw Input_error(where + ": the points enclose no area");
+  if (area > 0) std::reverse(points.begin(), points.end());
+  size_t le = 0, te = 0;
+  double longest = -1;
+  for (size_t a = 0; a < n; ++a) {
+    for (size_t b = a + 1; b < n; ++b) {
+      const double d = std::hypot(points[a].x - points[b].x, points[a].y - points[b].y);
+      if (d > longest) {
+        longest = d;
+        le = a;
+        te = b;
+      }
+    }
+  }
+  if (points[te].x < points[le].x) std::swap(le, te);
+  const size_t last = static_cast<size_t>(
+      std::max_element(points.begin(), points.end(), [](const Point& a, const Point& b) { return a.x < b.x; }) -
+      points.begin());
+  const size_t start = (last + 1) % n;
+  Plane_section section;
+  section.nose = points[le];
+  const Point tail = points[te];
+  section.true_chord = longest;
+  const double stagger = std::atan2(-(tail.y - section.nose.y), tail.x - section.nose.x);
+  section.stagger = stagger / kDegree;
+  const double c = std::cos(section.stagger * kDegree);
+  const double s = std::sin(section.stagger * kDegree);
+  for (size_t m = 0; m <= n; ++m) {
+    const Point& p = points[(start + m) % n];
+    const double dx = p.x - section.nose.x;
+    const double dy = p.y - section.nose.y;
+    section.contour.points.push_back({dx * c - dy * s, dx * s + dy * c});
+    if ((start + m) % n == le && m < n) section.contour.iref = static_cast<int>(m) + 1;
+  }
+  if (static_cast<int>(section.contour.points.size()) > kMaxContourPoints) {
+    section.contour = Resample_contour(section.contour, kMaxContourPoints);
+  }
+  const Section_contour& contour = section.contour;
+  section.chord = std::fabs(contour.points[static_cast<size_t>(contour.iref - 1)].x - contour.points[0].x);
+  return section;
+}
+
+// The section's points in the conformal plane of the map: (xi(x), R theta), theta from the frame's.
+std::vector<Point> Plane_points(const Profile_section& profile, const Conformal_map& map, double x0, double theta0) {
+  std::vector<Point> points;
+  for (const Cylindrical_point& p : profile.points) {
+    points.push_back({map.Xi(p.x - x0), map.radius() * (p.theta - theta0)});
+  }
+  return points;
+}
+
+// The least-squares cubic through (x, f) and the settling beyond the ends.
+struct Span_fraction {
+  double mid = 0, half = 1;
+  double c[4] = {0, 0, 0, 0};
+  double x_first = 0, x_last = 0, settle = 1;
+
+  double Cubic(double x) const {
+    const double t = (x - mid) / half;
+    return c[0] + t * (c[1] + t * (c[2] + t * c[3]));
+  }
+  double Slope(double x) const {
+    const double t = (x - mid) / half;
+    return (c[1] + t * (2.0 * c[2] + t * 3.0 * c[3])) / half;
+  }
+  // Beyond the blade, f moves on along its end slope and settles within about `settle`.
+  double operator()(double x) const {
+    if (x < x_first) return Cubic(x_first) - Slope(x_first) * settle * (1.0 - std::exp(-(x_first - x) / settle));
+    if (x > x_last) return Cubic(x_last) + Slope(x_last) * settle * (1.0 - std::exp(-(x - x_last) / settle));
+    return Cubic(x);
+  }
+};
+
+Span_fraction Fit_span_fraction(const std::vector<double>& x, const std::vector<double>& f) {
+  Span_fraction fit;
+  fit.x_first = *std::min_element(x.begin(), x.end());
+  fit.x_last = *std::max_element(x.begin(), x.end());
+  fit.mid = 0.5 * (fit.x_first + fit.x_last);
+  fit.half = 0.5 * (fit.x_last - fit.x_first);
+  fit.settle = kSettleShare * (fit.x_last - fit.x_first);
+  double a[4][5] = {};
+  for (size_t n = 0; n < x.size(); ++n) {
+    const double t = (x[n] - fit.mid) / fit.half;
+    const double powers[4] = {1, t, t * t, t * t * t};
+    for (int r = 0; r < 4; ++r) {
+      for (int q = 0; q < 4; ++q) a[r][q] += powers[r] * powers[q];
+      a[r][4] += powers[r] * f[n];
+    }
+  }
+  for (int col = 0; col < 4; ++col) {
+    int pivot = col;
+    for (int r = col + 1; r < 4; ++r) {
+      if (std::fabs(a[r][col]) > std::fabs(a[pivot][col])) pivot = r;
+    }
+    std::swap(a[col], a[pivot]);
+    for (int r = 0; r < 4; ++r) {
+      if (r == col) continue;
+      const double w = a[r][col] / a[col][col];
+      for (int q = col; q < 5; ++q) a[r][q] -= w * a[col][q];
+    }
+  }
+  for (int r = 0; r < 4; ++r) fit.c[r] = a[r][4] / a[r][r];
+  return fit;
+}
+
+// The streamsurface of a section between the hub and casing curves (deck frame).
+Curve_points Streamsurface(const Profile_section& profile, const Meridional_curve& hub, const Meridional_curve& casing,
+                           double x0) {
+  std::vector<double> x, f;
+  for (const Cylindrical_point& p : profile.points) {
+    const double xd = p.x - x0;
+    x.push_back(xd);
+    f.push_back((p.r - hub.Radius(xd)) / (casing.Radius(xd) - hub.Radius(xd)));
+  }
+  const Span_fraction fraction = Fit_span_fraction(x, f);
+  const double first = std::max(hub.x_first(), casing.x_first());
+  const double last = std::min(hub.x_last(), casing.x_last());
+  std::vector<double> knots{first, last};
+  for (const Meridional_curve* curve : {&hub, &casing}) {
+    for (size_t n = 0; n < curve->size(); ++n) {
+      if (first < curve->x(n) && curve->x(n) < last) knots.push_back(curve->x(n));
+    }
+  }
+  for (int n = 0; n < kCurveSamples; ++n) {
+    knots.push_back(fraction.x_first + (fraction.x_last - fraction.x_first) * n / (kCurveSamples - 1));
+  }
+  std::sort(knots.begin(), knots.end());
+  Curve_points curve;
+  const double gap = 1e-6 * (last - first);
+  for (double k : knots) {
+    if (k < first || k > last || (!curve.x.empty() && k - curve.x.back() < gap)) continue;
+    curve.x.push_back(k);
+    curve.r.push_back(hub.Radius(k) + fraction(k) * (casing.Radius(k) - hub.Radius(k)));
+  }
+  return curve;
+}
+
+Curve_points Deck_curve(const std::vector<Cylindrical_point>& points, double x0) {
+  Curve_points curve;
+  for (const Cylindrical_point& p : points) {
+    curve.x.push_back(p.x - x0);
+    curve.r.push_back(p.r);
+  }
+  return curve;
+}
+
+Deck_build Refused(int status, std::vector<std::string> messages) { return {status, std::move(messages), ""}; }
+
+// A length option in the files' unit [m].
+std::optional<double> Option_length(const std::string& text, double unit) {
+  double value = 0;
+  if (!Parse_real(text, value)) return std::nullopt;
+  return value * unit;
+}
+
+}  // namespace
+
+Deck_build Build_row_deck(const Row_request& request) {
+  Row_info info;
+  std::vector<Profile_section> profiles;
+  std::vector<Cylindrical_point> hub_points, casing_points;
+  double unit = 0;
+  try {
+    if (!request.info.empty()) info = Read_info_file(request.info);
+    if (!request.unit.empty()) {
+      const auto given = Unit_length(request.unit);
+      if (!given) return Refused(kExitUsage, {"--unit: \"" + Printable(request.unit) + "\": give m, cm, mm, in or ft"});
+      info.unit = given;
+    }
+    if (!info.unit) {
+      return Refused(kExitUsage, {"the coordinates' unit is not known: give --unit (m, cm, mm, in or ft) or an info "
+                                  "file with `Coordinates unit`"});
+    }
+    unit = *info.unit;
+    profiles = Read_profile_file(request.profile, info.axis, unit);
+    hub_points = Read_curve_file(request.hub_curve, info.axis, unit);
+    casing_points = Read_curve_file(request.casing_curve, info.axis, unit);
+  } catch (const Input_error& e) {
+    return Refused(kExitInput, {e.what()});
+  }
+  std::stable_sort(profiles.begin(), profiles.end(),
+                   [](const Profile_section& a, const Profile_section& b) { return a.percent < b.percent; });
+  for (auto [option, trim] :
+       {std::pair{&request.inlet_plane, &info.inlet_trim}, std::pair{&request.outlet_plane, &info.outlet_trim}}) {
+    if (option->empty()) continue;
+    *trim = Option_length(*option, unit);
+    if (!*trim) return Refused(kExitUsage, {"\"" + Printable(*option) + "\" is not an axial position"});
+  }
+
+  // The frame: the hub section's nose at x = 0, angle 0, as the deck's hub section lies.
+  const std::string profile_name = Printable(request.profile);
+  auto where = [&](const Profile_section& p) { return profile_name + ", line " + std::to_string(p.line); };
+  const Meridional_curve hub_file(Deck_curve(hub_points, 0).x, Deck_curve(hub_points, 0).r);
+  Plane_section hub_plane;
+  double x0 = 0, theta0 = 0;
+  try {
+    const Profile_section& hub = profiles.front();
+    const double x_first =
+        std::min_element(hub.points.begin(), hub.points.end(), [](auto& a, auto& b) { return a.x < b.x; })->x;
+    const Conformal_map trial(hub_file, hub_file.Radius(x_first), x_first);
+    hub_plane = Deck_order(Plane_points(hub, trial, 0.0, 0.0), where(hub));
+    x0 = trial.Axial(hub_plane.nose.x);
+    theta0 = hub_plane.nose.y / trial.radius();
+  } catch (const Input_error& e) {
+    return Refused(kExitInput, {e.what()});
+  }
+  Deck_block block;
+  block.flow_path = Flow_path_file{"deck", 0, Deck_curve(hub_points, x0), Deck_curve(casing_points, x0)};
+  const Meridional_curve hub_curve(block.flow_path->hub.x, block.flow_path->hub.r);
+  const Meridional_curve casing_curve(block.flow_path->casing.x, block.flow_path->casing.r);
+  block.frame = Grid_frame{0, x0, theta0 / kDegree};
+
+  Control_values values = Default_values();
+  std::set<std::string> given{"lin", "lx", "betain", "betaout"};
+  Deck_choices choices;
+  if (info.blades) values.nbrow = *info.blades;
+  for (const Setting& setting : request.settings) {
+    if (Is_choice_name(setting.name)) {
+      if (const auto why = Set_choice(choices, setting)) return Refused(kExitUsage, {setting.origin + ": " + *why});
+      continue;
+    }
+    const Deck_record* record = Find_record(setting.name);
+    if (record == nullptr) return Refused(kExitUsage, {setting.origin + ": not the name of a record"});
+    if (const auto why = Set_value(values, *record, setting.text)) {
+      return Refused(kExitUsage, {setting.origin + ": " + Printable(*why)});
+    }
+    given.insert(setting.name);
+  }
+  const std::string stem = std::filesystem::path(request.profile).stem().string();
+  if (!given.count("title")) values.title = Printable(stem).substr(0, kTextLength);
+  if (!given.count("fname")) values.fname = Printable(stem).substr(0, kTextLength);
+  std::replace(values.fname.begin(), values.fname.end(), ' ', '_');
+
+  // Hub and casing sections on their curves, the casing placed by sweep and lean.
+  Deck_section hub{request.profile, "", {}, false}, casing{request.profile, "", {}, false};
+  try {
+    values.rhub = hub_curve.Radius(0.0);
+    const Conformal_map hub_map(hub_curve, values.rhub, 0.0);
+    hub_plane = Deck_order(Plane_points(profiles.front(), hub_map, x0, theta0), where(profiles.front()));
+    hub.contour = hub_plane.contour;
+    values.staghub = hub_plane.stagger;
+    values.chordhub = hub_plane.chord;
+
+    // The casing nose on a trial map, then the deck's sweep and lean put it there.
+    const Profile_section& top = profiles.back();
+    const double top_first =
+        std::min_element(top.points.begin(), top.points.end(), [](auto& a, auto& b) { return a.x < b.x; })->x - x0;
+    const Conformal_map trial(casing_curve, casing_curve.Radius(top_first), top_first);
+    const Plane_section trial_plane = Deck_order(Plane_points(top, trial, x0, theta0), where(top));
+    const double x_nose = trial.Axial(trial_plane.nose.x);
+    const double theta_nose = trial_plane.nose.y / trial.radius();
+    values.rcas = casing_curve.Radius(x_nose);
+    values.sweep = std::atan2(x_nose, values.rcas - values.rhub) / kDegree;
+    values.lean =
+        std::atan2(values.rcas * std::sin(theta_nose), values.rcas * std::cos(theta_nose) - values.rhub) / kDegree;
+    const Setup_values setup = Section_setup(values);
+    const Conformal_map casing_map(casing_curve, values.rcas, setup.xrefcas);
+    const Plane_section casing_plane = Deck_order(Plane_points(top, casing_map, x0, theta0), where(top));
+    casing.contour = casing_plane.contour;
+    values.stagcas = casing_plane.stagger;
+    values.chordcas = casing_plane.chord;
+
+    // The planes: the info file's trims, or an inlet and outlet a chord and two chords away.
+    const double inlet = info.inlet_trim ? *info.inlet_trim - x0 : -values.chordhub;
+    const double outlet = info.outlet_trim ? *info.outlet_trim - x0
+                                           : hub_map.Axial(hub_plane.contour.points[0].x) + 2.0 * values.chordhub;
+    block.planes = Axial_planes{0, inlet, outlet};
+    values.lin = -hub_map.Xi(inlet);
+    values.lx = hub_map.Xi(outlet) - hub_map.Xi(inlet);
+
+    // The sections between, each on its own streamsurface.
+    for (size_t n = 1; n + 1 < profiles.size(); ++n) {
+      const Profile_section& profile = profiles[n];
+      Block_section section;
+      section.span = profile.percent / 100.0;
+      section.curve = Streamsurface(profile, hub_curve, casing_curve, x0);
+      const Meridional_curve curve(section.curve.x, section.curve.r);
+      const Conformal_map map_trial(curve, curve.Radius(0.0), 0.0);
+      const Plane_section trial_section = Deck_order(Plane_points(profile, map_trial, x0, theta0), where(profile));
+      section.xref = map_trial.Axial(trial_section.nose.x);
+      const Conformal_map map(curve, curve.Radius(section.xref), section.xref);
+      const Plane_section plane = Deck_order(Plane_points(profile, map, x0, theta0), where(profile));
+      section.stagger = plane.stagger;
+      section.chord = plane.chord;
+      section.yref = plane.nose.y;
+      section.iref = plane.contour.iref;
+      for (const Point& p : plane.contour.points) {
+        section.xy.push_back(p.x);
+        section.xy.push_back(p.y);
+      }
+      Control_values at = values;
+      at.staghub = section.stagger;
+      at.chordhub = section.chord;
+      const auto angles = Section_metal_angles(at, Surface::hub, plane.contour);
+      if (angles) {
+        section.angles_given = true;
+        section.betain = std::clamp(std::round(angles->inlet * 100.0) / 100.0, -kMaxLineAngle, kMaxLineAngle);
+        section.betaout = std::clamp(std::round(angles->outlet * 100.0) / 100.0, -kMaxLineAngle, kMaxLineAngle);
+      }
+      block.sections.push_back(std::move(section));
+    }
+  } catch (const Input_error& e) {
+    return Refused(kExitInput, {e.what()});
+  }
+
+  // Grid angles: each station's metal angles, records 9 and 10 their mean at hub and casing.
+  const auto at_hub = Section_metal_angles(values, Surface::hub, hub.contour);
+  const auto at_casing = Section_metal_angles(values, Surface::casing, casing.contour);
+  auto limited = [](double angle) {
+    return std::clamp(std::round(angle * 100.0) / 100.0, -kMaxLineAngle, kMaxLineAngle);
+  };
+  if (at_hub && at_casing) {
+    block.angles = Station_angles{0, limited(at_hub->inlet), limited(at_hub->outlet), limited(at_casing->inlet),
+                                  limited(at_casing->outlet)};
+    values.betain = limited((at_hub->inlet + at_casing->inlet) / 2.0);
+    values.betaout = limited((at_hub->outlet + at_casing->outlet) / 2.0);
+  }
+
+  Value_sources sources;
+  Apply_geometry_defaults(values, given, hub, casing, choices, sources);
+  if (auto problems = Value_problems(values); !problems.empty()) return Refused(kExitProblems, std::move(problems));
+  std::vector<std::string> problems = Section_problems(values, Surface::hub, hub);
+  for (std::string& problem : Section_problems(values, Surface::casing, casing)) problems.push_back(std::move(problem));
+  if (!problems.empty()) return Refused(kExitProblems, std::move(problems));
+
+  std::string deck = Deck_text(values, hub, casing, {}, sources);
+  deck += "# the curve files: " + profile_name + " (" + std::to_string(profiles.size()) + " sections), " +
+          Printable(request.hub_curve) + ", " + Printable(request.casing_curve) +
+          (request.info.empty() ? "" : ", " + Printable(request.info)) + "; unit " + Number(unit) + " m\n";
+  deck += "# hub section " + Number(profiles.front().percent) + "%, casing section " + Number(profiles.back().percent) +
+          "%; chords nose to trailing edge: hub " + Number(hub_plane.true_chord) + ", casing " +
+          Number(casing.contour.points.empty() ? 0 : values.chordcas) +
+          "; the nose of each round leading edge is the reference point\n";
+  if (!info.tip_clearance.empty()) {
+    deck += "# tip clearance in the info file: " + info.tip_clearance + " (the grid runs the blade to the casing)\n";
+  }
+  deck += Deck_block_text(block);
+  if (auto run_problems = Dry_run_problems(deck); !run_problems.empty()) {
+    return Refused(kExitProblems, std::move(run_problems));
+  }
+  return {kExitWritten, {}, std::move(deck)};
+}
+
+}  // namespace torvane::deck
