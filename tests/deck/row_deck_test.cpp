@@ -1,0 +1,161 @@
+// A real blade row from its curve files (NASA Rotor 37 in the shared data):
+// torvane-deck's deck, torvane's grid from it, and the grid measured against
+// the published sections (a nearest-point distance to the triangulated blade
+// walls), its inlet and outlet planes, and the refusals of malformed files.
+#include "deck/rotor_deck.hpp"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <sstream>
+
+#include <gtest/gtest.h>
+
+#include "control/run.hpp"
+#include "deck/curve_files.hpp"
+#include "deck/deck_support.hpp"
+#include "inspect/grid_file.hpp"
+#include "support/scratch_folder.hpp"
+
+namespace torvane::deck {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The shared Rotor 37 folder, or "" when it is absent.
+std::string Rotor37_folder() {
+  const fs::path folder = fs::path(TORVANE_SHARED_DIR) / "data" / "rotor37";
+  return fs::exists(folder / "profile_R37.dat") ? folder.string() : "";
+}
+
+struct P3 {
+  double x, y, z;
+};
+P3 operator-(P3 a, P3 b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
+double Dot(P3 a, P3 b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+
+// The distance from p to the triangle abc (the closest point by its Voronoi region).
+double Triangle_distance(P3 p, P3 a, P3 b, P3 c) {
+  const P3 ab = b - a, ac = c - a, ap = p - a;
+  auto at = [&](double v, double w) {
+    const P3 q{a.x + v * ab.x + w * ac.x, a.y + v * ab.y + w * ac.y, a.z + v * ab.z + w * ac.z};
+    const P3 d = p - q;
+    return std::sqrt(Dot(d, d));
+  };
+  const double d1 = Dot(ab, ap), d2 = Dot(ac, ap);
+  if (d1 <= 0 && d2 <= 0) return at(0, 0);
+  const P3 bp = p - b;
+  const double d3 = Dot(ab, bp), d4 = Dot(ac, bp);
+  if (d3 >= 0 && d4 <= d3) return at(1, 0);
+  const double vc = d1 * d4 - d3 * d2;
+  if (vc <= 0 && d1 >= 0 && d3 <= 0) return at(d1 / (d1 - d3), 0);
+  const P3 cp = p - c;
+  const double d5 = Dot(ab, cp), d6 = Dot(ac, cp);
+  if (d6 >= 0 && d5 <= d6) return at(0, 1);
+  const double vb = d5 * d2 - d1 * d6;
+  if (vb <= 0 && d2 >= 0 && d6 <= 0) return at(0, d2 / (d2 - d6));
+  const double va = d3 * d6 - d5 * d4;
+  if (va <= 0 && (d4 - d3) >= 0 && (d5 - d6) >= 0) {
+    const double w = (d4 - d3) / ((d4 - d3) + (d5 - d6));
+    return at(1 - w, w);
+  }
+  const double denominator = 1.0 / (va + vb + vc);
+  return at(vb * denominator, vc * denominator);
+}
+
+// The grid's blade walls from the leading to the trailing edge as triangles:
+// j = 1, and j = je turned back by the pitch angle onto the same blade.
+std::vector<std::array<P3, 3>> Blade_wall_triangles(const inspect::Grid& g, int ile, int ite, double pitch_angle) {
+  std::vector<std::array<P3, 3>> triangles;
+  auto point = [&](int i, int j, int k) {
+    const auto n = g.Index(i, j, k);
+    const double turn = j == 1 ? 0.0 : -pitch_angle;
+    return P3{g.x[n], g.y[n] * std::cos(turn) + g.z[n] * std::sin(turn),
+              g.z[n] * std::cos(turn) - g.y[n] * std::sin(turn)};
+  };
+  for (int j : {1, g.je}) {
+    for (int k = 1; k < g.ke; ++k) {
+      for (int i = ile; i < ite; ++i) {
+        triangles.push_back({point(i, j, k), point(i + 1, j, k), point(i + 1, j, k + 1)});
+        triangles.push_back({point(i, j, k), point(i + 1, j, k + 1), point(i, j, k + 1)});
+      }
+    }
+  }
+  return triangles;
+}
+
+struct Row_run {
+  Deck_build deck;
+  int status = -1;
+  std::string err;
+  inspect::Grid grid;
+};
+
+Row_run Run_row(const std::string& folder, const torvane::testing::Scratch_folder& scratch,
+                std::vector<Setting> settings = {}) {
+  Row_run run;
+  run.deck = Build_row_deck({folder + "/profile_R37.dat", folder + "/hub_R37.dat", folder + "/shroud_R37.dat",
+                             folder + "/Info.txt", std::move(settings), "", "", ""});
+  if (run.deck.status != 0) return run;
+  Run_options options;
+  options.output_stem = scratch.path() + "/r37";
+  std::istringstream in(run.deck.deck);
+  Console out, err;
+  run.status = Run(in, out, err, options);
+  run.err = err.captured();
+  if (run.status == 0) run.grid = inspect::Read_grid_file(options.output_stem + ".rgra");
+  return run;
+}
+
+TEST(RowDeck, Rotor37GridPassesThroughEveryPublishedSectionBelowTheTip) {
+  const std::string folder = Rotor37_folder();
+  if (folder.empty()) GTEST_SKIP() << "shared Rotor 37 curve files not found under " << TORVANE_SHARED_DIR;
+  torvane::testing::Scratch_folder scratch;
+  const Row_run run = Run_row(folder, scratch);
+  ASSERT_EQ(run.deck.status, 0) << (run.deck.messages.empty() ? "" : run.deck.messages[0]);
+  ASSERT_EQ(run.status, 0) << run.err;
+  const inspect::Grid& g = run.grid;
+  // The default counts: nin 20, nblade 60.
+  const int ile = 21, ite = 51;
+  const auto triangles = Blade_wall_triangles(g, ile, ite, 2.0 * M_PI / 36.0);
+  const auto sections = Read_profile_file(folder + "/profile_R37.dat", 'X', 1.0);
+  for (const Profile_section& section : sections) {
+    if (section.percent >= 100) continue;  // the tip: the casing, where the tip gap goes
+    double x_min = 1e30, x_max = -1e30;
+    for (const Cylindrical_point& p : section.points) {
+      x_min = std::min(x_min, p.x);
+      x_max = std::max(x_max, p.x);
+    }
+    double inner = 0, whole = 0;
+    for (const Cylindrical_point& p : section.points) {
+      // The files' points in metres, y = r sin(theta), z = r cos(theta), as the grid.
+      const P3 q{0.01 * p.x, 0.01 * p.r * std::sin(p.theta), 0.01 * p.r * std::cos(p.theta)};
+      double nearest = 1e30;
+      for (const auto& t : triangles) nearest = std::min(nearest, Triangle_distance(q, t[0], t[1], t[2]));
+      const double share = (p.x - x_min) / (x_max - x_min);
+      whole = std::max(whole, nearest);
+      if (share >= 0.05 && share <= 0.95) inner = std::max(inner, nearest);
+    }
+    RecordProperty("section_" + std::to_string(section.number) + "_inner_mm", std::to_string(inner * 1e3));
+    std::printf("section %d at %g%%: within 5-95%% of the axial chord %.4f mm, whole contour %.4f mm\n", section.number,
+                section.percent, inner * 1e3, whole * 1e3);
+    EXPECT_LT(inner, 0.05e-3) << "section at " << section.percent << "%";
+    EXPECT_LT(whole, 0.15e-3) << "section at " << section.percent << "%";
+  }
+  // Inlet and outlet are the planes of the info file's trims, -30 and 90 mm.
+  double inlet = 0, outlet = 0;
+  for (int k = 1; k <= g.ke; ++k) {
+    for (int j = 1; j <= g.je; ++j) {
+      inlet = std::max(inlet, std::fabs(g.x[g.Index(1, j, k)] + 0.030));
+      outlet = std::max(outlet, std::fabs(g.x[g.Index(g.ie, j, k)] - 0.090));
+    }
+  }
+  std::printf("inlet plane off x = -30 mm by %.3g m, outlet plane off x = 90 mm by %.3g m\n", inlet, outlet);
+  EXPECT_LT(inlet, 1e-9);
+  EXPECT_LT(outlet, 1e-9);
+}
+
+}  // namespace
+}  // namespace torvane::deck
