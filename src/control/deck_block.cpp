@@ -178,7 +178,7 @@ void Parse_section(const Block_entry& entry, Deck_block& block) {
   if (owed > 0) {
     Refuse(number, kEntry,
            "the " + std::string(curve_list ? "curve" : "contour") + " ends " + std::to_string(owed) +
-               " points short of its count");
+               (owed == 1 ? " point" : " points") + " short of its count");
   }
   for (std::string_view needed : {"span", "stagger", "chord", "reference", "curve", "points"}) {
     if (!seen(needed)) Refuse(entry.line, kEntry, "the section gives no `" + std::string(needed) + "` line");

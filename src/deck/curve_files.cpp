@@ -70,7 +70,6 @@ std::optional<double> Length_of(std::string_view text, std::optional<double> def
                                text[end] == '-' || text[end] == '+' || text[end] == 'e' || text[end] == 'E')) {
     ++end;
   }
-  // An exponent letter belongs to the number only when a digit or sign follows.
   double value = 0;
   if (!Parse_real(text.substr(0, end), value)) return std::nullopt;
   const std::string_view unit = Trim(text.substr(end));
@@ -129,7 +128,7 @@ Row_info Read_info_file(const std::string& path) {
       std::string length(value);
       const size_t word = length.find("Axial");
       if (word != std::string::npos) length.erase(word);
-      (name == "Inlet trim" ? inlet : outlet) = Trim_line{length, number};
+      (name == "Inlet trim" ? inlet : outlet) = Trim_line{std::string(Trim(length)), number};
     }
   });
   for (auto [trim, target] : {std::pair{&inlet, &info.inlet_trim}, std::pair{&outlet, &info.outlet_trim}}) {

@@ -157,5 +157,68 @@ TEST(RowDeck, Rotor37GridPassesThroughEveryPublishedSectionBelowTheTip) {
   EXPECT_LT(outlet, 1e-9);
 }
 
+TEST(CurveFiles, RefusalsNameTheFileAndTheLine) {
+  torvane::testing::Scratch_folder scratch;
+  const std::string file = scratch.path() + "/f.dat";
+  struct Case {
+    const char* what;
+    const char* text;
+    std::string (*read)(const std::string&);
+    const char* diagnostic;
+  };
+  auto profile = [](const std::string& path) {
+    Read_profile_file(path, 'X', 0.01);
+    return std::string();
+  };
+  auto curve = [](const std::string& path) {
+    Read_curve_file(path, 'X', 0.01);
+    return std::string();
+  };
+  auto info = [](const std::string& path) {
+    Read_info_file(path);
+    return std::string();
+  };
+  const Case cases[] = {
+      {"a point before a heading", "1 2 3\n", profile, ", line 1: a point before the first heading `#Profile N at P%`"},
+      {"two numbers", "#\tProfile\t1\tat\t0%\n1 2\n", profile,
+       ", line 2: a point is a line `x y z` of three numbers, found 2 items"},
+      {"a word", "#Profile 1 at 0%\n1 2 zz\n", profile, ", line 2: \"zz\" is not a number; a point is a line `x y z`"},
+      {"a bad percent", "#Profile 1 at x%\n", profile,
+       ", line 1: \"x%\" is not a place in the span (a per cent, 0% to 100%)"},
+      {"one section", "#Profile 1 at 0%\n0 0 1\n1 0 1\n1 1 1\n0 1 1\n", profile,
+       ": one section; a blade row needs at least the hub and the casing section"},
+      {"x back", "0 0 1\n1 0 1\n0.5 0 1\n", curve,
+       ", line 3: the axial position does not increase from line 2; it must increase strictly along the curve"},
+      {"on the axis", "0 0 0\n", curve, ", line 1: the point lies on the axis; a radius must be positive"},
+      {"unit", "Coordinates unit : furlong\n", info, ", line 1: \"furlong\" is not a unit; give m, cm, mm, in or ft"},
+      {"blades", "No of blades : many\n", info, ", line 1: \"many\" is not a blade count (a whole number above 0)"},
+      {"trim", "Coordinates unit : cm\nInlet trim: -30 furlong Axial\n", info,
+       ", line 2: \"-30 furlong\" is not an axial position; give a number and a unit (-30mm)"},
+  };
+  for (const Case& c : cases) {
+    testing::Write_text(file, c.text);
+    std::string diagnostic;
+    try {
+      c.read(file);
+    } catch (const Input_error& e) {
+      diagnostic = e.what();
+    }
+    EXPECT_EQ(diagnostic, file + c.diagnostic) << c.what;
+  }
+}
+
+TEST(CurveFiles, ReadsTheInfoFileAndTheTrimsInMetres) {
+  const std::string folder = Rotor37_folder();
+  if (folder.empty()) GTEST_SKIP() << "shared Rotor 37 curve files not found under " << TORVANE_SHARED_DIR;
+  const Row_info info = Read_info_file(folder + "/Info.txt");
+  EXPECT_EQ(info.blades, 36);
+  EXPECT_EQ(info.axis, 'X');
+  EXPECT_EQ(info.unit, 0.01);
+  EXPECT_EQ(info.rpm, 17189);
+  EXPECT_DOUBLE_EQ(*info.inlet_trim, -0.030);
+  EXPECT_DOUBLE_EQ(*info.outlet_trim, 0.090);
+  EXPECT_EQ(info.tip_clearance, "0.2% of span (~0.1316mm)");
+}
+
 }  // namespace
 }  // namespace torvane::deck
