@@ -111,6 +111,11 @@ void Section_grid(const Surface_description& surface, const Contour_points& cont
       x(i, je) = x(i, 1);
       y(i, je) = y(i, 1) + pitch;
     }
+    // On an inlet plane the line lies on it exactly, not to the stretch's tolerance.
+    if (!std::isnan(geometry.inlet_xi)) {
+      x(1, 1) = geometry.inlet_xi;
+      x(1, je) = x(1, 1);
+    }
   }
 
   Distribute_line(ile, ile + 2, ite - 2, ite, x(ile, 1), x(ile, 1) + kEdgeTwoIntervals * spacings.dsle,
@@ -151,6 +156,10 @@ void Section_grid(const Surface_description& surface, const Contour_points& cont
       y(i, 1) = y(ite, 1) + length * std::tan(geometry.betaout);
       x(i, je) = x(i, 1);
       y(i, je) = y(i, 1) + pitch;
+    }
+    if (!std::isnan(geometry.outlet_xi)) {
+      x(ie, 1) = geometry.outlet_xi;
+      x(ie, je) = x(ie, 1);
     }
   }
 

@@ -157,6 +157,107 @@ TEST(RowDeck, Rotor37GridPassesThroughEveryPublishedSectionBelowTheTip) {
   EXPECT_LT(outlet, 1e-9);
 }
 
+// A blade row of its own, written as the curve files of a design tool: axis Z,
+// millimetres, conical hub and casing, a cambered section of sharp edges whose
+// stagger turns from -30 to -50 deg and whose trailing edge is bowed 6 mm
+// along the span, each list running the other way round from its nose.
+struct Synthetic_row {
+  std::string folder;
+  double Hub(double x) const { return 200.0 + 0.1 * x; }
+  double Casing(double x) const { return 300.0 - 0.05 * x; }
+  // The section at span fraction f as (x, r, theta) points [mm, rad].
+  std::vector<Cylindrical_point> Section(double f) const {
+    const double chord = 50.0, stagger = -(30.0 + 20.0 * f) * M_PI / 180.0;
+    const double bow = 6.0 * std::sin(M_PI * f);
+    std::vector<Cylindrical_point> points;
+    const int n = 90;
+    for (int side : {1, -1}) {
+      for (int m = side == 1 ? 0 : n; side == 1 ? m <= n : m > 0; m += side) {
+        const double s = 0.5 * (1.0 - std::cos(M_PI * m / n));
+        const double camber = 0.2 * s * (1.0 - s);
+        const double half =
+            0.5 * (0.2969 * std::sqrt(s) - 0.126 * s - 0.3516 * s * s + 0.2843 * s * s * s - 0.1036 * s * s * s * s);
+        const double u = s, v = camber + side * half;
+        const double x = 2.0 * f + chord * (u * std::cos(stagger) + v * std::sin(stagger));
+        const double y = bow * s * s + chord * (v * std::cos(stagger) - u * std::sin(stagger));
+        const double r = Hub(x) + f * (Casing(x) - Hub(x));
+        points.push_back({x, r, y / r});
+      }
+    }
+    return points;
+  }
+  explicit Synthetic_row(const std::string& where) : folder(where) {
+    std::string profile;
+    for (int n = 0; n <= 4; ++n) {
+      profile += "#Profile " + std::to_string(n + 1) + " at " + std::to_string(25 * n) + "%\n";
+      for (const Cylindrical_point& p : Section(0.25 * n)) {
+        char line[128];
+        std::snprintf(line, sizeof line, "%.10f %.10f %.10f\n", p.r * std::sin(p.theta), p.r * std::cos(p.theta), p.x);
+        profile += line;
+      }
+    }
+    testing::Write_text(folder + "/profile.dat", profile);
+    std::string hub, casing;
+    for (double x = -60; x <= 160; x += 5) {
+      hub += std::to_string(Hub(x)) + " 0 " + std::to_string(x) + "\n";
+      casing += std::to_string(Casing(x)) + " 0 " + std::to_string(x) + "\n";
+    }
+    testing::Write_text(folder + "/hub.dat", hub);
+    testing::Write_text(folder + "/casing.dat", casing);
+    testing::Write_text(folder + "/info.txt",
+                        "No of blades : 24\nAxis of rotation : Z\nCoordinates unit : mm\nInlet trim: -40mm Axial\n"
+                        "Outlet trim: 120mm Axial\n");
+  }
+};
+
+TEST(RowDeck, ARowOfItsOwnWithABowedTrailingEdgePassesThroughEverySection) {
+  torvane::testing::Scratch_folder scratch;
+  const Synthetic_row row(scratch.path());
+  const Deck_build deck = Build_row_deck({row.folder + "/profile.dat",
+                                          row.folder + "/hub.dat",
+                                          row.folder + "/casing.dat",
+                                          row.folder + "/info.txt",
+                                          {},
+                                          "",
+                                          "",
+                                          ""});
+  ASSERT_EQ(deck.status, 0) << (deck.messages.empty() ? "" : deck.messages[0]);
+  Run_options options;
+  options.output_stem = scratch.path() + "/row";
+  std::istringstream in(deck.deck);
+  Console out, err;
+  ASSERT_EQ(torvane::Run(in, out, err, options), 0) << err.captured();
+  const inspect::Grid g = inspect::Read_grid_file(options.output_stem + ".rgra");
+  const auto triangles = Blade_wall_triangles(g, 21, 51, 2.0 * M_PI / 24.0);
+  for (int n = 0; n < 4; ++n) {
+    double whole = 0, inner = 0;
+    const std::vector<Cylindrical_point> section = row.Section(0.25 * n);
+    double x_min = 1e30, x_max = -1e30;
+    for (const Cylindrical_point& p : section) {
+      x_min = std::min(x_min, p.x);
+      x_max = std::max(x_max, p.x);
+    }
+    for (const Cylindrical_point& p : section) {
+      // The files' axis Z is the grid's x; the files' x and y are the grid's y and z.
+      const P3 q{1e-3 * p.x, 1e-3 * p.r * std::sin(p.theta), 1e-3 * p.r * std::cos(p.theta)};
+      double nearest = 1e30;
+      for (const auto& t : triangles) nearest = std::min(nearest, Triangle_distance(q, t[0], t[1], t[2]));
+      whole = std::max(whole, nearest);
+      const double share = (p.x - x_min) / (x_max - x_min);
+      if (share >= 0.05 && share <= 0.95) inner = std::max(inner, nearest);
+    }
+    std::printf("own row, section at %d%%: within 5-95%% of the axial chord %.4f mm, whole contour %.4f mm\n", 25 * n,
+                inner * 1e3, whole * 1e3);
+    EXPECT_LT(inner, 0.05e-3) << "section at " << 25 * n << "%";
+    EXPECT_LT(whole, 0.15e-3) << "section at " << 25 * n << "%";
+  }
+  double inlet = 0;
+  for (int k = 1; k <= g.ke; ++k) {
+    for (int j = 1; j <= g.je; ++j) inlet = std::max(inlet, std::fabs(g.x[g.Index(1, j, k)] + 0.040));
+  }
+  EXPECT_LT(inlet, 1e-9);
+}
+
 TEST(CurveFiles, RefusalsNameTheFileAndTheLine) {
   torvane::testing::Scratch_folder scratch;
   const std::string file = scratch.path() + "/f.dat";
