@@ -57,13 +57,17 @@ void Print_summary(Console& out, const Grid_sizes& sizes, double dphi, std::stri
 
 // The summary lines of a run on a flow path: the axial positions of the
 // inlet and outlet lines on hub and casing.
-std::string Flow_path_lines(const Surface_maps& maps, const Flow_path_demands& demands) {
+// With the block's frame, in the frame's axial coordinate.
+std::string Flow_path_lines(const Surface_maps& maps, const Flow_path_demands& demands, const Deck_block& block) {
+  auto x = [&](const Conformal_map& map, double xi) {
+    return block.frame ? map.Axial(xi) + block.frame->x : map.Axial(xi);
+  };
   std::string text = " Inlet x (hub, casing): ";
-  Put_fixed(text, maps.hub.Axial(demands.hub.inlet), 10, 5);
-  Put_fixed(text, maps.casing.Axial(demands.casing.inlet), 11, 5);
+  Put_fixed(text, x(maps.hub, demands.hub.inlet), 10, 5);
+  Put_fixed(text, x(maps.casing, demands.casing.inlet), 11, 5);
   text += "\r\n Outlet x(hub, casing): ";
-  Put_fixed(text, maps.hub.Axial(demands.hub.outlet), 10, 5);
-  Put_fixed(text, maps.casing.Axial(demands.casing.outlet), 11, 5);
+  Put_fixed(text, x(maps.hub, demands.hub.outlet), 10, 5);
+  Put_fixed(text, x(maps.casing, demands.casing.outlet), 11, 5);
   text += "\r\n";
   return text;
 }
@@ -90,7 +94,7 @@ Surface_maps Flow_path_maps(const Flow_path_file& file, const Control_values& v,
     demands.hub = {maps.hub.Xi(block.planes->inlet), maps.hub.Xi(block.planes->outlet)};
     demands.casing = {maps.casing.Xi(block.planes->inlet), maps.casing.Xi(block.planes->outlet)};
   }
-  summary = Flow_path_lines(maps, demands);
+  summary = Flow_path_lines(maps, demands, block);
   return maps;
 }
 

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <regex>
 #include <sstream>
 
 #include <gtest/gtest.h>
@@ -17,6 +18,7 @@
 #include "deck/curve_files.hpp"
 #include "deck/deck_support.hpp"
 #include "inspect/grid_file.hpp"
+#include "support/process.hpp"
 #include "support/scratch_folder.hpp"
 
 namespace torvane::deck {
@@ -155,6 +157,57 @@ TEST(RowDeck, Rotor37GridPassesThroughEveryPublishedSectionBelowTheTip) {
   std::printf("inlet plane off x = -30 mm by %.3g m, outlet plane off x = 90 mm by %.3g m\n", inlet, outlet);
   EXPECT_LT(inlet, 1e-9);
   EXPECT_LT(outlet, 1e-9);
+}
+
+// The sum of a patch's values in an OpenFOAM surface field (0/phi).
+double Patch_sum(const std::string& field, const std::string& name) {
+  const std::size_t at = field.find("\n    " + name + "\n");
+  if (at == std::string::npos) return NAN;
+  const std::string block = field.substr(at, field.find("\n    }", at) - at);
+  const std::size_t list = block.find("List<scalar>");
+  if (list == std::string::npos) return NAN;
+  double sum = 0;
+  const char* p = block.c_str() + block.find('(', list) + 1;
+  char* next = nullptr;
+  for (double v = std::strtod(p, &next); next != p; v = std::strtod(p, &next)) {
+    sum += v;
+    p = next;
+  }
+  return sum;
+}
+
+TEST(RowDeck, Rotor37OpenfoamCasePassesCheckMeshAndBalancesThePotentialFlux) {
+  const std::string folder = Rotor37_folder();
+  if (folder.empty()) GTEST_SKIP() << "shared Rotor 37 curve files not found under " << TORVANE_SHARED_DIR;
+  const char* bashrc = "/usr/share/openfoam/etc/bashrc";
+  if (!fs::exists(bashrc)) GTEST_SKIP() << "OpenFOAM not installed (Debian package openfoam)";
+  torvane::testing::Scratch_folder scratch;
+  const Row_run run = Run_row(folder, scratch);
+  ASSERT_EQ(run.status, 0) << run.err;
+  const std::string stem = scratch.path() + "/r37";
+  const auto exported = torvane::testing::Run_program(
+      TORVANE_INSPECT_EXE, {"export", "--to", "openfoam", "--case", "--output", stem + "_foam", stem}, "/dev/null",
+      scratch.path());
+  ASSERT_EQ(exported.status, 0) << exported.err;
+  auto foam = [&](const std::string& command) {
+    return torvane::testing::Run_program(
+        "/bin/bash", {"-c", std::string("source ") + bashrc + " > /dev/null 2>&1; nice -n 10 " + command}, "/dev/null",
+        stem + "_foam");
+  };
+  const std::string log = foam("checkMesh").out;
+  for (const char* line :
+       {"Boundary definition OK.", "Cell to face addressing OK.", "Point usage OK.", "Upper triangular ordering OK.",
+        "Face vertices OK.", "Number of regions: 1 (OK).", "Cell volumes OK.", "Face pyramids OK."}) {
+    EXPECT_NE(log.find(line), std::string::npos) << "checkMesh does not say \"" << line << "\"\n" << log;
+  }
+  EXPECT_TRUE(std::regex_search(log, std::regex(R"(Coupled point location match \(average [^)]*\) OK\.)"))) << log;
+  const auto flow = foam("potentialFoam -writephi");
+  ASSERT_EQ(flow.status, 0) << flow.out << flow.err;
+  const std::string phi = torvane::testing::Read_file(stem + "_foam/0/phi");
+  const double in = Patch_sum(phi, "inlet"), out = Patch_sum(phi, "outlet");
+  ASSERT_TRUE(std::isfinite(in) && std::isfinite(out)) << "no inlet or outlet flux in 0/phi";
+  std::printf("Rotor 37: potentialFoam inlet flux %.17g, outlet flux %.17g\n", in, out);
+  EXPECT_LT(std::fabs(in + out), 1e-6 * std::fabs(in));
 }
 
 // A blade row of its own, written as the curve files of a design tool: axis Z,
