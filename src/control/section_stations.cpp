@@ -75,7 +75,10 @@ Section_stations::Section_stations(const Deck_block& block, const Control_values
     }
     sections_.push_back(std::move(section));
   }
-  if (Spans()) span_values_.assign(7 * Span_work_size(static_cast<int>(sections_.size()) + 2, sizes.ie, sizes.je), 0);
+  if (Spans()) {
+    span_values_.assign(7 * Span_work_size(static_cast<int>(sections_.size()) + 2, sizes.ie, sizes.je), 0);
+    station_planes_.assign(sections_.size() + 2, 0.0);
+  }
 }
 
 void Section_stations::Adjust(Surface_description& d, bool section) const {
@@ -116,7 +119,7 @@ Span_work Section_stations::Work(Grid_storage& storage) const {
   const std::size_t size = Span_work_size(static_cast<int>(sections_.size()) + 2, sizes_.ie, sizes_.je);
   double* base = span_values_.data();
   auto part = [&](int n) { return std::span<double>(base + static_cast<std::size_t>(n) * size, size); };
-  return Span_work{part(0), part(1), part(2), part(3), part(4), part(5), part(6), storage.sspan()};
+  return Span_work{part(0), part(1), part(2), part(3), part(4), part(5), part(6), storage.sspan(), station_planes_};
 }
 
 void Section_stations::Prepare(const Volume_sizes& sizes, Grid_storage& storage, Diagnostics& diagnostics) {
@@ -129,7 +132,10 @@ void Section_stations::Prepare(const Volume_sizes& sizes, Grid_storage& storage,
                         1});
   }
   stations.push_back({grid, sizes.ke});
-  Prepare_span_lines(sizes, stations, frame_, Work(storage), grid, diagnostics);
+  std::vector<double> places{0.0};
+  for (const Section& section : sections_) places.push_back(section.given->span);
+  places.push_back(1.0);
+  Prepare_span_lines(sizes, stations, places, frame_, Work(storage), grid, diagnostics);
 }
 
 void Section_stations::Build_plane(int k, const Volume_sizes& sizes, Grid_storage& storage) const {

@@ -53,7 +53,8 @@ class Section_stations {
   Grid_sizes sizes_;
   Frame_shift frame_;
   std::vector<Section> sections_;
-  mutable std::vector<double> span_values_;  // the span work's seven arrays, one after the other
+  mutable std::vector<double> span_values_;     // the span work's seven arrays, one after the other
+  mutable std::vector<double> station_planes_;  // the spanwise fraction of each station's plane
 };
 
 }  // namespace torvane

@@ -31,6 +31,8 @@ namespace {
 
 // Points of a section's streamsurface curve inside the blade's axial extent.
 constexpr int kCurveSamples = 41;
+// A first or last section within this share of the span from its wall is the wall's section.
+constexpr double kOnWall = 0.005;
 // The streamsurface's span fraction beyond the blade settles over this share of the axial chord.
 constexpr double kSettleShare = 0.25;
 
@@ -201,6 +203,17 @@ Curve_points Streamsurface(const Profile_section& profile, const Meridional_curv
   return curve;
 }
 
+// The mean of the span fractions of the section's points between hub (0) and casing (1).
+double Mean_span_fraction(const Profile_section& profile, const Meridional_curve& hub, const Meridional_curve& casing,
+                          double x0) {
+  double sum = 0;
+  for (const Cylindrical_point& p : profile.points) {
+    const double x = p.x - x0;
+    sum += (p.r - hub.Radius(x)) / (casing.Radius(x) - hub.Radius(x));
+  }
+  return sum / static_cast<double>(profile.points.size());
+}
+
 Curve_points Deck_curve(const std::vector<Cylindrical_point>& points, double x0) {
   Curve_points curve;
   for (const Cylindrical_point& p : points) {
@@ -211,6 +224,40 @@ Curve_points Deck_curve(const std::vector<Cylindrical_point>& points, double x0)
 }
 
 Deck_build Refused(int status, std::vector<std::string> messages) { return {status, std::move(messages), ""}; }
+
+// A section placed on the surface of a meridional curve (files' frame): its
+// plane at the radius of its nose, and the nose's axial position and angle.
+struct Placed_section {
+  Plane_section plane;
+  double x = 0, theta = 0;
+};
+
+Placed_section Place_on(const Profile_section& profile, const Meridional_curve& curve, const std::string& where) {
+  const double x_first =
+      std::min_element(profile.points.begin(), profile.points.end(), [](auto& a, auto& b) { return a.x < b.x; })->x;
+  const Conformal_map trial(curve, curve.Radius(x_first), x_first);
+  const Plane_section trial_plane = Deck_order(Plane_points(profile, trial, 0.0, 0.0), where);
+  Placed_section placed;
+  placed.x = trial.Axial(trial_plane.nose.x);
+  placed.theta = trial_plane.nose.y / trial.radius();
+  const Conformal_map map(curve, curve.Radius(placed.x), placed.x);
+  placed.plane = Deck_order(Plane_points(profile, map, 0.0, 0.0), where);
+  return placed;
+}
+
+// The wall's section from the two sections nearest to it (a at fa, b at fb),
+// extrapolated to the wall's span fraction: a's contour, its nose, stagger and
+// chord moved on along the line from b to a.
+Placed_section Extrapolated(const Placed_section& a, double fa, const Placed_section& b, double fb, double wall) {
+  const double t = (wall - fa) / (fa - fb);
+  Placed_section placed = a;
+  placed.x = a.x + (a.x - b.x) * t;
+  placed.theta = a.theta + (a.theta - b.theta) * t;
+  placed.plane.stagger = a.plane.stagger + (a.plane.stagger - b.plane.stagger) * t;
+  placed.plane.chord = a.plane.chord + (a.plane.chord - b.plane.chord) * t;
+  placed.plane.true_chord = a.plane.true_chord + (a.plane.true_chord - b.plane.true_chord) * t;
+  return placed;
+}
 
 // A length option in the files' unit [m].
 std::optional<double> Option_length(const std::string& text, double unit) {
@@ -257,19 +304,29 @@ Deck_build Build_row_deck(const Row_request& request) {
   const std::string profile_name = Printable(request.profile);
   auto where = [&](const Profile_section& p) { return profile_name + ", line " + std::to_string(p.line); };
   const Meridional_curve hub_file(Deck_curve(hub_points, 0).x, Deck_curve(hub_points, 0).r);
-  Plane_section hub_plane;
-  double x0 = 0, theta0 = 0;
+  const Meridional_curve casing_file(Deck_curve(casing_points, 0).x, Deck_curve(casing_points, 0).r);
+  // A first or last section away from its wall is a station of its own; the
+  // wall's section is then extrapolated from it and its neighbour.
+  const double first_fraction = Mean_span_fraction(profiles.front(), hub_file, casing_file, 0.0);
+  const double last_fraction = Mean_span_fraction(profiles.back(), hub_file, casing_file, 0.0);
+  const bool first_away = first_fraction > kOnWall;
+  const bool last_away = last_fraction < 1.0 - kOnWall;
+  Placed_section hub_place, casing_place;
   try {
-    const Profile_section& hub = profiles.front();
-    const double x_first =
-        std::min_element(hub.points.begin(), hub.points.end(), [](auto& a, auto& b) { return a.x < b.x; })->x;
-    const Conformal_map trial(hub_file, hub_file.Radius(x_first), x_first);
-    hub_plane = Deck_order(Plane_points(hub, trial, 0.0, 0.0), where(hub));
-    x0 = trial.Axial(hub_plane.nose.x);
-    theta0 = hub_plane.nose.y / trial.radius();
+    auto own = [&](size_t n) {
+      const Curve_points c = Streamsurface(profiles[n], hub_file, casing_file, 0.0);
+      return Place_on(profiles[n], Meridional_curve(c.x, c.r), where(profiles[n]));
+    };
+    auto fraction = [&](size_t n) { return Mean_span_fraction(profiles[n], hub_file, casing_file, 0.0); };
+    const size_t last = profiles.size() - 1;
+    hub_place = first_away ? Extrapolated(own(0), first_fraction, own(1), fraction(1), 0.0)
+                           : Place_on(profiles.front(), hub_file, where(profiles.front()));
+    if (last_away) casing_place = Extrapolated(own(last), last_fraction, own(last - 1), fraction(last - 1), 1.0);
   } catch (const Input_error& e) {
     return Refused(kExitInput, {e.what()});
   }
+  Plane_section hub_plane = hub_place.plane;
+  const double x0 = hub_place.x, theta0 = hub_place.theta;
   Deck_block block;
   block.flow_path = Flow_path_file{"deck", 0, Deck_curve(hub_points, x0), Deck_curve(casing_points, x0)};
   const Meridional_curve hub_curve(block.flow_path->hub.x, block.flow_path->hub.r);
@@ -302,43 +359,45 @@ Deck_build Build_row_deck(const Row_request& request) {
   try {
     values.rhub = hub_curve.Radius(0.0);
     const Conformal_map hub_map(hub_curve, values.rhub, 0.0);
-    hub_plane = Deck_order(Plane_points(profiles.front(), hub_map, x0, theta0), where(profiles.front()));
     hub.contour = hub_plane.contour;
     values.staghub = hub_plane.stagger;
     values.chordhub = hub_plane.chord;
 
-    // The casing nose on a trial map, then the deck's sweep and lean put it there.
+    // The casing nose (in the deck's frame), then the deck's sweep and lean put it there.
     const Profile_section& top = profiles.back();
-    const double top_first =
-        std::min_element(top.points.begin(), top.points.end(), [](auto& a, auto& b) { return a.x < b.x; })->x - x0;
-    const Conformal_map trial(casing_curve, casing_curve.Radius(top_first), top_first);
-    const Plane_section trial_plane = Deck_order(Plane_points(top, trial, x0, theta0), where(top));
-    const double x_nose = trial.Axial(trial_plane.nose.x);
-    const double theta_nose = trial_plane.nose.y / trial.radius();
+    if (!last_away) casing_place = Place_on(top, casing_file, where(top));
+    const double x_nose = casing_place.x - x0;
+    const double theta_nose = casing_place.theta - theta0;
     values.rcas = casing_curve.Radius(x_nose);
     values.sweep = std::atan2(x_nose, values.rcas - values.rhub) / kDegree;
     values.lean =
         std::atan2(values.rcas * std::sin(theta_nose), values.rcas * std::cos(theta_nose) - values.rhub) / kDegree;
-    const Setup_values setup = Section_setup(values);
-    const Conformal_map casing_map(casing_curve, values.rcas, setup.xrefcas);
-    const Plane_section casing_plane = Deck_order(Plane_points(top, casing_map, x0, theta0), where(top));
-    casing.contour = casing_plane.contour;
-    values.stagcas = casing_plane.stagger;
-    values.chordcas = casing_plane.chord;
+    casing.contour = casing_place.plane.contour;
+    values.stagcas = casing_place.plane.stagger;
+    values.chordcas = casing_place.plane.chord;
 
-    // The planes: the info file's trims, or an inlet and outlet a chord and two chords away.
-    const double inlet = info.inlet_trim ? *info.inlet_trim - x0 : -values.chordhub;
-    const double outlet = info.outlet_trim ? *info.outlet_trim - x0
-                                           : hub_map.Axial(hub_plane.contour.points[0].x) + 2.0 * values.chordhub;
+    // The planes: the info file's trims, or a hub chord upstream of the blade and two downstream.
+    double x_min = 1e300, x_max = -1e300;
+    for (const Profile_section& profile : profiles) {
+      for (const Cylindrical_point& p : profile.points) {
+        x_min = std::min(x_min, p.x);
+        x_max = std::max(x_max, p.x);
+      }
+    }
+    const double inlet = (info.inlet_trim ? *info.inlet_trim : x_min - values.chordhub) - x0;
+    const double outlet = (info.outlet_trim ? *info.outlet_trim : x_max + 2.0 * values.chordhub) - x0;
     block.planes = Axial_planes{0, inlet, outlet};
     values.lin = -hub_map.Xi(inlet);
     values.lx = hub_map.Xi(outlet) - hub_map.Xi(inlet);
 
     // The sections between, each on its own streamsurface.
-    for (size_t n = 1; n + 1 < profiles.size(); ++n) {
+    for (size_t n = first_away ? 0 : 1; n + (last_away ? 0 : 1) < profiles.size(); ++n) {
       const Profile_section& profile = profiles[n];
       Block_section section;
       section.span = profile.percent / 100.0;
+      if (!(section.span > 0 && section.span < 1)) {
+        section.span = std::clamp(Mean_span_fraction(profile, hub_curve, casing_curve, x0), kOnWall, 1.0 - kOnWall);
+      }
       section.curve = Streamsurface(profile, hub_curve, casing_curve, x0);
       const Meridional_curve curve(section.curve.x, section.curve.r);
       const Conformal_map map_trial(curve, curve.Radius(0.0), 0.0);

@@ -3,6 +3,7 @@
 #include <array>
 #include <cmath>
 #include <cstddef>
+#include <limits>
 
 #include "distribution/distribute_line.hpp"
 #include "distribution/stretch.hpp"
@@ -80,8 +81,9 @@ double Spline_value(const double* u, const double* f, const double* m, int p, do
          h * (m[p] * (t * s * s) - m[p + 1] * (t * t * s));
 }
 
-void Prepare_span_lines(const Volume_sizes& s, std::span<const Station_surface> stations, Frame_shift frame,
-                        const Span_work& work, const Grid& grid, Diagnostics& diagnostics) {
+void Prepare_span_lines(const Volume_sizes& s, std::span<const Station_surface> stations,
+                        std::span<const double> places, Frame_shift frame, const Span_work& work, const Grid& grid,
+                        Diagnostics& diagnostics) {
   const int n = static_cast<int>(stations.size());
   const int ie = s.ie;
   const int je = s.je;
@@ -89,6 +91,27 @@ void Prepare_span_lines(const Volume_sizes& s, std::span<const Station_surface> 
     const double hsum = Geometric_length(s.dzwall, s.nwallhc, s.ratio);
     Distribute_line(1, s.nwallhc + 1, s.ke - s.nwallhc, s.ke, 0.0, hsum, s.span - hsum, s.span, s.dzwall, s.dzwall,
                     work.sspan, diagnostics);
+  }
+  // The plane of each inner station: the nearest to its place, after the
+  // previous station's and leaving one for each station still to come.
+  work.station_planes[0] = 0.0;
+  work.station_planes[static_cast<std::size_t>(n - 1)] = 1.0;
+  int k_previous = 1;
+  for (int station = 1; station < n - 1; ++station) {
+    const int k_last = s.ke - (n - 1 - station);
+    if (k_previous + 1 > k_last) {
+      work.station_planes[0] = std::numeric_limits<double>::quiet_NaN();
+      break;
+    }
+    int best = k_previous + 1;
+    for (int k = best; k <= k_last; ++k) {
+      if (std::fabs(work.sspan(k) / s.span - places[static_cast<std::size_t>(station)]) <
+          std::fabs(work.sspan(best) / s.span - places[static_cast<std::size_t>(station)])) {
+        best = k;
+      }
+    }
+    work.station_planes[static_cast<std::size_t>(station)] = work.sspan(best) / s.span;
+    k_previous = best;
   }
   for (int station = 0; station < n; ++station) {
     const Station_surface& surface = stations[static_cast<std::size_t>(station)];
@@ -153,7 +176,16 @@ void Build_span_plane(int k, const Volume_sizes& s, int n, const Span_work& work
       const std::size_t first = At(0, i, j, ie, je);
       for (int p = 0; p < n; ++p) u[p] = work.u[first + static_cast<std::size_t>(p) * stride];
       int piece = 0;
-      while (piece + 2 < n && u[piece + 1] <= v) ++piece;
+      double w = v;
+      if (std::isnan(work.station_planes[0])) {
+        while (piece + 2 < n && u[piece + 1] <= v) ++piece;
+      } else {
+        // Between the planes of two stations, in proportion to the line's parameter between them.
+        const std::span<const double> at = work.station_planes;
+        while (piece + 2 < n && at[static_cast<std::size_t>(piece + 1)] <= v) ++piece;
+        const double a = at[static_cast<std::size_t>(piece)], b = at[static_cast<std::size_t>(piece + 1)];
+        w = v == a ? u[piece] : u[piece] + (v - a) * (u[piece + 1] - u[piece]) / (b - a);
+      }
       double value[3];
       int c = 0;
       for (auto [values, slopes] :
@@ -162,7 +194,7 @@ void Build_span_plane(int k, const Volume_sizes& s, int n, const Span_work& work
           f[p] = values[first + static_cast<std::size_t>(p) * stride];
           m[p] = slopes[first + static_cast<std::size_t>(p) * stride];
         }
-        value[c++] = Spline_value(u.data(), f.data(), m.data(), piece, v);
+        value[c++] = Spline_value(u.data(), f.data(), m.data(), piece, w);
       }
       Put_point(grid, i, j, k, value[0], value[1], value[2]);
     }

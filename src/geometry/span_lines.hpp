@@ -34,6 +34,10 @@ struct Span_work {
   std::span<double> u;               // their chord-length parameter, 0 at the hub, 1 at the casing
   std::span<double> mx, mr, mtheta;  // the splines' slopes d/du at the stations
   Line sspan;                        // spanwise distribution, 0 at the hub to span at the casing
+  // The spanwise fraction of the plane k each station lies on (0 at the hub,
+  // 1 at the casing), one per station; NaN in the first when the stations
+  // get no plane of their own (fewer inner planes than sections).
+  std::span<double> station_planes;
 };
 
 // The values each of the span's arrays needs.
@@ -51,9 +55,14 @@ double Spline_value(const double* u, const double* f, const double* slopes, int 
 // Reads the stations' points (moved into the frame), their parameters and
 // slopes, and the spanwise distribution; writes the hub (k = 1) and the
 // casing (k = ke) planes again in the frame when it moves them. The first
-// station is the hub plane, the last the casing plane of the grid.
-void Prepare_span_lines(const Volume_sizes& sizes, std::span<const Station_surface> stations, Frame_shift frame,
-                        const Span_work& work, const Grid& grid, Diagnostics& diagnostics);
+// station is the hub plane, the last the casing plane of the grid. Each
+// inner station gets the inner plane whose spanwise fraction lies nearest to
+// its place in the span (`places`, 0 to 1, increasing), and that plane goes
+// through it: between two stations the planes are spread over each line in
+// proportion to the spanwise distribution.
+void Prepare_span_lines(const Volume_sizes& sizes, std::span<const Station_surface> stations,
+                        std::span<const double> places, Frame_shift frame, const Span_work& work, const Grid& grid,
+                        Diagnostics& diagnostics);
 
 // The inner plane k (2 <= k <= ke - 1), checked for coordinates that are not finite.
 void Build_span_plane(int k, const Volume_sizes& sizes, int stations, const Span_work& work, const Grid& grid);

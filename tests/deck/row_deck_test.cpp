@@ -239,11 +239,12 @@ struct Synthetic_row {
     }
     return points;
   }
-  explicit Synthetic_row(const std::string& where) : folder(where) {
+  std::vector<double> fractions;
+  Synthetic_row(const std::string& where, std::vector<double> spans) : folder(where), fractions(std::move(spans)) {
     std::string profile;
-    for (int n = 0; n <= 4; ++n) {
-      profile += "#Profile " + std::to_string(n + 1) + " at " + std::to_string(25 * n) + "%\n";
-      for (const Cylindrical_point& p : Section(0.25 * n)) {
+    for (size_t n = 0; n < fractions.size(); ++n) {
+      profile += "#Profile " + std::to_string(n + 1) + " at " + std::to_string(100 * fractions[n]) + "%\n";
+      for (const Cylindrical_point& p : Section(fractions[n])) {
         char line[128];
         std::snprintf(line, sizeof line, "%.10f %.10f %.10f\n", p.r * std::sin(p.theta), p.r * std::cos(p.theta), p.x);
         profile += line;
@@ -264,51 +265,62 @@ struct Synthetic_row {
 };
 
 TEST(RowDeck, ARowOfItsOwnWithABowedTrailingEdgePassesThroughEverySection) {
-  torvane::testing::Scratch_folder scratch;
-  const Synthetic_row row(scratch.path());
-  const Deck_build deck = Build_row_deck({row.folder + "/profile.dat",
-                                          row.folder + "/hub.dat",
-                                          row.folder + "/casing.dat",
-                                          row.folder + "/info.txt",
-                                          {},
-                                          "",
-                                          "",
-                                          ""});
-  ASSERT_EQ(deck.status, 0) << (deck.messages.empty() ? "" : deck.messages[0]);
-  Run_options options;
-  options.output_stem = scratch.path() + "/row";
-  std::istringstream in(deck.deck);
-  Console out, err;
-  ASSERT_EQ(torvane::Run(in, out, err, options), 0) << err.captured();
-  const inspect::Grid g = inspect::Read_grid_file(options.output_stem + ".rgra");
-  const auto triangles = Blade_wall_triangles(g, 21, 51, 2.0 * M_PI / 24.0);
-  for (int n = 0; n < 4; ++n) {
-    double whole = 0, inner = 0;
-    const std::vector<Cylindrical_point> section = row.Section(0.25 * n);
-    double x_min = 1e30, x_max = -1e30;
-    for (const Cylindrical_point& p : section) {
-      x_min = std::min(x_min, p.x);
-      x_max = std::max(x_max, p.x);
+  struct Case {
+    const char* name;
+    std::vector<double> spans;
+  };
+  const Case cases[] = {
+      {"hub to casing", {0.0, 0.25, 0.5, 0.75, 1.0}},
+      {"away from both walls", {0.05, 0.3, 0.55, 0.8, 0.95}},
+  };
+  for (const Case& c : cases) {
+    torvane::testing::Scratch_folder scratch;
+    const Synthetic_row row(scratch.path(), c.spans);
+    const Deck_build deck = Build_row_deck({row.folder + "/profile.dat",
+                                            row.folder + "/hub.dat",
+                                            row.folder + "/casing.dat",
+                                            row.folder + "/info.txt",
+                                            {},
+                                            "",
+                                            "",
+                                            ""});
+    ASSERT_EQ(deck.status, 0) << c.name << ": " << (deck.messages.empty() ? "" : deck.messages[0]);
+    Run_options options;
+    options.output_stem = scratch.path() + "/row";
+    std::istringstream in(deck.deck);
+    Console out, err;
+    ASSERT_EQ(torvane::Run(in, out, err, options), 0) << c.name << ": " << err.captured();
+    const inspect::Grid g = inspect::Read_grid_file(options.output_stem + ".rgra");
+    const auto triangles = Blade_wall_triangles(g, 21, 51, 2.0 * M_PI / 24.0);
+    for (double f : c.spans) {
+      if (f >= 1.0) continue;  // the tip
+      double whole = 0, inner = 0;
+      const std::vector<Cylindrical_point> section = row.Section(f);
+      double x_min = 1e30, x_max = -1e30;
+      for (const Cylindrical_point& p : section) {
+        x_min = std::min(x_min, p.x);
+        x_max = std::max(x_max, p.x);
+      }
+      for (const Cylindrical_point& p : section) {
+        // The files' axis Z is the grid's x; the files' x and y are the grid's y and z.
+        const P3 q{1e-3 * p.x, 1e-3 * p.r * std::sin(p.theta), 1e-3 * p.r * std::cos(p.theta)};
+        double nearest = 1e30;
+        for (const auto& t : triangles) nearest = std::min(nearest, Triangle_distance(q, t[0], t[1], t[2]));
+        whole = std::max(whole, nearest);
+        const double share = (p.x - x_min) / (x_max - x_min);
+        if (share >= 0.05 && share <= 0.95) inner = std::max(inner, nearest);
+      }
+      std::printf("own row %s, section at %g: within 5-95%% of the axial chord %.4f mm, whole contour %.4f mm\n",
+                  c.name, f, inner * 1e3, whole * 1e3);
+      EXPECT_LT(inner, 0.05e-3) << c.name << ", section at " << f;
+      EXPECT_LT(whole, 0.15e-3) << c.name << ", section at " << f;
     }
-    for (const Cylindrical_point& p : section) {
-      // The files' axis Z is the grid's x; the files' x and y are the grid's y and z.
-      const P3 q{1e-3 * p.x, 1e-3 * p.r * std::sin(p.theta), 1e-3 * p.r * std::cos(p.theta)};
-      double nearest = 1e30;
-      for (const auto& t : triangles) nearest = std::min(nearest, Triangle_distance(q, t[0], t[1], t[2]));
-      whole = std::max(whole, nearest);
-      const double share = (p.x - x_min) / (x_max - x_min);
-      if (share >= 0.05 && share <= 0.95) inner = std::max(inner, nearest);
+    double inlet = 0;
+    for (int k = 1; k <= g.ke; ++k) {
+      for (int j = 1; j <= g.je; ++j) inlet = std::max(inlet, std::fabs(g.x[g.Index(1, j, k)] + 0.040));
     }
-    std::printf("own row, section at %d%%: within 5-95%% of the axial chord %.4f mm, whole contour %.4f mm\n", 25 * n,
-                inner * 1e3, whole * 1e3);
-    EXPECT_LT(inner, 0.05e-3) << "section at " << 25 * n << "%";
-    EXPECT_LT(whole, 0.15e-3) << "section at " << 25 * n << "%";
+    EXPECT_LT(inlet, 1e-9) << c.name;
   }
-  double inlet = 0;
-  for (int k = 1; k <= g.ke; ++k) {
-    for (int j = 1; j <= g.je; ++j) inlet = std::max(inlet, std::fabs(g.x[g.Index(1, j, k)] + 0.040));
-  }
-  EXPECT_LT(inlet, 1e-9);
 }
 
 TEST(CurveFiles, RefusalsNameTheFileAndTheLine) {
