@@ -16,6 +16,7 @@
 
 #include "control/run.hpp"
 #include "deck/curve_files.hpp"
+#include "deck/deck_main.hpp"
 #include "deck/deck_support.hpp"
 #include "inspect/grid_file.hpp"
 #include "support/process.hpp"
@@ -370,6 +371,48 @@ TEST(CurveFiles, RefusalsNameTheFileAndTheLine) {
       diagnostic = e.what();
     }
     EXPECT_EQ(diagnostic, file + c.diagnostic) << c.what;
+  }
+}
+
+TEST(RowDeck, TheCommandLineTakesTheCurveFilesTogetherAndTheUnitFromSomewhere) {
+  torvane::testing::Scratch_folder scratch;
+  const Synthetic_row row(scratch.path(), {0.0, 0.5, 1.0});
+  const std::string p = row.folder + "/profile.dat", h = row.folder + "/hub.dat", c = row.folder + "/casing.dat";
+  struct Case {
+    std::vector<std::string> args;
+    int status;
+    const char* first_line;  // of standard error
+  };
+  const Case cases[] = {
+      {{"--profile", p, "--hub-curve", h},
+       kExitUsage,
+       "torvane-deck: a blade row's curve files are --profile, --hub-curve and --casing-curve together, without "
+       "--hub, --casing, --flow-path or --points"},
+      {{"--profile", p, "--hub-curve", h, "--casing-curve", c, "--hub", p},
+       kExitUsage,
+       "torvane-deck: a blade row's curve files are --profile, --hub-curve and --casing-curve together, without "
+       "--hub, --casing, --flow-path or --points"},
+      {{"--profile", p, "--hub-curve", h, "--casing-curve", c},
+       kExitUsage,
+       "torvane-deck: the coordinates' unit is not known: give --unit (m, cm, mm, in or ft) or an info file with "
+       "`Coordinates unit`"},
+      {{"--profile", p, "--hub-curve", h, "--casing-curve", c, "--unit", "yd"},
+       kExitUsage,
+       "torvane-deck: --unit: \"yd\": give m, cm, mm, in or ft"},
+      {{"--profile", p + "x", "--hub-curve", h, "--casing-curve", c, "--unit", "mm"}, kExitInput, nullptr},
+      {{"--profile", p, "--hub-curve", h, "--casing-curve", c, "--info", row.folder + "/info.txt", "--nbrow", "20",
+        "--outlet-plane", "150"},
+       kExitWritten,
+       nullptr},
+  };
+  for (const Case& k : cases) {
+    std::ostringstream out, err;
+    EXPECT_EQ(Deck_main(k.args, out, err), k.status) << err.str();
+    if (k.first_line != nullptr) EXPECT_EQ(err.str().substr(0, err.str().find('\n')), k.first_line);
+    if (k.status == kExitWritten) {
+      EXPECT_NE(out.str().find("\n20        nbrow"), std::string::npos) << "--nbrow wins over the info file";
+      EXPECT_NE(out.str().find("\nplanes "), std::string::npos);
+    }
   }
 }
 
