@@ -244,9 +244,13 @@ Flow_path_file Parse_curves(Flow_path_file result, std::string_view text, int fi
 }  // namespace
 
 std::string Flow_path_place(const Flow_path_file& file, int line) {
-  if (file.entry_line > 0) return "deck line " + std::to_string(line > 0 ? line : file.entry_line) + " (flow-path)";
+  if (file.entry_line > 0) {
+    std::string where = "deck line ";
+    where.append(std::to_string(line > 0 ? line : file.entry_line)).append(" (flow-path)");
+    return where;
+  }
   std::string where = file.name;
-  if (line > 0) where += ":" + std::to_string(line);
+  if (line > 0) where.append(":").append(std::to_string(line));
   return where;
 }
 
