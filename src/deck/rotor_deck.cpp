@@ -31,6 +31,8 @@ namespace {
 
 // Points of a section's streamsurface curve inside the blade's axial extent.
 constexpr int kCurveSamples = 41;
+// Points of a section closer than this share of its extent are one point.
+constexpr double kSamePointShare = 1e-9;
 // A first or last section within this share of the span from its wall is the wall's section.
 constexpr double kOnWall = 0.005;
 // The streamsurface's span fraction beyond the blade settles over this share of the axial chord.
@@ -56,8 +58,14 @@ struct Plane_section {
 // edge search finds the trailing edge at the list's end; the nose (the end of
 // the longest chord upstream) is the reference point.
 Plane_section Deck_order(std::vector<Point> points, const std::string& where) {
-  if (points.size() > 1 && points.front() == points.back()) points.pop_back();
-  points.erase(std::unique(points.begin(), points.end()), points.end());
+  // Points closer than this share of the section's extent to the one before
+  // are one point (a closing point written again, a repeated line).
+  double extent = 0;
+  for (const Point& p : points) extent = std::max(extent, std::hypot(p.x - points[0].x, p.y - points[0].y));
+  const double same = kSamePointShare * extent;
+  auto close = [&](const Point& a, const Point& b) { return std::hypot(a.x - b.x, a.y - b.y) <= same; };
+  points.erase(std::unique(points.begin(), points.end(), close), points.end());
+  if (points.size() > 1 && close(points.front(), points.back())) points.pop_back();
   const size_t n = points.size();
   if (n < 4) throw Input_error(where + ": fewer than 4 distinct points");
   double area = 0;

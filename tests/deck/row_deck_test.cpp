@@ -241,14 +241,21 @@ struct Synthetic_row {
     return points;
   }
   std::vector<double> fractions;
-  Synthetic_row(const std::string& where, std::vector<double> spans) : folder(where), fractions(std::move(spans)) {
+  // closed: each list closed by its first point written again, a hair away, and its fifth line repeated.
+  Synthetic_row(const std::string& where, std::vector<double> spans, bool closed = false)
+      : folder(where), fractions(std::move(spans)) {
     std::string profile;
     for (size_t n = 0; n < fractions.size(); ++n) {
       profile += "#Profile " + std::to_string(n + 1) + " at " + std::to_string(100 * fractions[n]) + "%\n";
-      for (const Cylindrical_point& p : Section(fractions[n])) {
+      const std::vector<Cylindrical_point> points = Section(fractions[n]);
+      for (size_t m = 0; m <= points.size(); ++m) {
+        if (m == points.size() && !closed) break;
+        const Cylindrical_point& p = points[m % points.size()];
         char line[128];
-        std::snprintf(line, sizeof line, "%.10f %.10f %.10f\n", p.r * std::sin(p.theta), p.r * std::cos(p.theta), p.x);
+        std::snprintf(line, sizeof line, "%.10f %.10f %.10f\n",
+                      p.r * std::sin(p.theta) + (m == points.size() ? 1e-10 : 0), p.r * std::cos(p.theta), p.x);
         profile += line;
+        if (closed && m == 4) profile += line;
       }
     }
     testing::Write_text(folder + "/profile.dat", profile);
@@ -269,14 +276,16 @@ TEST(RowDeck, ARowOfItsOwnWithABowedTrailingEdgePassesThroughEverySection) {
   struct Case {
     const char* name;
     std::vector<double> spans;
+    bool closed;
   };
   const Case cases[] = {
-      {"hub to casing", {0.0, 0.25, 0.5, 0.75, 1.0}},
-      {"away from both walls", {0.05, 0.3, 0.55, 0.8, 0.95}},
+      {"hub to casing", {0.0, 0.25, 0.5, 0.75, 1.0}, false},
+      {"away from both walls", {0.05, 0.3, 0.55, 0.8, 0.95}, false},
+      {"closed lists with a repeated line", {0.0, 0.5, 1.0}, true},
   };
   for (const Case& c : cases) {
     torvane::testing::Scratch_folder scratch;
-    const Synthetic_row row(scratch.path(), c.spans);
+    const Synthetic_row row(scratch.path(), c.spans, c.closed);
     const Deck_build deck = Build_row_deck({row.folder + "/profile.dat",
                                             row.folder + "/hub.dat",
                                             row.folder + "/casing.dat",
@@ -408,7 +417,9 @@ TEST(RowDeck, TheCommandLineTakesTheCurveFilesTogetherAndTheUnitFromSomewhere) {
   for (const Case& k : cases) {
     std::ostringstream out, err;
     EXPECT_EQ(Deck_main(k.args, out, err), k.status) << err.str();
-    if (k.first_line != nullptr) EXPECT_EQ(err.str().substr(0, err.str().find('\n')), k.first_line);
+    if (k.first_line != nullptr) {
+      EXPECT_EQ(err.str().substr(0, err.str().find('\n')), k.first_line);
+    }
     if (k.status == kExitWritten) {
       EXPECT_NE(out.str().find("\n20        nbrow"), std::string::npos) << "--nbrow wins over the info file";
       EXPECT_NE(out.str().find("\nplanes "), std::string::npos);
