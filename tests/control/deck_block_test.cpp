@@ -3,6 +3,7 @@
 // --flow-path file, and whole runs with the block.
 #include "control/deck_block.hpp"
 
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -258,6 +259,65 @@ TEST(DeckBlock, RefusesMalformedSectionsAndOneLineEntries) {
       {with(std::string(kSection) + kSection), "deck line 17 (section): span 0.5 is the span of the section on line 2"},
   };
   for (const Case& c : cases) EXPECT_EQ(Refusal(c.text), c.diagnostic) << c.text;
+}
+
+}  // namespace
+}  // namespace torvane
+
+namespace torvane {
+namespace {
+
+// The small deck (nspan 5) with a section at mid-span on the cylinder of
+// radius 0.375, the hub's contour at a stagger of 35 deg, and the files' frame.
+std::string Deck_with_a_section(const std::vector<std::string>& lines) {
+  std::string section =
+      "section\nspan 0.5\nstagger 35\nchord 0.06\nreference 0.001 0.002\ncurve 2\n-1 0.375\n1 0.375\n";
+  section += "points " + lines[33].substr(0, lines[33].find("  ")) + "\n";  // the hub list's count pair
+  for (size_t n = 34; n < 34 + 33; ++n) section += lines[n] + "\n";
+  return Join(lines) + "torvane-block 1\n" + section + "end section\nframe 0.5 10\nend torvane-block\n";
+}
+
+TEST(DeckBlockRun, TheBladeWallPassesThroughASectionOnItsOwnPlaneInTheFrame) {
+  Scratch_folder folder;
+  const std::vector<std::string> lines = Small_deck_lines();
+  const Block_run run = Run_in(folder, Deck_with_a_section(lines));
+  ASSERT_EQ(run.status, 0) << run.err;
+  // 14 x 8 x 6 points; the section's plane is the inner plane nearest mid-span.
+  std::istringstream grid(run.grid);
+  std::string header;
+  std::getline(grid, header);
+  std::vector<double> values;
+  for (double v; grid >> v;) values.push_back(v);
+  const size_t points = 14 * 8 * 6;
+  ASSERT_GE(values.size(), 3 * points);
+  const double* x = values.data() + (values.size() - 3 * points);
+  const double* y = x + points;
+  const double* z = y + points;
+  auto at = [](int i, int j, int k) { return static_cast<size_t>(((k - 1) * 8 + (j - 1)) * 14 + (i - 1)); };
+  int on_cylinder = 0;
+  for (int k = 2; k <= 5; ++k) {
+    bool all = true;
+    for (int i = 1; i <= 14; ++i) {
+      for (int j = 1; j <= 8; ++j) all = all && std::fabs(std::hypot(y[at(i, j, k)], z[at(i, j, k)]) - 0.375) < 1e-12;
+    }
+    on_cylinder += all ? 1 : 0;
+  }
+  EXPECT_EQ(on_cylinder, 1) << "one inner plane is the section's surface";
+  // The frame: the inlet at x = 0.5 - (lin + its share), hub and casing turned by 10 deg: the
+  // hub's inlet point j = 1 lies at the angle of the deck's, plus 10 deg.
+  Scratch_folder plain;
+  const Block_run without = Run_in(plain, Join(lines));
+  ASSERT_EQ(without.status, 0);
+  std::istringstream plain_grid(without.grid);
+  std::getline(plain_grid, header);
+  std::vector<double> plain_values;
+  for (double v; plain_grid >> v;) plain_values.push_back(v);
+  const double* px = plain_values.data() + (plain_values.size() - 3 * points);
+  const double* py = px + points;
+  const double* pz = py + points;
+  EXPECT_NEAR(x[at(1, 1, 1)], px[at(1, 1, 1)] + 0.5, 1e-12);
+  EXPECT_NEAR(std::atan2(y[at(1, 1, 1)], z[at(1, 1, 1)]),
+              std::atan2(py[at(1, 1, 1)], pz[at(1, 1, 1)]) + 10.0 * 0.017453292519943295, 1e-12);
 }
 
 }  // namespace
