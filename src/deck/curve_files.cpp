@@ -1,5 +1,6 @@
 #include "deck/curve_files.hpp"
 
+#include <algorithm>
 #include <cmath>
 
 #include "base/terminal_text.hpp"
@@ -192,15 +193,22 @@ std::vector<Cylindrical_point> Read_curve_file(const std::string& path, char axi
     if (items.empty() || items[0].starts_with("#")) return;
     const Cylindrical_point p = Point_of(path, number, items, axis, scale);
     if (!(p.r > 0)) Refuse(path, number, "the point lies on the axis; a radius must be positive");
-    if (!points.empty() && !(p.x > points.back().x)) {
-      Refuse(path, number,
-             "the axial position does not increase from line " + std::to_string(lines.back()) +
-                 "; it must increase strictly along the curve");
-    }
     points.push_back(p);
     lines.push_back(number);
   });
   if (points.size() < 2) Refuse(path, 0, "fewer than two points; a curve needs at least two");
+  // A line listed from the outlet to the inlet is taken the other way round.
+  if (points.front().x > points.back().x) {
+    std::reverse(points.begin(), points.end());
+    std::reverse(lines.begin(), lines.end());
+  }
+  for (size_t n = 1; n < points.size(); ++n) {
+    if (!(points[n].x > points[n - 1].x)) {
+      Refuse(path, lines[n],
+             "the axial position does not change monotonically from line " + std::to_string(lines[n - 1]) +
+                 "; it must increase (or decrease) strictly along the curve");
+    }
+  }
   return points;
 }
 

@@ -262,7 +262,7 @@ struct Synthetic_row {
     std::string hub, casing;
     for (double x = -60; x <= 160; x += 5) {
       hub += std::to_string(Hub(x)) + " 0 " + std::to_string(x) + "\n";
-      casing += std::to_string(Casing(x)) + " 0 " + std::to_string(x) + "\n";
+      casing.insert(0, std::to_string(Casing(x)) + " 0 " + std::to_string(x) + "\n");  // outlet first
     }
     testing::Write_text(folder + "/hub.dat", hub);
     testing::Write_text(folder + "/casing.dat", casing);
@@ -363,8 +363,12 @@ TEST(CurveFiles, RefusalsNameTheFileAndTheLine) {
        ", line 1: \"x%\" is not a place in the span (a per cent, 0% to 100%)"},
       {"one section", "#Profile 1 at 0%\n0 0 1\n1 0 1\n1 1 1\n0 1 1\n", profile,
        ": one section; a blade row needs at least the hub and the casing section"},
-      {"x back", "0 0 1\n1 0 1\n0.5 0 1\n", curve,
-       ", line 3: the axial position does not increase from line 2; it must increase strictly along the curve"},
+      {"x back", "0 0 1\n1 0 1\n0.5 0 1\n2 0 1\n", curve,
+       ", line 3: the axial position does not change monotonically from line 2; it must increase (or decrease) "
+       "strictly along the curve"},
+      {"x back, listed downwards", "2 0 1\n1 0 1\n1.5 0 1\n0 0 1\n", curve,
+       ", line 2: the axial position does not change monotonically from line 3; it must increase (or decrease) "
+       "strictly along the curve"},
       {"on the axis", "0 0 0\n", curve, ", line 1: the point lies on the axis; a radius must be positive"},
       {"unit", "Coordinates unit : furlong\n", info, ", line 1: \"furlong\" is not a unit; give m, cm, mm, in or ft"},
       {"blades", "No of blades : many\n", info, ", line 1: \"many\" is not a blade count (a whole number above 0)"},
