@@ -364,6 +364,7 @@ Deck_build Build_row_deck(const Row_request& request) {
 
   // Hub and casing sections on their curves, the casing placed by sweep and lean.
   Deck_section hub{request.profile, "", {}, false}, casing{request.profile, "", {}, false};
+  std::vector<const Profile_section*> section_profiles;  // the profile of each of the block's sections
   try {
     values.rhub = hub_curve.Radius(0.0);
     const Conformal_map hub_map(hub_curve, values.rhub, 0.0);
@@ -431,6 +432,7 @@ Deck_build Build_row_deck(const Row_request& request) {
         section.betaout = std::clamp(std::round(angles->outlet * 100.0) / 100.0, -kMaxLineAngle, kMaxLineAngle);
       }
       block.sections.push_back(std::move(section));
+      section_profiles.push_back(&profile);
     }
   } catch (const Input_error& e) {
     return Refused(kExitInput, {e.what()});
@@ -469,6 +471,25 @@ Deck_build Build_row_deck(const Row_request& request) {
   }
   deck += Deck_block_text(block);
   if (auto run_problems = Dry_run_problems(deck); !run_problems.empty()) {
+    // A problem of a section names the profile it came from besides its deck line.
+    std::vector<int> entry_lines;
+    int number = 0;
+    for (size_t at = 0; at < deck.size(); at = deck.find('\n', at) + 1) {
+      ++number;
+      if (deck.compare(at, 8, "section ") == 0 || deck.compare(at, 8, "section\n") == 0) entry_lines.push_back(number);
+      if (deck.find('\n', at) == std::string::npos) break;
+    }
+    for (std::string& problem : run_problems) {
+      const size_t at = problem.find("deck line ");
+      if (at == std::string::npos || problem.find(" (section)", at) == std::string::npos) continue;
+      const int line = std::atoi(problem.c_str() + at + 10);
+      size_t n = 0;
+      while (n + 1 < entry_lines.size() && entry_lines[n + 1] <= line) ++n;
+      if (n < section_profiles.size() && !entry_lines.empty() && entry_lines[0] <= line) {
+        problem +=
+            " (the section of " + where(*section_profiles[n]) + ", at " + Number(section_profiles[n]->percent) + "%)";
+      }
+    }
     return Refused(kExitProblems, std::move(run_problems));
   }
   return {kExitWritten, {}, std::move(deck)};
