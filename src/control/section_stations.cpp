@@ -63,15 +63,27 @@ Section_stations::Section_stations(const Deck_block& block, const Control_values
                     std::vector<double>(plane)};
     Surface_description d = Describe_section(given, *section.map, values);
     Adjust(d, true);
-    const int npts = static_cast<int>(given.xy.size() / 2);
-    const Plane_extent extent = Surface_plane_extent(d.sizes, d.geometry, d.spacings, npts, given.iref, section.xy);
-    if (extent.inlet < section.map->xi_first() || extent.outlet > section.map->xi_last()) {
-      const bool before = extent.inlet < section.map->xi_first();
-      Refuse(given.curve.header_line, "section",
-             "the section's curve " + std::string(before ? "starts" : "ends") +
-                 " at x = " + Shortest(before ? curve.x_first() : curve.x_last()) + ", short of the grid's " +
-                 (before ? "inlet" : "outlet") + " at xi = " + Shortest(before ? extent.inlet : extent.outlet) +
-                 " in the section's plane; extend the curve");
+    if (block.planes) {
+      // The lines end on the planes exactly: the curve must reach them.
+      if (block.planes->inlet < curve.x_first() || block.planes->outlet > curve.x_last()) {
+        const bool before = block.planes->inlet < curve.x_first();
+        Refuse(given.curve.header_line, "section",
+               "the section's curve " + std::string(before ? "starts" : "ends") +
+                   " at x = " + Shortest(before ? curve.x_first() : curve.x_last()) + ", short of the " +
+                   (before ? "inlet" : "outlet") + " plane at x = " +
+                   Shortest(before ? block.planes->inlet : block.planes->outlet) + "; extend the curve");
+      }
+    } else {
+      const int npts = static_cast<int>(given.xy.size() / 2);
+      const Plane_extent extent = Surface_plane_extent(d.sizes, d.geometry, d.spacings, npts, given.iref, section.xy);
+      if (extent.inlet < section.map->xi_first() || extent.outlet > section.map->xi_last()) {
+        const bool before = extent.inlet < section.map->xi_first();
+        Refuse(given.curve.header_line, "section",
+               "the section's curve " + std::string(before ? "starts" : "ends") +
+                   " at x = " + Shortest(before ? curve.x_first() : curve.x_last()) + ", short of the grid's " +
+                   (before ? "inlet" : "outlet") + " at xi = " + Shortest(before ? extent.inlet : extent.outlet) +
+                   " in the section's plane; extend the curve or shorten lin or lx");
+      }
     }
     sections_.push_back(std::move(section));
   }

@@ -393,8 +393,12 @@ Deck_build Build_row_deck(const Row_request& request) {
         x_max = std::max(x_max, p.x);
       }
     }
-    const double inlet = (info.inlet_trim ? *info.inlet_trim : x_min - values.chordhub) - x0;
-    const double outlet = (info.outlet_trim ? *info.outlet_trim : x_max + 2.0 * values.chordhub) - x0;
+    // Without trims, no further than both curves reach.
+    const double reach_first = std::max(hub_file.x_first(), casing_file.x_first());
+    const double reach_last = std::min(hub_file.x_last(), casing_file.x_last());
+    const double inlet = (info.inlet_trim ? *info.inlet_trim : std::max(x_min - values.chordhub, reach_first)) - x0;
+    const double outlet =
+        (info.outlet_trim ? *info.outlet_trim : std::min(x_max + 2.0 * values.chordhub, reach_last)) - x0;
     block.planes = Axial_planes{0, inlet, outlet};
     values.lin = -hub_map.Xi(inlet);
     values.lx = hub_map.Xi(outlet) - hub_map.Xi(inlet);
