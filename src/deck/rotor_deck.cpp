@@ -20,6 +20,7 @@
 #include "deck/deck_text.hpp"
 #include "deck/geometry_defaults.hpp"
 #include "deck/metal_angles.hpp"
+#include "deck/refinement.hpp"
 #include "deck/section_contour.hpp"
 #include "geometry/flow_path.hpp"
 #include "geometry/meridional_curve.hpp"
@@ -457,6 +458,11 @@ Deck_build Build_row_deck(const Row_request& request) {
 
   Value_sources sources;
   Apply_geometry_defaults(values, given, hub, casing, choices, sources);
+  if (const auto missing = Missing_choice(choices)) return Refused(kExitUsage, {*missing});
+  if (choices.refine || choices.levels) {
+    if (auto problems = Value_problems(values); !problems.empty()) return Refused(kExitProblems, std::move(problems));
+    if (auto problem = Refine(values, choices, sources)) return Refused(kExitProblems, {*problem});
+  }
   if (auto problems = Value_problems(values); !problems.empty()) return Refused(kExitProblems, std::move(problems));
   std::vector<std::string> problems = Section_problems(values, Surface::hub, hub);
   for (std::string& problem : Section_problems(values, Surface::casing, casing)) problems.push_back(std::move(problem));

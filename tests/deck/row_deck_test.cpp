@@ -429,6 +429,15 @@ TEST(RowDeck, TheCommandLineTakesTheCurveFilesTogetherAndTheUnitFromSomewhere) {
       EXPECT_NE(out.str().find("\nplanes "), std::string::npos);
     }
   }
+  // The choices of a deck apply: --refine 2 doubles the counts.
+  std::ostringstream out, err;
+  ASSERT_EQ(Deck_main({"--profile", p, "--hub-curve", h, "--casing-curve", c, "--info", row.folder + "/info.txt",
+                       "--refine", "2"},
+                      out, err),
+            kExitWritten)
+      << err.str();
+  EXPECT_NE(out.str().find("\n120       nblade"), std::string::npos) << out.str().substr(0, 400);
+  EXPECT_NE(out.str().find("\n32        nspan"), std::string::npos) << out.str().substr(0, 400);
 }
 
 TEST(CurveFiles, ReadsTheInfoFileAndTheTrimsInMetres) {
