@@ -19,6 +19,8 @@ namespace {
 constexpr std::string_view kUsageHead =
     "usage: torvane-deck --hub FILE --casing FILE [--points N] [--parameters FILE] [--flow-path FILE]\n"
     "                    [--NAME VALUE ...] > deck.in\n"
+    "       torvane-deck --profile FILE --hub-curve FILE --casing-curve FILE [--info FILE]\n"
+    "                    [--unit U] [--inlet-plane X] [--outlet-plane X] [--NAME VALUE ...] > deck.in\n"
     "\n"
     "Writes a torvane control deck on standard output from two airfoil coordinate\n"
     "files (Selig or Lednicer format; the same file may serve both sections).\n"
@@ -33,6 +35,12 @@ constexpr std::string_view kUsageTail =
     "  --flow-path FILE           hub and casing curves for `torvane --flow-path FILE`:\n"
     "                             rhub and rcas are taken from them and the dry run\n"
     "                             builds the grid on them\n"
+    "  --profile FILE             the sections of a blade row (`#Profile N at P%` blocks of\n"
+    "                             x y z points), with --hub-curve FILE and --casing-curve\n"
+    "                             FILE (x y z points) and --info FILE (blade count, axis,\n"
+    "                             unit, trims); --unit (m cm mm in ft) and --inlet-plane,\n"
+    "                             --outlet-plane (axial positions in that unit) over the\n"
+    "                             info file; docs/deck-tool.md\n"
     "  --NAME VALUE               a record's value:";
 // The names of the records follow, then the rest of the usage.
 constexpr std::string_view kUsageEnd =
@@ -80,6 +88,12 @@ bool Is_file_name(std::string_view name) {
   return name == "hub" || name == "casing" || name == "points" || name == "flow-path";
 }
 
+// The options of a blade row's curve files.
+bool Is_row_name(std::string_view name) {
+  return name == "profile" || name == "hub-curve" || name == "casing-curve" || name == "info" || name == "unit" ||
+         name == "inlet-plane" || name == "outlet-plane";
+}
+
 // Notes the name as given; true when it was given before.
 bool Given_before(std::vector<std::string>& seen, const std::string& name) {
   if (std::find(seen.begin(), seen.end(), name) != seen.end()) return true;
@@ -111,8 +125,8 @@ Named_value Split_option(const std::vector<std::string>& args, size_t& n) {
     }
     option.value = args[++n];
   }
-  if (option.name != "parameters" && !Is_file_name(option.name) && !Is_choice_name(option.name) &&
-      Find_record(option.name) == nullptr) {
+  if (option.name != "parameters" && !Is_file_name(option.name) && !Is_row_name(option.name) &&
+      !Is_choice_name(option.name) && Find_record(option.name) == nullptr) {
     throw Usage_error("--" + Printable(option.name) + " is not an option; see --help");
   }
   return option;
@@ -132,6 +146,20 @@ void Apply_option(Deck_options& options, const Named_value& option) {
     options.flow_path = option.value;
   } else if (name == "parameters") {
     options.parameters = option.value;
+  } else if (name == "profile") {
+    options.profile = option.value;
+  } else if (name == "hub-curve") {
+    options.hub_curve = option.value;
+  } else if (name == "casing-curve") {
+    options.casing_curve = option.value;
+  } else if (name == "info") {
+    options.info = option.value;
+  } else if (name == "unit") {
+    options.unit = option.value;
+  } else if (name == "inlet-plane") {
+    options.inlet_plane = option.value;
+  } else if (name == "outlet-plane") {
+    options.outlet_plane = option.value;
   } else {
     options.settings.push_back({name, option.value, "--" + name});
   }
