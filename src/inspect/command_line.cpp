@@ -12,8 +12,8 @@ namespace torvane::inspect {
 const char* Usage_text() {
   return "usage: torvane-inspect report [--json] [--plot] [--bad-cells FILE] STEM\n"
          "       torvane-inspect export --to vts|plot3d|cgns|su2 [--binary] [--axis x|z] [--output PREFIX] STEM\n"
-         "       torvane-inspect export --to openfoam [--case [potential|rans]] [--rpm N] [--inflow U] [--axis x|z]\n"
-         "                              [--output DIR] STEM\n"
+         "       torvane-inspect export --to openfoam [--case [potential|rans]] [--rpm N] [--inflow U] [--axis x|z] "
+         "[--output DIR] STEM\n"
          "       torvane-inspect picture [--png] [--quality] [--output PREFIX] STEM\n"
          "       torvane-inspect --help | --version\n"
          "STEM names a run's files: STEM.rgra (grid), STEM.rtp (topology), STEM_grid_volume.plt (plot).\n"
