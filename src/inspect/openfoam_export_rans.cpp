@@ -91,6 +91,12 @@ std::string Number(double v) {
   return text;
 }
 
+std::string Angle(double degrees) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.1f", degrees);
+  return text;
+}
+
 std::string Vector_text(double scale, Machine_axis axis) {
   const std::string s = Number(scale);
   return axis == Machine_axis::z ? "(0 0 " + s + ")" : "(" + s + " 0 0)";
@@ -183,7 +189,7 @@ Rans_case_files Rans_case(const Grid& g, const Block_faces& faces, const Solver_
   if (rotor) {
     if (std::fabs(s.upstream_angle) < kAxialLinesDegrees) {
       throw Usage_error("--rpm " + Number(request.rpm) + ": the grid's upstream lines are axial (" +
-                        Number(s.upstream_angle) +
+                        Angle(s.upstream_angle) +
                         " deg at mid-span), so the sense of rotation cannot be read from the grid; "
                         "export a stationary row with --rpm 0");
     }
@@ -285,8 +291,8 @@ Rans_case_files Rans_case(const Grid& g, const Block_faces& faces, const Solver_
                                       " m (" + Number(kInletLengthPerSpan * 100) + " % of the span).\n\n";
   std::string velocity_note = "// Axial inflow " + Number(s.inflow) + " m/s (absolute)";
   if (rotor) {
-    velocity_note += "; the relative flow meets the inlet at " + Number(s.relative_angle) +
-                     " deg at mid-span, the grid's upstream lines at " + Number(s.upstream_angle) + " deg";
+    velocity_note += "; the relative flow meets the inlet at " + Angle(s.relative_angle) +
+                     " deg at mid-span, the grid's upstream lines at " + Angle(s.upstream_angle) + " deg";
   }
   velocity_note += ".\n// Walls: no slip";
   if (rotor) velocity_note += " on the hub and blade, which turn with the frame; the casing stands still";
@@ -322,9 +328,9 @@ Rans_case_files Rans_case(const Grid& g, const Block_faces& faces, const Solver_
                    "// The rotor turns right-handed about " + axis_text +
                        ": its blades move towards the side the grid's\n"
                        "// upstream lines lean away from (" +
-                       Number(s.upstream_angle) +
-                       " deg at mid-span, theta = atan2(y, z) about x), so the axial inflow\n"
-                       "// meets them along those lines.\n\n"
+                       Angle(s.upstream_angle) +
+                       " deg at mid-span, theta = atan2(y, z) about x),\n// so the axial inflow"
+                       " meets them along those lines.\n\n"
                        "SRFModel        rpm;\n\norigin          (0 0 0);\naxis            " +
                        axis_text + ";\n\nrpmCoeffs\n{\n    rpm             " + Number(request.rpm) + ";\n}\n"));
   }
@@ -369,8 +375,8 @@ Rans_case_files Rans_case(const Grid& g, const Block_faces& faces, const Solver_
                      v + ")      cellLimited Gauss linear 1;\n}\n\n" +
                      "divSchemes\n{\n    default         none;\n"
                      "    div(phi," +
-                     v + ")  bounded Gauss linearUpwind grad(" + v +
-                     ");\n"
+                     v +
+                     ")  bounded Gauss limitedLinearV 1;\n"
                      "    div(phi,k)      bounded Gauss upwind;\n"
                      "    div(phi,omega)  bounded Gauss upwind;\n"
                      "    div((nuEff*dev2(T(grad(" +
@@ -380,25 +386,24 @@ Rans_case_files Rans_case(const Grid& g, const Block_faces& faces, const Solver_
                      "interpolationSchemes\n{\n    default         linear;\n}\n\n"
                      "snGradSchemes\n{\n    default         limited corrected 0.33;\n}\n\n"
                      "wallDist\n{\n    method          meshWave;\n}\n"));
-  files.emplace_back(
-      "system/fvSolution",
-      Dictionary("system", "fvSolution",
-                 "solvers\n{\n"
-                 "    p\n    {\n        solver          GAMG;\n        smoother        GaussSeidel;\n"
-                 "        tolerance       1e-7;\n        relTol          0.05;\n    }\n\n"
-                 "    \"(" +
-                     v +
-                     "|k|omega)\"\n    {\n        solver          smoothSolver;\n"
-                     "        smoother        symGaussSeidel;\n        tolerance       1e-8;\n"
-                     "        relTol          0.1;\n    }\n}\n\n"
-                     "SIMPLE\n{\n    nNonOrthogonalCorrectors 1;\n    consistent      yes;\n\n"
-                     "    // Stops when every initial residual is below its target.\n"
-                     "    residualControl\n    {\n        p               " +
-                     kResidualTarget + ";\n        " + v + std::string(16 - v.size(), ' ') + kResidualTarget +
-                     ";\n        \"(k|omega)\"       " + kResidualTarget +
-                     ";\n    }\n}\n\n"
-                     "relaxationFactors\n{\n    equations\n    {\n        " +
-                     v + std::string(16 - v.size(), ' ') + "0.9;\n        \".*\"            0.7;\n    }\n}\n"));
+  files.emplace_back("system/fvSolution",
+                     Dictionary("system", "fvSolution",
+                                "solvers\n{\n"
+                                "    p\n    {\n        solver          GAMG;\n        smoother        GaussSeidel;\n"
+                                "        tolerance       1e-7;\n        relTol          0.05;\n    }\n\n"
+                                "    \"(" +
+                                    v +
+                                    "|k|omega)\"\n    {\n        solver          smoothSolver;\n"
+                                    "        smoother        symGaussSeidel;\n        tolerance       1e-8;\n"
+                                    "        relTol          0.1;\n    }\n}\n\n"
+                                    "SIMPLE\n{\n    nNonOrthogonalCorrectors 1;\n\n"
+                                    "    // Stops when every initial residual is below its target.\n"
+                                    "    residualControl\n    {\n        p               " +
+                                    kResidualTarget + ";\n        " + v + std::string(16 - v.size(), ' ') +
+                                    kResidualTarget + ";\n        \"(k|omega)\"       " + kResidualTarget +
+                                    ";\n    }\n}\n\n"
+                                    "relaxationFactors\n{\n    fields\n    {\n        p               0.3;\n    }\n"
+                                    "    equations\n    {\n        \".*\"            0.7;\n    }\n}\n"));
 
   const std::string log = "log." + s.solver;
   files.emplace_back("Allrun",
@@ -463,7 +468,7 @@ std::string Rans_summary(const Rans_setup& s, Machine_axis axis) {
     text += "a stationary row; ";
   }
   text += "axial inflow " + Number(s.inflow) + " m/s";
-  if (s.rpm != 0) text += " (relative inflow " + Number(s.relative_angle) + " deg at mid-span)";
+  if (s.rpm != 0) text += " (relative inflow " + Angle(s.relative_angle) + " deg at mid-span)";
   char yplus[96];
   std::snprintf(yplus, sizeof yplus, "; %s (first-cell y+ %.3g to %.3g, estimated)",
                 s.wall_functions ? "wall functions" : "walls resolved", s.yplus_low, s.yplus_high);
