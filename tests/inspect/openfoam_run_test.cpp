@@ -171,6 +171,8 @@ struct Rans_deck {
   double inlet_flux;  // the potential case's inlet flux at unit inflow (docs/solvers.md)
 };
 
+void PrintTo(const Rans_deck& c, std::ostream* out) { *out << c.name; }
+
 class RansRun : public ::testing::TestWithParam<Rans_deck> {};
 
 TEST_P(RansRun, AllrunRunsTheSolverAndWritesTheFlowRatesOfBothEnds) {
