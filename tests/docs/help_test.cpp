@@ -92,7 +92,7 @@ std::vector<std::string> Usage_lines(const std::string& help, const std::string&
       if (line.compare(text, program.size() + 1, program + " ") == 0) {
         lines.push_back(line.substr(text));
       } else {
-        lines.back() += " " + line.substr(text);
+        lines.back().append(" ").append(line, text, std::string::npos);
       }
     } else if (!lines.empty()) {
       break;
