@@ -10,6 +10,7 @@
 #include <mutex>
 #include <optional>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -449,6 +450,17 @@ std::string Row_deck(const py::object& profile, const py::object& hub_curve, con
 }  // namespace
 
 PYBIND11_MODULE(torvane, m) {
+  // numpy at once: an interpreter without it (another than the one the module was built for)
+  // hears which interpreter that is, not a bare "No module named 'numpy'" at the first grid.
+  try {
+    py::module_::import("numpy");
+  } catch (py::error_already_set& e) {
+    const std::string running = py::str(py::module_::import("sys").attr("executable"));
+    // Raised by the module's initialisation as ImportError with these words.
+    throw std::runtime_error(
+        "torvane: numpy cannot be imported by " + running + " (" + std::string(py::str(e.value())) +
+        "); the module was built for " TORVANE_PYTHON_EXECUTABLE ", which has numpy: run it with that interpreter");
+  }
   m.doc() = "torvane: H-grids of a blade passage, their decks and their quality, in memory";
   m.attr("__version__") = torvane::kVersion;
 
