@@ -40,7 +40,13 @@ class Meridional_curve {
 
   // The integral of sqrt(1 + r'^2) / r from a to b, both on piece p: the
   // meridional length over the radius, what dxi = R dm / r sums to over R.
+  // NaN when it does not settle: a radius too close to the axis for the
+  // halvings to resolve, or values beyond the range of a double.
   double Length_over_radius(std::size_t p, double a, double b) const;
+
+  // The first piece whose cubic has a coefficient that is not a finite
+  // number (points too close together in x for their slope), or pieces().
+  std::size_t First_unsound_piece() const;
 
  private:
   std::vector<double> x_, r_;
