@@ -108,9 +108,11 @@ void Check_settled(std::string_view file, const std::string& name, const Curve_p
          "the mapping of the " + name + " curve cannot be computed between x = " + Number(points.x[p]) + " and " +
              Number(points.x[p + 1]) + " (lines " + std::to_string(points.lines[p]) + " and " +
              std::to_string(points.lines[p + 1]) + "): its integral of sqrt(1 + r'^2) / r does not settle there" +
-             (near_axis ? " (r = " + Number(points.r[low]) +
-                              " lies too close to the axis); start or end the curve where the radius is larger"
-                        : " (the values are too large for a double); bring the points nearer"));
+             (near_axis
+                  ? " (r = " + Number(points.r[low]) + " is too small beside r = " + Number(points.r[p + p + 1 - low]) +
+                        " at the piece's other end for it to resolve); start or end the curve where the "
+                        "radius is larger"
+                  : " (the values are too large for a double); bring the points nearer"));
 }
 
 // The line of the point that starts the piece holding x.

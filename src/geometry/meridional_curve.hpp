@@ -34,8 +34,9 @@ class Meridional_curve {
 
   // The piece holding x; the end pieces beyond the ends (their cubics continue).
   std::size_t Piece_at(double x) const;
-  // r(x) and r'(x).
-  double Radius(double x) const { return pieces_[Piece_at(x)].Radius(x); }
+  // r(x) and r'(x). At the last point its own radius: the last piece's cubic,
+  // taken about its first point, would give it as a difference of large terms.
+  double Radius(double x) const { return x == x_.back() ? r_.back() : pieces_[Piece_at(x)].Radius(x); }
   double Slope(double x) const { return pieces_[Piece_at(x)].Slope(x); }
 
   // The integral of sqrt(1 + r'^2) / r from a to b, both on piece p: the

@@ -135,8 +135,8 @@ TEST(FlowPathFile, RefusesWhatDoesNotFitTheDeck) {
        "p:2: the hub curve starts at x = 0.01; it must reach the hub section's reference point at x = 0"},
       {"a hub near the axis upstream", "hub\n-0.4 1e-40\n0 0.25\n0.5 0.25\ncasing\n-0.5 0.5\n0.5 0.5\n", Demands(),
        "p:2: the mapping of the hub curve cannot be computed between x = -0.4 and 0 (lines 2 and 3): its integral of "
-       "sqrt(1 + r'^2) / r does not settle there (r = 1e-40 lies too close to the axis); start or end the curve "
-       "where the radius is larger"},
+       "sqrt(1 + r'^2) / r does not settle there (r = 1e-40 is too small beside r = 0.25 at the piece's other end "
+       "for it to resolve); start or end the curve where the radius is larger"},
       {"a casing beyond the double range", "hub\n-0.5 0.2\n0.5 0.3\ncasing\n-0.5 0.5\n1.7e308 0.5\n", Demands(),
        "p:5: the mapping of the casing curve cannot be computed between x = -0.5 and 1.7e+308 (lines 5 and 6): its "
        "integral of sqrt(1 + r'^2) / r does not settle there (the values are too large for a double); bring the "
