@@ -15,11 +15,24 @@ constexpr double kEpsilon = std::numeric_limits<double>::epsilon();
 
 Conformal_map::Conformal_map(const Meridional_curve& curve, double radius, double x_ref)
     : curve_(curve), radius_(radius), x_ref_(x_ref), p_ref_(curve.Piece_at(x_ref)), xi_knots_(curve.size()) {
-  // Summed outwards from the reference point, so that xi near it never
-  // carries what a far piece adds (a radius near the axis far upstream makes
-  // that large); a piece whose integral does not settle leaves NaN from there
-  // outwards.
   const std::size_t n = curve_.size();
+  for (std::size_t p = 0; p + 1 < n && !outward_; ++p)
+    outward_ = !curve_.Plain_rule_settles(p, curve_.x(p), curve_.x(p + 1));
+  if (!outward_) {
+    // The integral from the first point to each point, then shifted so that
+    // xi(x_ref) = x_ref.
+    std::vector<double> from_first(n, 0.0);
+    for (std::size_t p = 0; p + 1 < n; ++p) {
+      from_first[p + 1] = from_first[p] + curve_.Length_over_radius(p, curve_.x(p), curve_.x(p + 1));
+    }
+    const double at_ref = from_first[p_ref_] + curve_.Length_over_radius(p_ref_, curve_.x(p_ref_), x_ref);
+    for (std::size_t k = 0; k < n; ++k) xi_knots_[k] = x_ref + radius_ * (from_first[k] - at_ref);
+    return;
+  }
+  // A piece that needs the resolving rule (a radius near the axis) may add
+  // far more than the rest: summed outwards from the reference point, so that
+  // xi near it never carries what a far piece adds; a piece whose integral
+  // does not settle leaves NaN from there outwards.
   xi_knots_[p_ref_] = Xi_on_piece(p_ref_, curve_.x(p_ref_));
   xi_knots_[p_ref_ + 1] = Xi_on_piece(p_ref_, curve_.x(p_ref_ + 1));
   for (std::size_t k = p_ref_; k-- > 0;) xi_knots_[k] = Xi_on_piece(k, curve_.x(k));
@@ -27,6 +40,7 @@ Conformal_map::Conformal_map(const Meridional_curve& curve, double radius, doubl
 }
 
 double Conformal_map::Xi_on_piece(std::size_t p, double x) const {
+  if (!outward_) return xi_knots_[p] + radius_ * curve_.Length_over_radius(p, curve_.x(p), x);
   // From the end of the piece nearer the reference point.
   if (p < p_ref_) return xi_knots_[p + 1] - radius_ * curve_.Length_over_radius(p, x, curve_.x(p + 1));
   if (p > p_ref_) return xi_knots_[p] + radius_ * curve_.Length_over_radius(p, curve_.x(p), x);

@@ -48,6 +48,7 @@ class Conformal_map {
   double radius_;
   double x_ref_;
   std::size_t p_ref_;             // the piece holding x_ref
+  bool outward_ = false;          // xi summed outwards from x_ref (a piece needs the resolving rule)
   std::vector<double> xi_knots_;  // xi of each point of the curve (NaN where the integral did not settle)
 };
 

@@ -25,6 +25,8 @@ constexpr double kGaussWeights[4] = {0.129484966168869693270611432679082, 0.2797
 // An interval is accepted when the two rules agree to this fraction; the
 // 15-point value is then far closer still.
 constexpr double kAgreement = 1.0e-14;
+// The plain rule's halvings: far deeper than a smooth integrand needs (a few).
+constexpr int kPlainHalvings = 16;
 // Far deeper than a smooth integrand needs (a few halvings): a radius that
 // falls towards the axis at an end of a piece (1/r nearly singular there)
 // needs about log2(piece length / end radius) halvings at that end, and only
@@ -48,6 +50,38 @@ double End_slope(double h0, double h1, double d0, double d1) {
   if (d0 == 0.0 || (d > 0.0) != (d0 > 0.0) || d == 0.0) return 0.0;
   if ((d0 > 0.0) != (d1 > 0.0) && std::fabs(d) > std::fabs(3.0 * d0)) d = 3.0 * d0;
   return d;
+}
+
+// The plain rule: on the piece's own cubic in x, halving down to
+// kPlainHalvings; `settled` turns false (and the work stops) where the two
+// rules still disagree there or a value is not finite.
+double Plain_integrand(const Curve_piece& piece, double x) {
+  const double s = piece.Slope(x);
+  return std::sqrt(1.0 + s * s) / piece.Radius(x);
+}
+
+double Plain_adaptive(const Curve_piece& piece, double a, double b, int halvings, bool& settled) {
+  const double centre = 0.5 * (a + b);
+  const double half = 0.5 * (b - a);
+  const double f0 = Plain_integrand(piece, centre);
+  double kronrod = kKronrodWeights[7] * f0;
+  double gauss = kGaussWeights[3] * f0;
+  for (int n = 0; n < 7; ++n) {
+    const double sum =
+        Plain_integrand(piece, centre - half * kNodes[n]) + Plain_integrand(piece, centre + half * kNodes[n]);
+    kronrod += kKronrodWeights[n] * sum;
+    if (n % 2 == 1) gauss += kGaussWeights[n / 2] * sum;
+  }
+  kronrod *= half;
+  gauss *= half;
+  if (std::fabs(kronrod - gauss) <= kAgreement * std::fabs(kronrod)) return kronrod;
+  if (halvings == kPlainHalvings || !std::isfinite(kronrod) || !std::isfinite(gauss)) {
+    settled = false;
+    return kronrod;
+  }
+  const double left = Plain_adaptive(piece, a, centre, halvings + 1, settled);
+  if (!settled) return left;
+  return left + Plain_adaptive(piece, centre, b, halvings + 1, settled);
 }
 
 // The value of an integral that did not settle.
@@ -143,9 +177,25 @@ std::size_t Meridional_curve::First_unsound_piece() const {
   return pieces_.size();
 }
 
+bool Meridional_curve::Plain_rule_settles(std::size_t p, double a, double b) const {
+  bool settled = true;
+  if (a != b) Plain_adaptive(pieces_[p], a, b, 0, settled);
+  return settled;
+}
+
 double Meridional_curve::Length_over_radius(std::size_t p, double a, double b) const {
   if (a == b) return 0.0;
-  if (a > b) return -Length_over_radius(p, b, a);
+  // The plain rule where it settles (every ordinary curve); the resolving one
+  // where it does not.
+  bool settled = true;
+  const double plain = Plain_adaptive(pieces_[p], a, b, 0, settled);
+  if (settled) return plain;
+  return Resolved_length_over_radius(p, a, b);
+}
+
+double Meridional_curve::Resolved_length_over_radius(std::size_t p, double a, double b) const {
+  if (a == b) return 0.0;
+  if (a > b) return -Resolved_length_over_radius(p, b, a);
   // Each half of the piece about its own end.
   const Curve_piece& piece = pieces_[p];
   const double h = piece.x1 - piece.x0;

@@ -41,9 +41,17 @@ class Meridional_curve {
 
   // The integral of sqrt(1 + r'^2) / r from a to b, both on piece p: the
   // meridional length over the radius, what dxi = R dm / r sums to over R.
-  // NaN when it does not settle: a radius too close to the axis for the
-  // halvings to resolve, or values beyond the range of a double.
+  // Adaptive Gauss-Kronrod 7-15 on the piece's cubic in x (the plain rule)
+  // where it settles within 16 halvings; where it does not, the resolving
+  // rule: each half of the piece about its own end, up to 96 halvings where
+  // the two rules disagree (a radius near the axis at an end). NaN when that
+  // does not settle either: a radius too close to the axis, or values beyond
+  // the range of a double.
   double Length_over_radius(std::size_t p, double a, double b) const;
+  // The resolving rule alone.
+  double Resolved_length_over_radius(std::size_t p, double a, double b) const;
+  // Whether the plain rule settles from a to b.
+  bool Plain_rule_settles(std::size_t p, double a, double b) const;
 
   // The first piece whose cubic has a coefficient that is not a finite
   // number (points too close together in x for their slope), or pieces().
