@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <utility>
 
 namespace torvane {
 
@@ -10,33 +11,46 @@ namespace {
 
 constexpr int kMaxNewtonSteps = 60;
 constexpr double kEpsilon = std::numeric_limits<double>::epsilon();
+// The sum from the first point serves where it agrees with the outward sum
+// to this fraction of the distance from the reference point (plus the
+// reference piece's length and |x_ref|).
+constexpr double kSumAgreement = 1.0e-12;
 
 }  // namespace
 
 Conformal_map::Conformal_map(const Meridional_curve& curve, double radius, double x_ref)
     : curve_(curve), radius_(radius), x_ref_(x_ref), p_ref_(curve.Piece_at(x_ref)), xi_knots_(curve.size()) {
   const std::size_t n = curve_.size();
-  for (std::size_t p = 0; p + 1 < n && !outward_; ++p)
-    outward_ = !curve_.Plain_rule_settles(p, curve_.x(p), curve_.x(p + 1));
-  if (!outward_) {
-    // The integral from the first point to each point, then shifted so that
-    // xi(x_ref) = x_ref.
-    std::vector<double> from_first(n, 0.0);
-    for (std::size_t p = 0; p + 1 < n; ++p) {
-      from_first[p + 1] = from_first[p] + curve_.Length_over_radius(p, curve_.x(p), curve_.x(p + 1));
-    }
-    const double at_ref = from_first[p_ref_] + curve_.Length_over_radius(p_ref_, curve_.x(p_ref_), x_ref);
-    for (std::size_t k = 0; k < n; ++k) xi_knots_[k] = x_ref + radius_ * (from_first[k] - at_ref);
-    return;
-  }
-  // A piece that needs the resolving rule (a radius near the axis) may add
-  // far more than the rest: summed outwards from the reference point, so that
-  // xi near it never carries what a far piece adds; a piece whose integral
-  // does not settle leaves NaN from there outwards.
+  // Summed outwards from the reference point, so that xi near it never
+  // carries what a far piece adds (a radius near the axis, or a piece far
+  // longer than the rest, makes that large); a piece whose integral does not
+  // settle leaves NaN from there outwards.
+  outward_ = true;
   xi_knots_[p_ref_] = Xi_on_piece(p_ref_, curve_.x(p_ref_));
   xi_knots_[p_ref_ + 1] = Xi_on_piece(p_ref_, curve_.x(p_ref_ + 1));
   for (std::size_t k = p_ref_; k-- > 0;) xi_knots_[k] = Xi_on_piece(k, curve_.x(k));
   for (std::size_t k = p_ref_ + 2; k < n; ++k) xi_knots_[k] = Xi_on_piece(k - 1, curve_.x(k));
+  for (std::size_t p = 0; p + 1 < n; ++p) {
+    if (!curve_.Plain_rule_settles(p, curve_.x(p), curve_.x(p + 1))) return;
+  }
+
+  // Where the plain rule settles on every piece, the integral from the first
+  // point to each point, shifted so that xi(x_ref) = x_ref, as long as it
+  // agrees with the outward sum (it keeps the grids of ordinary curves as
+  // they always were).
+  std::vector<double> from_first(n, 0.0);
+  for (std::size_t p = 0; p + 1 < n; ++p) {
+    from_first[p + 1] = from_first[p] + curve_.Length_over_radius(p, curve_.x(p), curve_.x(p + 1));
+  }
+  const double at_ref = from_first[p_ref_] + curve_.Length_over_radius(p_ref_, curve_.x(p_ref_), x_ref);
+  const double near = std::fabs(x_ref) + (curve_.x(p_ref_ + 1) - curve_.x(p_ref_));
+  for (std::size_t k = 0; k < n; ++k) {
+    from_first[k] = x_ref + radius_ * (from_first[k] - at_ref);
+    const double scale = near + std::fabs(xi_knots_[k] - x_ref);
+    if (!(std::fabs(from_first[k] - xi_knots_[k]) <= kSumAgreement * scale)) return;
+  }
+  xi_knots_ = std::move(from_first);
+  outward_ = false;
 }
 
 double Conformal_map::Xi_on_piece(std::size_t p, double x) const {

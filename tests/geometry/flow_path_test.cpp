@@ -151,6 +151,19 @@ TEST(ConformalMap, AFarPieceNearTheAxisLeavesTheRangeNearTheReferenceAlone) {
   }
 }
 
+// A piece 1e38 long upstream of the reference point does not swallow the
+// xi of the pieces beside the reference point: the last piece keeps its own
+// xi length (summed from the first point, 0.25 x 4.609 was lost in 1e38).
+TEST(ConformalMap, AFarLongPieceLeavesTheXiOfTheOthersAlone) {
+  const Meridional_curve curve({-1e38, 0.0, 0.2}, {0.25, 0.25, 25.0});
+  const Conformal_map map(curve, 0.25, 0.0);
+  const double expected = 0.25 * curve.Length_over_radius(1, 0.0, 0.2);
+  EXPECT_GT(expected, 1.0);
+  EXPECT_NEAR(map.xi_last(), expected, 1e-14);
+  EXPECT_NEAR(map.Axial(map.xi_last()), 0.2, 1e-14);
+  EXPECT_NEAR(map.xi_first(), -1e38, 1e24);
+}
+
 // Points finite but at the far ends of the double range: the integral does
 // not settle and says so (NaN) at once, rather than halving without end.
 TEST(ConformalMap, ExtremePointsGiveNoValueRatherThanWork) {
