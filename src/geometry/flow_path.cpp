@@ -11,10 +11,10 @@ namespace {
 
 constexpr int kMaxNewtonSteps = 60;
 constexpr double kEpsilon = std::numeric_limits<double>::epsilon();
-// The sum from the first point serves where it agrees with the outward sum
-// to this fraction of the distance from the reference point (plus the
-// reference piece's length and |x_ref|).
-constexpr double kSumAgreement = 1.0e-12;
+// The largest integral of sqrt(1 + r'^2) / r between the reference point and
+// a point of the curve for which xi is summed from the first point: a curve a
+// thousand radii long (more than any flow path needs).
+constexpr double kFromFirstReach = 1.0e3;
 
 }  // namespace
 
@@ -34,21 +34,20 @@ Conformal_map::Conformal_map(const Meridional_curve& curve, double radius, doubl
     if (!curve_.Plain_rule_settles(p, curve_.x(p), curve_.x(p + 1))) return;
   }
 
-  // Where the plain rule settles on every piece, the integral from the first
-  // point to each point, shifted so that xi(x_ref) = x_ref, as long as it
-  // agrees with the outward sum (it keeps the grids of ordinary curves as
-  // they always were).
+  // Where the plain rule settles on every piece and the curve's integral
+  // stays within kFromFirstReach of the reference point's, the integral from
+  // the first point to each point, shifted so that xi(x_ref) = x_ref: it
+  // keeps the grids of ordinary curves as they always were, and its
+  // cancellation stays far below their scale (a few eps x kFromFirstReach x R).
   std::vector<double> from_first(n, 0.0);
   for (std::size_t p = 0; p + 1 < n; ++p) {
     from_first[p + 1] = from_first[p] + curve_.Length_over_radius(p, curve_.x(p), curve_.x(p + 1));
   }
   const double at_ref = from_first[p_ref_] + curve_.Length_over_radius(p_ref_, curve_.x(p_ref_), x_ref);
-  const double near = std::fabs(x_ref) + (curve_.x(p_ref_ + 1) - curve_.x(p_ref_));
   for (std::size_t k = 0; k < n; ++k) {
-    from_first[k] = x_ref + radius_ * (from_first[k] - at_ref);
-    const double scale = near + std::fabs(xi_knots_[k] - x_ref);
-    if (!(std::fabs(from_first[k] - xi_knots_[k]) <= kSumAgreement * scale)) return;
+    if (!(std::fabs(from_first[k] - at_ref) <= kFromFirstReach)) return;
   }
+  for (std::size_t k = 0; k < n; ++k) from_first[k] = x_ref + radius_ * (from_first[k] - at_ref);
   xi_knots_ = std::move(from_first);
   outward_ = false;
 }

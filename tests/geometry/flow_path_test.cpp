@@ -153,7 +153,8 @@ TEST(ConformalMap, AFarPieceNearTheAxisLeavesTheRangeNearTheReferenceAlone) {
 
 // A piece 1e38 long upstream of the reference point does not swallow the
 // xi of the pieces beside the reference point: the last piece keeps its own
-// xi length (summed from the first point, 0.25 x 4.609 was lost in 1e38).
+// xi length (summed from the first point, 0.25 x 4.609 was lost in 1e38);
+// nor does a huge piece holding the reference point swallow xi there.
 TEST(ConformalMap, AFarLongPieceLeavesTheXiOfTheOthersAlone) {
   const Meridional_curve curve({-1e38, 0.0, 0.2}, {0.25, 0.25, 25.0});
   const Conformal_map map(curve, 0.25, 0.0);
@@ -162,6 +163,12 @@ TEST(ConformalMap, AFarLongPieceLeavesTheXiOfTheOthersAlone) {
   EXPECT_NEAR(map.xi_last(), expected, 1e-14);
   EXPECT_NEAR(map.Axial(map.xi_last()), 0.2, 1e-14);
   EXPECT_NEAR(map.xi_first(), -1e38, 1e24);
+  // One piece 1e108 long ending at the reference point: xi there is its x.
+  const Meridional_curve huge({-1e108, 0.2}, {25.0, 0.25});
+  const Conformal_map huge_map(huge, 0.25, 0.2);
+  EXPECT_EQ(huge_map.Xi(0.2), 0.2);
+  EXPECT_EQ(huge_map.xi_last(), 0.2);
+  EXPECT_NEAR(huge_map.Axial(0.2), 0.2, 1e-15);
 }
 
 // Points finite but at the far ends of the double range: the integral does
