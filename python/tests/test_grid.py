@@ -97,3 +97,14 @@ def test_topology_rows_of_the_compressor_rotor():
             (code, face, first, second, partner)
         assert row["angle"] == pytest.approx(angle, rel=1e-15) if angle is not None else row["angle"] is None
     assert grid.topology_text.startswith("# Topology file for a blade (H-grid, 1 region)\r\n")
+
+
+def test_large_builds_beyond_the_classic_limits_and_without_it_the_deck_is_refused():
+    lines = (EXAMPLES / "compressor_rotor.in").read_text().split("\n")
+    lines[5], lines[6] = "80", "60"  # npitch, nspan: 81 x 81 x 61 points
+    deck = "\n".join(lines)
+    with pytest.raises(torvane.GridError, match=r"^je = npitch \+ 1 = 81 exceeds 65; ke = nspan \+ 1 = 61 exceeds 49$"):
+        torvane.generate(deck)
+    grid = torvane.generate(deck, large=True)
+    assert grid.shape == (81, 81, 61)
+    assert grid.report()["folded_cells"] == 0

@@ -40,7 +40,11 @@ void Print_banner(Console& out) {
 
 void Print_summary(Console& out, const Grid_sizes& sizes, double dphi, std::string_view flow_path_lines = {}) {
   std::string text = " Number of grid points: ";
-  Put_integers(text, {sizes.ie, sizes.je, sizes.ke}, 3, " x ");
+  Put_count(text, sizes.ie, 3);
+  text += " x ";
+  Put_count(text, sizes.je, 3);
+  text += " x ";
+  Put_count(text, sizes.ke, 3);
   text += "\r\n Leading edge index   : ";
   Put_integer(text, sizes.ile, 3);
   text += "\r\n Trailing edge index  : ";
@@ -145,9 +149,10 @@ Built_grid Build_into(std::istream& deck, Console& out, const Run_options& optio
   if (check != nullptr) check->Begin();
   Deck_reader reader(deck);
   const Control_values values = reader.Read_control_values();
-  if (!Grid_fits_storage(values)) {
+  const Grid_limits limits = Limits_of(options.large);
+  if (!Grid_fits_storage(values, limits)) {
     out.list_text("ERROR - too many grid points !");
-    throw Run_stop{kExitProgramError, Grid_size_excess(values)};
+    throw Run_stop{kExitProgramError, Grid_size_excess(values, limits)};
   }
   Check_control_values(values);
   const Grid_sizes sizes = Derive_grid_sizes(values);

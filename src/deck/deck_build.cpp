@@ -6,6 +6,7 @@
 #include <set>
 
 #include "base/run_stop.hpp"
+#include "control/control_check.hpp"
 #include "control/control_input.hpp"
 #include "control/flow_path_file.hpp"
 #include "deck/airfoil_file.hpp"
@@ -56,6 +57,13 @@ std::string Default_stem(const std::string& hub_file) {
   std::replace(stem.begin(), stem.end(), ' ', '_');
   stem = Cut_to_record(stem);
   return stem.empty() ? "blade_row" : stem;
+}
+
+// The note beside a deck whose grid only torvane --large builds.
+std::string Large_note(const Control_values& v) {
+  const long long ie = static_cast<long long>(v.nin) + v.nblade / 2 + v.nout + 1;
+  return "note: the grid has " + std::to_string(ie) + " x " + std::to_string(v.npitch + 1) + " x " +
+         std::to_string(v.nspan + 1) + " points, beyond the classic limits: build it with torvane --large";
 }
 
 Deck_build Refused(int status, std::vector<std::string> messages) { return {status, std::move(messages), ""}; }
@@ -125,20 +133,26 @@ Deck_build Build_deck(const Deck_request& request) {
   Apply_geometry_defaults(values, given, hub, casing, choices, sources);
   if (choices.refine || choices.levels) {
     // The values as given first: a count already beyond a limit is the option's fault, not the refinement's.
-    if (auto problems = Value_problems(values); !problems.empty()) return Refused(kExitProblems, std::move(problems));
+    if (auto problems = Value_problems(values, Limits_of(choices)); !problems.empty()) {
+      return Refused(kExitProblems, std::move(problems));
+    }
     if (auto problem = Refine(values, choices, sources)) return Refused(kExitProblems, {*problem});
   }
 
-  if (auto problems = Value_problems(values); !problems.empty()) return Refused(kExitProblems, std::move(problems));
+  if (auto problems = Value_problems(values, Limits_of(choices)); !problems.empty()) {
+    return Refused(kExitProblems, std::move(problems));
+  }
   std::vector<std::string> problems = Section_problems(values, Surface::hub, hub);
   for (std::string& problem : Section_problems(values, Surface::casing, casing)) problems.push_back(std::move(problem));
   if (!problems.empty()) return Refused(kExitProblems, std::move(problems));
 
   std::string deck = Deck_text(values, hub, casing, request.flow_path, sources);
-  if (auto run_problems = Dry_run_problems(deck, request.flow_path); !run_problems.empty()) {
+  if (auto run_problems = Dry_run_problems(deck, request.flow_path, choices.large); !run_problems.empty()) {
     return Refused(kExitProblems, std::move(run_problems));
   }
-  return {kExitWritten, {}, std::move(deck)};
+  std::vector<std::string> notes;
+  if (!Grid_fits_storage(values)) notes.push_back(Large_note(values));
+  return {kExitWritten, std::move(notes), std::move(deck)};
 }
 
 }  // namespace torvane::deck

@@ -151,6 +151,57 @@ TEST(Run, TheLargestGridFitsTheStorage) {
   EXPECT_FALSE(grid.xg.contains(kMaxIe, kMaxJe, kMaxKe + 1));
 }
 
+// --large raises each limit to 999 intervals, the most the files' interval
+// fields hold; the classic limits and their refusal stay without it.
+TEST(Run, LargeGridsReachTheFilesLimitsAndTheClassicRefusalStaysWithoutIt) {
+  struct Limit_case {
+    int nin, nblade, nout, npitch, nspan;
+    bool fits;
+  } limits[] = {
+      {0, 2 * 999, 0, 999, 999, true},   {1, 2 * 999, 0, 999, 999, false},    {0, 2 * 999, 0, 1000, 999, false},
+      {0, 2 * 999, 0, 999, 1000, false}, {0, 2 * 999 + 1, 0, 999, 999, true}, {400, 512, 0, 128, 96, true},
+  };
+  for (const Limit_case& c : limits) {
+    Control_values values;
+    values.nin = c.nin;
+    values.nblade = c.nblade;
+    values.nout = c.nout;
+    values.npitch = c.npitch;
+    values.nspan = c.nspan;
+    EXPECT_EQ(Grid_fits_storage(values, kLargeLimits), c.fits) << c.nin << " " << c.nblade << " " << c.npitch;
+    EXPECT_FALSE(Grid_fits_storage(values));
+  }
+
+  // The compressor rotor with 81 x 81 x 61 points: refused as before without
+  // --large, built and written with it.
+  std::ifstream example(std::string(TORVANE_SOURCE_DIR) + "/examples/compressor_rotor.in");
+  ASSERT_TRUE(example) << "examples/compressor_rotor.in";
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(example, line);) lines.push_back(line);
+  Scratch_folder folder;
+  lines[1] = folder.path() + "/big";
+  lines[5] = "80";  // npitch
+  lines[6] = "60";  // nspan
+  const std::string deck = Join(lines);
+  std::istringstream refused_in(deck);
+  Console out, err;
+  EXPECT_EQ(torvane::Run(refused_in, out, err), kExitProgramError);
+  EXPECT_EQ(out.captured(), Banner() + " ERROR - too many grid points !\r\n");
+  EXPECT_EQ(err.captured(), "torvane: je = npitch + 1 = 81 exceeds 65; ke = nspan + 1 = 61 exceeds 49\r\n");
+  for (const std::string& file : Files(folder.path() + "/big")) EXPECT_FALSE(Exists(file));
+
+  std::istringstream in(deck);
+  Console large_out, large_err;
+  Run_options options;
+  options.large = true;
+  ASSERT_EQ(torvane::Run(in, large_out, large_err, options), kExitComplete) << large_err.captured();
+  EXPECT_NE(large_out.captured().find(" Number of grid points:  81 x  81 x  61\r\n"), std::string::npos);
+  EXPECT_TRUE(Read_file(folder.path() + "/big.rgra").starts_with("0.0\r\n1  80  80  60\r\n"));
+  EXPECT_NE(
+      Read_file(folder.path() + "/big_grid_volume.plt").find("ZONE T=\"volume\", I= 81, J= 81, K= 61, F=POINT\r\n"),
+      std::string::npos);
+}
+
 TEST(Run, ThePitchAngleFillsItsFiveColumnsOrShowsAsterisks) {
   struct Case {
     const char* nbrow;

@@ -64,3 +64,38 @@ TEST(BuildDeck, RefusesWhatNoDeckCanHold) {
 
 }  // namespace
 }  // namespace torvane::deck
+
+namespace torvane::deck {
+namespace {
+
+// --large holds the deck to torvane --large's limits and says the deck needs it;
+// without it, the classic limits refuse the same counts as before.
+TEST(BuildDeck, LargeRaisesTheLimitsAndNotesThatTheDeckNeedsTorvaneLarge) {
+  TORVANE_REQUIRE_NACA(path);
+  const std::vector<Setting> counts = {{"npitch", "80", "--npitch"},   {"nspan", "60", "--nspan"},
+                                       {"dyout", "0.0002", "--dyout"}, {"dzwall", "0.001", "--dzwall"},
+                                       {"nwallhc", "4", "--nwallhc"},  {"nwall", "4", "--nwall"}};
+  const Deck_build classic = Build_deck({{path, {}}, {path, {}}, "", "", counts, ""});
+  EXPECT_EQ(classic.status, kExitProblems);
+  ASSERT_EQ(classic.messages.size(), 2u);
+  EXPECT_EQ(classic.messages[0], "too many grid points: je = npitch + 1 = 81 exceeds 65; lower --npitch");
+
+  std::vector<Setting> large = counts;
+  large.push_back({"large", "yes", "--large"});
+  const Deck_build built = Build_deck({{path, {}}, {path, {}}, "", "", large, ""});
+  ASSERT_EQ(built.status, kExitWritten) << (built.messages.empty() ? "" : built.messages[0]);
+  ASSERT_EQ(built.messages.size(), 1u);
+  EXPECT_TRUE(built.messages[0].starts_with("note: the grid has ")) << built.messages[0];
+  EXPECT_NE(built.messages[0].find(" x 81 x 61 points, beyond the classic limits: build it with torvane --large"),
+            std::string::npos)
+      << built.messages[0];
+
+  large.back().text = "maybe";
+  const Deck_build wrong = Build_deck({{path, {}}, {path, {}}, "", "", large, ""});
+  EXPECT_EQ(wrong.status, kExitUsage);
+  ASSERT_EQ(wrong.messages.size(), 1u);
+  EXPECT_EQ(wrong.messages[0], "--large: \"maybe\": give yes or no");
+}
+
+}  // namespace
+}  // namespace torvane::deck
