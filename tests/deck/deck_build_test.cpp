@@ -99,3 +99,49 @@ TEST(BuildDeck, LargeRaisesTheLimitsAndNotesThatTheDeckNeedsTorvaneLarge) {
 
 }  // namespace
 }  // namespace torvane::deck
+
+namespace torvane::deck {
+namespace {
+
+// A y+ 1 deck: wall-resolving counts beyond the classic limits are refused
+// naming --large, and with it the deck runs; the pitchwise first interval puts
+// the first point at the wall distance normal to the blade's edges.
+TEST(BuildDeck, WallResolvingLayersNeedLargeAndFollowTheWallNormal) {
+  TORVANE_REQUIRE_NACA(path);
+  std::vector<Setting> settings = {{"yplus", "1", "--yplus"}, {"reynolds", "5e5", "--reynolds"}};
+  const Deck_build classic = Build_deck({{path, {}}, {path, {}}, "", "", settings, ""});
+  EXPECT_EQ(classic.status, kExitProblems);
+  ASSERT_EQ(classic.messages.size(), 1u);
+  EXPECT_EQ(classic.messages[0],
+            "the wall layers for y+ 1 growing by 1.2 and blending into the core need npitch 104, nspan 96, beyond the "
+            "classic limits: add --large, or raise --yplus or growth 1.2 (--ratio)");
+
+  settings.push_back({"large", "yes", "--large"});
+  const Deck_build large = Build_deck({{path, {}}, {path, {}}, "", "", settings, ""});
+  ASSERT_EQ(large.status, kExitWritten) << (large.messages.empty() ? "" : large.messages[0]);
+  auto record = [&](const std::string& name) {
+    const size_t at = large.deck.find(" " + name + ":");
+    const size_t start = large.deck.rfind('\n', at) + 1;
+    return std::stod(large.deck.substr(start, at - start));
+  };
+  EXPECT_EQ(record("npitch"), 104);
+  EXPECT_EQ(record("nwall"), 31);
+  EXPECT_EQ(record("nspan"), 96);
+  EXPECT_EQ(record("nwallhc"), 44);
+  EXPECT_EQ(record("dzwall"), 2.604e-6);
+  // The pitchwise intervals: the wall distance over the cosine of the edges' mean metal angles.
+  EXPECT_GT(record("dywle"), record("dzwall"));
+  EXPECT_GT(record("dywte"), record("dywle"));
+
+  // A fixed spanwise count too small for the layers names the options to change.
+  settings.push_back({"nspan", "16", "--nspan"});
+  const Deck_build fixed = Build_deck({{path, {}}, {path, {}}, "", "", settings, ""});
+  EXPECT_EQ(fixed.status, kExitProblems);
+  ASSERT_EQ(fixed.messages.size(), 1u);
+  EXPECT_EQ(fixed.messages[0],
+            "--nspan 16: no wall layers for y+ 1 growing by 1.2 and blending into the core fit across the span; raise "
+            "--nspan or --ratio, or leave --nspan out");
+}
+
+}  // namespace
+}  // namespace torvane::deck
