@@ -31,6 +31,8 @@ struct Deck_block {
   // flow-path ... end flow-path: hub and casing on the surfaces of revolution
   // of its curves, as with --flow-path.
   std::optional<Flow_path_file> flow_path;
+  // large: the limits of torvane --large (999 intervals in each direction).
+  bool large = false;
 };
 
 }  // namespace torvane

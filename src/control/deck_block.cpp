@@ -25,12 +25,29 @@ void Parse_flow_path_rows(const Block_entry& entry, Deck_block& block) {
   block.flow_path = Parse_flow_path_entry(entry.body, entry.line);
 }
 
+[[noreturn]] void Refuse(int line, std::string_view entry, const std::string& why);
+
+// An entry that is a switch: its name alone.
+void Expect_no_values(const Block_entry& entry, std::string_view name) {
+  if (!entry.items.empty()) {
+    Refuse(
+        entry.line, name,
+        "the entry takes no value; found `" + Printable(entry.items[0].substr(0, 40), High_bytes::shown_as_mark) + "`");
+  }
+}
+
+void Parse_large(const Block_entry& entry, Deck_block& block) {
+  Expect_no_values(entry, "large");
+  block.large = true;
+}
+
 // The entries of the block, one row each.
 constexpr Block_keyword kKeywords[] = {
     {"flow-path", true, false, Parse_flow_path_rows},
+    {"large", false, false, Parse_large},
 };
 
-[[noreturn]] void Refuse(int line, std::string_view entry, const std::string& why) {
+void Refuse(int line, std::string_view entry, const std::string& why) {
   throw Run_stop{kExitRefused, "deck line " + std::to_string(line) + " (" + std::string(entry) + "): " + why};
 }
 

@@ -1,5 +1,7 @@
 #include "control/run.hpp"
 
+#include <algorithm>
+#include <array>
 #include <exception>
 #include <memory>
 #include <new>
@@ -125,6 +127,42 @@ void Accept_grid(const Grid_verdict& verdict, const Run_options& options, Consol
                  verdict.diagnostic + "; no file written (torvane --allow-folded writes them for a viewer)"};
 }
 
+// The point lists and the block of a deck, read before the grid's storage is
+// made (the block may ask for a large grid).
+struct Read_ahead {
+  std::array<double, 2 * kMaxContourPoints> hub_xy, casing_xy;
+  Contour_points hub{0, 0, 0, hub_xy}, casing{0, 0, 0, casing_xy};
+  Deck_block block;
+
+  Read_ahead() = default;
+  Read_ahead(const Read_ahead&) = delete;
+  Read_ahead& operator=(const Read_ahead&) = delete;
+
+  // Into the storage's lists, as reading them there would have left them.
+  void Copy_to(Contour_points& to_hub, Contour_points& to_casing) const {
+    const Contour_points* from[2] = {&hub, &casing};
+    Contour_points* to[2] = {&to_hub, &to_casing};
+    for (int n = 0; n < 2; ++n) {
+      to[n]->count_record = from[n]->count_record;
+      to[n]->npts = from[n]->npts;
+      to[n]->iref = from[n]->iref;
+      std::copy(from[n]->xy.begin(), from[n]->xy.end(), to[n]->xy.begin());
+    }
+  }
+};
+
+// Reads the point lists and the block; false when either cannot be read.
+bool Read_lists_and_block(Deck_reader& reader, Read_ahead& ahead) {
+  try {
+    reader.Read_point_list(Surface::hub, ahead.hub);
+    reader.Read_point_list(Surface::casing, ahead.casing);
+    ahead.block = Read_deck_block(reader);
+  } catch (const Run_stop&) {
+    return false;
+  }
+  return true;
+}
+
 // A grid built into the storage, with what its check and its files need.
 struct Built_grid {
   Grid_storage& storage;
@@ -149,7 +187,15 @@ Built_grid Build_into(std::istream& deck, Console& out, const Run_options& optio
   if (check != nullptr) check->Begin();
   Deck_reader reader(deck);
   const Control_values values = reader.Read_control_values();
-  const Grid_limits limits = Limits_of(options.large);
+  // A grid beyond the classic limits may be one the deck's block asks to
+  // build large: its point lists and block are read ahead, and any fault in
+  // them leaves the refusal of too large a grid, as without the block.
+  std::optional<Read_ahead> ahead;
+  if (!options.large && !Grid_fits_storage(values) && Grid_fits_storage(values, kLargeLimits)) {
+    ahead.emplace();
+    if (!Read_lists_and_block(reader, *ahead) || !ahead->block.large) ahead.reset();
+  }
+  const Grid_limits limits = Limits_of(options.large || ahead);
   if (!Grid_fits_storage(values, limits)) {
     out.list_text("ERROR - too many grid points !");
     throw Run_stop{kExitProgramError, Grid_size_excess(values, limits)};
@@ -166,11 +212,15 @@ Built_grid Build_into(std::istream& deck, Console& out, const Run_options& optio
   Built_grid built{storage, values, sizes, setup, {0, 0, 0, storage.xyhub()}, {0, 0, 0, storage.xycas()}};
   Contour_points& hub = built.hub;
   Contour_points& casing = built.casing;
-  reader.Read_point_list(Surface::hub, hub);
-  reader.Read_point_list(Surface::casing, casing);
+  if (ahead) {
+    ahead->Copy_to(hub, casing);
+  } else {
+    reader.Read_point_list(Surface::hub, hub);
+    reader.Read_point_list(Surface::casing, casing);
+  }
   Check_contour(Surface::hub, hub);
   Check_contour(Surface::casing, casing);
-  const Deck_block block = Read_deck_block(reader);
+  const Deck_block block = ahead ? ahead->block : Read_deck_block(reader);
 
   std::optional<Surface_maps> maps;
   std::string flow_path_lines;

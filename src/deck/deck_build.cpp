@@ -10,6 +10,7 @@
 #include "control/control_input.hpp"
 #include "control/flow_path_file.hpp"
 #include "deck/airfoil_file.hpp"
+#include "deck/deck_block_text.hpp"
 #include "deck/deck_checks.hpp"
 #include "deck/deck_choices.hpp"
 #include "deck/deck_main.hpp"
@@ -57,13 +58,6 @@ std::string Default_stem(const std::string& hub_file) {
   std::replace(stem.begin(), stem.end(), ' ', '_');
   stem = Cut_to_record(stem);
   return stem.empty() ? "blade_row" : stem;
-}
-
-// The note beside a deck whose grid only torvane --large builds.
-std::string Large_note(const Control_values& v) {
-  const long long ie = static_cast<long long>(v.nin) + v.nblade / 2 + v.nout + 1;
-  return "note: the grid has " + std::to_string(ie) + " x " + std::to_string(v.npitch + 1) + " x " +
-         std::to_string(v.nspan + 1) + " points, beyond the classic limits: build it with torvane --large";
 }
 
 Deck_build Refused(int status, std::vector<std::string> messages) { return {status, std::move(messages), ""}; }
@@ -148,12 +142,16 @@ Deck_build Build_deck(const Deck_request& request) {
   if (!problems.empty()) return Refused(kExitProblems, std::move(problems));
 
   std::string deck = Deck_text(values, hub, casing, request.flow_path, sources);
+  if (choices.large && !Grid_fits_storage(values)) {
+    // The deck itself asks torvane for the large limits.
+    Deck_block block;
+    block.large = true;
+    deck += Deck_block_text(block);
+  }
   if (auto run_problems = Dry_run_problems(deck, request.flow_path, choices.large); !run_problems.empty()) {
     return Refused(kExitProblems, std::move(run_problems));
   }
-  std::vector<std::string> notes;
-  if (!Grid_fits_storage(values)) notes.push_back(Large_note(values));
-  return {kExitWritten, std::move(notes), std::move(deck)};
+  return {kExitWritten, {}, std::move(deck)};
 }
 
 }  // namespace torvane::deck

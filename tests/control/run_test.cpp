@@ -202,6 +202,46 @@ TEST(Run, LargeGridsReachTheFilesLimitsAndTheClassicRefusalStaysWithoutIt) {
       std::string::npos);
 }
 
+// The block's `large` entry does what --large does; a faulty block or point
+// list behind a grid beyond the classic limits leaves the classic refusal.
+TEST(Run, TheBlocksLargeEntryRaisesTheLimitsAsTheOptionDoes) {
+  std::ifstream example(std::string(TORVANE_SOURCE_DIR) + "/examples/compressor_rotor.in");
+  ASSERT_TRUE(example) << "examples/compressor_rotor.in";
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(example, line);) lines.push_back(line);
+  Scratch_folder folder;
+  lines[1] = folder.path() + "/big";
+  lines[5] = "80";  // npitch: je = 81
+  const std::string deck = Join(lines);
+  struct Case {
+    std::string block;
+    int status;
+  } cases[] = {
+      {"torvane-block 1\nlarge   # the large limits\nend torvane-block\n", kExitComplete},
+      {"torvane-block 1\nlarge yes\nend torvane-block\n", kExitProgramError},
+      {"torvane-block 1\nlarge\n", kExitProgramError},  // not closed
+      {"torvane-block 1\nend torvane-block\n", kExitProgramError},
+  };
+  for (const Case& c : cases) {
+    std::istringstream in(deck + c.block);
+    Console out, err;
+    EXPECT_EQ(torvane::Run(in, out, err), c.status) << c.block << err.captured();
+    if (c.status == kExitComplete) {
+      EXPECT_NE(out.captured().find(" Number of grid points:  81 x  81 x  17\r\n"), std::string::npos);
+      EXPECT_TRUE(Exists(folder.path() + "/big.rgra"));
+    } else {
+      EXPECT_EQ(out.captured(), Banner() + " ERROR - too many grid points !\r\n") << c.block;
+      EXPECT_EQ(err.captured(), "torvane: je = npitch + 1 = 81 exceeds 65\r\n");
+    }
+  }
+  // A wrong entry within the classic limits is the block's own refusal.
+  lines[5] = "32";
+  std::istringstream in(Join(lines) + "torvane-block 1\nlarge yes\nend torvane-block\n");
+  Console out, err;
+  EXPECT_EQ(torvane::Run(in, out, err), kExitRefused);
+  EXPECT_NE(err.captured().find("(large): the entry takes no value; found `yes`"), std::string::npos) << err.captured();
+}
+
 TEST(Run, ThePitchAngleFillsItsFiveColumnsOrShowsAsterisks) {
   struct Case {
     const char* nbrow;
