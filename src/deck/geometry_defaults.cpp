@@ -228,7 +228,7 @@ std::optional<std::string> Apply_wall_layers(Control_values& values, const std::
     if (!line) {
       return fixed ? "--npitch " + std::to_string(v.npitch) + ": no " + how +
                          " fit across the pitch; raise --npitch or --ratio, or leave --npitch out"
-                   : "no " + how + " fit in 999 pitchwise intervals; raise --yplus or --ratio";
+                   : "no " + how + " fit in 999 pitchwise intervals; raise --yplus or --ratio, or give --nwall";
     }
     set.Set("npitch", v.npitch, line->intervals, how);
     set.Set("nwall", v.nwall, line->layers, how);
@@ -245,7 +245,7 @@ std::optional<std::string> Apply_wall_layers(Control_values& values, const std::
     if (!line) {
       return fixed ? "--nspan " + std::to_string(v.nspan) + ": no " + how +
                          " fit across the span; raise --nspan or --ratio, or leave --nspan out"
-                   : "no " + how + " fit in 999 spanwise intervals; raise --yplus or --ratio";
+                   : "no " + how + " fit in 999 spanwise intervals; raise --yplus or --ratio, or give --nwallhc";
     }
     set.Set("nspan", v.nspan, line->intervals, how);
     set.Set("nwallhc", v.nwallhc, line->layers, how);

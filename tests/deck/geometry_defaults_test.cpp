@@ -69,13 +69,19 @@ TEST(WallSpacing, TheFirstIntervalForATargetYplusMatchesTheHandCalculation) {
 
 TEST(WallSpacing, YplusSetsTheThreeWallIntervalsAndTheirNotesSayHow) {
   REQUIRE_AIRFOIL(naca, "naca65410.dat");
-  const Deck_build build = Deck_of(naca, {{"yplus", "1", ""}, {"reynolds", "1e6", ""}, {"dywte", "0.0002", ""}});
+  const Deck_build build = Deck_of(
+      naca,
+      {{"yplus", "1", ""}, {"reynolds", "1e6", ""}, {"dywte", "0.0002", ""}, {"nwall", "5", ""}, {"nwallhc", "3", ""}});
   ASSERT_EQ(build.status, kExitWritten) << build.messages.front();
   const std::string source =
       " = y+ 1 at Re 1e6 on chordhub 0.06: y+ x chord / (Re sqrt(Cf/2)), Cf = (2 log10 Re - 0.65)^-2.3 = "
       "0.0037455 (Schlichting, turbulent flat plate)";
+  // Pitchwise, the distance normal to the wall over the cosine of the inlet metal angle.
   EXPECT_EQ(Line_of(build.deck, "dywle"),
-            "1.386E-06 dywle: first pitchwise interval at the walls, leading-edge line (hub)" + source);
+            "1.588E-06 dywle: first pitchwise interval at the walls, leading-edge line (hub) = wall distance 1.386e-06 "
+            "normal to the wall / cos(inlet metal angle -29.19, mean of hub and casing); y+ 1 at Re 1e6 on chordhub "
+            "0.06: y+ x chord / (Re sqrt(Cf/2)), Cf = (2 log10 Re - 0.65)^-2.3 = 0.0037455 (Schlichting, turbulent "
+            "flat plate)");
   EXPECT_EQ(Line_of(build.deck, "dzwall"), "1.386E-06 dzwall: first spanwise interval at hub and casing" + source);
   // The option given wins over the target y+.
   EXPECT_EQ(Line_of(build.deck, "dywte"),
