@@ -328,6 +328,10 @@ std::string Deck(const py::object& hub, const py::object& casing, const py::obje
     PyErr_SetObject(Errors().deck_error.ptr(), error.ptr());
     throw py::error_already_set();
   }
+  // The dry run's note of bad cells, as torvane-deck prints it beside the deck.
+  for (const std::string& line : build.messages) {
+    if (PyErr_WarnEx(Errors().grid_warning.ptr(), line.c_str(), 1) != 0) throw py::error_already_set();
+  }
   return build.deck;
 }
 

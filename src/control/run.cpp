@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdio>
 #include <exception>
 #include <memory>
 #include <new>
@@ -161,6 +162,19 @@ bool Read_lists_and_block(Deck_reader& reader, Read_ahead& ahead) {
     return false;
   }
   return true;
+}
+
+// One line on standard error for a grid that passed its check with cells in
+// the report's bad band of the scaled Jacobian.
+void Note_bad_cells(const Folded_cells& cells, const std::string& stem, Console& err) {
+  if (cells.bad == 0) return;
+  char worst[32];
+  std::snprintf(worst, sizeof worst, "%.3g", cells.worst);
+  err.record("torvane: note: " + std::to_string(cells.bad) + " of " + std::to_string(cells.cells) +
+             " cells have a scaled Jacobian below 0.2 (bad), the worst " + worst + " at cell (" +
+             std::to_string(cells.worst_i) + ", " + std::to_string(cells.worst_j) + ", " +
+             std::to_string(cells.worst_k) + "); torvane-inspect report " + stem +
+             " names the bad cells of every measure and where they lie");
 }
 
 // A grid built into the storage, with what its check and its files need.
@@ -333,7 +347,12 @@ int Generate(std::istream& deck, Console& out, Console& err, const Run_options& 
   const Grid grid = built.storage.grid();
   const Check_input check{built.values, built.sizes, built.setup, built.hub, built.casing, grid};
   if (!options.write_files) {
-    if (options.check_grid) Accept_grid(Judge_grid(beside.Finish(), check), options, err);
+    if (options.check_grid) {
+      const Grid_findings findings = beside.Finish();
+      const Grid_verdict verdict = Judge_grid(findings, check);
+      Accept_grid(verdict, options, err);
+      if (verdict.status == kExitComplete) Note_bad_cells(findings.folded, build.stem, err);
+    }
     return kExitComplete;
   }
   // The storing lines wait for the check: a grid that fails it stores nothing.
@@ -341,10 +360,18 @@ int Generate(std::istream& deck, Console& out, Console& err, const Run_options& 
   Write_grid_into(*files.grid, build.block, grid, storing);
   Write_topology_into(*files.topology, build.block, build.dphi);
   Write_plot_into(*files.plot, build.title, build.block, grid, storing);
-  if (options.check_grid) Accept_grid(Judge_grid(beside.Finish(), check), options, err);
+  Grid_findings findings;
+  bool passed = false;  // the check ran and passed: its bad cells get a note
+  if (options.check_grid) {
+    findings = beside.Finish();
+    const Grid_verdict verdict = Judge_grid(findings, check);
+    Accept_grid(verdict, options, err);
+    passed = verdict.status == kExitComplete;
+  }
   out.write(storing.captured());
   Put_in_place(files);
   Print_finished(out);
+  if (passed) Note_bad_cells(findings.folded, options.output_stem.empty() ? build.stem : options.output_stem, err);
   return kExitComplete;
 }
 

@@ -148,10 +148,11 @@ Deck_build Build_deck(const Deck_request& request) {
     block.large = true;
     deck += Deck_block_text(block);
   }
-  if (auto run_problems = Dry_run_problems(deck, request.flow_path, choices.large); !run_problems.empty()) {
+  std::vector<std::string> warnings;
+  if (auto run_problems = Dry_run_problems(deck, request.flow_path, choices.large, &warnings); !run_problems.empty()) {
     return Refused(kExitProblems, std::move(run_problems));
   }
-  return {kExitWritten, {}, std::move(deck)};
+  return {kExitWritten, std::move(warnings), std::move(deck)};
 }
 
 }  // namespace torvane::deck

@@ -36,7 +36,9 @@ std::vector<std::string> Section_problems(const Control_values& values, Surface 
 // stops on, and every warning it prints, naming the part of the grid and the
 // options that govern it.
 // With a flow-path file the grid is built on its curves.
+// A grid that passes with cells in the report's bad band adds torvane's note
+// of them to warnings, when given.
 std::vector<std::string> Dry_run_problems(const std::string& deck, const std::string& flow_path = {},
-                                          bool large = false);
+                                          bool large = false, std::vector<std::string>* warnings = nullptr);
 
 }  // namespace torvane::deck

@@ -150,3 +150,26 @@ TEST(BuildDeck, WallResolvingLayersNeedLargeAndFollowTheWallNormal) {
 
 }  // namespace
 }  // namespace torvane::deck
+
+namespace torvane::deck {
+namespace {
+
+// The dry run passes a deck whose grid has bad cells, and says so beside the deck.
+TEST(BuildDeck, TheDryRunWarnsOfBadCellsAndStillWritesTheDeck) {
+  TORVANE_REQUIRE_NACA(path);
+  const Deck_build clean = Build_deck({{path, {}}, {path, {}}, "", "", {}, ""});
+  ASSERT_EQ(clean.status, kExitWritten);
+  EXPECT_TRUE(clean.messages.empty());
+  const Deck_build steep = Build_deck(
+      {{path, {}}, {path, {}}, "", "", {{"staghub", "65", "--staghub"}, {"stagcas", "71", "--stagcas"}}, ""});
+  ASSERT_EQ(steep.status, kExitWritten);
+  EXPECT_FALSE(steep.deck.empty());
+  ASSERT_EQ(steep.messages.size(), 1u);
+  EXPECT_EQ(steep.messages[0],
+            "warning: torvane's grid of this deck: 903 of 40960 cells have a scaled Jacobian below 0.2 (bad), the "
+            "worst 0.141 at cell (50, 1, 16); torvane-inspect report naca65410 names the bad cells of every measure "
+            "and where they lie");
+}
+
+}  // namespace
+}  // namespace torvane::deck
