@@ -10,8 +10,8 @@
 #include "base/grid_check.hpp"
 #include "control/run.hpp"
 #include "support/decks.hpp"
-#include "support/scratch_folder.hpp"
 #include "support/run_files.hpp"
+#include "support/scratch_folder.hpp"
 
 namespace torvane::testing {
 
