@@ -19,7 +19,9 @@ def shipped(request, tmp_path_factory):
     deck = (EXAMPLES / request.param).read_bytes()
     folder = tmp_path_factory.mktemp("program")
     status, stdout, stderr = run_torvane(deck, folder)
-    assert (status, stderr) == (0, b"")
+    # At most torvane's one note of bad cells (the compressor rotor and the largest grid have some).
+    assert status == 0
+    assert stderr == b"" or (stderr.startswith(b"torvane: note: ") and stderr.count(b"\n") == 1)
     return deck, torvane.generate(EXAMPLES / request.param), folder, stdout
 
 
