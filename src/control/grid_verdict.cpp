@@ -3,9 +3,12 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <limits>
 #include <string_view>
 
 #include "base/diagnostics.hpp"
+#include "base/record_table.hpp"
 #include "control/grid_storage.hpp"
 #include "distribution/stretch.hpp"
 
@@ -29,8 +32,30 @@ std::string Percent(double part, double whole) {
 // "1 interval", "3 intervals".
 std::string Intervals(int n) { return std::to_string(n) + (n == 1 ? " interval" : " intervals"); }
 
-// The section a spanwise plane k is nearest to: true for the hub.
-bool Nearer_hub(int k, int ke) { return 2 * (k - 1) <= ke - 1; }
+// The span station a spanwise plane k is nearest to, the lower one of two as near.
+const Span_station& Nearest_station(int k, const Passage& passage) {
+  const Span_station* nearest = &passage.stations.front();
+  for (const Span_station& s : passage.stations) {
+    if (std::abs(k - s.k) < std::abs(k - nearest->k)) nearest = &s;
+  }
+  return *nearest;
+}
+
+// The other station of the two (hub and casing) the deck describes.
+const Span_station& Other_station(const Span_station& station, const Passage& passage) {
+  for (const Span_station& s : passage.stations) {
+    if (s.surface != station.surface) return s;
+  }
+  return station;
+}
+
+// Whether plane k is a span station's.
+bool Station_plane(int k, const Passage& passage) {
+  for (const Span_station& s : passage.stations) {
+    if (s.k == k) return true;
+  }
+  return false;
+}
 
 // A cause found in the numbers of the deck: its text and whether it is a
 // known reason for folding (rather than a description of that part).
@@ -85,26 +110,38 @@ Finding Stretch_reach(std::string_view which, std::string_view target_name, doub
 }
 
 // The records that govern each kind of finding.
-constexpr std::string_view kSpanRecords =
-    "records 7 (nspan), 17 (rhub), 18 (rcas), 22 (nwallhc), 23 (ratio) and 26 (dzwall)";
-constexpr std::string_view kPitchRecords =
-    "records 6 (npitch), 21 (nwall), 23 (ratio), 25 (dywle), 28 (dywte) and 30 (dyout)";
-constexpr std::string_view kUpstreamRecords = "records 4 (nin), 9 (betain), 19 (lin) and 24 (dsle)";
-constexpr std::string_view kDownstreamRecords = "records 5 (nout), 10 (betaout), 20 (lx) and 27 (dste)";
-constexpr std::string_view kPassageRecords = "records 3 (nblade), 24 (dsle) and 27 (dste) and the section's contour";
+using V = Control_values;
+std::string Span_records() {
+  return Records_text({&Record_of(&V::nspan), &Record_of(&V::rhub), &Record_of(&V::rcas), &Record_of(&V::nwallhc),
+                       &Record_of(&V::ratio), &Record_of(&V::dzwall)});
+}
+std::string Pitch_records() {
+  return Records_text({&Record_of(&V::npitch), &Record_of(&V::nwall), &Record_of(&V::ratio), &Record_of(&V::dywle),
+                       &Record_of(&V::dywte), &Record_of(&V::dyout)});
+}
+std::string Upstream_records() {
+  return Records_text({&Record_of(&V::nin), &Record_of(&V::betain), &Record_of(&V::lin), &Record_of(&V::dsle)});
+}
+std::string Downstream_records() {
+  return Records_text({&Record_of(&V::nout), &Record_of(&V::betaout), &Record_of(&V::lx), &Record_of(&V::dste)});
+}
+std::string Passage_records() {
+  return Records_text({&Record_of(&V::nblade), &Record_of(&V::dsle), &Record_of(&V::dste)}) +
+         " and the section's contour";
+}
 
 // Everything the deck's numbers tell of one section (the hub or the casing).
 struct Section_findings {
   Finding pitch, upstream, downstream;
 };
 
-Section_findings Findings_at(bool hub, const Check_input& in) {
+Section_findings Findings_at(const Span_station& station, const Check_input& in) {
   const Control_values& v = in.values;
   // The section's own spacings and placement, as its surface was built.
-  const Surface_description d = Describe_surface(hub ? Surface::hub : Surface::casing, v);
+  const Surface_description d = Describe_surface(station.surface, v);
   const Section_spacings& spacing = d.spacings;
-  const std::string at = hub ? "at the hub " : "at the casing ";
-  const int k = hub ? 1 : in.sizes.ke;
+  const std::string at = "at the " + std::string(Surface_name(station.surface)) + " ";
+  const int k = station.k;
   const Grid& g = in.grid;
   Section_findings f;
   const double pitch = in.setup.dphi * d.geometry.radius;
@@ -125,27 +162,33 @@ Section_findings Findings_at(bool hub, const Check_input& in) {
 // numbers are.
 std::string Cause(const Grid_part& part, int k, const Check_input& in) {
   const Control_values& v = in.values;
-  const Section_findings near = Findings_at(Nearer_hub(k, in.sizes.ke), in);
-  const Section_findings far = Findings_at(!Nearer_hub(k, in.sizes.ke), in);
+  const Span_station& nearest = Nearest_station(k, in.passage);
+  const Section_findings near = Findings_at(nearest, in);
+  const Section_findings far = Findings_at(Other_station(nearest, in.passage), in);
   const Finding span = Wall_layers("span", v.dzwall, v.nwallhc, v.ratio, v.nspan, in.setup.span);
+  const std::string span_records = Span_records();
+  const std::string pitch_records = Pitch_records();
+  const std::string passage_records = Passage_records();
+  const std::string upstream_records = Upstream_records();
+  const std::string downstream_records = Downstream_records();
   struct Candidate {
-    std::string_view records;
+    const std::string* records;
     const Finding* finding;
   };
-  Candidate stream{kPassageRecords, nullptr};
-  if (part.stream == Grid_part::Stream::upstream) stream = {kUpstreamRecords, &near.upstream};
-  if (part.stream == Grid_part::Stream::downstream) stream = {kDownstreamRecords, &near.downstream};
-  Candidate layer{"", nullptr};
-  if (part.layer == Grid_part::Layer::hub || part.layer == Grid_part::Layer::casing) layer = {kSpanRecords, &span};
-  if (part.layer == Grid_part::Layer::blade_walls) layer = {kPitchRecords, &near.pitch};
+  Candidate stream{&passage_records, nullptr};
+  if (part.stream == Grid_part::Stream::upstream) stream = {&upstream_records, &near.upstream};
+  if (part.stream == Grid_part::Stream::downstream) stream = {&downstream_records, &near.downstream};
+  Candidate layer{nullptr, nullptr};
+  if (part.layer == Grid_part::Layer::hub || part.layer == Grid_part::Layer::casing) layer = {&span_records, &span};
+  if (part.layer == Grid_part::Layer::blade_walls) layer = {&pitch_records, &near.pitch};
 
-  std::string text = layer.finding == nullptr ? std::string(stream.records) + " govern it"
-                                              : std::string(layer.records) + " govern its wall layer and " +
-                                                    std::string(stream.records) + " its streamwise part";
-  for (const Candidate& known : {layer, Candidate{kSpanRecords, &span}, Candidate{kPitchRecords, &near.pitch},
-                                 Candidate{kPitchRecords, &far.pitch}, stream}) {
+  std::string text = layer.finding == nullptr
+                         ? *stream.records + " govern it"
+                         : *layer.records + " govern its wall layer and " + *stream.records + " its streamwise part";
+  for (const Candidate& known : {layer, Candidate{&span_records, &span}, Candidate{&pitch_records, &near.pitch},
+                                 Candidate{&pitch_records, &far.pitch}, stream}) {
     if (known.finding != nullptr && known.finding->known) {
-      return text + "; the likely cause lies in " + std::string(known.records) + ": " + known.finding->text;
+      return text + "; the likely cause lies in " + *known.records + ": " + known.finding->text;
     }
   }
   if (stream.finding != nullptr) return text + ": " + stream.finding->text;
@@ -187,15 +230,17 @@ int Nearest_point(const Contour_points& list, double x, double y) {
 std::string Covered_blade(const Blade_sense& sense, int k, const Check_input& in) {
   const Grid& g = in.grid;
   const int i = sense.first_i;
-  const bool section_plane = k == 1 || k == in.sizes.ke;
-  const Contour_points& list = Nearer_hub(k, in.sizes.ke) ? in.hub : in.casing;
-  const std::string name = &list == &in.hub ? "hub" : "casing";
+  const bool section_plane = Station_plane(k, in.passage);
+  const Span_station& station = Nearest_station(k, in.passage);
+  const bool hub = station.surface == Surface::hub;
+  const Contour_points& list = hub ? in.hub : in.casing;
+  const std::string name(Surface_name(station.surface));
   std::string text =
       section_plane ? name + " section" : "between the hub and casing sections at k = " + std::to_string(k);
   // The walls j = 1 and j = je of the station, back in the blade-to-blade plane of the section.
-  const double radius = Nearer_hub(k, in.sizes.ke) ? in.values.rhub : in.values.rcas;
-  const int ks = Nearer_hub(k, in.sizes.ke) ? 1 : in.sizes.ke;
-  const double pitch = in.setup.dphi * radius;
+  const double radius = hub ? in.values.rhub : in.values.rcas;
+  const int ks = station.k;
+  const double pitch = in.passage.Pitch_angle() * radius;
   text += ", blade station i = " + std::to_string(i) + ": the passage covers the blade (it is " +
           Num(pitch - sense.first_thickness) + " wide where the pitch is " + Num(pitch) + " and the blade leaves " +
           Num(sense.first_thickness) + "; " + std::to_string(sense.covering) + " stations covered in all)";
@@ -207,7 +252,8 @@ std::string Covered_blade(const Blade_sense& sense, int k, const Check_input& in
   if (upper != lower) {
     text += " and point " + std::to_string(upper) + " (record " + std::to_string(list.count_record + upper) + ")";
   }
-  return text + ": a mistyped point, or a blade thicker than the pitch (record 8 (nbrow)), is the usual cause";
+  return text + ": a mistyped point, or a blade thicker than the pitch (" + Record_text(Record_of(&V::nbrow)) +
+         "), is the usual cause";
 }
 
 }  // namespace
@@ -232,7 +278,7 @@ std::string Grid_size_excess(const Control_values& v, const Grid_limits& limits)
 }
 
 std::string Inversion_cause(std::string_view section, const Contour_points& placed, double dsle, double dste) {
-  double lo = INFINITY, hi = -INFINITY;
+  double lo = std::numeric_limits<double>::infinity(), hi = -std::numeric_limits<double>::infinity();
   for (int n = 1; n <= placed.npts; ++n) {
     lo = std::min(lo, placed.xy[2 * (n - 1)]);
     hi = std::max(hi, placed.xy[2 * (n - 1)]);
@@ -243,10 +289,10 @@ std::string Inversion_cause(std::string_view section, const Contour_points& plac
                      "are dsle " + Num(dsle) + " and dste " + Num(dste) + " (about twice each is taken at each edge)";
   // The first two intervals at an edge cover about twice its first interval.
   if (4.0 * std::max(dsle, dste) >= length) {
-    return text + ": " + (dsle >= dste ? "record 24 (dsle)" : "record 27 (dste)") +
+    return text + ": " + Record_text(dsle >= dste ? Record_of(&V::dsle) : Record_of(&V::dste)) +
            " too long for the blade is the likely cause";
   }
-  return text + ": the stagger, " + (section == "hub" ? "record 11 (staghub)" : "record 12 (stagcas)") +
+  return text + ": the stagger, " + Record_text(section == "hub" ? Record_of(&V::staghub) : Record_of(&V::stagcas)) +
          ", or the section's points are the likely cause";
 }
 
@@ -275,14 +321,16 @@ Grid_verdict Judge_grid(const Grid_findings& f, const Check_input& in) {
   if (f.sense.covering > 0) {
     // Told at a section when one is covered, the hub first.
     const Grid_points points = Points_of(in.grid, s);
-    for (int k : {1, s.ke}) {
+    const Passage::Edges blade = in.passage.Blade_edges();
+    for (const Span_station& station : in.passage.stations) {
+      const int k = station.k;
       Grid_points plane = points;
       const std::size_t shift = static_cast<std::size_t>(k - 1) * plane.plane;
       plane.x += shift;
       plane.y += shift;
       plane.z += shift;
       plane.ke = 1;
-      Blade_sense at = Check_blade_sense(plane, s.ile, s.ite, in.setup.dphi);
+      Blade_sense at = Check_blade_sense(plane, blade.ile, blade.ite, in.passage.Pitch_angle());
       if (at.covering == 0) continue;
       at.covering = f.sense.covering;
       return {kExitRefused, Covered_blade(at, k, in)};

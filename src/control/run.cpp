@@ -7,8 +7,11 @@
 #include <memory>
 #include <new>
 #include <optional>
+#include <variant>
 
+#include "base/build_failure.hpp"
 #include "base/version.hpp"
+#include "control/build_stop.hpp"
 #include "control/control_check.hpp"
 #include "control/control_input.hpp"
 #include "control/deck_block.hpp"
@@ -94,8 +97,8 @@ Surface_maps Flow_path_maps(const Flow_path_file& file, const Control_values& v,
 
 // One surface of the grid: hub (k = 1) or casing (k = ke), on the flow path's
 // surface when there is a map, else on the cylinder of the section's radius.
-// A blade station the Bezier inversion cannot place keeps its ERROR line on
-// the console and gets its cause beside it.
+// A failure stops the run; a blade station the Bezier inversion cannot place
+// keeps its ERROR line on the console and gets its cause beside it.
 void Build_surface(Surface surface, const Control_values& values, Contour_points& contour, Grid_storage& storage,
                    const Conformal_map* map, Diagnostics& diagnostics) {
   const Surface_description description = Describe_surface(surface, values, map);
@@ -107,13 +110,13 @@ void Build_surface(Surface surface, const Control_values& values, Contour_points
                          storage.casing_w2(),     storage.casing_w3(),     storage.casing_w4()};
   try {
     Section_grid(description, contour, work, storage.grid(), diagnostics);
-  } catch (const Run_stop& stop) {
-    if (stop.status != kExitProgramError || !stop.diagnostic.empty()) throw;
-    throw Run_stop{stop.status, Inversion_cause(Surface_name(surface), contour, description.spacings.dsle,
-                                                description.spacings.dste)};
+    const Section_sizes& s = description.sizes;
+    Check_contour_sense(surface, work.y, s.ile, s.ite, s.je, description.geometry.dphi * description.geometry.radius);
+  } catch (const Build_failure& failure) {
+    if (!std::holds_alternative<Station_outside_curve>(failure.kind)) throw Stop_of(failure);
+    throw Run_stop{kExitProgramError, Inversion_cause(Surface_name(surface), contour, description.spacings.dsle,
+                                                      description.spacings.dste)};
   }
-  const Section_sizes& s = description.sizes;
-  Check_contour_sense(surface, work.y, s.ile, s.ite, s.je, description.geometry.dphi * description.geometry.radius);
 }
 
 // Stops the run on a grid that failed its check, unless --allow-folded asks
@@ -219,6 +222,8 @@ Built_grid Build_into(std::istream& deck, Console& out, const Run_options& optio
   const Setup_values setup = Section_setup(values);
   build.block = {sizes.ie, sizes.je, sizes.ke, sizes.ile, sizes.ite, values.nin, values.npitch, values.nspan};
   build.dphi = setup.dphi;
+  build.passage = Make_passage({sizes.ie, sizes.je, sizes.ke, sizes.ile, sizes.ite}, setup.dphi,
+                               options.flow_path.empty() ? Station_kind::cylinder : Station_kind::flow_path);
   build.title = values.title;
   build.stem = Output_stem(values.fname);
 
@@ -309,8 +314,9 @@ Built_grid Build_into(std::istream& deck, Console& out, const Run_options& optio
   } else {
     // The inner planes on both cores, the helper going on to the check.
     Prepare_volume(volume, volume_work, storage.grid(), diagnostics);
-    check->Start(Points_of(storage.grid(), sizes), sizes.ile, sizes.ite, setup.dphi, storage.check_work(),
-                 [&](int k) { Build_volume_plane(k, volume, volume_work, storage.grid()); });
+    const Passage::Edges blade = build.passage.Blade_edges();
+    check->Start(Points_of(storage.grid(), sizes), blade.ile, blade.ite, build.passage.Pitch_angle(),
+                 storage.check_work(), [&](int k) { Build_volume_plane(k, volume, volume_work, storage.grid()); });
     check->Build_planes();
   }
   Check_finite_planes(storage.grid(), sizes.ie, sizes.je, sizes.ke, sizes.ke);
@@ -345,7 +351,7 @@ int Generate(std::istream& deck, Console& out, Console& err, const Run_options& 
       options.check_grid ? &beside : nullptr);
 
   const Grid grid = built.storage.grid();
-  const Check_input check{built.values, built.sizes, built.setup, built.hub, built.casing, grid};
+  const Check_input check{built.values, built.sizes, built.setup, build.passage, built.hub, built.casing, grid};
   if (!options.write_files) {
     if (options.check_grid) {
       const Grid_findings findings = beside.Finish();
@@ -358,7 +364,7 @@ int Generate(std::istream& deck, Console& out, Console& err, const Run_options& 
   // The storing lines wait for the check: a grid that fails it stores nothing.
   Console storing;
   Write_grid_into(*files.grid, build.block, grid, storing);
-  Write_topology_into(*files.topology, build.block, build.dphi);
+  Write_topology_into(*files.topology, build.passage);
   Write_plot_into(*files.plot, build.title, build.block, grid, storing);
   Grid_findings findings;
   bool passed = false;  // the check ran and passed: its bad cells get a note
@@ -373,22 +379,6 @@ int Generate(std::istream& deck, Console& out, Console& err, const Run_options& 
   Print_finished(out);
   if (passed) Note_bad_cells(findings.folded, options.output_stem.empty() ? build.stem : options.output_stem, err);
   return kExitComplete;
-}
-
-// The last line of the console that says ERROR, without its leading blanks.
-std::string Last_error_line(const std::string& console) {
-  std::string found;
-  size_t start = 0;
-  while (start < console.size()) {
-    size_t end = console.find('\n', start);
-    if (end == std::string::npos) end = console.size();
-    std::string_view line(console.data() + start, end - start);
-    if (line.ends_with('\r')) line.remove_suffix(1);
-    const size_t text = line.find_first_not_of(' ');
-    if (text != std::string_view::npos && line.substr(text).starts_with("ERROR")) found = line.substr(text);
-    start = end + 1;
-  }
-  return found;
 }
 
 }  // namespace
@@ -407,11 +397,17 @@ std::string Banner_version_line() {
 }
 
 int Run(std::istream& deck, Console& out, Console& err, const Run_options& options) {
+  // The one place a stopped run is told: its line on standard error and its status.
+  auto tell = [&err](const Run_stop& stop) {
+    if (!stop.diagnostic.empty()) err.record(std::string("torvane: ").append(stop.diagnostic));
+    return stop.status;
+  };
   try {
     return Generate(deck, out, err, options);
   } catch (const Run_stop& stop) {
-    if (!stop.diagnostic.empty()) err.record(std::string("torvane: ").append(stop.diagnostic));
-    return stop.status;
+    return tell(stop);
+  } catch (const Build_failure& failure) {
+    return tell(Stop_of(failure));
   } catch (const std::bad_alloc&) {
     // Almost all of it is the grid storage, allocated once before the point
     // lists are read; an output file in the making is removed with its buffer.
@@ -436,7 +432,7 @@ Grid_build Build_in_memory(std::istream& deck, Storage_provider provide, const R
         deck, out, options, provide, build, [](const std::string&) {}, options.check_grid ? &beside : nullptr);
     if (options.check_grid) {
       const Grid grid = built.storage.grid();
-      const Check_input check{built.values, built.sizes, built.setup, built.hub, built.casing, grid};
+      const Check_input check{built.values, built.sizes, built.setup, build.passage, built.hub, built.casing, grid};
       const Grid_verdict verdict = Judge_grid(beside.Finish(), check);
       if (verdict.status != kExitComplete && !options.allow_folded) {
         throw Run_stop{verdict.status, verdict.diagnostic};
@@ -444,7 +440,11 @@ Grid_build Build_in_memory(std::istream& deck, Storage_provider provide, const R
     }
   } catch (const Run_stop& stop) {
     build.status = stop.status;
-    build.diagnostic = stop.diagnostic.empty() ? Last_error_line(out.captured()) : stop.diagnostic;
+    build.diagnostic = stop.diagnostic;
+  } catch (const Build_failure& failure) {
+    const Run_stop stop = Stop_of(failure);
+    build.status = stop.status;
+    build.diagnostic = stop.diagnostic;
   }
   build.console = out.captured();
   return build;
