@@ -340,6 +340,17 @@ py::dict Report_dict(const torvane::inspect::Report& r) {
   if (r.plot_checked) {
     d["plot_file"] = py::dict(py::arg("points") = r.plot.points, py::arg("differing") = r.plot.differing);
   }
+  py::list bad;
+  for (int m = 0; m < torvane::inspect::kMeasures; ++m) {
+    const torvane::inspect::Bad_cells& c = r.bad[m];
+    if (c.count == 0) continue;
+    bad.append(py::dict(py::arg("measure") = torvane::inspect::kMeasureKeys[m], py::arg("count") = c.count,
+                        py::arg("worst") = py::dict(py::arg("i") = c.i, py::arg("j") = c.j, py::arg("k") = c.k),
+                        py::arg("k_first") = c.k_first, py::arg("k_last") = c.k_last,
+                        py::arg("place") = torvane::inspect::Bad_place(r, c)));
+  }
+  d["bad_cells"] = bad;
+  d["result"] = torvane::inspect::Verdict(r);
   d["exit_status"] = r.Exit_status();
   return d;
 }

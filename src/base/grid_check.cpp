@@ -256,6 +256,19 @@ void Measure_plane(const Grid_points& g, int k, const Plane_edges& plane) {
   }
 }
 
+// Counts the cell when its scaled Jacobian lies in the bad band, keeping the worst.
+void Take_if_bad(Folded_cells& f, double sj, int i, int j, int k) {
+  if (sj >= kBadScaledJacobian) return;
+  // A NaN measure is the worst there is.
+  const double badness = std::isnan(sj) ? -std::numeric_limits<double>::infinity() : sj;
+  if (f.bad++ == 0 || badness < f.worst) {
+    f.worst = badness;
+    f.worst_i = i;
+    f.worst_j = j;
+    f.worst_k = k;
+  }
+}
+
 }  // namespace
 
 Folded_cells Find_folded_cells(const Grid_points& g, Fold_work& work, int k_first, int k_last) {
@@ -309,16 +322,7 @@ Folded_cells Find_folded_cells(const Grid_points& g, Fold_work& work, int k_firs
         if (plain[at] == 3) continue;  // plainly positive and plainly not bad
         const int i = static_cast<int>(at) + 1;
         const double sj = Cell_scaled_jacobian(g, i, j, k);
-        if (!(sj >= kBadScaledJacobian)) {
-          // A NaN measure is the worst there is.
-          const double badness = sj == sj ? sj : -INFINITY;
-          if (f.bad++ == 0 || badness < f.worst) {
-            f.worst = badness;
-            f.worst_i = i;
-            f.worst_j = j;
-            f.worst_k = k;
-          }
-        }
+        Take_if_bad(f, sj, i, j, k);
         if (!Is_folded(sj)) continue;
         if (f.folded++ == 0) {
           f.first_i = i;

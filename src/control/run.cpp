@@ -180,6 +180,16 @@ void Note_bad_cells(const Folded_cells& cells, const std::string& stem, Console&
              " names the bad cells of every measure and where they lie");
 }
 
+// For a grid beyond the classic limits but within the large ones, without
+// --large: the point lists and the block read ahead, kept when the block asks
+// for the large limits.
+void Read_ahead_for_large(Deck_reader& reader, const Control_values& values, const Run_options& options,
+                          std::optional<Read_ahead>& ahead) {
+  if (options.large || Grid_fits_storage(values) || !Grid_fits_storage(values, kLargeLimits)) return;
+  ahead.emplace();
+  if (!Read_lists_and_block(reader, *ahead) || !ahead->block.large) ahead.reset();
+}
+
 // A grid built into the storage, with what its check and its files need.
 struct Built_grid {
   Grid_storage& storage;
@@ -208,10 +218,7 @@ Built_grid Build_into(std::istream& deck, Console& out, const Run_options& optio
   // build large: its point lists and block are read ahead, and any fault in
   // them leaves the refusal of too large a grid, as without the block.
   std::optional<Read_ahead> ahead;
-  if (!options.large && !Grid_fits_storage(values) && Grid_fits_storage(values, kLargeLimits)) {
-    ahead.emplace();
-    if (!Read_lists_and_block(reader, *ahead) || !ahead->block.large) ahead.reset();
-  }
+  Read_ahead_for_large(reader, values, options, ahead);
   const Grid_limits limits = Limits_of(options.large || ahead);
   if (!Grid_fits_storage(values, limits)) {
     out.list_text("ERROR - too many grid points !");

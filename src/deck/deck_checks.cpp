@@ -357,6 +357,20 @@ std::vector<std::string> Section_problems(const Control_values& values, Surface 
   return problems;
 }
 
+namespace {
+
+// The grid passed its check with bad cells: torvane's note, as a warning beside the deck.
+void Add_notes(const std::string& err, std::vector<std::string>& warnings) {
+  constexpr std::string_view kNote = "torvane: note: ";
+  for (const std::string& line : Lines(err)) {
+    if (line.starts_with(kNote)) {
+      warnings.push_back("warning: torvane's grid of this deck: " + line.substr(kNote.size()));
+    }
+  }
+}
+
+}  // namespace
+
 std::vector<std::string> Dry_run_problems(const std::string& deck, const std::string& flow_path, bool large,
                                           std::vector<std::string>* warnings) {
   std::istringstream in(deck);
@@ -379,14 +393,7 @@ std::vector<std::string> Dry_run_problems(const std::string& deck, const std::st
     problems.push_back(Warning_problem(part, event, lines));
   };
   const int status = Run(in, out, err, options);
-  if (status == kExitComplete && warnings != nullptr) {
-    // The grid passed its check with bad cells: torvane's note, as a warning beside the deck.
-    constexpr std::string_view kNote = "torvane: note: ";
-    for (const std::string& line : Lines(err.captured())) {
-      if (line.starts_with(kNote))
-        warnings->push_back("warning: torvane's grid of this deck: " + line.substr(kNote.size()));
-    }
-  }
+  if (status == kExitComplete && warnings != nullptr) Add_notes(err.captured(), *warnings);
   if (status != kExitComplete) {
     std::string said;
     for (const std::string& line : Lines(err.captured())) said += line.starts_with("torvane: ") ? line.substr(9) : line;

@@ -88,6 +88,39 @@ class Bad_gatherer {
     }
   }
 
+  // The volume ratio of cell m (i fastest) of layer k, when in its bad band.
+  void Take_ratio(Band band, double ratio, std::size_t m, int k) {
+    if (band != Band::bad) return;
+    const std::size_t ni = static_cast<std::size_t>(ni_);
+    Take(Measure::volume_ratio, static_cast<int>(m % ni) + 1, static_cast<int>(m / ni) + 1, k, ratio);
+  }
+
+  // The bad bands of a swept cell's shape, measure by measure.
+  void Take_shape(const Hex_shape& h, Band jacobian, Band angle, Band aspect, int i, int j, int k) {
+    const double sj = h.scaled_jacobian;
+    if (jacobian == Band::bad) Take(Measure::scaled_jacobian, i, j, k, std::isnan(sj) ? INFINITY : -sj);
+    if (angle == Band::bad) {
+      Take(Measure::face_angle, i, j, k, h.collapsed ? INFINITY : std::max(h.cos_max, -h.cos_min));
+    }
+    if (aspect == Band::bad) {
+      Take(Measure::aspect_ratio, i, j, k, std::isnan(h.aspect_ratio) ? INFINITY : h.aspect_ratio);
+    }
+  }
+
+  // The bad bands of cell n of a field measured beforehand.
+  void Take_field_cell(const Cell_field& cells, std::size_t n, int i, int j, int k) {
+    const double sj = cells.scaled_jacobian[n];
+    const double angle_badness = std::max(kAngleBadLow - cells.min_angle[n], cells.max_angle[n] - kAngleBadHigh);
+    if (Jacobian_band(sj) == Band::bad) Take(Measure::scaled_jacobian, i, j, k, std::isnan(sj) ? INFINITY : -sj);
+    if (Angle_band(cells.min_angle[n], cells.max_angle[n]) == Band::bad) {
+      Take(Measure::face_angle, i, j, k, std::isnan(angle_badness) ? INFINITY : angle_badness);
+    }
+    if (Aspect_band(cells.aspect_ratio[n]) == Band::bad) Take(Measure::aspect_ratio, i, j, k, cells.aspect_ratio[n]);
+    if (Volume_ratio_band(cells.volume_ratio[n]) == Band::bad) {
+      Take(Measure::volume_ratio, i, j, k, cells.volume_ratio[n]);
+    }
+  }
+
   // Each measure's bad cells with the run along k through the worst.
   void Finish(Bad_cells (&out)[kMeasures]) const {
     for (int m = 0; m < kMeasures; ++m) {
@@ -135,10 +168,7 @@ Cell_survey Survey_cells(const Grid& grid, const Block_faces& faces) {
     for (std::size_t m = 0; m < layer; ++m) {
       const Band band = Volume_ratio_band(ratio[m]);
       Add_cell(s.volume_ratio, ratio[m], ratio[m], band, k == 1 && m == 0);
-      if (band == Band::bad) {
-        bad.Take(Measure::volume_ratio, static_cast<int>(m % static_cast<std::size_t>(ni)) + 1,
-                 static_cast<int>(m / static_cast<std::size_t>(ni)) + 1, k, ratio[m]);
-      }
+      bad.Take_ratio(band, ratio[m], m, k);
     }
   };
   const Cosine_angle_bands angle_bands;
@@ -155,13 +185,9 @@ Cell_survey Survey_cells(const Grid& grid, const Block_faces& faces) {
       }
       const Band jacobian_band = Jacobian_band(sj);
       Add_cell(s.jacobian, sj, sj, jacobian_band, first);
-      if (jacobian_band == Band::bad) bad.Take(Measure::scaled_jacobian, i, j, k, std::isnan(sj) ? INFINITY : -sj);
       // A collapsed cell has angles 0 and 180 degrees: bad.
       const Band angle_band = h.collapsed ? Band::bad : angle_bands.Of(h.cos_max, h.cos_min);
       ++s.angle.bands[static_cast<int>(angle_band)];
-      if (angle_band == Band::bad) {
-        bad.Take(Measure::face_angle, i, j, k, h.collapsed ? INFINITY : std::max(h.cos_max, -h.cos_min));
-      }
       if (h.collapsed) {
         smallest.Take_angle(0);
         largest.Take_angle(180);
@@ -171,9 +197,7 @@ Cell_survey Survey_cells(const Grid& grid, const Block_faces& faces) {
       }
       const Band aspect_band = Aspect_band(h.aspect_ratio);
       Add_cell(s.aspect, h.aspect_ratio, h.aspect_ratio, aspect_band, first);
-      if (aspect_band == Band::bad) {
-        bad.Take(Measure::aspect_ratio, i, j, k, std::isnan(h.aspect_ratio) ? INFINITY : h.aspect_ratio);
-      }
+      bad.Take_shape(h, jacobian_band, angle_band, aspect_band, i, j, k);
       volume[i - 1] = h.volume;
     }
     if (j == nj && k > 1) take_ratios(k - 1);
@@ -191,22 +215,7 @@ Cell_survey Survey_of(const Cell_field& cells) {
   Bad_gatherer bad(cells.ni, cells.nj, cells.nk);
   for (int k = 1; k <= cells.nk; ++k) {
     for (int j = 1; j <= cells.nj; ++j) {
-      for (int i = 1; i <= cells.ni; ++i) {
-        const std::size_t n = cells.Index(i, j, k);
-        const double sj = cells.scaled_jacobian[n];
-        const double angle_badness = std::max(kAngleBadLow - cells.min_angle[n], cells.max_angle[n] - kAngleBadHigh);
-        if (Jacobian_band(sj) == Band::bad)
-          bad.Take(Measure::scaled_jacobian, i, j, k, std::isnan(sj) ? INFINITY : -sj);
-        if (Angle_band(cells.min_angle[n], cells.max_angle[n]) == Band::bad) {
-          bad.Take(Measure::face_angle, i, j, k, std::isnan(angle_badness) ? INFINITY : angle_badness);
-        }
-        if (Aspect_band(cells.aspect_ratio[n]) == Band::bad) {
-          bad.Take(Measure::aspect_ratio, i, j, k, cells.aspect_ratio[n]);
-        }
-        if (Volume_ratio_band(cells.volume_ratio[n]) == Band::bad) {
-          bad.Take(Measure::volume_ratio, i, j, k, cells.volume_ratio[n]);
-        }
-      }
+      for (int i = 1; i <= cells.ni; ++i) bad.Take_field_cell(cells, cells.Index(i, j, k), i, j, k);
     }
   }
   bad.Finish(out.bad);

@@ -181,7 +181,6 @@ std::string Report_text(const Report& r) {
 namespace {
 
 constexpr const char* kMeasureNames[kMeasures] = {"scaled Jacobian", "face angle", "aspect ratio", "volume ratio"};
-constexpr const char* kMeasureKeys[kMeasures] = {"scaled_jacobian", "face_angle", "aspect_ratio", "volume_ratio"};
 
 }  // namespace
 

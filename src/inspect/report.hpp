@@ -38,6 +38,10 @@ struct Report {
 Report Make_report(const std::string& stem, const Grid& grid, const Block_faces& faces, const Cell_survey& survey);
 Report Make_report(const std::string& stem, const Grid& grid, const Block_faces& faces, const Cell_field& cells);
 
+// The measures' names in JSON and in the Python module's report.
+inline constexpr const char* kMeasureKeys[kMeasures] = {"scaled_jacobian", "face_angle", "aspect_ratio",
+                                                        "volume_ratio"};
+
 // Where a measure's bad cells are, named by their worst: "at the leading edge
 // by wall j = je, k 12-17".
 std::string Bad_place(const Report& report, const Bad_cells& bad);
