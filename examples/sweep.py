@@ -45,7 +45,17 @@ def print_table(rows, twist):
             print(f"{staggers:>19} {'':>13} {'':>6} {'':>6} {'':>9} {'':>10}  no grid: {notes[0]}")
             continue
         jacobian = report["scaled_jacobian"]
-        verdict = "passes the report's checks" if report["exit_status"] == 0 else "fails the report's checks"
+        bad = report["bad_cells"]
+        if report["exit_status"] != 0:
+            verdict = "fails the report's checks: " + report["result"]
+        elif bad:
+            # Usable but not clean: how many cells are bad by which measure, and where the worst lies.
+            names = {"scaled_jacobian": "scaled Jacobian", "face_angle": "face angle",
+                     "aspect_ratio": "aspect ratio", "volume_ratio": "volume ratio"}
+            verdict = "no folded cell, but " + "; ".join(
+                f"{b['count']} bad by {names[b['measure']]} (the worst {b['place']})" for b in bad)
+        else:
+            verdict = "no bad cell; passes the report's checks"
         if notes:
             verdict += f"; {len(notes)} warnings"
         print(f"{staggers:>19} {jacobian['min']:13.4f} {jacobian['bad']:6d} {report['folded_cells']:6d} "

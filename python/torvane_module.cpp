@@ -148,7 +148,7 @@ struct Generator {
 
 // Builds the deck's grid in a storage of just its size: one of the
 // generator's kept storages when it fits, else a fresh one.
-Grid_ptr Generate(const py::object& deck, Generator* generator) {
+Grid_ptr Generate(const py::object& deck, Generator* generator, const torvane::Run_options& options) {
   const std::string text = Deck_bytes(deck);
   auto data = std::make_shared<Grid_data>();
   torvane::Grid_build build;
@@ -161,7 +161,7 @@ Grid_ptr Generate(const py::object& deck, Generator* generator) {
       helper = generator->Take_helper();
     }
     std::istringstream in(text);
-    build = torvane::Build_grid(in, data->storage, {}, helper.get());
+    build = torvane::Build_grid(in, data->storage, options, helper.get());
     if (generator != nullptr) generator->helpers.Give_back(std::move(helper));
   }
   // The warnings come first, as the run printed them before it stopped, if it did.
@@ -182,6 +182,13 @@ Grid_ptr Generate(const py::object& deck, Generator* generator) {
   data->stem = build.stem;
   data->console = build.console;
   return data;
+}
+
+// The run's options of generate()'s keywords.
+torvane::Run_options Options(bool large) {
+  torvane::Run_options options;
+  options.large = large;
+  return options;
 }
 
 // One coordinate as a read-only (ie, je, ke) array over the grid's storage.
@@ -360,6 +367,17 @@ py::dict Report_dict(const torvane::inspect::Report& r) {
   if (r.plot_checked) {
     d["plot_file"] = py::dict(py::arg("points") = r.plot.points, py::arg("differing") = r.plot.differing);
   }
+  py::list bad;
+  for (int m = 0; m < torvane::inspect::kMeasures; ++m) {
+    const torvane::inspect::Bad_cells& c = r.bad[m];
+    if (c.count == 0) continue;
+    bad.append(py::dict(py::arg("measure") = torvane::inspect::kMeasureKeys[m], py::arg("count") = c.count,
+                        py::arg("worst") = py::dict(py::arg("i") = c.i, py::arg("j") = c.j, py::arg("k") = c.k),
+                        py::arg("k_first") = c.k_first, py::arg("k_last") = c.k_last,
+                        py::arg("place") = torvane::inspect::Bad_place(r, c)));
+  }
+  d["bad_cells"] = bad;
+  d["result"] = torvane::inspect::Verdict(r);
   d["exit_status"] = r.Exit_status();
   return d;
 }
@@ -411,6 +429,10 @@ std::string Deck(const py::object& hub, const py::object& casing, const py::obje
   }
   for (const auto& [key, value] : values) {
     const std::string name = py::str(key).cast<std::string>();
+    if (name == "large" && py::isinstance<py::bool_>(value)) {
+      request.settings.push_back({name, value.cast<bool>() ? "yes" : "no", "deck(large=...)"});
+      continue;
+    }
     request.settings.push_back({name, Value_text(name, value), "deck(" + name + "=...)"});
   }
   torvane::deck::Deck_build build;
@@ -426,6 +448,10 @@ std::string Deck(const py::object& hub, const py::object& casing, const py::obje
     error.attr("messages") = build.messages;
     PyErr_SetObject(Errors().deck_error.ptr(), error.ptr());
     throw py::error_already_set();
+  }
+  // The dry run's note of bad cells, as torvane-deck prints it beside the deck.
+  for (const std::string& line : build.messages) {
+    if (PyErr_WarnEx(Errors().grid_warning.ptr(), line.c_str(), 1) != 0) throw py::error_already_set();
   }
   return build.deck;
 }
@@ -544,14 +570,18 @@ PYBIND11_MODULE(torvane, m) {
       });
 
   m.def(
-      "generate", [](const py::object& deck) { return Generate(deck, nullptr); }, py::arg("deck"),
-      "Builds the grid of a deck (its text, or the path of its file); raises DeckError or GridError.");
+      "generate", [](const py::object& deck, bool large) { return Generate(deck, nullptr, Options(large)); },
+      py::arg("deck"), py::kw_only(), py::arg("large") = false,
+      "Builds the grid of a deck (its text, or the path of its file); raises DeckError or GridError. "
+      "large=True: up to 999 intervals each way, as torvane --large.");
 
   py::class_<Generator>(m, "Generator",
                         "Builds grids one after another, each in the storage of an earlier grid no longer referenced.")
       .def(py::init<>())
       .def(
-          "generate", [](Generator& g, const py::object& deck) { return Generate(deck, &g); }, py::arg("deck"),
+          "generate",
+          [](Generator& g, const py::object& deck, bool large) { return Generate(deck, &g, Options(large)); },
+          py::arg("deck"), py::kw_only(), py::arg("large") = false,
           "As torvane.generate, in the storage of a grid of this generator that is gone when one has the size.");
   m.def("deck", &Deck, py::arg("hub"), py::arg("casing"), py::kw_only(), py::arg("points") = py::none(),
         "The deck torvane-deck writes for two sections (files or their text) and record values by name.");

@@ -91,10 +91,16 @@ def test_names_and_kinds_outside_the_decks_records():
 
 def test_the_choices_of_torvane_deck_as_keywords():
     naca = airfoil("naca65410.dat")
-    deck = torvane.deck(naca, naca, yplus=1, reynolds=1e6, refine=2)
-    dywle = next(line for line in deck.splitlines() if "dywle:" in line)
+    # Given layer counts keep the classic counts (the wall-resolving ones need large=True).
+    deck = torvane.deck(naca, naca, yplus=1, reynolds=1e6, refine=2, nwall=5, nwallhc=3, nin=10, nout=15)
+    dzwall = next(line for line in deck.splitlines() if "dzwall:" in line)
     # y+ 1 at Re 1e6 on the chord 0.06: 1.386E-06, halved by refine=2.
-    assert dywle.startswith("6.93E-07 ")
+    assert dzwall.startswith("6.93E-07 ")
+    large = torvane.deck(naca, naca, yplus=1, reynolds=5e5, large=True)
+    assert large.endswith("large          # up to 999 intervals in each direction, as torvane --large\nend torvane-block\n")
+    grid = torvane.generate(large)
+    assert grid.shape == (95, 105, 97)
+    assert grid.report()["volume_ratio"]["max"] <= 2.5
     with pytest.raises(torvane.DeckError, match=r"^deck\(refine=...\): \"0\": give a refinement factor"):
         torvane.deck(naca, naca, refine=0)
 

@@ -73,6 +73,8 @@ struct Deck_block {
   std::optional<Station_angles> angles;
   std::optional<Axial_planes> planes;
   std::optional<Grid_frame> frame;
+  // large: the limits of torvane --large (999 intervals in each direction).
+  bool large = false;
 };
 
 }  // namespace torvane

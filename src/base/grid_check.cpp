@@ -26,6 +26,10 @@ namespace {
 // or a NaN, becomes NaN and fails the test; such cells, and every cell with a
 // corner below the bound, take the plain measure.
 constexpr float kPlainlyPositive = 1e-3f;
+// A corner whose single-precision d passes d > 0 and d^2 > kPlainlyGood x the
+// product of its three squared edge lengths has a scaled Jacobian above
+// kBadScaledJacobian (0.2^2 = 0.04, the margin far above single rounding).
+constexpr float kPlainlyGood = 0.0401f;
 
 // Scaled edges of one set, each coordinate in an array of its own, so that
 // the loops along i take several edges at a time.
@@ -79,15 +83,22 @@ struct Row_edges {
 // positive: e against the cross product j x k of the face a, at point m + a.
 // The cross products of a face are worked out for both cells it parts, so
 // that every cell is one step of the loop below.
-inline bool Plain_corners(const Edge_view& e, const Edge_view& j, const Edge_view& k, std::size_t m) {
+// Bit 0: both plainly positive; bit 1: both plainly above the bad band too.
+inline std::int32_t Plain_corners(const Edge_view& e, const Edge_view& j, const Edge_view& k, std::size_t m) {
   bool both = true;
+  bool both_good = true;
+  const float ee = e.x[m] * e.x[m] + e.y[m] * e.y[m] + e.z[m] * e.z[m];
   for (std::size_t p = m; p <= m + 1; ++p) {
     const float cx = j.y[p] * k.z[p] - j.z[p] * k.y[p];
     const float cy = j.z[p] * k.x[p] - j.x[p] * k.z[p];
     const float cz = j.x[p] * k.y[p] - j.y[p] * k.x[p];
-    both &= e.x[m] * cx + e.y[m] * cy + e.z[m] * cz > kPlainlyPositive;
+    const float d = e.x[m] * cx + e.y[m] * cy + e.z[m] * cz;
+    const float jj = j.x[p] * j.x[p] + j.y[p] * j.y[p] + j.z[p] * j.z[p];
+    const float kk = k.x[p] * k.x[p] + k.y[p] * k.y[p] + k.z[p] * k.z[p];
+    both &= d > kPlainlyPositive;
+    both_good &= d * d > kPlainlyGood * (ee * (jj * kk));
   }
-  return both;
+  return static_cast<std::int32_t>(both) | (static_cast<std::int32_t>(both & both_good) << 1);
 }
 
 // Sets plain[m] when all eight corners of cell m of the row are plainly
@@ -98,9 +109,8 @@ __attribute__((target_clones("avx2", "default"))) void Plain_cells(std::size_t n
   const Edge_view i00 = r.along_i[0], i10 = r.along_i[1], i01 = r.along_i[2], i11 = r.along_i[3];
   const Edge_view j0 = r.along_j[0], j1 = r.along_j[1], k0 = r.along_k[0], k1 = r.along_k[1];
   for (std::size_t m = 0; m < n; ++m) {
-    const bool all = Plain_corners(i00, j0, k0, m) & Plain_corners(i10, j0, k1, m) & Plain_corners(i01, j1, k0, m) &
-                     Plain_corners(i11, j1, k1, m);
-    plain[m] = static_cast<std::int32_t>(all);
+    plain[m] = Plain_corners(i00, j0, k0, m) & Plain_corners(i10, j0, k1, m) & Plain_corners(i01, j1, k0, m) &
+               Plain_corners(i11, j1, k1, m);
   }
 }
 
@@ -172,6 +182,19 @@ Folded_cells Merged(const Folded_cells& a, const Folded_cells& b) {
   m.first_j = first->first_j;
   m.first_k = first->first_k;
   if (m.folded == 0) m.first_i = m.first_j = m.first_k = 0;
+  // The worst bad cell; of two as bad, the first in storage order.
+  m.bad = a.bad + b.bad;
+  const Folded_cells* worst = &a;
+  if (a.bad == 0 ||
+      (b.bad > 0 && (b.worst < a.worst || (b.worst == a.worst && std::tie(b.worst_k, b.worst_j, b.worst_i) <
+                                                                     std::tie(a.worst_k, a.worst_j, a.worst_i))))) {
+    worst = &b;
+  }
+  m.worst = worst->worst;
+  m.worst_i = worst->worst_i;
+  m.worst_j = worst->worst_j;
+  m.worst_k = worst->worst_k;
+  if (m.bad == 0) m.worst_i = m.worst_j = m.worst_k = 0;
   return m;
 }
 
@@ -233,6 +256,19 @@ void Measure_plane(const Grid_points& g, int k, const Plane_edges& plane) {
   }
 }
 
+// Counts the cell when its scaled Jacobian lies in the bad band, keeping the worst.
+void Take_if_bad(Folded_cells& f, double sj, int i, int j, int k) {
+  if (sj >= kBadScaledJacobian) return;
+  // A NaN measure is the worst there is.
+  const double badness = std::isnan(sj) ? -std::numeric_limits<double>::infinity() : sj;
+  if (f.bad++ == 0 || badness < f.worst) {
+    f.worst = badness;
+    f.worst_i = i;
+    f.worst_j = j;
+    f.worst_k = k;
+  }
+}
+
 }  // namespace
 
 Folded_cells Find_folded_cells(const Grid_points& g, Fold_work& work, int k_first, int k_last) {
@@ -283,9 +319,11 @@ Folded_cells Find_folded_cells(const Grid_points& g, Fold_work& work, int k_firs
                             {view(k_edge[0]), view(k_edge[1])}};
       Plain_cells(cells_i, edges, plain);
       for (std::size_t at = 0; at < cells_i; ++at) {
-        if (plain[at] != 0) continue;
+        if (plain[at] == 3) continue;  // plainly positive and plainly not bad
         const int i = static_cast<int>(at) + 1;
-        if (!Is_folded(Cell_scaled_jacobian(g, i, j, k))) continue;
+        const double sj = Cell_scaled_jacobian(g, i, j, k);
+        Take_if_bad(f, sj, i, j, k);
+        if (!Is_folded(sj)) continue;
         if (f.folded++ == 0) {
           f.first_i = i;
           f.first_j = j;

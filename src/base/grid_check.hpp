@@ -40,7 +40,15 @@ struct Folded_cells {
   long cells = 0;
   long folded = 0;
   int first_i = 0, first_j = 0, first_k = 0;  // 0 when none is folded
+  // Cells in the report's bad band of the scaled Jacobian (below
+  // kBadScaledJacobian, the folded ones among them) and the worst of them.
+  long bad = 0;
+  double worst = 0;
+  int worst_i = 0, worst_j = 0, worst_k = 0;  // 0 when none is bad
 };
+
+// The scaled Jacobian below which torvane-inspect's report calls a cell bad.
+inline constexpr double kBadScaledJacobian = 0.2;
 
 // The scaled Jacobian of cell (i, j, k) from its eight points, exactly as
 // torvane-inspect's sweep over all cells works it out.

@@ -14,4 +14,19 @@ inline constexpr int kMaxKe = 49;
 // Largest number of points of a contour point list.
 inline constexpr int kMaxContourPoints = 257;
 
+// The largest grid block in points along i, j and k.
+struct Grid_limits {
+  int ie;
+  int je;
+  int ke;
+};
+
+// The classic limits, and the limits of a large grid (torvane --large): as
+// many intervals as the three-column interval fields of the grid and
+// topology files hold, 999 in each direction.
+inline constexpr Grid_limits kClassicLimits{kMaxIe, kMaxJe, kMaxKe};
+inline constexpr Grid_limits kLargeLimits{1000, 1000, 1000};
+
+constexpr Grid_limits Limits_of(bool large) { return large ? kLargeLimits : kClassicLimits; }
+
 }  // namespace torvane

@@ -12,7 +12,7 @@ namespace torvane {
 namespace {
 
 constexpr std::string_view kUsage =
-    "Usage: torvane [--flow-path FILE] [--allow-folded] < deck.in\r\n"
+    "Usage: torvane [--flow-path FILE] [--allow-folded] [--large] < deck.in\r\n"
     "       torvane --help | --version\r\n"
     "\r\n"
     "Generates the structured H-grid of one blade passage from the control deck\r\n"
@@ -23,6 +23,8 @@ constexpr std::string_view kUsage =
     "  --flow-path FILE  hub and casing on the surfaces of revolution of the\r\n"
     "                    meridional curves of FILE (docs/flow-path.md) instead\r\n"
     "                    of the cylinders of radius rhub and rcas\r\n"
+    "  --large           grids up to 999 intervals in each direction instead of\r\n"
+    "                    the deck's limits (256 x 64 x 48 intervals)\r\n"
     "\r\n"
     "Every grid is checked before its files are written: a grid with folded\r\n"
     "cells (scaled Jacobian <= 0) or a passage that covers a blade leaves no\r\n"
@@ -65,6 +67,11 @@ int Torvane_main(std::span<const std::string_view> args, std::istream& deck, boo
       args = args.subspan(1);
       continue;
     }
+    if (arg == "--large" && !options.large) {
+      options.large = true;
+      args = args.subspan(1);
+      continue;
+    }
     const bool joined = arg.starts_with("--flow-path=");
     if ((arg != kFlowPath && !joined) || !options.flow_path.empty()) break;
     options.flow_path = joined ? arg.substr(kFlowPath.size() + 1) : (args.size() > 1 ? args[1] : "");
@@ -78,8 +85,8 @@ int Torvane_main(std::span<const std::string_view> args, std::istream& deck, boo
     std::string message = "torvane: unexpected argument \"";
     message.append(Printable(args[args.size() > 1 && (args[0] == "--help" || args[0] == "--version") ? 1 : 0]));
     message.append(
-        "\"; torvane takes --help or --version alone, or --flow-path FILE and --allow-folded once each, and reads "
-        "the deck from standard input");
+        "\"; torvane takes --help or --version alone, or --flow-path FILE, --allow-folded and --large once each, "
+        "and reads the deck from standard input");
     err.record(message);
     return kExitRefused;
   }

@@ -41,12 +41,12 @@ void Require_positive(const Deck_record_entry& record, double value, const char*
 
 }  // namespace
 
-bool Grid_fits_storage(const Control_values& values) {
+bool Grid_fits_storage(const Control_values& values, const Grid_limits& limits) {
   std::int64_t ie = std::int64_t{values.nin} + values.nblade / 2 + values.nout + 1;
   std::int64_t je = std::int64_t{values.npitch} + 1;
   std::int64_t ke = std::int64_t{values.nspan} + 1;
-  if (ke > kMaxKe || je > kMaxJe) return false;
-  return ie <= kMaxIe;
+  if (ke > limits.ke || je > limits.je) return false;
+  return ie <= limits.ie;
 }
 
 namespace {

@@ -11,8 +11,9 @@
 
 namespace torvane {
 
-// True when the grid fits the storage limits in i, j and k (computed without overflow).
-bool Grid_fits_storage(const Control_values& values);
+// True when the grid fits the storage limits in i, j and k (computed without
+// overflow): the classic ones, or those of a large grid.
+bool Grid_fits_storage(const Control_values& values, const Grid_limits& limits = kClassicLimits);
 
 // A value no grid can be made from: its record, its name and why.
 struct Value_refusal {

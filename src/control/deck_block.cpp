@@ -261,6 +261,20 @@ void Parse_section(const Block_entry& entry, Deck_block& block) {
   block.sections.insert(after, std::move(section));
 }
 
+// An entry that is a switch: its name alone.
+void Expect_no_values(const Block_entry& entry, std::string_view name) {
+  if (!entry.items.empty()) {
+    Refuse(
+        entry.line, name,
+        "the entry takes no value; found `" + Printable(entry.items[0].substr(0, 40), High_bytes::shown_as_mark) + "`");
+  }
+}
+
+void Parse_large(const Block_entry& entry, Deck_block& block) {
+  Expect_no_values(entry, "large");
+  block.large = true;
+}
+
 // The entries of the block, one row each.
 constexpr Block_keyword kKeywords[] = {
     {"flow-path", true, false, Parse_flow_path_rows},
@@ -268,6 +282,7 @@ constexpr Block_keyword kKeywords[] = {
     {"angles", false, false, Parse_angles},
     {"planes", false, false, Parse_planes},
     {"frame", false, false, Parse_frame},
+    {"large", false, false, Parse_large},
 };
 
 bool Is_separator(char c) { return c == ' ' || c == '\t' || c == '\r' || c == ',' || c == '\v' || c == '\f'; }

@@ -2,6 +2,8 @@
 
 #include <sys/mman.h>
 
+#include <algorithm>
+#include <array>
 #include <cassert>
 #include <cstdlib>
 #include <new>
@@ -26,10 +28,25 @@ double* Allocate_blocks(size_t used) {
   return static_cast<double*>(blocks);
 }
 
-// The points of a block of ie x je x ke, each extent held to 1 .. its limit.
+// The points of a block of ie x je x ke, each extent held to 1 .. its large limit.
 size_t Points(int ie, int je, int ke) {
-  assert(1 <= ie && ie <= kMaxIe && 1 <= je && je <= kMaxJe && 1 <= ke && ke <= kMaxKe);
+  assert(1 <= ie && ie <= kLargeLimits.ie && 1 <= je && je <= kLargeLimits.je && 1 <= ke && ke <= kLargeLimits.ke);
   return static_cast<size_t>(ie) * static_cast<size_t>(je) * static_cast<size_t>(ke);
+}
+
+// The lengths of the smaller arrays, in their order in the block, for planes
+// and work lines of ci x cj x ck.
+std::array<size_t, 21> Small_lengths(size_t ci, size_t cj, size_t ck) {
+  const size_t bez = 2 * static_cast<size_t>(kMaxBezierPoints);
+  const size_t contour = 2 * static_cast<size_t>(kMaxContourPoints);
+  return {ci * cj, ci * cj, contour, contour, bez,     cj,  cj, ci, ci, ck, ci * cj,
+          ci * cj, ci * ck, ci * ck, ci * cj, ci * cj, bez, cj, cj, ci, ci};
+}
+
+size_t Sum(const std::array<size_t, 21>& lengths) {
+  size_t sum = 0;
+  for (size_t length : lengths) sum += length;
+  return sum;
 }
 
 }  // namespace
@@ -42,11 +59,43 @@ Grid_storage::Grid_storage(int ie, int je, int ke)
     : ie_(ie),
       je_(je),
       ke_(ke),
-      blocks_(Allocate_blocks(3 * sizeof(double) * Points(ie, je, ke) + sizeof(Small))),
+      blocks_(Allocate_blocks(sizeof(double) *
+                              (3 * Points(ie, je, ke) +
+                               Sum(Small_lengths(std::max(ie, kMaxIe), std::max(je, kMaxJe), std::max(ke, kMaxKe)))))),
       xg_(blocks_.get(), Points(ie, je, ke)),
       yg_(blocks_.get() + Points(ie, je, ke), Points(ie, je, ke)),
       zg_(blocks_.get() + 2 * Points(ie, je, ke), Points(ie, je, ke)),
-      small_(new (blocks_.get() + 3 * Points(ie, je, ke)) Small),
-      check_work_(ie, je) {}
+      ci_(std::max(ie, kMaxIe)),
+      cj_(std::max(je, kMaxJe)),
+      ck_(std::max(ke, kMaxKe)),
+      check_work_(ie, je) {
+  const auto lengths = Small_lengths(ci_, cj_, ck_);
+  std::span<double>* spans[] = {&small_.plane1,
+                                &small_.plane2,
+                                &small_.xyhub,
+                                &small_.xycas,
+                                &small_.bez,
+                                &small_.w1,
+                                &small_.w2,
+                                &small_.w3,
+                                &small_.w4,
+                                &small_.sspan,
+                                &small_.hub_t,
+                                &small_.casing_t,
+                                &small_.side1_t,
+                                &small_.side2_t,
+                                &small_.casing_plane1,
+                                &small_.casing_plane2,
+                                &small_.casing_bez,
+                                &small_.casing_w1,
+                                &small_.casing_w2,
+                                &small_.casing_w3,
+                                &small_.casing_w4};
+  double* at = blocks_.get() + 3 * Points(ie, je, ke);
+  for (size_t n = 0; n < lengths.size(); ++n) {
+    *spans[n] = std::span<double>(at, lengths[n]);
+    at += lengths[n];
+  }
+}
 
 }  // namespace torvane

@@ -4,8 +4,8 @@
 // Allocated once per run and lent out as views.
 #pragma once
 
-#include <array>
 #include <memory>
+#include <span>
 
 #include "base/grid_views.hpp"
 #include "base/storage_limits.hpp"
@@ -13,16 +13,17 @@
 
 namespace torvane {
 
-inline constexpr int kPlaneSize = kMaxIe * kMaxJe;
 // Bezier control points of a contour of kMaxContourPoints points.
 inline constexpr int kMaxBezierPoints = 3 * kMaxContourPoints + 1;
 
 class Grid_storage {
  public:
-  // Room for the largest grid, for one build after another.
+  // Room for the largest grid of the classic limits, for one build after another.
   Grid_storage() : Grid_storage(kMaxIe, kMaxJe, kMaxKe) {}
   // Room for a grid of ie x je x ke points, each at least 1 and at most its
-  // limit: a run of one deck touches no more memory than its grid needs.
+  // large limit: a run of one deck touches no more memory than its grid needs.
+  // The planes and work lines hold the classic limits' extents, or the
+  // grid's where it is larger.
   Grid_storage(int ie, int je, int ke);
 
   // Whether a grid of ie x je x ke points fits.
@@ -31,56 +32,37 @@ class Grid_storage {
   bool Has_size(int ie, int je, int ke) const { return ie == ie_ && je == je_ && ke == ke_; }
 
   Grid grid() { return {Block(xg_, ie_, je_, ke_), Block(yg_, ie_, je_, ke_), Block(zg_, ie_, je_, ke_)}; }
-  Plane plane1() { return Plane(small_->plane1, kMaxIe, kMaxJe); }
-  Plane plane2() { return Plane(small_->plane2, kMaxIe, kMaxJe); }
+  Plane plane1() { return Plane(small_.plane1, ci_, cj_); }
+  Plane plane2() { return Plane(small_.plane2, ci_, cj_); }
   // The casing surface's own section work, so that it can be built beside the hub's.
-  Plane casing_plane1() { return Plane(small_->casing_plane1, kMaxIe, kMaxJe); }
-  Plane casing_plane2() { return Plane(small_->casing_plane2, kMaxIe, kMaxJe); }
-  std::span<double> casing_bez() { return small_->casing_bez; }
-  Line casing_w1() { return Line(small_->casing_w1); }
-  Line casing_w2() { return Line(small_->casing_w2); }
-  Line casing_w3() { return Line(small_->casing_w3); }
-  Line casing_w4() { return Line(small_->casing_w4); }
-  std::span<double> xyhub() { return small_->xyhub; }
-  std::span<double> xycas() { return small_->xycas; }
-  std::span<double> bez() { return small_->bez; }
-  Line w1() { return Line(small_->w1); }
-  Line w2() { return Line(small_->w2); }
-  Line w3() { return Line(small_->w3); }
-  Line w4() { return Line(small_->w4); }
-  Line sspan() { return Line(small_->sspan); }
+  Plane casing_plane1() { return Plane(small_.casing_plane1, ci_, cj_); }
+  Plane casing_plane2() { return Plane(small_.casing_plane2, ci_, cj_); }
+  std::span<double> casing_bez() { return small_.casing_bez; }
+  Line casing_w1() { return Line(small_.casing_w1); }
+  Line casing_w2() { return Line(small_.casing_w2); }
+  Line casing_w3() { return Line(small_.casing_w3); }
+  Line casing_w4() { return Line(small_.casing_w4); }
+  std::span<double> xyhub() { return small_.xyhub; }
+  std::span<double> xycas() { return small_.xycas; }
+  std::span<double> bez() { return small_.bez; }
+  Line w1() { return Line(small_.w1); }
+  Line w2() { return Line(small_.w2); }
+  Line w3() { return Line(small_.w3); }
+  Line w4() { return Line(small_.w4); }
+  Line sspan() { return Line(small_.sspan); }
   // Edge parameters of every station's cross-section (first index i).
-  Plane hub_parameters() { return Plane(small_->hub_t, kMaxIe, kMaxJe); }
-  Plane casing_parameters() { return Plane(small_->casing_t, kMaxIe, kMaxJe); }
-  Plane side1_parameters() { return Plane(small_->side1_t, kMaxIe, kMaxKe); }
-  Plane side2_parameters() { return Plane(small_->side2_t, kMaxIe, kMaxKe); }
+  Plane hub_parameters() { return Plane(small_.hub_t, ci_, cj_); }
+  Plane casing_parameters() { return Plane(small_.casing_t, ci_, cj_); }
+  Plane side1_parameters() { return Plane(small_.side1_t, ci_, ck_); }
+  Plane side2_parameters() { return Plane(small_.side2_t, ci_, ck_); }
   // The grid check's memory, for grids of the storage's ie and je.
   Check_work& check_work() { return check_work_; }
 
  private:
-  // The smaller arrays; trivially constructible, placed in the block after zg.
+  // The smaller arrays, placed in the block after zg in this order.
   struct Small {
-    std::array<double, kPlaneSize> plane1;
-    std::array<double, kPlaneSize> plane2;
-    std::array<double, 2 * kMaxContourPoints> xyhub;
-    std::array<double, 2 * kMaxContourPoints> xycas;
-    std::array<double, 2 * kMaxBezierPoints> bez;
-    std::array<double, kMaxJe> w1;
-    std::array<double, kMaxJe> w2;
-    std::array<double, kMaxIe> w3;
-    std::array<double, kMaxIe> w4;
-    std::array<double, kMaxKe> sspan;
-    std::array<double, kMaxIe * kMaxJe> hub_t;
-    std::array<double, kMaxIe * kMaxJe> casing_t;
-    std::array<double, kMaxIe * kMaxKe> side1_t;
-    std::array<double, kMaxIe * kMaxKe> side2_t;
-    std::array<double, kPlaneSize> casing_plane1;
-    std::array<double, kPlaneSize> casing_plane2;
-    std::array<double, 2 * kMaxBezierPoints> casing_bez;
-    std::array<double, kMaxJe> casing_w1;
-    std::array<double, kMaxJe> casing_w2;
-    std::array<double, kMaxIe> casing_w3;
-    std::array<double, kMaxIe> casing_w4;
+    std::span<double> plane1, plane2, xyhub, xycas, bez, w1, w2, w3, w4, sspan, hub_t, casing_t, side1_t, side2_t,
+        casing_plane1, casing_plane2, casing_bez, casing_w1, casing_w2, casing_w3, casing_w4;
   };
 
   // Frees the storage's memory.
@@ -93,7 +75,8 @@ class Grid_storage {
   std::span<double> xg_;
   std::span<double> yg_;
   std::span<double> zg_;
-  Small* small_;  // in blocks_, after zg
+  int ci_, cj_, ck_;  // the extents the planes and work lines hold
+  Small small_;       // in blocks_, after zg
   Check_work check_work_;
 };
 

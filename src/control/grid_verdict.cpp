@@ -258,15 +258,15 @@ std::string Covered_blade(const Blade_sense& sense, int k, const Check_input& in
 
 }  // namespace
 
-std::string Grid_size_excess(const Control_values& v) {
+std::string Grid_size_excess(const Control_values& v, const Grid_limits& limits) {
   struct Size {
     const char* formula;
     long long value;
     int limit;
   } sizes[] = {
-      {"ie = nin + nblade/2 + nout + 1", static_cast<long long>(v.nin) + v.nblade / 2 + v.nout + 1, kMaxIe},
-      {"je = npitch + 1", static_cast<long long>(v.npitch) + 1, kMaxJe},
-      {"ke = nspan + 1", static_cast<long long>(v.nspan) + 1, kMaxKe},
+      {"ie = nin + nblade/2 + nout + 1", static_cast<long long>(v.nin) + v.nblade / 2 + v.nout + 1, limits.ie},
+      {"je = npitch + 1", static_cast<long long>(v.npitch) + 1, limits.je},
+      {"ke = nspan + 1", static_cast<long long>(v.nspan) + 1, limits.ke},
   };
   std::string text;
   for (const Size& size : sizes) {

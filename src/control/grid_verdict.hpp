@@ -56,7 +56,7 @@ Grid_verdict Judge_grid(const Grid_findings& findings, const Check_input& input)
 
 // The cause beside the fixed ERROR line of too large a grid: each size and
 // the limit it exceeds ("ie = nin + nblade/2 + nout + 1 = 351 exceeds " and the value of kMaxIe).
-std::string Grid_size_excess(const Control_values& values);
+std::string Grid_size_excess(const Control_values& values, const Grid_limits& limits = kClassicLimits);
 
 // The cause beside the fixed ERROR line of a blade station that the Bezier
 // inversion could not place: the section, its blade's axial length from the

@@ -1,5 +1,8 @@
 #include "control/run.hpp"
 
+#include <algorithm>
+#include <array>
+#include <cstdio>
 #include <exception>
 #include <memory>
 #include <new>
@@ -46,7 +49,11 @@ void Print_banner(Console& out) {
 
 void Print_summary(Console& out, const Grid_sizes& sizes, double dphi, std::string_view flow_path_lines = {}) {
   std::string text = " Number of grid points: ";
-  Put_integers(text, {sizes.ie, sizes.je, sizes.ke}, 3, " x ");
+  Put_count(text, sizes.ie, 3);
+  text += " x ";
+  Put_count(text, sizes.je, 3);
+  text += " x ";
+  Put_count(text, sizes.ke, 3);
   text += "\r\n Leading edge index   : ";
   Put_integer(text, sizes.ile, 3);
   text += "\r\n Trailing edge index  : ";
@@ -139,6 +146,71 @@ void Accept_grid(const Grid_verdict& verdict, const Run_options& options, Consol
                  verdict.diagnostic + "; no file written (torvane --allow-folded writes them for a viewer)"};
 }
 
+// The point lists and the block of a deck, read before the grid's storage is
+// made (the block may ask for a large grid).
+struct Read_ahead {
+  std::array<double, 2 * kMaxContourPoints> hub_xy, casing_xy;
+  Contour_points hub{0, 0, 0, hub_xy}, casing{0, 0, 0, casing_xy};
+  Deck_block block;
+
+  Read_ahead() = default;
+  Read_ahead(const Read_ahead&) = delete;
+  Read_ahead& operator=(const Read_ahead&) = delete;
+
+  // Into the storage's lists, as reading them there would have left them.
+  void Copy_to(Contour_points& to_hub, Contour_points& to_casing) const {
+    const Contour_points* from[2] = {&hub, &casing};
+    Contour_points* to[2] = {&to_hub, &to_casing};
+    for (int n = 0; n < 2; ++n) {
+      to[n]->count_record = from[n]->count_record;
+      to[n]->npts = from[n]->npts;
+      to[n]->iref = from[n]->iref;
+      std::copy(from[n]->xy.begin(), from[n]->xy.end(), to[n]->xy.begin());
+    }
+  }
+};
+
+// Reads the point lists and the block; false when either cannot be read.
+bool Read_lists_and_block(Deck_reader& reader, Read_ahead& ahead) {
+  try {
+    reader.Read_point_list(Surface::hub, ahead.hub);
+    reader.Read_point_list(Surface::casing, ahead.casing);
+    ahead.block = Read_deck_block(reader);
+  } catch (const Run_stop&) {
+    return false;
+  }
+  return true;
+}
+
+// One line on standard error for a grid that passed its check with cells in
+// the report's bad band of the scaled Jacobian.
+// The run as torvane-inspect takes it: by its stem, or by its grid file when
+// the stem has no name of its own (its files' names begin with a dot).
+std::string Inspect_name(const std::string& stem) {
+  return Printable(stem.empty() || stem.back() == '/' ? stem + ".rgra" : stem);
+}
+
+void Note_bad_cells(const Folded_cells& cells, const std::string& stem, Console& err) {
+  if (cells.bad == 0) return;
+  char worst[32];
+  std::snprintf(worst, sizeof worst, "%.3g", cells.worst);
+  err.record("torvane: note: " + std::to_string(cells.bad) + " of " + std::to_string(cells.cells) +
+             " cells have a scaled Jacobian below 0.2 (bad), the worst " + worst + " at cell (" +
+             std::to_string(cells.worst_i) + ", " + std::to_string(cells.worst_j) + ", " +
+             std::to_string(cells.worst_k) + "); torvane-inspect report " + Inspect_name(stem) +
+             " names the bad cells of every measure and where they lie");
+}
+
+// For a grid beyond the classic limits but within the large ones, without
+// --large: the point lists and the block read ahead, kept when the block asks
+// for the large limits.
+void Read_ahead_for_large(Deck_reader& reader, const Control_values& values, const Run_options& options,
+                          std::optional<Read_ahead>& ahead) {
+  if (options.large || Grid_fits_storage(values) || !Grid_fits_storage(values, kLargeLimits)) return;
+  ahead.emplace();
+  if (!Read_lists_and_block(reader, *ahead) || !ahead->block.large) ahead.reset();
+}
+
 // A grid built into the storage, with what its check and its files need.
 struct Built_grid {
   Grid_storage& storage;
@@ -163,9 +235,15 @@ Built_grid Build_into(std::istream& deck, Console& out, const Run_options& optio
   if (check != nullptr) check->Begin();
   Deck_reader reader(deck);
   const Control_values values = reader.Read_control_values();
-  if (!Grid_fits_storage(values)) {
+  // A grid beyond the classic limits may be one the deck's block asks to
+  // build large: its point lists and block are read ahead, and any fault in
+  // them leaves the refusal of too large a grid, as without the block.
+  std::optional<Read_ahead> ahead;
+  Read_ahead_for_large(reader, values, options, ahead);
+  const Grid_limits limits = Limits_of(options.large || ahead);
+  if (!Grid_fits_storage(values, limits)) {
     out.list_text("ERROR - too many grid points !");
-    throw Run_stop{kExitProgramError, Grid_size_excess(values)};
+    throw Run_stop{kExitProgramError, Grid_size_excess(values, limits)};
   }
   Check_control_values(values);
   const Grid_sizes sizes = Derive_grid_sizes(values);
@@ -181,11 +259,15 @@ Built_grid Build_into(std::istream& deck, Console& out, const Run_options& optio
   Built_grid built{storage, values, sizes, setup, {0, 0, 0, storage.xyhub()}, {0, 0, 0, storage.xycas()}};
   Contour_points& hub = built.hub;
   Contour_points& casing = built.casing;
-  reader.Read_point_list(Surface::hub, hub);
-  reader.Read_point_list(Surface::casing, casing);
+  if (ahead) {
+    ahead->Copy_to(hub, casing);
+  } else {
+    reader.Read_point_list(Surface::hub, hub);
+    reader.Read_point_list(Surface::casing, casing);
+  }
   Check_contour(Surface::hub, hub);
   Check_contour(Surface::casing, casing);
-  const Deck_block block = Read_deck_block(reader);
+  const Deck_block block = ahead ? ahead->block : Read_deck_block(reader);
 
   std::optional<Surface_maps> maps;
   std::string flow_path_lines;
@@ -329,7 +411,12 @@ int Generate(std::istream& deck, Console& out, Console& err, const Run_options& 
   const Grid grid = built.storage.grid();
   const Check_input check{built.values, built.sizes, built.setup, build.passage, built.hub, built.casing, grid};
   if (!options.write_files) {
-    if (options.check_grid) Accept_grid(Judge_grid(beside.Finish(), check), options, err);
+    if (options.check_grid) {
+      const Grid_findings findings = beside.Finish();
+      const Grid_verdict verdict = Judge_grid(findings, check);
+      Accept_grid(verdict, options, err);
+      if (verdict.status == kExitComplete) Note_bad_cells(findings.folded, build.stem, err);
+    }
     return kExitComplete;
   }
   // The storing lines wait for the check: a grid that fails it stores nothing.
@@ -337,11 +424,19 @@ int Generate(std::istream& deck, Console& out, Console& err, const Run_options& 
   Write_grid_into(*files.grid, build.block, grid, storing);
   Write_topology_into(*files.topology, build.passage);
   Write_plot_into(*files.plot, build.title, build.block, grid, storing);
-  if (options.check_grid) Accept_grid(Judge_grid(beside.Finish(), check), options, err);
+  Grid_findings findings;
+  bool passed = false;  // the check ran and passed: its bad cells get a note
+  if (options.check_grid) {
+    findings = beside.Finish();
+    const Grid_verdict verdict = Judge_grid(findings, check);
+    Accept_grid(verdict, options, err);
+    passed = verdict.status == kExitComplete;
+  }
   out.write(storing.captured());
   Put_in_place(files);
   Print_finished(out);
   Note_hidden_names(stem, err);
+  if (passed) Note_bad_cells(findings.folded, options.output_stem.empty() ? build.stem : options.output_stem, err);
   return kExitComplete;
 }
 

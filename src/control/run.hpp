@@ -33,6 +33,9 @@ struct Run_options {
   bool allow_folded = false;
   // False skips the grid check (the benchmark's grid build alone).
   bool check_grid = true;
+  // True raises the grid's limits to 999 intervals in each direction
+  // (torvane --large): what the grid and topology files hold.
+  bool large = false;
 };
 
 // Runs the grid generator on the deck; returns the exit status. Progress goes

@@ -54,6 +54,7 @@ std::string Deck_block_text(const Deck_block& block) {
     }
     entries += "end section\n";
   }
+  if (block.large) entries += "large          # up to 999 intervals in each direction, as torvane --large\n";
   if (entries.empty()) return entries;
   return "torvane-block " + std::to_string(kDeckBlockVersion) +
          "    # read by torvane after the casing contour (docs/deck.md)\n" + entries + "end torvane-block\n";

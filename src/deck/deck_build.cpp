@@ -7,9 +7,11 @@
 #include <set>
 
 #include "base/run_stop.hpp"
+#include "control/control_check.hpp"
 #include "control/control_input.hpp"
 #include "control/flow_path_file.hpp"
 #include "deck/airfoil_file.hpp"
+#include "deck/deck_block_text.hpp"
 #include "deck/deck_checks.hpp"
 #include "deck/deck_choices.hpp"
 #include "deck/deck_main.hpp"
@@ -167,25 +169,37 @@ Deck_build Build_deck(const Deck_request& request) {
 
   Value_sources sources;
   Apply_geometry_defaults(values, given, hub, casing, choices, sources);
+  if (auto problem = Apply_wall_layers(values, given, choices, sources)) return Refused(kExitProblems, {*problem});
   if (choices.refine || choices.levels) {
     // The values as given first: a count already beyond a limit is the option's fault, not the refinement's.
-    if (auto problems = Value_problems(values); !problems.empty()) return Refused(kExitProblems, std::move(problems));
+    if (auto problems = Value_problems(values, Limits_of(choices)); !problems.empty()) {
+      return Refused(kExitProblems, std::move(problems));
+    }
     if (auto problem = Refine(values, choices, sources)) return Refused(kExitProblems, {*problem});
   }
 
-  if (auto problems = Value_problems(values); !problems.empty()) return Refused(kExitProblems, std::move(problems));
+  if (auto problems = Value_problems(values, Limits_of(choices)); !problems.empty()) {
+    return Refused(kExitProblems, std::move(problems));
+  }
   std::vector<std::string> problems = Section_problems(values, Surface::hub, hub);
   for (std::string& problem : Section_problems(values, Surface::casing, casing)) problems.push_back(std::move(problem));
   if (!problems.empty()) return Refused(kExitProblems, std::move(problems));
 
   std::string deck = Deck_text(values, hub, casing, request.flow_path, sources);
-  if (auto run_problems = Dry_run_problems(deck, request.flow_path); !run_problems.empty()) {
+  if (choices.large && !Grid_fits_storage(values)) {
+    // The deck itself asks torvane for the large limits.
+    Deck_block block;
+    block.large = true;
+    deck += Deck_block_text(block);
+  }
+  std::vector<std::string> warnings;
+  if (auto run_problems = Dry_run_problems(deck, request.flow_path, choices.large, &warnings); !run_problems.empty()) {
     if (choices.yplus && choices.reynolds) {
       for (std::string& problem : run_problems) problem = Advice_for_wall_choices(std::move(problem), given);
     }
     return Refused(kExitProblems, std::move(run_problems));
   }
-  return {kExitWritten, {}, std::move(deck)};
+  return {kExitWritten, std::move(warnings), std::move(deck)};
 }
 
 }  // namespace torvane::deck

@@ -28,7 +28,8 @@ struct Deck_request {
 };
 
 // The deck, or what stops it: the status torvane-deck exits with and one
-// message per problem (without the "torvane-deck: " each line starts with).
+// message per problem (without the "torvane-deck: " each line starts with);
+// beside a written deck, the notes for its user.
 struct Deck_build {
   int status = 0;
   std::vector<std::string> messages;

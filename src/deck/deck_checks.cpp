@@ -127,16 +127,16 @@ std::string Warning_problem(Build_part part, const Diagnostic& event, const std:
 
 }  // namespace
 
-std::vector<std::string> Value_problems(const Control_values& values) {
+std::vector<std::string> Value_problems(const Control_values& values, const Grid_limits& limits) {
   std::vector<std::string> problems;
   const std::int64_t ie = std::int64_t{values.nin} + values.nblade / 2 + values.nout + 1;
   const std::int64_t je = std::int64_t{values.npitch} + 1;
   const std::int64_t ke = std::int64_t{values.nspan} + 1;
-  if (ie > kMaxIe) {
-    problems.push_back(Size_problem("ie", ie, kMaxIe, "nin + nblade/2 + nout + 1", "--nin, --nblade or --nout"));
+  if (ie > limits.ie) {
+    problems.push_back(Size_problem("ie", ie, limits.ie, "nin + nblade/2 + nout + 1", "--nin, --nblade or --nout"));
   }
-  if (je > kMaxJe) problems.push_back(Size_problem("je", je, kMaxJe, "npitch + 1", "--npitch"));
-  if (ke > kMaxKe) problems.push_back(Size_problem("ke", ke, kMaxKe, "nspan + 1", "--nspan"));
+  if (je > limits.je) problems.push_back(Size_problem("je", je, limits.je, "npitch + 1", "--npitch"));
+  if (ke > limits.ke) problems.push_back(Size_problem("ke", ke, limits.ke, "nspan + 1", "--nspan"));
   if (!problems.empty()) return problems;
   if (const auto refusal = Refused_value(values)) problems.push_back("--" + refusal->name + ": " + refusal->reason);
   return problems;
@@ -367,10 +367,26 @@ std::vector<std::string> Section_problems(const Control_values& values, Surface 
   return problems;
 }
 
-std::vector<std::string> Dry_run_problems(const std::string& deck, const std::string& flow_path) {
+namespace {
+
+// The grid passed its check with bad cells: torvane's note, as a warning beside the deck.
+void Add_notes(const std::string& err, std::vector<std::string>& warnings) {
+  constexpr std::string_view kNote = "torvane: note: ";
+  for (const std::string& line : Lines(err)) {
+    if (line.starts_with(kNote)) {
+      warnings.push_back("warning: torvane's grid of this deck: " + line.substr(kNote.size()));
+    }
+  }
+}
+
+}  // namespace
+
+std::vector<std::string> Dry_run_problems(const std::string& deck, const std::string& flow_path, bool large,
+                                          std::vector<std::string>* warnings) {
   std::istringstream in(deck);
   Console out, err;
   Run_options options;
+  options.large = large;
   options.write_files = false;
   options.flow_path = flow_path;
   std::vector<std::string> problems;
@@ -387,6 +403,7 @@ std::vector<std::string> Dry_run_problems(const std::string& deck, const std::st
     problems.push_back(Warning_problem(part, event, lines));
   };
   const int status = Run(in, out, err, options);
+  if (status == kExitComplete && warnings != nullptr) Add_notes(err.captured(), *warnings);
   if (status != kExitComplete) {
     std::string said;
     for (const std::string& line : Lines(err.captured())) said += line.starts_with("torvane: ") ? line.substr(9) : line;

@@ -25,7 +25,7 @@ struct Deck_section {
 // Problems with the grid counts and values, or nothing: "too many grid points"
 // with the size over its limit, or the first value torvane refuses; each
 // names the option to change.
-std::vector<std::string> Value_problems(const Control_values& values);
+std::vector<std::string> Value_problems(const Control_values& values, const Grid_limits& limits = kClassicLimits);
 
 // Problems of one section placed as torvane places it:
 // more points than a deck holds, the edges found away from the leading and
@@ -36,6 +36,9 @@ std::vector<std::string> Section_problems(const Control_values& values, Surface 
 // stops on, and every warning it prints, naming the part of the grid and the
 // options that govern it.
 // With a flow-path file the grid is built on its curves.
-std::vector<std::string> Dry_run_problems(const std::string& deck, const std::string& flow_path = {});
+// A grid that passes with cells in the report's bad band adds torvane's note
+// of them to warnings, when given.
+std::vector<std::string> Dry_run_problems(const std::string& deck, const std::string& flow_path = {},
+                                          bool large = false, std::vector<std::string>* warnings = nullptr);
 
 }  // namespace torvane::deck

@@ -22,8 +22,10 @@ constexpr double kMaxYplus = 1000;
 }  // namespace
 
 bool Is_choice_name(std::string_view name) {
-  return name == "yplus" || name == "reynolds" || name == "refine" || name == "levels";
+  return name == "yplus" || name == "reynolds" || name == "refine" || name == "levels" || name == "large";
 }
+
+Grid_limits Limits_of(const Deck_choices& choices) { return torvane::Limits_of(choices.large); }
 
 std::optional<std::string> Set_choice(Deck_choices& choices, const Setting& setting) {
   const std::string& name = setting.name;
@@ -35,6 +37,11 @@ std::optional<std::string> Set_choice(Deck_choices& choices, const Setting& sett
       return quoted + ": give a whole number of multigrid levels from 0 to " + std::to_string(kMaxLevels);
     }
     choices.levels = Choice{static_cast<double>(levels), setting.text, setting.origin};
+    return std::nullopt;
+  }
+  if (name == "large") {
+    if (setting.text != "yes" && setting.text != "no") return quoted + ": give yes or no";
+    choices.large = setting.text == "yes";
     return std::nullopt;
   }
   if (!Parse_real(setting.text, value) || !std::isfinite(value)) return quoted + " is not a number";

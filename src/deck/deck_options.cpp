@@ -48,6 +48,8 @@ constexpr std::string_view kUsageEnd =
     "                             target y+ at a Reynolds number on the chord\n"
     "  --refine F                 every interval count times F, first intervals / F\n"
     "  --levels L                 counts rounded to multiples of 2^L (multigrid)\n"
+    "  --large                    grids up to 999 intervals each way (torvane --large);\n"
+    "                             in a parameter file `large = yes`\n"
     "  --help, --version\n"
     "\n"
     "Every value is checked as torvane checks it, and each section is placed with\n"
@@ -223,6 +225,9 @@ Deck_options Parse_command_line(const std::vector<std::string>& args) {
       options.help = true;
     } else if (args[n] == "--version") {
       options.version = true;
+    } else if (args[n] == "--large") {
+      if (Given_before(seen, "large")) throw Usage_error("--large is given twice");
+      options.settings.push_back({"large", "yes", "--large"});
     } else {
       const Named_value option = Split_option(args, n);
       if (Given_before(seen, option.name)) throw Usage_error("--" + option.name + " is given twice");

@@ -4,7 +4,9 @@
 // from the chord, and the grid-line angles from the blade's metal angles.
 #pragma once
 
+#include <optional>
 #include <set>
+#include <span>
 #include <string>
 
 #include "base/control_values.hpp"
@@ -32,6 +34,34 @@ inline constexpr double kLayerShare = 1.0 / 3.0;
 // ratio, take no more than a third of its length.
 int Wall_layer_count(double first, double ratio, double length, int intervals);
 
+// The blend of a wall-layered line starts with a mean interval from 1 to
+// kBlendMismatch times the slope the layers end with, over at least
+// kMinBlendIntervals intervals: the cubic blend then grows its intervals
+// smoothly from the layers' last into the core (a blend below the layers'
+// slope would shrink them again).
+inline constexpr double kBlendMismatch = 3.0;
+inline constexpr int kMinBlendIntervals = 8;
+// The interval counts the wall layers choose are multiples of this.
+inline constexpr int kCountStep = 8;
+// The growth of the streamwise stretches before the leading edge and after
+// the trailing edge that wall-resolving counts keep to.
+inline constexpr double kStreamwiseGrowth = 1.1;
+
+// A line's interval count and its wall layers at each end.
+struct Layered_line {
+  int intervals;
+  int layers;
+};
+
+// The fewest intervals, at least min_intervals (and, with fixed set, exactly
+// it), and the layers at each end, from the first interval growing by the
+// ratio, with the most layers whose blend starts at 1 to kBlendMismatch times
+// the layers' last slope on every one of the lines' lengths (first scaled by
+// the line's scale); none up to max_intervals: nullopt.
+std::optional<Layered_line> Wall_layers(double first, double ratio, std::span<const double> lengths,
+                                        std::span<const double> scales, int min_intervals, int max_intervals,
+                                        bool fixed);
+
 // Sets every value not named in given from the geometry (rhub, rcas, chords,
 // staggers, nbrow and the counts as they stand) and writes where each came
 // from into sources. Values that describe no blade row (a chord or a blade
@@ -39,5 +69,12 @@ int Wall_layer_count(double first, double ratio, double length, int intervals);
 // for the checks to refuse.
 void Apply_geometry_defaults(Control_values& values, const std::set<std::string>& given, const Deck_section& hub,
                              const Deck_section& casing, const Deck_choices& choices, Value_sources& sources);
+
+// With a target y+: the counts of wall-resolving layers the user did not give
+// (npitch and nwall, nspan and nwallhc, nin and nout, dyout), the layers
+// growing by `ratio` and blending into the core without a jump. Returns why
+// no such counts fit (the options to change named).
+std::optional<std::string> Apply_wall_layers(Control_values& values, const std::set<std::string>& given,
+                                             const Deck_choices& choices, Value_sources& sources);
 
 }  // namespace torvane::deck

@@ -84,9 +84,10 @@ std::optional<std::string> Refine(Control_values& values, const Deck_choices& ch
     problem +=
         (problem.empty() ? "" : "; ") + size + " = " + std::to_string(value) + " exceeds " + std::to_string(limit);
   };
-  beyond("ie = nin + nblade/2 + nout + 1", ie, kMaxIe);
-  beyond("je = npitch + 1", std::int64_t{values.npitch} + 1, kMaxJe);
-  beyond("ke = nspan + 1", std::int64_t{values.nspan} + 1, kMaxKe);
+  const Grid_limits limits = Limits_of(choices);
+  beyond("ie = nin + nblade/2 + nout + 1", ie, limits.ie);
+  beyond("je = npitch + 1", std::int64_t{values.npitch} + 1, limits.je);
+  beyond("ke = nspan + 1", std::int64_t{values.nspan} + 1, limits.ke);
   if (problem.empty()) return std::nullopt;
   return "too many grid points " + by + ": " + problem + "; " + lower;
 }

@@ -68,6 +68,87 @@ Band Cosine_angle_bands::Of(double cos_max, double cos_min) const {
   return Band::good;
 }
 
+namespace {
+
+// Gathers the bad cells of each measure: a bit per measure and cell, and the
+// worst cell (the largest badness) of each.
+class Bad_gatherer {
+ public:
+  Bad_gatherer(int ni, int nj, int nk) : ni_(ni), nj_(nj), nk_(nk), flags_(static_cast<std::size_t>(ni) * nj * nk, 0) {}
+
+  void Take(Measure measure, int i, int j, int k, double badness) {
+    const int m = static_cast<int>(measure);
+    flags_[Index(i, j, k)] |= static_cast<unsigned char>(1U << m);
+    Bad_cells& b = bad_[m];
+    if (b.count++ == 0 || badness > worst_[m]) {
+      worst_[m] = badness;
+      b.i = i;
+      b.j = j;
+      b.k = k;
+    }
+  }
+
+  // The volume ratio of cell m (i fastest) of layer k, when in its bad band.
+  void Take_ratio(Band band, double ratio, std::size_t m, int k) {
+    if (band != Band::bad) return;
+    const std::size_t ni = static_cast<std::size_t>(ni_);
+    Take(Measure::volume_ratio, static_cast<int>(m % ni) + 1, static_cast<int>(m / ni) + 1, k, ratio);
+  }
+
+  // The bad bands of a swept cell's shape, measure by measure.
+  void Take_shape(const Hex_shape& h, Band jacobian, Band angle, Band aspect, int i, int j, int k) {
+    const double sj = h.scaled_jacobian;
+    if (jacobian == Band::bad) Take(Measure::scaled_jacobian, i, j, k, std::isnan(sj) ? INFINITY : -sj);
+    if (angle == Band::bad) {
+      Take(Measure::face_angle, i, j, k, h.collapsed ? INFINITY : std::max(h.cos_max, -h.cos_min));
+    }
+    if (aspect == Band::bad) {
+      Take(Measure::aspect_ratio, i, j, k, std::isnan(h.aspect_ratio) ? INFINITY : h.aspect_ratio);
+    }
+  }
+
+  // The bad bands of cell n of a field measured beforehand.
+  void Take_field_cell(const Cell_field& cells, std::size_t n, int i, int j, int k) {
+    const double sj = cells.scaled_jacobian[n];
+    const double angle_badness = std::max(kAngleBadLow - cells.min_angle[n], cells.max_angle[n] - kAngleBadHigh);
+    if (Jacobian_band(sj) == Band::bad) Take(Measure::scaled_jacobian, i, j, k, std::isnan(sj) ? INFINITY : -sj);
+    if (Angle_band(cells.min_angle[n], cells.max_angle[n]) == Band::bad) {
+      Take(Measure::face_angle, i, j, k, std::isnan(angle_badness) ? INFINITY : angle_badness);
+    }
+    if (Aspect_band(cells.aspect_ratio[n]) == Band::bad) Take(Measure::aspect_ratio, i, j, k, cells.aspect_ratio[n]);
+    if (Volume_ratio_band(cells.volume_ratio[n]) == Band::bad) {
+      Take(Measure::volume_ratio, i, j, k, cells.volume_ratio[n]);
+    }
+  }
+
+  // Each measure's bad cells with the run along k through the worst.
+  void Finish(Bad_cells (&out)[kMeasures]) const {
+    for (int m = 0; m < kMeasures; ++m) {
+      Bad_cells b = bad_[m];
+      if (b.count > 0) {
+        const unsigned char bit = static_cast<unsigned char>(1U << m);
+        b.k_first = b.k;
+        while (b.k_first > 1 && (flags_[Index(b.i, b.j, b.k_first - 1)] & bit) != 0) --b.k_first;
+        b.k_last = b.k;
+        while (b.k_last < nk_ && (flags_[Index(b.i, b.j, b.k_last + 1)] & bit) != 0) ++b.k_last;
+      }
+      out[m] = b;
+    }
+  }
+
+ private:
+  std::size_t Index(int i, int j, int k) const {
+    return (static_cast<std::size_t>(k - 1) * nj_ + static_cast<std::size_t>(j - 1)) * ni_ +
+           static_cast<std::size_t>(i - 1);
+  }
+  int ni_, nj_, nk_;
+  std::vector<unsigned char> flags_;
+  Bad_cells bad_[kMeasures];
+  double worst_[kMeasures] = {0, 0, 0, 0};
+};
+
+}  // namespace
+
 Cell_survey Survey_cells(const Grid& grid, const Block_faces& faces) {
   Cell_survey out;
   Quality_summary& s = out.quality;
@@ -79,12 +160,15 @@ Cell_survey Survey_cells(const Grid& grid, const Block_faces& faces) {
   // layer are taken once the layer above it is measured.
   std::vector<double> volumes(3 * layer), ratio(layer);
   const Volume_ratios ratios(ni, nj, nk, faces);
+  Bad_gatherer bad(ni, nj, nk);
   auto volumes_of = [&](int k) { return volumes.data() + static_cast<std::size_t>((k - 1) % 3) * layer; };
   auto take_ratios = [&](int k) {
     ratios.Layer(k, k > 1 ? volumes_of(k - 1) : nullptr, volumes_of(k), k < nk ? volumes_of(k + 1) : nullptr,
                  ratio.data());
     for (std::size_t m = 0; m < layer; ++m) {
-      Add_cell(s.volume_ratio, ratio[m], ratio[m], Volume_ratio_band(ratio[m]), k == 1 && m == 0);
+      const Band band = Volume_ratio_band(ratio[m]);
+      Add_cell(s.volume_ratio, ratio[m], ratio[m], band, k == 1 && m == 0);
+      bad.Take_ratio(band, ratio[m], m, k);
     }
   };
   const Cosine_angle_bands angle_bands;
@@ -99,9 +183,11 @@ Cell_survey Survey_cells(const Grid& grid, const Block_faces& faces) {
         ++s.folded;
         if (out.folded.size() < kFoldedListed) out.folded.push_back({i, j, k, sj});
       }
-      Add_cell(s.jacobian, sj, sj, Jacobian_band(sj), first);
+      const Band jacobian_band = Jacobian_band(sj);
+      Add_cell(s.jacobian, sj, sj, jacobian_band, first);
       // A collapsed cell has angles 0 and 180 degrees: bad.
-      ++s.angle.bands[static_cast<int>(h.collapsed ? Band::bad : angle_bands.Of(h.cos_max, h.cos_min))];
+      const Band angle_band = h.collapsed ? Band::bad : angle_bands.Of(h.cos_max, h.cos_min);
+      ++s.angle.bands[static_cast<int>(angle_band)];
       if (h.collapsed) {
         smallest.Take_angle(0);
         largest.Take_angle(180);
@@ -109,7 +195,9 @@ Cell_survey Survey_cells(const Grid& grid, const Block_faces& faces) {
         smallest.Take_cosine(h.cos_max);
         largest.Take_cosine(h.cos_min);
       }
-      Add_cell(s.aspect, h.aspect_ratio, h.aspect_ratio, Aspect_band(h.aspect_ratio), first);
+      const Band aspect_band = Aspect_band(h.aspect_ratio);
+      Add_cell(s.aspect, h.aspect_ratio, h.aspect_ratio, aspect_band, first);
+      bad.Take_shape(h, jacobian_band, angle_band, aspect_band, i, j, k);
       volume[i - 1] = h.volume;
     }
     if (j == nj && k > 1) take_ratios(k - 1);
@@ -117,12 +205,20 @@ Cell_survey Survey_cells(const Grid& grid, const Block_faces& faces) {
   take_ratios(nk);
   s.angle.min = smallest.angle();
   s.angle.max = largest.angle();
+  bad.Finish(out.bad);
   return out;
 }
 
 Cell_survey Survey_of(const Cell_field& cells) {
   Cell_survey out;
   out.quality = Summarize(cells);
+  Bad_gatherer bad(cells.ni, cells.nj, cells.nk);
+  for (int k = 1; k <= cells.nk; ++k) {
+    for (int j = 1; j <= cells.nj; ++j) {
+      for (int i = 1; i <= cells.ni; ++i) bad.Take_field_cell(cells, cells.Index(i, j, k), i, j, k);
+    }
+  }
+  bad.Finish(out.bad);
   for (int k = 1; k <= cells.nk && out.folded.size() < kFoldedListed; ++k) {
     for (int j = 1; j <= cells.nj && out.folded.size() < kFoldedListed; ++j) {
       for (int i = 1; i <= cells.ni && out.folded.size() < kFoldedListed; ++i) {

@@ -24,9 +24,22 @@ struct Cell_at {
 // How many folded cells the report names.
 inline constexpr std::size_t kFoldedListed = 10;
 
+// The measures in the order the report names them.
+enum class Measure { scaled_jacobian = 0, face_angle = 1, aspect_ratio = 2, volume_ratio = 3 };
+inline constexpr int kMeasures = 4;
+
+// The cells in one measure's bad band: how many, the worst of them, and the
+// run of bad cells along k through the worst (its first and last k).
+struct Bad_cells {
+  long count = 0;
+  int i = 0, j = 0, k = 0;
+  int k_first = 0, k_last = 0;
+};
+
 struct Cell_survey {
   Quality_summary quality;
   std::vector<Cell_at> folded;  // the first kFoldedListed folded cells in storage order
+  Bad_cells bad[kMeasures];     // indexed by Measure
 };
 
 // Angle_band of a cell's smallest and largest face angle, decided on the

@@ -97,6 +97,7 @@ Report Make_report(const std::string& stem, const Grid& grid, const Block_faces&
   r.pitch_angle = faces.pitch_angle;
   r.quality = survey.quality;
   r.folded = survey.folded;
+  for (int m = 0; m < kMeasures; ++m) r.bad[m] = survey.bad[m];
   r.heights = First_cell_heights(grid, faces);
   r.periodic = Check_periodic(grid, faces);
   r.sense = Check_blade_sense(grid, faces);
@@ -173,19 +174,75 @@ std::string Report_text(const Report& r) {
     }
   }
   out += "\n";
+  out += "  result               " + Verdict(r) + "\n";
+  return out;
+}
+
+namespace {
+
+constexpr const char* kMeasureNames[kMeasures] = {"scaled Jacobian", "face angle", "aspect ratio", "volume ratio"};
+
+}  // namespace
+
+std::string Bad_place(const Report& r, const Bad_cells& b) {
+  // Cell i lies between points i and i + 1.
+  std::string place;
+  if (b.i + 1 < r.ile) {
+    place = "upstream of the leading edge";
+  } else if (b.i + 1 == r.ile || b.i == r.ile) {
+    place = "at the leading edge";
+  } else if (b.i + 1 < r.ite) {
+    place = "in the blade passage";
+  } else if (b.i + 1 == r.ite || b.i == r.ite) {
+    place = "at the trailing edge";
+  } else {
+    place = "downstream of the trailing edge";
+  }
+  const bool by_blade = r.ile <= b.i && b.i < r.ite;
+  const char* side = by_blade ? " by wall j = " : " by the periodic boundary j = ";
+  if (b.j == 1) {
+    place += std::string(side) + "1";
+  } else if (b.j == r.je - 1) {
+    place += std::string(side) + "je";
+  } else {
+    place += ", j " + std::to_string(b.j);
+  }
+  place += ", k " + std::to_string(b.k_first);
+  if (b.k_last != b.k_first) place += "-" + std::to_string(b.k_last);
+  if (b.k_first == 1 && b.k_last == r.ke - 1) {
+    place += " (hub to casing)";
+  } else if (b.k_first == 1) {
+    place += " (at the hub)";
+  } else if (b.k_last == r.ke - 1) {
+    place += " (at the casing)";
+  }
+  return place;
+}
+
+std::string Verdict(const Report& r) {
   std::string verdict;
   if (r.quality.folded > 0) verdict += std::to_string(r.quality.folded) + " folded cells; ";
   if (!r.Periodic_ok()) verdict += "periodic mismatch above " + Number(kPeriodicTolerance) + " of the pitch; ";
-  if (b.covering > 0) verdict += "the passage covers a blade at " + std::to_string(b.covering) + " stations; ";
+  if (r.sense.covering > 0) {
+    verdict += "the passage covers a blade at " + std::to_string(r.sense.covering) + " stations; ";
+  }
   if (r.plot.differing > 0)
     verdict += "the plot file differs from the grid file at " + std::to_string(r.plot.differing) + " points; ";
-  if (verdict.empty()) {
-    verdict = "no folded cell, periodic boundaries match to " + Number(kPeriodicTolerance) + " of the pitch";
+  const bool fails = !verdict.empty();
+  bool first_bad = true;
+  for (int m = 0; m < kMeasures; ++m) {
+    const Bad_cells& b = r.bad[m];
+    if (b.count == 0) continue;
+    verdict += std::to_string(b.count) + (first_bad ? " bad cells by " : " by ") + kMeasureNames[m] + ", " +
+               (b.count > 1 ? "the worst " : "") + Bad_place(r, b) + "; ";
+    first_bad = false;
+  }
+  if (!fails) {
+    verdict += "no folded cell, periodic boundaries match to " + Number(kPeriodicTolerance) + " of the pitch";
   } else {
     verdict.resize(verdict.size() - 2);
   }
-  out += "  result               " + verdict + "\n";
-  return out;
+  return verdict;
 }
 
 std::string Report_json(const Report& r) {
@@ -240,6 +297,20 @@ std::string Report_json(const Report& r) {
     o += "  \"plot_file\": {\"points\": " + std::to_string(r.plot.points) +
          ", \"differing\": " + std::to_string(r.plot.differing) + "},\n";
   }
+  o += "  \"bad_cells\": [";
+  bool first = true;
+  for (int m = 0; m < kMeasures; ++m) {
+    const Bad_cells& b = r.bad[m];
+    if (b.count == 0) continue;
+    o += std::string(first ? "" : ", ") + "{\"measure\": \"" + kMeasureKeys[m] +
+         "\", \"count\": " + std::to_string(b.count) + ", \"worst\": {\"i\": " + std::to_string(b.i) +
+         ", \"j\": " + std::to_string(b.j) + ", \"k\": " + std::to_string(b.k) +
+         "}, \"k_first\": " + std::to_string(b.k_first) + ", \"k_last\": " + std::to_string(b.k_last) +
+         ", \"place\": " + Json_string(Bad_place(r, b)) + "}";
+    first = false;
+  }
+  o += "],\n";
+  o += "  \"result\": " + Json_string(Verdict(r)) + ",\n";
   o += "  \"exit_status\": " + std::to_string(r.Exit_status()) + "\n}\n";
   return o;
 }

@@ -21,6 +21,7 @@ struct Report {
   double pitch_angle = 0;  // radians
   Quality_summary quality;
   std::vector<Cell_at> folded;  // the first few folded cells
+  Bad_cells bad[kMeasures];     // each measure's bad cells, indexed by Measure
   Wall_heights heights;
   Periodic_match periodic;
   Blade_sense sense;
@@ -36,6 +37,19 @@ struct Report {
 // The report of a run whose cells were surveyed, or measured one by one.
 Report Make_report(const std::string& stem, const Grid& grid, const Block_faces& faces, const Cell_survey& survey);
 Report Make_report(const std::string& stem, const Grid& grid, const Block_faces& faces, const Cell_field& cells);
+
+// The measures' names in JSON and in the Python module's report.
+inline constexpr const char* kMeasureKeys[kMeasures] = {"scaled_jacobian", "face_angle", "aspect_ratio",
+                                                        "volume_ratio"};
+
+// Where a measure's bad cells are, named by their worst: "at the leading edge
+// by wall j = je, k 12-17".
+std::string Bad_place(const Report& report, const Bad_cells& bad);
+
+// The result line after "result": what fails, then each measure's bad cells
+// and where ("97 bad cells by scaled Jacobian, at the leading edge by wall
+// j = je, k 12-17"), or that the grid passes.
+std::string Verdict(const Report& report);
 
 // The report as lines of text, and as one JSON object.
 std::string Report_text(const Report& report);

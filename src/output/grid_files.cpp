@@ -165,11 +165,11 @@ void Write_plot_into(Output_file& file, std::string_view title, const Block_size
   std::string header = "TITLE = \"";
   Put_text(header, quoted_title, 50);
   header += "\"\r\nVARIABLES = x, y, z\r\nZONE T=\"volume\", I=";
-  Put_integer(header, s.ie, 3);
+  Put_count(header, s.ie, 3);
   header += ", J=";
-  Put_integer(header, s.je, 3);
+  Put_count(header, s.je, 3);
   header += ", K=";
-  Put_integer(header, s.ke, 3);
+  Put_count(header, s.ke, 3);
   header += ", F=POINT\r\n";
   file.Append(header);
   // The records of one grid line (i = 1..ie) at a time.

@@ -78,6 +78,14 @@ void Put_integer(std::string& out, int value, int w) {
   Right_justify(Grow(out, w), w, text, static_cast<int>(result.ptr - text));
 }
 
+void Put_count(std::string& out, int value, int w) {
+  char text[16];
+  auto result = std::to_chars(text, text + sizeof text, value);
+  const int length = static_cast<int>(result.ptr - text);
+  const int width = length > w ? length : w;
+  Right_justify(Grow(out, width), width, text, length);
+}
+
 void Put_integers(std::string& out, std::initializer_list<int> values, int w, std::string_view separator) {
   bool first = true;
   for (int value : values) {

@@ -16,6 +16,10 @@ inline constexpr std::string_view kEndOfRecord = "\r\n";
 // Iw: the integer right-justified in w columns, or w asterisks.
 void Put_integer(std::string& out, int value, int w);
 
+// A count of grid points: Iw, or all its digits where w columns cannot hold
+// them (the 1000 points of a large grid), so that a reader gets the number.
+void Put_count(std::string& out, int value, int w);
+
 // Iw fields of the values with the separator between them, as "(I3,1X,I3,1X,I3)" writes three.
 void Put_integers(std::string& out, std::initializer_list<int> values, int w, std::string_view separator);
 

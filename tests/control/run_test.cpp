@@ -62,7 +62,7 @@ TEST(Run, ACompleteRunPrintsEveryLineInOrderAndExitsZero) {
   std::string stem = folder.path() + "/small";
   Run_result run = Run_deck(Join(Small_deck_lines(stem)));
   EXPECT_EQ(run.status, 0);
-  EXPECT_EQ(run.err, "");
+  EXPECT_EQ(testing::Without_bad_cell_note(run.err), "");
   EXPECT_EQ(run.out, Banner() +
                          " Number of grid points:  14 x   8 x   6\r\n"
                          " Leading edge index   :   4\r\n"
@@ -149,6 +149,125 @@ TEST(Run, TheLargestGridFitsTheStorage) {
   EXPECT_FALSE(grid.xg.contains(kMaxIe + 1, kMaxJe, kMaxKe));
   EXPECT_FALSE(grid.xg.contains(kMaxIe, kMaxJe + 1, kMaxKe));
   EXPECT_FALSE(grid.xg.contains(kMaxIe, kMaxJe, kMaxKe + 1));
+}
+
+// --large raises each limit to 999 intervals, the most the files' interval
+// fields hold; the classic limits and their refusal stay without it.
+TEST(Run, LargeGridsReachTheFilesLimitsAndTheClassicRefusalStaysWithoutIt) {
+  struct Limit_case {
+    int nin, nblade, nout, npitch, nspan;
+    bool fits;
+  } limits[] = {
+      {0, 2 * 999, 0, 999, 999, true},   {1, 2 * 999, 0, 999, 999, false},    {0, 2 * 999, 0, 1000, 999, false},
+      {0, 2 * 999, 0, 999, 1000, false}, {0, 2 * 999 + 1, 0, 999, 999, true}, {400, 512, 0, 128, 96, true},
+  };
+  for (const Limit_case& c : limits) {
+    Control_values values;
+    values.nin = c.nin;
+    values.nblade = c.nblade;
+    values.nout = c.nout;
+    values.npitch = c.npitch;
+    values.nspan = c.nspan;
+    EXPECT_EQ(Grid_fits_storage(values, kLargeLimits), c.fits) << c.nin << " " << c.nblade << " " << c.npitch;
+    EXPECT_FALSE(Grid_fits_storage(values));
+  }
+
+  // The compressor rotor with 81 x 81 x 61 points: refused as before without
+  // --large, built and written with it.
+  std::ifstream example(std::string(TORVANE_SOURCE_DIR) + "/examples/compressor_rotor.in");
+  ASSERT_TRUE(example) << "examples/compressor_rotor.in";
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(example, line);) lines.push_back(line);
+  Scratch_folder folder;
+  lines[1] = folder.path() + "/big";
+  lines[5] = "80";  // npitch
+  lines[6] = "60";  // nspan
+  const std::string deck = Join(lines);
+  std::istringstream refused_in(deck);
+  Console out, err;
+  EXPECT_EQ(torvane::Run(refused_in, out, err), kExitProgramError);
+  EXPECT_EQ(out.captured(), Banner() + " ERROR - too many grid points !\r\n");
+  EXPECT_EQ(err.captured(), "torvane: je = npitch + 1 = 81 exceeds 65; ke = nspan + 1 = 61 exceeds 49\r\n");
+  for (const std::string& file : Files(folder.path() + "/big")) EXPECT_FALSE(Exists(file));
+
+  std::istringstream in(deck);
+  Console large_out, large_err;
+  Run_options options;
+  options.large = true;
+  ASSERT_EQ(torvane::Run(in, large_out, large_err, options), kExitComplete) << large_err.captured();
+  EXPECT_NE(large_out.captured().find(" Number of grid points:  81 x  81 x  61\r\n"), std::string::npos);
+  EXPECT_TRUE(Read_file(folder.path() + "/big.rgra").starts_with("0.0\r\n1  80  80  60\r\n"));
+  EXPECT_NE(
+      Read_file(folder.path() + "/big_grid_volume.plt").find("ZONE T=\"volume\", I= 81, J= 81, K= 61, F=POINT\r\n"),
+      std::string::npos);
+}
+
+// The block's `large` entry does what --large does; a faulty block or point
+// list behind a grid beyond the classic limits leaves the classic refusal.
+TEST(Run, TheBlocksLargeEntryRaisesTheLimitsAsTheOptionDoes) {
+  std::ifstream example(std::string(TORVANE_SOURCE_DIR) + "/examples/compressor_rotor.in");
+  ASSERT_TRUE(example) << "examples/compressor_rotor.in";
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(example, line);) lines.push_back(line);
+  Scratch_folder folder;
+  lines[1] = folder.path() + "/big";
+  lines[5] = "80";  // npitch: je = 81
+  const std::string deck = Join(lines);
+  struct Case {
+    std::string block;
+    int status;
+  } cases[] = {
+      {"torvane-block 1\nlarge   # the large limits\nend torvane-block\n", kExitComplete},
+      {"torvane-block 1\nlarge yes\nend torvane-block\n", kExitProgramError},
+      {"torvane-block 1\nlarge\n", kExitProgramError},  // not closed
+      {"torvane-block 1\nend torvane-block\n", kExitProgramError},
+  };
+  for (const Case& c : cases) {
+    std::istringstream in(deck + c.block);
+    Console out, err;
+    EXPECT_EQ(torvane::Run(in, out, err), c.status) << c.block << err.captured();
+    if (c.status == kExitComplete) {
+      EXPECT_NE(out.captured().find(" Number of grid points:  81 x  81 x  17\r\n"), std::string::npos);
+      EXPECT_TRUE(Exists(folder.path() + "/big.rgra"));
+    } else {
+      EXPECT_EQ(out.captured(), Banner() + " ERROR - too many grid points !\r\n") << c.block;
+      EXPECT_EQ(err.captured(), "torvane: je = npitch + 1 = 81 exceeds 65\r\n");
+    }
+  }
+  // A wrong entry within the classic limits is the block's own refusal.
+  lines[5] = "32";
+  std::istringstream in(Join(lines) + "torvane-block 1\nlarge yes\nend torvane-block\n");
+  Console out, err;
+  EXPECT_EQ(torvane::Run(in, out, err), kExitRefused);
+  EXPECT_NE(err.captured().find("(large): the entry takes no value; found `yes`"), std::string::npos) << err.captured();
+}
+
+// A written grid with cells in the report's bad band of the scaled Jacobian
+// gets one line on standard error naming how many and the worst (the report
+// finds the same 97 in the compressor rotor, the worst 0.1707 at the leading
+// edge); the console and the status are those of any complete run.
+TEST(Run, AWrittenGridWithBadCellsGetsOneNoteOnStandardError) {
+  std::ifstream example(std::string(TORVANE_SOURCE_DIR) + "/examples/compressor_rotor.in");
+  ASSERT_TRUE(example) << "examples/compressor_rotor.in";
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(example, line);) lines.push_back(line);
+  Scratch_folder folder;
+  lines[1] = folder.path() + "/rotor";
+  const Run_result run = Run_deck(Join(lines));
+  EXPECT_EQ(run.status, kExitComplete);
+  EXPECT_TRUE(run.out.ends_with("\r\n Finished.\r\n\r\n"));
+  EXPECT_EQ(run.err,
+            "torvane: note: 97 of 40960 cells have a scaled Jacobian below 0.2 (bad), the worst 0.171 at cell "
+            "(21, 32, 16); torvane-inspect report " +
+                folder.path() + "/rotor names the bad cells of every measure and where they lie\r\n");
+  // The turbine stator has none: nothing on standard error.
+  std::ifstream stator(std::string(TORVANE_SOURCE_DIR) + "/examples/turbine_stator.in");
+  lines.clear();
+  for (std::string line; std::getline(stator, line);) lines.push_back(line);
+  lines[1] = folder.path() + "/stator";
+  const Run_result quiet = Run_deck(Join(lines));
+  EXPECT_EQ(quiet.status, kExitComplete);
+  EXPECT_EQ(quiet.err, "");
 }
 
 TEST(Run, ThePitchAngleFillsItsFiveColumnsOrShowsAsterisks) {

@@ -62,9 +62,9 @@ TEST(BuildDeck, RefusesWhatNoDeckCanHold) {
   }
 }
 
-// Wall spacings that come from --yplus and --reynolds: a refusal of the dry
-// run names those two options, not the spacings the user never gave; a
-// spacing given by name stays named.
+// Wall spacings that come from --yplus and --reynolds: a refusal names the
+// options the user can change (--yplus and what sets the layers), not the
+// spacings the user never gave.
 TEST(BuildDeck, AdviceForWallSpacingsFromYplusNamesYplusAndReynolds) {
   TORVANE_REQUIRE_NACA(path);
   const std::vector<Setting> from_yplus = {{"yplus", "1e-300", "--yplus"}, {"reynolds", "1e6", "--reynolds"}};
@@ -74,14 +74,117 @@ TEST(BuildDeck, AdviceForWallSpacingsFromYplusNamesYplusAndReynolds) {
   const std::string& message = build.messages[0];
   EXPECT_EQ(message.find("--dzwall"), std::string::npos) << message;
   EXPECT_EQ(message.find("--dywle"), std::string::npos) << message;
-  EXPECT_NE(message.find(", --yplus, --reynolds, "), std::string::npos) << message;
-  EXPECT_TRUE(message.ends_with(" or --dsle")) << message;
+  EXPECT_EQ(message.find("--dywte"), std::string::npos) << message;
+  EXPECT_NE(message.find("--yplus"), std::string::npos) << message;
+}
 
-  std::vector<Setting> with_dzwall = from_yplus;
-  with_dzwall.push_back({"dzwall", "1e-300", "--dzwall"});
-  const Deck_build named = Build_deck({{path, {}}, {path, {}}, "", "", with_dzwall, ""});
-  ASSERT_EQ(named.status, kExitProblems);
-  EXPECT_NE(named.messages[0].find("--dzwall"), std::string::npos) << named.messages[0];
+}  // namespace
+}  // namespace torvane::deck
+
+namespace torvane::deck {
+namespace {
+
+// --large holds the deck to torvane --large's limits and says the deck needs it;
+// without it, the classic limits refuse the same counts as before.
+TEST(BuildDeck, LargeRaisesTheLimitsAndNotesThatTheDeckNeedsTorvaneLarge) {
+  TORVANE_REQUIRE_NACA(path);
+  const std::vector<Setting> counts = {{"npitch", "80", "--npitch"},   {"nspan", "60", "--nspan"},
+                                       {"dyout", "0.0002", "--dyout"}, {"dzwall", "0.001", "--dzwall"},
+                                       {"nwallhc", "4", "--nwallhc"},  {"nwall", "4", "--nwall"}};
+  const Deck_build classic = Build_deck({{path, {}}, {path, {}}, "", "", counts, ""});
+  EXPECT_EQ(classic.status, kExitProblems);
+  ASSERT_EQ(classic.messages.size(), 2u);
+  EXPECT_EQ(classic.messages[0], "too many grid points: je = npitch + 1 = 81 exceeds 65; lower --npitch");
+
+  std::vector<Setting> large = counts;
+  large.push_back({"large", "yes", "--large"});
+  const Deck_build built = Build_deck({{path, {}}, {path, {}}, "", "", large, ""});
+  ASSERT_EQ(built.status, kExitWritten) << (built.messages.empty() ? "" : built.messages[0]);
+  EXPECT_TRUE(built.messages.empty());
+  // The deck asks torvane for the large limits itself, in its block.
+  EXPECT_TRUE(
+      built.deck.ends_with("torvane-block 1    # read by torvane after the casing contour (docs/deck.md)\n"
+                           "large          # up to 999 intervals in each direction, as torvane --large\n"
+                           "end torvane-block\n"));
+  // Within the classic limits no block is written.
+  const Deck_build small = Build_deck({{path, {}}, {path, {}}, "", "", {{"large", "yes", "--large"}}, ""});
+  ASSERT_EQ(small.status, kExitWritten);
+  EXPECT_EQ(small.deck.find("torvane-block"), std::string::npos);
+
+  large.back().text = "maybe";
+  const Deck_build wrong = Build_deck({{path, {}}, {path, {}}, "", "", large, ""});
+  EXPECT_EQ(wrong.status, kExitUsage);
+  ASSERT_EQ(wrong.messages.size(), 1u);
+  EXPECT_EQ(wrong.messages[0], "--large: \"maybe\": give yes or no");
+}
+
+}  // namespace
+}  // namespace torvane::deck
+
+namespace torvane::deck {
+namespace {
+
+// A y+ 1 deck: wall-resolving counts beyond the classic limits are refused
+// naming --large, and with it the deck runs; the pitchwise first interval puts
+// the first point at the wall distance normal to the blade's edges.
+TEST(BuildDeck, WallResolvingLayersNeedLargeAndFollowTheWallNormal) {
+  TORVANE_REQUIRE_NACA(path);
+  std::vector<Setting> settings = {{"yplus", "1", "--yplus"}, {"reynolds", "5e5", "--reynolds"}};
+  const Deck_build classic = Build_deck({{path, {}}, {path, {}}, "", "", settings, ""});
+  EXPECT_EQ(classic.status, kExitProblems);
+  ASSERT_EQ(classic.messages.size(), 1u);
+  EXPECT_EQ(classic.messages[0],
+            "the wall layers for y+ 1 growing by 1.2 and blending into the core need npitch 104, nspan 96, beyond the "
+            "classic limits: add --large, or raise --yplus or growth 1.2 (--ratio)");
+
+  settings.push_back({"large", "yes", "--large"});
+  const Deck_build large = Build_deck({{path, {}}, {path, {}}, "", "", settings, ""});
+  ASSERT_EQ(large.status, kExitWritten) << (large.messages.empty() ? "" : large.messages[0]);
+  auto record = [&](const std::string& name) {
+    const size_t at = large.deck.find(" " + name + ":");
+    const size_t start = large.deck.rfind('\n', at) + 1;
+    return std::stod(large.deck.substr(start, at - start));
+  };
+  EXPECT_EQ(record("npitch"), 104);
+  EXPECT_EQ(record("nwall"), 31);
+  EXPECT_EQ(record("nspan"), 96);
+  EXPECT_EQ(record("nwallhc"), 44);
+  EXPECT_EQ(record("dzwall"), 2.604e-6);
+  // The pitchwise intervals: the wall distance over the cosine of the edges' mean metal angles.
+  EXPECT_GT(record("dywle"), record("dzwall"));
+  EXPECT_GT(record("dywte"), record("dywle"));
+
+  // A fixed spanwise count too small for the layers names the options to change.
+  settings.push_back({"nspan", "16", "--nspan"});
+  const Deck_build fixed = Build_deck({{path, {}}, {path, {}}, "", "", settings, ""});
+  EXPECT_EQ(fixed.status, kExitProblems);
+  ASSERT_EQ(fixed.messages.size(), 1u);
+  EXPECT_EQ(fixed.messages[0],
+            "--nspan 16: no wall layers for y+ 1 growing by 1.2 and blending into the core fit across the span; raise "
+            "--nspan or --ratio, or leave --nspan out");
+}
+
+}  // namespace
+}  // namespace torvane::deck
+
+namespace torvane::deck {
+namespace {
+
+// The dry run passes a deck whose grid has bad cells, and says so beside the deck.
+TEST(BuildDeck, TheDryRunWarnsOfBadCellsAndStillWritesTheDeck) {
+  TORVANE_REQUIRE_NACA(path);
+  const Deck_build clean = Build_deck({{path, {}}, {path, {}}, "", "", {}, ""});
+  ASSERT_EQ(clean.status, kExitWritten);
+  EXPECT_TRUE(clean.messages.empty());
+  const Deck_build steep = Build_deck(
+      {{path, {}}, {path, {}}, "", "", {{"staghub", "65", "--staghub"}, {"stagcas", "71", "--stagcas"}}, ""});
+  ASSERT_EQ(steep.status, kExitWritten);
+  EXPECT_FALSE(steep.deck.empty());
+  ASSERT_EQ(steep.messages.size(), 1u);
+  EXPECT_EQ(steep.messages[0],
+            "warning: torvane's grid of this deck: 903 of 40960 cells have a scaled Jacobian below 0.2 (bad), the "
+            "worst 0.141 at cell (50, 1, 16); torvane-inspect report naca65410 names the bad cells of every measure "
+            "and where they lie");
 }
 
 }  // namespace

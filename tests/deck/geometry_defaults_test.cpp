@@ -7,7 +7,9 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
+#include <vector>
 
 #include "deck/airfoil_file.hpp"
 #include "deck/deck_build.hpp"
@@ -67,13 +69,19 @@ TEST(WallSpacing, TheFirstIntervalForATargetYplusMatchesTheHandCalculation) {
 
 TEST(WallSpacing, YplusSetsTheThreeWallIntervalsAndTheirNotesSayHow) {
   REQUIRE_AIRFOIL(naca, "naca65410.dat");
-  const Deck_build build = Deck_of(naca, {{"yplus", "1", ""}, {"reynolds", "1e6", ""}, {"dywte", "0.0002", ""}});
+  const Deck_build build = Deck_of(
+      naca,
+      {{"yplus", "1", ""}, {"reynolds", "1e6", ""}, {"dywte", "0.0002", ""}, {"nwall", "5", ""}, {"nwallhc", "3", ""}});
   ASSERT_EQ(build.status, kExitWritten) << build.messages.front();
   const std::string source =
       " = y+ 1 at Re 1e6 on chordhub 0.06: y+ x chord / (Re sqrt(Cf/2)), Cf = (2 log10 Re - 0.65)^-2.3 = "
       "0.0037455 (Schlichting, turbulent flat plate)";
+  // Pitchwise, the distance normal to the wall over the cosine of the inlet metal angle.
   EXPECT_EQ(Line_of(build.deck, "dywle"),
-            "1.386E-06 dywle: first pitchwise interval at the walls, leading-edge line (hub)" + source);
+            "1.588E-06 dywle: first pitchwise interval at the walls, leading-edge line (hub) = wall distance 1.386e-06 "
+            "normal to the wall / cos(inlet metal angle -29.19, mean of hub and casing); y+ 1 at Re 1e6 on chordhub "
+            "0.06: y+ x chord / (Re sqrt(Cf/2)), Cf = (2 log10 Re - 0.65)^-2.3 = 0.0037455 (Schlichting, turbulent "
+            "flat plate)");
   EXPECT_EQ(Line_of(build.deck, "dzwall"), "1.386E-06 dzwall: first spanwise interval at hub and casing" + source);
   // The option given wins over the target y+.
   EXPECT_EQ(Line_of(build.deck, "dywte"),
@@ -271,7 +279,8 @@ TEST(DeckChoices, AParameterFileTakesTheChoicesAndItsLineIsNamedWhenOneIsWrong) 
     int status;
     std::string err;
   } cases[] = {
-      {"yplus = 1\nreynolds = 1e6\nrefine = 0.5\n", kExitWritten, ""},
+      // Given layer counts keep the classic distribution's counts.
+      {"yplus = 1\nreynolds = 1e6\nrefine = 0.5\nnwall = 5\nnwallhc = 3\nnin = 20\n", kExitWritten, ""},
       {"refine = 2\nlevels = 9\n", kExitInput,
        "torvane-deck: " + file + ", line 2 (levels): \"9\": give a whole number of multigrid levels from 0 to 8\n"},
   };
@@ -283,8 +292,52 @@ TEST(DeckChoices, AParameterFileTakesTheChoicesAndItsLineIsNamedWhenOneIsWrong) 
     EXPECT_EQ(err.str(), c.err);
     if (c.status == kExitWritten) {
       // Halved: 1.386E-06 / 0.5; nin 20 x 0.5.
-      EXPECT_TRUE(Line_of(out.str(), "dywle").starts_with("2.772E-06 ")) << Line_of(out.str(), "dywle");
+      EXPECT_TRUE(Line_of(out.str(), "dzwall").starts_with("2.772E-06 ")) << Line_of(out.str(), "dzwall");
       EXPECT_TRUE(Line_of(out.str(), "nin").starts_with("10 "));
+    }
+  }
+}
+
+}  // namespace
+}  // namespace torvane::deck
+
+namespace torvane::deck {
+namespace {
+
+// The layers end where the blend's mean interval is 1 to kBlendMismatch times
+// their last slope on every line, the counts in steps of kCountStep unless fixed.
+TEST(WallLayers, TheLayersMeetABlendThatNeitherShrinksNorJumps) {
+  struct Case {
+    double first;
+    std::vector<double> lengths, scales;
+    int from;
+    bool fixed;
+    std::optional<Layered_line> expected;
+  } cases[] = {
+      {2.604e-6, {0.25}, {1.0}, 16, false, Layered_line{96, 44}},
+      {2.604e-6, {0.25}, {1.0}, 16, true, std::nullopt},  // 16 spanwise intervals cannot hold y+ 1 layers
+      {0.01, {0.25}, {1.0}, 16, true, Layered_line{16, 3}},
+      {1e-3, {0.25}, {1.0}, 16, true, std::nullopt},  // 16 intervals: a blend 16 times the layers' last
+      {2.983e-6, {0.05236, 0.10472}, {1.0, 1.0}, 32, false, Layered_line{88, 36}},
+      {0.1, {0.25}, {1.0}, 16, false, std::nullopt},  // a first interval wider than the line allows
+  };
+  for (const Case& c : cases) {
+    const auto line = Wall_layers(c.first, 1.2, c.lengths, c.scales, c.from, 998, c.fixed);
+    ASSERT_EQ(line.has_value(), c.expected.has_value()) << c.first << " from " << c.from;
+    if (!line) continue;
+    EXPECT_EQ(line->intervals, c.expected->intervals) << c.first;
+    EXPECT_EQ(line->layers, c.expected->layers) << c.first;
+    if (!c.fixed) {
+      EXPECT_EQ(line->intervals % kCountStep, 0);
+    }
+    // Whatever was chosen, the blend starts at or above the layers' last slope and within the mismatch.
+    for (size_t l = 0; l < c.lengths.size(); ++l) {
+      const double h1 = c.first * c.scales[l];
+      const double thickness = h1 * (std::pow(1.2, line->layers) - 1.0) / 0.2;
+      const double blend = (c.lengths[l] - 2 * thickness) / (line->intervals - 2 * line->layers);
+      const double slope = h1 * std::pow(1.2, line->layers - 1) * 1.2 * std::log(1.2) / 0.2;
+      EXPECT_GE(blend / slope, 1.0);
+      EXPECT_LE(blend / slope, kBlendMismatch);
     }
   }
 }

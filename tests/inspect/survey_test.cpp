@@ -4,15 +4,18 @@
 // fold, collapse, or put face angles at the band limits.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <random>
 #include <string>
+#include <tuple>
 
 #include "inspect/cell_quality.hpp"
 #include "inspect/cell_survey.hpp"
 #include "inspect/hex_cell.hpp"
 #include "inspect/quality_bands.hpp"
+#include "inspect/report.hpp"
 #include "inspect/run_files.hpp"
 #include "inspect_support.hpp"
 
@@ -45,6 +48,20 @@ void Expect_same_survey(const Grid& grid, const Block_faces& faces, const std::s
     EXPECT_EQ(fast.folded[n].j, plain.folded[n].j) << what;
     EXPECT_EQ(fast.folded[n].k, plain.folded[n].k) << what;
     EXPECT_TRUE(Same_bits(fast.folded[n].scaled_jacobian, plain.folded[n].scaled_jacobian)) << what;
+  }
+  // The bad cells of each measure: as many, the same worst, the same run along k.
+  for (int m = 0; m < kMeasures; ++m) {
+    const Bad_cells &f = fast.bad[m], &p = plain.bad[m];
+    EXPECT_EQ(f.count, p.count) << what << " measure " << m;
+    const Measure_summary* summaries[kMeasures] = {&fast.quality.jacobian, &fast.quality.angle, &fast.quality.aspect,
+                                                   &fast.quality.volume_ratio};
+    EXPECT_EQ(f.count, summaries[m]->bands[static_cast<int>(Band::bad)]) << what << " measure " << m;
+    EXPECT_EQ(std::tuple(f.i, f.j, f.k, f.k_first, f.k_last), std::tuple(p.i, p.j, p.k, p.k_first, p.k_last))
+        << what << " measure " << m;
+    if (f.count > 0) {
+      EXPECT_LE(f.k_first, f.k);
+      EXPECT_GE(f.k_last, f.k);
+    }
   }
 }
 
@@ -197,6 +214,49 @@ TEST(CellSweep, MeasuresEveryCellAsItsEightCornersAlone) {
       }
     }
   }
+}
+
+}  // namespace
+}  // namespace torvane::inspect
+
+namespace torvane::inspect {
+namespace {
+
+// The result line names each measure's bad cells and the place of the worst,
+// keeps the failures first, and says the grid passes when nothing fails.
+TEST(ReportVerdict, NamesBadCellsByMeasureAndPlace) {
+  Report r;
+  r.ie = 81;
+  r.je = 33;
+  r.ke = 18;
+  r.ile = 21;
+  r.ite = 51;
+  const std::string passes = "no folded cell, periodic boundaries match to 1e-09 of the pitch";
+  EXPECT_EQ(Verdict(r), passes);
+  r.bad[static_cast<int>(Measure::scaled_jacobian)] = {97, 21, 32, 14, 12, 16};
+  EXPECT_EQ(Verdict(r),
+            "97 bad cells by scaled Jacobian, the worst at the leading edge by wall j = je, k 12-16; " + passes);
+  r.bad[static_cast<int>(Measure::volume_ratio)] = {1, 60, 9, 1, 1, 1};
+  EXPECT_EQ(
+      Verdict(r),
+      "97 bad cells by scaled Jacobian, the worst at the leading edge by wall j = je, k 12-16; 1 by volume ratio, "
+      "downstream of the trailing edge, j 9, k 1 (at the hub); " +
+          passes);
+  struct Case {
+    Bad_cells bad;
+    const char* place;
+  } places[] = {
+      {{1, 5, 1, 3, 3, 3}, "upstream of the leading edge by the periodic boundary j = 1, k 3"},
+      {{1, 30, 1, 3, 2, 17}, "in the blade passage by wall j = 1, k 2-17 (at the casing)"},
+      {{1, 50, 16, 3, 1, 17}, "at the trailing edge, j 16, k 1-17 (hub to casing)"},
+      {{1, 51, 32, 3, 3, 3}, "at the trailing edge by the periodic boundary j = je, k 3"},
+      {{1, 52, 32, 3, 3, 3}, "downstream of the trailing edge by the periodic boundary j = je, k 3"},
+  };
+  for (const Case& c : places) EXPECT_EQ(Bad_place(r, c.bad), c.place);
+  // A folded grid fails first, and its bad cells follow.
+  r.quality.folded = 3;
+  EXPECT_EQ(Verdict(r).substr(0, 34), "3 folded cells; 97 bad cells by sc");
+  EXPECT_EQ(Verdict(r).find(passes), std::string::npos);
 }
 
 }  // namespace

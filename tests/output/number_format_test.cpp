@@ -27,6 +27,19 @@ TEST(IntegerField, RightJustifiesOrFillsWithAsterisks) {
   }
 }
 
+// A point count keeps its I3 field up to 999 and shows all its digits beyond (a large grid's 1000).
+TEST(IntegerField, ACountWiderThanItsFieldKeepsItsDigits) {
+  struct Case {
+    int value, w;
+    const char* text;
+  } cases[] = {{5, 3, "  5"}, {257, 3, "257"}, {999, 3, "999"}, {1000, 3, "1000"}, {12345, 3, "12345"}};
+  for (const auto& c : cases) {
+    std::string out = "I=";
+    Put_count(out, c.value, c.w);
+    EXPECT_EQ(out, std::string("I=") + c.text) << c.value;
+  }
+}
+
 TEST(FixedField, RoundsAndKeepsTheSign) {
   struct Case {
     double value;

@@ -22,6 +22,10 @@ class Scratch_folder {
 
 // Whole contents of a file ("" when it cannot be read); exists() tells apart.
 std::string Read_file(const std::string& path);
+
+// Standard error without torvane's note of bad cells (a grid that passed
+// its check with cells in the report's bad band), for tests about the rest.
+std::string Without_bad_cell_note(const std::string& err);
 bool Exists(const std::string& path);
 
 // The names in the folder, sorted.
