@@ -138,10 +138,9 @@ std::string Advice_for_wall_choices(std::string message, const std::set<std::str
   return message.substr(0, at + lead.size()) + list;
 }
 
-}  // namespace
-
-Deck_build Build_deck(const Deck_request& request) {
-  Deck_section hub, casing;
+// The hub and casing sections, resampled to the point count asked for; a
+// refusal when the count is out of range or a section cannot be read.
+std::optional<Deck_build> Load_sections(const Deck_request& request, Deck_section& hub, Deck_section& casing) {
   int npoints = 0;
   if (!request.points.empty()) {
     if (!Parse_integer(request.points, npoints) || npoints < kMinResampledPoints || npoints > kMaxContourPoints) {
@@ -156,6 +155,14 @@ Deck_build Build_deck(const Deck_request& request) {
   } catch (const Input_error& e) {
     return Refused(kExitInput, {e.what()});
   }
+  return std::nullopt;
+}
+
+}  // namespace
+
+Deck_build Build_deck(const Deck_request& request) {
+  Deck_section hub, casing;
+  if (auto refused = Load_sections(request, hub, casing)) return *refused;
 
   Control_values values = Default_values();
   values.title = Default_title(hub, casing);
