@@ -142,7 +142,31 @@ struct Generator {
 
 // Builds the deck's grid in a storage of just its size: one of the
 // generator's kept storages when it fits, else a fresh one.
-Grid_ptr Generate(const py::object& deck, Generator* generator) {
+// The run's options from generate()'s keywords: tip_gap a length or a text
+// such as "0.2%", gap_cells a count; ValueError for what cannot be a gap.
+torvane::Run_options Options_of(const py::object& tip_gap, const py::object& gap_cells) {
+  torvane::Run_options options;
+  options.tip_gap_source = "tip_gap";
+  if (tip_gap.is_none()) {
+    if (!gap_cells.is_none()) throw py::value_error("gap_cells needs tip_gap: the cells are those across the tip gap");
+    return options;
+  }
+  const std::string text =
+      py::isinstance<py::str>(tip_gap) ? tip_gap.cast<std::string>() : py::str(tip_gap).cast<std::string>();
+  const torvane::Tip_gap_parse parse = torvane::Parse_tip_gap(text);
+  if (!parse.request) throw py::value_error("tip_gap " + parse.problem);
+  options.tip_gap = parse.request;
+  if (!gap_cells.is_none()) {
+    const int cells = gap_cells.cast<int>();
+    if (cells < 1) throw py::value_error("gap_cells " + std::to_string(cells) + ": the gap needs at least 1 cell");
+    options.tip_gap->cells = cells;
+  }
+  return options;
+}
+
+Grid_ptr Generate(const py::object& deck, Generator* generator, const py::object& tip_gap = py::none(),
+                  const py::object& gap_cells = py::none()) {
+  const torvane::Run_options options = Options_of(tip_gap, gap_cells);
   const std::string text = Deck_bytes(deck);
   auto data = std::make_shared<Grid_data>();
   torvane::Grid_build build;
@@ -155,7 +179,7 @@ Grid_ptr Generate(const py::object& deck, Generator* generator) {
       helper = generator->Take_helper();
     }
     std::istringstream in(text);
-    build = torvane::Build_grid(in, data->storage, {}, helper.get());
+    build = torvane::Build_grid(in, data->storage, options, helper.get());
     if (generator != nullptr) generator->helpers.Give_back(std::move(helper));
   }
   // The warnings come first, as the run printed them before it stopped, if it did.
@@ -362,6 +386,11 @@ PYBIND11_MODULE(torvane, m) {
       .def_property_readonly("npitch", [](const Grid_ptr& g) { return g->block.npitch; })
       .def_property_readonly("nspan", [](const Grid_ptr& g) { return g->block.nspan; })
       .def_property_readonly(
+          "tip_k", [](const Grid_ptr& g) { return g->block.ke - g->block.gap_cells; },
+          "k of the blade tip (from 1): ke when the blade reaches the casing, below it with a tip gap")
+      .def_property_readonly(
+          "gap_cells", [](const Grid_ptr& g) { return g->block.gap_cells; }, "cells across the tip gap (0: none)")
+      .def_property_readonly(
           "pitch_angle", [](const Grid_ptr& g) { return g->dphi; }, "pitch angle [rad]")
       .def_property_readonly("title", [](const Grid_ptr& g) { return g->title; })
       .def_property_readonly(
@@ -380,14 +409,24 @@ PYBIND11_MODULE(torvane, m) {
       });
 
   m.def(
-      "generate", [](const py::object& deck) { return Generate(deck, nullptr); }, py::arg("deck"),
-      "Builds the grid of a deck (its text, or the path of its file); raises DeckError or GridError.");
+      "generate",
+      [](const py::object& deck, const py::object& tip_gap, const py::object& gap_cells) {
+        return Generate(deck, nullptr, tip_gap, gap_cells);
+      },
+      py::arg("deck"), py::kw_only(), py::arg("tip_gap") = py::none(), py::arg("gap_cells") = py::none(),
+      "Builds the grid of a deck (its text, or the path of its file); raises DeckError or GridError. tip_gap (a "
+      "length, or a text such as \"0.2%\" of span) ends the blade that far below the casing, gap_cells cells across "
+      "the gap (default 6).");
 
   py::class_<Generator>(m, "Generator",
                         "Builds grids one after another, each in the storage of an earlier grid no longer referenced.")
       .def(py::init<>())
       .def(
-          "generate", [](Generator& g, const py::object& deck) { return Generate(deck, &g); }, py::arg("deck"),
+          "generate",
+          [](Generator& g, const py::object& deck, const py::object& tip_gap, const py::object& gap_cells) {
+            return Generate(deck, &g, tip_gap, gap_cells);
+          },
+          py::arg("deck"), py::kw_only(), py::arg("tip_gap") = py::none(), py::arg("gap_cells") = py::none(),
           "As torvane.generate, in the storage of a grid of this generator that is gone when one has the size.");
   m.def("deck", &Deck, py::arg("hub"), py::arg("casing"), py::kw_only(), py::arg("points") = py::none(),
         "The deck torvane-deck writes for two sections (files or their text) and record values by name.");

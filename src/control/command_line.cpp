@@ -1,8 +1,10 @@
 #include "control/command_line.hpp"
 
 #include <cstring>
+#include <optional>
 #include <string>
 
+#include "base/tip_gap_request.hpp"
 #include "base/version.hpp"
 #include "control/run.hpp"
 
@@ -11,7 +13,7 @@ namespace torvane {
 namespace {
 
 constexpr std::string_view kUsage =
-    "Usage: torvane [--flow-path FILE] [--allow-folded] < deck.in\r\n"
+    "Usage: torvane [--flow-path FILE] [--allow-folded] [--tip-gap GAP [--gap-cells N]] < deck.in\r\n"
     "       torvane --help | --version\r\n"
     "\r\n"
     "Generates the structured H-grid of one blade passage from the control deck\r\n"
@@ -22,6 +24,10 @@ constexpr std::string_view kUsage =
     "  --flow-path FILE  hub and casing on the surfaces of revolution of the\r\n"
     "                    meridional curves of FILE (docs/flow-path.md) instead\r\n"
     "                    of the cylinders of radius rhub and rcas\r\n"
+    "  --tip-gap GAP     the blade ends GAP below the casing (a length, or P%\r\n"
+    "                    of the span, at most a quarter of it) and the grid\r\n"
+    "                    meshes the gap above the blade tip (docs/tip-gap.md)\r\n"
+    "  --gap-cells N     grid cells across the gap (default 6)\r\n"
     "\r\n"
     "Every grid is checked before its files are written: a grid with folded\r\n"
     "cells (scaled Jacobian <= 0) or a passage that covers a blade leaves no\r\n"
@@ -53,6 +59,7 @@ int Torvane_main(std::span<const std::string_view> args, std::istream& deck, boo
   }
   Run_options options;
   constexpr std::string_view kFlowPath = "--flow-path";
+  std::optional<int> gap_cells;
   while (!args.empty()) {
     const std::string_view arg = args[0];
     if (arg == "--allow-folded" && !options.allow_folded) {
@@ -60,6 +67,39 @@ int Torvane_main(std::span<const std::string_view> args, std::istream& deck, boo
       args = args.subspan(1);
       continue;
     }
+    // --tip-gap GAP and --gap-cells N, once each, joined by = or not.
+    bool taken = false;
+    for (const std::string_view name : {std::string_view("--tip-gap"), std::string_view("--gap-cells")}) {
+      const bool joined = arg.size() > name.size() && arg.starts_with(name) && arg[name.size()] == '=';
+      if (arg != name && !joined) continue;
+      const bool gap = name == "--tip-gap";
+      if (gap ? options.tip_gap.has_value() : gap_cells.has_value()) break;
+      if (!joined && args.size() < 2) {
+        err.record("torvane: " + std::string(name) +
+                   " needs a value (torvane --tip-gap GAP [--gap-cells N] < deck.in)");
+        return kExitRefused;
+      }
+      const std::string_view value = joined ? arg.substr(name.size() + 1) : args[1];
+      if (gap) {
+        const Tip_gap_parse parse = Parse_tip_gap(value);
+        if (!parse.request) {
+          err.record("torvane: --tip-gap " + parse.problem);
+          return kExitRefused;
+        }
+        options.tip_gap = parse.request;
+      } else {
+        const Gap_cells_parse parse = Parse_gap_cells(value);
+        if (!parse.problem.empty()) {
+          err.record("torvane: --gap-cells " + parse.problem);
+          return kExitRefused;
+        }
+        gap_cells = parse.cells;
+      }
+      args = args.subspan(joined ? 1 : 2);
+      taken = true;
+      break;
+    }
+    if (taken) continue;
     const bool joined = arg.starts_with("--flow-path=");
     if ((arg != kFlowPath && !joined) || !options.flow_path.empty()) break;
     options.flow_path = joined ? arg.substr(kFlowPath.size() + 1) : (args.size() > 1 ? args[1] : "");
@@ -68,6 +108,13 @@ int Torvane_main(std::span<const std::string_view> args, std::istream& deck, boo
       return kExitRefused;
     }
     args = args.subspan(joined ? 1 : 2);
+  }
+  if (gap_cells) {
+    if (!options.tip_gap) {
+      err.record("torvane: --gap-cells needs --tip-gap: the cells are those across the tip gap");
+      return kExitRefused;
+    }
+    options.tip_gap->cells = *gap_cells;
   }
   if (!args.empty()) {
     std::string message = "torvane: unexpected argument \"";

@@ -10,6 +10,7 @@
 #include "base/grid_views.hpp"
 #include "base/storage_limits.hpp"
 #include "control/shared_check.hpp"
+#include "geometry/tip_gap.hpp"
 
 namespace torvane {
 
@@ -54,6 +55,11 @@ class Grid_storage {
   Plane casing_parameters() { return Plane(small_->casing_t, kMaxIe, kMaxJe); }
   Plane side1_parameters() { return Plane(small_->side1_t, kMaxIe, kMaxKe); }
   Plane side2_parameters() { return Plane(small_->side2_t, kMaxIe, kMaxKe); }
+  // The lines the tip-gap cut works in.
+  Tip_gap_work tip_gap_work() {
+    auto line = [this](int n) { return Line(std::span<double>(small_->gap_lines).subspan(n * kMaxKe, kMaxKe)); };
+    return {line(0), line(1), line(2), line(3), line(4), line(5), Line(small_->gap_row)};
+  }
   // The grid check's memory, for grids of the storage's ie and je.
   Check_work& check_work() { return check_work_; }
 
@@ -81,6 +87,8 @@ class Grid_storage {
     std::array<double, kMaxJe> casing_w2;
     std::array<double, kMaxIe> casing_w3;
     std::array<double, kMaxIe> casing_w4;
+    std::array<double, 6 * kMaxKe> gap_lines;
+    std::array<double, kMaxJe> gap_row;
   };
 
   // Frees the storage's memory.

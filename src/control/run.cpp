@@ -1,5 +1,7 @@
 #include "control/run.hpp"
 
+#include <cmath>
+#include <cstdio>
 #include <exception>
 #include <memory>
 #include <new>
@@ -18,6 +20,7 @@
 #include "geometry/plane_extent.hpp"
 #include "geometry/section_grid.hpp"
 #include "geometry/surface_description.hpp"
+#include "geometry/tip_gap.hpp"
 #include "geometry/volume_grid.hpp"
 #include "output/grid_files.hpp"
 #include "output/number_format.hpp"
@@ -83,6 +86,42 @@ Surface_maps Flow_path_maps(const std::string& path, const Control_values& v, co
   Surface_maps maps = Check_flow_path(file, demands);
   summary = Flow_path_lines(maps, demands);
   return maps;
+}
+
+// A length in a message: six significant digits.
+std::string Short_number(double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.6g", value);
+  return text;
+}
+
+// The tip gap's length and cells for the deck's grid; a gap the passage
+// cannot take stops the run (status 2) naming where it was given.
+Tip_gap_sizes Tip_gap_of(const Run_options& options, const Control_values& v, const Grid_sizes& sizes,
+                         const Setup_values& setup) {
+  const Tip_gap_request& request = *options.tip_gap;
+  const double gap = request.Length(setup.span);
+  const std::string& source = options.tip_gap_source;
+  if (!(gap > 0) || gap > kLargestGapShare * std::fabs(setup.span)) {
+    throw Run_stop{kExitRefused, source + ": a tip gap of " + Short_number(gap) +
+                                     " is more than a quarter of the span " + Short_number(setup.span) +
+                                     " (rcas - rhub, records 14 and 15)"};
+  }
+  if (Tip_plane(sizes.ke, request.cells) == 0) {
+    throw Run_stop{kExitRefused, source + ": " + std::to_string(request.cells) +
+                                     " cells across the gap leave fewer than " + "2 of the " + std::to_string(v.nspan) +
+                                     " spanwise cells (nspan, record 7) below the blade tip"};
+  }
+  return {sizes.ie,  sizes.je, sizes.ke, sizes.ile,  sizes.ite, request.cells,
+          v.nwallhc, v.ratio,  v.dzwall, setup.span, gap,       setup.dphi};
+}
+
+// The summary line of a run with a tip gap.
+std::string Tip_gap_line(const Tip_gap_sizes& gap) {
+  std::string text = " Tip gap              : " + Short_number(gap.gap);
+  text += " (" + std::to_string(gap.gap_cells) +
+          " cells, blade tip at k = " + std::to_string(Tip_plane(gap.ke, gap.gap_cells)) + ")\r\n";
+  return text;
 }
 
 // One surface of the grid: hub (k = 1) or casing (k = ke), on the flow path's
@@ -153,6 +192,11 @@ Built_grid Build_into(std::istream& deck, Console& out, const Run_options& optio
   const Grid_sizes sizes = Derive_grid_sizes(values);
   const Setup_values setup = Section_setup(values);
   build.block = {sizes.ie, sizes.je, sizes.ke, sizes.ile, sizes.ite, values.nin, values.npitch, values.nspan};
+  std::optional<Tip_gap_sizes> tip_gap;
+  if (options.tip_gap) {
+    tip_gap = Tip_gap_of(options, values, sizes, setup);
+    build.block.gap_cells = tip_gap->gap_cells;
+  }
   build.dphi = setup.dphi;
   build.title = values.title;
   build.stem = Output_stem(values.fname);
@@ -173,6 +217,7 @@ Built_grid Build_into(std::istream& deck, Console& out, const Run_options& optio
   }
   prepare_files(build.stem);
 
+  if (tip_gap) flow_path_lines += Tip_gap_line(*tip_gap);
   Print_summary(out, sizes, setup.dphi, flow_path_lines);
   Console_diagnostics diagnostics(out, options.on_event);
   out.record(" Generating grid at hub & casing ...");
@@ -226,7 +271,17 @@ Built_grid Build_into(std::istream& deck, Console& out, const Run_options& optio
                                 storage.casing_parameters(),
                                 storage.side1_parameters(),
                                 storage.side2_parameters()};
-  if (check == nullptr) {
+  if (tip_gap) {
+    // The gap is cut into the whole volume, so the check waits for it.
+    Build_volume(volume, volume_work, storage.grid(), diagnostics);
+    Cut_tip_gap(*tip_gap, storage.tip_gap_work(), storage.grid(), diagnostics);
+    Check_finite_planes(storage.grid(), sizes.ie, sizes.je, 2, sizes.ke - 1);
+    if (check != nullptr) {
+      check->Start(Points_of(storage.grid(), sizes), sizes.ile, sizes.ite, setup.dphi, storage.check_work(),
+                   [](int) {});
+      check->Build_planes();
+    }
+  } else if (check == nullptr) {
     Build_volume(volume, volume_work, storage.grid(), diagnostics);
   } else {
     // The inner planes on both cores, the helper going on to the check.

@@ -1,5 +1,6 @@
 #include "inspect/block_faces.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <string>
@@ -79,6 +80,7 @@ Block_faces Lay_out_faces(const Topology& topology, const Grid& grid) {
     if (patch.code == kWall && patch.face == 3 && !patch.empty) {
       if (faces.ile == 0 || patch.points.lo[0] < faces.ile) faces.ile = patch.points.lo[0];
       if (patch.points.hi[0] > faces.ite) faces.ite = patch.points.hi[0];
+      faces.tip_k = std::max(faces.tip_k, patch.points.hi[2]);
     }
     faces.patches.push_back(patch);
   }

@@ -254,9 +254,9 @@ Drawing Cross_section(const Grid& g, const Block_faces& faces, int i, const std:
       m.cells.push_back({band, {at(j, k), at(j + 1, k), at(j + 1, k + 1), at(j, k + 1)}});
     }
   }
-  auto along_k = [&](int j) {
+  auto along_k = [&](int j, int from, int to) {
     std::vector<Point2> points;
-    for (int k = 1; k <= g.ke; ++k) points.push_back(at(j, k));
+    for (int k = from; k <= to; ++k) points.push_back(at(j, k));
     return points;
   };
   auto along_j = [&](int k) {
@@ -264,11 +264,17 @@ Drawing Cross_section(const Grid& g, const Block_faces& faces, int i, const std:
     for (int j = 1; j <= g.je; ++j) points.push_back(at(j, k));
     return points;
   };
-  for (int j = 1; j <= g.je; ++j) m.lines.push_back({Line_kind::j_line, along_k(j)});
+  for (int j = 1; j <= g.je; ++j) m.lines.push_back({Line_kind::j_line, along_k(j, 1, g.ke)});
   for (int k = 1; k <= g.ke; ++k) m.lines.push_back({Line_kind::k_line, along_j(k)});
   const bool at_blade = faces.ile > 0 && i >= faces.ile && i <= faces.ite;
-  Add_line(m, at_blade ? Line_kind::blade_wall_j1 : Line_kind::periodic, along_k(1));
-  Add_line(m, at_blade ? Line_kind::blade_wall_je : Line_kind::periodic, along_k(g.je));
+  // Over a blade with a tip gap the walls end at the tip and the gap's faces above are periodic.
+  const int tip = at_blade && faces.tip_k > 0 ? std::min(faces.tip_k, g.ke) : g.ke;
+  Add_line(m, at_blade ? Line_kind::blade_wall_j1 : Line_kind::periodic, along_k(1, 1, tip));
+  Add_line(m, at_blade ? Line_kind::blade_wall_je : Line_kind::periodic, along_k(g.je, 1, tip));
+  if (tip < g.ke) {
+    Add_line(m, Line_kind::periodic, along_k(1, tip, g.ke));
+    Add_line(m, Line_kind::periodic, along_k(g.je, tip, g.ke));
+  }
   Add_line(m, Line_kind::hub, along_j(1));
   Add_line(m, Line_kind::casing, along_j(g.ke));
   return Lay_out(m, title, "y = r sin θ", "z = r cos θ");

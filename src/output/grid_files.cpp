@@ -119,12 +119,16 @@ void Write_grid_into(Output_file& file, const Block_sizes& s, const Grid& grid, 
 }
 
 std::string Topology_text(const Block_sizes& s, double dphi) {
+  const int n = s.nspan;
+  // Spanwise cells of the blade walls: up to the tip, the gap's cells above it.
+  const int wall = n - s.gap_cells;
+  const int gap_first = wall + 1;
   std::string text =
       "# Topology file for a blade (H-grid, 1 region)\r\n"
       "#\r\n"
       "1 1\r\n"
-      "1\r\n"
-      "10 ";
+      "1\r\n";
+  text += s.gap_cells > 0 ? "12 " : "10 ";
   Put_integers(text, {s.ie - 1, s.je - 1, s.ke - 1}, 3, " ");
   text += kEndOfRecord;
 
@@ -133,26 +137,28 @@ std::string Topology_text(const Block_sizes& s, double dphi) {
     int code;
     int fields[11];
   };
-  const int n = s.nspan;
   const Row rows[] = {
       {120, {3, -1, -n, 1, s.nin, 1, 4, -1, -n, 1, s.nin}},
       {120, {4, -1, -n, 1, s.nin, 1, 3, -1, -n, 1, s.nin}},
       {120, {3, -1, -n, s.ite, s.ie - 1, 1, 4, -1, -n, s.ite, s.ie - 1}},
       {120, {4, -1, -n, s.ite, s.ie - 1, 1, 3, -1, -n, s.ite, s.ie - 1}},
-      {70, {3, 1, n, s.ile, s.ite - 1, 0, 0, 0, 0, 0, 0}},
-      {70, {4, 1, n, s.ile, s.ite - 1, 0, 0, 0, 0, 0, 0}},
+      {70, {3, 1, wall, s.ile, s.ite - 1, 0, 0, 0, 0, 0, 0}},
+      {70, {4, 1, wall, s.ile, s.ite - 1, 0, 0, 0, 0, 0, 0}},
       {70, {5, 1, s.ie - 1, 1, s.npitch, 0, 0, 0, 0, 0, 0}},
       {70, {6, 1, s.ie - 1, 1, s.npitch, 0, 0, 0, 0, 0, 0}},
       {10, {1, 1, s.npitch, 1, n, 0, 0, 0, 0, 0, 0}},
       {20, {2, 1, s.npitch, 1, n, 0, 0, 0, 0, 0, 0}},
+      {120, {3, -gap_first, -n, s.ile, s.ite - 1, 1, 4, -gap_first, -n, s.ile, s.ite - 1}},
+      {120, {4, -gap_first, -n, s.ile, s.ite - 1, 1, 3, -gap_first, -n, s.ile, s.ite - 1}},
   };
-  for (int r = 0; r < 10; ++r) {
+  const int count = s.gap_cells > 0 ? 12 : 10;
+  for (int r = 0; r < count; ++r) {
     Put_integer(text, rows[r].code, 3);
     text += ' ';
     for (int field : rows[r].fields) Put_integer(text, field, 5);
     text += kEndOfRecord;
     // The periodic rows are followed by the angle that turns the face onto its partner.
-    if (r < 4) {
+    if (rows[r].code == 120) {
       text += ' ';
       Put_list_real(text, rows[r].fields[0] == 3 ? -dphi : dphi);
       text += kEndOfRecord;

@@ -17,11 +17,12 @@ namespace torvane {
 
 // Grid dimensions and the indices the topology file refers to.
 struct Block_sizes {
-  int ie, je, ke;  // points in i, j, k
-  int ile, ite;    // leading- and trailing-edge i
-  int nin;         // upstream intervals
-  int npitch;      // pitchwise intervals
-  int nspan;       // spanwise intervals
+  int ie, je, ke;     // points in i, j, k
+  int ile, ite;       // leading- and trailing-edge i
+  int nin;            // upstream intervals
+  int npitch;         // pitchwise intervals
+  int nspan;          // spanwise intervals
+  int gap_cells = 0;  // cells across the tip gap above the blade; 0: the blade reaches the casing
 };
 
 // The stem of every output file name: the text of fname before its first
@@ -31,7 +32,9 @@ std::string Output_stem(std::string_view fname);
 // Prints " Storing grid ..." and writes STEM.rgra.
 void Write_grid_file(const std::string& stem, const Block_sizes& sizes, const Grid& grid, Console& console);
 
-// The text of STEM.rtp: header, ten boundary rows, the periodic angle after each periodic row.
+// The text of STEM.rtp: header, ten boundary rows, the periodic angle after
+// each periodic row; with a tip gap the blade walls end at the tip and two
+// further periodic rows pair the gap's faces j = 1 and j = je above the blade.
 std::string Topology_text(const Block_sizes& sizes, double dphi);
 
 // Writes STEM.rtp with the text of Topology_text.
