@@ -121,7 +121,7 @@ std::string Report_text(const Report& r) {
   }
   const Tip_gap_survey& gap = r.tip_gap;
   if (gap.tip_k > 0) {
-    out += "  blade walls          k = 1 (hub) to " + std::to_string(gap.tip_k) +
+    out += "  blade-wall span      k = 1 (hub) to " + std::to_string(gap.tip_k) +
            " (the tip, walls closed on the camber); tip gap k = " + std::to_string(gap.tip_k) + " to " +
            std::to_string(r.ke) + " (casing)\n";
     out += "  blade tip radius     " + Number(gap.min_tip_radius) + " to " + Number(gap.max_tip_radius) + "\n";

@@ -1,0 +1,211 @@
+// Whole runs with a tip gap: the blade tip measured against the casing curve,
+// the gap's faces one pitch apart, the topology rows, a sound grid, and the
+// gaps and cell counts a run refuses.
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include <gtest/gtest.h>
+
+#include "control/command_line.hpp"
+#include "control/run.hpp"
+#include "geometry/meridional_curve.hpp"
+#include "inspect/block_faces.hpp"
+#include "inspect/cell_survey.hpp"
+#include "inspect/grid_file.hpp"
+#include "inspect/report.hpp"
+#include "inspect/topology_file.hpp"
+#include "support/decks.hpp"
+
+namespace torvane {
+namespace {
+
+using testing::Join;
+using testing::Scratch_folder;
+
+constexpr double kPi = 3.141592653589793;
+
+// The small deck (hub 0.25, casing 0.5, 20 blades, ile 4, ite 10) with 20 spanwise intervals.
+std::string Deck() {
+  std::vector<std::string> lines = testing::Small_deck_lines();
+  lines[6] = "20        nspan";
+  return Join(lines);
+}
+
+struct Gap_run {
+  int status;
+  std::string out, err;
+  inspect::Grid grid;
+  inspect::Topology topology;
+};
+
+Gap_run Run_with(const Scratch_folder& folder, const std::string& flow_path, std::optional<Tip_gap_request> gap) {
+  Run_options options;
+  options.output_stem = folder.path() + "/run";
+  options.tip_gap = gap;
+  if (!flow_path.empty()) {
+    options.flow_path = folder.path() + "/flow.path";
+    std::ofstream(options.flow_path) << flow_path;
+  }
+  std::istringstream in(Deck());
+  Console out, err;
+  Gap_run run{Run(in, out, err, options), out.captured(), err.captured(), {}, {}};
+  if (run.status == 0) {
+    run.grid = inspect::Read_grid_file(options.output_stem + ".rgra");
+    run.topology = inspect::Read_topology_file(options.output_stem + ".rtp");
+  }
+  return run;
+}
+
+// A casing that rises through the blade row (the hub a cylinder).
+const char* const kRisingCasing =
+    "hub\n-0.2 0.25\n0.3 0.25\ncasing\n-0.2 0.47\n-0.05 0.48\n0.0 0.5\n0.05 0.53\n0.1 0.55\n0.3 0.56\n";
+
+struct Gap_case {
+  const char* name;
+  const char* flow_path;  // "" for the cylinders
+  double value;
+  bool percent;
+  int cells;
+  double tolerance;  // of the gap, for the tip under the casing
+};
+
+TEST(TipGapRun, TheBladeTipLiesTheGapUnderTheCasingAndTheGapFacesArePeriodic) {
+  const Gap_case cases[] = {
+      {"cylinder, 6 cells", "", 2.0, true, 6, 1e-9},
+      {"cylinder, 1 cell", "", 0.01, false, 1, 1e-9},
+      {"cylinder, 15 cells", "", 0.02, false, 15, 1e-9},
+      {"rising casing, 6 cells", kRisingCasing, 1.0, true, 6, 0.25},
+      {"rising casing, 1 cell", kRisingCasing, 0.004, false, 1, 0.25},
+  };
+  const double dphi = 2 * kPi / 20;
+  for (const Gap_case& c : cases) {
+    Scratch_folder folder;
+    const Gap_run run = Run_with(folder, c.flow_path, Tip_gap_request{c.value, c.percent, c.cells});
+    ASSERT_EQ(run.status, 0) << c.name << ": " << run.err;
+    const inspect::Grid& g = run.grid;
+    const int kt = g.ke - c.cells;
+    const double gap = c.percent ? c.value / 100 * 0.25 : c.value;
+    std::vector<double> casing_x = {-1, 1}, casing_r = {0.5, 0.5};
+    if (*c.flow_path != '\0') {
+      casing_x = {-0.2, -0.05, 0.0, 0.05, 0.1, 0.3};
+      casing_r = {0.47, 0.48, 0.5, 0.53, 0.55, 0.56};
+    }
+    const Meridional_curve casing(casing_x, casing_r);
+    for (int i = 4; i <= 10; ++i) {
+      for (int j : {1, g.je}) {
+        const inspect::Vec3 tip = g.Point(i, j, kt);
+        EXPECT_NEAR(casing.Radius(tip.x) - std::hypot(tip.y, tip.z), gap, c.tolerance * gap)
+            << c.name << ": tip at i = " << i << ", j = " << j;
+      }
+      // In the gap, j = 1 and j = je are one pitch apart, as upstream and downstream.
+      for (int k = kt; k <= g.ke; ++k) {
+        const inspect::Vec3 a = g.Point(i, 1, k), b = g.Point(i, g.je, k);
+        EXPECT_NEAR(std::atan2(b.y, b.z) - std::atan2(a.y, a.z), dphi, 1e-12) << c.name << " " << i << " " << k;
+        EXPECT_NEAR(std::hypot(b.y, b.z), std::hypot(a.y, a.z), 1e-12) << c.name << " " << i << " " << k;
+        EXPECT_NEAR(a.x, b.x, 1e-12) << c.name << " " << i << " " << k;
+      }
+      // Below the tip the blade keeps its thickness: the walls are less than a pitch apart.
+      const inspect::Vec3 a = g.Point(i, 1, kt - 1), b = g.Point(i, g.je, kt - 1);
+      if (i > 4 && i < 10) {
+        EXPECT_LT(std::atan2(b.y, b.z) - std::atan2(a.y, a.z), dphi - 1e-6) << c.name << " " << i;
+      }
+    }
+    // The report passes the grid and finds the tip where the run put it.
+    const inspect::Block_faces faces = inspect::Lay_out_faces(run.topology, g);
+    EXPECT_EQ(faces.tip_k, kt) << c.name;
+    const inspect::Report report = inspect::Make_report("run", g, faces, inspect::Survey_cells(g, faces));
+    EXPECT_EQ(report.Exit_status(), 0) << c.name << "\n" << inspect::Report_text(report);
+    EXPECT_EQ(report.tip_gap.tip_k, kt) << c.name;
+    EXPECT_NEAR(report.tip_gap.min_gap, gap, c.tolerance * gap) << c.name;
+    EXPECT_NEAR(report.tip_gap.max_gap, gap, c.tolerance * gap) << c.name;
+    EXPECT_EQ(report.sense.covering, 0) << c.name;
+    EXPECT_NE(run.out.find(" Tip gap              : "), std::string::npos) << c.name << run.out;
+  }
+}
+
+TEST(TipGapRun, TheTopologyEndsTheBladeWallsAtTheTipAndPairsTheGapFaces) {
+  Scratch_folder folder;
+  const Gap_run run = Run_with(folder, "", Tip_gap_request{1.0, true, 4});
+  ASSERT_EQ(run.status, 0) << run.err;
+  ASSERT_EQ(run.topology.rows.size(), 12u);
+  // nspan 20, 4 gap cells: the walls over cells 1..16, the gap's periodic pair over 17..20, i = ile..ite - 1.
+  for (int face : {3, 4}) {
+    const inspect::Boundary_row& wall = run.topology.rows[static_cast<size_t>(face + 1)];
+    EXPECT_EQ(wall.code, inspect::kWall);
+    EXPECT_EQ(wall.face, face);
+    EXPECT_EQ(wall.first[0], 1);
+    EXPECT_EQ(wall.first[1], 16);
+    const inspect::Boundary_row& gap = run.topology.rows[static_cast<size_t>(face + 7)];
+    EXPECT_EQ(gap.code, inspect::kPeriodic);
+    EXPECT_EQ(gap.face, face);
+    EXPECT_EQ(gap.partner_face, 7 - face);
+    EXPECT_EQ(gap.first[0], -17);
+    EXPECT_EQ(gap.first[1], -20);
+    EXPECT_EQ(gap.second[0], 4);
+    EXPECT_EQ(gap.second[1], 9);
+    EXPECT_DOUBLE_EQ(gap.angle, face == 3 ? -2 * kPi / 20 : 2 * kPi / 20);
+  }
+}
+
+TEST(TipGapRun, WithoutAGapTheFilesAndConsoleAreThoseOfARunWithoutTheOption) {
+  Scratch_folder plain, gapless;
+  const Gap_run a = Run_with(plain, "", std::nullopt);
+  const Gap_run b = Run_with(gapless, "", std::nullopt);
+  ASSERT_EQ(a.status, 0);
+  EXPECT_EQ(a.topology.rows.size(), 10u);
+  EXPECT_EQ(a.out.find("Tip gap"), std::string::npos);
+  EXPECT_EQ(testing::Read_file(plain.path() + "/run.rgra"), testing::Read_file(gapless.path() + "/run.rgra"));
+}
+
+TEST(TipGapRun, RefusesAGapTheSpanCannotTake) {
+  struct Refusal {
+    const char* name;
+    Tip_gap_request gap;
+    const char* says;
+  };
+  const Refusal cases[] = {
+      {"more than a quarter of the span 0.25",
+       {0.07, false, 6},
+       "--tip-gap: a tip gap of 0.07 is more than a quarter of the span 0.25"},
+      {"cells leave one below the tip",
+       {0.01, false, 20},
+       "--tip-gap: 20 cells across the gap leave fewer than 2 of the 20"},
+  };
+  for (const Refusal& c : cases) {
+    Scratch_folder folder;
+    const Gap_run run = Run_with(folder, "", c.gap);
+    EXPECT_EQ(run.status, 2) << c.name;
+    EXPECT_NE(run.err.find(c.says), std::string::npos) << c.name << ": " << run.err;
+    EXPECT_FALSE(std::filesystem::exists(folder.path() + "/run.rgra")) << c.name;
+  }
+}
+
+TEST(TipGapCommandLine, ReadsTheGapAndItsCellsAndRefusesWhatIsNoGap) {
+  struct Line_case {
+    std::vector<std::string_view> args;
+    int status;
+    const char* err;  // what standard error holds
+  };
+  const Line_case cases[] = {
+      {{"--tip-gap", "30%"}, 2, "torvane: --tip-gap \"30%\" is more than a quarter of the span"},
+      {{"--tip-gap", "-1"}, 2, "torvane: --tip-gap \"-1\" is no gap: the tip clearance must be greater than 0"},
+      {{"--tip-gap=abc"}, 2, "torvane: --tip-gap \"abc\" is not a length or a per cent of span"},
+      {{"--tip-gap"}, 2, "torvane: --tip-gap needs a value"},
+      {{"--tip-gap", "1%", "--gap-cells", "0"}, 2, "torvane: --gap-cells \"0\" cells: the gap needs at least 1"},
+      {{"--gap-cells", "3"}, 2, "torvane: --gap-cells needs --tip-gap"},
+      {{"--tip-gap", "1%", "--tip-gap", "2%"}, 2, "torvane: unexpected argument \"--tip-gap\""},
+      {{"--tip-gap", "0.1"}, 2, "torvane: --tip-gap: a tip gap of 0.1 is more than a quarter of the span 0.25"},
+  };
+  for (const Line_case& c : cases) {
+    std::istringstream deck(Deck());
+    Console out, err;
+    const int status = Torvane_main(c.args, deck, false, out, err);
+    EXPECT_EQ(status, c.status) << c.err;
+    EXPECT_EQ(err.captured().rfind(c.err, 0), 0u) << "got: " << err.captured();
+  }
+}
+
+}  // namespace
+}  // namespace torvane
