@@ -43,8 +43,9 @@ void Put(const Grid& g, int i, int j, int k, const Polar& p) {
   g.zg(i, j, k) = p.r * std::cos(p.theta);
 }
 
-// The spanwise distributions: hub to tip with the hub's wall layer, the
-// interval at the tip the gap's first; across the gap in shares clustered
+// The spanwise distributions: hub to tip with the hub's wall layer and a
+// layer growing from the tip by the wall ratio over half the points between,
+// its first interval the gap's first; across the gap in shares clustered
 // alike at the tip and the casing (a cosine law, which leaves a single cell whole).
 void Spanwise_shares(const Tip_gap_sizes& s, const Tip_gap_work& work, int kt, Diagnostics& diagnostics) {
   const int n = s.gap_cells;
@@ -57,8 +58,12 @@ void Spanwise_shares(const Tip_gap_sizes& s, const Tip_gap_work& work, int kt, D
   // The hub's wall layer, shortened when the tip plane leaves no room for all of it and a blend.
   const int layers = std::max(0, std::min(s.nwallhc, kt - 3));
   const double hub_depth = Geometric_length(s.dzwall, layers, s.ratio);
-  Distribute_line(1, layers + 1, kt - 1, kt, 0.0, hub_depth, height - tip_interval, height,
-                  layers < 1 ? (height - tip_interval) / (kt - 2) : s.dzwall, tip_interval, work.lower, diagnostics);
+  // The tip's layer: half of the intervals left, at most half of the height left.
+  const int tip_layers = std::max(1, (kt - 1 - layers) / 2);
+  const double tip_depth = std::min(Geometric_length(tip_interval, tip_layers, s.ratio), (height - hub_depth) / 2);
+  Distribute_line(1, layers + 1, kt - tip_layers, kt, 0.0, hub_depth, height - tip_depth, height,
+                  layers < 1 ? (height - tip_depth) / (kt - 1 - tip_layers) : s.dzwall, tip_interval, work.lower,
+                  diagnostics);
   work.lower(1) = 0.0;
   work.lower(kt) = height;
 }
