@@ -336,4 +336,16 @@ void Deck_reader::Read_point_list(Surface surface, Contour_points& list) {
   }
 }
 
+bool Deck_reader::Read_following_line(std::string& line, int& number, bool& cut) {
+  Discard_rest_of_line();
+  if (!Next_line()) return false;
+  std::string_view text = line_;
+  if (!text.empty() && text.back() == '\r') text.remove_suffix(1);
+  line.assign(text);
+  number = line_number_;
+  cut = cut_;
+  position_ = line_.size();
+  return true;
+}
+
 }  // namespace torvane

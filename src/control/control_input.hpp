@@ -36,6 +36,12 @@ class Deck_reader {
   // list capacity is refused before any point is read.
   void Read_point_list(Surface surface, Contour_points& list);
 
+  // The next whole line after the records read so far (the rest of the
+  // current one is skipped), without its line end, and its number counted from
+  // the deck's first line; false at the end of the input. `cut` tells a line
+  // longer than kMaxLineLength.
+  bool Read_following_line(std::string& line, int& number, bool& cut);
+
  private:
   struct Record {
     int number;

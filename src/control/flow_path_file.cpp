@@ -32,10 +32,8 @@ std::string Shortest(double value) {
   return std::string(text, std::to_chars(text, text + sizeof text, value).ptr);
 }
 
-[[noreturn]] void Refuse(std::string_view file, int line, const std::string& why) {
-  std::string where(file);
-  if (line > 0) where += ":" + std::to_string(line);
-  throw Run_stop{kExitRefused, where + ": " + why};
+[[noreturn]] void Refuse(const Flow_path_file& file, int line, const std::string& why) {
+  throw Run_stop{kExitRefused, Flow_path_place(file, line) + ": " + why};
 }
 
 bool Is_separator(char c) { return c == ' ' || c == '\t' || c == '\r' || c == ',' || c == '\v' || c == '\f'; }
@@ -58,7 +56,7 @@ std::string Quote(std::string_view item) {
   return text + (item.size() > 40 ? "...\"" : "\"");
 }
 
-void Check_curve_length(std::string_view file, std::string_view which, const Curve_points& curve) {
+void Check_curve_length(const Flow_path_file& file, std::string_view which, const Curve_points& curve) {
   if (curve.x.size() < 2) {
     Refuse(file, curve.header_line,
            "the " + std::string(which) + " curve has " + std::to_string(curve.x.size()) +
@@ -73,7 +71,7 @@ int Line_at(const Curve_points& points, const Meridional_curve& curve, double x)
 
 // The map of one surface, refused when the curve misses the section's
 // reference point or its radius there, or does not cover the plane's extent.
-Conformal_map Surface_map(const std::string& file, Surface surface, const Curve_points& points, double radius,
+Conformal_map Surface_map(const Flow_path_file& file, Surface surface, const Curve_points& points, double radius,
                           double x_ref, double should_be, const Plane_extent& extent) {
   const Meridional_curve curve(points.x, points.r);
   const std::string name(Surface_name(surface));
@@ -167,11 +165,13 @@ double Closest_approach(const Meridional_curve& hub, const Meridional_curve& cas
 
 }  // namespace
 
-Flow_path_file Parse_flow_path(std::string_view name, std::string_view text) {
-  const std::string file(name);
-  Flow_path_file result{file, {}, {}};
+namespace {
+
+// The parse of a file's text or of the block's entry, whose lines are counted from first_line.
+Flow_path_file Parse_curves(Flow_path_file result, std::string_view text, int first_line) {
+  const Flow_path_file& file = result;
   Curve_points* current = nullptr;
-  int number = 0;
+  int number = first_line - 1;
   while (!text.empty()) {
     const size_t end = std::min(text.find('\n'), text.size());
     std::string_view line = text.substr(0, end);
@@ -229,20 +229,38 @@ Flow_path_file Parse_flow_path(std::string_view name, std::string_view text) {
   return result;
 }
 
+}  // namespace
+
+std::string Flow_path_place(const Flow_path_file& file, int line) {
+  if (file.entry_line > 0) return "deck line " + std::to_string(line > 0 ? line : file.entry_line) + " (flow-path)";
+  std::string where = file.name;
+  if (line > 0) where += ":" + std::to_string(line);
+  return where;
+}
+
+Flow_path_file Parse_flow_path(std::string_view name, std::string_view text) {
+  return Parse_curves(Flow_path_file{std::string(name), 0, {}, {}}, text, 1);
+}
+
+Flow_path_file Parse_flow_path_entry(std::string_view text, int entry_line) {
+  return Parse_curves(Flow_path_file{"deck", entry_line, {}, {}}, text, entry_line + 1);
+}
+
 Flow_path_file Read_flow_path_file(const std::string& path) {
   std::error_code ignored;
-  if (std::filesystem::is_directory(path, ignored)) Refuse(path, 0, "a folder, not a flow-path file");
+  const Flow_path_file named{path, 0, {}, {}};
+  if (std::filesystem::is_directory(path, ignored)) Refuse(named, 0, "a folder, not a flow-path file");
   std::ifstream in(path, std::ios::binary);
-  if (!in) Refuse(path, 0, std::string("the flow-path file cannot be read (") + std::strerror(errno) + ")");
+  if (!in) Refuse(named, 0, std::string("the flow-path file cannot be read (") + std::strerror(errno) + ")");
   std::string text;
   char buffer[65536];
   while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
     text.append(buffer, static_cast<size_t>(in.gcount()));
     if (text.size() > kMaxFlowPathBytes) {
-      Refuse(path, 0, "the flow-path file is larger than " + std::to_string(kMaxFlowPathBytes) + " bytes");
+      Refuse(named, 0, "the flow-path file is larger than " + std::to_string(kMaxFlowPathBytes) + " bytes");
     }
   }
-  if (in.bad()) Refuse(path, 0, "the flow-path file cannot be read to its end");
+  if (in.bad()) Refuse(named, 0, "the flow-path file cannot be read to its end");
   return Parse_flow_path(path, text);
 }
 
@@ -250,8 +268,8 @@ Surface_maps Check_flow_path(const Flow_path_file& file, const Flow_path_demands
   const Meridional_curve casing_curve(file.casing.x, file.casing.r);
   const double rcas_wanted = Casing_reference_radius(casing_curve, d.rhub, d.tan_sweep);
   const double rhub_wanted = Meridional_curve(file.hub.x, file.hub.r).Radius(0.0);
-  Surface_maps maps{Surface_map(file.name, Surface::hub, file.hub, d.rhub, 0.0, rhub_wanted, d.hub),
-                    Surface_map(file.name, Surface::casing, file.casing, d.rcas, d.xrefcas, rcas_wanted, d.casing)};
+  Surface_maps maps{Surface_map(file, Surface::hub, file.hub, d.rhub, 0.0, rhub_wanted, d.hub),
+                    Surface_map(file, Surface::casing, file.casing, d.rcas, d.xrefcas, rcas_wanted, d.casing)};
 
   // Over the axial range of both surfaces the hub stays below the casing.
   const Meridional_curve& hub = maps.hub.curve();
@@ -263,7 +281,7 @@ Surface_maps Check_flow_path(const Flow_path_file& file, const Flow_path_demands
   if (a <= b) {
     const double x = Closest_approach(hub, casing, a, b);
     if (!(hub.Radius(x) < casing.Radius(x))) {
-      Refuse(file.name, Line_at(file.hub, hub, x),
+      Refuse(file, Line_at(file.hub, hub, x),
              "the hub radius " + Number(hub.Radius(x)) + " reaches the casing radius " + Number(casing.Radius(x)) +
                  " at x = " + Number(x) + " (casing curve near line " +
                  std::to_string(Line_at(file.casing, casing, x)) +

@@ -9,22 +9,11 @@
 #include <string_view>
 #include <vector>
 
+#include "base/deck_block.hpp"
 #include "geometry/flow_path.hpp"
 #include "geometry/plane_extent.hpp"
 
 namespace torvane {
-
-// One curve as the file gives it, with the line of every point.
-struct Curve_points {
-  int header_line = 0;  // the line `hub` or `casing`
-  std::vector<double> x, r;
-  std::vector<int> lines;
-};
-
-struct Flow_path_file {
-  std::string name;  // the file as the user named it
-  Curve_points hub, casing;
-};
 
 // Largest flow-path file read (far more than any curve needs).
 inline constexpr std::size_t kMaxFlowPathBytes = std::size_t{1} << 24;
@@ -36,6 +25,15 @@ Flow_path_file Read_flow_path_file(const std::string& path);
 // anywhere, items separated by blanks or a comma, numbers as in the deck;
 // x strictly increasing, r > 0 and at least two points on each curve.
 Flow_path_file Parse_flow_path(std::string_view name, std::string_view text);
+
+// Parses the lines of the deck block's flow-path entry, opened on deck line
+// `entry_line`, its first line being deck line entry_line + 1; refusals name
+// the deck line and the entry: "deck line 305 (flow-path): why".
+Flow_path_file Parse_flow_path_entry(std::string_view text, int entry_line);
+
+// Where a refusal about the flow path points: "FILE:LINE" for a file,
+// "deck line LINE (flow-path)" for the block's entry (its opening line for line 0).
+std::string Flow_path_place(const Flow_path_file& file, int line);
 
 // What the deck asks of the flow path.
 struct Flow_path_demands {

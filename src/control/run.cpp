@@ -10,6 +10,7 @@
 #include "base/version.hpp"
 #include "control/control_check.hpp"
 #include "control/control_input.hpp"
+#include "control/deck_block.hpp"
 #include "control/flow_path_file.hpp"
 #include "control/grid_storage.hpp"
 #include "control/grid_verdict.hpp"
@@ -70,9 +71,8 @@ std::string Flow_path_lines(const Surface_maps& maps, const Flow_path_demands& d
 }
 
 // The flow path checked with the deck before the build, and its maps.
-Surface_maps Flow_path_maps(const std::string& path, const Control_values& v, const Setup_values& setup,
+Surface_maps Flow_path_maps(const Flow_path_file& file, const Control_values& v, const Setup_values& setup,
                             const Contour_points& hub, const Contour_points& casing, std::string& summary) {
-  const Flow_path_file file = Read_flow_path_file(path);
   Plane_extent extents[2];
   const Contour_points* contours[2] = {&hub, &casing};
   for (Surface surface : {Surface::hub, Surface::casing}) {
@@ -209,11 +209,20 @@ Built_grid Build_into(std::istream& deck, Console& out, const Run_options& optio
   reader.Read_point_list(Surface::casing, casing);
   Check_contour(Surface::hub, hub);
   Check_contour(Surface::casing, casing);
+  const Deck_block block = Read_deck_block(reader);
 
   std::optional<Surface_maps> maps;
   std::string flow_path_lines;
-  if (!options.flow_path.empty()) {
-    maps.emplace(Flow_path_maps(options.flow_path, values, setup, hub, casing, flow_path_lines));
+  if (block.flow_path && !options.flow_path.empty()) {
+    throw Run_stop{kExitRefused, Flow_path_place(*block.flow_path, 0) +
+                                     ": the deck's block gives the flow path and "
+                                     "so does --flow-path " +
+                                     options.flow_path + "; give it once"};
+  }
+  if (block.flow_path) {
+    maps.emplace(Flow_path_maps(*block.flow_path, values, setup, hub, casing, flow_path_lines));
+  } else if (!options.flow_path.empty()) {
+    maps.emplace(Flow_path_maps(Read_flow_path_file(options.flow_path), values, setup, hub, casing, flow_path_lines));
   }
   prepare_files(build.stem);
 
