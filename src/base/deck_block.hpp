@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "base/tip_gap_request.hpp"
+
 namespace torvane {
 
 // One meridional curve as its text gives it, with the line of every point.
@@ -31,6 +33,9 @@ struct Deck_block {
   // flow-path ... end flow-path: hub and casing on the surfaces of revolution
   // of its curves, as with --flow-path.
   std::optional<Flow_path_file> flow_path;
+  // tip-gap VALUE [cells N]: the blade ends the gap below the casing, as with --tip-gap.
+  std::optional<Tip_gap_request> tip_gap;
+  int tip_gap_line = 0;  // the entry's line
 };
 
 }  // namespace torvane

@@ -97,11 +97,9 @@ std::string Short_number(double value) {
 
 // The tip gap's length and cells for the deck's grid; a gap the passage
 // cannot take stops the run (status 2) naming where it was given.
-Tip_gap_sizes Tip_gap_of(const Run_options& options, const Control_values& v, const Grid_sizes& sizes,
-                         const Setup_values& setup) {
-  const Tip_gap_request& request = *options.tip_gap;
+Tip_gap_sizes Tip_gap_of(const Tip_gap_request& request, const std::string& source, const Control_values& v,
+                         const Grid_sizes& sizes, const Setup_values& setup) {
   const double gap = request.Length(setup.span);
-  const std::string& source = options.tip_gap_source;
   if (!(gap > 0) || gap > kLargestGapShare * std::fabs(setup.span)) {
     throw Run_stop{kExitRefused, source + ": a tip gap of " + Short_number(gap) +
                                      " is more than a quarter of the span " + Short_number(setup.span) +
@@ -192,11 +190,6 @@ Built_grid Build_into(std::istream& deck, Console& out, const Run_options& optio
   const Grid_sizes sizes = Derive_grid_sizes(values);
   const Setup_values setup = Section_setup(values);
   build.block = {sizes.ie, sizes.je, sizes.ke, sizes.ile, sizes.ite, values.nin, values.npitch, values.nspan};
-  std::optional<Tip_gap_sizes> tip_gap;
-  if (options.tip_gap) {
-    tip_gap = Tip_gap_of(options, values, sizes, setup);
-    build.block.gap_cells = tip_gap->gap_cells;
-  }
   build.dphi = setup.dphi;
   build.title = values.title;
   build.stem = Output_stem(values.fname);
@@ -210,6 +203,19 @@ Built_grid Build_into(std::istream& deck, Console& out, const Run_options& optio
   Check_contour(Surface::hub, hub);
   Check_contour(Surface::casing, casing);
   const Deck_block block = Read_deck_block(reader);
+  std::optional<Tip_gap_sizes> tip_gap;
+  if (block.tip_gap && options.tip_gap) {
+    throw Run_stop{kExitRefused, "deck line " + std::to_string(block.tip_gap_line) +
+                                     " (tip-gap): the deck's block gives the tip gap and so does " +
+                                     options.tip_gap_source + "; give it once"};
+  }
+  if (block.tip_gap) {
+    tip_gap = Tip_gap_of(*block.tip_gap, "deck line " + std::to_string(block.tip_gap_line) + " (tip-gap)", values,
+                         sizes, setup);
+  } else if (options.tip_gap) {
+    tip_gap = Tip_gap_of(*options.tip_gap, options.tip_gap_source, values, sizes, setup);
+  }
+  if (tip_gap) build.block.gap_cells = tip_gap->gap_cells;
 
   std::optional<Surface_maps> maps;
   std::string flow_path_lines;

@@ -22,6 +22,10 @@ std::string Deck_block_text(const Deck_block& block) {
     Put_curve(entries, "casing", block.flow_path->casing);
     entries += "end flow-path\n";
   }
+  if (block.tip_gap) {
+    entries += "tip-gap " + Tip_gap_text(*block.tip_gap) + " cells " + std::to_string(block.tip_gap->cells) +
+               "    # the blade ends this far below the casing; cells across the gap\n";
+  }
   if (entries.empty()) return entries;
   return "torvane-block " + std::to_string(kDeckBlockVersion) +
          "    # read by torvane after the casing contour (docs/deck.md)\n" + entries + "end torvane-block\n";

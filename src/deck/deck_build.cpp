@@ -6,9 +6,11 @@
 #include <set>
 
 #include "base/run_stop.hpp"
+#include "base/tip_gap_request.hpp"
 #include "control/control_input.hpp"
 #include "control/flow_path_file.hpp"
 #include "deck/airfoil_file.hpp"
+#include "deck/deck_block_text.hpp"
 #include "deck/deck_checks.hpp"
 #include "deck/deck_choices.hpp"
 #include "deck/deck_main.hpp"
@@ -63,6 +65,25 @@ Deck_build Refused(int status, std::vector<std::string> messages) { return {stat
 }  // namespace
 
 Deck_build Build_deck(const Deck_request& request) {
+  // The tip gap as given, checked before the sections are read.
+  std::optional<Tip_gap_request> tip_gap;
+  auto refused_by = [](const Setting& setting, const std::string& why) {
+    return Refused(setting.origin.starts_with("--") ? kExitUsage : kExitInput,
+                   {setting.origin + ": " + Printable(why)});
+  };
+  if (!request.gap_cells.text.empty() && request.tip_gap.text.empty()) {
+    return refused_by(request.gap_cells, "the cells are those across the tip gap: give --tip-gap too");
+  }
+  if (!request.tip_gap.text.empty()) {
+    const Tip_gap_parse parse = Parse_tip_gap(request.tip_gap.text);
+    if (!parse.request) return refused_by(request.tip_gap, parse.problem);
+    tip_gap = parse.request;
+    if (!request.gap_cells.text.empty()) {
+      const Gap_cells_parse cells = Parse_gap_cells(request.gap_cells.text);
+      if (!cells.problem.empty()) return refused_by(request.gap_cells, cells.problem);
+      tip_gap->cells = cells.cells;
+    }
+  }
   Deck_section hub, casing;
   int npoints = 0;
   if (!request.points.empty()) {
@@ -135,6 +156,11 @@ Deck_build Build_deck(const Deck_request& request) {
   if (!problems.empty()) return Refused(kExitProblems, std::move(problems));
 
   std::string deck = Deck_text(values, hub, casing, request.flow_path, sources);
+  if (tip_gap) {
+    Deck_block block;
+    block.tip_gap = tip_gap;
+    deck += Deck_block_text(block);
+  }
   if (auto run_problems = Dry_run_problems(deck, request.flow_path); !run_problems.empty()) {
     return Refused(kExitProblems, std::move(run_problems));
   }

@@ -25,6 +25,8 @@ struct Deck_request {
   std::string points_origin;      // where the count was given ("--points")
   std::vector<Setting> settings;  // record values; a later one wins over an earlier one
   std::string flow_path;          // a flow-path file the deck is for, or empty: cylinders
+  Setting tip_gap = {};           // the tip gap as given (text empty: the blade reaches the casing)
+  Setting gap_cells = {};         // the cells across it as given (text empty: the default)
 };
 
 // The deck, or what stops it: the status torvane-deck exits with and one

@@ -45,7 +45,9 @@ int Deck_main(const std::vector<std::string>& args, std::ostream& out, std::ostr
                                        options.points,
                                        options.points_origin,
                                        options.settings,
-                                       options.flow_path});
+                                       options.flow_path,
+                                       options.tip_gap,
+                                       options.gap_cells});
   for (const std::string& message : build.messages) err << "torvane-deck: " << message << '\n';
   if (build.status != kExitWritten) return build.status;
   out << build.deck;

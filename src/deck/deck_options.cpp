@@ -18,7 +18,7 @@ namespace {
 // The usage before and after the range of --points, which comes from the limits.
 constexpr std::string_view kUsageHead =
     "usage: torvane-deck --hub FILE --casing FILE [--points N] [--parameters FILE] [--flow-path FILE]\n"
-    "                    [--NAME VALUE ...] > deck.in\n"
+    "                    [--tip-gap GAP [--gap-cells N]] [--NAME VALUE ...] > deck.in\n"
     "\n"
     "Writes a torvane control deck on standard output from two airfoil coordinate\n"
     "files (Selig or Lednicer format; the same file may serve both sections).\n"
@@ -33,6 +33,9 @@ constexpr std::string_view kUsageTail =
     "  --flow-path FILE           hub and casing curves for `torvane --flow-path FILE`:\n"
     "                             rhub and rcas are taken from them and the dry run\n"
     "                             builds the grid on them\n"
+    "  --tip-gap GAP              the blade ends GAP below the casing (a length, or P%\n"
+    "                             of the span), written in the deck's block as tip-gap\n"
+    "  --gap-cells N              grid cells across the tip gap (default 6)\n"
     "  --NAME VALUE               a record's value: title fname nblade nin nout npitch\n"
     "                             nspan nbrow betain betaout staghub stagcas sweep lean\n"
     "                             chordhub chordcas rhub rcas lin lx nwall nwallhc ratio\n"
@@ -54,7 +57,8 @@ constexpr size_t kMaxParameterBytes = size_t{1} << 20;
 
 // Names the command line and the parameter file take besides the records.
 bool Is_file_name(std::string_view name) {
-  return name == "hub" || name == "casing" || name == "points" || name == "flow-path";
+  return name == "hub" || name == "casing" || name == "points" || name == "flow-path" || name == "tip-gap" ||
+         name == "gap-cells";
 }
 
 // Notes the name as given; true when it was given before.
@@ -107,6 +111,10 @@ void Apply_option(Deck_options& options, const Named_value& option) {
     options.points_origin = "--points";
   } else if (name == "flow-path") {
     options.flow_path = option.value;
+  } else if (name == "tip-gap") {
+    options.tip_gap = {name, option.value, "--tip-gap"};
+  } else if (name == "gap-cells") {
+    options.gap_cells = {name, option.value, "--gap-cells"};
   } else if (name == "parameters") {
     options.parameters = option.value;
   } else {
@@ -145,6 +153,9 @@ void Apply_parameter(Deck_options& options, std::vector<Setting>& from_file, con
     if (options.casing.empty()) options.casing = beside(parameter.value);
   } else if (name == "flow-path") {
     if (options.flow_path.empty()) options.flow_path = beside(parameter.value);
+  } else if (name == "tip-gap" || name == "gap-cells") {
+    Setting& setting = name == "tip-gap" ? options.tip_gap : options.gap_cells;
+    if (setting.text.empty()) setting = {name, parameter.value, where + " (" + name + ")"};
   } else if (name == "points") {
     if (options.points.empty()) {
       options.points = parameter.value;

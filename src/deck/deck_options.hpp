@@ -32,6 +32,8 @@ struct Deck_options {
   std::string points_origin;
   std::string parameters;         // parameter file, if any
   std::string flow_path;          // flow-path file of `torvane --flow-path`, if any
+  Setting tip_gap;                // --tip-gap GAP: the blade ends GAP below the casing; text empty: none
+  Setting gap_cells;              // --gap-cells N: the cells across the gap; text empty: the default
   std::vector<Setting> settings;  // record values; a later one wins over an earlier one
 };
 

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "control/command_line.hpp"
+#include "control/deck_block.hpp"
 #include "control/run.hpp"
 #include "geometry/meridional_curve.hpp"
 #include "inspect/block_faces.hpp"
@@ -205,6 +206,82 @@ TEST(TipGapCommandLine, ReadsTheGapAndItsCellsAndRefusesWhatIsNoGap) {
     EXPECT_EQ(status, c.status) << c.err;
     EXPECT_EQ(err.captured().rfind(c.err, 0), 0u) << "got: " << err.captured();
   }
+}
+
+TEST(TipGapBlock, TheEntryGivesTheGapAndItsCells) {
+  struct Entry {
+    const char* line;
+    Tip_gap_request gap;
+  };
+  const Entry entries[] = {
+      {"tip-gap 1% cells 4", {1.0, true, 4}},
+      {"tip-gap 0.002   # a length in the deck's unit", {0.002, false, kDefaultGapCells}},
+      {"tip-gap 2.5e-3 cells 1", {0.0025, false, 1}},
+  };
+  for (const Entry& e : entries) {
+    const Deck_block block = Parse_deck_block(std::string("torvane-block 1\n") + e.line + "\nend torvane-block\n", 40);
+    ASSERT_TRUE(block.tip_gap.has_value()) << e.line;
+    EXPECT_EQ(block.tip_gap->value, e.gap.value) << e.line;
+    EXPECT_EQ(block.tip_gap->percent_of_span, e.gap.percent_of_span) << e.line;
+    EXPECT_EQ(block.tip_gap->cells, e.gap.cells) << e.line;
+    EXPECT_EQ(block.tip_gap_line, 41) << e.line;
+  }
+}
+
+TEST(TipGapBlock, RefusalsNameTheDeckLine) {
+  struct Case {
+    const char* line;
+    const char* diagnostic;
+  };
+  const Case cases[] = {
+      {"tip-gap",
+       "deck line 41 (tip-gap): write `tip-gap VALUE` or `tip-gap VALUE cells N` (VALUE a length or P% of span)"},
+      {"tip-gap 1% cells",
+       "deck line 41 (tip-gap): write `tip-gap VALUE` or `tip-gap VALUE cells N` (VALUE a length or P% of span)"},
+      {"tip-gap 1% rows 4",
+       "deck line 41 (tip-gap): write `tip-gap VALUE` or `tip-gap VALUE cells N` (VALUE a length or P% of span)"},
+      {"tip-gap 30%", "deck line 41 (tip-gap): \"30%\" is more than a quarter of the span"},
+      {"tip-gap 0", "deck line 41 (tip-gap): \"0\" is no gap: the tip clearance must be greater than 0"},
+      {"tip-gap 1% cells 0", "deck line 41 (tip-gap): \"0\" cells: the gap needs at least 1"},
+  };
+  for (const Case& c : cases) {
+    try {
+      Parse_deck_block(std::string("torvane-block 1\n") + c.line + "\nend torvane-block\n", 40);
+      ADD_FAILURE() << c.line << " was taken";
+    } catch (const Run_stop& stop) {
+      EXPECT_EQ(stop.status, kExitRefused) << c.line;
+      EXPECT_EQ(stop.diagnostic, c.diagnostic);
+    }
+  }
+}
+
+TEST(TipGapBlock, TheBlocksGapGivesTheFilesOfTipGapAndIsNotGivenTwice) {
+  Scratch_folder by_option, by_block;
+  Run_options options;
+  options.tip_gap = Tip_gap_request{1.0, true, 4};
+  auto run = [](const Scratch_folder& folder, const std::string& deck, Run_options options, std::string& out,
+                std::string& err) {
+    options.output_stem = folder.path() + "/run";
+    std::istringstream in(deck);
+    Console o, e;
+    const int status = torvane::Run(in, o, e, options);
+    out = o.captured();
+    err = e.captured();
+    return status;
+  };
+  const std::string block = "torvane-block 1\ntip-gap 1% cells 4\nend torvane-block\n";
+  std::string out_a, err_a, out_b, err_b;
+  ASSERT_EQ(run(by_option, Deck(), options, out_a, err_a), 0) << err_a;
+  ASSERT_EQ(run(by_block, Deck() + block, {}, out_b, err_b), 0) << err_b;
+  EXPECT_EQ(out_a, out_b);
+  for (const char* file : {"/run.rgra", "/run.rtp", "/run_grid_volume.plt"}) {
+    EXPECT_EQ(testing::Read_file(by_option.path() + file), testing::Read_file(by_block.path() + file)) << file;
+  }
+  Scratch_folder both;
+  EXPECT_EQ(run(both, Deck() + block, options, out_a, err_a), 2);
+  const int line = static_cast<int>(testing::Small_deck_lines().size()) + 2;
+  EXPECT_EQ(err_a, "torvane: deck line " + std::to_string(line) +
+                       " (tip-gap): the deck's block gives the tip gap and so does --tip-gap; give it once\r\n");
 }
 
 }  // namespace
