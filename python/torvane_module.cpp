@@ -325,6 +325,12 @@ std::string Deck(const py::object& hub, const py::object& casing, const py::obje
   }
   for (const auto& [key, value] : values) {
     const std::string name = py::str(key).cast<std::string>();
+    // The tip gap and its cells go into the deck's block, as --tip-gap and --gap-cells put them.
+    if (name == "tip_gap" || name == "gap_cells") {
+      (name == "tip_gap" ? request.tip_gap : request.gap_cells) = {name, Value_text(name, value),
+                                                                   "deck(" + name + "=...)"};
+      continue;
+    }
     request.settings.push_back({name, Value_text(name, value), "deck(" + name + "=...)"});
   }
   torvane::deck::Deck_build build;

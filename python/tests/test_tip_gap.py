@@ -7,14 +7,23 @@ from support import EXAMPLES, grid_file_numbers, import_torvane, run_torvane
 
 torvane, np = import_torvane()
 
-DECK = EXAMPLES / "compressor_rotor_gap.in"
+EXAMPLE = EXAMPLES / "compressor_rotor_gap.in"
+
+
+@pytest.fixture(scope="module")
+def DECK(tmp_path_factory):
+    """The example deck without its block, whose gap the keywords give."""
+    text = EXAMPLE.read_bytes()
+    path = tmp_path_factory.mktemp("deck") / "compressor_rotor_gap.in"
+    path.write_bytes(text[:text.index(b"torvane-block 1")])
+    return path
 
 
 @pytest.mark.parametrize("gap, cells, options", [
     ("1%", None, ["--tip-gap", "1%"]),
     (0.004, 1, ["--tip-gap", "0.004", "--gap-cells", "1"]),
 ])
-def test_the_grid_is_the_programs_and_tells_its_tip(gap, cells, options, tmp_path):
+def test_the_grid_is_the_programs_and_tells_its_tip(DECK, gap, cells, options, tmp_path):
     grid = torvane.generate(DECK, tip_gap=gap, gap_cells=cells)
     status, _, stderr = run_torvane(DECK.read_bytes(), tmp_path, options)
     assert (status, stderr) == (0, b"")
@@ -44,6 +53,24 @@ def test_the_grid_is_the_programs_and_tells_its_tip(gap, cells, options, tmp_pat
     assert np.allclose(tip, 0.5 - length, rtol=0, atol=1e-12)
 
 
+def test_the_examples_block_gives_the_grid_of_the_keywords(DECK):
+    by_block = torvane.generate(EXAMPLE)
+    by_keywords = torvane.generate(DECK, tip_gap="1%", gap_cells=6)
+    assert (by_block.tip_k, by_block.gap_cells) == (27, 6)
+    for a, b in [(by_block.x, by_keywords.x), (by_block.y, by_keywords.y), (by_block.z, by_keywords.z)]:
+        assert np.array_equal(a, b)
+    with pytest.raises(torvane.DeckError, match=r"\(tip-gap\): the deck's block gives the tip gap and so does tip_gap"):
+        torvane.generate(EXAMPLE, tip_gap="1%")
+
+
+def test_the_deck_of_torvane_deck_carries_the_gap():
+    from support import airfoil
+    section = airfoil("naca65410.dat")
+    deck = torvane.deck(section, section, staghub=30, stagcas=36, nspan=32, tip_gap="1%", gap_cells=4)
+    assert "\ntip-gap 1% cells 4 " in deck
+    assert torvane.generate(deck).tip_k == 29
+
+
 def test_without_a_gap_the_tip_is_the_casing():
     grid = torvane.generate(EXAMPLES / "compressor_rotor.in")
     assert (grid.gap_cells, grid.tip_k) == (0, grid.ke)
@@ -58,11 +85,11 @@ def test_without_a_gap_the_tip_is_the_casing():
     ("1%", 0, "gap_cells 0: the gap needs at least 1 cell"),
     (None, 4, "gap_cells needs tip_gap"),
 ])
-def test_keywords_that_are_no_gap_raise_value_error(gap, cells, says):
+def test_keywords_that_are_no_gap_raise_value_error(DECK, gap, cells, says):
     with pytest.raises(ValueError, match=says):
         torvane.generate(DECK, tip_gap=gap, gap_cells=cells)
 
 
-def test_a_gap_beyond_a_quarter_of_the_span_is_a_deck_error():
+def test_a_gap_beyond_a_quarter_of_the_span_is_a_deck_error(DECK):
     with pytest.raises(torvane.DeckError, match="more than a quarter of the span 0.25"):
         torvane.generate(DECK, tip_gap=0.07)

@@ -100,7 +100,8 @@ const Deck_case kDecks[] = {
     {"largest_grid", "largest_grid.in", true, false},
     // A tip gap: its faces j = 1 and j = je in the cyclic pair, on the cylinders and on a flow path.
     {"compressor_rotor_tip_gap", "compressor_rotor.in", false, false, "1%"},
-    {"compressor_rotor_tip_gap_flow_path", "compressor_rotor.in", false, false, "1%", "compressor_rotor.path"},
+    {"compressor_rotor_gap_example_flow_path", "compressor_rotor_gap.in", false, false, nullptr,
+     "compressor_rotor.path"},
 };
 
 class OpenfoamRun : public ::testing::TestWithParam<Deck_case> {};
