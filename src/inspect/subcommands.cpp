@@ -113,13 +113,24 @@ int Picture_command(const Options& o, std::ostream& out) {
   struct Page {
     const char* suffix;
     Drawing drawing;
-  } pages[] = {
+  };
+  std::vector<Page> pages = {
       {"_hub", Blade_to_blade(g, run.faces, 1, o.stem + ": hub, k = 1, two pitches" + banded, cells)},
       {"_casing", Blade_to_blade(g, run.faces, g.ke,
                                  o.stem + ": casing, k = " + std::to_string(g.ke) + ", two pitches" + banded, cells)},
       {"_le", Cross_section(g, run.faces, station,
                             o.stem + ": cross-section at i = " + std::to_string(station) + banded, cells)},
   };
+  // With a tip gap, a close-up of it at mid-chord: the walls closing onto the camber, the gap above.
+  const int tip = run.faces.tip_k;
+  if (run.faces.ile > 0 && tip > 0 && tip < g.ke) {
+    const int middle = (run.faces.ile + run.faces.ite) / 2;
+    const int k_first = std::max(1, 2 * tip - g.ke);
+    pages.push_back({"_tip", Cross_section(g, run.faces, middle,
+                                           o.stem + ": tip gap at i = " + std::to_string(middle) + ", k = " +
+                                               std::to_string(k_first) + " to " + std::to_string(g.ke) + banded,
+                                           cells, k_first)});
+  }
   // The font caches go when the pictures are done, written or not.
   struct Png_caches {
     bool used;

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 
 #include <gtest/gtest.h>
@@ -14,6 +15,7 @@
 #include "geometry/meridional_curve.hpp"
 #include "inspect/block_faces.hpp"
 #include "inspect/cell_survey.hpp"
+#include "inspect/drawing.hpp"
 #include "inspect/grid_file.hpp"
 #include "inspect/report.hpp"
 #include "inspect/topology_file.hpp"
@@ -123,6 +125,28 @@ TEST(TipGapRun, TheBladeTipLiesTheGapUnderTheCasingAndTheGapFacesArePeriodic) {
     EXPECT_NEAR(report.tip_gap.max_gap, gap, c.tolerance * gap) << c.name;
     EXPECT_EQ(report.sense.covering, 0) << c.name;
     EXPECT_NE(run.out.find(" Tip gap              : "), std::string::npos) << c.name << run.out;
+  }
+}
+
+TEST(TipGapRun, TheCrossSectionDrawsTheWallsToTheTipAndTheGapFacesAsPeriodic) {
+  Scratch_folder folder;
+  const Gap_run run = Run_with(folder, "", Tip_gap_request{1.0, true, 4});
+  ASSERT_EQ(run.status, 0) << run.err;
+  const inspect::Grid& g = run.grid;
+  const inspect::Block_faces faces = inspect::Lay_out_faces(run.topology, g);
+  const int tip = g.ke - 4;
+  // The whole cross-section at mid-chord, and the close-up from k = tip - 4.
+  for (int k_first : {1, tip - 4}) {
+    const inspect::Drawing d = inspect::Cross_section(g, faces, 7, "gap", nullptr, k_first);
+    std::map<inspect::Line_kind, std::vector<std::size_t>> points;
+    for (const inspect::Polyline& line : d.lines) points[line.kind].push_back(line.points.size());
+    const std::size_t wall = static_cast<std::size_t>(tip - k_first + 1),
+                      gap = static_cast<std::size_t>(g.ke - tip + 1);
+    EXPECT_EQ(points[inspect::Line_kind::blade_wall_j1], std::vector<std::size_t>{wall}) << k_first;
+    EXPECT_EQ(points[inspect::Line_kind::blade_wall_je], std::vector<std::size_t>{wall}) << k_first;
+    EXPECT_EQ(points[inspect::Line_kind::periodic], (std::vector<std::size_t>{gap, gap})) << k_first;
+    EXPECT_EQ(points[inspect::Line_kind::hub].size(), k_first == 1 ? 1u : 0u) << k_first;
+    EXPECT_EQ(points[inspect::Line_kind::k_line].size(), static_cast<std::size_t>(g.ke - k_first + 1)) << k_first;
   }
 }
 
