@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <numbers>
 #include <string>
 
@@ -20,6 +21,7 @@ constexpr int kTipBisections = 200;
 // An angle difference brought into (-pi, pi].
 double Wrapped(double angle) {
   constexpr double kTurn = 2 * std::numbers::pi;
+  if (!std::isfinite(angle)) return angle;
   while (angle > std::numbers::pi) angle -= kTurn;
   while (angle <= -std::numbers::pi) angle += kTurn;
   return angle;
@@ -44,8 +46,9 @@ void Put(const Grid& g, int i, int j, int k, const Polar& p) {
 }
 
 // The spanwise distributions: hub to tip with the hub's wall layer and a
-// layer growing from the tip by the wall ratio over half the points between,
-// its first interval the gap's first; across the gap in shares clustered
+// layer growing from the tip by the wall ratio over up to half the points
+// between, its first interval the gap's first where the height below the tip
+// has room for it; across the gap in shares clustered
 // alike at the tip and the casing (a cosine law, which leaves a single cell whole).
 void Spanwise_shares(const Tip_gap_sizes& s, const Tip_gap_work& work, int kt, Diagnostics& diagnostics) {
   const int n = s.gap_cells;
@@ -54,13 +57,17 @@ void Spanwise_shares(const Tip_gap_sizes& s, const Tip_gap_work& work, int kt, D
   }
   work.across(s.ke) = 1.0;
   const double height = s.span - s.gap;
-  const double tip_interval = s.gap * work.across(kt + 1);
   // The hub's wall layer, shortened when the tip plane leaves no room for all of it and a blend.
   const int layers = std::max(0, std::min(s.nwallhc, kt - 3));
   const double hub_depth = Geometric_length(s.dzwall, layers, s.ratio);
-  // The tip's layer: half of the intervals left, at most half of the height left.
-  const int tip_layers = std::max(1, (kt - 1 - layers) / 2);
-  const double tip_depth = std::min(Geometric_length(tip_interval, tip_layers, s.ratio), (height - hub_depth) / 2);
+  // The tip's layer: at most half of the intervals and half of the height left,
+  // from no more than an even share of that height.
+  const int free = kt - 1 - layers;
+  const double room = height - hub_depth;
+  const double tip_interval = std::min(s.gap * work.across(kt + 1), room / free);
+  int tip_layers = std::max(1, free / 2);
+  while (tip_layers > 1 && Geometric_length(tip_interval, tip_layers, s.ratio) > room / 2) --tip_layers;
+  const double tip_depth = Geometric_length(tip_interval, tip_layers, s.ratio);
   Distribute_line(1, layers + 1, kt - tip_layers, kt, 0.0, hub_depth, height - tip_depth, height,
                   layers < 1 ? (height - tip_depth) / (kt - 1 - tip_layers) : s.dzwall, tip_interval, work.lower,
                   diagnostics);
@@ -90,18 +97,18 @@ void Cut_line(const Tip_gap_sizes& s, const Tip_gap_work& w, const Grid& g, int 
                         : w.old_s(k - 1) + Distance(w.old_x(k) - w.old_x(k - 1), w.old_y(k) - w.old_y(k - 1),
                                                     w.old_z(k) - w.old_z(k - 1));
   }
-  const std::size_t stride = static_cast<std::size_t>(&g.xg(2, j, ke) - &g.xg(1, j, ke));
   auto clearance = [&](double x, double y, double z) {
-    return Casing_radius_at(&g.xg(1, j, ke), &g.yg(1, j, ke), &g.zg(1, j, ke), s.ie, stride, x, i - 1) -
-           std::hypot(y, z) - s.gap;
+    return Casing_radius(g, s.ie, j, ke, x, i) - std::hypot(y, z) - s.gap;
   };
   // The highest point still the gap or more below the casing; the tip lies on the segment above it.
   int below = ke - 1;
   while (below >= 1 && clearance(w.old_x(below), w.old_y(below), w.old_z(below)) < 0) --below;
   if (below < 1) {
-    throw Run_stop{kExitRefused, "the tip gap " + std::to_string(s.gap) +
-                                     " does not fit under the casing at grid line i = " + std::to_string(i) +
-                                     ", j = " + std::to_string(j) + ": the passage is narrower there"};
+    char gap[32];
+    std::snprintf(gap, sizeof gap, "%.6g", s.gap);
+    throw Run_stop{kExitRefused,
+                   std::string("the tip gap ") + gap + " does not fit under the casing at the spanwise grid line i = " +
+                       std::to_string(i) + ", j = " + std::to_string(j) + ": the passage is no deeper there"};
   }
   double lo = 0, hi = 1;
   double tip[3] = {0, 0, 0};

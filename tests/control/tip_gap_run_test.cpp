@@ -65,6 +65,9 @@ Gap_run Run_with(const Scratch_folder& folder, const std::string& flow_path, std
 const char* const kRisingCasing =
     "hub\n-0.2 0.25\n0.3 0.25\ncasing\n-0.2 0.47\n-0.05 0.48\n0.0 0.5\n0.05 0.53\n0.1 0.55\n0.3 0.56\n";
 
+// A hub that rises behind the blade, leaving a passage of 0.08 at the outlet.
+const char* const kRisingHub = "hub\n-0.2 0.25\n0.0 0.25\n0.08 0.42\n0.3 0.42\ncasing\n-0.2 0.5\n0.3 0.5\n";
+
 struct Gap_case {
   const char* name;
   const char* flow_path;  // "" for the cylinders
@@ -81,6 +84,7 @@ TEST(TipGapRun, TheBladeTipLiesTheGapUnderTheCasingAndTheGapFacesArePeriodic) {
       {"cylinder, 15 cells", "", 0.02, false, 15, 1e-9},
       {"rising casing, 6 cells", kRisingCasing, 1.0, true, 6, 0.25},
       {"rising casing, 1 cell", kRisingCasing, 0.004, false, 1, 0.25},
+      {"rising hub, gap near a quarter of the span, 2 cells", kRisingHub, 0.06, false, 2, 1e-9},
   };
   const double dphi = 2 * kPi / 20;
   for (const Gap_case& c : cases) {
@@ -91,7 +95,7 @@ TEST(TipGapRun, TheBladeTipLiesTheGapUnderTheCasingAndTheGapFacesArePeriodic) {
     const int kt = g.ke - c.cells;
     const double gap = c.percent ? c.value / 100 * 0.25 : c.value;
     std::vector<double> casing_x = {-1, 1}, casing_r = {0.5, 0.5};
-    if (*c.flow_path != '\0') {
+    if (c.flow_path == kRisingCasing) {
       casing_x = {-0.2, -0.05, 0.0, 0.05, 0.1, 0.3};
       casing_r = {0.47, 0.48, 0.5, 0.53, 0.55, 0.56};
     }
@@ -148,6 +152,17 @@ TEST(TipGapRun, TheCrossSectionDrawsTheWallsToTheTipAndTheGapFacesAsPeriodic) {
     EXPECT_EQ(points[inspect::Line_kind::hub].size(), k_first == 1 ? 1u : 0u) << k_first;
     EXPECT_EQ(points[inspect::Line_kind::k_line].size(), static_cast<std::size_t>(g.ke - k_first + 1)) << k_first;
   }
+}
+
+TEST(TipGapRun, AGapDeeperThanThePassageSomewhereIsRefusedNamingTheGridLine) {
+  Scratch_folder folder;
+  const Gap_run run = Run_with(folder, "hub\n-0.2 0.25\n0.0 0.25\n0.08 0.46\n0.3 0.46\ncasing\n-0.2 0.5\n0.3 0.5\n",
+                               Tip_gap_request{0.06, false, 2});
+  EXPECT_EQ(run.status, 2) << run.out;
+  EXPECT_TRUE(
+      run.err.starts_with("torvane: the tip gap 0.06 does not fit under the casing at the spanwise grid line i = "))
+      << run.err;
+  EXPECT_FALSE(std::filesystem::exists(folder.path() + "/run.rgra"));
 }
 
 TEST(TipGapRun, TheTopologyEndsTheBladeWallsAtTheTipAndPairsTheGapFaces) {
