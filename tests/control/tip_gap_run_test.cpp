@@ -154,9 +154,10 @@ TEST(TipGapRun, TheCrossSectionDrawsTheWallsToTheTipAndTheGapFacesAsPeriodic) {
   }
 }
 
+// A casing that falls to 0.04 above the hub behind the leading edge: the gap of 0.06 has no room there.
 TEST(TipGapRun, AGapDeeperThanThePassageSomewhereIsRefusedNamingTheGridLine) {
   Scratch_folder folder;
-  const Gap_run run = Run_with(folder, "hub\n-0.2 0.25\n0.0 0.25\n0.08 0.46\n0.3 0.46\ncasing\n-0.2 0.5\n0.3 0.5\n",
+  const Gap_run run = Run_with(folder, "hub\n-0.2 0.25\n0.3 0.25\ncasing\n-0.2 0.5\n0.005 0.5\n0.03 0.29\n0.3 0.29\n",
                                Tip_gap_request{0.06, false, 2});
   EXPECT_EQ(run.status, 2) << run.out;
   EXPECT_TRUE(
