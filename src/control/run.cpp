@@ -166,6 +166,8 @@ struct Built_grid {
   Setup_values setup;
   Contour_points hub;     // placed in the blade-to-blade plane
   Contour_points casing;  // likewise
+  int gap_cells = 0;      // cells across the tip gap, 0 without one
+  double gap = 0;         // its length
 };
 
 // Reads the deck, checks it and builds its grid into the storage the provider
@@ -215,7 +217,11 @@ Built_grid Build_into(std::istream& deck, Console& out, const Run_options& optio
   } else if (options.tip_gap) {
     tip_gap = Tip_gap_of(*options.tip_gap, options.tip_gap_source, values, sizes, setup);
   }
-  if (tip_gap) build.block.gap_cells = tip_gap->gap_cells;
+  if (tip_gap) {
+    build.block.gap_cells = tip_gap->gap_cells;
+    built.gap_cells = tip_gap->gap_cells;
+    built.gap = tip_gap->gap;
+  }
 
   std::optional<Surface_maps> maps;
   std::string flow_path_lines;
@@ -337,7 +343,8 @@ int Generate(std::istream& deck, Console& out, Console& err, const Run_options& 
       options.check_grid ? &beside : nullptr);
 
   const Grid grid = built.storage.grid();
-  const Check_input check{built.values, built.sizes, built.setup, built.hub, built.casing, grid};
+  const Check_input check{built.values, built.sizes, built.setup,     built.hub,
+                          built.casing, grid,        built.gap_cells, built.gap};
   if (!options.write_files) {
     if (options.check_grid) Accept_grid(Judge_grid(beside.Finish(), check), options, err);
     return kExitComplete;
@@ -415,7 +422,8 @@ Grid_build Build_in_memory(std::istream& deck, Storage_provider provide, const R
         deck, out, options, provide, build, [](const std::string&) {}, options.check_grid ? &beside : nullptr);
     if (options.check_grid) {
       const Grid grid = built.storage.grid();
-      const Check_input check{built.values, built.sizes, built.setup, built.hub, built.casing, grid};
+      const Check_input check{built.values, built.sizes, built.setup,     built.hub,
+                              built.casing, grid,        built.gap_cells, built.gap};
       const Grid_verdict verdict = Judge_grid(beside.Finish(), check);
       if (verdict.status != kExitComplete && !options.allow_folded) {
         throw Run_stop{verdict.status, verdict.diagnostic};

@@ -11,6 +11,7 @@
 
 #include "control/command_line.hpp"
 #include "control/deck_block.hpp"
+#include "control/grid_verdict.hpp"
 #include "control/run.hpp"
 #include "geometry/meridional_curve.hpp"
 #include "inspect/block_faces.hpp"
@@ -164,6 +165,22 @@ TEST(TipGapRun, AGapDeeperThanThePassageSomewhereIsRefusedNamingTheGridLine) {
       run.err.starts_with("torvane: the tip gap 0.06 does not fit under the casing at the spanwise grid line i = "))
       << run.err;
   EXPECT_FALSE(std::filesystem::exists(folder.path() + "/run.rgra"));
+}
+
+TEST(TipGapRun, AFoldedCellAtTheTipIsToldAsTheGaps) {
+  // 14 x 8 x 21 points, the tip plane at k = 17 with 4 cells across the gap of 0.0025.
+  const Control_values values;
+  const Grid_sizes sizes{4, 10, 14, 8, 21};
+  const Setup_values setup{0.1, 0.25, 0, 0};
+  const Contour_points none;
+  const Grid grid;
+  const Check_input input{values, sizes, setup, none, none, grid, 4, 0.0025};
+  Grid_findings findings;
+  findings.folded = {1820, 3, 5, 2, 16};
+  EXPECT_EQ(Judge_grid(findings, input).diagnostic,
+            "the grid has 3 folded cells of 1820 (scaled Jacobian <= 0); the first, cell (5, 2, 16), lies at the blade "
+            "tip (the tip plane is k = 17); the tip gap of 0.0025 with 4 intervals across it governs it: give the gap "
+            "more cells, or the blade more spanwise intervals (record 7, nspan) below its tip");
 }
 
 TEST(TipGapRun, TheTopologyEndsTheBladeWallsAtTheTipAndPairsTheGapFaces) {
