@@ -5,8 +5,10 @@
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
+#include <cmath>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <system_error>
@@ -17,6 +19,7 @@
 #include "control/run.hpp"
 #include "deck/deck_build.hpp"
 #include "inspect/cell_survey.hpp"
+#include "inspect/quality_bands.hpp"
 #include "inspect/report.hpp"
 #include "inspect/run_files.hpp"
 #include "inspect/text_input.hpp"
@@ -64,6 +67,7 @@ struct Grid_data {
   std::shared_ptr<Storage_pool> pool;
   torvane::Block_sizes block{};
   double dphi = 0;
+  torvane::Passage passage;  // span stations and boundary patches, as the topology file writes them
   std::string title, stem, console;
 
   Grid_data() = default;
@@ -195,6 +199,7 @@ Grid_ptr Generate(const py::object& deck, Generator* generator, const py::object
   }
   data->block = build.block;
   data->dphi = build.dphi;
+  data->passage = std::move(build.passage);
   data->title = build.title;
   data->stem = build.stem;
   data->console = build.console;
@@ -245,7 +250,7 @@ void Write(const Grid_ptr& grid, const py::object& stem_given) {
     try {
       const torvane::Grid views = grid->Views();
       torvane::Write_grid_file(stem, grid->block, views, console);
-      torvane::Write_topology_file(stem, grid->block, grid->dphi);
+      torvane::Write_topology_file(stem, grid->passage);
       torvane::Write_plot_file(stem, grid->title, grid->block, views, console);
     } catch (const torvane::Run_stop& stop) {
       failure = stop.diagnostic;
@@ -257,43 +262,134 @@ void Write(const Grid_ptr& grid, const py::object& stem_given) {
   }
 }
 
-std::string Topology_text(const Grid_ptr& grid) { return torvane::Topology_text(grid->block, grid->dphi); }
+std::string Topology_text(const Grid_ptr& grid) { return torvane::Topology_text(grid->passage); }
 
+// A range as the topology file writes it.
+py::tuple Range_tuple(const torvane::Boundary_patch& patch, int n) {
+  const torvane::Cell_range r = torvane::Written_range(patch, n);
+  return py::make_tuple(r.lo, r.hi);
+}
+
+// The topology file's rows, from the passage it writes.
 py::list Topology_rows(const Grid_ptr& grid) {
-  const torvane::inspect::Topology topology =
-      torvane::inspect::Read_topology_text(grid->stem + ".rtp", Topology_text(grid));
   py::list rows;
-  for (const auto& r : topology.rows) {
+  for (const torvane::Boundary_patch& patch : grid->passage.patches) {
     py::dict row;
-    row["code"] = r.code;
-    row["face"] = r.face;
-    row["first"] = py::make_tuple(r.first[0], r.first[1]);
-    row["second"] = py::make_tuple(r.second[0], r.second[1]);
-    row["partner_face"] = r.partner_face;
-    row["partner_first"] = py::make_tuple(r.partner_first[0], r.partner_first[1]);
-    row["partner_second"] = py::make_tuple(r.partner_second[0], r.partner_second[1]);
-    row["angle"] = r.code == torvane::inspect::kPeriodic ? py::object(py::float_(r.angle)) : py::object(py::none());
+    row["code"] = torvane::Topology_code(patch.role);
+    row["face"] = patch.face;
+    row["first"] = Range_tuple(patch, 0);
+    row["second"] = Range_tuple(patch, 1);
+    row["partner_face"] = patch.partner_face;
+    row["partner_first"] = patch.periodic() ? Range_tuple(patch, 0) : py::make_tuple(0, 0);
+    row["partner_second"] = patch.periodic() ? Range_tuple(patch, 1) : py::make_tuple(0, 0);
+    row["angle"] = patch.periodic() ? py::object(py::float_(patch.angle)) : py::object(py::none());
     rows.append(row);
   }
   return rows;
 }
 
-// The figures of `torvane-inspect report --json` for the grid, from its arrays.
+// A figure of the report: None where `torvane-inspect report --json` writes null.
+py::object Figure(double v) { return std::isfinite(v) ? py::object(py::float_(v)) : py::object(py::none()); }
+
+py::dict Measure(const torvane::inspect::Measure_summary& s, py::dict limits) {
+  py::dict d;
+  d["min"] = Figure(s.min);
+  d["max"] = Figure(s.max);
+  d["bad"] = s.bands[2];
+  d["fair"] = s.bands[1];
+  d["good"] = s.bands[0];
+  d["limits"] = std::move(limits);
+  return d;
+}
+
+py::dict Spread(const torvane::inspect::Spread& s) {
+  py::dict d;
+  d["points"] = s.count;
+  d["min"] = Figure(s.min);
+  d["median"] = Figure(s.median);
+  d["max"] = Figure(s.max);
+  return d;
+}
+
+// The figures of `torvane-inspect report --json`, key for key, from the report itself.
+py::dict Report_dict(const torvane::inspect::Report& r) {
+  namespace in = torvane::inspect;
+  const in::Quality_summary& q = r.quality;
+  py::dict d;
+  d["stem"] = r.stem;
+  d["points"] = py::dict(py::arg("ie") = r.ie, py::arg("je") = r.je, py::arg("ke") = r.ke,
+                         py::arg("count") = static_cast<long>(r.ie) * r.je * r.ke);
+  d["cells"] = q.cells;
+  d["leading_edge_i"] = r.ile;
+  d["trailing_edge_i"] = r.ite;
+  d["pitch_angle_rad"] = Figure(r.pitch_angle);
+  d["scaled_jacobian"] = Measure(q.jacobian, py::dict(py::arg("bad_below") = Figure(in::kJacobianBad),
+                                                      py::arg("fair_below") = Figure(in::kJacobianFair)));
+  d["folded_cells"] = q.folded;
+  py::list folded;
+  for (const in::Cell_at& c : r.folded) {
+    folded.append(py::dict(py::arg("i") = c.i, py::arg("j") = c.j, py::arg("k") = c.k,
+                           py::arg("scaled_jacobian") = Figure(c.scaled_jacobian)));
+  }
+  d["folded_listed"] = folded;
+  d["face_angle_deg"] = Measure(
+      q.angle,
+      py::dict(py::arg("bad_below") = Figure(in::kAngleBadLow), py::arg("bad_above") = Figure(in::kAngleBadHigh),
+               py::arg("fair_below") = Figure(in::kAngleFairLow), py::arg("fair_above") = Figure(in::kAngleFairHigh)));
+  d["aspect_ratio"] = Measure(q.aspect, py::dict(py::arg("fair_above") = Figure(in::kAspectFair),
+                                                 py::arg("bad_above") = Figure(in::kAspectBad)));
+  d["volume_ratio"] = Measure(q.volume_ratio, py::dict(py::arg("fair_above") = Figure(in::kVolumeRatioFair),
+                                                       py::arg("bad_above") = Figure(in::kVolumeRatioBad)));
+  d["first_cell_height"] = py::dict(
+      py::arg("blade_wall_j1") = Spread(r.heights.blade_j1), py::arg("blade_wall_je") = Spread(r.heights.blade_je),
+      py::arg("hub") = Spread(r.heights.hub), py::arg("casing") = Spread(r.heights.casing));
+  const in::Periodic_match& p = r.periodic;
+  d["periodic"] =
+      py::dict(py::arg("points") = p.points, py::arg("max_mismatch") = Figure(p.max_mismatch),
+               py::arg("max_mismatch_over_pitch") = Figure(p.max_relative),
+               py::arg("at") = py::dict(py::arg("i") = p.at_i, py::arg("j") = p.at_j, py::arg("k") = p.at_k),
+               py::arg("ok") = r.Periodic_ok());
+  const torvane::Blade_sense& b = r.sense;
+  d["blade_wall_sense"] =
+      py::dict(py::arg("stations") = b.stations, py::arg("covering") = b.covering,
+               py::arg("min_thickness") = Figure(b.min_thickness), py::arg("max_thickness") = Figure(b.max_thickness),
+               py::arg("thinnest_at") = py::dict(py::arg("i") = b.at_i, py::arg("k") = b.at_k));
+  if (r.tip_gap.tip_k > 0) {
+    const in::Tip_gap_survey& t = r.tip_gap;
+    py::list stations;
+    for (std::size_t n = 0; n < t.gap.size(); ++n) {
+      stations.append(py::dict(py::arg("i") = r.ile + static_cast<int>(n),
+                               py::arg("tip_radius") = Figure(t.tip_radius[n]), py::arg("gap") = Figure(t.gap[n])));
+    }
+    d["tip_gap"] = py::dict(py::arg("tip_k") = t.tip_k, py::arg("wall_k") = py::list(py::make_tuple(1, t.tip_k)),
+                            py::arg("min_tip_radius") = Figure(t.min_tip_radius),
+                            py::arg("max_tip_radius") = Figure(t.max_tip_radius),
+                            py::arg("min_gap") = Figure(t.min_gap), py::arg("max_gap") = Figure(t.max_gap),
+                            py::arg("mean_gap") = Figure(t.mean_gap), py::arg("stations") = stations);
+  }
+  if (r.plot_checked) {
+    d["plot_file"] = py::dict(py::arg("points") = r.plot.points, py::arg("differing") = r.plot.differing);
+  }
+  d["exit_status"] = r.Exit_status();
+  return d;
+}
+
+// The figures of `torvane-inspect report --json` for the grid, from its arrays and its passage.
 py::object Report(const Grid_ptr& grid) {
-  std::string json, failure;
+  std::optional<torvane::inspect::Report> report;
+  std::string failure;
   {
     py::gil_scoped_release unlocked;
     try {
-      const torvane::inspect::Run_files run =
-          torvane::inspect::Lay_out_run(grid->stem, Points(*grid), Topology_text(grid));
+      const torvane::inspect::Run_files run = torvane::inspect::Lay_out_run(grid->stem, Points(*grid), grid->passage);
       const auto survey = torvane::inspect::Survey_cells(run.grid, run.faces);
-      json = torvane::inspect::Report_json(torvane::inspect::Make_report(run.stem, run.grid, run.faces, survey));
+      report = torvane::inspect::Make_report(run.stem, run.grid, run.faces, survey);
     } catch (const torvane::inspect::Input_error& e) {
       failure = e.what();
     }
   }
-  if (!failure.empty()) Raise(Errors().grid_error, failure, 1, grid->console);
-  return py::module_::import("json").attr("loads")(json);
+  if (!report) Raise(Errors().grid_error, failure, 1, grid->console);
+  return Report_dict(*report);
 }
 
 // A section argument of deck(): the text of a section when it holds a line end, else its file.
@@ -392,10 +488,11 @@ PYBIND11_MODULE(torvane, m) {
       .def_property_readonly("npitch", [](const Grid_ptr& g) { return g->block.npitch; })
       .def_property_readonly("nspan", [](const Grid_ptr& g) { return g->block.nspan; })
       .def_property_readonly(
-          "tip_k", [](const Grid_ptr& g) { return g->block.ke - g->block.gap_cells; },
+          "tip_k", [](const Grid_ptr& g) { return g->passage.Blade_top(); },
           "k of the blade tip (from 1): ke when the blade reaches the casing, below it with a tip gap")
       .def_property_readonly(
-          "gap_cells", [](const Grid_ptr& g) { return g->block.gap_cells; }, "cells across the tip gap (0: none)")
+          "gap_cells", [](const Grid_ptr& g) { return g->block.ke - g->passage.Blade_top(); },
+          "cells across the tip gap (0: none)")
       .def_property_readonly(
           "pitch_angle", [](const Grid_ptr& g) { return g->dphi; }, "pitch angle [rad]")
       .def_property_readonly("title", [](const Grid_ptr& g) { return g->title; })

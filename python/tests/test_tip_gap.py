@@ -3,7 +3,10 @@ the arrays bit for bit, the twelve topology rows, the tip's k and the report's
 gap; the keywords that are no gap."""
 import pytest
 
-from support import EXAMPLES, grid_file_numbers, import_torvane, run_torvane
+import json
+import subprocess
+
+from support import EXAMPLES, TORVANE_INSPECT, grid_file_numbers, import_torvane, run_torvane
 
 torvane, np = import_torvane()
 
@@ -43,6 +46,9 @@ def test_the_grid_is_the_programs_and_tells_its_tip(DECK, gap, cells, options, t
         [(120, 3, (-33 + gap_cells, -32), (21, 50), 4), (120, 4, (-33 + gap_cells, -32), (21, 50), 3)]
 
     report = grid.report()
+    inspected = subprocess.run([TORVANE_INSPECT, "report", "--json", grid.stem], cwd=tmp_path, capture_output=True,
+                               timeout=300)
+    assert report == json.loads(inspected.stdout)
     assert report["exit_status"] == 0
     length = 0.0025 if gap == "1%" else gap
     assert report["tip_gap"]["tip_k"] == grid.tip_k

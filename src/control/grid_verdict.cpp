@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <string_view>
 
 #include "base/diagnostics.hpp"
@@ -29,8 +30,30 @@ std::string Percent(double part, double whole) {
 // "1 interval", "3 intervals".
 std::string Intervals(int n) { return std::to_string(n) + (n == 1 ? " interval" : " intervals"); }
 
-// The section a spanwise plane k is nearest to: true for the hub.
-bool Nearer_hub(int k, int ke) { return 2 * (k - 1) <= ke - 1; }
+// The span station a spanwise plane k is nearest to, the lower one of two as near.
+const Span_station& Nearest_station(int k, const Passage& passage) {
+  const Span_station* nearest = &passage.stations.front();
+  for (const Span_station& s : passage.stations) {
+    if (std::abs(k - s.k) < std::abs(k - nearest->k)) nearest = &s;
+  }
+  return *nearest;
+}
+
+// The other station of the two (hub and casing) the deck describes.
+const Span_station& Other_station(const Span_station& station, const Passage& passage) {
+  for (const Span_station& s : passage.stations) {
+    if (s.surface != station.surface) return s;
+  }
+  return station;
+}
+
+// Whether plane k is a span station's.
+bool Station_plane(int k, const Passage& passage) {
+  for (const Span_station& s : passage.stations) {
+    if (s.k == k) return true;
+  }
+  return false;
+}
 
 // A cause found in the numbers of the deck: its text and whether it is a
 // known reason for folding (rather than a description of that part).
@@ -98,13 +121,13 @@ struct Section_findings {
   Finding pitch, upstream, downstream;
 };
 
-Section_findings Findings_at(bool hub, const Check_input& in) {
+Section_findings Findings_at(const Span_station& station, const Check_input& in) {
   const Control_values& v = in.values;
   // The section's own spacings and placement, as its surface was built.
-  const Surface_description d = Describe_surface(hub ? Surface::hub : Surface::casing, v);
+  const Surface_description d = Describe_surface(station.surface, v);
   const Section_spacings& spacing = d.spacings;
-  const std::string at = hub ? "at the hub " : "at the casing ";
-  const int k = hub ? 1 : in.sizes.ke;
+  const std::string at = "at the " + std::string(Surface_name(station.surface)) + " ";
+  const int k = station.k;
   const Grid& g = in.grid;
   Section_findings f;
   const double pitch = in.setup.dphi * d.geometry.radius;
@@ -125,8 +148,9 @@ Section_findings Findings_at(bool hub, const Check_input& in) {
 // numbers are.
 std::string Cause(const Grid_part& part, int k, const Check_input& in) {
   const Control_values& v = in.values;
-  const Section_findings near = Findings_at(Nearer_hub(k, in.sizes.ke), in);
-  const Section_findings far = Findings_at(!Nearer_hub(k, in.sizes.ke), in);
+  const Span_station& nearest = Nearest_station(k, in.passage);
+  const Section_findings near = Findings_at(nearest, in);
+  const Section_findings far = Findings_at(Other_station(nearest, in.passage), in);
   const Finding span = Wall_layers("span", v.dzwall, v.nwallhc, v.ratio, v.nspan, in.setup.span);
   struct Candidate {
     std::string_view records;
@@ -187,15 +211,17 @@ int Nearest_point(const Contour_points& list, double x, double y) {
 std::string Covered_blade(const Blade_sense& sense, int k, const Check_input& in) {
   const Grid& g = in.grid;
   const int i = sense.first_i;
-  const bool section_plane = k == 1 || k == in.sizes.ke;
-  const Contour_points& list = Nearer_hub(k, in.sizes.ke) ? in.hub : in.casing;
-  const std::string name = &list == &in.hub ? "hub" : "casing";
+  const bool section_plane = Station_plane(k, in.passage);
+  const Span_station& station = Nearest_station(k, in.passage);
+  const bool hub = station.surface == Surface::hub;
+  const Contour_points& list = hub ? in.hub : in.casing;
+  const std::string name(Surface_name(station.surface));
   std::string text =
       section_plane ? name + " section" : "between the hub and casing sections at k = " + std::to_string(k);
   // The walls j = 1 and j = je of the station, back in the blade-to-blade plane of the section.
-  const double radius = Nearer_hub(k, in.sizes.ke) ? in.values.rhub : in.values.rcas;
-  const int ks = Nearer_hub(k, in.sizes.ke) ? 1 : in.sizes.ke;
-  const double pitch = in.setup.dphi * radius;
+  const double radius = hub ? in.values.rhub : in.values.rcas;
+  const int ks = station.k;
+  const double pitch = in.passage.Pitch_angle() * radius;
   text += ", blade station i = " + std::to_string(i) + ": the passage covers the blade (it is " +
           Num(pitch - sense.first_thickness) + " wide where the pitch is " + Num(pitch) + " and the blade leaves " +
           Num(sense.first_thickness) + "; " + std::to_string(sense.covering) + " stations covered in all)";
@@ -275,14 +301,16 @@ Grid_verdict Judge_grid(const Grid_findings& f, const Check_input& in) {
   if (f.sense.covering > 0) {
     // Told at a section when one is covered, the hub first.
     const Grid_points points = Points_of(in.grid, s);
-    for (int k : {1, s.ke}) {
+    const Passage::Edges blade = in.passage.Blade_edges();
+    for (const Span_station& station : in.passage.stations) {
+      const int k = station.k;
       Grid_points plane = points;
       const std::size_t shift = static_cast<std::size_t>(k - 1) * plane.plane;
       plane.x += shift;
       plane.y += shift;
       plane.z += shift;
       plane.ke = 1;
-      Blade_sense at = Check_blade_sense(plane, s.ile, s.ite, in.setup.dphi);
+      Blade_sense at = Check_blade_sense(plane, blade.ile, blade.ite, in.passage.Pitch_angle());
       if (at.covering == 0) continue;
       at.covering = f.sense.covering;
       return {kExitRefused, Covered_blade(at, k, in)};

@@ -9,6 +9,7 @@
 
 #include "base/grid_check.hpp"
 #include "base/grid_views.hpp"
+#include "base/passage.hpp"
 #include "base/run_stop.hpp"
 #include "control/control_check.hpp"
 #include "control/control_input.hpp"
@@ -36,6 +37,7 @@ struct Check_input {
   const Control_values& values;
   const Grid_sizes& sizes;
   const Setup_values& setup;
+  const Passage& passage;        // span stations and boundary patches
   const Contour_points& hub;     // placed in the blade-to-blade plane
   const Contour_points& casing;  // likewise
   const Grid& grid;

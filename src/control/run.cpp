@@ -193,6 +193,8 @@ Built_grid Build_into(std::istream& deck, Console& out, const Run_options& optio
   const Setup_values setup = Section_setup(values);
   build.block = {sizes.ie, sizes.je, sizes.ke, sizes.ile, sizes.ite, values.nin, values.npitch, values.nspan};
   build.dphi = setup.dphi;
+  build.passage = Make_passage({sizes.ie, sizes.je, sizes.ke, sizes.ile, sizes.ite}, setup.dphi,
+                               options.flow_path.empty() ? Station_kind::cylinder : Station_kind::flow_path);
   build.title = values.title;
   build.stem = Output_stem(values.fname);
 
@@ -218,7 +220,7 @@ Built_grid Build_into(std::istream& deck, Console& out, const Run_options& optio
     tip_gap = Tip_gap_of(*options.tip_gap, options.tip_gap_source, values, sizes, setup);
   }
   if (tip_gap) {
-    build.block.gap_cells = tip_gap->gap_cells;
+    Add_tip_gap(build.passage, tip_gap->gap_cells);
     built.gap_cells = tip_gap->gap_cells;
     built.gap = tip_gap->gap;
   }
@@ -307,8 +309,9 @@ Built_grid Build_into(std::istream& deck, Console& out, const Run_options& optio
   } else {
     // The inner planes on both cores, the helper going on to the check.
     Prepare_volume(volume, volume_work, storage.grid(), diagnostics);
-    check->Start(Points_of(storage.grid(), sizes), sizes.ile, sizes.ite, setup.dphi, storage.check_work(),
-                 [&](int k) { Build_volume_plane(k, volume, volume_work, storage.grid()); });
+    const Passage::Edges blade = build.passage.Blade_edges();
+    check->Start(Points_of(storage.grid(), sizes), blade.ile, blade.ite, build.passage.Pitch_angle(),
+                 storage.check_work(), [&](int k) { Build_volume_plane(k, volume, volume_work, storage.grid()); });
     check->Build_planes();
   }
   Check_finite_planes(storage.grid(), sizes.ie, sizes.je, sizes.ke, sizes.ke);
@@ -343,7 +346,7 @@ int Generate(std::istream& deck, Console& out, Console& err, const Run_options& 
       options.check_grid ? &beside : nullptr);
 
   const Grid grid = built.storage.grid();
-  const Check_input check{built.values, built.sizes, built.setup,     built.hub,
+  const Check_input check{built.values, built.sizes, built.setup,     build.passage, built.hub,
                           built.casing, grid,        built.gap_cells, built.gap};
   if (!options.write_files) {
     if (options.check_grid) Accept_grid(Judge_grid(beside.Finish(), check), options, err);
@@ -352,7 +355,7 @@ int Generate(std::istream& deck, Console& out, Console& err, const Run_options& 
   // The storing lines wait for the check: a grid that fails it stores nothing.
   Console storing;
   Write_grid_into(*files.grid, build.block, grid, storing);
-  Write_topology_into(*files.topology, build.block, build.dphi);
+  Write_topology_into(*files.topology, build.passage);
   Write_plot_into(*files.plot, build.title, build.block, grid, storing);
   if (options.check_grid) Accept_grid(Judge_grid(beside.Finish(), check), options, err);
   out.write(storing.captured());
@@ -422,7 +425,7 @@ Grid_build Build_in_memory(std::istream& deck, Storage_provider provide, const R
         deck, out, options, provide, build, [](const std::string&) {}, options.check_grid ? &beside : nullptr);
     if (options.check_grid) {
       const Grid grid = built.storage.grid();
-      const Check_input check{built.values, built.sizes, built.setup,     built.hub,
+      const Check_input check{built.values, built.sizes, built.setup,     build.passage, built.hub,
                               built.casing, grid,        built.gap_cells, built.gap};
       const Grid_verdict verdict = Judge_grid(beside.Finish(), check);
       if (verdict.status != kExitComplete && !options.allow_folded) {

@@ -58,6 +58,7 @@ struct Grid_build {
   std::string diagnostic;
   Block_sizes block{};  // sizes, leading and trailing edge, interval counts
   double dphi = 0;      // pitch angle [rad]
+  Passage passage;      // span stations and boundary patches, as the topology file writes them
   std::string title;    // record 1, for the plot file
   std::string stem;     // the stem of the output files named by record 2
 };

@@ -1,8 +1,9 @@
-// The block's boundaries in grid points: each boundary row of the topology
-// file turned into a range of points on its face, plus what the H-grid
-// layout implies (leading and trailing edge, pitch angle).
+// The block's boundaries in grid points: each boundary patch of the passage
+// turned into a range of points on its face, plus what the H-grid layout
+// implies (leading and trailing edge, pitch angle).
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include "inspect/grid_file.hpp"
@@ -16,9 +17,9 @@ struct Point_range {
   int hi[3] = {1, 1, 1};
 };
 
-// A boundary row on the grid: its face as an index surface and its points.
+// A boundary patch on the grid: its face as an index surface and its points.
 struct Patch {
-  int code = 0;
+  torvane::Patch_role role = torvane::Patch_role::inlet;  // to the flow (inspect's Patch_role is a solver's)
   int face = 0;
   int normal = 0;        // 0, 1, 2 for an i, j or k face
   bool empty = false;    // the row covers no cell
@@ -38,7 +39,7 @@ struct Block_faces {
 };
 
 // Face 3 is j = 1 and face 4 is j = je, faces 5, 6 are k = 1, ke and faces 1, 2 are i = 1, ie.
-// Throws Input_error when the topology does not fit the grid.
-Block_faces Lay_out_faces(const Topology& topology, const Grid& grid);
+// Throws Input_error naming the topology file `path` when the passage's cells do not fit the grid.
+Block_faces Lay_out_faces(const Passage& passage, const std::string& path, const Grid& grid);
 
 }  // namespace torvane::inspect

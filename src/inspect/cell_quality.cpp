@@ -73,7 +73,7 @@ Volume_ratios::Volume_ratios(int ni, int nj, int nk, const Block_faces& faces)
     : ni_(ni), nj_(nj), nk_(nk), periodic_(static_cast<std::size_t>(ni) * static_cast<std::size_t>(nk), 0) {
   // Cells (i, 1, k) and (i, nj, k) share a face where a periodic row of face 3 says so.
   for (const Patch& patch : faces.patches) {
-    if (patch.code != kPeriodic || patch.face != 3 || patch.empty) continue;
+    if (!Is_matched(patch.role) || patch.face != 3 || patch.empty) continue;
     for (int k = patch.points.lo[2]; k < patch.points.hi[2]; ++k) {
       for (int i = patch.points.lo[0]; i < patch.points.hi[0]; ++i) {
         periodic_[static_cast<std::size_t>(k - 1) * ni + static_cast<std::size_t>(i - 1)] = 1;

@@ -38,50 +38,28 @@ void Partner_range_of(const Patch& patch, int je, cgsize_t range[6]) {
   range[1] = range[4] = patch.face == 3 ? je : 1;
 }
 
-BCType_t Bc_type(int code) {
-  switch (code) {
-    case kInlet:
+BCType_t Bc_type(torvane::Patch_role role) {
+  switch (role) {
+    case torvane::Patch_role::inlet:
       return CGNS_ENUMV(BCInflow);
-    case kOutlet:
+    case torvane::Patch_role::outlet:
       return CGNS_ENUMV(BCOutflow);
     default:
       return CGNS_ENUMV(BCWall);
   }
 }
 
-// The family of a boundary row: one per patch of the solver meshes, the blade's two sides together.
-const char* Family_of(const Patch& patch) {
-  switch (patch.code) {
-    case kInlet:
-      return "inlet";
-    case kOutlet:
-      return "outlet";
-    default:
-      break;
-  }
-  return patch.face == 5 ? "hub" : patch.face == 6 ? "casing" : "blade";
-}
+// The family of a boundary patch: one per patch of the solver meshes, the blade's two sides together.
+std::string Family_of(const Patch& patch) { return std::string(Role_name(patch.role)); }
 
 }  // namespace
 
 std::string Cgns_patch_name(const Patch& patch, int je) {
-  const std::string where = std::to_string(patch.record);
-  switch (patch.face) {
-    case 1:
-      return "Inlet_" + where;
-    case 2:
-      return "Outlet_" + where;
-    case 5:
-      return "Hub_" + where;
-    case 6:
-      return "Casing_" + where;
-    default:
-      break;
-  }
-  std::string name = patch.code == kPeriodic ? "Periodic_j" : "Blade_j";
-  name += std::to_string(patch.face == 3 ? 1 : je);
-  name += '_';
-  return name + where;
+  // The role's name capitalised, the pitchwise faces told apart by their j.
+  std::string name(Role_name(patch.role));
+  name[0] = static_cast<char>(name[0] - 'a' + 'A');
+  if (patch.face == 3 || patch.face == 4) name += "_j" + std::to_string(patch.face == 3 ? 1 : je);
+  return name + '_' + std::to_string(patch.record);
 }
 
 namespace {
@@ -99,15 +77,15 @@ void Write_cgns_file(const std::string& name, const std::string& path, const Run
     // A family per patch carrying its boundary type: viewers group and show the patches by it.
     std::vector<std::string> families;
     for (const Patch& patch : run.faces.patches) {
-      if (patch.empty || patch.code == kPeriodic) continue;
-      const char* family = Family_of(patch);
+      if (patch.empty || Is_matched(patch.role)) continue;
+      const std::string family = Family_of(patch);
       bool known = false;
       for (const std::string& written : families) known = known || written == family;
       if (known) continue;
       families.push_back(family);
       int family_index = 0, bc_index = 0;
-      Check(cg_family_write(file, base, family, &family_index), path, "family");
-      Check(cg_fambc_write(file, base, family_index, "FamBC", Bc_type(patch.code), &bc_index), path, "family");
+      Check(cg_family_write(file, base, family.c_str(), &family_index), path, "family");
+      Check(cg_fambc_write(file, base, family_index, "FamBC", Bc_type(patch.role), &bc_index), path, "family");
     }
     cgsize_t size[9] = {g.ie, g.je, g.ke, g.ie - 1, g.je - 1, g.ke - 1, 0, 0, 0};
     Check(cg_zone_write(file, base, "Passage", size, CGNS_ENUMV(Structured), &zone), path, "zone");
@@ -123,13 +101,13 @@ void Write_cgns_file(const std::string& name, const std::string& path, const Run
       const std::string name = Cgns_patch_name(patch, g.je);
       cgsize_t range[6];
       Range_of(patch, range);
-      if (patch.code != kPeriodic) {
+      if (!Is_matched(patch.role)) {
         int bc = 0;
         Check(cg_boco_write(file, base, zone, name.c_str(), CGNS_ENUMV(FamilySpecified), CGNS_ENUMV(PointRange), 2,
                             range, &bc),
               path, "boundary condition");
         Check(cg_goto(file, base, "Zone_t", zone, "ZoneBC_t", 1, "BC_t", bc, "end"), path, "boundary family");
-        Check(cg_famname_write(Family_of(patch)), path, "boundary family");
+        Check(cg_famname_write(Family_of(patch).c_str()), path, "boundary family");
         continue;
       }
       cgsize_t donor[6];

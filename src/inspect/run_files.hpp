@@ -13,15 +13,16 @@ namespace torvane::inspect {
 struct Run_files {
   std::string stem;
   Grid grid;
-  Topology topology;
+  Passage passage;            // read from the topology file
+  std::string topology_path;  // the topology file, for messages
   Block_faces faces;
 };
 
 // Reads STEM.rgra and STEM.rtp; throws Input_error naming file, record and column.
 Run_files Read_run(const std::string& stem);
 
-// The run of a grid held in memory and the text of its topology file, checked
-// and laid out as Read_run does with the files (names them STEM.rtp in messages).
-Run_files Lay_out_run(const std::string& stem, Grid grid, std::string topology_text);
+// The run of a grid held in memory and its passage, laid out as Read_run does
+// with the files (names the topology file STEM.rtp in messages).
+Run_files Lay_out_run(const std::string& stem, Grid grid, Passage passage);
 
 }  // namespace torvane::inspect

@@ -10,22 +10,30 @@ namespace torvane::inspect {
 
 namespace {
 
-// The patch a topology row belongs to, or -1 for a wall the solver exports cannot name.
-int Patch_of_row(int code, int face) {
-  switch (code) {
-    case kInlet:
-      return kInletPatch;
-    case kOutlet:
-      return kOutletPatch;
-    case kPeriodic:
-      return face == 3 ? kPeriodicLower : kPeriodicUpper;
-    default:
-      break;
+// The solver patches: one per role of the passage in the role table's order,
+// named as the role, two for a matched role (its faces 3 and 4, "_lower" and
+// "_upper"). first[role] is the index of the role's (first) patch.
+std::vector<Solver_patch> Patches_of_roles(const Passage& passage, std::vector<std::size_t>& first) {
+  std::vector<Solver_patch> patches;
+  for (torvane::Patch_role role : torvane::All_roles()) {
+    first.push_back(patches.size());
+    bool present = false;
+    for (const Boundary_patch& p : passage.patches) present = present || p.role == role;
+    if (!present) continue;
+    const std::string name(torvane::Role_name(role));
+    if (torvane::Is_matched(role)) {
+      patches.push_back({name + "_lower", Patch_role::cyclic, {}});
+      patches.push_back({name + "_upper", Patch_role::cyclic, {}});
+    } else {
+      patches.push_back({name, torvane::Is_wall(role) ? Patch_role::wall : Patch_role::patch, {}});
+    }
   }
-  if (face == 5) return kHubPatch;
-  if (face == 6) return kCasingPatch;
-  if (face == 3 || face == 4) return kBladePatch;
-  return -1;
+  return patches;
+}
+
+// The solver patch of a boundary patch.
+std::size_t Patch_of_row(const std::vector<std::size_t>& first, torvane::Patch_role role, int face) {
+  return first[static_cast<std::size_t>(role)] + (torvane::Is_matched(role) && face == 4 ? 1 : 0);
 }
 
 // Cells of one block face laid out in its two in-face directions (i before j before k),
@@ -103,26 +111,17 @@ std::array<std::size_t, 8> Hex_corners(const Grid& g, int i, int j, int k, bool 
 
 Solver_boundary Solver_boundaries(const Run_files& run) {
   const Grid& g = run.grid;
-  const std::string& path = run.topology.path;
+  const std::string& path = run.topology_path;
   Solver_boundary s;
   s.right_handed = Right_handed(g);
   s.lower_to_upper = run.faces.face3_angle;
-  s.patches = {{"inlet", Patch_role::patch, {}},
-               {"outlet", Patch_role::patch, {}},
-               {"hub", Patch_role::wall, {}},
-               {"casing", Patch_role::wall, {}},
-               {"blade", Patch_role::wall, {}},
-               {"periodic_lower", Patch_role::cyclic, {}},
-               {"periodic_upper", Patch_role::cyclic, {}}};
+  std::vector<std::size_t> first;
+  s.patches = Patches_of_roles(run.passage, first);
   Face_cover cover[6];
   for (int face = 1; face <= 6; ++face) cover[face - 1] = Cover_of(g, face);
   for (const Patch& row : run.faces.patches) {
     if (row.empty) continue;
-    const int patch = Patch_of_row(row.code, row.face);
-    if (patch < 0) {
-      Refuse(path, row.record, 0,
-             "a wall on face " + std::to_string(row.face) + " (an end of the passage) has no patch in a solver mesh");
-    }
+    const int patch = static_cast<int>(Patch_of_row(first, row.role, row.face));
     Face_cover& c = cover[row.face - 1];
     for (int b = row.points.lo[c.axes[1]]; b < row.points.hi[c.axes[1]]; ++b) {
       for (int a = row.points.lo[c.axes[0]]; a < row.points.hi[c.axes[0]]; ++a) {

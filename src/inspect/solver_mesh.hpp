@@ -33,7 +33,9 @@ struct Solver_patch {
 // x' = y, y' = z, z' = x (a cyclic one, so the frame stays right-handed).
 enum class Machine_axis { x, z };
 
-// Indices of the patches in Solver_boundary::patches.
+// Indices of the patches in Solver_boundary::patches for the passage torvane
+// writes: a patch per role of the passage in the order of the base's role
+// table, the periodic pair's two faces apart.
 inline constexpr std::size_t kInletPatch = 0, kOutletPatch = 1, kHubPatch = 2, kCasingPatch = 3, kBladePatch = 4,
                              kPeriodicLower = 5, kPeriodicUpper = 6;
 

@@ -1,6 +1,8 @@
 #include "inspect/subcommands.hpp"
 
 #include <new>
+#include <string>
+#include <vector>
 
 #include "base/output_file.hpp"
 #include "base/terminal_text.hpp"
@@ -111,16 +113,20 @@ int Picture_command(const Options& o, std::ostream& out) {
   const Cell_field* cells = o.quality ? &measured : nullptr;
   const std::string banded = o.quality ? ", cells by quality band" : "";
   struct Page {
-    const char* suffix;
+    std::string suffix;
     Drawing drawing;
   };
-  std::vector<Page> pages = {
-      {"_hub", Blade_to_blade(g, run.faces, 1, o.stem + ": hub, k = 1, two pitches" + banded, cells)},
-      {"_casing", Blade_to_blade(g, run.faces, g.ke,
-                                 o.stem + ": casing, k = " + std::to_string(g.ke) + ", two pitches" + banded, cells)},
-      {"_le", Cross_section(g, run.faces, station,
-                            o.stem + ": cross-section at i = " + std::to_string(station) + banded, cells)},
-  };
+  // A blade-to-blade picture of each span station, then the cross-section at the leading edge.
+  std::vector<Page> pages;
+  for (const Span_station& s : run.passage.stations) {
+    const std::string name(Surface_name(s.surface));
+    pages.push_back(
+        {"_" + name,
+         Blade_to_blade(g, run.faces, s.k,
+                        o.stem + ": " + name + ", k = " + std::to_string(s.k) + ", two pitches" + banded, cells)});
+  }
+  pages.push_back({"_le", Cross_section(g, run.faces, station,
+                                        o.stem + ": cross-section at i = " + std::to_string(station) + banded, cells)});
   // With a tip gap, a close-up of it at mid-chord: the walls closing onto the camber, the gap above.
   const int tip = run.faces.tip_k;
   if (run.faces.ile > 0 && tip > 0 && tip < g.ke) {

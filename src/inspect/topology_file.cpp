@@ -1,6 +1,7 @@
 #include "inspect/topology_file.hpp"
 
 #include <cstdlib>
+#include <optional>
 
 #include "inspect/text_input.hpp"
 
@@ -8,19 +9,12 @@ namespace torvane::inspect {
 
 namespace {
 
-// Cell count along each of the two in-face directions of a face, in the file's order:
-// faces 1, 2 give (j, k); faces 3, 4 give (k, i); faces 5, 6 give (i, j).
-void In_face_cells(const Topology& t, int face, int& first, int& second) {
-  if (face <= 2) {
-    first = t.nj;
-    second = t.nk;
-  } else if (face <= 4) {
-    first = t.nk;
-    second = t.ni;
-  } else {
-    first = t.ni;
-    second = t.nj;
-  }
+// Cell count along each of the two in-face directions of a face, in the file's order.
+void In_face_cells(const Passage& p, int face, int& first, int& second) {
+  int axes[2];
+  In_face_axes(face, axes);
+  first = p.Cells(axes[0]);
+  second = p.Cells(axes[1]);
 }
 
 // Reads a start, end pair of cell indices and checks it lies on the face.
@@ -54,59 +48,62 @@ void Require_line_end(const std::string& path, const Record& record) {
   }
 }
 
-Boundary_row Read_row(Text_file& file, const Topology& t, const Record& record) {
+// The cells of a range as read: a negated range is carried with its signs turned.
+Cell_range Cells_of(const int range[2], bool negated) {
+  return negated ? Cell_range{-range[0], -range[1]} : Cell_range{range[0], range[1]};
+}
+
+Boundary_patch Read_row(Text_file& file, const Passage& p, const Record& record) {
   Fields fields(file, record);
-  Boundary_row row;
-  row.record = record.number;
-  row.code = fields.Integer("type code");
-  if (row.code != kInlet && row.code != kOutlet && row.code != kWall && row.code != kPeriodic) {
-    fields.Refuse_here("type code " + std::to_string(row.code) + " is none of 10, 20, 70, 120");
+  Boundary_patch patch;
+  patch.record = record.number;
+  const int code = fields.Integer("type code");
+  if (!Known_topology_code(code)) {
+    fields.Refuse_here("type code " + std::to_string(code) + " is none of " + Known_topology_codes());
   }
-  row.face = fields.Integer("face");
-  if (row.face < 1 || row.face > 6) fields.Refuse_here("face " + std::to_string(row.face) + " is not 1 to 6");
-  const bool periodic = row.code == kPeriodic;
+  patch.face = fields.Integer("face");
+  if (patch.face < 1 || patch.face > 6) fields.Refuse_here("face " + std::to_string(patch.face) + " is not 1 to 6");
+  patch.role = *Role_of_code(code, patch.face);
+  const bool periodic = patch.periodic();
   int first_cells = 0, second_cells = 0;
-  In_face_cells(t, row.face, first_cells, second_cells);
+  In_face_cells(p, patch.face, first_cells, second_cells);
   // Periodic rows carry their spanwise range negated.
-  Read_range(fields, row.first, first_cells, periodic && row.face >= 3 && row.face <= 4, "first range");
-  Read_range(fields, row.second, second_cells, false, "second range");
-  row.partner_region = fields.Integer("partner region");
+  const bool negated = periodic && patch.face >= 3 && patch.face <= 4;
+  int first[2], second[2], partner_first[2], partner_second[2];
+  Read_range(fields, first, first_cells, negated, "first range");
+  Read_range(fields, second, second_cells, false, "second range");
+  patch.range[0] = Cells_of(first, negated);
+  patch.range[1] = Cells_of(second, false);
+  const int partner_region = fields.Integer("partner region");
   const long partner_column = fields.column();
-  row.partner_face = fields.Integer("partner face");
-  for (int n = 0; n < 2; ++n) row.partner_first[n] = fields.Integer("partner first range");
-  for (int n = 0; n < 2; ++n) row.partner_second[n] = fields.Integer("partner second range");
+  patch.partner_face = fields.Integer("partner face");
+  for (int& n : partner_first) n = fields.Integer("partner first range");
+  for (int& n : partner_second) n = fields.Integer("partner second range");
   fields.Expect_end("the twelve integers of a boundary row");
   Require_line_end(file.path(), record);
-  if (!periodic) {
-    if (row.partner_region != 0 || row.partner_face != 0) {
-      fields.Refuse_at(partner_column, "a non-periodic row names a partner");
-    }
-    return row;
+  if (!periodic && (partner_region != 0 || patch.partner_face != 0)) {
+    fields.Refuse_at(partner_column, "a non-periodic row names a partner");
   }
-  if (row.face != 3 && row.face != 4) {
-    fields.Refuse_at(
-        5, "periodic row on face " + std::to_string(row.face) + ": only the pitchwise faces 3 and 4 can be periodic");
-  }
-  if (row.partner_region != 1 || row.partner_face != 7 - row.face || row.partner_first[0] != row.first[0] ||
-      row.partner_first[1] != row.first[1] || row.partner_second[0] != row.second[0] ||
-      row.partner_second[1] != row.second[1]) {
-    fields.Refuse_at(partner_column, "periodic row of face " + std::to_string(row.face) +
+  if (!Role_fits_face(patch.role, patch.face)) fields.Refuse_at(1, Role_misfit(patch.role, patch.face));
+  if (!periodic) return patch;
+  if (partner_region != 1 || patch.partner_face != 7 - patch.face || partner_first[0] != first[0] ||
+      partner_first[1] != first[1] || partner_second[0] != second[0] || partner_second[1] != second[1]) {
+    fields.Refuse_at(partner_column, "periodic row of face " + std::to_string(patch.face) +
                                          " must be matched with the same cells of face " +
-                                         std::to_string(7 - row.face) + " of region 1");
+                                         std::to_string(7 - patch.face) + " of region 1");
   }
   Record angle = file.Expect("the periodic angle after a periodic row");
   Fields angle_fields(file, angle);
-  row.angle = angle_fields.Real("periodic angle");
+  patch.angle = angle_fields.Real("periodic angle");
   angle_fields.Expect_end("the periodic angle");
-  if (row.angle == 0) angle_fields.Refuse_here("periodic angle 0: the pitch angle must not vanish");
+  if (patch.angle == 0) angle_fields.Refuse_here("periodic angle 0: the pitch angle must not vanish");
   Require_line_end(file.path(), angle);
-  return row;
+  return patch;
 }
 
-Topology Read_topology(Text_file& file) {
+Passage Read_topology(Text_file& file) {
   const std::string& path = file.path();
-  Topology t;
-  t.path = path;
+  Passage t;
   for (int n = 1; n <= 2; ++n) {
     Record comment = file.Expect("the two comment records");
     if (comment.text.empty() || comment.text.front() != '#') {
@@ -138,20 +135,25 @@ Topology Read_topology(Text_file& file) {
   fields.Expect_end("the row count and the three cell numbers");
   for (int n = 0; n < rows; ++n) {
     Record record = file.Expect("boundary row " + std::to_string(n + 1) + " of " + std::to_string(rows));
-    t.rows.push_back(Read_row(file, t, record));
+    t.patches.push_back(Read_row(file, t, record));
   }
   file.Expect_end();
+  // The rows together: every boundary cell once, the periodic pair matched.
+  if (const std::optional<Boundary_fault> fault = Find_boundary_fault(t, head.number)) {
+    Refuse(path, fault->record, fault->column, fault->text);
+  }
+  t.stations = Stations_of_patches(t);
   return t;
 }
 
 }  // namespace
 
-Topology Read_topology_file(const std::string& path) {
+Passage Read_topology_file(const std::string& path) {
   Text_file file(path);
   return Read_topology(file);
 }
 
-Topology Read_topology_text(const std::string& name, std::string text) {
+Passage Read_topology_text(const std::string& name, std::string text) {
   Text_file file(name, std::move(text));
   return Read_topology(file);
 }

@@ -58,12 +58,16 @@ Wall_heights First_cell_heights(const Grid& grid, const Block_faces& faces) {
   std::vector<double> heights[4];
   const int extent[3] = {grid.ie, grid.je, grid.ke};
   for (const Patch& patch : faces.patches) {
-    if (patch.code != 70 || patch.empty || patch.face < 3) continue;
+    if (!Is_wall(patch.role) || patch.empty) continue;
     const int d = patch.normal;
     if (extent[d] < 2) continue;
     const int t1 = (d + 1) % 3, t2 = (d + 2) % 3;
     const int inward = patch.face % 2 == 1 ? 1 : -1;
-    std::vector<double>& out = heights[patch.face - 3];
+    // The blade's two sides apart, then the hub and the casing.
+    const int wall = patch.role == torvane::Patch_role::hub      ? 2
+                     : patch.role == torvane::Patch_role::casing ? 3
+                                                                 : (patch.face == 3 ? 0 : 1);
+    std::vector<double>& out = heights[wall];
     int p[3];
     for (p[2] = patch.points.lo[2]; p[2] <= patch.points.hi[2]; ++p[2]) {
       for (p[1] = patch.points.lo[1]; p[1] <= patch.points.hi[1]; ++p[1]) {
@@ -91,7 +95,7 @@ Wall_heights First_cell_heights(const Grid& grid, const Block_faces& faces) {
 Periodic_match Check_periodic(const Grid& grid, const Block_faces& faces) {
   Periodic_match m;
   for (const Patch& patch : faces.patches) {
-    if (patch.code != 120 || patch.empty) continue;
+    if (!Is_matched(patch.role) || patch.empty) continue;
     const int j = patch.face == 3 ? 1 : grid.je;
     const int partner_j = patch.face == 3 ? grid.je : 1;
     // The partner is turned by the angle in theta, theta measured from z towards y.

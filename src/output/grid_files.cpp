@@ -58,9 +58,9 @@ void Write_grid_file(const std::string& stem, const Block_sizes& s, const Grid& 
   throw File_stop(error);
 }
 
-void Write_topology_file(const std::string& stem, const Block_sizes& s, double dphi) try {
+void Write_topology_file(const std::string& stem, const Passage& passage) try {
   Output_file file(stem + ".rtp");
-  Write_topology_into(file, s, dphi);
+  Write_topology_into(file, passage);
   file.Replace_target();
 } catch (const File_error& error) {
   throw File_stop(error);
@@ -118,57 +118,39 @@ void Write_grid_into(Output_file& file, const Block_sizes& s, const Grid& grid, 
   throw File_stop(error);
 }
 
-std::string Topology_text(const Block_sizes& s, double dphi) {
-  const int n = s.nspan;
-  // Spanwise cells of the blade walls: up to the tip, the gap's cells above it.
-  const int wall = n - s.gap_cells;
-  const int gap_first = wall + 1;
+std::string Topology_text(const Passage& passage) {
   std::string text =
       "# Topology file for a blade (H-grid, 1 region)\r\n"
       "#\r\n"
       "1 1\r\n"
       "1\r\n";
-  text += s.gap_cells > 0 ? "12 " : "10 ";
-  Put_integers(text, {s.ie - 1, s.je - 1, s.ke - 1}, 3, " ");
+  text += std::to_string(passage.patches.size()) + ' ';
+  Put_integers(text, {passage.ni, passage.nj, passage.nk}, 3, " ");
   text += kEndOfRecord;
 
   // Type code, face, two cell ranges, partner region, face and ranges.
-  struct Row {
-    int code;
-    int fields[11];
-  };
-  const Row rows[] = {
-      {120, {3, -1, -n, 1, s.nin, 1, 4, -1, -n, 1, s.nin}},
-      {120, {4, -1, -n, 1, s.nin, 1, 3, -1, -n, 1, s.nin}},
-      {120, {3, -1, -n, s.ite, s.ie - 1, 1, 4, -1, -n, s.ite, s.ie - 1}},
-      {120, {4, -1, -n, s.ite, s.ie - 1, 1, 3, -1, -n, s.ite, s.ie - 1}},
-      {70, {3, 1, wall, s.ile, s.ite - 1, 0, 0, 0, 0, 0, 0}},
-      {70, {4, 1, wall, s.ile, s.ite - 1, 0, 0, 0, 0, 0, 0}},
-      {70, {5, 1, s.ie - 1, 1, s.npitch, 0, 0, 0, 0, 0, 0}},
-      {70, {6, 1, s.ie - 1, 1, s.npitch, 0, 0, 0, 0, 0, 0}},
-      {10, {1, 1, s.npitch, 1, n, 0, 0, 0, 0, 0, 0}},
-      {20, {2, 1, s.npitch, 1, n, 0, 0, 0, 0, 0, 0}},
-      {120, {3, -gap_first, -n, s.ile, s.ite - 1, 1, 4, -gap_first, -n, s.ile, s.ite - 1}},
-      {120, {4, -gap_first, -n, s.ile, s.ite - 1, 1, 3, -gap_first, -n, s.ile, s.ite - 1}},
-  };
-  const int count = s.gap_cells > 0 ? 12 : 10;
-  for (int r = 0; r < count; ++r) {
-    Put_integer(text, rows[r].code, 3);
+  for (const Boundary_patch& patch : passage.patches) {
+    Put_integer(text, Topology_code(patch.role), 3);
     text += ' ';
-    for (int field : rows[r].fields) Put_integer(text, field, 5);
+    Put_integer(text, patch.face, 5);
+    const Cell_range ranges[2] = {Written_range(patch, 0), Written_range(patch, 1)};
+    for (const Cell_range& r : ranges) Put_integers(text, {r.lo, r.hi}, 5, "");
+    Put_integers(text, {patch.periodic() ? 1 : 0, patch.partner_face}, 5, "");
+    for (const Cell_range& r : ranges)
+      Put_integers(text, {patch.periodic() ? r.lo : 0, patch.periodic() ? r.hi : 0}, 5, "");
     text += kEndOfRecord;
-    // The periodic rows are followed by the angle that turns the face onto its partner.
-    if (rows[r].code == 120) {
+    // A periodic row is followed by the angle that turns its partner onto it.
+    if (patch.periodic()) {
       text += ' ';
-      Put_list_real(text, rows[r].fields[0] == 3 ? -dphi : dphi);
+      Put_list_real(text, patch.angle);
       text += kEndOfRecord;
     }
   }
   return text;
 }
 
-void Write_topology_into(Output_file& file, const Block_sizes& s, double dphi) try {
-  file.Append(Topology_text(s, dphi));
+void Write_topology_into(Output_file& file, const Passage& passage) try {
+  file.Append(Topology_text(passage));
   file.Close_temporary();
 } catch (const File_error& error) {
   throw File_stop(error);

@@ -1,5 +1,5 @@
 // The three files a run leaves: the grid file (every coordinate, 17 digits),
-// the topology file (boundary conditions and periodic pairs of the block) and
+// the topology file (the boundary patches of the passage) and
 // the plot file (the grid as one ordered point zone for viewing).
 #pragma once
 
@@ -10,6 +10,7 @@
 
 #include "base/grid_views.hpp"
 #include "base/output_file.hpp"
+#include "base/passage.hpp"
 #include "base/stem_lock.hpp"
 #include "output/console.hpp"
 
@@ -17,12 +18,11 @@ namespace torvane {
 
 // Grid dimensions and the indices the topology file refers to.
 struct Block_sizes {
-  int ie, je, ke;     // points in i, j, k
-  int ile, ite;       // leading- and trailing-edge i
-  int nin;            // upstream intervals
-  int npitch;         // pitchwise intervals
-  int nspan;          // spanwise intervals
-  int gap_cells = 0;  // cells across the tip gap above the blade; 0: the blade reaches the casing
+  int ie, je, ke;  // points in i, j, k
+  int ile, ite;    // leading- and trailing-edge i
+  int nin;         // upstream intervals
+  int npitch;      // pitchwise intervals
+  int nspan;       // spanwise intervals
 };
 
 // The stem of every output file name: the text of fname before its first
@@ -32,13 +32,12 @@ std::string Output_stem(std::string_view fname);
 // Prints " Storing grid ..." and writes STEM.rgra.
 void Write_grid_file(const std::string& stem, const Block_sizes& sizes, const Grid& grid, Console& console);
 
-// The text of STEM.rtp: header, ten boundary rows, the periodic angle after
-// each periodic row; with a tip gap the blade walls end at the tip and two
-// further periodic rows pair the gap's faces j = 1 and j = je above the blade.
-std::string Topology_text(const Block_sizes& sizes, double dphi);
+// The text of STEM.rtp: header, a row per boundary patch of the passage, the
+// periodic angle after each periodic row.
+std::string Topology_text(const Passage& passage);
 
 // Writes STEM.rtp with the text of Topology_text.
-void Write_topology_file(const std::string& stem, const Block_sizes& sizes, double dphi);
+void Write_topology_file(const std::string& stem, const Passage& passage);
 
 // Prints " Storing plot files ...", writes STEM_grid_volume.plt and prints the closing line.
 void Write_plot_file(const std::string& stem, std::string_view title, const Block_sizes& sizes, const Grid& grid,
@@ -62,8 +61,8 @@ Run_output Create_run_output(const std::string& stem, std::string_view folder_so
 
 // Prints " Storing grid ..." and writes the grid file into its temporary, closed after.
 void Write_grid_into(Output_file& file, const Block_sizes& sizes, const Grid& grid, Console& console);
-// Writes the topology file into its temporary, closed after.
-void Write_topology_into(Output_file& file, const Block_sizes& sizes, double dphi);
+// Writes the topology file of the passage into its temporary, closed after.
+void Write_topology_into(Output_file& file, const Passage& passage);
 // Prints " Storing plot files ..." and writes the plot file into its temporary, closed after.
 void Write_plot_into(Output_file& file, std::string_view title, const Block_sizes& sizes, const Grid& grid,
                      Console& console);

@@ -496,7 +496,7 @@ TEST(BuildGrid, GivesWhatTheRunGivesWithoutTheFiles) {
     Console quiet;
     Write_grid_file(folder.path() + "/built", build.block, storage.grid(), quiet);
     EXPECT_EQ(Read_file(folder.path() + "/built.rgra"), Read_file(folder.path() + "/run.rgra"));
-    Write_topology_file(folder.path() + "/built", build.block, build.dphi);
+    Write_topology_file(folder.path() + "/built", build.passage);
     EXPECT_EQ(Read_file(folder.path() + "/built.rtp"), Read_file(folder.path() + "/run.rtp"));
   }
 }

@@ -41,7 +41,7 @@ struct Gap_run {
   int status;
   std::string out, err;
   inspect::Grid grid;
-  inspect::Topology topology;
+  Passage passage;  // the topology file read back
 };
 
 Gap_run Run_with(const Scratch_folder& folder, const std::string& flow_path, std::optional<Tip_gap_request> gap) {
@@ -57,7 +57,7 @@ Gap_run Run_with(const Scratch_folder& folder, const std::string& flow_path, std
   Gap_run run{Run(in, out, err, options), out.captured(), err.captured(), {}, {}};
   if (run.status == 0) {
     run.grid = inspect::Read_grid_file(options.output_stem + ".rgra");
-    run.topology = inspect::Read_topology_file(options.output_stem + ".rtp");
+    run.passage = inspect::Read_topology_file(options.output_stem + ".rtp");
   }
   return run;
 }
@@ -121,7 +121,7 @@ TEST(TipGapRun, TheBladeTipLiesTheGapUnderTheCasingAndTheGapFacesArePeriodic) {
       }
     }
     // The report passes the grid and finds the tip where the run put it.
-    const inspect::Block_faces faces = inspect::Lay_out_faces(run.topology, g);
+    const inspect::Block_faces faces = inspect::Lay_out_faces(run.passage, "run.rtp", g);
     EXPECT_EQ(faces.tip_k, kt) << c.name;
     const inspect::Report report = inspect::Make_report("run", g, faces, inspect::Survey_cells(g, faces));
     EXPECT_EQ(report.Exit_status(), 0) << c.name << "\n" << inspect::Report_text(report);
@@ -138,7 +138,7 @@ TEST(TipGapRun, TheCrossSectionDrawsTheWallsToTheTipAndTheGapFacesAsPeriodic) {
   const Gap_run run = Run_with(folder, "", Tip_gap_request{1.0, true, 4});
   ASSERT_EQ(run.status, 0) << run.err;
   const inspect::Grid& g = run.grid;
-  const inspect::Block_faces faces = inspect::Lay_out_faces(run.topology, g);
+  const inspect::Block_faces faces = inspect::Lay_out_faces(run.passage, "run.rtp", g);
   const int tip = g.ke - 4;
   // The whole cross-section at mid-chord, and the close-up from k = tip - 4.
   for (int k_first : {1, tip - 4}) {
@@ -174,7 +174,8 @@ TEST(TipGapRun, AFoldedCellAtTheTipIsToldAsTheGaps) {
   const Setup_values setup{0.1, 0.25, 0, 0};
   const Contour_points none;
   const Grid grid;
-  const Check_input input{values, sizes, setup, none, none, grid, 4, 0.0025};
+  const Passage passage;
+  const Check_input input{values, sizes, setup, passage, none, none, grid, 4, 0.0025};
   Grid_findings findings;
   findings.folded = {1820, 3, 5, 2, 16};
   EXPECT_EQ(Judge_grid(findings, input).diagnostic,
@@ -187,24 +188,30 @@ TEST(TipGapRun, TheTopologyEndsTheBladeWallsAtTheTipAndPairsTheGapFaces) {
   Scratch_folder folder;
   const Gap_run run = Run_with(folder, "", Tip_gap_request{1.0, true, 4});
   ASSERT_EQ(run.status, 0) << run.err;
-  ASSERT_EQ(run.topology.rows.size(), 12u);
+  const std::vector<Boundary_patch>& patches = run.passage.patches;
+  ASSERT_EQ(patches.size(), 12u);
   // nspan 20, 4 gap cells: the walls over cells 1..16, the gap's periodic pair over 17..20, i = ile..ite - 1.
   for (int face : {3, 4}) {
-    const inspect::Boundary_row& wall = run.topology.rows[static_cast<size_t>(face + 1)];
-    EXPECT_EQ(wall.code, inspect::kWall);
+    const Boundary_patch& wall = patches[static_cast<size_t>(face + 1)];
+    EXPECT_EQ(wall.role, Patch_role::blade);
     EXPECT_EQ(wall.face, face);
-    EXPECT_EQ(wall.first[0], 1);
-    EXPECT_EQ(wall.first[1], 16);
-    const inspect::Boundary_row& gap = run.topology.rows[static_cast<size_t>(face + 7)];
-    EXPECT_EQ(gap.code, inspect::kPeriodic);
+    EXPECT_EQ(wall.range[0], (Cell_range{1, 16}));
+    const Boundary_patch& gap = patches[static_cast<size_t>(face + 7)];
+    EXPECT_EQ(gap.role, Patch_role::periodic);
     EXPECT_EQ(gap.face, face);
     EXPECT_EQ(gap.partner_face, 7 - face);
-    EXPECT_EQ(gap.first[0], -17);
-    EXPECT_EQ(gap.first[1], -20);
-    EXPECT_EQ(gap.second[0], 4);
-    EXPECT_EQ(gap.second[1], 9);
+    EXPECT_EQ(gap.range[0], (Cell_range{17, 20}));
+    EXPECT_EQ(gap.range[1], (Cell_range{4, 9}));
     EXPECT_DOUBLE_EQ(gap.angle, face == 3 ? -2 * kPi / 20 : 2 * kPi / 20);
   }
+  EXPECT_EQ(run.passage.Blade_top(), 17);
+  // The rows as the file writes them: the periodic row's spanwise range negated.
+  const std::string text = testing::Read_file(folder.path() + "/run.rtp");
+  EXPECT_NE(text.find("\r\n12  13   7  20\r\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("\r\n 70     3    1   16    4    9    0    0    0    0    0    0\r\n"), std::string::npos)
+      << text;
+  EXPECT_NE(text.find("\r\n120     3  -17  -20    4    9    1    4  -17  -20    4    9\r\n"), std::string::npos)
+      << text;
 }
 
 TEST(TipGapRun, WithoutAGapTheFilesAndConsoleAreThoseOfARunWithoutTheOption) {
@@ -212,7 +219,8 @@ TEST(TipGapRun, WithoutAGapTheFilesAndConsoleAreThoseOfARunWithoutTheOption) {
   const Gap_run a = Run_with(plain, "", std::nullopt);
   const Gap_run b = Run_with(gapless, "", std::nullopt);
   ASSERT_EQ(a.status, 0);
-  EXPECT_EQ(a.topology.rows.size(), 10u);
+  EXPECT_EQ(a.passage.patches.size(), 10u);
+  EXPECT_EQ(a.passage.Blade_top(), 21);
   EXPECT_EQ(a.out.find("Tip gap"), std::string::npos);
   EXPECT_EQ(testing::Read_file(plain.path() + "/run.rgra"), testing::Read_file(gapless.path() + "/run.rgra"));
 }

@@ -145,6 +145,31 @@ TEST(Command, ExportAndPictureWriteTheirFilesBesideTheOutputPrefix) {
 #endif
 }
 
+// A blade wall row whose code turned from 70 to 20 would put the blade's faces
+// into the outlet: every command that reads the run refuses it with status 2
+// and writes nothing.
+TEST(Command, ATopologyFileWithAMisplacedRoleIsRefusedByEveryCommand) {
+  Scratch scratch;
+  const std::string stem = Sector(scratch, 0.15);
+  std::string topology = Read_text(stem + ".rtp");
+  const std::size_t blade = topology.find(" 70     3 ");
+  ASSERT_NE(blade, std::string::npos) << topology;
+  topology.replace(blade, 3, " 20");
+  testing::Write_text(stem + ".rtp", topology);
+  const std::string prefix = scratch.File("out");
+  for (const std::string& command : {std::string("report"), "export --to openfoam --output " + prefix,
+                                     "export --to su2 --output " + prefix, "picture --output " + prefix}) {
+    Outcome o = Run_inspect(scratch, command + " " + stem);
+    EXPECT_EQ(o.status, kExitInput) << command;
+    EXPECT_NE(o.err.find(stem + ".rtp, record 14, column 1: the outlet row (type code 20) on face 3 (j = 1)"),
+              std::string::npos)
+        << command << ": " << o.err;
+  }
+  EXPECT_FALSE(std::filesystem::exists(prefix));
+  EXPECT_FALSE(std::filesystem::exists(prefix + ".su2"));
+  EXPECT_FALSE(std::filesystem::exists(prefix + "_hub.svg"));
+}
+
 // Bytes a terminal would act on, from a damaged run file or a stem, reach the
 // terminal as '?': the messages quote what they found, and the user's terminal
 // must not clear its screen, return to the line start or change its title.

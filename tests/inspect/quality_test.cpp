@@ -102,7 +102,7 @@ TEST(CellQuality, VolumeRatioReachesAcrossThePeriodicBoundary) {
   // first and last cells neighbours, so both see the ratio 6.
   Block_faces faces;
   Patch periodic;
-  periodic.code = kPeriodic;
+  periodic.role = torvane::Patch_role::periodic;
   periodic.face = 3;
   periodic.points.lo[0] = 1;
   periodic.points.hi[0] = 2;

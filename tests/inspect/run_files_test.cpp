@@ -109,15 +109,19 @@ TEST(GridFile, AcceptsLineFeedEndingsAndAPlusSign) {
 TEST(TopologyFile, ReadsTheTenRowsAndPitchAngleOfTheTypicalRun) {
   TORVANE_REQUIRE_REFERENCE(stem, "typical");
   const Run_files run = Read_run(stem);
-  ASSERT_EQ(run.topology.rows.size(), 10u);
-  const Boundary_row& first = run.topology.rows[0];
-  EXPECT_EQ(first.code, 120);
+  ASSERT_EQ(run.passage.patches.size(), 10u);
+  const Boundary_patch& first = run.passage.patches[0];
+  EXPECT_EQ(first.role, torvane::Patch_role::periodic);
   EXPECT_EQ(first.face, 3);
-  EXPECT_EQ(first.first[1], -16);
-  EXPECT_EQ(first.second[1], 20);
+  EXPECT_EQ(first.range[0], (Cell_range{1, 16}));  // written negated
+  EXPECT_EQ(first.range[1].hi, 20);
   EXPECT_EQ(first.angle, -0.20943951023931953);
-  EXPECT_EQ(run.topology.rows[3].angle, 0.20943951023931953);
-  EXPECT_EQ(run.topology.rows[9].code, 20);
+  EXPECT_EQ(run.passage.patches[3].angle, 0.20943951023931953);
+  EXPECT_EQ(run.passage.patches[9].role, torvane::Patch_role::outlet);
+  // The stations the wall rows tell: the hub at k = 1, the casing at k = ke.
+  ASSERT_EQ(run.passage.stations.size(), 2u);
+  EXPECT_EQ(run.passage.stations[1].surface, Surface::casing);
+  EXPECT_EQ(run.passage.stations[1].k, 17);
   // 30 blades: leading edge i = 21, trailing edge i = 51, pitch 2 pi / 30.
   EXPECT_EQ(run.faces.ile, 21);
   EXPECT_EQ(run.faces.ite, 51);
@@ -208,7 +212,43 @@ TEST(TopologyFile, RefusesRowsThatDoNotFitTheBlock) {
   for (const Case& c : cases) {
     Write_text(path, Typical_topology(c.record, c.replacement));
     try {
-      Lay_out_faces(Read_topology_file(path), grid);
+      Lay_out_faces(Read_topology_file(path), path, grid);
+      ADD_FAILURE() << "record " << c.record << " \"" << c.replacement << "\": accepted";
+    } catch (const Input_error& e) {
+      EXPECT_EQ(std::string(e.what()), path + ", " + c.message);
+    }
+  }
+}
+
+// Damaged rows that each read well alone: the rows together must cover every
+// boundary cell once, each with a role its face can have, the periodic faces
+// turned one way and the other.
+TEST(TopologyFile, RefusesRowsThatCoverACellTwiceOrNotAtAllOrMisplaceARole) {
+  struct Case {
+    int record;
+    std::string replacement, message;
+  } cases[] = {
+      {14, " 70     3    1   16   21   52    0    0    0    0    0    0",
+       "record 14: the row covers a cell of face 3 that the row of record 10 covers already"},
+      {18, " 10     1    1   32    1   12    0    0    0    0    0    0",
+       "record 18: no row covers the cell (1, 1, 13) on face 1 (i = 1): every boundary cell lies in exactly one row"},
+      {16, " 70     5    1   80    1   31    0    0    0    0    0    0",
+       "record 16: no row covers the cell (1, 32, 1) on face 5 (k = 1): every boundary cell lies in exactly one row"},
+      {14, " 20     3    1   16   21   50    0    0    0    0    0    0",
+       "record 14, column 1: the outlet row (type code 20) on face 3 (j = 1): it lies on face 2 (i = ie) only"},
+      {19, " 10     2    1   32    1   16    0    0    0    0    0    0",
+       "record 19, column 1: the inlet row (type code 10) on face 2 (i = ie): it lies on face 1 (i = 1) only"},
+      {18, " 70     1    1   32    1   16    0    0    0    0    0    0",
+       "record 18, column 1: a wall row (type code 70) on face 1 (i = 1): walls lie on faces 3 to 6 only"},
+      {9, " -0.20943951023931953     ",
+       "record 9, column 1: periodic angle of face 4 turns the same way as an earlier row of face 3"},
+  };
+  Scratch scratch;
+  const std::string path = scratch.File("damaged.rtp");
+  for (const Case& c : cases) {
+    Write_text(path, Typical_topology(c.record, c.replacement));
+    try {
+      Read_topology_file(path);
       ADD_FAILURE() << "record " << c.record << " \"" << c.replacement << "\": accepted";
     } catch (const Input_error& e) {
       EXPECT_EQ(std::string(e.what()), path + ", " + c.message);
@@ -235,7 +275,7 @@ TEST(TopologyFile, RefusesALastRecordWithoutItsLineEnd) {
     text.resize(text.size() - 2);  // without the last CR LF
     Write_text(path, text);
     try {
-      Lay_out_faces(Read_topology_file(path), grid);
+      Lay_out_faces(Read_topology_file(path), path, grid);
       ADD_FAILURE() << c.message << ": accepted";
     } catch (const Input_error& e) {
       EXPECT_EQ(std::string(e.what()), path + ", " + c.message);
@@ -250,7 +290,7 @@ TEST(TopologyFile, RefusesCellCountsThatDoNotMatchTheGrid) {
   const std::string path = scratch.File("typical.rtp");
   Write_text(path, Typical_topology(0, ""));
   try {
-    Lay_out_faces(Read_topology_file(path), grid);
+    Lay_out_faces(Read_topology_file(path), path, grid);
     ADD_FAILURE() << "accepted";
   } catch (const Input_error& e) {
     EXPECT_EQ(std::string(e.what()),
@@ -262,13 +302,14 @@ TEST(TopologyFile, RefusesCellCountsThatDoNotMatchTheGrid) {
 TEST(RunInMemory, ReportsWhatTheFilesReport) {
   TORVANE_REQUIRE_REFERENCE(stem, "typical");
   const Run_files files = Read_run(stem);
-  const Run_files memory = Lay_out_run(stem, files.grid, testing::Read_text(stem + ".rtp"));
+  const Run_files memory =
+      Lay_out_run(stem, files.grid, Read_topology_text(stem + ".rtp", testing::Read_text(stem + ".rtp")));
   EXPECT_EQ(Report_json(Make_report(stem, memory.grid, memory.faces, Survey_cells(memory.grid, memory.faces))),
             Report_json(Make_report(stem, files.grid, files.faces, Survey_cells(files.grid, files.faces))));
 
   const Grid small = Read_grid_file(Reference_stem("small") + ".rgra");
   try {
-    Lay_out_run("typical", small, testing::Read_text(stem + ".rtp"));
+    Lay_out_run("typical", small, files.passage);
     ADD_FAILURE() << "accepted";
   } catch (const Input_error& e) {
     EXPECT_EQ(

@@ -74,7 +74,7 @@ Grid Jittered_grid(int ie, int je, int ke, double shear_degrees, double jitter, 
 Block_faces Periodic_faces(const Grid& g) {
   Block_faces faces;
   Patch periodic;
-  periodic.code = kPeriodic;
+  periodic.role = torvane::Patch_role::periodic;
   periodic.face = 3;
   periodic.points.hi[0] = g.ie;
   periodic.points.hi[2] = g.ke;

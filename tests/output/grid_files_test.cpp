@@ -46,8 +46,8 @@ TEST(OutputStem, IsTheTextBeforeTheFirstBlank) {
 
 TEST(TopologyFile, DescribesTheBoundariesOfTheTypicalGrid) {
   Scratch_folder folder;
-  Block_sizes sizes{81, 33, 17, 21, 51, 20, 32, 16};
-  Write_topology_file(folder.path() + "/typical", sizes, 6.283185307179586 / 30);
+  Write_topology_file(folder.path() + "/typical",
+                      Make_passage({81, 33, 17, 21, 51}, 6.283185307179586 / 30, Station_kind::cylinder));
   EXPECT_EQ(Read_file(folder.path() + "/typical.rtp"),
             "# Topology file for a blade (H-grid, 1 region)\r\n"
             "#\r\n"
@@ -74,14 +74,15 @@ TEST(TopologyFile, WritesEmptyCellRangesAndAnyPitchAngle) {
   Scratch_folder folder;
   std::string stem = folder.path() + "/edges";
   // nin = 0 and nout = 0: ile = 1 and ite = ie = 9.
-  Write_topology_file(stem, Block_sizes{9, 5, 3, 1, 9, 0, 4, 2}, 6.283185307179586);
+  Write_topology_file(stem, Make_passage({9, 5, 3, 1, 9}, 6.283185307179586, Station_kind::cylinder));
   std::string text = Read_file(stem + ".rtp");
   EXPECT_NE(text.find("120     3   -1   -2    1    0    1    4   -1   -2    1    0\r\n"), std::string::npos);
   EXPECT_NE(text.find("120     3   -1   -2    9    8    1    4   -1   -2    9    8\r\n"), std::string::npos);
   EXPECT_NE(text.find("\r\n  -6.2831853071795862     \r\n"), std::string::npos);
   EXPECT_NE(text.find("\r\n   6.2831853071795862     \r\n"), std::string::npos);
 
-  Write_topology_file(stem, Block_sizes{9, 5, 3, 1, 9, 0, 4, 2}, std::numeric_limits<double>::infinity());
+  Write_topology_file(stem,
+                      Make_passage({9, 5, 3, 1, 9}, std::numeric_limits<double>::infinity(), Station_kind::cylinder));
   text = Read_file(stem + ".rtp");
   EXPECT_NE(text.find("\r\n                 -Infinity\r\n"), std::string::npos);
   EXPECT_NE(text.find("\r\n                  Infinity\r\n"), std::string::npos);
