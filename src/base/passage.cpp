@@ -255,50 +255,58 @@ std::vector<Span_station> Stations_of_patches(const Passage& passage) {
   return stations;
 }
 
-std::optional<Boundary_fault> Find_boundary_fault(const Passage& passage, long head_record) {
+namespace {
+
+// A fault of row n on its own or against the rows before it: its face, role and ranges, its periodic
+// partner and angle, a cell an earlier row of its face covers already.
+std::optional<Boundary_fault> Row_fault(const Passage& passage, const std::vector<Cells_rectangle>& cells,
+                                        std::size_t n) {
   const std::vector<Boundary_patch>& patches = passage.patches;
-  std::vector<Cells_rectangle> cells(patches.size());
-  for (std::size_t n = 0; n < patches.size(); ++n) {
-    const Boundary_patch& p = patches[n];
-    if (p.face < 1 || p.face > 6) return Fault(p.record, "face " + std::to_string(p.face) + " is not 1 to 6");
-    if (!Role_fits_face(p.role, p.face)) return Fault(p.record, Role_misfit(p.role, p.face));
-    int axes[2];
-    In_face_axes(p.face, axes);
-    for (int m = 0; m < 2; ++m) {
-      const Cell_range r = p.range[m];
-      if (r.lo < 1 || r.hi > passage.Cells(axes[m]) || r.hi < r.lo - 1) {
-        return Fault(p.record, "range " + std::to_string(r.lo) + ", " + std::to_string(r.hi) + " of " +
-                                   Face_text(p.face) + " lies outside cells 1.." +
-                                   std::to_string(passage.Cells(axes[m])));
-      }
-    }
-    cells[n] = {p.range[0], p.range[1]};
-    if (p.periodic() && p.partner_face != 7 - p.face) {
-      return Fault(p.record, "periodic row of face " + std::to_string(p.face) + " must be matched with face " +
-                                 std::to_string(7 - p.face));
-    }
-    for (std::size_t m = 0; m < n; ++m) {
-      const Boundary_patch& q = patches[m];
-      // Every periodic row turns by the pitch angle, face 3 one way and face 4 the other.
-      if (p.periodic() && q.periodic()) {
-        if (std::fabs(p.angle) != std::fabs(q.angle)) {
-          return Fault(p.record + 1, "periodic angle differs from the pitch angle of the other rows", 1);
-        }
-        if ((q.face == p.face) != (q.angle == p.angle)) {
-          return Fault(p.record + 1,
-                       "periodic angle of face " + std::to_string(p.face) +
-                           (q.face == p.face ? " differs from an earlier row of face "
-                                             : " turns the same way as an earlier row of face ") +
-                           std::to_string(q.face),
-                       1);
-        }
-      }
-      if (q.face == p.face && Shared_cells(cells[n], cells[m]) > 0) {
-        return Fault(p.record, "the row covers a cell of face " + std::to_string(p.face) + " that the row of record " +
-                                   std::to_string(q.record) + " covers already");
-      }
+  const Boundary_patch& p = patches[n];
+  if (p.face < 1 || p.face > 6) return Fault(p.record, "face " + std::to_string(p.face) + " is not 1 to 6");
+  if (!Role_fits_face(p.role, p.face)) return Fault(p.record, Role_misfit(p.role, p.face));
+  int axes[2];
+  In_face_axes(p.face, axes);
+  for (int m = 0; m < 2; ++m) {
+    const Cell_range r = p.range[m];
+    if (r.lo < 1 || r.hi > passage.Cells(axes[m]) || r.hi < r.lo - 1) {
+      return Fault(p.record, "range " + std::to_string(r.lo) + ", " + std::to_string(r.hi) + " of " +
+                                 Face_text(p.face) + " lies outside cells 1.." +
+                                 std::to_string(passage.Cells(axes[m])));
     }
   }
+  if (p.periodic() && p.partner_face != 7 - p.face) {
+    return Fault(p.record, "periodic row of face " + std::to_string(p.face) + " must be matched with face " +
+                               std::to_string(7 - p.face));
+  }
+  for (std::size_t m = 0; m < n; ++m) {
+    const Boundary_patch& q = patches[m];
+    // Every periodic row turns by the pitch angle, face 3 one way and face 4 the other.
+    if (p.periodic() && q.periodic()) {
+      if (std::fabs(p.angle) != std::fabs(q.angle)) {
+        return Fault(p.record + 1, "periodic angle differs from the pitch angle of the other rows", 1);
+      }
+      if ((q.face == p.face) != (q.angle == p.angle)) {
+        return Fault(p.record + 1,
+                     "periodic angle of face " + std::to_string(p.face) +
+                         (q.face == p.face ? " differs from an earlier row of face "
+                                           : " turns the same way as an earlier row of face ") +
+                         std::to_string(q.face),
+                     1);
+      }
+    }
+    if (q.face == p.face && Shared_cells(cells[n], cells[m]) > 0) {
+      return Fault(p.record, "the row covers a cell of face " + std::to_string(p.face) + " that the row of record " +
+                                 std::to_string(q.record) + " covers already");
+    }
+  }
+  return std::nullopt;
+}
+
+// The first face whose rows leave a cell uncovered.
+std::optional<Boundary_fault> Uncovered_face_fault(const Passage& passage, const std::vector<Cells_rectangle>& cells,
+                                                   long head_record) {
+  const std::vector<Boundary_patch>& patches = passage.patches;
   for (int face = 1; face <= 6; ++face) {
     int axes[2];
     In_face_axes(face, axes);
@@ -318,7 +326,13 @@ std::optional<Boundary_fault> Find_boundary_fault(const Passage& passage, long h
     return Fault(last_row, "no row covers the cell " + Cell_text(passage, face, a, b) + " on " + Face_text(face) +
                                ": every boundary cell lies in exactly one row");
   }
-  // The periodic pair: each periodic cell of face 3 or 4 has a periodic partner, the same cell of the other face.
+  return std::nullopt;
+}
+
+// The periodic pair: each periodic cell of face 3 or 4 has a periodic partner, the same cell of the other face.
+std::optional<Boundary_fault> Unmatched_periodic_fault(const Passage& passage,
+                                                       const std::vector<Cells_rectangle>& cells) {
+  const std::vector<Boundary_patch>& patches = passage.patches;
   for (std::size_t n = 0; n < patches.size(); ++n) {
     if (!patches[n].periodic()) continue;
     long long matched = 0;
@@ -336,6 +350,18 @@ std::optional<Boundary_fault> Find_boundary_fault(const Passage& passage, long h
     }
   }
   return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<Boundary_fault> Find_boundary_fault(const Passage& passage, long head_record) {
+  std::vector<Cells_rectangle> cells(passage.patches.size());
+  for (std::size_t n = 0; n < passage.patches.size(); ++n) {
+    cells[n] = {passage.patches[n].range[0], passage.patches[n].range[1]};
+    if (auto fault = Row_fault(passage, cells, n)) return fault;
+  }
+  if (auto fault = Uncovered_face_fault(passage, cells, head_record)) return fault;
+  return Unmatched_periodic_fault(passage, cells);
 }
 
 }  // namespace torvane

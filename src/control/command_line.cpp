@@ -42,21 +42,25 @@ constexpr std::string_view kUsage =
     "The deck record by record and its refusals: docs/deck.md; the files:\r\n"
     "docs/files.md (in share/doc/torvane where torvane is installed).\r\n";
 
+// The usage (--help) or the version (--version) on standard output.
+int Tell_usage_or_version(std::string_view arg, Console& out, Console& err) {
+  if (arg == "--help") {
+    out.write(kUsage);
+  } else {
+    out.record(std::string("torvane ") + kVersion + " (" + kReleaseDate + ")");
+  }
+  // Asked for the text, a failure to give it is the run's failure.
+  if (out.failure() == 0) return kExitComplete;
+  err.record(std::string("torvane: cannot write standard output: ") + std::strerror(out.failure()));
+  return kExitRefused;
+}
+
 }  // namespace
 
 int Torvane_main(std::span<const std::string_view> args, std::istream& deck, bool deck_is_terminal, Console& out,
                  Console& err) {
-  if (args.size() == 1 && (args[0] == "--help" || args[0] == "--version")) {
-    if (args[0] == "--help") {
-      out.write(kUsage);
-    } else {
-      out.record(std::string("torvane ") + kVersion + " (" + kReleaseDate + ")");
-    }
-    // Asked for the text, a failure to give it is the run's failure.
-    if (out.failure() == 0) return kExitComplete;
-    err.record(std::string("torvane: cannot write standard output: ") + std::strerror(out.failure()));
-    return kExitRefused;
-  }
+  if (args.size() == 1 && (args[0] == "--help" || args[0] == "--version"))
+    return Tell_usage_or_version(args[0], out, err);
   Run_options options;
   constexpr std::string_view kFlowPath = "--flow-path";
   std::optional<int> gap_cells;

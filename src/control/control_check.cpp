@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <optional>
 
+#include "base/record_table.hpp"
 #include "output/console.hpp"
 #include "output/grid_files.hpp"
 
@@ -26,8 +27,12 @@ struct Refused {
   throw Refused{Value_refusal{record, name, reason}};
 }
 
-void Require_positive(int record, const char* name, double value, const char* what) {
-  if (!(value > 0)) Refuse(record, name, Shortest(value) + ": " + what + " must be greater than 0");
+[[noreturn]] void Refuse(const Deck_record_entry& record, const std::string& reason) {
+  Refuse(record.number, std::string(Record_label(record)).c_str(), reason);
+}
+
+void Require_positive(const Deck_record_entry& record, double value, const char* what) {
+  if (!(value > 0)) Refuse(record, Shortest(value) + ": " + what + " must be greater than 0");
 }
 
 [[noreturn]] void Stop(const Value_refusal& refusal) {
@@ -46,52 +51,58 @@ bool Grid_fits_storage(const Control_values& values) {
 
 namespace {
 
+using V = Control_values;
+
 void Check_values(const Control_values& v) {
   // The system would take a file name only up to a NUL and write the files elsewhere.
   const size_t nul = Output_stem(v.fname).find('\0');
   if (nul != std::string::npos) {
-    Refuse(2, "fname",
+    Refuse(Record_of(&V::fname),
            "the file name holds a NUL character in column " + std::to_string(nul + 1) + "; no file can be named so");
   }
   if (v.nblade / 2 < 2) {
-    Refuse(3, "nblade", std::to_string(v.nblade) + " intervals give fewer than 2 along each blade side");
+    Refuse(Record_of(&V::nblade), std::to_string(v.nblade) + " intervals give fewer than 2 along each blade side");
   }
-  if (v.nin < 0) Refuse(4, "nin", std::to_string(v.nin) + " upstream intervals: the count cannot be negative");
-  if (v.nout < 0) Refuse(5, "nout", std::to_string(v.nout) + " downstream intervals: the count cannot be negative");
-  if (v.npitch < 2) Refuse(6, "npitch", std::to_string(v.npitch) + " pitchwise intervals: at least 2 are needed");
-  if (v.nspan < 1) Refuse(7, "nspan", std::to_string(v.nspan) + " spanwise intervals: at least 1 is needed");
-  if (v.nbrow < 1) Refuse(8, "nbrow", std::to_string(v.nbrow) + " blades: the row needs at least one blade");
-  Require_positive(15, "chordhub", v.chordhub, "the hub chord");
-  Require_positive(16, "chordcas", v.chordcas, "the casing chord");
-  Require_positive(17, "rhub", v.rhub, "the hub radius");
+  if (v.nin < 0)
+    Refuse(Record_of(&V::nin), std::to_string(v.nin) + " upstream intervals: the count cannot be negative");
+  if (v.nout < 0)
+    Refuse(Record_of(&V::nout), std::to_string(v.nout) + " downstream intervals: the count cannot be negative");
+  if (v.npitch < 2)
+    Refuse(Record_of(&V::npitch), std::to_string(v.npitch) + " pitchwise intervals: at least 2 are needed");
+  if (v.nspan < 1) Refuse(Record_of(&V::nspan), std::to_string(v.nspan) + " spanwise intervals: at least 1 is needed");
+  if (v.nbrow < 1) Refuse(Record_of(&V::nbrow), std::to_string(v.nbrow) + " blades: the row needs at least one blade");
+  Require_positive(Record_of(&V::chordhub), v.chordhub, "the hub chord");
+  Require_positive(Record_of(&V::chordcas), v.chordcas, "the casing chord");
+  Require_positive(Record_of(&V::rhub), v.rhub, "the hub radius");
   if (!(v.rcas > v.rhub)) {
-    Refuse(18, "rcas", "casing radius " + Shortest(v.rcas) + " is not greater than the hub radius " + Shortest(v.rhub));
+    Refuse(Record_of(&V::rcas),
+           "casing radius " + Shortest(v.rcas) + " is not greater than the hub radius " + Shortest(v.rhub));
   }
-  if (v.lin < 0) Refuse(19, "lin", Shortest(v.lin) + ": the upstream length cannot be negative");
-  Require_positive(20, "lx", v.lx, "the axial length of the domain");
-  if (v.nwall < 0) Refuse(21, "nwall", std::to_string(v.nwall) + " wall intervals: the count cannot be negative");
+  if (v.lin < 0) Refuse(Record_of(&V::lin), Shortest(v.lin) + ": the upstream length cannot be negative");
+  Require_positive(Record_of(&V::lx), v.lx, "the axial length of the domain");
+  if (v.nwall < 0)
+    Refuse(Record_of(&V::nwall), std::to_string(v.nwall) + " wall intervals: the count cannot be negative");
   if (v.nwall > v.npitch) {
-    Refuse(
-        21, "nwall",
-        std::to_string(v.nwall) + " wall intervals do not fit in " + std::to_string(v.npitch) + " pitchwise intervals");
+    Refuse(Record_of(&V::nwall), std::to_string(v.nwall) + " wall intervals do not fit in " + std::to_string(v.npitch) +
+                                     " pitchwise intervals");
   }
   if (v.nwallhc < 0) {
-    Refuse(22, "nwallhc", std::to_string(v.nwallhc) + " wall intervals: the count cannot be negative");
+    Refuse(Record_of(&V::nwallhc), std::to_string(v.nwallhc) + " wall intervals: the count cannot be negative");
   }
   if (v.nspan > 1 && v.nwallhc > v.nspan) {
-    Refuse(
-        22, "nwallhc",
-        std::to_string(v.nwallhc) + " wall intervals do not fit in " + std::to_string(v.nspan) + " spanwise intervals");
+    Refuse(Record_of(&V::nwallhc), std::to_string(v.nwallhc) + " wall intervals do not fit in " +
+                                       std::to_string(v.nspan) + " spanwise intervals");
   }
-  Require_positive(23, "ratio", v.ratio, "the growth ratio");
-  Require_positive(24, "dsle", v.dsle, "the leading-edge spacing");
-  Require_positive(25, "dywle", v.dywle, "the leading-edge wall spacing");
-  Require_positive(26, "dzwall", v.dzwall, "the hub and casing spacing");
-  Require_positive(27, "dste", v.dste, "the trailing-edge spacing");
-  Require_positive(28, "dywte", v.dywte, "the trailing-edge wall spacing");
-  Require_positive(30, "dyout", v.dyout, "the outlet spacing");
+  Require_positive(Record_of(&V::ratio), v.ratio, "the growth ratio");
+  Require_positive(Record_of(&V::dsle), v.dsle, "the leading-edge spacing");
+  Require_positive(Record_of(&V::dywle), v.dywle, "the leading-edge wall spacing");
+  Require_positive(Record_of(&V::dzwall), v.dzwall, "the hub and casing spacing");
+  Require_positive(Record_of(&V::dste), v.dste, "the trailing-edge spacing");
+  Require_positive(Record_of(&V::dywte), v.dywte, "the trailing-edge wall spacing");
+  Require_positive(Record_of(&V::dyout), v.dyout, "the outlet spacing");
   if (v.ibez != 1) {
-    Refuse(32, "ibez", std::to_string(v.ibez) + ": only 1 (the one-shot Bezier approximation) defines a blade contour");
+    Refuse(Record_of(&V::ibez),
+           std::to_string(v.ibez) + ": only 1 (the one-shot Bezier approximation) defines a blade contour");
   }
 }
 

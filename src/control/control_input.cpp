@@ -3,9 +3,9 @@
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
-#include <variant>
 #include <vector>
 
+#include "base/record_table.hpp"
 #include "base/terminal_text.hpp"
 #include "base/text.hpp"
 #include "output/console.hpp"
@@ -13,32 +13,6 @@
 namespace torvane {
 
 namespace {
-
-// One numeric record of the fixed part of the deck.
-struct Numeric_record {
-  int number;
-  const char* name;
-  std::variant<int Control_values::*, double Control_values::*> value;
-};
-
-constexpr Numeric_record kNumericRecords[] = {
-    {3, "nblade", &Control_values::nblade},      {4, "nin", &Control_values::nin},
-    {5, "nout", &Control_values::nout},          {6, "npitch", &Control_values::npitch},
-    {7, "nspan", &Control_values::nspan},        {8, "nbrow", &Control_values::nbrow},
-    {9, "betain", &Control_values::betain},      {10, "betaout", &Control_values::betaout},
-    {11, "staghub", &Control_values::staghub},   {12, "stagcas", &Control_values::stagcas},
-    {13, "sweep", &Control_values::sweep},       {14, "lean", &Control_values::lean},
-    {15, "chordhub", &Control_values::chordhub}, {16, "chordcas", &Control_values::chordcas},
-    {17, "rhub", &Control_values::rhub},         {18, "rcas", &Control_values::rcas},
-    {19, "lin", &Control_values::lin},           {20, "lx", &Control_values::lx},
-    {21, "nwall", &Control_values::nwall},       {22, "nwallhc", &Control_values::nwallhc},
-    {23, "ratio", &Control_values::ratio},       {24, "dsle", &Control_values::dsle},
-    {25, "dywle", &Control_values::dywle},       {26, "dzwall", &Control_values::dzwall},
-    {27, "dste", &Control_values::dste},         {28, "dywte", &Control_values::dywte},
-    {29, "not used", &Control_values::unused29}, {30, "dyout", &Control_values::dyout},
-    {31, "not used", &Control_values::unused31}, {32, "ibez", &Control_values::ibez},
-    {33, "not used", &Control_values::unused33},
-};
 
 // A deck saved with CR LF line ends reads as one with LF alone.
 constexpr bool Is_deck_blank(char c) { return Is_blank(c, Blanks::with_cr); }
@@ -132,6 +106,9 @@ constexpr const char* kEmptyDeck =
     "the deck is empty (no line at all); a deck holds the title, the file name, records 3 to 33 and the hub and "
     "casing point lists";
 
+// The first record after the title and the file name.
+constexpr int kFirstNumericRecord = Record_of(&Control_values::nblade).number;
+
 // What a refusal at record 3 adds when the first line starts with '#'.
 constexpr const char* kCommentTitleHint =
     " (records 1 and 2 are the title and the file name, one whole line each, and a comment takes no line of its own: "
@@ -139,10 +116,11 @@ constexpr const char* kCommentTitleHint =
 
 }  // namespace
 
-std::string Decimal_comma_reading(std::string_view line, int count) {
-  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-  std::string text(line);
-  std::vector<bool> decimal(text.size(), false);
+namespace {
+
+// Turns each comma between two digits into a point, marking where in
+// decimal; true when there was one.
+bool Commas_to_points(std::string& text, std::vector<bool>& decimal) {
   bool any = false;
   for (size_t n = 1; n + 1 < text.size(); ++n) {
     if (text[n] == ',' && Is_digit(text[n - 1]) && Is_digit(text[n + 1])) {
@@ -151,19 +129,34 @@ std::string Decimal_comma_reading(std::string_view line, int count) {
       any = true;
     }
   }
-  if (!any) return "";
+  return any;
+}
+
+// The item of text from n on, as the reader separates them, moving n to its
+// end: true when there is one and it reads as a number.
+bool Next_number_item(std::string_view text, size_t& n, size_t& start) {
+  while (n < text.size() && Is_blank(text[n])) ++n;
+  if (n == text.size() || text[n] == ',') return false;
+  start = n;
+  while (n < text.size() && !Is_blank(text[n]) && text[n] != ',') ++n;
+  double value = 0;
+  return Parse_real(text.substr(start, n - start), value);
+}
+
+}  // namespace
+
+std::string Decimal_comma_reading(std::string_view line, int count) {
+  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  std::string text(line);
+  std::vector<bool> decimal(text.size(), false);
+  if (!Commas_to_points(text, decimal)) return "";
   // The items as the reader separates them: blanks with at most one comma.
   std::string values;
   int found = 0;
   bool with_comma = false;
   size_t n = 0;
-  while (found <= count) {
-    while (n < text.size() && Is_blank(text[n])) ++n;
-    if (n == text.size() || text[n] == ',') break;
-    const size_t start = n;
-    while (n < text.size() && !Is_blank(text[n]) && text[n] != ',') ++n;
-    double value = 0;
-    if (!Parse_real(std::string_view(text).substr(start, n - start), value)) break;
+  size_t start = 0;
+  while (found <= count && Next_number_item(text, n, start)) {
     ++found;
     if (found <= count) {
       for (size_t m = start; m < n; ++m) with_comma = with_comma || decimal[m];
@@ -232,7 +225,8 @@ void Deck_reader::Refuse(const Record& record, const std::string& reason) const 
   if (line_number_ == 0) throw Run_stop{2, where + ": " + kEmptyDeck};
   if (reason != "end of input") where += ", input line " + std::to_string(line_number_);
   // A deck opened by a comment line fails at record 3: the comment became the title.
-  throw Run_stop{2, where + ": " + reason + (record.number == 3 && title_is_comment_ ? kCommentTitleHint : "")};
+  throw Run_stop{
+      2, where + ": " + reason + (record.number == kFirstNumericRecord && title_is_comment_ ? kCommentTitleHint : "")};
 }
 
 void Deck_reader::Refuse_beyond_kept_part(const Record& record) const {
@@ -295,23 +289,28 @@ double Deck_reader::Read_real(const Record& record) {
 
 Control_values Deck_reader::Read_control_values() {
   Control_values values;
-  values.title = Read_text({1, "title"});
-  const std::string_view title = line_;
-  const size_t first = title.find_first_not_of(" \t");
-  title_is_comment_ = first != std::string_view::npos && title[first] == '#';
-  values.fname = Read_text({2, "fname"});
-  for (const Numeric_record& numeric : kNumericRecords) {
-    Record record{numeric.number, numeric.name};
+  for (const Deck_record_entry& entry : kDeckRecords) {
+    const Record record{entry.number, std::string(Record_label(entry))};
+    if (const auto text = std::get_if<std::string Control_values::*>(&entry.value)) {
+      // The title and the file name: one whole line each.
+      values.*(*text) = Read_text(record);
+      if (*text == &Control_values::title) {
+        const std::string_view title = line_;
+        const size_t first = title.find_first_not_of(" \t");
+        title_is_comment_ = first != std::string_view::npos && title[first] == '#';
+      }
+      continue;
+    }
     // Every record begins on a new line; the rest of the previous one is discarded.
     Discard_rest_of_line();
-    if (auto integer = std::get_if<int Control_values::*>(&numeric.value)) {
+    if (const auto integer = std::get_if<int Control_values::*>(&entry.value)) {
       values.*(*integer) = Read_integer(record);
     } else {
-      values.*std::get<double Control_values::*>(numeric.value) = Read_real(record);
+      values.*std::get<double Control_values::*>(entry.value) = Read_real(record);
     }
     Check_decimal_commas(record, 1);
   }
-  record_number_ = 33;
+  record_number_ = kLastFixedRecord;
   return values;
 }
 

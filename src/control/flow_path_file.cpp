@@ -163,9 +163,44 @@ double Closest_approach(const Meridional_curve& hub, const Meridional_curve& cas
   return closest;
 }
 
-}  // namespace
+// A `hub` or `casing` line: the curve it begins, in the order the file must give them.
+Curve_points& Begin_curve(Flow_path_file& file, int number, bool hub) {
+  if (hub && file.hub.header_line != 0) Refuse(file, number, "a second `hub` line; the file holds one hub curve");
+  if (!hub && file.casing.header_line != 0) {
+    Refuse(file, number, "a second `casing` line; the file holds one casing curve");
+  }
+  if (hub && file.casing.header_line != 0) Refuse(file, number, "the hub curve must come before the casing curve");
+  if (!hub && file.hub.header_line == 0) Refuse(file, number, "the hub curve must come before the casing curve");
+  if (!hub) Check_curve_length(file, "hub", file.hub);
+  return hub ? file.hub : file.casing;
+}
 
-namespace {
+// A point line `x r` of the current curve.
+void Add_point(const Flow_path_file& file, int number, const std::vector<std::string_view>& items,
+               Curve_points& current) {
+  double values[2] = {0.0, 0.0};
+  for (size_t n = 0; n < items.size() && n < 2; ++n) {
+    if (!Parse_real(items[n], values[n])) {
+      Refuse(file, number, Quote(items[n]) + " is not a number; a point is a line `x r`");
+    }
+  }
+  if (items.size() != 2) {
+    Refuse(file, number, "a point is a line `x r` of two numbers, found " + std::to_string(items.size()) + " items");
+  }
+  const std::string which = &current == &file.hub ? "hub" : "casing";
+  if (!(values[1] > 0.0)) {
+    Refuse(file, number, "r = " + Number(values[1]) + " on the " + which + " curve; a radius must be positive");
+  }
+  if (!current.x.empty() && !(values[0] > current.x.back())) {
+    // The shortest text of each that reads back to it, so that two close values show apart.
+    Refuse(file, number,
+           "x = " + Shortest(values[0]) + " does not increase from x = " + Shortest(current.x.back()) + " on line " +
+               std::to_string(current.lines.back()) + "; x must increase strictly along a curve");
+  }
+  current.x.push_back(values[0]);
+  current.r.push_back(values[1]);
+  current.lines.push_back(number);
+}
 
 // The parse of a file's text or of the block's entry, whose lines are counted from first_line.
 Flow_path_file Parse_curves(Flow_path_file result, std::string_view text, int first_line) {
@@ -181,44 +216,14 @@ Flow_path_file Parse_curves(Flow_path_file result, std::string_view text, int fi
     const std::vector<std::string_view> items = Items(line);
     if (items.empty()) continue;
     if (items.size() == 1 && (items[0] == "hub" || items[0] == "casing")) {
-      const bool hub = items[0] == "hub";
-      if (hub && result.hub.header_line != 0) Refuse(file, number, "a second `hub` line; the file holds one hub curve");
-      if (!hub && result.casing.header_line != 0) {
-        Refuse(file, number, "a second `casing` line; the file holds one casing curve");
-      }
-      if (hub && result.casing.header_line != 0)
-        Refuse(file, number, "the hub curve must come before the casing curve");
-      if (!hub && result.hub.header_line == 0) Refuse(file, number, "the hub curve must come before the casing curve");
-      if (!hub) Check_curve_length(file, "hub", result.hub);
-      current = hub ? &result.hub : &result.casing;
+      current = &Begin_curve(result, number, items[0] == "hub");
       current->header_line = number;
       continue;
     }
     if (current == nullptr) {
       Refuse(file, number, "expected the line `hub` before the points, found " + Quote(items[0]));
     }
-    double values[2] = {0.0, 0.0};
-    for (size_t n = 0; n < items.size() && n < 2; ++n) {
-      if (!Parse_real(items[n], values[n])) {
-        Refuse(file, number, Quote(items[n]) + " is not a number; a point is a line `x r`");
-      }
-    }
-    if (items.size() != 2) {
-      Refuse(file, number, "a point is a line `x r` of two numbers, found " + std::to_string(items.size()) + " items");
-    }
-    const std::string which = current == &result.hub ? "hub" : "casing";
-    if (!(values[1] > 0.0)) {
-      Refuse(file, number, "r = " + Number(values[1]) + " on the " + which + " curve; a radius must be positive");
-    }
-    if (!current->x.empty() && !(values[0] > current->x.back())) {
-      // The shortest text of each that reads back to it, so that two close values show apart.
-      Refuse(file, number,
-             "x = " + Shortest(values[0]) + " does not increase from x = " + Shortest(current->x.back()) + " on line " +
-                 std::to_string(current->lines.back()) + "; x must increase strictly along a curve");
-    }
-    current->x.push_back(values[0]);
-    current->r.push_back(values[1]);
-    current->lines.push_back(number);
+    Add_point(file, number, items, *current);
   }
   if (result.hub.header_line == 0) Refuse(file, 0, "no `hub` line; the file gives a hub curve, then a casing curve");
   if (result.casing.header_line == 0) {

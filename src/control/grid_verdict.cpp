@@ -4,9 +4,11 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <limits>
 #include <string_view>
 
 #include "base/diagnostics.hpp"
+#include "base/record_table.hpp"
 #include "control/grid_storage.hpp"
 #include "distribution/stretch.hpp"
 
@@ -108,13 +110,25 @@ Finding Stretch_reach(std::string_view which, std::string_view target_name, doub
 }
 
 // The records that govern each kind of finding.
-constexpr std::string_view kSpanRecords =
-    "records 7 (nspan), 17 (rhub), 18 (rcas), 22 (nwallhc), 23 (ratio) and 26 (dzwall)";
-constexpr std::string_view kPitchRecords =
-    "records 6 (npitch), 21 (nwall), 23 (ratio), 25 (dywle), 28 (dywte) and 30 (dyout)";
-constexpr std::string_view kUpstreamRecords = "records 4 (nin), 9 (betain), 19 (lin) and 24 (dsle)";
-constexpr std::string_view kDownstreamRecords = "records 5 (nout), 10 (betaout), 20 (lx) and 27 (dste)";
-constexpr std::string_view kPassageRecords = "records 3 (nblade), 24 (dsle) and 27 (dste) and the section's contour";
+using V = Control_values;
+std::string Span_records() {
+  return Records_text({&Record_of(&V::nspan), &Record_of(&V::rhub), &Record_of(&V::rcas), &Record_of(&V::nwallhc),
+                       &Record_of(&V::ratio), &Record_of(&V::dzwall)});
+}
+std::string Pitch_records() {
+  return Records_text({&Record_of(&V::npitch), &Record_of(&V::nwall), &Record_of(&V::ratio), &Record_of(&V::dywle),
+                       &Record_of(&V::dywte), &Record_of(&V::dyout)});
+}
+std::string Upstream_records() {
+  return Records_text({&Record_of(&V::nin), &Record_of(&V::betain), &Record_of(&V::lin), &Record_of(&V::dsle)});
+}
+std::string Downstream_records() {
+  return Records_text({&Record_of(&V::nout), &Record_of(&V::betaout), &Record_of(&V::lx), &Record_of(&V::dste)});
+}
+std::string Passage_records() {
+  return Records_text({&Record_of(&V::nblade), &Record_of(&V::dsle), &Record_of(&V::dste)}) +
+         " and the section's contour";
+}
 
 // Everything the deck's numbers tell of one section (the hub or the casing).
 struct Section_findings {
@@ -152,24 +166,29 @@ std::string Cause(const Grid_part& part, int k, const Check_input& in) {
   const Section_findings near = Findings_at(nearest, in);
   const Section_findings far = Findings_at(Other_station(nearest, in.passage), in);
   const Finding span = Wall_layers("span", v.dzwall, v.nwallhc, v.ratio, v.nspan, in.setup.span);
+  const std::string span_records = Span_records();
+  const std::string pitch_records = Pitch_records();
+  const std::string passage_records = Passage_records();
+  const std::string upstream_records = Upstream_records();
+  const std::string downstream_records = Downstream_records();
   struct Candidate {
-    std::string_view records;
+    const std::string* records;
     const Finding* finding;
   };
-  Candidate stream{kPassageRecords, nullptr};
-  if (part.stream == Grid_part::Stream::upstream) stream = {kUpstreamRecords, &near.upstream};
-  if (part.stream == Grid_part::Stream::downstream) stream = {kDownstreamRecords, &near.downstream};
-  Candidate layer{"", nullptr};
-  if (part.layer == Grid_part::Layer::hub || part.layer == Grid_part::Layer::casing) layer = {kSpanRecords, &span};
-  if (part.layer == Grid_part::Layer::blade_walls) layer = {kPitchRecords, &near.pitch};
+  Candidate stream{&passage_records, nullptr};
+  if (part.stream == Grid_part::Stream::upstream) stream = {&upstream_records, &near.upstream};
+  if (part.stream == Grid_part::Stream::downstream) stream = {&downstream_records, &near.downstream};
+  Candidate layer{nullptr, nullptr};
+  if (part.layer == Grid_part::Layer::hub || part.layer == Grid_part::Layer::casing) layer = {&span_records, &span};
+  if (part.layer == Grid_part::Layer::blade_walls) layer = {&pitch_records, &near.pitch};
 
-  std::string text = layer.finding == nullptr ? std::string(stream.records) + " govern it"
-                                              : std::string(layer.records) + " govern its wall layer and " +
-                                                    std::string(stream.records) + " its streamwise part";
-  for (const Candidate& known : {layer, Candidate{kSpanRecords, &span}, Candidate{kPitchRecords, &near.pitch},
-                                 Candidate{kPitchRecords, &far.pitch}, stream}) {
+  std::string text = layer.finding == nullptr
+                         ? *stream.records + " govern it"
+                         : *layer.records + " govern its wall layer and " + *stream.records + " its streamwise part";
+  for (const Candidate& known : {layer, Candidate{&span_records, &span}, Candidate{&pitch_records, &near.pitch},
+                                 Candidate{&pitch_records, &far.pitch}, stream}) {
     if (known.finding != nullptr && known.finding->known) {
-      return text + "; the likely cause lies in " + std::string(known.records) + ": " + known.finding->text;
+      return text + "; the likely cause lies in " + *known.records + ": " + known.finding->text;
     }
   }
   if (stream.finding != nullptr) return text + ": " + stream.finding->text;
@@ -233,7 +252,8 @@ std::string Covered_blade(const Blade_sense& sense, int k, const Check_input& in
   if (upper != lower) {
     text += " and point " + std::to_string(upper) + " (record " + std::to_string(list.count_record + upper) + ")";
   }
-  return text + ": a mistyped point, or a blade thicker than the pitch (record 8 (nbrow)), is the usual cause";
+  return text + ": a mistyped point, or a blade thicker than the pitch (" + Record_text(Record_of(&V::nbrow)) +
+         "), is the usual cause";
 }
 
 }  // namespace
@@ -258,7 +278,7 @@ std::string Grid_size_excess(const Control_values& v) {
 }
 
 std::string Inversion_cause(std::string_view section, const Contour_points& placed, double dsle, double dste) {
-  double lo = INFINITY, hi = -INFINITY;
+  double lo = std::numeric_limits<double>::infinity(), hi = -std::numeric_limits<double>::infinity();
   for (int n = 1; n <= placed.npts; ++n) {
     lo = std::min(lo, placed.xy[2 * (n - 1)]);
     hi = std::max(hi, placed.xy[2 * (n - 1)]);
@@ -269,10 +289,10 @@ std::string Inversion_cause(std::string_view section, const Contour_points& plac
                      "are dsle " + Num(dsle) + " and dste " + Num(dste) + " (about twice each is taken at each edge)";
   // The first two intervals at an edge cover about twice its first interval.
   if (4.0 * std::max(dsle, dste) >= length) {
-    return text + ": " + (dsle >= dste ? "record 24 (dsle)" : "record 27 (dste)") +
+    return text + ": " + Record_text(dsle >= dste ? Record_of(&V::dsle) : Record_of(&V::dste)) +
            " too long for the blade is the likely cause";
   }
-  return text + ": the stagger, " + (section == "hub" ? "record 11 (staghub)" : "record 12 (stagcas)") +
+  return text + ": the stagger, " + Record_text(section == "hub" ? Record_of(&V::staghub) : Record_of(&V::stagcas)) +
          ", or the section's points are the likely cause";
 }
 

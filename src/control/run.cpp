@@ -6,8 +6,11 @@
 #include <memory>
 #include <new>
 #include <optional>
+#include <variant>
 
+#include "base/build_failure.hpp"
 #include "base/version.hpp"
+#include "control/build_stop.hpp"
 #include "control/control_check.hpp"
 #include "control/control_input.hpp"
 #include "control/deck_block.hpp"
@@ -124,8 +127,8 @@ std::string Tip_gap_line(const Tip_gap_sizes& gap) {
 
 // One surface of the grid: hub (k = 1) or casing (k = ke), on the flow path's
 // surface when there is a map, else on the cylinder of the section's radius.
-// A blade station the Bezier inversion cannot place keeps its ERROR line on
-// the console and gets its cause beside it.
+// A failure stops the run; a blade station the Bezier inversion cannot place
+// keeps its ERROR line on the console and gets its cause beside it.
 void Build_surface(Surface surface, const Control_values& values, Contour_points& contour, Grid_storage& storage,
                    const Conformal_map* map, Diagnostics& diagnostics) {
   const Surface_description description = Describe_surface(surface, values, map);
@@ -137,13 +140,13 @@ void Build_surface(Surface surface, const Control_values& values, Contour_points
                          storage.casing_w2(),     storage.casing_w3(),     storage.casing_w4()};
   try {
     Section_grid(description, contour, work, storage.grid(), diagnostics);
-  } catch (const Run_stop& stop) {
-    if (stop.status != kExitProgramError || !stop.diagnostic.empty()) throw;
-    throw Run_stop{stop.status, Inversion_cause(Surface_name(surface), contour, description.spacings.dsle,
-                                                description.spacings.dste)};
+    const Section_sizes& s = description.sizes;
+    Check_contour_sense(surface, work.y, s.ile, s.ite, s.je, description.geometry.dphi * description.geometry.radius);
+  } catch (const Build_failure& failure) {
+    if (!std::holds_alternative<Station_outside_curve>(failure.kind)) throw Stop_of(failure);
+    throw Run_stop{kExitProgramError, Inversion_cause(Surface_name(surface), contour, description.spacings.dsle,
+                                                      description.spacings.dste)};
   }
-  const Section_sizes& s = description.sizes;
-  Check_contour_sense(surface, work.y, s.ile, s.ite, s.je, description.geometry.dphi * description.geometry.radius);
 }
 
 // Stops the run on a grid that failed its check, unless --allow-folded asks
@@ -364,22 +367,6 @@ int Generate(std::istream& deck, Console& out, Console& err, const Run_options& 
   return kExitComplete;
 }
 
-// The last line of the console that says ERROR, without its leading blanks.
-std::string Last_error_line(const std::string& console) {
-  std::string found;
-  size_t start = 0;
-  while (start < console.size()) {
-    size_t end = console.find('\n', start);
-    if (end == std::string::npos) end = console.size();
-    std::string_view line(console.data() + start, end - start);
-    if (line.ends_with('\r')) line.remove_suffix(1);
-    const size_t text = line.find_first_not_of(' ');
-    if (text != std::string_view::npos && line.substr(text).starts_with("ERROR")) found = line.substr(text);
-    start = end + 1;
-  }
-  return found;
-}
-
 }  // namespace
 
 std::string Banner_version_line() {
@@ -396,11 +383,17 @@ std::string Banner_version_line() {
 }
 
 int Run(std::istream& deck, Console& out, Console& err, const Run_options& options) {
+  // The one place a stopped run is told: its line on standard error and its status.
+  auto tell = [&err](const Run_stop& stop) {
+    if (!stop.diagnostic.empty()) err.record(std::string("torvane: ").append(stop.diagnostic));
+    return stop.status;
+  };
   try {
     return Generate(deck, out, err, options);
   } catch (const Run_stop& stop) {
-    if (!stop.diagnostic.empty()) err.record(std::string("torvane: ").append(stop.diagnostic));
-    return stop.status;
+    return tell(stop);
+  } catch (const Build_failure& failure) {
+    return tell(Stop_of(failure));
   } catch (const std::bad_alloc&) {
     // Almost all of it is the grid storage, allocated once before the point
     // lists are read; an output file in the making is removed with its buffer.
@@ -434,7 +427,11 @@ Grid_build Build_in_memory(std::istream& deck, Storage_provider provide, const R
     }
   } catch (const Run_stop& stop) {
     build.status = stop.status;
-    build.diagnostic = stop.diagnostic.empty() ? Last_error_line(out.captured()) : stop.diagnostic;
+    build.diagnostic = stop.diagnostic;
+  } catch (const Build_failure& failure) {
+    const Run_stop stop = Stop_of(failure);
+    build.status = stop.status;
+    build.diagnostic = stop.diagnostic;
   }
   build.console = out.captured();
   return build;

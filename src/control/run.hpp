@@ -53,8 +53,7 @@ struct Grid_build {
   int status = kExitComplete;
   // What torvane prints on standard output for the deck without the files.
   std::string console;
-  // Why the build stopped: torvane's standard-error line without "torvane: ",
-  // or the last ERROR line of the console when the run printed its reason there.
+  // Why the build stopped: torvane's standard-error line without "torvane: ".
   std::string diagnostic;
   Block_sizes block{};  // sizes, leading and trailing edge, interval counts
   double dphi = 0;      // pitch angle [rad]

@@ -59,11 +59,11 @@ void Shared_check::Take_planes() {
     // Every plane is built, even after one failed, so that the lowest failure is the one told.
     try {
       build_(k);
-    } catch (const Run_stop& stop) {
+    } catch (...) {
       std::lock_guard<std::mutex> held(failure_lock_);
       if (failed_plane_ == 0 || k < failed_plane_) {
         failed_plane_ = k;
-        failure_ = stop;
+        failure_ = std::current_exception();
       }
     }
     Plane_complete(k);
@@ -99,7 +99,7 @@ void Shared_check::Build_planes() {
     }
   }
   std::lock_guard<std::mutex> held(failure_lock_);
-  if (failed_plane_ != 0) throw failure_;
+  if (failed_plane_ != 0) std::rethrow_exception(failure_);
 }
 
 void Shared_check::Work(int worker) {

@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <exception>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -13,7 +14,6 @@
 #include <thread>
 
 #include "base/grid_check.hpp"
-#include "base/run_stop.hpp"
 
 namespace torvane {
 
@@ -44,7 +44,7 @@ class Shared_check {
   // its blade walls; the memory to work in, made for at least the grid's ie and je.
   Shared_check(const Grid_points& points, int ile, int ite, double pitch_angle, Check_work& work);
   // Makes tasks of the inner planes k = 2 .. ke - 1 (before any Work): build
-  // fills plane k, or throws Run_stop when it cannot be used. Planes 1 and ke
+  // fills plane k, or throws when it cannot be used. Planes 1 and ke
   // must be complete. Without it, the caller says which planes are complete.
   void Share_planes(std::function<void(int k)> build);
   // The planes k = 1 .. k_done are complete (from the thread that builds them).
@@ -52,8 +52,8 @@ class Shared_check {
   // The build failed: Work takes no further task.
   void Stop();
   // Builds planes until none is left to take and returns once every plane is
-  // complete; a plane that could not be used stops the run (Run_stop), the
-  // lowest such k as a build in order would have.
+  // complete; a plane that could not be used stops the run with what its
+  // build threw, the lowest such k as a build in order would have.
   void Build_planes();
   // Takes tasks, planes first, until none is left or the check is stopped; worker 0 or 1, each on a thread of its own.
   void Work(int worker);
@@ -81,8 +81,8 @@ class Shared_check {
   std::atomic<int> changes_{0};                    // counts completions and the stop, for waiting on
   std::atomic<bool> stopped_{false};
   std::mutex failure_lock_;
-  int failed_plane_ = 0;  // the lowest plane that could not be used, 0 for none
-  Run_stop failure_;
+  int failed_plane_ = 0;        // the lowest plane that could not be used, 0 for none
+  std::exception_ptr failure_;  // what the build of that plane threw
   Check_work& work_;
   Folded_cells folded_[2];
   Blade_sense sense_[2];
@@ -135,7 +135,7 @@ class Check_beside_build {
   // Makes the check, with the inner planes as tasks (build fills plane k), which the helper thread takes up.
   void Start(const Grid_points& points, int ile, int ite, double pitch_angle, Check_work& work,
              std::function<void(int k)> build);
-  // Builds inner planes with the helper until all are complete (Run_stop for one that cannot be used).
+  // Builds inner planes with the helper until all are complete (what the build threw for one that cannot be used).
   void Build_planes() { check_->Build_planes(); }
   // Takes what is left on this thread, waits for the helper, and gives the findings.
   Grid_findings Finish();

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <optional>
 #include <set>
 
 #include "base/run_stop.hpp"
@@ -62,6 +63,49 @@ std::string Default_stem(const std::string& hub_file) {
 
 Deck_build Refused(int status, std::vector<std::string> messages) { return {status, std::move(messages), ""}; }
 
+// The record values and choices of the settings, in order; the refusal of the first that cannot be taken.
+std::optional<Deck_build> Apply_settings(const std::vector<Setting>& settings, Control_values& values,
+                                         std::set<std::string>& given, Deck_choices& choices) {
+  for (const Setting& setting : settings) {
+    if (Is_choice_name(setting.name)) {
+      if (const auto why = Set_choice(choices, setting)) {
+        return Refused(setting.origin.starts_with("--") ? kExitUsage : kExitInput,
+                       {setting.origin + ": " + Printable(*why)});
+      }
+      continue;
+    }
+    const Deck_record* record = Find_record(setting.name);
+    if (record == nullptr) {
+      return Refused(kExitUsage, {setting.origin + ": " + Printable(setting.name) + " is not the name of a record"});
+    }
+    if (const auto why = Set_value(values, *record, setting.text)) {
+      return Refused(setting.origin.starts_with("--") ? kExitUsage : kExitInput,
+                     {setting.origin + ": " + Printable(*why)});
+    }
+    given.insert(setting.name);
+  }
+  if (const auto missing = Missing_choice(choices)) {
+    return Refused(missing->starts_with("--") ? kExitUsage : kExitInput, {*missing});
+  }
+  return std::nullopt;
+}
+
+// The sections' radii are those of the flow path's curves at their reference
+// points; the dry run checks the rest of the flow path with the deck (and
+// says so when the hub curve misses x = 0). The refusal of a file that cannot be read.
+std::optional<Deck_build> Take_flow_path_radii(const std::string& flow_path, Control_values& values) {
+  try {
+    const Flow_path_file file = Read_flow_path_file(flow_path);
+    const Meridional_curve hub_curve(file.hub.x, file.hub.r);
+    if (hub_curve.x_first() <= 0.0 && 0.0 <= hub_curve.x_last()) values.rhub = hub_curve.Radius(0.0);
+    values.rcas = Casing_reference_radius(Meridional_curve(file.casing.x, file.casing.r), values.rhub,
+                                          std::tan(values.sweep * kDegree));
+  } catch (const Run_stop& stop) {
+    return Refused(kExitInput, {Printable(stop.diagnostic)});
+  }
+  return std::nullopt;
+}
+
 }  // namespace
 
 Deck_build Build_deck(const Deck_request& request) {
@@ -105,41 +149,9 @@ Deck_build Build_deck(const Deck_request& request) {
   values.fname = Default_stem(request.hub.text ? std::string() : request.hub.file);
   std::set<std::string> given;  // the records whose values the user gave
   Deck_choices choices;
-  for (const Setting& setting : request.settings) {
-    if (Is_choice_name(setting.name)) {
-      if (const auto why = Set_choice(choices, setting)) {
-        return Refused(setting.origin.starts_with("--") ? kExitUsage : kExitInput,
-                       {setting.origin + ": " + Printable(*why)});
-      }
-      continue;
-    }
-    const Deck_record* record = Find_record(setting.name);
-    if (record == nullptr) {
-      return Refused(kExitUsage, {setting.origin + ": " + Printable(setting.name) + " is not the name of a record"});
-    }
-    if (const auto why = Set_value(values, *record, setting.text)) {
-      return Refused(setting.origin.starts_with("--") ? kExitUsage : kExitInput,
-                     {setting.origin + ": " + Printable(*why)});
-    }
-    given.insert(setting.name);
-  }
-  if (const auto missing = Missing_choice(choices)) {
-    return Refused(missing->starts_with("--") ? kExitUsage : kExitInput, {*missing});
-  }
-
+  if (auto refused = Apply_settings(request.settings, values, given, choices)) return *refused;
   if (!request.flow_path.empty()) {
-    // The sections' radii are those of the curves at their reference points;
-    // the dry run checks the rest of the flow path with the deck (and says
-    // so when the hub curve misses x = 0).
-    try {
-      const Flow_path_file file = Read_flow_path_file(request.flow_path);
-      const Meridional_curve hub_curve(file.hub.x, file.hub.r);
-      if (hub_curve.x_first() <= 0.0 && 0.0 <= hub_curve.x_last()) values.rhub = hub_curve.Radius(0.0);
-      values.rcas = Casing_reference_radius(Meridional_curve(file.casing.x, file.casing.r), values.rhub,
-                                            std::tan(values.sweep * kDegree));
-    } catch (const Run_stop& stop) {
-      return Refused(kExitInput, {Printable(stop.diagnostic)});
-    }
+    if (auto refused = Take_flow_path_radii(request.flow_path, values)) return *refused;
   }
 
   Value_sources sources;

@@ -9,6 +9,7 @@
 #include <tuple>
 
 #include "base/storage_limits.hpp"
+#include "control/build_stop.hpp"
 #include "control/control_check.hpp"
 #include "control/run.hpp"
 #include "deck/deck_records.hpp"

@@ -36,10 +36,9 @@ constexpr std::string_view kUsageTail =
     "  --tip-gap GAP              the blade ends GAP below the casing (a length, or P%\n"
     "                             of the span), written in the deck's block as tip-gap\n"
     "  --gap-cells N              grid cells across the tip gap (default 6)\n"
-    "  --NAME VALUE               a record's value: title fname nblade nin nout npitch\n"
-    "                             nspan nbrow betain betaout staghub stagcas sweep lean\n"
-    "                             chordhub chordcas rhub rcas lin lx nwall nwallhc ratio\n"
-    "                             dsle dywle dzwall dste dywte dyout ibez\n"
+    "  --NAME VALUE               a record's value:";
+// The names of the records follow, then the rest of the usage.
+constexpr std::string_view kUsageEnd =
     "  --yplus Y --reynolds RE    first wall intervals (dywle, dywte, dzwall) for a\n"
     "                             target y+ at a Reynolds number on the chord\n"
     "  --refine F                 every interval count times F, first intervals / F\n"
@@ -51,6 +50,30 @@ constexpr std::string_view kUsageTail =
     "reported naming the option to change, and no deck is written.\n"
     "Exit status: 0 deck written; 1 a value or a section torvane would refuse or get\n"
     "wrong; 2 a section or parameter file unreadable or malformed; 3 wrong command line.\n";
+
+// The lines that list the records' names: indented under the option
+// descriptions, filled up to this many columns.
+constexpr size_t kNamesIndent = 29;
+constexpr size_t kNamesWidth = 83;
+
+// The names of the records a user may set, in deck order, as lines of the usage.
+std::string Record_name_lines() {
+  std::string lines;
+  size_t column = kUsageTail.size() - kUsageTail.rfind('\n') - 1;
+  for (const Deck_record& record : Deck_records()) {
+    if (record.name.empty()) continue;
+    if (column + 1 + record.name.size() > kNamesWidth) {
+      lines.append("\n").append(kNamesIndent, ' ');
+      column = kNamesIndent;
+    } else {
+      lines += ' ';
+      ++column;
+    }
+    lines += record.name;
+    column += record.name.size();
+  }
+  return lines + "\n";
+}
 
 // Far more than a parameter file of every name needs.
 constexpr size_t kMaxParameterBytes = size_t{1} << 20;
@@ -170,7 +193,8 @@ void Apply_parameter(Deck_options& options, std::vector<Setting>& from_file, con
 
 const std::string& Usage_text() {
   static const std::string text = std::string(kUsageHead) + std::to_string(kMinResampledPoints) + " to " +
-                                  std::to_string(kMaxContourPoints) + std::string(kUsageTail);
+                                  std::to_string(kMaxContourPoints) + std::string(kUsageTail) + Record_name_lines() +
+                                  std::string(kUsageEnd);
   return text;
 }
 

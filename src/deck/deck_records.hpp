@@ -10,27 +10,28 @@
 #include <string>
 #include <string_view>
 
+#include "base/record_table.hpp"
 #include "control/control_input.hpp"
 
 namespace torvane::deck {
 
-enum class Value_kind { text, integer, real };
-
-struct Deck_record {
-  int number;             // position in the deck
-  std::string_view name;  // record and option name
-  Value_kind kind;
-  std::string_view default_text;  // empty for title and fname, which come from the section files
-  std::string_view note;          // written after the value
-};
+// The deck's records, as the base table knows them.
+using Value_kind = Record_kind;
+using Deck_record = Deck_record_entry;
 
 // Records 1 to 33 in order; those torvane reads and ignores (29, 31, 33) have
 // no name and are written as 0.0.
 std::span<const Deck_record> Deck_records();
 
+// The fixed default of the record; empty for title and fname, which come from the section files.
+std::string_view Default_text(const Deck_record& record);
+
+// What the deck writes after the record's value: "name: meaning", or "not used".
+std::string Note(const Deck_record& record);
+
 // What gave each value, by record number (empty: the option or the fixed
 // default); written after the record's note.
-using Value_sources = std::array<std::string, 34>;
+using Value_sources = std::array<std::string, kLastFixedRecord + 1>;
 
 // The values of the defaults (title and fname empty).
 Control_values Default_values();

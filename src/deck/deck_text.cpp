@@ -59,14 +59,13 @@ std::string Deck_text(const Control_values& values, const Deck_section& hub, con
     const size_t width = record.kind == Value_kind::text ? static_cast<size_t>(kTextLength) : 10;
     if (!flow_path.empty() && (record.name == "rhub" || record.name == "rcas")) {
       const std::string file = Printable(flow_path);
-      const std::string note = std::string(record.note) + ", on the " + (record.name == "rhub" ? "hub" : "casing") +
-                               " curve of " + file + ": run this deck with torvane --flow-path " + file;
+      const std::string note = Note(record) + ", on the " + (record.name == "rhub" ? "hub" : "casing") + " curve of " +
+                               file + ": run this deck with torvane --flow-path " + file;
       Put_line(text, Value_text(values, record), width, note);
       continue;
     }
     const std::string& source = sources[static_cast<size_t>(record.number)];
-    Put_line(text, Value_text(values, record), width,
-             source.empty() ? std::string(record.note) : std::string(record.note) + " = " + source);
+    Put_line(text, Value_text(values, record), width, source.empty() ? Note(record) : Note(record) + " = " + source);
   }
   Put_section(text, Surface::hub, hub);
   Put_section(text, Surface::casing, casing);

@@ -27,8 +27,31 @@ int Refined_count(int n, double factor, int levels) {
   if (n <= 0) return n;
   const long refined = std::clamp(std::lround(n * factor), 1L, long{kMaxCount});
   const long multiple = 1L << levels;
-  return static_cast<int>(std::max(multiple, std::lround(static_cast<double>(refined) / multiple) * multiple));
+  return static_cast<int>(
+      std::max(multiple, std::lround(static_cast<double>(refined) / static_cast<double>(multiple)) * multiple));
 }
+
+namespace {
+
+// The wall layers refined by the factor: as many times more intervals, each as many times thinner.
+void Refine_wall_layers(Control_values& values, double factor, const std::string& factor_text, const std::string& by,
+                        Value_sources& sources) {
+  for (auto [name, count] : {std::pair{"nwall", &values.nwall}, std::pair{"nwallhc", &values.nwallhc}}) {
+    const int refined = *count > 0 ? Refined_count(*count, factor, 0) : 0;
+    if (refined != *count) Add_source(sources, name, "from " + std::to_string(*count) + " " + by);
+    *count = refined;
+  }
+  for (auto [name, first] :
+       {std::pair{"dsle", &values.dsle}, std::pair{"dywle", &values.dywle}, std::pair{"dzwall", &values.dzwall},
+        std::pair{"dste", &values.dste}, std::pair{"dywte", &values.dywte}, std::pair{"dyout", &values.dyout}}) {
+    Add_source(sources, name, Real_text(*first) + " / " + factor_text + " " + by);
+    *first = *first / factor;
+  }
+  Add_source(sources, "ratio", Real_text(values.ratio) + "^(1/" + factor_text + ") " + by);
+  values.ratio = std::pow(values.ratio, 1.0 / factor);
+}
+
+}  // namespace
 
 std::optional<std::string> Refine(Control_values& values, const Deck_choices& choices, Value_sources& sources) {
   if (!choices.refine && !choices.levels) return std::nullopt;
@@ -49,22 +72,7 @@ std::optional<std::string> Refine(Control_values& values, const Deck_choices& ch
   if (2 * side != values.nblade) Add_source(sources, "nblade", "from " + std::to_string(values.nblade) + " " + by);
   values.nblade = 2 * side;
 
-  if (choices.refine && factor != 1.0) {
-    // The wall layers: as many times more intervals, each as many times thinner.
-    for (auto [name, count] : {std::pair{"nwall", &values.nwall}, std::pair{"nwallhc", &values.nwallhc}}) {
-      const int refined = *count > 0 ? Refined_count(*count, factor, 0) : 0;
-      if (refined != *count) Add_source(sources, name, "from " + std::to_string(*count) + " " + by);
-      *count = refined;
-    }
-    for (auto [name, first] :
-         {std::pair{"dsle", &values.dsle}, std::pair{"dywle", &values.dywle}, std::pair{"dzwall", &values.dzwall},
-          std::pair{"dste", &values.dste}, std::pair{"dywte", &values.dywte}, std::pair{"dyout", &values.dyout}}) {
-      Add_source(sources, name, Real_text(*first) + " / " + choices.refine->text + " " + by);
-      *first = *first / factor;
-    }
-    Add_source(sources, "ratio", Real_text(values.ratio) + "^(1/" + choices.refine->text + ") " + by);
-    values.ratio = std::pow(values.ratio, 1.0 / factor);
-  }
+  if (choices.refine && factor != 1.0) Refine_wall_layers(values, factor, choices.refine->text, by, sources);
 
   const std::string lower = choices.refine && choices.levels ? "lower --refine or --levels"
                             : choices.refine                 ? "lower --refine"

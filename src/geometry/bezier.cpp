@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstddef>
 
-#include "base/run_stop.hpp"
+#include "base/build_failure.hpp"
 
 namespace torvane {
 namespace {
@@ -130,7 +130,7 @@ void Bezier_x(std::span<const double> bez, int nseg, double ta, double tb, doubl
   }
   if (fa * fb > 0.0) {
     diagnostics.Report(Inversion_outside_interval{wanted, xa, xb});
-    throw Run_stop{1, ""};
+    throw Build_failure{Station_outside_curve{wanted, xa, xb}};
   }
 
   // False position: (t1, x1, f1) is the latest point, (t0, x0) the other end

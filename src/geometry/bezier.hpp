@@ -23,7 +23,7 @@ void Bezier_approx(std::span<const double> d, int nseg, std::span<double> bez);
 
 // The curve point between parameters ta and tb whose x is the x given on
 // entry, by false position. A wanted x outside the stretch is reported
-// (Inversion_outside_interval) and stops the run with status 1.
+// (Inversion_outside_interval) and ends the build (Build_failure, Station_outside_curve).
 void Bezier_x(std::span<const double> bez, int nseg, double ta, double tb, double tol, double& x, double& y,
               Diagnostics& diagnostics);
 

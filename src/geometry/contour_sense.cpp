@@ -1,8 +1,6 @@
 #include "geometry/contour_sense.hpp"
 
-#include <string>
-
-#include "base/run_stop.hpp"
+#include "base/build_failure.hpp"
 
 namespace torvane {
 
@@ -20,11 +18,7 @@ bool Surface_covers_blade(const Plane& y, int ile, int ite, int je, double pitch
 
 void Check_contour_sense(Surface surface, const Plane& y, int ile, int ite, int je, double pitch) {
   if (!Surface_covers_blade(y, ile, ite, je, pitch)) return;
-  std::string message(Surface_name(surface));
-  message +=
-      " section: the contour runs along the +y side first, so the grid would cover the blade; the point "
-      "list must start at the trailing edge and run along the -y side first";
-  throw Run_stop{2, message};
+  throw Build_failure{Blade_covered{surface}};
 }
 
 }  // namespace torvane

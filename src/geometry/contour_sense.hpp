@@ -14,7 +14,7 @@ namespace torvane {
 // y(i, 1) < y(i, je) - pitch, in the blade-to-blade plane before the wrap.
 bool Surface_covers_blade(const Plane& y, int ile, int ite, int je, double pitch);
 
-// Refuses such a surface: Run_stop with status 2 and one line naming the section.
+// Ends the build on such a surface (Build_failure, Blade_covered).
 void Check_contour_sense(Surface surface, const Plane& y, int ile, int ite, int je, double pitch);
 
 }  // namespace torvane

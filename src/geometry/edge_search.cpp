@@ -1,7 +1,5 @@
 #include "geometry/edge_search.hpp"
 
-#include <cstdio>
-
 #include "geometry/bezier.hpp"
 
 namespace torvane {
@@ -12,17 +10,6 @@ namespace {
 constexpr double kNoSmallestYet = 1.0e20;
 
 }  // namespace
-
-std::string Edge_order_message(Surface surface, double t_le, double t_te) {
-  char found[128];
-  std::snprintf(found, sizeof found,
-                "; its edge search found the leading edge at curve parameter %.4f and the trailing edge at %.4f", t_le,
-                t_te);
-  std::string message(Surface_name(surface));
-  message += " section: the contour must start and end at the trailing edge and pass the leading edge once";
-  message += found;
-  return message;
-}
 
 Edge_parameters Find_edges(std::span<const double> bez, int nseg) {
   Edge_parameters edges{0.0, 0.0};

@@ -4,9 +4,6 @@
 #pragma once
 
 #include <span>
-#include <string>
-
-#include "base/surface.hpp"
 
 namespace torvane {
 
@@ -23,9 +20,5 @@ struct Edge_parameters {
   double t_te;
 };
 Edge_parameters Find_edges(std::span<const double> bez, int nseg);
-
-// Why a surface cannot be built when the edge search finds the trailing edge
-// before the leading edge: "<surface> section: the contour must ...".
-std::string Edge_order_message(Surface surface, double t_le, double t_te);
 
 }  // namespace torvane

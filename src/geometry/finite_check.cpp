@@ -1,22 +1,14 @@
 #include "geometry/finite_check.hpp"
 
 #include <bit>
-#include <charconv>
 #include <cmath>
 #include <cstdint>
-#include <string>
 
-#include "base/run_stop.hpp"
+#include "base/build_failure.hpp"
 
 namespace torvane {
 
 namespace {
-
-std::string Number(double value) {
-  char text[32];
-  auto result = std::to_chars(text, text + sizeof text, value);
-  return std::string(text, result.ptr);
-}
 
 // Whether n points hold a coordinate that is not finite (its exponent bits
 // all set). One pass without a branch, several points at a time (four with
@@ -52,11 +44,7 @@ void Check_finite_planes(const Grid& grid, int ie, int je, int k_first, int k_la
         double y = grid.yg(i, j, k);
         double z = grid.zg(i, j, k);
         if (std::isfinite(x) && std::isfinite(y) && std::isfinite(z)) continue;
-        std::string message = "the grid has a coordinate that is not a finite number at point (i, j, k) = (";
-        message.append(std::to_string(i)).append(", ").append(std::to_string(j)).append(", ");
-        message.append(std::to_string(k)).append("): x = ").append(Number(x)).append(", y = ");
-        message.append(Number(y)).append(", z = ").append(Number(z)).append("; no file is written");
-        throw Run_stop{1, message};
+        throw Build_failure{Coordinate_not_finite{i, j, k, x, y, z}};
       }
     }
   }

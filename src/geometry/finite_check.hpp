@@ -6,7 +6,7 @@
 
 namespace torvane {
 
-// Refuses (Run_stop, status 1) a coordinate that is not finite in the planes
+// Ends the build (Build_failure, Coordinate_not_finite) on a coordinate that is not finite in the planes
 // k_first .. k_last, naming the first such point in file order (k, then j,
 // then i). Checking the planes in increasing k, in any number of calls,
 // names the first point of the whole grid.

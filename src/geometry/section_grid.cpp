@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstddef>
 
-#include "base/run_stop.hpp"
+#include "base/build_failure.hpp"
 #include "distribution/distribute_line.hpp"
 #include "distribution/stretch.hpp"
 #include "distribution/tfi_2d.hpp"
@@ -87,7 +87,7 @@ void Section_grid(const Surface_description& surface, const Contour_points& cont
   const auto [t_le, t_te] = Find_edges(bez, nseg);
   // Both blade sides are searched between the two edges; with the edges in
   // the other order they would be searched on the same stretch of curve.
-  if (!(t_le < t_te)) throw Run_stop{2, Edge_order_message(surface.surface, t_le, t_te)};
+  if (!(t_le < t_te)) throw Build_failure{Edges_out_of_order{surface.surface, t_le, t_te}};
 
   Bezier_point(bez, nseg, t_le, x(ile, 1), y(ile, 1));
   x(ile, je) = x(ile, 1);

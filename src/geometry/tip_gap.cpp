@@ -2,12 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <numbers>
 #include <string>
 
+#include "base/build_failure.hpp"
 #include "base/casing_line.hpp"
-#include "base/run_stop.hpp"
 #include "distribution/distribute_line.hpp"
 #include "distribution/stretch.hpp"
 
@@ -103,13 +102,7 @@ void Cut_line(const Tip_gap_sizes& s, const Tip_gap_work& w, const Grid& g, int 
   // The highest point still the gap or more below the casing; the tip lies on the segment above it.
   int below = ke - 1;
   while (below >= 1 && clearance(w.old_x(below), w.old_y(below), w.old_z(below)) < 0) --below;
-  if (below < 1) {
-    char gap[32];
-    std::snprintf(gap, sizeof gap, "%.6g", s.gap);
-    throw Run_stop{kExitRefused,
-                   std::string("the tip gap ") + gap + " does not fit under the casing at the spanwise grid line i = " +
-                       std::to_string(i) + ", j = " + std::to_string(j) + ": the passage is no deeper there"};
-  }
+  if (below < 1) throw Build_failure{Tip_gap_too_deep{s.gap, i, j}};
   double lo = 0, hi = 1;
   double tip[3] = {0, 0, 0};
   for (int step = 0; step < kTipBisections && lo < hi; ++step) {

@@ -46,7 +46,7 @@ int Tip_plane(int ke, int gap_cells);
 
 // Cuts the gap into the volume built between hub and casing (planes 1 and ke
 // as built stay). A line along which the casing never lies the gap above
-// the line stops the run (Run_stop, status 2) naming the station.
+// the line stops the build (Build_failure: Tip_gap_too_deep).
 void Cut_tip_gap(const Tip_gap_sizes& sizes, const Tip_gap_work& work, const Grid& grid, Diagnostics& diagnostics);
 
 // The radius of the casing line at axial position x, from the casing points

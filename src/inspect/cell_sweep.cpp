@@ -58,6 +58,40 @@ void Measure_j_faces(int ni, std::size_t j, const Plane_edges& lower, const Plan
   for (std::size_t i = 0; i < cells_i; ++i) faces[i] = Face_of(below[i], above[i], up[i], up[i + 1]);
 }
 
+// The edges of a row of cells j between planes k and k + 1: lines along i
+// and j of both planes, along k between them, and where the row starts.
+struct Row_edges {
+  const Plane_edges* level[2];  // plane k, plane k + 1
+  const Unit_edge* along_k;
+  std::size_t row_i, row_j;  // first line along i, along j and k of the row
+  std::size_t cells_i, ie;
+};
+
+// The edges along i of the cell `at` of the row, its shortest and longest
+// edge and its eight corners, p[4 c + 2 b + a] at (i + a, j + b, k + c) from
+// the point of index base of the row's first cell.
+void Gather_cell(const Grid& g, const Row_edges& r, std::size_t base, std::size_t plane_points, std::size_t at,
+                 Hex_parts& parts, Vec3 (&p)[8]) {
+  parts.shortest = std::numeric_limits<double>::infinity();
+  for (int c = 0; c < 2; ++c) {
+    for (int b = 0; b < 2; ++b) {
+      const Unit_edge* edges[3] = {
+          &r.level[c]->along_i[r.row_i + static_cast<std::size_t>(b) * r.cells_i + at],
+          &r.level[c]->along_j[r.row_j + at + static_cast<std::size_t>(b)],
+          &r.along_k[r.row_j + static_cast<std::size_t>(c) * r.ie + at + static_cast<std::size_t>(b)]};
+      for (const Unit_edge* e : edges) {
+        parts.shortest = std::min(parts.shortest, e->length);
+        parts.longest = std::max(parts.longest, e->length);
+      }
+      parts.along_i[b + 2 * c] = edges[0];
+      const std::size_t n =
+          base + static_cast<std::size_t>(c) * plane_points + r.row_j + static_cast<std::size_t>(b) * r.ie + at;
+      p[4 * c + 2 * b] = Point_at(g, n);
+      p[4 * c + 2 * b + 1] = Point_at(g, n + 1);
+    }
+  }
+}
+
 }  // namespace
 
 void Sweep_cells(const Grid& g, const Shape_row& row) {
@@ -94,13 +128,13 @@ void Sweep_cells(const Grid& g, const Shape_row& row) {
     for (std::size_t n = 0; n < plane_points; ++n) {
       along_k[n] = Edge_between(Point_at(g, base + n), Point_at(g, base + plane_points + n));
     }
-    const Plane_edges* level[2] = {lower, upper};
     Face_cosines* j_below = j_faces.data();
     Face_cosines* j_above = j_below + cells_i;
     Measure_j_faces(ni, 0, *lower, *upper, along_k, ie, j_below);
     for (int j = 1; j <= nj; ++j) {
       const std::size_t row_i = static_cast<std::size_t>(j - 1) * cells_i;
       const std::size_t row_j = static_cast<std::size_t>(j - 1) * ie;
+      const Row_edges edges{{lower, upper}, along_k, row_i, row_j, cells_i, ie};
       Measure_j_faces(ni, static_cast<std::size_t>(j), *lower, *upper, along_k, ie, j_above);
       for (std::size_t i = 0; i < ie; ++i) {
         i_faces[i] = I_face_of(lower->along_j[row_j + i], upper->along_j[row_j + i], along_k[row_j + i],
@@ -109,24 +143,7 @@ void Sweep_cells(const Grid& g, const Shape_row& row) {
       for (std::size_t at = 0; at < cells_i; ++at) {
         Hex_parts parts;
         Vec3 p[8];
-        parts.shortest = std::numeric_limits<double>::infinity();
-        for (int c = 0; c < 2; ++c) {
-          for (int b = 0; b < 2; ++b) {
-            const Unit_edge* edges[3] = {
-                &level[c]->along_i[row_i + static_cast<std::size_t>(b) * cells_i + at],
-                &level[c]->along_j[row_j + at + static_cast<std::size_t>(b)],
-                &along_k[row_j + static_cast<std::size_t>(c) * ie + at + static_cast<std::size_t>(b)]};
-            for (const Unit_edge* e : edges) {
-              parts.shortest = std::min(parts.shortest, e->length);
-              parts.longest = std::max(parts.longest, e->length);
-            }
-            parts.along_i[b + 2 * c] = edges[0];
-            const std::size_t n =
-                base + static_cast<std::size_t>(c) * plane_points + row_j + static_cast<std::size_t>(b) * ie + at;
-            p[4 * c + 2 * b] = Point_at(g, n);
-            p[4 * c + 2 * b + 1] = Point_at(g, n + 1);
-          }
-        }
+        Gather_cell(g, edges, base, plane_points, at, parts, p);
         for (int f = 0; f < 2; ++f) parts.i_face[f] = &i_faces[at + static_cast<std::size_t>(f)];
         parts.j_face[0] = j_below[at];
         parts.j_face[1] = j_above[at];

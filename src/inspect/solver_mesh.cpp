@@ -109,15 +109,13 @@ std::array<std::size_t, 8> Hex_corners(const Grid& g, int i, int j, int k, bool 
   return c;
 }
 
-Solver_boundary Solver_boundaries(const Run_files& run) {
+namespace {
+
+// Marks the cells of each face with the solver patch of the topology row that
+// covers them; refuses a cell two rows cover.
+void Cover_faces(const Run_files& run, const std::vector<std::size_t>& first, Face_cover (&cover)[6]) {
   const Grid& g = run.grid;
   const std::string& path = run.topology_path;
-  Solver_boundary s;
-  s.right_handed = Right_handed(g);
-  s.lower_to_upper = run.faces.face3_angle;
-  std::vector<std::size_t> first;
-  s.patches = Patches_of_roles(run.passage, first);
-  Face_cover cover[6];
   for (int face = 1; face <= 6; ++face) cover[face - 1] = Cover_of(g, face);
   for (const Patch& row : run.faces.patches) {
     if (row.empty) continue;
@@ -136,6 +134,20 @@ Solver_boundary Solver_boundaries(const Run_files& run) {
       }
     }
   }
+}
+
+}  // namespace
+
+Solver_boundary Solver_boundaries(const Run_files& run) {
+  const Grid& g = run.grid;
+  const std::string& path = run.topology_path;
+  Solver_boundary s;
+  s.right_handed = Right_handed(g);
+  s.lower_to_upper = run.faces.face3_angle;
+  std::vector<std::size_t> first;
+  s.patches = Patches_of_roles(run.passage, first);
+  Face_cover cover[6];
+  Cover_faces(run, first, cover);
   const int plane_top[3] = {g.ie - 1, g.je - 1, g.ke - 1};
   for (int face = 1; face <= 6; ++face) {
     const Face_cover& c = cover[face - 1];

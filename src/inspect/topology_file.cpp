@@ -117,9 +117,10 @@ Passage Read_topology(Text_file& file) {
     for (int value : counts) {
       if (value < 0) break;
       int found = fields.Integer("region count");
-      if (found != value)
+      if (found != value) {
         fields.Refuse_here("expected " + std::to_string(value) + ", found " + std::to_string(found) +
                            ": only one region is supported");
+      }
     }
     fields.Expect_end("the region record");
   }

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The layout's rules, read from the sources: which folder may include which
-# (no cycle between folders), no numerical folder includes the console, and
+# (no cycle between folders), no numerical folder includes the console or the
+# run's stop, and
 # the storage limits written as numbers in their one header only.
 # Usage: layout_check.sh SOURCE_DIR; prints each breach, exits 1 if any.
 set -u
@@ -41,6 +42,13 @@ if hits=$(grep -lE '^#include "output/console.hpp"' "$src"/distribution/* "$src"
   status=1
 fi
 
+# The numerical routines decide no exit status: they throw a Build_failure,
+# which the run turns into its line and status.
+if hits=$(grep -lE '^#include "base/run_stop.hpp"' "$src"/distribution/* "$src"/geometry/*); then
+  for file in $hits; do echo "${file#"$src"/}: a numerical routine includes base/run_stop.hpp (throw a Build_failure)"; done
+  status=1
+fi
+
 # The storage limits as numbers in one header only.
 # A whole number, not part of a decimal (0.65) or of a longer number.
 if hits=$(grep -nP '(?<![\w.])(257|65|49)(?![\w.])' -r "$src" --include='*.[ch]pp' | grep -v '^'"$src"'/base/storage_limits.hpp:'); then
@@ -48,5 +56,5 @@ if hits=$(grep -nP '(?<![\w.])(257|65|49)(?![\w.])' -r "$src" --include='*.[ch]p
   status=1
 fi
 
-[[ $status == 0 ]] && echo "layout: folders include one way, no numerical folder prints, the storage limits are in one header"
+[[ $status == 0 ]] && echo "layout: folders include one way, no numerical folder prints or stops the run, the storage limits are in one header"
 exit $status

@@ -12,6 +12,8 @@
 #include <thread>
 #include <vector>
 
+#include "base/run_stop.hpp"
+
 namespace torvane {
 namespace {
 

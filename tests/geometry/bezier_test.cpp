@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include "base/run_stop.hpp"
+#include "base/build_failure.hpp"
 #include "support/captured_diagnostics.hpp"
 
 namespace torvane {
@@ -147,7 +147,7 @@ TEST(BezierX, EndWithinToleranceIsReturnedWithoutIterating) {
   }
 }
 
-TEST(BezierX, WantedXOutsideTheStretchStopsTheRunWithStatusOne) {
+TEST(BezierX, WantedXOutsideTheStretchEndsTheBuildWithItsNumbers) {
   Points arch = Control_points(2);
   Bezier_approx(kArch, 2, arch);
   testing::Captured_diagnostics diagnostics;
@@ -155,9 +155,12 @@ TEST(BezierX, WantedXOutsideTheStretchStopsTheRunWithStatusOne) {
   try {
     Bezier_x(arch, 2, 0.0, 0.5, 1.0e-10, x, y, diagnostics);
     FAIL() << "no stop";
-  } catch (const Run_stop& stop) {
-    EXPECT_EQ(stop.status, 1);
-    EXPECT_EQ(stop.diagnostic, "");
+  } catch (const Build_failure& failure) {
+    const auto* outside = std::get_if<Station_outside_curve>(&failure.kind);
+    ASSERT_NE(outside, nullptr);
+    EXPECT_EQ(outside->x, 1.5);
+    EXPECT_LT(outside->xa, outside->xb);
+    EXPECT_LT(outside->xb, 1.5);
   }
   EXPECT_EQ(diagnostics.captured(), "\r\nERROR (Bezier_x): x-coordinate outside the specified curve interval\r\n");
 }

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "base/run_stop.hpp"
+#include "control/build_stop.hpp"
 
 namespace torvane {
 namespace {
@@ -65,7 +65,11 @@ TEST(ContourSense, TheRefusalNamesTheSectionAndTheListOrder) {
   try {
     Check_contour_sense(Surface::casing, walls.y, Walls::kIle, Walls::kIte, Walls::kJe, Walls::kPitch);
     FAIL() << "not refused";
-  } catch (const Run_stop& stop) {
+  } catch (const Build_failure& failure) {
+    const auto* covered = std::get_if<Blade_covered>(&failure.kind);
+    ASSERT_NE(covered, nullptr);
+    EXPECT_EQ(covered->surface, Surface::casing);
+    const Run_stop stop = Stop_of(failure);
     EXPECT_EQ(stop.status, 2);
     EXPECT_EQ(stop.diagnostic,
               "casing section: the contour runs along the +y side first, so the grid would cover the blade; "

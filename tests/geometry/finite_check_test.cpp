@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "control/build_stop.hpp"
 #include "output/console.hpp"
 
 namespace torvane {
@@ -31,7 +32,9 @@ std::string Checked(const std::vector<Bad>& bad) {
     Check_finite_planes(grid, 4, 3, 1, 1);
     for (int k = 2; k <= 4; ++k) Check_finite_planes(grid, 4, 3, k, k);
     Check_finite_planes(grid, 4, 3, 5, 5);
-  } catch (const Run_stop& stop) {
+  } catch (const Build_failure& failure) {
+    EXPECT_TRUE(std::holds_alternative<Coordinate_not_finite>(failure.kind));
+    const Run_stop stop = Stop_of(failure);
     EXPECT_EQ(stop.status, 1);
     return stop.diagnostic;
   }

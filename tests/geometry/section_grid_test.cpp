@@ -13,6 +13,7 @@
 
 #include "support/captured_diagnostics.hpp"
 
+#include "control/build_stop.hpp"
 #include "control/control_input.hpp"
 #include "geometry/surface_description.hpp"
 
@@ -228,7 +229,12 @@ TEST(SectionGrid, RefusesAContourThatDoesNotStartAtTheTrailingEdge) {
     try {
       lens.Build(s, c.surface);
       ADD_FAILURE() << name << ": not refused";
-    } catch (const Run_stop& stop) {
+    } catch (const Build_failure& failure) {
+      const auto* edges = std::get_if<Edges_out_of_order>(&failure.kind);
+      ASSERT_NE(edges, nullptr) << name;
+      EXPECT_EQ(edges->surface, c.surface);
+      EXPECT_FALSE(edges->t_le < edges->t_te) << name;
+      const Run_stop stop = Stop_of(failure);
       EXPECT_EQ(stop.status, 2) << name;
       EXPECT_EQ(stop.diagnostic.rfind(name + " section: ", 0), 0u) << stop.diagnostic;
       EXPECT_NE(stop.diagnostic.find("must start and end at the trailing edge and pass the leading edge once"),
@@ -316,7 +322,8 @@ TEST(SectionGridDecks, OpenAirfoilListIsRefusedAndTheClosedOneBuilds) {
     Section_grid({Surface::hub, sizes, geometry, spacings, 1}, {0, static_cast<int>(open.size() / 2), leading, open},
                  s.work(), s.grid(), diagnostics);
     ADD_FAILURE() << "open list not refused";
-  } catch (const Run_stop& stop) {
+  } catch (const Build_failure& failure) {
+    const Run_stop stop = Stop_of(failure);
     EXPECT_EQ(stop.status, 2);
     EXPECT_EQ(stop.diagnostic.rfind("hub section: ", 0), 0u) << stop.diagnostic;
   }
