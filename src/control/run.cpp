@@ -117,6 +117,23 @@ Tip_gap_sizes Tip_gap_of(const Tip_gap_request& request, const std::string& sour
           v.nwallhc, v.ratio,  v.dzwall, setup.span, gap,       setup.dphi};
 }
 
+// The tip gap of the deck's block or of the options (not both), checked with the deck.
+std::optional<Tip_gap_sizes> Chosen_tip_gap(const Deck_block& block, const Run_options& options,
+                                            const Control_values& values, const Grid_sizes& sizes,
+                                            const Setup_values& setup) {
+  if (block.tip_gap && options.tip_gap) {
+    throw Run_stop{kExitRefused, "deck line " + std::to_string(block.tip_gap_line) +
+                                     " (tip-gap): the deck's block gives the tip gap and so does " +
+                                     options.tip_gap_source + "; give it once"};
+  }
+  if (block.tip_gap) {
+    return Tip_gap_of(*block.tip_gap, "deck line " + std::to_string(block.tip_gap_line) + " (tip-gap)", values, sizes,
+                      setup);
+  }
+  if (options.tip_gap) return Tip_gap_of(*options.tip_gap, options.tip_gap_source, values, sizes, setup);
+  return std::nullopt;
+}
+
 // The summary line of a run with a tip gap.
 std::string Tip_gap_line(const Tip_gap_sizes& gap) {
   std::string text = " Tip gap              : " + Short_number(gap.gap);
@@ -210,18 +227,7 @@ Built_grid Build_into(std::istream& deck, Console& out, const Run_options& optio
   Check_contour(Surface::hub, hub);
   Check_contour(Surface::casing, casing);
   const Deck_block block = Read_deck_block(reader);
-  std::optional<Tip_gap_sizes> tip_gap;
-  if (block.tip_gap && options.tip_gap) {
-    throw Run_stop{kExitRefused, "deck line " + std::to_string(block.tip_gap_line) +
-                                     " (tip-gap): the deck's block gives the tip gap and so does " +
-                                     options.tip_gap_source + "; give it once"};
-  }
-  if (block.tip_gap) {
-    tip_gap = Tip_gap_of(*block.tip_gap, "deck line " + std::to_string(block.tip_gap_line) + " (tip-gap)", values,
-                         sizes, setup);
-  } else if (options.tip_gap) {
-    tip_gap = Tip_gap_of(*options.tip_gap, options.tip_gap_source, values, sizes, setup);
-  }
+  const std::optional<Tip_gap_sizes> tip_gap = Chosen_tip_gap(block, options, values, sizes, setup);
   if (tip_gap) {
     Add_tip_gap(build.passage, tip_gap->gap_cells);
     built.gap_cells = tip_gap->gap_cells;
