@@ -1,11 +1,11 @@
-#!/usr/bin/env python3
+#!/usr/bin/python3
 """A stagger sweep in memory: for each hub stagger (the casing section twisted
 a fixed angle further) torvane.deck writes the deck, torvane.generate builds
 the grid and Grid.report measures it; a table of the quality goes to standard
 output and the smallest scaled Jacobian against the stagger to a PNG.
 
 Usage (from the repository's root, after the build):
-    PYTHONPATH=build/python python3 examples/sweep.py \\
+    PYTHONPATH=build/python /usr/bin/python3 examples/sweep.py \\
         [--section ../shared/data/airfoils/naca65410.dat] [--first 0] [--last 80] [--step 5] \\
         [--twist 6] [--png docs/python_sweep.png]
 Every other deck value is torvane-deck's default (a 30-blade compressor rotor)."""
@@ -96,7 +96,8 @@ def main():
     try:
         plot(rows, options.twist, options.png)
     except ImportError:
-        print("matplotlib not found (Debian: python3-matplotlib): no plot", file=sys.stderr)
+        print(f"matplotlib not found for {sys.executable} (Debian's python3-matplotlib serves /usr/bin/python3):"
+              " no plot", file=sys.stderr)
         return 1
     return 0
 

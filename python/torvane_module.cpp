@@ -10,6 +10,7 @@
 #include <mutex>
 #include <optional>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -18,6 +19,7 @@
 #include "control/grid_storage.hpp"
 #include "control/run.hpp"
 #include "deck/deck_build.hpp"
+#include "deck/rotor_deck.hpp"
 #include "inspect/cell_survey.hpp"
 #include "inspect/quality_bands.hpp"
 #include "inspect/report.hpp"
@@ -446,9 +448,62 @@ std::string Deck(const py::object& hub, const py::object& casing, const py::obje
   return build.deck;
 }
 
+// A path argument as a string.
+std::string Path_text(const py::object& given) {
+  return py::str(py::module_::import("os").attr("fspath")(given)).cast<std::string>();
+}
+
+std::string Row_deck(const py::object& profile, const py::object& hub_curve, const py::object& casing_curve,
+                     const py::object& info, const py::kwargs& values) {
+  torvane::deck::Row_request request;
+  request.profile = Path_text(profile);
+  request.hub_curve = Path_text(hub_curve);
+  request.casing_curve = Path_text(casing_curve);
+  if (!info.is_none()) request.info = Path_text(info);
+  for (const auto& [key, value] : values) {
+    const std::string name = py::str(key).cast<std::string>();
+    const std::string text = Value_text(name, value);
+    if (name == "unit") {
+      request.unit = text;
+    } else if (name == "inlet_plane") {
+      request.inlet_plane = text;
+    } else if (name == "outlet_plane") {
+      request.outlet_plane = text;
+    } else {
+      request.settings.push_back({name, text, "row_deck(" + name + "=...)"});
+    }
+  }
+  torvane::deck::Deck_build build;
+  {
+    py::gil_scoped_release unlocked;
+    build = torvane::deck::Build_row_deck(request);
+  }
+  if (build.status != 0) {
+    std::string message;
+    for (const std::string& line : build.messages) message += (message.empty() ? "" : "\n") + line;
+    py::object error = Errors().deck_error(message);
+    error.attr("status") = build.status;
+    error.attr("messages") = build.messages;
+    PyErr_SetObject(Errors().deck_error.ptr(), error.ptr());
+    throw py::error_already_set();
+  }
+  return build.deck;
+}
+
 }  // namespace
 
 PYBIND11_MODULE(torvane, m) {
+  // numpy at once: an interpreter without it (another than the one the module was built for)
+  // hears which interpreter that is, not a bare "No module named 'numpy'" at the first grid.
+  try {
+    py::module_::import("numpy");
+  } catch (py::error_already_set& e) {
+    const std::string running = py::str(py::module_::import("sys").attr("executable"));
+    // Raised by the module's initialisation as ImportError with these words.
+    throw std::runtime_error(
+        "torvane: numpy cannot be imported by " + running + " (" + std::string(py::str(e.value())) +
+        "); the module was built for " TORVANE_PYTHON_EXECUTABLE ", which has numpy: run it with that interpreter");
+  }
   m.doc() = "torvane: H-grids of a blade passage, their decks and their quality, in memory";
   m.attr("__version__") = torvane::kVersion;
 
@@ -533,4 +588,8 @@ PYBIND11_MODULE(torvane, m) {
           "As torvane.generate, in the storage of a grid of this generator that is gone when one has the size.");
   m.def("deck", &Deck, py::arg("hub"), py::arg("casing"), py::kw_only(), py::arg("points") = py::none(),
         "The deck torvane-deck writes for two sections (files or their text) and record values by name.");
+  m.def("row_deck", &Row_deck, py::arg("profile"), py::arg("hub_curve"), py::arg("casing_curve"),
+        py::arg("info") = py::none(),
+        "The deck torvane-deck writes for a blade row's curve files (--profile, --hub-curve, --casing-curve, "
+        "--info); unit, inlet_plane, outlet_plane and record values by name.");
 }

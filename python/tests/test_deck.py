@@ -97,3 +97,35 @@ def test_the_choices_of_torvane_deck_as_keywords():
     assert dywle.startswith("6.93E-07 ")
     with pytest.raises(torvane.DeckError, match=r"^deck\(refine=...\): \"0\": give a refinement factor"):
         torvane.deck(naca, naca, refine=0)
+
+
+def rotor37():
+    """The shared Rotor 37 curve files, or a skip when they are absent."""
+    from support import SHARED_DIR
+    folder = SHARED_DIR / "data" / "rotor37"
+    if not (folder / "profile_R37.dat").is_file():
+        pytest.skip(f"{folder} not found: the shared Rotor 37 curve files sit beside the repository")
+    return [folder / "profile_R37.dat", folder / "hub_R37.dat", folder / "shroud_R37.dat", folder / "Info.txt"]
+
+
+def test_the_row_deck_of_torvane_deck_builds_its_grid():
+    profile, hub, casing, info = rotor37()
+    status, expected, _ = program_deck("--profile", profile, "--hub-curve", hub, "--casing-curve", casing,
+                                       "--info", info, "--nspan", 20)
+    assert status == 0
+    deck = torvane.row_deck(profile, hub, casing, info, nspan=20)
+    assert deck == expected
+    grid = torvane.generate(deck)
+    assert grid.shape == (81, 33, 21)
+    # The grid lies in the files' frame: inlet and outlet on the trims, -30 and 90 mm.
+    assert np.abs(grid.x[0, :, :] + 0.030).max() < 1e-9
+    assert np.abs(grid.x[-1, :, :] - 0.090).max() < 1e-9
+
+
+def test_the_row_deck_refuses_as_torvane_deck_does():
+    profile, hub, casing, _ = rotor37()
+    status, _, messages = program_deck("--profile", profile, "--hub-curve", hub, "--casing-curve", casing)
+    assert status == 3
+    with pytest.raises(torvane.DeckError) as refused:
+        torvane.row_deck(profile, hub, casing)
+    assert refused.value.messages == messages

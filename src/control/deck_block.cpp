@@ -1,8 +1,10 @@
 #include "control/deck_block.hpp"
 
 #include <algorithm>
+#include <charconv>
 
 #include "base/run_stop.hpp"
+#include "base/storage_limits.hpp"
 #include "base/terminal_text.hpp"
 #include "control/flow_path_file.hpp"
 
@@ -21,12 +23,35 @@ struct Block_keyword {
   void (*parse)(const Block_entry& entry, Deck_block& block);
 };
 
-void Parse_flow_path_rows(const Block_entry& entry, Deck_block& block) {
-  block.flow_path = Parse_flow_path_entry(entry.body, entry.line);
-}
-
 [[noreturn]] void Refuse(int line, std::string_view entry, const std::string& why) {
   throw Run_stop{kExitRefused, "deck line " + std::to_string(line) + " (" + std::string(entry) + "): " + why};
+}
+
+std::vector<std::string_view> Items(std::string_view line);
+std::string Quote(std::string_view item);
+
+std::string Shortest(double value) {
+  char text[64];
+  return std::string(text, std::to_chars(text, text + sizeof text, value).ptr);
+}
+
+// The real `item`, the `what` of the entry.
+double Real_item(std::string_view item, int line, std::string_view entry, std::string_view what) {
+  double value = 0;
+  if (!Parse_real(item, value)) Refuse(line, entry, Quote(item) + " is not a number; " + std::string(what));
+  return value;
+}
+
+// Exactly `count` items, or a refusal that says what the line holds.
+void Expect_items(size_t found, size_t count, int line, std::string_view entry, std::string_view form) {
+  if (found != count) {
+    Refuse(line, entry,
+           "expected `" + std::string(form) + "`, found " + std::to_string(found) + (found == 1 ? " item" : " items"));
+  }
+}
+
+void Parse_flow_path_rows(const Block_entry& entry, Deck_block& block) {
+  block.flow_path = Parse_flow_path_entry(entry.body, entry.line);
 }
 
 // tip-gap VALUE [cells N]: VALUE a length or P% of span, N the cells across the gap.
@@ -47,9 +72,166 @@ void Parse_tip_gap_row(const Block_entry& entry, Deck_block& block) {
   block.tip_gap_line = entry.line;
 }
 
+// angles BETAIN_HUB BETAOUT_HUB BETAIN_CASING BETAOUT_CASING
+void Parse_angles(const Block_entry& entry, Deck_block& block) {
+  constexpr std::string_view kForm = "angles BETAIN_HUB BETAOUT_HUB BETAIN_CASING BETAOUT_CASING";
+  Expect_items(entry.items.size(), 4, entry.line, "angles", kForm);
+  double value[4];
+  for (size_t n = 0; n < 4; ++n) value[n] = Real_item(entry.items[n], entry.line, "angles", kForm);
+  block.angles = Station_angles{entry.line, value[0], value[1], value[2], value[3]};
+}
+
+// planes XIN XOUT
+void Parse_planes(const Block_entry& entry, Deck_block& block) {
+  constexpr std::string_view kForm = "planes XIN XOUT";
+  Expect_items(entry.items.size(), 2, entry.line, "planes", kForm);
+  const double inlet = Real_item(entry.items[0], entry.line, "planes", kForm);
+  const double outlet = Real_item(entry.items[1], entry.line, "planes", kForm);
+  if (!(inlet < outlet)) {
+    Refuse(entry.line, "planes",
+           "the inlet plane x = " + Shortest(inlet) + " must lie upstream of the outlet plane x = " + Shortest(outlet));
+  }
+  block.planes = Axial_planes{entry.line, inlet, outlet};
+}
+
+// frame X THETA
+void Parse_frame(const Block_entry& entry, Deck_block& block) {
+  constexpr std::string_view kForm = "frame X THETA";
+  Expect_items(entry.items.size(), 2, entry.line, "frame", kForm);
+  block.frame = Grid_frame{entry.line, Real_item(entry.items[0], entry.line, "frame", kForm),
+                           Real_item(entry.items[1], entry.line, "frame", kForm)};
+}
+
+// section ... end section: `span S`, `stagger DEG`, `chord C`, `reference X Y`,
+// optionally `angles BETAIN BETAOUT`, then `curve N` and N lines `x r`, and
+// `points N IREF` and N lines `x y`.
+void Parse_section(const Block_entry& entry, Deck_block& block) {
+  constexpr std::string_view kEntry = "section";
+  Block_section section;
+  section.line = entry.line;
+  std::vector<std::string_view> given;
+  std::string_view body = entry.body;
+  int number = entry.body_line - 1;
+  // The lines still owed to a `curve` or `points` list, and which.
+  int owed = 0;
+  bool curve_list = false;
+  auto seen = [&](std::string_view name) { return std::find(given.begin(), given.end(), name) != given.end(); };
+  while (!body.empty()) {
+    const size_t end = std::min(body.find('\n'), body.size());
+    const std::vector<std::string_view> items = Items(body.substr(0, end));
+    body.remove_prefix(std::min(end + 1, body.size()));
+    ++number;
+    if (items.empty()) continue;
+    if (owed > 0) {
+      const std::string_view form = curve_list ? "x r" : "x y";
+      Expect_items(items.size(), 2, number, kEntry, form);
+      const double a = Real_item(items[0], number, kEntry, "a point is a line `" + std::string(form) + "`");
+      const double b = Real_item(items[1], number, kEntry, "a point is a line `" + std::string(form) + "`");
+      if (curve_list) {
+        Curve_points& curve = section.curve;
+        if (!(b > 0))
+          Refuse(number, kEntry, "r = " + Shortest(b) + " on the section's curve; a radius must be positive");
+        if (!curve.x.empty() && !(a > curve.x.back())) {
+          Refuse(number, kEntry,
+                 "x = " + Shortest(a) + " does not increase from x = " + Shortest(curve.x.back()) + " on line " +
+                     std::to_string(curve.lines.back()) + "; x must increase strictly along a curve");
+        }
+        curve.x.push_back(a);
+        curve.r.push_back(b);
+        curve.lines.push_back(number);
+      } else {
+        section.xy.push_back(a);
+        section.xy.push_back(b);
+        section.point_lines.push_back(number);
+      }
+      --owed;
+      continue;
+    }
+    const std::string_view name = items[0];
+    if (seen(name)) Refuse(number, kEntry, Quote(name) + " is given a second time in the section");
+    given.push_back(name);
+    if (name == "span" || name == "stagger" || name == "chord") {
+      Expect_items(items.size(), 2, number, kEntry, std::string(name) + " VALUE");
+      const double value = Real_item(items[1], number, kEntry, std::string(name) + " takes a number");
+      (name == "span" ? section.span : name == "stagger" ? section.stagger : section.chord) = value;
+    } else if (name == "reference" || name == "angles") {
+      const bool reference = name == "reference";
+      const std::string form = reference ? "reference X Y" : "angles BETAIN BETAOUT";
+      Expect_items(items.size(), 3, number, kEntry, form);
+      const double a = Real_item(items[1], number, kEntry, form);
+      const double b = Real_item(items[2], number, kEntry, form);
+      if (reference) {
+        section.xref = a;
+        section.yref = b;
+      } else {
+        section.angles_given = true;
+        section.betain = a;
+        section.betaout = b;
+      }
+    } else if (name == "curve") {
+      Expect_items(items.size(), 2, number, kEntry, "curve N");
+      if (!Parse_integer(items[1], owed) || owed < 2) {
+        Refuse(number, kEntry, "the curve needs a count of at least two `x r` lines, found " + Quote(items[1]));
+      }
+      section.curve.header_line = number;
+      curve_list = true;
+    } else if (name == "points") {
+      Expect_items(items.size(), 3, number, kEntry, "points NPTS IREF");
+      if (!Parse_integer(items[1], owed) || owed < 4 || owed > kMaxContourPoints) {
+        Refuse(
+            number, kEntry,
+            "the contour needs from 4 to " + std::to_string(kMaxContourPoints) + " points, found " + Quote(items[1]));
+      }
+      if (!Parse_integer(items[2], section.iref) || section.iref < 1 || section.iref > owed) {
+        Refuse(number, kEntry, "the reference index " + Quote(items[2]) + " is not a point of the list");
+      }
+      curve_list = false;
+    } else {
+      Refuse(number, kEntry,
+             "unknown line " + Quote(name) +
+                 "; a section holds span, stagger, chord, reference, angles, curve and "
+                 "points");
+    }
+  }
+  if (owed > 0) {
+    Refuse(number, kEntry,
+           "the " + std::string(curve_list ? "curve" : "contour") + " ends " + std::to_string(owed) +
+               (owed == 1 ? " point" : " points") + " short of its count");
+  }
+  for (std::string_view needed : {"span", "stagger", "chord", "reference", "curve", "points"}) {
+    if (!seen(needed)) Refuse(entry.line, kEntry, "the section gives no `" + std::string(needed) + "` line");
+  }
+  if (!(section.span > 0 && section.span < 1)) {
+    Refuse(entry.line, kEntry, "span " + Shortest(section.span) + " does not lie between hub (0) and casing (1)");
+  }
+  if (!(section.chord > 0)) Refuse(entry.line, kEntry, "chord " + Shortest(section.chord) + " is not above 0");
+  const size_t iref = static_cast<size_t>(section.iref);
+  if (section.xy[2 * (iref - 1)] == section.xy[0]) {
+    Refuse(section.point_lines[iref - 1], kEntry, "the reference point lies at the x of point 1: no chord to scale");
+  }
+  if (!(section.curve.x.front() <= section.xref && section.xref <= section.curve.x.back())) {
+    Refuse(section.curve.header_line, kEntry,
+           "the curve, x = " + Shortest(section.curve.x.front()) + " to " + Shortest(section.curve.x.back()) +
+               ", misses the section's reference point at x = " + Shortest(section.xref));
+  }
+  for (const Block_section& other : block.sections) {
+    if (other.span == section.span) {
+      Refuse(entry.line, kEntry,
+             "span " + Shortest(section.span) + " is the span of the section on line " + std::to_string(other.line));
+    }
+  }
+  const auto after = std::find_if(block.sections.begin(), block.sections.end(),
+                                  [&](const Block_section& other) { return other.span > section.span; });
+  block.sections.insert(after, std::move(section));
+}
+
 // The entries of the block, one row each.
 constexpr Block_keyword kKeywords[] = {
     {"flow-path", true, false, Parse_flow_path_rows},
+    {"section", true, true, Parse_section},
+    {"angles", false, false, Parse_angles},
+    {"planes", false, false, Parse_planes},
+    {"frame", false, false, Parse_frame},
     {"tip-gap", false, false, Parse_tip_gap_row},
 };
 

@@ -72,7 +72,8 @@ int Line_at(const Curve_points& points, const Meridional_curve& curve, double x)
 // The map of one surface, refused when the curve misses the section's
 // reference point or its radius there, or does not cover the plane's extent.
 Conformal_map Surface_map(const Flow_path_file& file, Surface surface, const Curve_points& points, double radius,
-                          double x_ref, double should_be, const Plane_extent& extent) {
+                          double x_ref, double should_be, const Plane_extent& extent,
+                          const std::optional<Plane_extent>& planes) {
   const Meridional_curve curve(points.x, points.r);
   const std::string name(Surface_name(surface));
   const std::string record = surface == Surface::hub ? "rhub (record 17)" : "rcas (record 18)";
@@ -92,6 +93,17 @@ Conformal_map Surface_map(const Flow_path_file& file, Surface surface, const Cur
                " or move the curve");
   }
   Conformal_map map(curve, radius, x_ref);
+  if (planes) {
+    if (planes->inlet < curve.x_first() || planes->outlet > curve.x_last()) {
+      const bool before = planes->inlet < curve.x_first();
+      Refuse(file, before ? points.lines.front() : points.lines.back(),
+             "the " + name + " curve " + (before ? "starts" : "ends") +
+                 " at x = " + Number(before ? curve.x_first() : curve.x_last()) + ", " +
+                 (before ? "downstream" : "upstream") + " of the " + (before ? "inlet" : "outlet") +
+                 " plane at x = " + Number(before ? planes->inlet : planes->outlet) + "; extend the curve");
+    }
+    return map;
+  }
   if (extent.inlet < map.xi_first()) {
     Refuse(file, points.lines.front(),
            "the " + name + " curve starts at x = " + Number(curve.x_first()) + " (xi = " + Number(map.xi_first()) +
@@ -237,9 +249,13 @@ Flow_path_file Parse_curves(Flow_path_file result, std::string_view text, int fi
 }  // namespace
 
 std::string Flow_path_place(const Flow_path_file& file, int line) {
-  if (file.entry_line > 0) return "deck line " + std::to_string(line > 0 ? line : file.entry_line) + " (flow-path)";
+  if (file.entry_line > 0) {
+    std::string where = "deck line ";
+    where.append(std::to_string(line > 0 ? line : file.entry_line)).append(" (flow-path)");
+    return where;
+  }
   std::string where = file.name;
-  if (line > 0) where += ":" + std::to_string(line);
+  if (line > 0) where.append(":").append(std::to_string(line));
   return where;
 }
 
@@ -273,16 +289,19 @@ Surface_maps Check_flow_path(const Flow_path_file& file, const Flow_path_demands
   const Meridional_curve casing_curve(file.casing.x, file.casing.r);
   const double rcas_wanted = Casing_reference_radius(casing_curve, d.rhub, d.tan_sweep);
   const double rhub_wanted = Meridional_curve(file.hub.x, file.hub.r).Radius(0.0);
-  Surface_maps maps{Surface_map(file, Surface::hub, file.hub, d.rhub, 0.0, rhub_wanted, d.hub),
-                    Surface_map(file, Surface::casing, file.casing, d.rcas, d.xrefcas, rcas_wanted, d.casing)};
+  Surface_maps maps{
+      Surface_map(file, Surface::hub, file.hub, d.rhub, 0.0, rhub_wanted, d.hub, d.axial_planes),
+      Surface_map(file, Surface::casing, file.casing, d.rcas, d.xrefcas, rcas_wanted, d.casing, d.axial_planes)};
 
   // Over the axial range of both surfaces the hub stays below the casing.
   const Meridional_curve& hub = maps.hub.curve();
   const Meridional_curve& casing = maps.casing.curve();
-  const double a = std::max(
-      {std::min(maps.hub.Axial(d.hub.inlet), maps.casing.Axial(d.casing.inlet)), hub.x_first(), casing.x_first()});
-  const double b = std::min(
-      {std::max(maps.hub.Axial(d.hub.outlet), maps.casing.Axial(d.casing.outlet)), hub.x_last(), casing.x_last()});
+  const double inlet =
+      d.axial_planes ? d.axial_planes->inlet : std::min(maps.hub.Axial(d.hub.inlet), maps.casing.Axial(d.casing.inlet));
+  const double outlet = d.axial_planes ? d.axial_planes->outlet
+                                       : std::max(maps.hub.Axial(d.hub.outlet), maps.casing.Axial(d.casing.outlet));
+  const double a = std::max({inlet, hub.x_first(), casing.x_first()});
+  const double b = std::min({outlet, hub.x_last(), casing.x_last()});
   if (a <= b) {
     const double x = Closest_approach(hub, casing, a, b);
     if (!(hub.Radius(x) < casing.Radius(x))) {

@@ -43,6 +43,9 @@ struct Flow_path_demands {
   double tan_sweep;     // tan(sweep), for the rcas the casing curve asks for
   Plane_extent hub;     // inlet and outlet of the hub plane
   Plane_extent casing;  // and of the casing plane
+  // When given, the inlet and outlet planes x = const (the deck block's
+  // `planes`), which the curves must reach in place of the planes' extents.
+  std::optional<Plane_extent> axial_planes = std::nullopt;
 };
 
 // The conformal maps of both surfaces.

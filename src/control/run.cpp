@@ -18,6 +18,7 @@
 #include "control/grid_storage.hpp"
 #include "control/grid_verdict.hpp"
 #include "control/run_diagnostics.hpp"
+#include "control/section_stations.hpp"
 #include "control/shared_check.hpp"
 #include "geometry/contour_sense.hpp"
 #include "geometry/finite_check.hpp"
@@ -62,32 +63,44 @@ void Print_summary(Console& out, const Grid_sizes& sizes, double dphi, std::stri
 
 // The summary lines of a run on a flow path: the axial positions of the
 // inlet and outlet lines on hub and casing.
-std::string Flow_path_lines(const Surface_maps& maps, const Flow_path_demands& demands) {
+// With the block's frame, in the frame's axial coordinate.
+std::string Flow_path_lines(const Surface_maps& maps, const Flow_path_demands& demands, const Deck_block& block) {
+  auto x = [&](const Conformal_map& map, double xi) {
+    return block.frame ? map.Axial(xi) + block.frame->x : map.Axial(xi);
+  };
   std::string text = " Inlet x (hub, casing): ";
-  Put_fixed(text, maps.hub.Axial(demands.hub.inlet), 10, 5);
-  Put_fixed(text, maps.casing.Axial(demands.casing.inlet), 11, 5);
+  Put_fixed(text, x(maps.hub, demands.hub.inlet), 10, 5);
+  Put_fixed(text, x(maps.casing, demands.casing.inlet), 11, 5);
   text += "\r\n Outlet x(hub, casing): ";
-  Put_fixed(text, maps.hub.Axial(demands.hub.outlet), 10, 5);
-  Put_fixed(text, maps.casing.Axial(demands.casing.outlet), 11, 5);
+  Put_fixed(text, x(maps.hub, demands.hub.outlet), 10, 5);
+  Put_fixed(text, x(maps.casing, demands.casing.outlet), 11, 5);
   text += "\r\n";
   return text;
 }
 
 // The flow path checked with the deck before the build, and its maps.
 Surface_maps Flow_path_maps(const Flow_path_file& file, const Control_values& v, const Setup_values& setup,
-                            const Contour_points& hub, const Contour_points& casing, std::string& summary) {
+                            const Contour_points& hub, const Contour_points& casing, const Deck_block& block,
+                            std::string& summary) {
   Plane_extent extents[2];
   const Contour_points* contours[2] = {&hub, &casing};
   for (Surface surface : {Surface::hub, Surface::casing}) {
+    // With planes the curves must reach the planes; the lines' lengths do not count.
+    if (block.planes) break;
     const Surface_description d = Describe_surface(surface, v);
     const Contour_points& contour = *contours[surface == Surface::hub ? 0 : 1];
     extents[surface == Surface::hub ? 0 : 1] =
         Surface_plane_extent(d.sizes, d.geometry, d.spacings, contour.npts, contour.iref, contour.xy);
   }
   const double tan_sweep = setup.span == 0.0 ? 0.0 : setup.xrefcas / setup.span;
-  const Flow_path_demands demands{v.rhub, v.rcas, setup.xrefcas, tan_sweep, extents[0], extents[1]};
+  Flow_path_demands demands{v.rhub, v.rcas, setup.xrefcas, tan_sweep, extents[0], extents[1]};
+  if (block.planes) demands.axial_planes = Plane_extent{block.planes->inlet, block.planes->outlet};
   Surface_maps maps = Check_flow_path(file, demands);
-  summary = Flow_path_lines(maps, demands);
+  if (block.planes) {
+    demands.hub = {maps.hub.Xi(block.planes->inlet), maps.hub.Xi(block.planes->outlet)};
+    demands.casing = {maps.casing.Xi(block.planes->inlet), maps.casing.Xi(block.planes->outlet)};
+  }
+  summary = Flow_path_lines(maps, demands, block);
   return maps;
 }
 
@@ -147,8 +160,9 @@ std::string Tip_gap_line(const Tip_gap_sizes& gap) {
 // A failure stops the run; a blade station the Bezier inversion cannot place
 // keeps its ERROR line on the console and gets its cause beside it.
 void Build_surface(Surface surface, const Control_values& values, Contour_points& contour, Grid_storage& storage,
-                   const Conformal_map* map, Diagnostics& diagnostics) {
-  const Surface_description description = Describe_surface(surface, values, map);
+                   const Conformal_map* map, const Section_stations& stations, Diagnostics& diagnostics) {
+  Surface_description description = Describe_surface(surface, values, map);
+  stations.Adjust(description);
   const Section_work work =
       surface == Surface::hub
           ? Section_work{storage.plane1(), storage.plane2(), storage.bez(), storage.w1(),
@@ -176,6 +190,28 @@ void Accept_grid(const Grid_verdict& verdict, const Run_options& options, Consol
   }
   throw Run_stop{verdict.status,
                  verdict.diagnostic + "; no file written (torvane --allow-folded writes them for a viewer)"};
+}
+
+// The volume of a grid with a tip gap: every inner plane first (through the
+// sections when the block has them), then the gap cut into the whole volume,
+// then the check on the finished grid, whose plane tasks have nothing left to build.
+void Build_volume_and_gap(const Tip_gap_sizes& gap, Section_stations& stations, const Volume_sizes& volume,
+                          const Volume_work& volume_work, Grid_storage& storage, const Grid_sizes& sizes,
+                          const Passage& passage, Check_beside_build* check, Diagnostics& diagnostics) {
+  if (stations.Spans()) {
+    stations.Prepare(volume, storage, diagnostics);
+    Check_finite_planes(storage.grid(), sizes.ie, sizes.je, 1, 1);
+    for (int k = 2; k <= sizes.ke - 1; ++k) stations.Build_plane(k, volume, storage);
+  } else {
+    Build_volume(volume, volume_work, storage.grid(), diagnostics);
+  }
+  Cut_tip_gap(gap, storage.tip_gap_work(), storage.grid(), diagnostics);
+  Check_finite_planes(storage.grid(), sizes.ie, sizes.je, 2, sizes.ke - 1);
+  if (check == nullptr) return;
+  const Passage::Edges blade = passage.Blade_edges();
+  check->Start(Points_of(storage.grid(), sizes), blade.ile, blade.ite, passage.Pitch_angle(), storage.check_work(),
+               [](int) {});
+  check->Build_planes();
 }
 
 // A grid built into the storage, with what its check and its files need.
@@ -243,10 +279,12 @@ Built_grid Build_into(std::istream& deck, Console& out, const Run_options& optio
                                      options.flow_path + "; give it once"};
   }
   if (block.flow_path) {
-    maps.emplace(Flow_path_maps(*block.flow_path, values, setup, hub, casing, flow_path_lines));
+    maps.emplace(Flow_path_maps(*block.flow_path, values, setup, hub, casing, block, flow_path_lines));
   } else if (!options.flow_path.empty()) {
-    maps.emplace(Flow_path_maps(Read_flow_path_file(options.flow_path), values, setup, hub, casing, flow_path_lines));
+    maps.emplace(
+        Flow_path_maps(Read_flow_path_file(options.flow_path), values, setup, hub, casing, block, flow_path_lines));
   }
+  Section_stations stations(block, values, sizes);
   prepare_files(build.stem);
 
   if (tip_gap) flow_path_lines += Tip_gap_line(*tip_gap);
@@ -257,9 +295,9 @@ Built_grid Build_into(std::istream& deck, Console& out, const Run_options& optio
   const Conformal_map* casing_map = maps ? &maps->casing : nullptr;
   if (check == nullptr) {
     diagnostics.Begin(Build_part::hub_surface);
-    Build_surface(Surface::hub, values, hub, storage, hub_map, diagnostics);
+    Build_surface(Surface::hub, values, hub, storage, hub_map, stations, diagnostics);
     diagnostics.Begin(Build_part::casing_surface);
-    Build_surface(Surface::casing, values, casing, storage, casing_map, diagnostics);
+    Build_surface(Surface::casing, values, casing, storage, casing_map, stations, diagnostics);
   } else {
     // The casing surface on the helper thread while this one builds the
     // hub's; its events are told after the hub's and its failure after them,
@@ -268,14 +306,14 @@ Built_grid Build_into(std::istream& deck, Console& out, const Run_options& optio
     std::exception_ptr casing_failure;
     check->Run_first([&] {
       try {
-        Build_surface(Surface::casing, values, casing, storage, casing_map, casing_events);
+        Build_surface(Surface::casing, values, casing, storage, casing_map, stations, casing_events);
       } catch (...) {
         casing_failure = std::current_exception();
       }
     });
     try {
       diagnostics.Begin(Build_part::hub_surface);
-      Build_surface(Surface::hub, values, hub, storage, hub_map, diagnostics);
+      Build_surface(Surface::hub, values, hub, storage, hub_map, stations, diagnostics);
     } catch (...) {
       check->Wait_first();
       throw;
@@ -288,6 +326,7 @@ Built_grid Build_into(std::istream& deck, Console& out, const Run_options& optio
 
   out.record(" Generating volume grid ...");
   diagnostics.Begin(Build_part::volume);
+  stations.Build_sections(values, storage, diagnostics);
   // No file receives a coordinate that is not finite: the planes are checked
   // in increasing k, the inner ones by the volume build as it completes them.
   Check_finite_planes(storage.grid(), sizes.ie, sizes.je, 1, 1);
@@ -304,13 +343,16 @@ Built_grid Build_into(std::istream& deck, Console& out, const Run_options& optio
                                 storage.side1_parameters(),
                                 storage.side2_parameters()};
   if (tip_gap) {
-    // The gap is cut into the whole volume, so the check waits for it.
-    Build_volume(volume, volume_work, storage.grid(), diagnostics);
-    Cut_tip_gap(*tip_gap, storage.tip_gap_work(), storage.grid(), diagnostics);
-    Check_finite_planes(storage.grid(), sizes.ie, sizes.je, 2, sizes.ke - 1);
-    if (check != nullptr) {
+    Build_volume_and_gap(*tip_gap, stations, volume, volume_work, storage, sizes, build.passage, check, diagnostics);
+  } else if (stations.Spans()) {
+    // Spanwise lines through every section of the block, in its frame.
+    stations.Prepare(volume, storage, diagnostics);
+    Check_finite_planes(storage.grid(), sizes.ie, sizes.je, 1, 1);
+    if (check == nullptr) {
+      for (int k = 2; k <= sizes.ke - 1; ++k) stations.Build_plane(k, volume, storage);
+    } else {
       check->Start(Points_of(storage.grid(), sizes), sizes.ile, sizes.ite, setup.dphi, storage.check_work(),
-                   [](int) {});
+                   [&](int k) { stations.Build_plane(k, volume, storage); });
       check->Build_planes();
     }
   } else if (check == nullptr) {

@@ -22,6 +22,38 @@ std::string Deck_block_text(const Deck_block& block) {
     Put_curve(entries, "casing", block.flow_path->casing);
     entries += "end flow-path\n";
   }
+  if (block.angles) {
+    const Station_angles& a = *block.angles;
+    entries += "angles " + Real_text(a.hub_in) + " " + Real_text(a.hub_out) + " " + Real_text(a.casing_in) + " " +
+               Real_text(a.casing_out) + "    # grid-line angles in and out at hub, then at casing [deg]\n";
+  }
+  if (block.planes) {
+    entries += "planes " + Real_text(block.planes->inlet) + " " + Real_text(block.planes->outlet) +
+               "    # inlet and outlet planes x = const\n";
+  }
+  if (block.frame) {
+    entries += "frame " + Real_text(block.frame->x) + " " + Real_text(block.frame->theta) +
+               "    # the grid moved by x and turned by theta [deg] into the frame of the curve files\n";
+  }
+  for (const Block_section& section : block.sections) {
+    entries += "section        # a blade section between hub and casing, on its own streamsurface\n";
+    entries += "span " + Real_text(section.span) + "\n";
+    entries += "stagger " + Real_text(section.stagger) + "\n";
+    entries += "chord " + Real_text(section.chord) + "\n";
+    entries += "reference " + Real_text(section.xref) + " " + Real_text(section.yref) + "\n";
+    if (section.angles_given)
+      entries += "angles " + Real_text(section.betain) + " " + Real_text(section.betaout) + "\n";
+    entries += "curve " + std::to_string(section.curve.x.size()) + "    # x r\n";
+    for (size_t n = 0; n < section.curve.x.size(); ++n) {
+      entries += Real_text(section.curve.x[n]) + " " + Real_text(section.curve.r[n]) + "\n";
+    }
+    entries += "points " + std::to_string(section.xy.size() / 2) + " " + std::to_string(section.iref) +
+               "    # x y from the trailing edge along the -y side; the reference point is the nose\n";
+    for (size_t n = 0; n + 1 < section.xy.size(); n += 2) {
+      entries += Real_text(section.xy[n]) + " " + Real_text(section.xy[n + 1]) + "\n";
+    }
+    entries += "end section\n";
+  }
   if (block.tip_gap) {
     entries += "tip-gap " + Tip_gap_text(*block.tip_gap) + " cells " + std::to_string(block.tip_gap->cells) +
                "    # the blade ends this far below the casing; cells across the gap\n";

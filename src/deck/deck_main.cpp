@@ -4,6 +4,7 @@
 #include "deck/airfoil_file.hpp"
 #include "deck/deck_build.hpp"
 #include "deck/deck_options.hpp"
+#include "deck/rotor_deck.hpp"
 
 namespace torvane::deck {
 
@@ -35,6 +36,22 @@ int Deck_main(const std::vector<std::string>& args, std::ostream& out, std::ostr
   } catch (const Input_error& e) {
     err << "torvane-deck: " << e.what() << "\n";
     return kExitInput;
+  }
+  if (!options.profile.empty() || !options.hub_curve.empty() || !options.casing_curve.empty()) {
+    if (options.profile.empty() || options.hub_curve.empty() || options.casing_curve.empty() || !options.hub.empty() ||
+        !options.casing.empty() || !options.flow_path.empty() || !options.points.empty()) {
+      err << "torvane-deck: a blade row's curve files are --profile, --hub-curve and --casing-curve together, "
+             "without --hub, --casing, --flow-path or --points\n"
+          << Usage_text();
+      return kExitUsage;
+    }
+    const Deck_build build =
+        Build_row_deck({options.profile, options.hub_curve, options.casing_curve, options.info, options.settings,
+                        options.unit, options.inlet_plane, options.outlet_plane});
+    for (const std::string& message : build.messages) err << "torvane-deck: " << message << '\n';
+    if (build.status != kExitWritten) return build.status;
+    out << build.deck;
+    return delivered("deck");
   }
   if (options.hub.empty() || options.casing.empty()) {
     err << "torvane-deck: " << (options.hub.empty() ? "--hub" : "--casing") << " FILE is needed\n" << Usage_text();

@@ -19,6 +19,8 @@ namespace {
 constexpr std::string_view kUsageHead =
     "usage: torvane-deck --hub FILE --casing FILE [--points N] [--parameters FILE] [--flow-path FILE]\n"
     "                    [--tip-gap GAP [--gap-cells N]] [--NAME VALUE ...] > deck.in\n"
+    "       torvane-deck --profile FILE --hub-curve FILE --casing-curve FILE [--info FILE]\n"
+    "                    [--unit U] [--inlet-plane X] [--outlet-plane X] [--NAME VALUE ...] > deck.in\n"
     "\n"
     "Writes a torvane control deck on standard output from two airfoil coordinate\n"
     "files (Selig or Lednicer format; the same file may serve both sections).\n"
@@ -36,6 +38,12 @@ constexpr std::string_view kUsageTail =
     "  --tip-gap GAP              the blade ends GAP below the casing (a length, or P%\n"
     "                             of the span), written in the deck's block as tip-gap\n"
     "  --gap-cells N              grid cells across the tip gap (default 6)\n"
+    "  --profile FILE             the sections of a blade row (`#Profile N at P%` blocks of\n"
+    "                             x y z points), with --hub-curve FILE and --casing-curve\n"
+    "                             FILE (x y z points) and --info FILE (blade count, axis,\n"
+    "                             unit, trims); --unit (m cm mm in ft) and --inlet-plane,\n"
+    "                             --outlet-plane (axial positions in that unit) over the\n"
+    "                             info file; docs/deck-tool.md\n"
     "  --NAME VALUE               a record's value:";
 // The names of the records follow, then the rest of the usage.
 constexpr std::string_view kUsageEnd =
@@ -84,6 +92,12 @@ bool Is_file_name(std::string_view name) {
          name == "gap-cells";
 }
 
+// The options of a blade row's curve files.
+bool Is_row_name(std::string_view name) {
+  return name == "profile" || name == "hub-curve" || name == "casing-curve" || name == "info" || name == "unit" ||
+         name == "inlet-plane" || name == "outlet-plane";
+}
+
 // Notes the name as given; true when it was given before.
 bool Given_before(std::vector<std::string>& seen, const std::string& name) {
   if (std::find(seen.begin(), seen.end(), name) != seen.end()) return true;
@@ -115,8 +129,8 @@ Named_value Split_option(const std::vector<std::string>& args, size_t& n) {
     }
     option.value = args[++n];
   }
-  if (option.name != "parameters" && !Is_file_name(option.name) && !Is_choice_name(option.name) &&
-      Find_record(option.name) == nullptr) {
+  if (option.name != "parameters" && !Is_file_name(option.name) && !Is_row_name(option.name) &&
+      !Is_choice_name(option.name) && Find_record(option.name) == nullptr) {
     throw Usage_error("--" + Printable(option.name) + " is not an option; see --help");
   }
   return option;
@@ -140,6 +154,20 @@ void Apply_option(Deck_options& options, const Named_value& option) {
     options.gap_cells = {name, option.value, "--gap-cells"};
   } else if (name == "parameters") {
     options.parameters = option.value;
+  } else if (name == "profile") {
+    options.profile = option.value;
+  } else if (name == "hub-curve") {
+    options.hub_curve = option.value;
+  } else if (name == "casing-curve") {
+    options.casing_curve = option.value;
+  } else if (name == "info") {
+    options.info = option.value;
+  } else if (name == "unit") {
+    options.unit = option.value;
+  } else if (name == "inlet-plane") {
+    options.inlet_plane = option.value;
+  } else if (name == "outlet-plane") {
+    options.outlet_plane = option.value;
   } else {
     options.settings.push_back({name, option.value, "--" + name});
   }

@@ -30,8 +30,11 @@ struct Deck_options {
   std::string casing;  // section file of the casing
   std::string points;  // --points N as given; empty keeps the files' points
   std::string points_origin;
-  std::string parameters;         // parameter file, if any
-  std::string flow_path;          // flow-path file of `torvane --flow-path`, if any
+  std::string parameters;  // parameter file, if any
+  std::string flow_path;   // flow-path file of `torvane --flow-path`, if any
+  // The curve files of a real blade row, instead of --hub and --casing.
+  std::string profile, hub_curve, casing_curve, info;
+  std::string unit, inlet_plane, outlet_plane;
   Setting tip_gap;                // --tip-gap GAP: the blade ends GAP below the casing; text empty: none
   Setting gap_cells;              // --gap-cells N: the cells across the gap; text empty: the default
   std::vector<Setting> settings;  // record values; a later one wins over an earlier one

@@ -27,7 +27,8 @@ Plane_extent Surface_plane_extent(const Section_sizes& sizes, const Section_geom
   Diagnostic_log scratch;  // the build itself reports what the stretching says
   Plane_extent extent{};
   {
-    const double q = Stretch(spacings.dsle, geometry.lin + geometry.xref, sizes.nin, scratch);
+    const double upstream = std::isnan(geometry.inlet_xi) ? geometry.lin + geometry.xref : x_le - geometry.inlet_xi;
+    const double q = Stretch(spacings.dsle, upstream, sizes.nin, scratch);
     double length = 0.0;
     double h = spacings.dsle;
     for (int i = sizes.ile - 1; i >= 1; --i) {
@@ -37,7 +38,9 @@ Plane_extent Surface_plane_extent(const Section_sizes& sizes, const Section_geom
     extent.inlet = x_le - length;
   }
   {
-    const double q = Stretch(spacings.dste, geometry.lx - std::fabs(x_te - extent.inlet), sizes.nout, scratch);
+    const double downstream =
+        std::isnan(geometry.outlet_xi) ? geometry.lx - std::fabs(x_te - extent.inlet) : geometry.outlet_xi - x_te;
+    const double q = Stretch(spacings.dste, downstream, sizes.nout, scratch);
     double length = 0.0;
     double h = spacings.dste;
     for (int i = sizes.ite + 1; i <= sizes.ie; ++i) {

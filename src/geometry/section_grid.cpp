@@ -98,7 +98,9 @@ void Section_grid(const Surface_description& surface, const Contour_points& cont
 
   // Upstream lines: straight at betain, intervals growing from dsle towards the inlet.
   {
-    const double q = Stretch(spacings.dsle, geometry.lin + geometry.xref, sizes.nin, diagnostics);
+    const double upstream =
+        std::isnan(geometry.inlet_xi) ? geometry.lin + geometry.xref : x(ile, 1) - geometry.inlet_xi;
+    const double q = Stretch(spacings.dsle, upstream, sizes.nin, diagnostics);
     double length = 0.0;
     double h = spacings.dsle;
     for (int i = ile - 1; i >= 1; --i) {
@@ -108,6 +110,11 @@ void Section_grid(const Surface_description& surface, const Contour_points& cont
       y(i, 1) = y(ile, 1) - length * std::tan(geometry.betain);
       x(i, je) = x(i, 1);
       y(i, je) = y(i, 1) + pitch;
+    }
+    // On an inlet plane the line lies on it exactly, not to the stretch's tolerance.
+    if (!std::isnan(geometry.inlet_xi)) {
+      x(1, 1) = geometry.inlet_xi;
+      x(1, je) = x(1, 1);
     }
   }
 
@@ -137,7 +144,9 @@ void Section_grid(const Surface_description& surface, const Contour_points& cont
 
   // Downstream lines: straight at betaout, reaching lx behind the inlet line.
   {
-    const double q = Stretch(spacings.dste, geometry.lx - std::fabs(x(ite, 1) - x(1, 1)), sizes.nout, diagnostics);
+    const double downstream =
+        std::isnan(geometry.outlet_xi) ? geometry.lx - std::fabs(x(ite, 1) - x(1, 1)) : geometry.outlet_xi - x(ite, 1);
+    const double q = Stretch(spacings.dste, downstream, sizes.nout, diagnostics);
     double length = 0.0;
     double h = spacings.dste;
     for (int i = ite + 1; i <= ie; ++i) {
@@ -147,6 +156,10 @@ void Section_grid(const Surface_description& surface, const Contour_points& cont
       y(i, 1) = y(ite, 1) + length * std::tan(geometry.betaout);
       x(i, je) = x(i, 1);
       y(i, je) = y(i, 1) + pitch;
+    }
+    if (!std::isnan(geometry.outlet_xi)) {
+      x(ie, 1) = geometry.outlet_xi;
+      x(ie, je) = x(ie, 1);
     }
   }
 

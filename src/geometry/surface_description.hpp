@@ -5,6 +5,8 @@
 // against the same description; the deck's values themselves stay as read.
 #pragma once
 
+#include <limits>
+
 #include "base/control_values.hpp"
 #include "base/surface.hpp"
 #include "geometry/flow_path.hpp"
@@ -13,6 +15,9 @@ namespace torvane {
 
 // Degrees to radians, the factor every angle of the deck is multiplied by.
 inline constexpr double kDegree = 0.017453292519943295;
+
+// No inlet or outlet plane: the lengths lin and lx place the lines.
+inline constexpr double kNoPlane = std::numeric_limits<double>::quiet_NaN();
 
 // Index set of the surface.
 struct Section_sizes {
@@ -39,6 +44,11 @@ struct Section_geometry {
   double radius;   // radius of the surface
   double lin;      // upstream length (the upstream stretch covers lin + xref)
   double lx;       // axial length from the inlet line to the outlet line
+  // When a number, xi of the inlet line and of the outlet line, in place of
+  // the lengths lin and lx: the inlet and outlet planes of a grid through
+  // several sections.
+  double inlet_xi = kNoPlane;
+  double outlet_xi = kNoPlane;
 };
 
 // Grid spacings at the edges, walls and outlet.

@@ -1,14 +1,19 @@
 #include "inspect/command_line.hpp"
 
+#include <algorithm>
+#include <charconv>
+#include <cmath>
 #include <iterator>
 #include <string_view>
+#include <system_error>
 
 namespace torvane::inspect {
 
 const char* Usage_text() {
   return "usage: torvane-inspect report [--json] [--plot] [--bad-cells FILE] STEM\n"
          "       torvane-inspect export --to vts|plot3d|cgns|su2 [--binary] [--axis x|z] [--output PREFIX] STEM\n"
-         "       torvane-inspect export --to openfoam [--case] [--axis x|z] [--output DIR] STEM\n"
+         "       torvane-inspect export --to openfoam [--case [potential|rans]] [--rpm N] [--inflow U] [--axis x|z] "
+         "[--output DIR] STEM\n"
          "       torvane-inspect picture [--png] [--quality] [--output PREFIX] STEM\n"
          "       torvane-inspect --help | --version\n"
          "STEM names a run's files: STEM.rgra (grid), STEM.rtp (topology), STEM_grid_volume.plt (plot).\n"
@@ -65,6 +70,20 @@ bool Axis_is_z(const std::string& axis) {
   return axis == "z";
 }
 
+// A number after an option: finite and whole as written; refuses anything else.
+double Number_after(const std::string& option, const std::string& text, double low) {
+  double v = 0;
+  const char* end = text.data() + text.size();
+  const auto [at, error] = std::from_chars(text.data(), end, v);
+  if (error != std::errc() || at != end || !std::isfinite(v) || v < low) {
+    throw Usage_error(option + " " + text + ": give a number" + (low == 0 ? " of 0 or more" : ""));
+  }
+  return v;
+}
+
+// The kinds of OpenFOAM case, as named after --case.
+constexpr std::string_view kCaseKinds[] = {"potential", "rans"};
+
 // Which subcommands take an option.
 enum Taken_by : unsigned { kReport = 1, kExport = 2, kPicture = 4 };
 
@@ -96,7 +115,14 @@ constexpr Option_rule kOptions[] = {
     {"--bad-cells", kReport, true, [](Options& o, const std::string& v) { o.bad_cells = v; }},
     {"--to", kExport, true, [](Options& o, const std::string& v) { o.format = Format_named(v); }},
     {"--binary", kExport, false, [](Options& o, const std::string&) { o.binary = true; }},
-    {"--case", kExport, false, [](Options& o, const std::string&) { o.foam_case = true; }},
+    {"--case", kExport, false,
+     [](Options& o, const std::string& v) { o.foam_case = v == "rans" ? Foam_case::rans : Foam_case::potential; }},
+    {"--rpm", kExport, true, [](Options& o, const std::string& v) { o.rpm = Number_after("--rpm", v, 0); }},
+    {"--inflow", kExport, true,
+     [](Options& o, const std::string& v) {
+       o.inflow = Number_after("--inflow", v, 0);
+       if (o.inflow == 0) throw Usage_error("--inflow " + v + ": give an axial velocity above 0 (m/s)");
+     }},
     {"--axis", kExport, true, [](Options& o, const std::string& v) { o.axis_z = Axis_is_z(v); }},
     {"--png", kPicture, false, [](Options& o, const std::string&) { o.png = true; }},
     {"--quality", kPicture, false, [](Options& o, const std::string&) { o.quality = true; }},
@@ -126,7 +152,10 @@ void Read_arguments(const std::vector<std::string>& args, Options& o) {
     const std::string& a = args[n];
     if (const Option_rule* rule = Rule_for(a, o.command)) {
       if (rule->takes_value && n + 1 >= args.size()) throw Usage_error(a + " needs a value");
-      rule->set(o, rule->takes_value ? args[++n] : a);
+      // --case takes the kind of case when one is named after it.
+      const bool kind = a == "--case" && n + 1 < args.size() &&
+                        std::find(std::begin(kCaseKinds), std::end(kCaseKinds), args[n + 1]) != std::end(kCaseKinds);
+      rule->set(o, rule->takes_value || kind ? args[++n] : a);
     } else if (!a.empty() && a[0] == '-') {
       throw Usage_error("option " + a + " is not known to " + sub);
     } else if (o.stem.empty()) {
@@ -156,7 +185,15 @@ void Complete(const std::string& sub, Options& o) {
   if (o.command == Command::export_grid && o.format == Export_format::none) {
     throw Usage_error("export needs " + Format_list("--to ", "or"));
   }
-  if (o.foam_case && o.format != Export_format::openfoam) throw Usage_error("--case applies to --to openfoam only");
+  if (o.foam_case != Foam_case::none && o.format != Export_format::openfoam) {
+    throw Usage_error("--case applies to --to openfoam only");
+  }
+  if (o.foam_case != Foam_case::rans && (o.rpm >= 0 || o.inflow > 0)) {
+    throw Usage_error(std::string(o.rpm >= 0 ? "--rpm" : "--inflow") + " applies to --case rans only");
+  }
+  if (o.foam_case == Foam_case::rans && o.rpm < 0) {
+    throw Usage_error("--case rans needs the rotor's speed: --rpm N (0 for a stationary row)");
+  }
   // The OpenFOAM mesh is a folder: beside the stem's files, not on the stem itself.
   if (o.output.empty() && o.format == Export_format::openfoam) o.output = o.stem + "_openfoam";
   if (o.binary && o.format != Export_format::plot3d) throw Usage_error("--binary applies to --to plot3d only");

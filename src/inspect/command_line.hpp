@@ -22,6 +22,8 @@ class Usage_error : public std::runtime_error {
 
 enum class Command { help, version, report, export_grid, picture };
 enum class Export_format { none, vts, plot3d, cgns, openfoam, su2 };
+// The OpenFOAM case beside the mesh: none, a potential flow (a bare --case) or a RANS flow.
+enum class Foam_case { none, potential, rans };
 
 struct Options {
   Command command = Command::help;
@@ -31,11 +33,13 @@ struct Options {
   bool plot = false;      // report: compare the plot file with the grid file
   std::string bad_cells;  // report: file for the list of bad cells
   Export_format format = Export_format::none;
-  bool binary = false;     // plot3d in binary
-  bool png = false;        // picture: PNG beside the SVG
-  bool quality = false;    // picture: every cell coloured by its quality band
-  bool foam_case = false;  // openfoam: a potential-flow case beside the mesh
-  bool axis_z = false;     // export: the machine axis written as z
+  bool binary = false;                    // plot3d in binary
+  bool png = false;                       // picture: PNG beside the SVG
+  bool quality = false;                   // picture: every cell coloured by its quality band
+  Foam_case foam_case = Foam_case::none;  // openfoam: the case beside the mesh
+  double rpm = -1;                        // --case rans: the rotor's speed; -1 when not given
+  double inflow = 0;                      // --case rans: axial inflow in m/s; 0 for the default
+  bool axis_z = false;                    // export: the machine axis written as z
 };
 
 // Parses argv[1..]; throws Usage_error with the reason.

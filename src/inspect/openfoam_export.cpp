@@ -1,18 +1,20 @@
 #include "inspect/openfoam_export.hpp"
 
-#include <charconv>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <filesystem>
+#include <memory>
 #include <numbers>
+#include <string_view>
 #include <system_error>
 
 #include "inspect/output_file.hpp"
 
 namespace torvane::inspect {
 
-namespace {
-
-// The banner and FoamFile dictionary every file opens with.
-std::string Header(const char* foam_class, const char* location, const char* object, const std::string& note = "") {
+std::string Foam_header(const char* foam_class, const char* location, const char* object, const std::string& note) {
   std::string h =
       "/*--------------------------------*- C++ -*----------------------------------*\\\n"
       "  written by torvane-inspect\n"
@@ -29,6 +31,25 @@ std::string Header(const char* foam_class, const char* location, const char* obj
   return h;
 }
 
+const char* Axis_vector(Machine_axis axis) { return axis == Machine_axis::z ? "(0 0 1)" : "(1 0 0)"; }
+
+std::string Foam_field(const char* foam_class, const char* object, const char* dimensions, const std::string& internal,
+                       const Solver_boundary& b, const std::vector<std::string>& entries) {
+  std::string out = Foam_header(foam_class, "0", object);
+  out += "dimensions      ";
+  out += dimensions;
+  out += ";\n\ninternalField   ";
+  out += internal;
+  out += ";\n\nboundaryField\n{\n";
+  for (std::size_t n = 0; n < b.patches.size(); ++n) {
+    out += "    " + b.patches[n].name + "\n    {\n" + entries[n] + "    }\n";
+  }
+  out += "}\n";
+  return out;
+}
+
+namespace {
+
 void Put_face(std::string& out, const Quad_face& f) {
   out += "4(";
   for (int n = 0; n < 4; ++n) {
@@ -38,10 +59,8 @@ void Put_face(std::string& out, const Quad_face& f) {
   out += ")\n";
 }
 
-const char* Axis_vector(Machine_axis axis) { return axis == Machine_axis::z ? "(0 0 1)" : "(1 0 0)"; }
-
 std::string Boundary_text(const Solver_boundary& b, std::size_t start, Machine_axis axis) {
-  std::string out = Header("polyBoundaryMesh", "constant/polyMesh", "boundary");
+  std::string out = Foam_header("polyBoundaryMesh", "constant/polyMesh", "boundary");
   Put_count(out, b.patches.size());
   out += "\n(\n";
   for (const Solver_patch& p : b.patches) {
@@ -81,21 +100,6 @@ std::string Boundary_text(const Solver_boundary& b, std::size_t start, Machine_a
   return out;
 }
 
-// A boundaryField entry for each patch, by its role.
-std::string Field_file(const char* foam_class, const char* object, const char* dimensions, const char* internal,
-                       const std::string (&entries)[7]) {
-  static const char* const names[7] = {"inlet", "outlet", "hub", "casing", "blade", "periodic_lower", "periodic_upper"};
-  std::string out = Header(foam_class, "0", object);
-  out += "dimensions      ";
-  out += dimensions;
-  out += ";\n\ninternalField   ";
-  out += internal;
-  out += ";\n\nboundaryField\n{\n";
-  for (int n = 0; n < 7; ++n) out += "    " + std::string(names[n]) + "\n    {\n" + entries[n] + "    }\n";
-  out += "}\n";
-  return out;
-}
-
 }  // namespace
 
 std::vector<Case_file> Openfoam_mesh(const Grid& g, const Solver_boundary& b, Machine_axis axis) {
@@ -107,7 +111,7 @@ std::vector<Case_file> Openfoam_mesh(const Grid& g, const Solver_boundary& b, Ma
   const std::string note = "nPoints:" + std::to_string(g.points()) + "  nCells:" + std::to_string(cells) +
                            "  nFaces:" + std::to_string(faces) + "  nInternalFaces:" + std::to_string(internal_faces);
 
-  std::string points = Header("vectorField", "constant/polyMesh", "points");
+  std::string points = Foam_header("vectorField", "constant/polyMesh", "points");
   points.reserve(g.points() * 75 + 1024);
   Put_count(points, g.points());
   points += "\n(\n";
@@ -122,9 +126,9 @@ std::vector<Case_file> Openfoam_mesh(const Grid& g, const Solver_boundary& b, Ma
   }
   points += ")\n";
 
-  std::string face_text = Header("faceList", "constant/polyMesh", "faces");
-  std::string owner = Header("labelList", "constant/polyMesh", "owner", note);
-  std::string neighbour = Header("labelList", "constant/polyMesh", "neighbour", note);
+  std::string face_text = Foam_header("faceList", "constant/polyMesh", "faces");
+  std::string owner = Foam_header("labelList", "constant/polyMesh", "owner", note);
+  std::string neighbour = Foam_header("labelList", "constant/polyMesh", "neighbour", note);
   face_text.reserve(faces * 40 + 1024);
   Put_count(face_text, faces);
   face_text += "\n(\n";
@@ -169,27 +173,29 @@ std::vector<Case_file> Openfoam_mesh(const Grid& g, const Solver_boundary& b, Ma
           {"constant/polyMesh/boundary", Boundary_text(b, internal_faces, axis)}};
 }
 
-std::vector<Case_file> Potential_flow_case(Machine_axis axis) {
+std::vector<Case_file> Potential_flow_case(const Solver_boundary& b, Machine_axis axis) {
   const std::string inflow = std::string("uniform ") + Axis_vector(axis);
-  const std::string slip = "        type            slip;\n";
-  const std::string zero_gradient = "        type            zeroGradient;\n";
-  const std::string cyclic = "        type            cyclic;\n";
-  const std::string u_entries[7] = {"        type            fixedValue;\n        value           " + inflow + ";\n",
-                                    zero_gradient,
-                                    slip,
-                                    slip,
-                                    slip,
-                                    cyclic,
-                                    cyclic};
-  const std::string p_entries[7] = {
-      zero_gradient, "        type            fixedValue;\n        value           uniform 0;\n",
-      zero_gradient, zero_gradient,
-      zero_gradient, cyclic,
-      cyclic};
+  std::vector<std::string> u_entries, p_entries;
+  for (std::size_t n = 0; n < b.patches.size(); ++n) {
+    const Patch_role role = b.patches[n].role;
+    if (role == Patch_role::cyclic) {
+      u_entries.push_back("        type            cyclic;\n");
+      p_entries.push_back("        type            cyclic;\n");
+    } else if (n == kInletPatch) {
+      u_entries.push_back("        type            fixedValue;\n        value           " + inflow + ";\n");
+      p_entries.push_back("        type            zeroGradient;\n");
+    } else if (n == kOutletPatch) {
+      u_entries.push_back("        type            zeroGradient;\n");
+      p_entries.push_back("        type            fixedValue;\n        value           uniform 0;\n");
+    } else {
+      u_entries.push_back("        type            slip;\n");
+      p_entries.push_back("        type            zeroGradient;\n");
+    }
+  }
   std::vector<Case_file> files;
-  files.emplace_back("0/U", Field_file("volVectorField", "U", "[0 1 -1 0 0 0 0]", "uniform (0 0 0)", u_entries));
-  files.emplace_back("0/p", Field_file("volScalarField", "p", "[0 2 -2 0 0 0 0]", "uniform 0", p_entries));
-  files.emplace_back("system/controlDict", Header("dictionary", "system", "controlDict") +
+  files.emplace_back("0/U", Foam_field("volVectorField", "U", "[0 1 -1 0 0 0 0]", "uniform (0 0 0)", b, u_entries));
+  files.emplace_back("0/p", Foam_field("volScalarField", "p", "[0 2 -2 0 0 0 0]", "uniform 0", b, p_entries));
+  files.emplace_back("system/controlDict", Foam_header("dictionary", "system", "controlDict") +
                                                "application     potentialFoam;\n"
                                                "startFrom       startTime;\n"
                                                "startTime       0;\n"
@@ -208,7 +214,7 @@ std::vector<Case_file> Potential_flow_case(Machine_axis axis) {
   // The grid's faces can be far from orthogonal near the blade: the limited correction keeps
   // the Laplacian bounded there.
   files.emplace_back("system/fvSchemes",
-                     Header("dictionary", "system", "fvSchemes") +
+                     Foam_header("dictionary", "system", "fvSchemes") +
                          "ddtSchemes\n{\n    default         steadyState;\n}\n\n"
                          "gradSchemes\n{\n    default         Gauss linear;\n}\n\n"
                          "divSchemes\n{\n    default         none;\n"
@@ -216,7 +222,7 @@ std::vector<Case_file> Potential_flow_case(Machine_axis axis) {
                          "laplacianSchemes\n{\n    default         Gauss linear limited corrected 0.33;\n}\n\n"
                          "interpolationSchemes\n{\n    default         linear;\n}\n\n"
                          "snGradSchemes\n{\n    default         limited corrected 0.33;\n}\n");
-  files.emplace_back("system/fvSolution", Header("dictionary", "system", "fvSolution") +
+  files.emplace_back("system/fvSolution", Foam_header("dictionary", "system", "fvSolution") +
                                               "solvers\n{\n"
                                               "    \"(Phi|p)\"\n    {\n"
                                               "        solver          GAMG;\n"
@@ -228,14 +234,47 @@ std::vector<Case_file> Potential_flow_case(Machine_axis axis) {
   return files;
 }
 
-void Write_case_files(const std::string& folder, const std::vector<Case_file>& files) {
-  for (const Case_file& file : files) {
-    const std::filesystem::path path = std::filesystem::path(folder) / file.first;
-    std::error_code error;
-    std::filesystem::create_directories(path.parent_path(), error);
-    if (error) throw Output_error("cannot create " + path.parent_path().string() + ": " + error.message());
-    Write_whole_file(path.string(), file.second);
+namespace {
+
+// Writes the bytes into the staged file and closes it; a script (Allrun, Allclean) becomes
+// executable by whoever may read it.
+void Fill(Staged_file& file, std::string_view bytes, bool script) {
+  while (!bytes.empty()) {
+    const ssize_t n = ::write(file.descriptor(), bytes.data(), bytes.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) file.Fail_errno("cannot write", n < 0 ? errno : EIO);
+    bytes.remove_prefix(static_cast<std::size_t>(n));
   }
+  struct stat made {};
+  if (script && (::fstat(file.descriptor(), &made) != 0 ||
+                 ::fchmod(file.descriptor(), (made.st_mode & 07777) | ((made.st_mode & 0444) >> 2)) != 0)) {
+    file.Fail_errno("cannot write", errno);
+  }
+  file.Close_descriptor();
+}
+
+}  // namespace
+
+void Write_case_files(const std::string& folder, const std::vector<Case_file>& files) {
+  // The folders first: one that cannot be made (a plain file in its place, no permission)
+  // stops the export before any file is touched.
+  for (const Case_file& file : files) {
+    const std::filesystem::path parent = (std::filesystem::path(folder) / file.first).parent_path();
+    std::error_code error;
+    std::filesystem::create_directories(parent, error);
+    if (error) throw Output_error("cannot create " + parent.string() + ": " + error.message());
+  }
+  // Every file complete beside its target before any target is replaced: a failure (a full
+  // disk, a file-size limit) leaves the earlier case as it was, and the temporaries go.
+  std::vector<std::unique_ptr<Staged_file>> staged;
+  staged.reserve(files.size());
+  for (const Case_file& file : files) {
+    staged.push_back(std::make_unique<Staged_file>((std::filesystem::path(folder) / file.first).string()));
+    const std::string name = std::filesystem::path(file.first).filename().string();
+    Fill(*staged.back(), file.second, name == "Allrun" || name == "Allclean");
+  }
+  // Then the renames, one right after the other.
+  for (const std::unique_ptr<Staged_file>& file : staged) file->Replace_target();
 }
 
 }  // namespace torvane::inspect

@@ -10,6 +10,7 @@
 #include "inspect/cell_quality.hpp"
 #include "inspect/cell_survey.hpp"
 #include "inspect/openfoam_export.hpp"
+#include "inspect/openfoam_export_rans.hpp"
 #include "inspect/output_file.hpp"
 #include "inspect/picture_files.hpp"
 #include "inspect/plot3d_export.hpp"
@@ -80,11 +81,19 @@ int Export_command(const Options& o, std::ostream& out) {
     case Export_format::openfoam: {
       const Solver_boundary boundary = Solver_boundaries(run);
       std::vector<Case_file> files = Openfoam_mesh(run.grid, boundary, axis);
-      if (o.foam_case) {
-        for (Case_file& file : Potential_flow_case(axis)) files.push_back(std::move(file));
+      std::string summary;
+      if (o.foam_case == Foam_case::potential) {
+        for (Case_file& file : Potential_flow_case(boundary, axis)) files.push_back(std::move(file));
+      } else if (o.foam_case == Foam_case::rans) {
+        Rans_case_files rans = Rans_case(run.grid, run.faces, boundary, axis, {o.rpm, o.inflow});
+        for (Case_file& file : rans.files) files.push_back(std::move(file));
+        summary = Rans_summary(rans.setup, axis);
       }
       Write_case_files(o.output, files);
-      path = o.output + (o.foam_case ? " (mesh and potential-flow case)" : "/constant/polyMesh");
+      path = o.output + (o.foam_case == Foam_case::potential ? " (mesh and potential-flow case)"
+                         : o.foam_case == Foam_case::rans    ? " (mesh and RANS case; ./Allrun runs it)"
+                                                             : "/constant/polyMesh");
+      if (!summary.empty()) path += "\n" + summary;
       break;
     }
     case Export_format::su2: {

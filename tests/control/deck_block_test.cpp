@@ -3,6 +3,7 @@
 // --flow-path file, and whole runs with the block.
 #include "control/deck_block.hpp"
 
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -81,7 +82,8 @@ TEST(DeckBlock, RefusalsNameTheDeckLineAndTheEntry) {
       {"torvane-block 1 beta\n",
        "deck line 300 (torvane-block): block version `1 beta` is not one this torvane reads; write `torvane-block 1`"},
       {open + "smoth\nend torvane-block\n",
-       "deck line 301 (torvane-block): unknown entry `smoth`; known: flow-path, tip-gap"},
+       "deck line 301 (torvane-block): unknown entry `smoth`; known: flow-path, section, angles, planes, frame, "
+       "tip-gap"},
       {open + "\n", "deck line 300 (torvane-block): the block is not closed; the deck ends before `end torvane-block`"},
       {open + "flow-path\n" + kPath,
        "deck line 301 (flow-path): the entry is not closed; the deck ends before `end flow-path`"},
@@ -174,6 +176,149 @@ TEST(DeckBlockRun, RefusesTheBlocksFlowPathBesideFlowPathAndABlockErrorWithItsLi
   EXPECT_EQ(unknown.err, "torvane: deck line " + std::to_string(after + 2) +
                              " (torvane-block): unknown entry `large-grid`; known: " + Known_block_entries() + "\r\n");
   EXPECT_TRUE(std::filesystem::is_empty(folder.path()) || !std::filesystem::exists(folder.path() + "/run.rgra"));
+}
+
+}  // namespace
+}  // namespace torvane
+
+namespace torvane {
+namespace {
+
+constexpr const char* kSection =
+    "section\n"
+    "span 0.5\n"
+    "stagger -30\n"
+    "chord 0.05\n"
+    "reference 0.001 0.002\n"
+    "angles 40 20.5\n"
+    "curve 2   # x r\n"
+    "-0.1 0.3\n"
+    "0.2 0.31\n"
+    "points 4 3\n"
+    "1 0\n"
+    "0.5 -0.1\n"
+    "0 0\n"
+    "1 0\n"
+    "end section\n";
+
+TEST(DeckBlock, ReadsSectionsAnglesPlanesAndFrame) {
+  const Deck_block block = Parse_deck_block(std::string("torvane-block 1\n") + kSection +
+                                                "angles 1 2 3 4\nplanes -0.03 0.09\nframe 0.0003 -6.5\n"
+                                                "end torvane-block\n",
+                                            10);
+  ASSERT_EQ(block.sections.size(), 1u);
+  const Block_section& s = block.sections[0];
+  EXPECT_EQ(s.line, 11);
+  EXPECT_EQ(s.span, 0.5);
+  EXPECT_EQ(s.stagger, -30);
+  EXPECT_EQ(s.chord, 0.05);
+  EXPECT_EQ(s.xref, 0.001);
+  EXPECT_EQ(s.yref, 0.002);
+  EXPECT_TRUE(s.angles_given);
+  EXPECT_EQ(s.betaout, 20.5);
+  EXPECT_EQ(s.curve.x, (std::vector<double>{-0.1, 0.2}));
+  EXPECT_EQ(s.curve.lines, (std::vector<int>{18, 19}));
+  EXPECT_EQ(s.iref, 3);
+  EXPECT_EQ(s.xy, (std::vector<double>{1, 0, 0.5, -0.1, 0, 0, 1, 0}));
+  ASSERT_TRUE(block.angles && block.planes && block.frame);
+  EXPECT_EQ(block.angles->casing_out, 4);
+  EXPECT_EQ(block.planes->inlet, -0.03);
+  EXPECT_EQ(block.frame->theta, -6.5);
+}
+
+TEST(DeckBlock, RefusesMalformedSectionsAndOneLineEntries) {
+  auto with = [](std::string section) { return "torvane-block 1\n" + section + "end torvane-block\n"; };
+  auto replaced = [&](const char* from, const char* to) {
+    std::string text = kSection;
+    text.replace(text.find(from), std::string(from).size(), to);
+    return with(text);
+  };
+  struct Case {
+    std::string text;
+    const char* diagnostic;
+  };
+  const Case cases[] = {
+      {with("planes 0.1 -0.1\n"),
+       "deck line 2 (planes): the inlet plane x = 0.1 must lie upstream of the outlet plane x = -0.1"},
+      {with("angles 1 2 3\n"),
+       "deck line 2 (angles): expected `angles BETAIN_HUB BETAOUT_HUB BETAIN_CASING BETAOUT_CASING`, found 3 items"},
+      {with("frame 0 x\n"), "deck line 2 (frame): `x` is not a number; frame X THETA"},
+      {replaced("span 0.5", "span 1"), "deck line 2 (section): span 1 does not lie between hub (0) and casing (1)"},
+      {replaced("chord 0.05\n", ""), "deck line 2 (section): the section gives no `chord` line"},
+      {replaced("0.2 0.31", "-0.2 0.31"),
+       "deck line 10 (section): x = -0.2 does not increase from x = -0.1 on line 9; x must increase strictly along a "
+       "curve"},
+      {replaced("points 4 3", "points 4 5"),
+       "deck line 11 (section): the reference index `5` is not a point of the list"},
+      {replaced("1 0\nend section", "end section"),
+       "deck line 14 (section): the contour ends 1 point short of its count"},
+      {replaced("span 0.5", "twist 3"),
+       "deck line 3 (section): unknown line `twist`; a section holds span, stagger, chord, reference, angles, curve "
+       "and points"},
+      {replaced("reference 0.001", "reference 0.5"),
+       "deck line 8 (section): the curve, x = -0.1 to 0.2, misses the section's reference point at x = 0.5"},
+      {with(std::string(kSection) + kSection), "deck line 17 (section): span 0.5 is the span of the section on line 2"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(Refusal(c.text), c.diagnostic) << c.text;
+}
+
+}  // namespace
+}  // namespace torvane
+
+namespace torvane {
+namespace {
+
+// The small deck (nspan 5) with a section at mid-span on the cylinder of
+// radius 0.375, the hub's contour at a stagger of 35 deg, and the files' frame.
+std::string Deck_with_a_section(const std::vector<std::string>& lines) {
+  std::string section =
+      "section\nspan 0.5\nstagger 35\nchord 0.06\nreference 0.001 0.002\ncurve 2\n-1 0.375\n1 0.375\n";
+  section += "points " + lines[33].substr(0, lines[33].find("  ")) + "\n";  // the hub list's count pair
+  for (size_t n = 34; n < 34 + 33; ++n) section += lines[n] + "\n";
+  return Join(lines) + "torvane-block 1\n" + section + "end section\nframe 0.5 10\nend torvane-block\n";
+}
+
+TEST(DeckBlockRun, TheBladeWallPassesThroughASectionOnItsOwnPlaneInTheFrame) {
+  Scratch_folder folder;
+  const std::vector<std::string> lines = Small_deck_lines();
+  const Block_run run = Run_in(folder, Deck_with_a_section(lines));
+  ASSERT_EQ(run.status, 0) << run.err;
+  // 14 x 8 x 6 points; the section's plane is the inner plane nearest mid-span.
+  std::istringstream grid(run.grid);
+  std::string header;
+  std::getline(grid, header);
+  std::vector<double> values;
+  for (double v; grid >> v;) values.push_back(v);
+  const size_t points = 14 * 8 * 6;
+  ASSERT_GE(values.size(), 3 * points);
+  const double* x = values.data() + (values.size() - 3 * points);
+  const double* y = x + points;
+  const double* z = y + points;
+  auto at = [](int i, int j, int k) { return static_cast<size_t>(((k - 1) * 8 + (j - 1)) * 14 + (i - 1)); };
+  int on_cylinder = 0;
+  for (int k = 2; k <= 5; ++k) {
+    bool all = true;
+    for (int i = 1; i <= 14; ++i) {
+      for (int j = 1; j <= 8; ++j) all = all && std::fabs(std::hypot(y[at(i, j, k)], z[at(i, j, k)]) - 0.375) < 1e-12;
+    }
+    on_cylinder += all ? 1 : 0;
+  }
+  EXPECT_EQ(on_cylinder, 1) << "one inner plane is the section's surface";
+  // The frame: the inlet at x = 0.5 - (lin + its share), hub and casing turned by 10 deg: the
+  // hub's inlet point j = 1 lies at the angle of the deck's, plus 10 deg.
+  Scratch_folder plain;
+  const Block_run without = Run_in(plain, Join(lines));
+  ASSERT_EQ(without.status, 0);
+  std::istringstream plain_grid(without.grid);
+  std::getline(plain_grid, header);
+  std::vector<double> plain_values;
+  for (double v; plain_grid >> v;) plain_values.push_back(v);
+  const double* px = plain_values.data() + (plain_values.size() - 3 * points);
+  const double* py = px + points;
+  const double* pz = py + points;
+  EXPECT_NEAR(x[at(1, 1, 1)], px[at(1, 1, 1)] + 0.5, 1e-12);
+  EXPECT_NEAR(std::atan2(y[at(1, 1, 1)], z[at(1, 1, 1)]),
+              std::atan2(py[at(1, 1, 1)], pz[at(1, 1, 1)]) + 10.0 * 0.017453292519943295, 1e-12);
 }
 
 }  // namespace

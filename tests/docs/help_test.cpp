@@ -1,8 +1,10 @@
 // Each program's --help names every option its documentation describes: the
 // options are gathered from the docs pages as written (--name, --name=value),
-// so the test keeps its meaning whatever parses the command line.
+// so the test keeps its meaning whatever parses the command line; and the
+// docs' command lists are the programs' usage lines, word for word.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -72,6 +74,83 @@ TEST(Docs, EveryOptionADocsPageDescribesIsNamedInItsProgramsHelp) {
     EXPECT_GE(options.size(), c.at_least) << c.program;
     for (const std::string& option : options) {
       EXPECT_TRUE(Named_in(help.out, option)) << c.program << " --help does not name " << option << "\n" << help.out;
+    }
+  }
+  std::filesystem::remove_all(folder);
+}
+
+// The usage lines of a --help text: those after "usage: " and those that name the program
+// again below them, a line indented further continuing the one before.
+std::vector<std::string> Usage_lines(const std::string& help, const std::string& program) {
+  std::vector<std::string> lines;
+  std::istringstream in(help);
+  for (std::string line; std::getline(in, line);) {
+    const std::size_t text = line.find_first_not_of(' ');
+    if (line.rfind("usage: " + program + " ", 0) == 0 || line.rfind("Usage: " + program + " ", 0) == 0) {
+      lines.push_back(line.substr(7));
+    } else if (!lines.empty() && text != std::string::npos && text > 0) {
+      if (line.compare(text, program.size() + 1, program + " ") == 0) {
+        lines.push_back(line.substr(text));
+      } else {
+        lines.back().append(" ").append(line, text, std::string::npos);
+      }
+    } else if (!lines.empty()) {
+      break;
+    }
+  }
+  return lines;
+}
+
+// The command lists of a docs page: indented lines that start with the program's name and
+// show a synopsis (an optional part, a choice or a STEM), not an example.
+std::vector<std::string> Listed_commands(const std::string& page, const std::string& program) {
+  std::vector<std::string> commands;
+  std::istringstream in(page);
+  for (std::string line; std::getline(in, line);) {
+    if (line.rfind("    " + program + " ", 0) != 0) continue;
+    const std::string command = line.substr(4);
+    if (command.find('[') != std::string::npos || command.find(" | ") != std::string::npos ||
+        command.find("STEM") != std::string::npos) {
+      commands.push_back(command);
+    }
+  }
+  return commands;
+}
+
+// Every usage line of the program stands in its own page's command list, and every command
+// list of the docs shows only usage lines the program gives.
+TEST(Docs, TheDocsCommandListsAreTheProgramsUsage) {
+  struct Case {
+    const char* program;
+    const char* name;
+    const char* own_page;
+    std::vector<std::string> other_pages;
+  } cases[] = {
+      {TORVANE_INSPECT_EXE, "torvane-inspect", "docs/inspect.md", {"README.md", "docs/solvers.md"}},
+  };
+  const std::string folder = Scratch_folder();
+  for (const Case& c : cases) {
+    const testing::Process_result help = testing::Run_program(c.program, {"--help"}, "/dev/null", folder);
+    ASSERT_EQ(help.status, 0) << c.name;
+    const std::vector<std::string> usage = Usage_lines(help.out, c.name);
+    ASSERT_GE(usage.size(), 2u) << c.name << " --help:\n" << help.out;
+    const std::string own = Read_page(std::string(c.own_page).substr(5));
+    const std::vector<std::string> listed = Listed_commands(own, c.name);
+    for (const std::string& line : usage) {
+      EXPECT_NE(std::find(listed.begin(), listed.end(), line), listed.end())
+          << c.own_page << " does not list \"" << line << "\"";
+    }
+    std::vector<std::string> pages = c.other_pages;
+    pages.push_back(c.own_page);
+    for (const std::string& page : pages) {
+      std::ifstream in(std::string(TORVANE_SOURCE_DIR) + "/" + page);
+      std::stringstream text;
+      text << in.rdbuf();
+      ASSERT_FALSE(text.str().empty()) << page;
+      for (const std::string& line : Listed_commands(text.str(), c.name)) {
+        EXPECT_NE(std::find(usage.begin(), usage.end(), line), usage.end())
+            << page << " lists \"" << line << "\", which is not in " << c.name << " --help";
+      }
     }
   }
   std::filesystem::remove_all(folder);

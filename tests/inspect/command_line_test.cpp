@@ -25,6 +25,20 @@ TEST(Inspect_command_line, RefusesEachWrongCommandLineWithItsReason) {
       {{"export", "--png", "--to", "vts", "x"}, "option --png is not known to export"},
       {{"picture", "--binary", "x"}, "option --binary is not known to picture"},
       {{"picture", "-", "x"}, "option - is not known to picture"},
+      {{"export", "--to", "vts", "--case", "x"}, "--case applies to --to openfoam only"},
+      {{"export", "--to", "openfoam", "--case", "rans", "x"},
+       "--case rans needs the rotor's speed: --rpm N (0 for a stationary row)"},
+      {{"export", "--to", "openfoam", "--case", "--rpm", "800", "x"}, "--rpm applies to --case rans only"},
+      {{"export", "--to", "openfoam", "--inflow", "20", "x"}, "--inflow applies to --case rans only"},
+      {{"export", "--to", "openfoam", "--case", "rans", "--rpm", "-1", "x"}, "--rpm -1: give a number of 0 or more"},
+      {{"export", "--to", "openfoam", "--case", "rans", "--rpm", "800rpm", "x"},
+       "--rpm 800rpm: give a number of 0 or more"},
+      {{"export", "--to", "openfoam", "--case", "rans", "--rpm", "nan", "x"}, "--rpm nan: give a number of 0 or more"},
+      {{"export", "--to", "openfoam", "--case", "rans", "--rpm", "0", "--inflow", "0", "x"},
+       "--inflow 0: give an axial velocity above 0 (m/s)"},
+      {{"export", "--to", "openfoam", "--case", "rans", "--rpm"}, "--rpm needs a value"},
+      {{"export", "--to", "openfoam", "--case", "rans"}, "export needs the stem of a run"},
+      {{"picture", "--rpm", "800", "x"}, "option --rpm is not known to picture"},
   };
   for (const Case& c : cases) {
     try {
@@ -74,6 +88,33 @@ TEST(Inspect_command_line, TakesEachSubcommandsOptionsInAnyOrder) {
   const Options picture = Parse_command_line({"picture", "--png", "rotor"});
   EXPECT_EQ(picture.command, Command::picture);
   EXPECT_TRUE(picture.png);
+
+  // --case names the kind of case when a kind follows it; a bare --case is the potential flow.
+  const struct {
+    std::vector<std::string> args;
+    Foam_case kind;
+    const char* stem;
+    double rpm, inflow;
+  } cases[] = {
+      {{"export", "--to", "openfoam", "--case", "rotor"}, Foam_case::potential, "rotor", -1, 0},
+      {{"export", "--to", "openfoam", "rotor", "--case"}, Foam_case::potential, "rotor", -1, 0},
+      {{"export", "--to", "openfoam", "--case", "potential", "rotor"}, Foam_case::potential, "rotor", -1, 0},
+      {{"export", "--to", "openfoam", "--case", "rans", "--rpm", "815", "rotor"}, Foam_case::rans, "rotor", 815, 0},
+      {{"export", "--rpm", "0", "--inflow", "12.5", "--case", "rans", "--to", "openfoam", "./rans"},
+       Foam_case::rans,
+       "./rans",
+       0,
+       12.5},
+      {{"export", "--to", "openfoam", "rotor"}, Foam_case::none, "rotor", -1, 0},
+  };
+  for (const auto& c : cases) {
+    const Options o = Parse_command_line(c.args);
+    EXPECT_EQ(o.foam_case, c.kind) << c.args.back();
+    EXPECT_EQ(o.stem, c.stem);
+    EXPECT_EQ(o.rpm, c.rpm);
+    EXPECT_EQ(o.inflow, c.inflow);
+    EXPECT_EQ(o.output, std::string(c.stem) + "_openfoam");
+  }
 
   for (const char* help : {"--help", "-h", "help"}) EXPECT_EQ(Parse_command_line({help}).command, Command::help);
   EXPECT_EQ(Parse_command_line({"--version", "ignored"}).command, Command::version);

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <regex>
+#include <sstream>
 #include <string>
 
 #include "support/decks.hpp"
@@ -125,6 +126,9 @@ TEST_P(OpenfoamRun, CheckMeshAcceptsTheMeshAndPotentialFoamBalancesTheFlux) {
   const Process_result exported = Run_program(TORVANE_INSPECT_EXE, args, "/dev/null", scratch.path());
   ASSERT_EQ(exported.status, 0) << exported.err;
 
+  // What the test is doing, for `ctest -V`: the largest grid takes minutes.
+  std::printf("%s: checkMesh on %s\n", c.name, folder.c_str());
+  std::fflush(stdout);
   const Process_result check = Run_foam("checkMesh", folder);
   const std::string& log = check.out;
   for (const char* line : {"Boundary definition OK.", "Cell to face addressing OK.", "Point usage OK.",
@@ -140,6 +144,8 @@ TEST_P(OpenfoamRun, CheckMeshAcceptsTheMeshAndPotentialFoamBalancesTheFlux) {
     EXPECT_EQ(log.find(fault), std::string::npos) << c.name << ": checkMesh reports \"" << fault << "\"\n" << log;
   }
 
+  std::printf("%s: potentialFoam -writephi\n", c.name);
+  std::fflush(stdout);
   const Process_result flow = Run_foam("potentialFoam -writephi", folder);
   ASSERT_EQ(flow.status, 0) << c.name << ": potentialFoam failed\n" << flow.out << flow.err;
   // Every solve reaches the tolerance of fvSolution, and the non-orthogonal correctors
@@ -163,6 +169,85 @@ TEST_P(OpenfoamRun, CheckMeshAcceptsTheMeshAndPotentialFoamBalancesTheFlux) {
 
 INSTANTIATE_TEST_SUITE_P(Decks, OpenfoamRun, ::testing::ValuesIn(kDecks),
                          [](const ::testing::TestParamInfo<Deck_case>& info) { return std::string(info.param.name); });
+
+// The RANS case's Allrun, cut to a few iterations: the solver reads every file of the case,
+// runs and writes its log, the flow rates of both ends each iteration and the residuals. The
+// converged runs and their figures: docs/solvers.md.
+struct Rans_deck {
+  const char* name;
+  const char* example;
+  const char* rpm;
+  const char* solver;
+  double inlet_flux;  // the potential case's inlet flux at unit inflow (docs/solvers.md)
+};
+
+void PrintTo(const Rans_deck& c, std::ostream* out) { *out << c.name; }
+
+class RansRun : public ::testing::TestWithParam<Rans_deck> {};
+
+TEST_P(RansRun, AllrunRunsTheSolverAndWritesTheFlowRatesOfBothEnds) {
+  const Rans_deck& c = GetParam();
+  if (!std::filesystem::exists(kFoamBashrc)) GTEST_SKIP() << "OpenFOAM not installed (Debian package openfoam)";
+  torvane::testing::Scratch_folder scratch;
+  std::string why;
+  const std::string stem = Make_run({c.name, c.example, false, false}, scratch.path(), why);
+  ASSERT_FALSE(stem.empty()) << why;
+  const std::string folder = stem + "_rans";
+  const double inflow = 20;
+  const Process_result exported = Run_program(
+      TORVANE_INSPECT_EXE,
+      {"export", "--to", "openfoam", "--case", "rans", "--rpm", c.rpm, "--inflow", "20", "--output", folder, stem},
+      "/dev/null", scratch.path());
+  ASSERT_EQ(exported.status, 0) << exported.err;
+  EXPECT_NE(exported.out.find(std::string("RANS case for ") + c.solver), std::string::npos) << exported.out;
+
+  // A few iterations instead of a converged run.
+  const int iterations = 4;
+  std::string control = torvane::testing::Read_file(folder + "/system/controlDict");
+  const std::size_t end = control.find("endTime         ");
+  ASSERT_NE(end, std::string::npos);
+  control.replace(end, control.find(';', end) - end, "endTime         " + std::to_string(iterations));
+  std::ofstream(folder + "/system/controlDict", std::ios::binary) << control;
+
+  std::printf("%s: %s for %d iterations (seconds)\n", c.name, c.solver, iterations);
+  std::fflush(stdout);
+  const Process_result run = Run_program("/bin/bash", {folder + "/Allrun"}, "/dev/null", scratch.path());
+  const std::string log = torvane::testing::Read_file(folder + "/log." + c.solver);
+  ASSERT_EQ(run.status, 0) << run.out << run.err << log;
+  EXPECT_NE(log.find("\nEnd\n"), std::string::npos) << log;
+  EXPECT_EQ(log.find("FOAM FATAL"), std::string::npos) << log;
+  EXPECT_EQ(log.find("FOAM Warning"), std::string::npos) << log;
+  const std::regex residual(R"(Solving for p, Initial residual = ([0-9.eE+-]+))");
+  EXPECT_TRUE(std::regex_search(log, residual)) << log;
+
+  // One row per iteration at each end; the inlet takes the inflow over its whole area.
+  for (const char* end_name : {"inlet", "outlet"}) {
+    const std::string rates =
+        torvane::testing::Read_file(folder + "/postProcessing/" + end_name + "FlowRate/0/surfaceFieldValue.dat");
+    std::vector<double> values;
+    std::istringstream lines(rates);
+    for (std::string line; std::getline(lines, line);) {
+      if (line.empty() || line[0] == '#') continue;
+      std::istringstream fields(line);
+      double time = 0, rate = 0;
+      if (fields >> time >> rate) values.push_back(rate);
+    }
+    ASSERT_EQ(values.size(), static_cast<std::size_t>(iterations)) << end_name << ":\n" << rates;
+    for (double v : values) EXPECT_TRUE(std::isfinite(v)) << end_name;
+    if (std::string(end_name) == "inlet") {
+      EXPECT_NEAR(values.back(), inflow * c.inlet_flux, 1e-6 * inflow * std::fabs(c.inlet_flux)) << c.name;
+    }
+    std::printf("%s: %s flow rate after %d iterations %.9g\n", c.name, end_name, iterations, values.back());
+  }
+}
+
+const Rans_deck kRansDecks[] = {
+    {"compressor_rotor", "compressor_rotor.in", "815", "SRFSimpleFoam", -0.0196348139021},
+    {"turbine_stator", "turbine_stator.in", "0", "simpleFoam", -0.00549777301333},
+};
+
+INSTANTIATE_TEST_SUITE_P(Decks, RansRun, ::testing::ValuesIn(kRansDecks),
+                         [](const ::testing::TestParamInfo<Rans_deck>& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace torvane::inspect

@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -137,6 +138,65 @@ TEST(Output_failure, AFileSizeLimitLeavesTheEarlierFileAndReportsIt) {
     Expect_refused_cleanly(cut, target, earlier, out.path(), names);
     if (w.system_reason) {
       EXPECT_NE(cut.err.find(": File too large\n"), std::string::npos) << cut.err;
+    }
+  }
+}
+
+// Every regular file under folder with its bytes, by path inside it.
+std::map<std::string, std::string> Files_under(const std::string& folder) {
+  std::map<std::string, std::string> files;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+    if (entry.is_regular_file()) {
+      files[std::filesystem::relative(entry.path(), folder).string()] = Read_text(entry.path().string());
+    }
+  }
+  return files;
+}
+
+// An OpenFOAM case is written as one result: when a file of the new case cannot be written,
+// every file of the earlier case in the folder stays as it was and no temporary is left.
+TEST(Output_failure, AnOpenfoamCaseIsReplacedWholeOrNotAtAll) {
+  Scratch scratch;
+  const std::string stem = Large_run(scratch);
+  const std::string earlier_stem = scratch.File("earlier");
+  testing::Write_run(earlier_stem, testing::Sector_grid(21, 9, 5, 0.01, 0.004, 1.0, 0.02), 6, 14, 0.032);
+  for (const char* kind : {"potential", "rans"}) {
+    SCOPED_TRACE(kind);
+    std::vector<std::string> args = {"export", "--to", "openfoam", "--case", kind};
+    if (std::string(kind) == "rans") args.insert(args.end(), {"--rpm", "0"});
+    Scratch out;
+    const std::string folder = out.File("case"), fresh = out.File("fresh");
+    // The new case written whole elsewhere: its largest file sets the limit.
+    const Outcome whole = Run_limited(With_output(args, fresh, stem), 0, scratch);
+    ASSERT_EQ(whole.status, 0) << whole.err;
+    std::size_t largest = 0;
+    for (const auto& [name, text] : Files_under(fresh)) largest = std::max(largest, text.size());
+    const Outcome earlier = Run_limited(With_output(args, folder, earlier_stem), 0, scratch);
+    ASSERT_EQ(earlier.status, 0) << earlier.err;
+    const std::map<std::string, std::string> before = Files_under(folder);
+    ASSERT_GT(largest, before.at("constant/polyMesh/points").size());
+
+    const Outcome cut = Run_limited(With_output(args, folder, stem), largest - 1, scratch);
+    EXPECT_EQ(cut.status, kExitUsage) << cut.err;
+    EXPECT_EQ(std::count(cut.err.begin(), cut.err.end(), '\n'), 1) << cut.err;
+    EXPECT_NE(cut.err.find(": File too large\n"), std::string::npos) << cut.err;
+    EXPECT_TRUE(Files_under(folder) == before) << "the earlier case was changed or a temporary was left";
+
+    // A plain file where a folder of the case should be: refused before any file is written.
+    const std::string blocked = out.File("blocked");
+    std::filesystem::create_directory(blocked);
+    testing::Write_text(blocked + "/system", "a plain file");
+    const Outcome refused = Run_limited(With_output(args, blocked, stem), 0, scratch);
+    EXPECT_EQ(refused.status, kExitUsage) << refused.err;
+    EXPECT_TRUE(refused.err.starts_with("torvane-inspect: cannot create " + blocked + "/system")) << refused.err;
+    const std::map<std::string, std::string> left = Files_under(blocked);
+    EXPECT_EQ(left.size(), 1u) << "files were written before the refusal";
+
+    // The scripts of the whole case run as they are.
+    if (std::string(kind) == "rans") {
+      for (const char* script : {"/Allrun", "/Allclean"}) {
+        EXPECT_EQ(::access((fresh + script).c_str(), X_OK), 0) << script << " is not executable";
+      }
     }
   }
 }

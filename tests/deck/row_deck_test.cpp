@@ -1,0 +1,457 @@
+// A real blade row from its curve files (NASA Rotor 37 in the shared data):
+// torvane-deck's deck, torvane's grid from it, and the grid measured against
+// the published sections (a nearest-point distance to the triangulated blade
+// walls), its inlet and outlet planes, and the refusals of malformed files.
+#include "deck/rotor_deck.hpp"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <regex>
+#include <sstream>
+
+#include <gtest/gtest.h>
+
+#include "control/run.hpp"
+#include "deck/curve_files.hpp"
+#include "deck/deck_main.hpp"
+#include "deck/deck_support.hpp"
+#include "inspect/grid_file.hpp"
+#include "support/process.hpp"
+#include "support/scratch_folder.hpp"
+
+namespace torvane::deck {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The shared Rotor 37 folder, or "" when it is absent.
+std::string Rotor37_folder() {
+  const fs::path folder = fs::path(TORVANE_SHARED_DIR) / "data" / "rotor37";
+  return fs::exists(folder / "profile_R37.dat") ? folder.string() : "";
+}
+
+struct P3 {
+  double x, y, z;
+};
+P3 operator-(P3 a, P3 b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
+double Dot(P3 a, P3 b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+
+// The distance from p to the triangle abc (the closest point by its Voronoi region).
+double Triangle_distance(P3 p, P3 a, P3 b, P3 c) {
+  const P3 ab = b - a, ac = c - a, ap = p - a;
+  auto at = [&](double v, double w) {
+    const P3 q{a.x + v * ab.x + w * ac.x, a.y + v * ab.y + w * ac.y, a.z + v * ab.z + w * ac.z};
+    const P3 d = p - q;
+    return std::sqrt(Dot(d, d));
+  };
+  const double d1 = Dot(ab, ap), d2 = Dot(ac, ap);
+  if (d1 <= 0 && d2 <= 0) return at(0, 0);
+  const P3 bp = p - b;
+  const double d3 = Dot(ab, bp), d4 = Dot(ac, bp);
+  if (d3 >= 0 && d4 <= d3) return at(1, 0);
+  const double vc = d1 * d4 - d3 * d2;
+  if (vc <= 0 && d1 >= 0 && d3 <= 0) return at(d1 / (d1 - d3), 0);
+  const P3 cp = p - c;
+  const double d5 = Dot(ab, cp), d6 = Dot(ac, cp);
+  if (d6 >= 0 && d5 <= d6) return at(0, 1);
+  const double vb = d5 * d2 - d1 * d6;
+  if (vb <= 0 && d2 >= 0 && d6 <= 0) return at(0, d2 / (d2 - d6));
+  const double va = d3 * d6 - d5 * d4;
+  if (va <= 0 && (d4 - d3) >= 0 && (d5 - d6) >= 0) {
+    const double w = (d4 - d3) / ((d4 - d3) + (d5 - d6));
+    return at(1 - w, w);
+  }
+  const double denominator = 1.0 / (va + vb + vc);
+  return at(vb * denominator, vc * denominator);
+}
+
+// The grid's blade walls from the leading to the trailing edge as triangles:
+// j = 1, and j = je turned back by the pitch angle onto the same blade.
+std::vector<std::array<P3, 3>> Blade_wall_triangles(const inspect::Grid& g, int ile, int ite, double pitch_angle) {
+  std::vector<std::array<P3, 3>> triangles;
+  auto point = [&](int i, int j, int k) {
+    const auto n = g.Index(i, j, k);
+    const double turn = j == 1 ? 0.0 : -pitch_angle;
+    return P3{g.x[n], g.y[n] * std::cos(turn) + g.z[n] * std::sin(turn),
+              g.z[n] * std::cos(turn) - g.y[n] * std::sin(turn)};
+  };
+  for (int j : {1, g.je}) {
+    for (int k = 1; k < g.ke; ++k) {
+      for (int i = ile; i < ite; ++i) {
+        triangles.push_back({point(i, j, k), point(i + 1, j, k), point(i + 1, j, k + 1)});
+        triangles.push_back({point(i, j, k), point(i + 1, j, k + 1), point(i, j, k + 1)});
+      }
+    }
+  }
+  return triangles;
+}
+
+struct Row_run {
+  Deck_build deck;
+  int status = -1;
+  std::string err;
+  inspect::Grid grid;
+};
+
+Row_run Run_row(const std::string& folder, const torvane::testing::Scratch_folder& scratch,
+                std::vector<Setting> settings = {}) {
+  Row_run run;
+  run.deck = Build_row_deck({folder + "/profile_R37.dat", folder + "/hub_R37.dat", folder + "/shroud_R37.dat",
+                             folder + "/Info.txt", std::move(settings), "", "", ""});
+  if (run.deck.status != 0) return run;
+  Run_options options;
+  options.output_stem = scratch.path() + "/r37";
+  std::istringstream in(run.deck.deck);
+  Console out, err;
+  run.status = Run(in, out, err, options);
+  run.err = err.captured();
+  if (run.status == 0) run.grid = inspect::Read_grid_file(options.output_stem + ".rgra");
+  return run;
+}
+
+TEST(RowDeck, Rotor37GridPassesThroughEveryPublishedSectionBelowTheTip) {
+  const std::string folder = Rotor37_folder();
+  if (folder.empty()) GTEST_SKIP() << "shared Rotor 37 curve files not found under " << TORVANE_SHARED_DIR;
+  torvane::testing::Scratch_folder scratch;
+  const Row_run run = Run_row(folder, scratch);
+  ASSERT_EQ(run.deck.status, 0) << (run.deck.messages.empty() ? "" : run.deck.messages[0]);
+  ASSERT_EQ(run.status, 0) << run.err;
+  const inspect::Grid& g = run.grid;
+  // The default counts: nin 20, nblade 60.
+  const int ile = 21, ite = 51;
+  const auto triangles = Blade_wall_triangles(g, ile, ite, 2.0 * M_PI / 36.0);
+  const auto sections = Read_profile_file(folder + "/profile_R37.dat", 'X', 1.0);
+  for (const Profile_section& section : sections) {
+    if (section.percent >= 100) continue;  // the tip: the casing, where the tip gap goes
+    double x_min = 1e30, x_max = -1e30;
+    for (const Cylindrical_point& p : section.points) {
+      x_min = std::min(x_min, p.x);
+      x_max = std::max(x_max, p.x);
+    }
+    double inner = 0, whole = 0;
+    for (const Cylindrical_point& p : section.points) {
+      // The files' points in metres, y = r sin(theta), z = r cos(theta), as the grid.
+      const P3 q{0.01 * p.x, 0.01 * p.r * std::sin(p.theta), 0.01 * p.r * std::cos(p.theta)};
+      double nearest = 1e30;
+      for (const auto& t : triangles) nearest = std::min(nearest, Triangle_distance(q, t[0], t[1], t[2]));
+      const double share = (p.x - x_min) / (x_max - x_min);
+      whole = std::max(whole, nearest);
+      if (share >= 0.05 && share <= 0.95) inner = std::max(inner, nearest);
+    }
+    RecordProperty("section_" + std::to_string(section.number) + "_inner_mm", std::to_string(inner * 1e3));
+    std::printf("section %d at %g%%: within 5-95%% of the axial chord %.4f mm, whole contour %.4f mm\n", section.number,
+                section.percent, inner * 1e3, whole * 1e3);
+    EXPECT_LT(inner, 0.05e-3) << "section at " << section.percent << "%";
+    EXPECT_LT(whole, 0.15e-3) << "section at " << section.percent << "%";
+  }
+  // Inlet and outlet are the planes of the info file's trims, -30 and 90 mm.
+  double inlet = 0, outlet = 0;
+  for (int k = 1; k <= g.ke; ++k) {
+    for (int j = 1; j <= g.je; ++j) {
+      inlet = std::max(inlet, std::fabs(g.x[g.Index(1, j, k)] + 0.030));
+      outlet = std::max(outlet, std::fabs(g.x[g.Index(g.ie, j, k)] - 0.090));
+    }
+  }
+  std::printf("inlet plane off x = -30 mm by %.3g m, outlet plane off x = 90 mm by %.3g m\n", inlet, outlet);
+  EXPECT_LT(inlet, 1e-9);
+  EXPECT_LT(outlet, 1e-9);
+}
+
+// The sum of a patch's values in an OpenFOAM surface field (0/phi).
+double Patch_sum(const std::string& field, const std::string& name) {
+  const std::size_t at = field.find("\n    " + name + "\n");
+  if (at == std::string::npos) return NAN;
+  const std::string block = field.substr(at, field.find("\n    }", at) - at);
+  const std::size_t list = block.find("List<scalar>");
+  if (list == std::string::npos) return NAN;
+  double sum = 0;
+  const char* p = block.c_str() + block.find('(', list) + 1;
+  char* next = nullptr;
+  for (double v = std::strtod(p, &next); next != p; v = std::strtod(p, &next)) {
+    sum += v;
+    p = next;
+  }
+  return sum;
+}
+
+TEST(RowDeck, Rotor37OpenfoamCasePassesCheckMeshAndBalancesThePotentialFlux) {
+  const std::string folder = Rotor37_folder();
+  if (folder.empty()) GTEST_SKIP() << "shared Rotor 37 curve files not found under " << TORVANE_SHARED_DIR;
+  const char* bashrc = "/usr/share/openfoam/etc/bashrc";
+  if (!fs::exists(bashrc)) GTEST_SKIP() << "OpenFOAM not installed (Debian package openfoam)";
+  torvane::testing::Scratch_folder scratch;
+  const Row_run run = Run_row(folder, scratch);
+  ASSERT_EQ(run.status, 0) << run.err;
+  const std::string stem = scratch.path() + "/r37";
+  const auto exported = torvane::testing::Run_program(
+      TORVANE_INSPECT_EXE, {"export", "--to", "openfoam", "--case", "--output", stem + "_foam", stem}, "/dev/null",
+      scratch.path());
+  ASSERT_EQ(exported.status, 0) << exported.err;
+  auto foam = [&](const std::string& command) {
+    return torvane::testing::Run_program(
+        "/bin/bash", {"-c", std::string("source ") + bashrc + " > /dev/null 2>&1; nice -n 10 " + command}, "/dev/null",
+        stem + "_foam");
+  };
+  const std::string log = foam("checkMesh").out;
+  for (const char* line :
+       {"Boundary definition OK.", "Cell to face addressing OK.", "Point usage OK.", "Upper triangular ordering OK.",
+        "Face vertices OK.", "Number of regions: 1 (OK).", "Cell volumes OK.", "Face pyramids OK."}) {
+    EXPECT_NE(log.find(line), std::string::npos) << "checkMesh does not say \"" << line << "\"\n" << log;
+  }
+  EXPECT_TRUE(std::regex_search(log, std::regex(R"(Coupled point location match \(average [^)]*\) OK\.)"))) << log;
+  const auto flow = foam("potentialFoam -writephi");
+  ASSERT_EQ(flow.status, 0) << flow.out << flow.err;
+  const std::string phi = torvane::testing::Read_file(stem + "_foam/0/phi");
+  const double in = Patch_sum(phi, "inlet"), out = Patch_sum(phi, "outlet");
+  ASSERT_TRUE(std::isfinite(in) && std::isfinite(out)) << "no inlet or outlet flux in 0/phi";
+  std::printf("Rotor 37: potentialFoam inlet flux %.17g, outlet flux %.17g\n", in, out);
+  EXPECT_LT(std::fabs(in + out), 1e-6 * std::fabs(in));
+}
+
+// A blade row of its own, written as the curve files of a design tool: axis Z,
+// millimetres, conical hub and casing, a cambered section of sharp edges whose
+// stagger turns from -30 to -50 deg and whose trailing edge is bowed 6 mm
+// along the span, each list running the other way round from its nose.
+struct Synthetic_row {
+  std::string folder;
+  double Hub(double x) const { return 200.0 + 0.1 * x; }
+  double Casing(double x) const { return 300.0 - 0.05 * x; }
+  // The section at span fraction f as (x, r, theta) points [mm, rad].
+  std::vector<Cylindrical_point> Section(double f) const {
+    const double chord = 50.0, stagger = -(30.0 + 20.0 * f) * M_PI / 180.0;
+    const double bow = 6.0 * std::sin(M_PI * f);
+    std::vector<Cylindrical_point> points;
+    const int n = 90;
+    for (int side : {1, -1}) {
+      for (int m = side == 1 ? 0 : n; side == 1 ? m <= n : m > 0; m += side) {
+        const double s = 0.5 * (1.0 - std::cos(M_PI * m / n));
+        const double camber = 0.2 * s * (1.0 - s);
+        const double half =
+            0.5 * (0.2969 * std::sqrt(s) - 0.126 * s - 0.3516 * s * s + 0.2843 * s * s * s - 0.1036 * s * s * s * s);
+        const double u = s, v = camber + side * half;
+        const double x = 2.0 * f + chord * (u * std::cos(stagger) + v * std::sin(stagger));
+        const double y = bow * s * s + chord * (v * std::cos(stagger) - u * std::sin(stagger));
+        const double r = Hub(x) + f * (Casing(x) - Hub(x));
+        points.push_back({x, r, y / r});
+      }
+    }
+    return points;
+  }
+  std::vector<double> fractions;
+  // closed: each list closed by its first point written again, a hair away, and its fifth line repeated.
+  Synthetic_row(const std::string& where, std::vector<double> spans, bool closed = false)
+      : folder(where), fractions(std::move(spans)) {
+    std::string profile;
+    for (size_t n = 0; n < fractions.size(); ++n) {
+      profile += "#Profile " + std::to_string(n + 1) + " at " + std::to_string(100 * fractions[n]) + "%\n";
+      const std::vector<Cylindrical_point> points = Section(fractions[n]);
+      for (size_t m = 0; m <= points.size(); ++m) {
+        if (m == points.size() && !closed) break;
+        const Cylindrical_point& p = points[m % points.size()];
+        char line[128];
+        std::snprintf(line, sizeof line, "%.10f %.10f %.10f\n",
+                      p.r * std::sin(p.theta) + (m == points.size() ? 1e-10 : 0), p.r * std::cos(p.theta), p.x);
+        profile += line;
+        if (closed && m == 4) profile += line;
+      }
+    }
+    testing::Write_text(folder + "/profile.dat", profile);
+    std::string hub, casing;
+    for (double x = -60; x <= 160; x += 5) {
+      hub += std::to_string(Hub(x)) + " 0 " + std::to_string(x) + "\n";
+      casing.insert(0, std::to_string(Casing(x)) + " 0 " + std::to_string(x) + "\n");  // outlet first
+    }
+    testing::Write_text(folder + "/hub.dat", hub);
+    testing::Write_text(folder + "/casing.dat", casing);
+    testing::Write_text(folder + "/info.txt",
+                        "No of blades : 24\nAxis of rotation : Z\nCoordinates unit : mm\nInlet trim: -40mm Axial\n"
+                        "Outlet trim: 120mm Axial\n");
+  }
+};
+
+TEST(RowDeck, ARowOfItsOwnWithABowedTrailingEdgePassesThroughEverySection) {
+  struct Case {
+    const char* name;
+    std::vector<double> spans;
+    bool closed;
+  };
+  const Case cases[] = {
+      {"hub to casing", {0.0, 0.25, 0.5, 0.75, 1.0}, false},
+      {"away from both walls", {0.05, 0.3, 0.55, 0.8, 0.95}, false},
+      {"closed lists with a repeated line", {0.0, 0.5, 1.0}, true},
+  };
+  for (const Case& c : cases) {
+    torvane::testing::Scratch_folder scratch;
+    const Synthetic_row row(scratch.path(), c.spans, c.closed);
+    const Deck_build deck = Build_row_deck({row.folder + "/profile.dat",
+                                            row.folder + "/hub.dat",
+                                            row.folder + "/casing.dat",
+                                            row.folder + "/info.txt",
+                                            {},
+                                            "",
+                                            "",
+                                            ""});
+    ASSERT_EQ(deck.status, 0) << c.name << ": " << (deck.messages.empty() ? "" : deck.messages[0]);
+    Run_options options;
+    options.output_stem = scratch.path() + "/row";
+    std::istringstream in(deck.deck);
+    Console out, err;
+    ASSERT_EQ(torvane::Run(in, out, err, options), 0) << c.name << ": " << err.captured();
+    const inspect::Grid g = inspect::Read_grid_file(options.output_stem + ".rgra");
+    const auto triangles = Blade_wall_triangles(g, 21, 51, 2.0 * M_PI / 24.0);
+    for (double f : c.spans) {
+      if (f >= 1.0) continue;  // the tip
+      double whole = 0, inner = 0;
+      const std::vector<Cylindrical_point> section = row.Section(f);
+      double x_min = 1e30, x_max = -1e30;
+      for (const Cylindrical_point& p : section) {
+        x_min = std::min(x_min, p.x);
+        x_max = std::max(x_max, p.x);
+      }
+      for (const Cylindrical_point& p : section) {
+        // The files' axis Z is the grid's x; the files' x and y are the grid's y and z.
+        const P3 q{1e-3 * p.x, 1e-3 * p.r * std::sin(p.theta), 1e-3 * p.r * std::cos(p.theta)};
+        double nearest = 1e30;
+        for (const auto& t : triangles) nearest = std::min(nearest, Triangle_distance(q, t[0], t[1], t[2]));
+        whole = std::max(whole, nearest);
+        const double share = (p.x - x_min) / (x_max - x_min);
+        if (share >= 0.05 && share <= 0.95) inner = std::max(inner, nearest);
+      }
+      std::printf("own row %s, section at %g: within 5-95%% of the axial chord %.4f mm, whole contour %.4f mm\n",
+                  c.name, f, inner * 1e3, whole * 1e3);
+      EXPECT_LT(inner, 0.05e-3) << c.name << ", section at " << f;
+      EXPECT_LT(whole, 0.15e-3) << c.name << ", section at " << f;
+    }
+    double inlet = 0;
+    for (int k = 1; k <= g.ke; ++k) {
+      for (int j = 1; j <= g.je; ++j) inlet = std::max(inlet, std::fabs(g.x[g.Index(1, j, k)] + 0.040));
+    }
+    EXPECT_LT(inlet, 1e-9) << c.name;
+  }
+}
+
+TEST(CurveFiles, RefusalsNameTheFileAndTheLine) {
+  torvane::testing::Scratch_folder scratch;
+  const std::string file = scratch.path() + "/f.dat";
+  struct Case {
+    const char* what;
+    const char* text;
+    std::string (*read)(const std::string&);
+    const char* diagnostic;
+  };
+  auto profile = [](const std::string& path) {
+    Read_profile_file(path, 'X', 0.01);
+    return std::string();
+  };
+  auto curve = [](const std::string& path) {
+    Read_curve_file(path, 'X', 0.01);
+    return std::string();
+  };
+  auto info = [](const std::string& path) {
+    Read_info_file(path);
+    return std::string();
+  };
+  const Case cases[] = {
+      {"a point before a heading", "1 2 3\n", profile, ", line 1: a point before the first heading `#Profile N at P%`"},
+      {"two numbers", "#\tProfile\t1\tat\t0%\n1 2\n", profile,
+       ", line 2: a point is a line `x y z` of three numbers, found 2 items"},
+      {"a word", "#Profile 1 at 0%\n1 2 zz\n", profile, ", line 2: \"zz\" is not a number; a point is a line `x y z`"},
+      {"a bad percent", "#Profile 1 at x%\n", profile,
+       ", line 1: \"x%\" is not a place in the span (a per cent, 0% to 100%)"},
+      {"one section", "#Profile 1 at 0%\n0 0 1\n1 0 1\n1 1 1\n0 1 1\n", profile,
+       ": one section; a blade row needs at least the hub and the casing section"},
+      {"x back", "0 0 1\n1 0 1\n0.5 0 1\n2 0 1\n", curve,
+       ", line 3: the axial position does not change monotonically from line 2; it must increase (or decrease) "
+       "strictly along the curve"},
+      {"x back, listed downwards", "2 0 1\n1 0 1\n1.5 0 1\n0 0 1\n", curve,
+       ", line 2: the axial position does not change monotonically from line 3; it must increase (or decrease) "
+       "strictly along the curve"},
+      {"on the axis", "0 0 0\n", curve, ", line 1: the point lies on the axis; a radius must be positive"},
+      {"unit", "Coordinates unit : furlong\n", info, ", line 1: \"furlong\" is not a unit; give m, cm, mm, in or ft"},
+      {"blades", "No of blades : many\n", info, ", line 1: \"many\" is not a blade count (a whole number above 0)"},
+      {"trim", "Coordinates unit : cm\nInlet trim: -30 furlong Axial\n", info,
+       ", line 2: \"-30 furlong\" is not an axial position; give a number and a unit (-30mm)"},
+  };
+  for (const Case& c : cases) {
+    testing::Write_text(file, c.text);
+    std::string diagnostic;
+    try {
+      c.read(file);
+    } catch (const Input_error& e) {
+      diagnostic = e.what();
+    }
+    EXPECT_EQ(diagnostic, file + c.diagnostic) << c.what;
+  }
+}
+
+TEST(RowDeck, TheCommandLineTakesTheCurveFilesTogetherAndTheUnitFromSomewhere) {
+  torvane::testing::Scratch_folder scratch;
+  const Synthetic_row row(scratch.path(), {0.0, 0.5, 1.0});
+  const std::string p = row.folder + "/profile.dat", h = row.folder + "/hub.dat", c = row.folder + "/casing.dat";
+  struct Case {
+    std::vector<std::string> args;
+    int status;
+    const char* first_line;  // of standard error
+  };
+  const Case cases[] = {
+      {{"--profile", p, "--hub-curve", h},
+       kExitUsage,
+       "torvane-deck: a blade row's curve files are --profile, --hub-curve and --casing-curve together, without "
+       "--hub, --casing, --flow-path or --points"},
+      {{"--profile", p, "--hub-curve", h, "--casing-curve", c, "--hub", p},
+       kExitUsage,
+       "torvane-deck: a blade row's curve files are --profile, --hub-curve and --casing-curve together, without "
+       "--hub, --casing, --flow-path or --points"},
+      {{"--profile", p, "--hub-curve", h, "--casing-curve", c},
+       kExitUsage,
+       "torvane-deck: the coordinates' unit is not known: give --unit (m, cm, mm, in or ft) or an info file with "
+       "`Coordinates unit`"},
+      {{"--profile", p, "--hub-curve", h, "--casing-curve", c, "--unit", "yd"},
+       kExitUsage,
+       "torvane-deck: --unit: \"yd\": give m, cm, mm, in or ft"},
+      {{"--profile", p + "x", "--hub-curve", h, "--casing-curve", c, "--unit", "mm"}, kExitInput, nullptr},
+      {{"--profile", p, "--hub-curve", h, "--casing-curve", c, "--info", row.folder + "/info.txt", "--nbrow", "20",
+        "--outlet-plane", "150"},
+       kExitWritten,
+       nullptr},
+  };
+  for (const Case& k : cases) {
+    std::ostringstream out, err;
+    EXPECT_EQ(Deck_main(k.args, out, err), k.status) << err.str();
+    if (k.first_line != nullptr) {
+      EXPECT_EQ(err.str().substr(0, err.str().find('\n')), k.first_line);
+    }
+    if (k.status == kExitWritten) {
+      EXPECT_NE(out.str().find("\n20        nbrow"), std::string::npos) << "--nbrow wins over the info file";
+      EXPECT_NE(out.str().find("\nplanes "), std::string::npos);
+    }
+  }
+  // The choices of a deck apply: --refine 2 doubles the counts.
+  std::ostringstream out, err;
+  ASSERT_EQ(Deck_main({"--profile", p, "--hub-curve", h, "--casing-curve", c, "--info", row.folder + "/info.txt",
+                       "--refine", "2"},
+                      out, err),
+            kExitWritten)
+      << err.str();
+  EXPECT_NE(out.str().find("\n120       nblade"), std::string::npos) << out.str().substr(0, 400);
+  EXPECT_NE(out.str().find("\n32        nspan"), std::string::npos) << out.str().substr(0, 400);
+}
+
+TEST(CurveFiles, ReadsTheInfoFileAndTheTrimsInMetres) {
+  const std::string folder = Rotor37_folder();
+  if (folder.empty()) GTEST_SKIP() << "shared Rotor 37 curve files not found under " << TORVANE_SHARED_DIR;
+  const Row_info info = Read_info_file(folder + "/Info.txt");
+  EXPECT_EQ(info.blades, 36);
+  EXPECT_EQ(info.axis, 'X');
+  EXPECT_EQ(info.unit, 0.01);
+  EXPECT_EQ(info.rpm, 17189);
+  EXPECT_DOUBLE_EQ(*info.inlet_trim, -0.030);
+  EXPECT_DOUBLE_EQ(*info.outlet_trim, 0.090);
+  EXPECT_EQ(info.tip_clearance, "0.2% of span (~0.1316mm)");
+}
+
+}  // namespace
+}  // namespace torvane::deck
