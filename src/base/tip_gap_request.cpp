@@ -2,7 +2,6 @@
 
 #include <charconv>
 #include <cmath>
-#include <limits>
 
 namespace torvane {
 
@@ -71,8 +70,8 @@ Gap_cells_parse Parse_gap_cells(std::string_view text) {
 
 std::string Tip_gap_text(const Tip_gap_request& request) {
   char text[40];
-  const auto r = std::to_chars(text, text + sizeof text, request.value, std::chars_format::general,
-                               std::numeric_limits<double>::max_digits10);
+  // The shortest text that reads back to the same double.
+  const auto r = std::to_chars(text, text + sizeof text, request.value);
   std::string out(text, r.ptr);
   if (request.percent_of_span) out += '%';
   return out;

@@ -37,7 +37,7 @@ struct Gap_cells_parse {
 };
 Gap_cells_parse Parse_gap_cells(std::string_view text);
 
-// The gap's text as the deck's block writes it: the value with 17 significant digits, `%` when of span.
+// The gap's text as the deck's block writes it: the shortest value that reads back the same, `%` when of span.
 std::string Tip_gap_text(const Tip_gap_request& request);
 
 }  // namespace torvane

@@ -106,33 +106,32 @@ std::optional<Deck_build> Take_flow_path_radii(const std::string& flow_path, Con
   return std::nullopt;
 }
 
-// The tip gap and its cells as the request gives them, into gap; the refusal
-// naming the option or parameter-file line when they cannot be used.
-std::optional<Deck_build> Read_tip_gap(const Deck_request& request, std::optional<Tip_gap_request>& gap) {
+}  // namespace
+
+std::optional<Deck_build> Read_tip_gap(const Setting& tip_gap, const Setting& gap_cells,
+                                       std::optional<Tip_gap_request>& gap) {
   auto refused_by = [](const Setting& setting, const std::string& why) {
     return Refused(setting.origin.starts_with("--") ? kExitUsage : kExitInput,
                    {setting.origin + ": " + Printable(why)});
   };
-  if (!request.gap_cells.text.empty() && request.tip_gap.text.empty()) {
-    return refused_by(request.gap_cells, "the cells are those across the tip gap: give --tip-gap too");
+  if (!gap_cells.text.empty() && tip_gap.text.empty()) {
+    return refused_by(gap_cells, "the cells are those across the tip gap: give --tip-gap too");
   }
-  if (request.tip_gap.text.empty()) return std::nullopt;
-  const Tip_gap_parse parse = Parse_tip_gap(request.tip_gap.text);
-  if (!parse.request) return refused_by(request.tip_gap, parse.problem);
+  if (tip_gap.text.empty()) return std::nullopt;
+  const Tip_gap_parse parse = Parse_tip_gap(tip_gap.text);
+  if (!parse.request) return refused_by(tip_gap, parse.problem);
   gap = parse.request;
-  if (request.gap_cells.text.empty()) return std::nullopt;
-  const Gap_cells_parse cells = Parse_gap_cells(request.gap_cells.text);
-  if (!cells.problem.empty()) return refused_by(request.gap_cells, cells.problem);
+  if (gap_cells.text.empty()) return std::nullopt;
+  const Gap_cells_parse cells = Parse_gap_cells(gap_cells.text);
+  if (!cells.problem.empty()) return refused_by(gap_cells, cells.problem);
   gap->cells = cells.cells;
   return std::nullopt;
 }
 
-}  // namespace
-
 Deck_build Build_deck(const Deck_request& request) {
   // The tip gap as given, checked before the sections are read.
   std::optional<Tip_gap_request> tip_gap;
-  if (std::optional<Deck_build> refused = Read_tip_gap(request, tip_gap)) return *refused;
+  if (std::optional<Deck_build> refused = Read_tip_gap(request.tip_gap, request.gap_cells, tip_gap)) return *refused;
   Deck_section hub, casing;
   int npoints = 0;
   if (!request.points.empty()) {

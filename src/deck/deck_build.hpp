@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "base/tip_gap_request.hpp"
 #include "deck/deck_options.hpp"
 
 namespace torvane::deck {
@@ -36,6 +37,11 @@ struct Deck_build {
   std::vector<std::string> messages;
   std::string deck;  // empty unless status is 0
 };
+
+// The tip gap and its cells as given (text empty: not given) into gap; the
+// refusal naming the option or parameter-file line when they cannot be used.
+std::optional<Deck_build> Read_tip_gap(const Setting& tip_gap, const Setting& gap_cells,
+                                       std::optional<Tip_gap_request>& gap);
 
 // Loads and resamples the sections, sets the values and runs every check of
 // the deck, torvane's dry run included.

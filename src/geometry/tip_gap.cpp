@@ -74,14 +74,32 @@ void Spanwise_shares(const Tip_gap_sizes& s, const Tip_gap_work& work, int kt, D
   work.lower(kt) = height;
 }
 
-// The point at arc length `at` along the line as built (linear between its points).
+// The point at parameter t (0 to 1) of segment m .. m + 1 of the line as
+// built: the cubic Hermite curve through its points with the tangents of the
+// neighbouring points over their arc length, so a line through several
+// sections keeps its curve (a straight line stays straight).
+void Point_on(const Tip_gap_work& w, int ke, int m, double t, double point[3]) {
+  const Line* old[3] = {&w.old_x, &w.old_y, &w.old_z};
+  const double h = w.old_s(m + 1) - w.old_s(m);
+  auto tangent = [&](const Line& f, int k) {
+    const int lo = std::max(1, k - 1), hi = std::min(ke, k + 1);
+    const double ds = w.old_s(hi) - w.old_s(lo);
+    return ds > 0 ? (f(hi) - f(lo)) / ds : 0.0;
+  };
+  const double t2 = t * t, t3 = t2 * t;
+  const double h00 = 2 * t3 - 3 * t2 + 1, h10 = t3 - 2 * t2 + t, h01 = -2 * t3 + 3 * t2, h11 = t3 - t2;
+  for (int c = 0; c < 3; ++c) {
+    const Line& f = *old[c];
+    point[c] = h00 * f(m) + h10 * h * tangent(f, m) + h01 * f(m + 1) + h11 * h * tangent(f, m + 1);
+  }
+}
+
+// The point at arc length `at` along the line as built.
 void Along_line(const Tip_gap_work& w, int ke, double at, int& segment, double point[3]) {
   while (segment < ke - 1 && w.old_s(segment + 1) < at) ++segment;
   const double length = w.old_s(segment + 1) - w.old_s(segment);
   const double t = length > 0 ? (at - w.old_s(segment)) / length : 0.0;
-  point[0] = w.old_x(segment) + t * (w.old_x(segment + 1) - w.old_x(segment));
-  point[1] = w.old_y(segment) + t * (w.old_y(segment + 1) - w.old_y(segment));
-  point[2] = w.old_z(segment) + t * (w.old_z(segment + 1) - w.old_z(segment));
+  Point_on(w, ke, segment, t, point);
 }
 
 // Re-distributes the spanwise line (i, j): its tip point where the casing is
@@ -109,15 +127,11 @@ void Cut_line(const Tip_gap_sizes& s, const Tip_gap_work& w, const Grid& g, int 
     const double t = (lo + hi) / 2;
     if (t == lo || t == hi) break;
     double p[3];
-    p[0] = w.old_x(below) + t * (w.old_x(below + 1) - w.old_x(below));
-    p[1] = w.old_y(below) + t * (w.old_y(below + 1) - w.old_y(below));
-    p[2] = w.old_z(below) + t * (w.old_z(below + 1) - w.old_z(below));
+    Point_on(w, ke, below, t, p);
     (clearance(p[0], p[1], p[2]) >= 0 ? lo : hi) = t;
   }
   const double t = lo;
-  tip[0] = w.old_x(below) + t * (w.old_x(below + 1) - w.old_x(below));
-  tip[1] = w.old_y(below) + t * (w.old_y(below + 1) - w.old_y(below));
-  tip[2] = w.old_z(below) + t * (w.old_z(below + 1) - w.old_z(below));
+  Point_on(w, ke, below, t, tip);
   const double tip_s = w.old_s(below) + t * (w.old_s(below + 1) - w.old_s(below));
   const double length = w.old_s(ke);
 
