@@ -147,12 +147,21 @@ std::optional<Tip_gap_sizes> Chosen_tip_gap(const Deck_block& block, const Run_o
   return std::nullopt;
 }
 
-// The summary line of a run with a tip gap.
-std::string Tip_gap_line(const Tip_gap_sizes& gap) {
-  std::string text = " Tip gap              : " + Short_number(gap.gap);
-  text += " (" + std::to_string(gap.gap_cells) +
-          " cells, blade tip at k = " + std::to_string(Tip_plane(gap.ke, gap.gap_cells)) + ")\r\n";
+// The summary line of a run with a tip gap; nothing without one.
+std::string Tip_gap_line(const std::optional<Tip_gap_sizes>& gap) {
+  if (!gap) return {};
+  std::string text = " Tip gap              : " + Short_number(gap->gap);
+  text += " (" + std::to_string(gap->gap_cells) +
+          " cells, blade tip at k = " + std::to_string(Tip_plane(gap->ke, gap->gap_cells)) + ")\r\n";
   return text;
+}
+
+// A tip gap into the passage's patches and the check's values.
+void Take_tip_gap(const std::optional<Tip_gap_sizes>& gap, Passage& passage, int& gap_cells, double& length) {
+  if (!gap) return;
+  Add_tip_gap(passage, gap->gap_cells);
+  gap_cells = gap->gap_cells;
+  length = gap->gap;
 }
 
 // One surface of the grid: hub (k = 1) or casing (k = ke), on the flow path's
@@ -264,11 +273,7 @@ Built_grid Build_into(std::istream& deck, Console& out, const Run_options& optio
   Check_contour(Surface::casing, casing);
   const Deck_block block = Read_deck_block(reader);
   const std::optional<Tip_gap_sizes> tip_gap = Chosen_tip_gap(block, options, values, sizes, setup);
-  if (tip_gap) {
-    Add_tip_gap(build.passage, tip_gap->gap_cells);
-    built.gap_cells = tip_gap->gap_cells;
-    built.gap = tip_gap->gap;
-  }
+  Take_tip_gap(tip_gap, build.passage, built.gap_cells, built.gap);
 
   std::optional<Surface_maps> maps;
   std::string flow_path_lines;
@@ -287,7 +292,7 @@ Built_grid Build_into(std::istream& deck, Console& out, const Run_options& optio
   Section_stations stations(block, values, sizes);
   prepare_files(build.stem);
 
-  if (tip_gap) flow_path_lines += Tip_gap_line(*tip_gap);
+  flow_path_lines += Tip_gap_line(tip_gap);
   Print_summary(out, sizes, setup.dphi, flow_path_lines);
   Console_diagnostics diagnostics(out, options.on_event);
   out.record(" Generating grid at hub & casing ...");
