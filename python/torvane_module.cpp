@@ -241,19 +241,44 @@ torvane::inspect::Grid Points(const Grid_data& g) {
   return points;
 }
 
-void Write(const Grid_ptr& grid, const py::object& stem_given) {
+// The stem as the file system takes it: a str or bytes path (os.fspath),
+// its bytes as os.fsencode gives them. A stem with a NUL character, or with
+// no name after its last slash (the files would be hidden, ".rgra"), is
+// refused with ValueError.
+std::string Stem_bytes(const Grid_ptr& grid, const py::object& stem_given) {
+  const py::module_ os = py::module_::import("os");
   const std::string stem = stem_given.is_none()
                                ? grid->stem
-                               : py::str(py::module_::import("os").attr("fspath")(stem_given)).cast<std::string>();
+                               : py::bytes(os.attr("fsencode")(os.attr("fspath")(stem_given))).cast<std::string>();
+  auto refuse = [](const std::string& why) {
+    PyErr_SetString(PyExc_ValueError, why.c_str());
+    throw py::error_already_set();
+  };
+  if (stem.find('\0') != std::string::npos) refuse("the stem holds a NUL character, which no file name can hold");
+  if (stem.empty() || stem.back() == '/') {
+    refuse(std::string(stem_given.is_none() ? "the deck's stem (record 2)" : "the stem") +
+           (stem.empty() ? " is empty" : " ends with a slash") +
+           ": the files would be the hidden .rgra, .rtp and _grid_volume.plt; give write() a stem with a name");
+  }
+  return stem;
+}
+
+void Write(const Grid_ptr& grid, const py::object& stem_given) {
+  const std::string stem = Stem_bytes(grid, stem_given);
   std::string failure;
   {
     py::gil_scoped_release unlocked;
     torvane::Console console;  // the " Storing ..." lines are not wanted here
     try {
+      // As torvane does: the three temporaries under the stem's lock, renamed
+      // into place together, so writers on one stem (threads, processes,
+      // torvane itself) each leave a whole set.
       const torvane::Grid views = grid->Views();
-      torvane::Write_grid_file(stem, grid->block, views, console);
-      torvane::Write_topology_file(stem, grid->passage);
-      torvane::Write_plot_file(stem, grid->title, grid->block, views, console);
+      torvane::Run_output files = torvane::Create_run_output(stem, "the stem's folder", nullptr);
+      torvane::Write_grid_into(*files.grid, grid->block, views, console);
+      torvane::Write_topology_into(*files.topology, grid->passage);
+      torvane::Write_plot_into(*files.plot, grid->title, grid->block, views, console);
+      torvane::Put_in_place(files);
     } catch (const torvane::Run_stop& stop) {
       failure = stop.diagnostic;
     }
@@ -559,7 +584,8 @@ PYBIND11_MODULE(torvane, m) {
       .def_property_readonly("topology", &Topology_rows, "the boundary rows of the topology file, as dicts")
       .def_property_readonly("topology_text", &Topology_text, "the topology file's text")
       .def("write", &Write, py::arg("stem") = py::none(),
-           "Writes STEM.rgra, STEM.rtp and STEM_grid_volume.plt as torvane does (stem: the deck's by default).")
+           "Writes STEM.rgra, STEM.rtp and STEM_grid_volume.plt as torvane does, as one set under STEM.lock "
+           "(stem: a str or bytes path, the deck's by default).")
       .def("report", &Report, "The figures of `torvane-inspect report --json` as a dict.")
       .def("__repr__", [](const Grid_ptr& g) {
         return "<torvane.Grid " + g->stem + " " + std::to_string(g->block.ie) + " x " + std::to_string(g->block.je) +

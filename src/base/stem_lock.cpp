@@ -20,20 +20,39 @@ struct Lock_file {
   bool created;
 };
 
+// Times the lock file may vanish between our two opens before we give up:
+// another run removing its lock file just then; more is not a race.
+constexpr int kMaxVanished = 100;
+
 // Opens the lock file, made new if there is none; one that others made and we
 // may only read locks as well.
 Lock_file Open_lock_file(const std::string& path) {
-  for (;;) {
+  for (int vanished = 0;; ++vanished) {
     int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd >= 0) return {fd, true};
-    if (errno == EEXIST) {
-      fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
-      if (fd < 0 && errno == EACCES) fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-      if (fd >= 0) return {fd, false};
-      if (errno == ENOENT) continue;  // removed between the two opens: make it again
+    if (errno != EEXIST) {
+      const int error = errno;
+      throw File_error("cannot create", path, std::strerror(error), error);
     }
+    fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+    if (fd < 0 && errno == EACCES) fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd >= 0) return {fd, false};
     const int error = errno;
-    throw File_error("cannot create", path, std::strerror(error), error);
+    std::string reason = std::strerror(error);
+    if (error == ENOENT) {
+      // The name exists (the exclusive create says so) yet opens nothing: a
+      // symbolic link to a missing file, which no retry mends.
+      struct stat named {};
+      if (::lstat(path.c_str(), &named) == 0 && S_ISLNK(named.st_mode)) {
+        throw File_error("cannot open", path,
+                         "it is a symbolic link to a file that does not exist; remove it (torvane makes the lock "
+                         "file itself)",
+                         error);
+      }
+      if (vanished < kMaxVanished) continue;  // removed between the two opens: make it again
+    }
+    if (error == EACCES) reason += " (the lock file exists and this user may not open it; its owner may remove it)";
+    throw File_error("cannot open", path, reason, error);
   }
 }
 

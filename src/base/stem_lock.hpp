@@ -14,7 +14,9 @@ class Stem_lock {
  public:
   // Takes the lock on the file at path, created if need be; waits while
   // another process holds it, calling on_wait once before the wait. Throws
-  // File_error ("cannot create", "cannot lock") naming the lock file.
+  // File_error ("cannot create", "cannot open", "cannot lock") naming the
+  // lock file: "cannot open" for a lock file that exists but cannot be
+  // opened (another user's, or a symbolic link to a missing file).
   Stem_lock(std::string path, const std::function<void()>& on_wait);
   // Removes the lock file if this run made it, and lets the next run in.
   ~Stem_lock();

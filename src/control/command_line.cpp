@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "base/terminal_text.hpp"
 #include "base/tip_gap_request.hpp"
 #include "base/version.hpp"
 #include "control/run.hpp"
@@ -133,7 +134,7 @@ int Torvane_main(std::span<const std::string_view> args, std::istream& deck, boo
   }
   if (!args.empty()) {
     std::string message = "torvane: unexpected argument \"";
-    message.append(args[args.size() > 1 && (args[0] == "--help" || args[0] == "--version") ? 1 : 0]);
+    message.append(Printable(args[args.size() > 1 && (args[0] == "--help" || args[0] == "--version") ? 1 : 0]));
     message.append(
         "\"; torvane takes --help or --version alone, or --flow-path FILE and --allow-folded once each, and reads "
         "the deck from standard input");

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <utility>
 
 #include "base/run_stop.hpp"
 #include "base/surface.hpp"
@@ -64,6 +65,54 @@ void Check_curve_length(const Flow_path_file& file, std::string_view which, cons
   }
 }
 
+// Two values with as many digits (6 to 17) as it takes to show them apart.
+std::pair<std::string, std::string> Apart(double a, double b) {
+  for (int digits = 6; digits < 17; ++digits) {
+    if (Number(a, digits) != Number(b, digits)) return {Number(a, digits), Number(b, digits)};
+  }
+  return {Number(a, 17), Number(b, 17)};
+}
+
+// Refuses a curve whose points lie too close in x for its slopes to be
+// finite numbers.
+void Check_pieces(const Flow_path_file& file, std::string_view which, const Curve_points& points) {
+  const Meridional_curve curve(points.x, points.r);
+  const std::size_t p = curve.First_unsound_piece();
+  if (p == curve.pieces()) return;
+  Refuse(file, points.lines[p + 1],
+         "the " + std::string(which) + " curve's slope from x = " + Shortest(points.x[p]) + " (line " +
+             std::to_string(points.lines[p]) + ") to x = " + Shortest(points.x[p + 1]) +
+             " is not a finite number: the points lie too close in x for the change of radius between them; move "
+             "them apart or correct the radius");
+}
+
+// Refuses a map whose integral does not settle out to an end of its curve:
+// the first piece outwards from the section's reference point that fails.
+void Check_settled(const Flow_path_file& file, const std::string& name, const Curve_points& points,
+                   const Meridional_curve& curve, const Conformal_map& map, double x_ref) {
+  const std::size_t p_ref = curve.Piece_at(x_ref);
+  std::size_t p = curve.pieces();
+  for (std::size_t k = p_ref + 1; k-- > 0 && p == curve.pieces();) {
+    if (std::isnan(map.xi_knot(k))) p = k;
+  }
+  for (std::size_t k = p_ref + 1; k < curve.size() && p == curve.pieces(); ++k) {
+    if (std::isnan(map.xi_knot(k))) p = k - 1;
+  }
+  if (p == curve.pieces()) return;
+  const std::size_t low = points.r[p] <= points.r[p + 1] ? p : p + 1;
+  // A radius this small beside the other end's makes 1/r nearly singular at that end.
+  const bool near_axis = points.r[low] < 1e-6 * std::max(points.r[p], points.r[p + 1]);
+  Refuse(file, points.lines[low],
+         "the mapping of the " + name + " curve cannot be computed between x = " + Number(points.x[p]) + " and " +
+             Number(points.x[p + 1]) + " (lines " + std::to_string(points.lines[p]) + " and " +
+             std::to_string(points.lines[p + 1]) + "): its integral of sqrt(1 + r'^2) / r does not settle there" +
+             (near_axis
+                  ? " (r = " + Number(points.r[low]) + " is too small beside r = " + Number(points.r[p + p + 1 - low]) +
+                        " at the piece's other end for it to resolve); start or end the curve where the "
+                        "radius is larger"
+                  : " (the values are too large for a double); bring the points nearer"));
+}
+
 // The line of the point that starts the piece holding x.
 int Line_at(const Curve_points& points, const Meridional_curve& curve, double x) {
   return points.lines[curve.Piece_at(x)];
@@ -93,6 +142,7 @@ Conformal_map Surface_map(const Flow_path_file& file, Surface surface, const Cur
                " or move the curve");
   }
   Conformal_map map(curve, radius, x_ref);
+  Check_settled(file, name, points, curve, map, x_ref);
   if (planes) {
     if (planes->inlet < curve.x_first() || planes->outlet > curve.x_last()) {
       const bool before = planes->inlet < curve.x_first();
@@ -105,16 +155,18 @@ Conformal_map Surface_map(const Flow_path_file& file, Surface surface, const Cur
     return map;
   }
   if (extent.inlet < map.xi_first()) {
+    const auto [first, inlet] = Apart(map.xi_first(), extent.inlet);
     Refuse(file, points.lines.front(),
-           "the " + name + " curve starts at x = " + Number(curve.x_first()) + " (xi = " + Number(map.xi_first()) +
-               " in the " + name + " plane), downstream of the " + name +
-               " grid's inlet at xi = " + Number(extent.inlet) + "; extend the curve upstream or shorten lin");
+           "the " + name + " curve starts at x = " + Number(curve.x_first()) + " (xi = " + first + " in the " + name +
+               " plane), downstream of the " + name + " grid's inlet at xi = " + inlet +
+               "; extend the curve upstream or shorten lin");
   }
   if (extent.outlet > map.xi_last()) {
+    const auto [last, outlet] = Apart(map.xi_last(), extent.outlet);
     Refuse(file, points.lines.back(),
-           "the " + name + " curve ends at x = " + Number(curve.x_last()) + " (xi = " + Number(map.xi_last()) +
-               " in the " + name + " plane), upstream of the " + name +
-               " grid's outlet at xi = " + Number(extent.outlet) + "; extend the curve downstream or shorten lx");
+           "the " + name + " curve ends at x = " + Number(curve.x_last()) + " (xi = " + last + " in the " + name +
+               " plane), upstream of the " + name + " grid's outlet at xi = " + outlet +
+               "; extend the curve downstream or shorten lx");
   }
   return map;
 }
@@ -243,6 +295,8 @@ Flow_path_file Parse_curves(Flow_path_file result, std::string_view text, int fi
     Refuse(file, 0, "no `casing` line after the hub curve; the file gives a hub curve, then a casing curve");
   }
   Check_curve_length(file, "casing", result.casing);
+  Check_pieces(file, "hub", result.hub);
+  Check_pieces(file, "casing", result.casing);
   return result;
 }
 

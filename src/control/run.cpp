@@ -9,6 +9,7 @@
 #include <variant>
 
 #include "base/build_failure.hpp"
+#include "base/terminal_text.hpp"
 #include "base/version.hpp"
 #include "control/build_stop.hpp"
 #include "control/control_check.hpp"
@@ -194,7 +195,7 @@ void Build_surface(Surface surface, const Control_values& values, Contour_points
 void Accept_grid(const Grid_verdict& verdict, const Run_options& options, Console& err) {
   if (verdict.status == kExitComplete) return;
   if (options.allow_folded) {
-    err.record("torvane: warning: " + verdict.diagnostic + "; the files are written as --allow-folded asks");
+    err.record("torvane: warning: " + Printable(verdict.diagnostic) + "; the files are written as --allow-folded asks");
     return;
   }
   throw Run_stop{verdict.status,
@@ -380,9 +381,23 @@ Run_output Prepare_output(const std::string& deck_stem, Console& err, const Run_
   const bool own_stem = options.output_stem.empty();
   const std::string stem = own_stem ? deck_stem : options.output_stem;
   return Create_run_output(stem, own_stem ? "the folder named in record 2" : "the output folder", [&] {
-    err.record("torvane: another run is writing the files of " + stem + "; waiting until it is done (" + stem +
-               ".lock)");
+    err.record("torvane: another run is writing the files of " + Printable(stem) + "; waiting until it is done (" +
+               Printable(stem) + ".lock)");
   });
+}
+
+// A stem with no name of its own (record 2 beginning with a blank, or a
+// folder ending with a slash) gives files whose names begin with a dot, which
+// listings hide: the run says so, and how to name it to torvane-inspect.
+void Note_hidden_names(const std::string& stem, Console& err) {
+  if (!stem.empty() && stem.back() != '/') return;
+  const std::string shown = Printable(stem);
+  err.record("torvane: note: the file names begin with a dot (the stem \"" + shown +
+             "\" has no name of its own; record 2 begins with a blank), so the files " + shown + ".rgra, " + shown +
+             ".rtp and " + shown +
+             "_grid_volume.plt are hidden; torvane-inspect takes the run by a file name, as in "
+             "torvane-inspect report " +
+             shown + ".rgra");
 }
 
 int Generate(std::istream& deck, Console& out, Console& err, const Run_options& options) {
@@ -394,9 +409,11 @@ int Generate(std::istream& deck, Console& out, Console& err, const Run_options& 
   // goes on while the files are written to their temporaries, which the
   // check's failure removes.
   Check_beside_build beside;
+  std::string stem;
   const Built_grid built = Build_into(
       deck, out, options, [&](const Grid_sizes& s) -> Grid_storage& { return own.emplace(s.ie, s.je, s.ke); }, build,
       [&](const std::string& deck_stem) {
+        stem = options.output_stem.empty() ? deck_stem : options.output_stem;
         if (options.write_files) files = Prepare_output(deck_stem, err, options);
       },
       options.check_grid ? &beside : nullptr);
@@ -417,6 +434,7 @@ int Generate(std::istream& deck, Console& out, Console& err, const Run_options& 
   out.write(storing.captured());
   Put_in_place(files);
   Print_finished(out);
+  Note_hidden_names(stem, err);
   return kExitComplete;
 }
 
@@ -437,8 +455,9 @@ std::string Banner_version_line() {
 
 int Run(std::istream& deck, Console& out, Console& err, const Run_options& options) {
   // The one place a stopped run is told: its line on standard error and its status.
+  // Names from the deck or the command line may hold bytes a terminal acts on: shown as '?'.
   auto tell = [&err](const Run_stop& stop) {
-    if (!stop.diagnostic.empty()) err.record(std::string("torvane: ").append(stop.diagnostic));
+    if (!stop.diagnostic.empty()) err.record(std::string("torvane: ").append(Printable(stop.diagnostic)));
     return stop.status;
   };
   try {

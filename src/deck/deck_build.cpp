@@ -106,6 +106,38 @@ std::optional<Deck_build> Take_flow_path_radii(const std::string& flow_path, Con
   return std::nullopt;
 }
 
+// With --yplus and --reynolds the wall spacings not given come from them: a
+// message's closing "; change --a, --b or --c" names those two options in
+// place of such spacings, which the user never gave.
+std::string Advice_for_wall_choices(std::string message, const std::set<std::string>& given) {
+  const std::string lead = "; change ";
+  const size_t at = message.rfind(lead);
+  if (at == std::string::npos) return message;
+  std::vector<std::string> options;
+  std::string rest = message.substr(at + lead.size());
+  for (size_t from = 0; from < rest.size();) {
+    size_t comma = rest.find(", ", from), last_or = rest.find(" or ", from);
+    const size_t end = std::min({comma, last_or, rest.size()});
+    std::string name = rest.substr(from, end - from);
+    if (!name.starts_with("--")) return message;  // not a list of options
+    if (const std::string record = name.substr(2);
+        (record == "dywle" || record == "dywte" || record == "dzwall") && given.count(record) == 0) {
+      for (const char* choice : {"--yplus", "--reynolds"}) {
+        if (std::find(options.begin(), options.end(), choice) == options.end()) options.push_back(choice);
+      }
+    } else if (std::find(options.begin(), options.end(), name) == options.end()) {
+      options.push_back(name);
+    }
+    from = end == rest.size() ? end : end + (end == comma ? 2 : 4);
+  }
+  std::string list;
+  for (size_t n = 0; n < options.size(); ++n) {
+    if (n > 0) list += n + 1 == options.size() ? " or " : ", ";
+    list += options[n];
+  }
+  return message.substr(0, at + lead.size()) + list;
+}
+
 }  // namespace
 
 std::optional<Deck_build> Read_tip_gap(const Setting& tip_gap, const Setting& gap_cells,
@@ -178,6 +210,9 @@ Deck_build Build_deck(const Deck_request& request) {
     deck += Deck_block_text(block);
   }
   if (auto run_problems = Dry_run_problems(deck, request.flow_path); !run_problems.empty()) {
+    if (choices.yplus && choices.reynolds) {
+      for (std::string& problem : run_problems) problem = Advice_for_wall_choices(std::move(problem), given);
+    }
     return Refused(kExitProblems, std::move(run_problems));
   }
   return {kExitWritten, {}, std::move(deck)};

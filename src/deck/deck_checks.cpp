@@ -155,6 +155,7 @@ struct Placed_section {
   Edge_parameters edges{};
   std::string where;   // "hub section (FILE, staghub 30)"
   std::string change;  // "; change --staghub or the section"
+  Edge_order order;    // how the two sides lie between the edges
 
   // The placed contour point n (1-based).
   Point point(int n) const { return {xy[2 * static_cast<size_t>(n - 1)], xy[2 * static_cast<size_t>(n - 1) + 1]}; }
@@ -271,9 +272,16 @@ std::vector<std::string> Side_problems(const Placed_section& p) {
   const int i_le = static_cast<int>(std::lround(p.edges.t_le * kEdgeSamples));
   const int i_te = static_cast<int>(std::lround(p.edges.t_te * kEdgeSamples));
   std::vector<int> plus_side, minus_side;
-  for (int i = i_le; i <= i_te; ++i) plus_side.push_back(i);
-  for (int i = i_te; i <= kEdgeSamples; ++i) minus_side.push_back(i);
-  for (int i = 1; i <= i_le; ++i) minus_side.push_back(i);
+  if (p.order == Edge_order::trailing_first) {
+    // The trailing edge a little past the start: the +y side goes over the curve's end and start.
+    for (int i = i_le; i <= kEdgeSamples; ++i) plus_side.push_back(i);
+    for (int i = 1; i <= i_te; ++i) plus_side.push_back(i);
+    for (int i = i_te; i <= i_le; ++i) minus_side.push_back(i);
+  } else {
+    for (int i = i_le; i <= i_te; ++i) plus_side.push_back(i);
+    for (int i = i_te; i <= kEdgeSamples; ++i) minus_side.push_back(i);
+    for (int i = 1; i <= i_le; ++i) minus_side.push_back(i);
+  }
   const Section_spacings& spacing = p.description.spacings;
   const double allowed = kTurnBackShare * std::min(spacing.dsle, spacing.dste);
   std::vector<std::string> problems;
@@ -338,14 +346,16 @@ std::vector<std::string> Section_problems(const Control_values& values, Surface 
                    {},
                    where,
                    // A resampled section may lose its shape at the edges when the points are few.
-                   "; change --" + stagger_name + (section.resampled ? ", --points" : "") + " or the section"};
+                   "; change --" + stagger_name + (section.resampled ? ", --points" : "") + " or the section",
+                   Edge_order::refused};
   const int npts = static_cast<int>(p.contour.points.size());
   Place_contour(p.description.geometry, Contour_points{0, npts, p.contour.iref, p.xy});
   p.nseg = npts - 1;
   p.bez.resize(2 * static_cast<size_t>(3 * p.nseg + 1));
   Bezier_approx(p.xy, p.nseg, p.bez);
   p.edges = Find_edges(p.bez, p.nseg);
-  if (!(p.edges.t_le < p.edges.t_te)) {
+  p.order = Order_of_edges(p.bez, p.nseg, p.edges);
+  if (p.order == Edge_order::refused) {
     return {Edge_order_message(surface, p.edges.t_le, p.edges.t_te) + stagger_text + p.change};
   }
 

@@ -63,7 +63,8 @@ std::optional<Metal_angles> Section_metal_angles(const Control_values& values, S
   std::vector<double> bez(2 * static_cast<size_t>(3 * nseg + 1));
   Bezier_approx(xy, nseg, bez);
   const Edge_parameters edges = Find_edges(bez, nseg);
-  if (!(edges.t_le < edges.t_te)) return std::nullopt;
+  const Edge_order order = Order_of_edges(bez, nseg, edges);
+  if (order == Edge_order::refused) return std::nullopt;
 
   Point le{}, te{};
   Bezier_point(bez, nseg, edges.t_le, le.x, le.y);
@@ -85,9 +86,16 @@ std::optional<Metal_angles> Section_metal_angles(const Control_values& values, S
   const int i_le = static_cast<int>(std::lround(edges.t_le * kEdgeSamples));
   const int i_te = static_cast<int>(std::lround(edges.t_te * kEdgeSamples));
   std::vector<Chord_point> forward, backward;
-  for (int i = i_le; i <= i_te; ++i) forward.push_back(samples[static_cast<size_t>(i)]);
-  for (int i = i_le; i >= 0; --i) backward.push_back(samples[static_cast<size_t>(i)]);
-  for (int i = kEdgeSamples - 1; i >= i_te; --i) backward.push_back(samples[static_cast<size_t>(i)]);
+  if (order == Edge_order::trailing_first) {
+    // The trailing edge a little past the start: the forward side goes over the curve's end and start.
+    for (int i = i_le; i <= kEdgeSamples; ++i) forward.push_back(samples[static_cast<size_t>(i)]);
+    for (int i = 1; i <= i_te; ++i) forward.push_back(samples[static_cast<size_t>(i)]);
+    for (int i = i_le; i >= i_te; --i) backward.push_back(samples[static_cast<size_t>(i)]);
+  } else {
+    for (int i = i_le; i <= i_te; ++i) forward.push_back(samples[static_cast<size_t>(i)]);
+    for (int i = i_le; i >= 0; --i) backward.push_back(samples[static_cast<size_t>(i)]);
+    for (int i = kEdgeSamples - 1; i >= i_te; --i) backward.push_back(samples[static_cast<size_t>(i)]);
+  }
 
   const auto inlet = Camber_angle(forward, backward, kInletFrom, kInletTo);
   const auto outlet = Camber_angle(forward, backward, kOutletFrom, kOutletTo);

@@ -38,4 +38,14 @@ Edge_parameters Find_edges(std::span<const double> bez, int nseg) {
   return edges;
 }
 
+Edge_order Order_of_edges(std::span<const double> bez, int nseg, Edge_parameters edges) {
+  if (edges.t_le < edges.t_te) return Edge_order::leading_first;
+  if (!(0.0 < edges.t_te && edges.t_te < edges.t_le)) return Edge_order::refused;
+  double x_start = 0.0, x_le = 0.0, x_te = 0.0, y = 0.0;
+  Bezier_point(bez, nseg, 0.0, x_start, y);
+  Bezier_point(bez, nseg, edges.t_le, x_le, y);
+  Bezier_point(bez, nseg, edges.t_te, x_te, y);
+  return x_te - x_start < x_start - x_le ? Edge_order::trailing_first : Edge_order::refused;
+}
+
 }  // namespace torvane

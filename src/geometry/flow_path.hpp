@@ -27,9 +27,12 @@ class Conformal_map {
 
   const Meridional_curve& curve() const { return curve_; }
   double radius() const { return radius_; }
-  // xi of the curve's first and last point: the plane's stretch the curve covers.
+  // xi of the curve's first and last point: the plane's stretch the curve
+  // covers (NaN where the integral out to it does not settle).
   double xi_first() const { return xi_knots_.front(); }
   double xi_last() const { return xi_knots_.back(); }
+  // xi of point k of the curve.
+  double xi_knot(std::size_t k) const { return xi_knots_[k]; }
 
   // xi of the axial position x.
   double Xi(double x) const;
@@ -43,7 +46,10 @@ class Conformal_map {
 
   Meridional_curve curve_;
   double radius_;
-  std::vector<double> xi_knots_;  // xi of each point of the curve
+  double x_ref_;
+  std::size_t p_ref_;             // the piece holding x_ref
+  bool outward_ = false;          // xi summed outwards from x_ref (a piece needs the resolving rule)
+  std::vector<double> xi_knots_;  // xi of each point of the curve (NaN where the integral did not settle)
 };
 
 // The casing radius a deck needs for its casing section to lie on the casing

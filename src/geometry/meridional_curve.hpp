@@ -34,13 +34,28 @@ class Meridional_curve {
 
   // The piece holding x; the end pieces beyond the ends (their cubics continue).
   std::size_t Piece_at(double x) const;
-  // r(x) and r'(x).
-  double Radius(double x) const { return pieces_[Piece_at(x)].Radius(x); }
+  // r(x) and r'(x). At the last point its own radius: the last piece's cubic,
+  // taken about its first point, would give it as a difference of large terms.
+  double Radius(double x) const { return x == x_.back() ? r_.back() : pieces_[Piece_at(x)].Radius(x); }
   double Slope(double x) const { return pieces_[Piece_at(x)].Slope(x); }
 
   // The integral of sqrt(1 + r'^2) / r from a to b, both on piece p: the
   // meridional length over the radius, what dxi = R dm / r sums to over R.
+  // Adaptive Gauss-Kronrod 7-15 on the piece's cubic in x (the plain rule)
+  // where it settles within 16 halvings; where it does not, the resolving
+  // rule: each half of the piece about its own end, up to 96 halvings where
+  // the two rules disagree (a radius near the axis at an end). NaN when that
+  // does not settle either: a radius too close to the axis, or values beyond
+  // the range of a double.
   double Length_over_radius(std::size_t p, double a, double b) const;
+  // The resolving rule alone.
+  double Resolved_length_over_radius(std::size_t p, double a, double b) const;
+  // Whether the plain rule settles from a to b.
+  bool Plain_rule_settles(std::size_t p, double a, double b) const;
+
+  // The first piece whose cubic has a coefficient that is not a finite
+  // number (points too close together in x for their slope), or pieces().
+  std::size_t First_unsound_piece() const;
 
  private:
   std::vector<double> x_, r_;

@@ -87,7 +87,8 @@ void Section_grid(const Surface_description& surface, const Contour_points& cont
   const auto [t_le, t_te] = Find_edges(bez, nseg);
   // Both blade sides are searched between the two edges; with the edges in
   // the other order they would be searched on the same stretch of curve.
-  if (!(t_le < t_te)) throw Build_failure{Edges_out_of_order{surface.surface, t_le, t_te}};
+  const Edge_order order = Order_of_edges(bez, nseg, {t_le, t_te});
+  if (order == Edge_order::refused) throw Build_failure{Edges_out_of_order{surface.surface, t_le, t_te}};
 
   Bezier_point(bez, nseg, t_le, x(ile, 1), y(ile, 1));
   x(ile, je) = x(ile, 1);
@@ -122,19 +123,30 @@ void Section_grid(const Surface_description& surface, const Contour_points& cont
                   x(ite, 1) - kEdgeTwoIntervals * spacings.dste, x(ite, 1), spacings.dsle, spacings.dste, work.w3,
                   diagnostics);
 
-  double x_end = 0.0;
+  double x_end = 0.0, x_start = 0.0;
   {
     double y_end = 0.0;
     Bezier_point(bez, nseg, 1.0, x_end, y_end);
+    Bezier_point(bez, nseg, 0.0, x_start, y_end);
   }
 
   // Blade sides: j = 1 from the leading to the trailing edge along the curve,
-  // j = je the rest of the curve, one pitch over.
+  // j = je the rest of the curve, one pitch over. The side that passes the
+  // curve's end and start is searched on the stretch that holds the station.
+  const bool trailing_first = order == Edge_order::trailing_first;
   for (int i = ile + 1; i <= ite - 1; ++i) {
     x(i, 1) = work.w3(i);
-    Bezier_x(bez, nseg, t_le, t_te, kBladeTolerance, x(i, 1), y(i, 1), diagnostics);
+    if (!trailing_first) {
+      Bezier_x(bez, nseg, t_le, t_te, kBladeTolerance, x(i, 1), y(i, 1), diagnostics);
+    } else if (x_start <= work.w3(i) && work.w3(i) <= x(ite, 1)) {
+      Bezier_x(bez, nseg, 0.0, t_te, kBladeTolerance, x(i, 1), y(i, 1), diagnostics);
+    } else {
+      Bezier_x(bez, nseg, t_le, 1.0, kBladeTolerance, x(i, 1), y(i, 1), diagnostics);
+    }
     x(i, je) = work.w3(i);
-    if (x_end <= work.w3(i) && work.w3(i) <= x(ite, je)) {
+    if (trailing_first) {
+      Bezier_x(bez, nseg, t_te, t_le, kBladeTolerance, x(i, je), y(i, je), diagnostics);
+    } else if (x_end <= work.w3(i) && work.w3(i) <= x(ite, je)) {
       Bezier_x(bez, nseg, t_te, 1.0, kBladeTolerance, x(i, je), y(i, je), diagnostics);
     } else {
       Bezier_x(bez, nseg, 0.0, t_le, kBladeTolerance, x(i, je), y(i, je), diagnostics);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <filesystem>
 #include <iterator>
 #include <string_view>
 #include <system_error>
@@ -167,10 +168,12 @@ void Read_arguments(const std::vector<std::string>& args, Options& o) {
 }
 
 // The stem of a run named by one of its files: runs/rotor.rgra, runs/rotor.rtp
-// and runs/rotor_grid_volume.plt all mean runs/rotor.
+// and runs/rotor_grid_volume.plt all mean runs/rotor; .rgra and runs/.rgra,
+// the files of a stem with no name of its own (record 2 beginning with a
+// blank), mean the stems "" and "runs/".
 std::string Run_stem(std::string name) {
   for (std::string_view ending : {".rgra", ".rtp", "_grid_volume.plt"}) {
-    if (name.size() > ending.size() && name.ends_with(ending)) {
+    if (name.ends_with(ending)) {
       name.resize(name.size() - ending.size());
       break;
     }
@@ -178,10 +181,28 @@ std::string Run_stem(std::string name) {
   return name;
 }
 
+// Whether two names lead to one file: the same file on disk, or the same
+// name once "." and ".." are resolved.
+bool Same_file(const std::string& a, const std::string& b) {
+  std::error_code ignored;
+  if (std::filesystem::equivalent(a, b, ignored)) return true;
+  return std::filesystem::path(a).lexically_normal() == std::filesystem::path(b).lexically_normal();
+}
+
 // Refuses what is missing or does not go together; fills in the default output prefix.
 void Complete(const std::string& sub, Options& o) {
-  if (o.stem.empty()) throw Usage_error(sub + " needs the stem of a run");
+  if (o.stem.empty()) {
+    throw Usage_error(sub +
+                      " needs the stem of a run (a run whose files begin with a dot, as a record 2 beginning with a "
+                      "blank gives them, is named by one of its files: .rgra)");
+  }
   o.stem = Run_stem(o.stem);
+  // The list of bad cells would replace the file it names.
+  for (std::string_view ending : {".rgra", ".rtp", "_grid_volume.plt", ".lock"}) {
+    if (o.bad_cells.empty() || !Same_file(o.bad_cells, o.stem + std::string(ending))) continue;
+    throw Usage_error("--bad-cells " + o.bad_cells + ": that is the run's own file " + o.stem + std::string(ending) +
+                      "; give the list a file of its own, such as " + o.stem + "_bad_cells.csv");
+  }
   if (o.command == Command::export_grid && o.format == Export_format::none) {
     throw Usage_error("export needs " + Format_list("--to ", "or"));
   }

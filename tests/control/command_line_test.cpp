@@ -100,5 +100,23 @@ TEST(CommandLine, AHintShowsOnlyWhenTheDeckComesFromATerminal) {
   EXPECT_EQ(redirected.err, "");
 }
 
+// Bytes a terminal acts on, from the deck's file name or the command line,
+// reach standard error as '?', as in the companion programs' messages.
+TEST(CommandLine, ControlBytesInWhatAMessageQuotesAreShownAsMarks) {
+  std::vector<std::string> lines = testing::Small_deck_lines("/nonexistent\x1b[2J/x\x07y");
+  const Call record2 = Main({}, false, testing::Join(lines));
+  EXPECT_EQ(record2.status, 2);
+  EXPECT_NE(record2.err.find("/nonexistent?[2J/x?y.rgra"), std::string::npos) << record2.err;
+  const Call flow_path = Main({"--flow-path", "/nonexistent/\x1b]0;title\x07.path"}, false, testing::Join(lines));
+  EXPECT_EQ(flow_path.status, 2);
+  EXPECT_NE(flow_path.err.find("/nonexistent/?]0;title?.path"), std::string::npos) << flow_path.err;
+  const Call argument = Main({"deck\x1b[1m.in"});
+  EXPECT_NE(argument.err.find("\"deck?[1m.in\""), std::string::npos) << argument.err;
+  for (const Call* call : {&record2, &flow_path, &argument}) {
+    const std::string line = call->err.substr(0, call->err.size() - 2);  // without its CR LF
+    for (char c : line) EXPECT_FALSE(static_cast<unsigned char>(c) < 0x20 || c == 0x7f) << line;
+  }
+}
+
 }  // namespace
 }  // namespace torvane

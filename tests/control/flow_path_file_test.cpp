@@ -69,6 +69,12 @@ TEST(FlowPathFile, RefusesAMalformedFileNamingTheLine) {
       {"hub\n0 0.2\n1 0.2\nhub\n", "p:4: a second `hub` line; the file holds one hub curve"},
       {"hub\n0 0.2\n1 0.2\ncasing\n0 1\n1 1\ncasing\n", "p:7: a second `casing` line; the file holds one casing curve"},
       {"hub\n0 1e999\n", "p:2: \"1e999\" is not a number; a point is a line `x r`"},
+      {"hub\n0 0.25\n5e-324 0.25\n0.2 0.25\ncasing\n0 1\n1 1\n",
+       "p:3: the hub curve's slope from x = 0 (line 2) to x = 5e-324 is not a finite number: the points lie too "
+       "close in x for the change of radius between them; move them apart or correct the radius"},
+      {"hub\n0 0.2\n1 0.2\ncasing\n0 1\n0.2 1.7e308\n",
+       "p:6: the casing curve's slope from x = 0 (line 5) to x = 0.2 is not a finite number: the points lie too "
+       "close in x for the change of radius between them; move them apart or correct the radius"},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(Refusal([&] { Parse_flow_path("p", c.text); }), c.diagnostic) << c.text;
@@ -108,6 +114,8 @@ TEST(FlowPathFile, RefusesWhatDoesNotFitTheDeck) {
   Flow_path_demands swept = Demands();
   swept.xrefcas = 0.1;
   swept.tan_sweep = 0.4;
+  Flow_path_demands just_short = Demands();
+  just_short.hub.inlet = -0.5606413;  // the curve reaches xi = -0.560641234...
   Flow_path_demands longer = Demands();
   longer.casing.outlet = 0.45;
   const Case cases[] = {
@@ -125,6 +133,17 @@ TEST(FlowPathFile, RefusesWhatDoesNotFitTheDeck) {
        "rcas (record 18) is 0.5; give the deck rcas = 0.510416666667 or move the curve"},
       {"reference point beyond the hub curve", "hub\n0.01 0.25\n0.5 0.3\ncasing\n-0.5 0.5\n0.5 0.5\n", Demands(),
        "p:2: the hub curve starts at x = 0.01; it must reach the hub section's reference point at x = 0"},
+      {"a hub near the axis upstream", "hub\n-0.4 1e-40\n0 0.25\n0.5 0.25\ncasing\n-0.5 0.5\n0.5 0.5\n", Demands(),
+       "p:2: the mapping of the hub curve cannot be computed between x = -0.4 and 0 (lines 2 and 3): its integral of "
+       "sqrt(1 + r'^2) / r does not settle there (r = 1e-40 is too small beside r = 0.25 at the piece's other end "
+       "for it to resolve); start or end the curve where the radius is larger"},
+      {"a casing beyond the double range", "hub\n-0.5 0.2\n0.5 0.3\ncasing\n-0.5 0.5\n1.7e308 0.5\n", Demands(),
+       "p:5: the mapping of the casing curve cannot be computed between x = -0.5 and 1.7e+308 (lines 5 and 6): its "
+       "integral of sqrt(1 + r'^2) / r does not settle there (the values are too large for a double); bring the "
+       "points nearer"},
+      {"an inlet just upstream of the curve's start", kCone, just_short,
+       "p:2: the hub curve starts at x = -0.5 (xi = -0.5606412 in the hub plane), downstream of the hub grid's "
+       "inlet at xi = -0.5606413; extend the curve upstream or shorten lin"},
       {"hub reaching the casing", "hub\n-0.5 0.2\n0 0.25\n0.1 0.52\n0.15 0.3\n0.5 0.3\ncasing\n-0.5 0.5\n0.5 0.5\n",
        longer,
        "p:4: the hub radius 0.52 reaches the casing radius 0.5 at x = 0.1 (casing curve near line 8); the hub "

@@ -180,5 +180,44 @@ TEST(FlowPathRun, ARefusedFlowPathStopsBeforeAnyFileWithStatusTwo) {
   }
 }
 
+// A hub curve that comes close to the axis upstream of the grid: the inlet
+// lies where the map's integral, resolved to the axis end, puts it (x =
+// -0.01956 for the compressor rotor, as a closed quadrature gives), or the
+// file is refused when the radius is too small to resolve; a cylinder over
+// the grid's range that starts near the axis far upstream gives the cylinder
+// grid.
+TEST(FlowPathRun, AHubNearTheAxisUpstreamGivesTheRightInletOrARefusal) {
+  const std::string deck = testing::Read_file(std::string(TORVANE_SOURCE_DIR) + "/examples/compressor_rotor.in");
+  const std::string casing = "casing\n-0.2 0.5\n0 0.5\n0.2 0.5\n";
+  for (const char* r : {"1e-7", "1e-9", "1e-12"}) {
+    Scratch_folder folder;
+    const Flow_run run = Run_in(folder, deck, std::string("hub\n-0.06 ") + r + "\n0 0.25\n0.2 0.25\n" + casing);
+    ASSERT_EQ(run.status, 0) << r << run.err;
+    EXPECT_NE(run.out.find(" Inlet x (hub, casing):   -0.01956   -0.05022"), std::string::npos) << r << run.out;
+  }
+  {
+    Scratch_folder folder;
+    const Flow_run run = Run_in(folder, deck, "hub\n-0.06 1e-300\n0 0.25\n0.2 0.25\n" + casing);
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.err.find("flow.path:2: the mapping of the hub curve cannot be computed between x = -0.06 and 0"),
+              std::string::npos)
+        << run.err;
+  }
+  Scratch_folder plain_folder;
+  const Flow_run plain = Run_in(plain_folder, deck, "");
+  ASSERT_EQ(plain.status, 0);
+  for (const char* r : {"1e-6", "1e-15"}) {
+    Scratch_folder folder;
+    const Flow_run run =
+        Run_in(folder, deck, std::string("hub\n-30 ") + r + "\n-1 0.25\n1 0.25\ncasing\n-30 0.5\n1 0.5\n");
+    ASSERT_EQ(run.status, 0) << r << run.err;
+    for (size_t n = 0; n < plain.grid.points(); ++n) {
+      ASSERT_NEAR(run.grid.x[n], plain.grid.x[n], 1e-12) << r << " point " << n;
+      ASSERT_NEAR(run.grid.y[n], plain.grid.y[n], 1e-12) << r << " point " << n;
+      ASSERT_NEAR(run.grid.z[n], plain.grid.z[n], 1e-12) << r << " point " << n;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace torvane

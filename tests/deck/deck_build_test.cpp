@@ -62,5 +62,27 @@ TEST(BuildDeck, RefusesWhatNoDeckCanHold) {
   }
 }
 
+// Wall spacings that come from --yplus and --reynolds: a refusal of the dry
+// run names those two options, not the spacings the user never gave; a
+// spacing given by name stays named.
+TEST(BuildDeck, AdviceForWallSpacingsFromYplusNamesYplusAndReynolds) {
+  TORVANE_REQUIRE_NACA(path);
+  const std::vector<Setting> from_yplus = {{"yplus", "1e-300", "--yplus"}, {"reynolds", "1e6", "--reynolds"}};
+  const Deck_build build = Build_deck({{path, {}}, {path, {}}, "", "", from_yplus, ""});
+  ASSERT_EQ(build.status, kExitProblems);
+  ASSERT_EQ(build.messages.size(), 1u);
+  const std::string& message = build.messages[0];
+  EXPECT_EQ(message.find("--dzwall"), std::string::npos) << message;
+  EXPECT_EQ(message.find("--dywle"), std::string::npos) << message;
+  EXPECT_NE(message.find(", --yplus, --reynolds, "), std::string::npos) << message;
+  EXPECT_TRUE(message.ends_with(" or --dsle")) << message;
+
+  std::vector<Setting> with_dzwall = from_yplus;
+  with_dzwall.push_back({"dzwall", "1e-300", "--dzwall"});
+  const Deck_build named = Build_deck({{path, {}}, {path, {}}, "", "", with_dzwall, ""});
+  ASSERT_EQ(named.status, kExitProblems);
+  EXPECT_NE(named.messages[0].find("--dzwall"), std::string::npos) << named.messages[0];
+}
+
 }  // namespace
 }  // namespace torvane::deck

@@ -2,6 +2,9 @@
 // published NACA 65-410 file and a Lednicer version of it.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdio>
+#include <fstream>
 #include <sstream>
 
 #include "control/control_input.hpp"
@@ -116,6 +119,70 @@ TEST(DeckEndToEnd, TheShippedParameterFileGivesItsRotor) {
   EXPECT_EQ(lists.values.title, "NACA 65-410 rotor, 30 blades" + std::string(22, ' '));
   EXPECT_EQ(lists.values.stagcas, 36.0);
   EXPECT_EQ(lists.values.nspan, 16);
+}
+
+// The blade sections of the shared Rotor 37 curve file in the blade-to-blade
+// plane (x, r theta), each closed loop without its repeated last point; none
+// when the file is absent.
+std::vector<std::vector<Point>> Rotor37_sections() {
+  std::ifstream in(std::string(TORVANE_SHARED_DIR) + "/data/rotor37/profile_R37.dat");
+  std::vector<std::vector<Point>> sections;
+  for (std::string line; std::getline(in, line);) {
+    if (line.starts_with("#")) {
+      sections.emplace_back();
+      continue;
+    }
+    std::istringstream items(line);
+    double x = 0, y = 0, z = 0;
+    if (!sections.empty() && items >> x >> y >> z) sections.back().push_back({x, std::hypot(y, z) * std::atan2(y, z)});
+  }
+  for (auto& section : sections) section.pop_back();
+  return sections;
+}
+
+// The Rotor 37 sections have round trailing edges whose most downstream point
+// lies some ten points along the -y side from the end of the chord, where a
+// list naturally starts. Listed from there (every other point, so that a deck
+// holds them), each section gives a deck, a grid and a report without a
+// folded cell.
+TEST(DeckEndToEnd, RoundTrailingEdgesOfTheRotor37SectionsGridWithoutAFoldedCell) {
+  const std::vector<std::vector<Point>> sections = Rotor37_sections();
+  if (sections.empty()) GTEST_SKIP() << "shared Rotor 37 data not found: profile_R37.dat";
+  ASSERT_EQ(sections.size(), 6u);
+  Scratch_folder folder;
+  for (size_t n = 0; n < sections.size(); n += 5) {
+    SCOPED_TRACE("section " + std::to_string(n + 1));
+    const std::vector<Point>& section = sections[n];
+    const size_t count = section.size();
+    size_t nose = 0, tail = 0;
+    for (size_t p = 1; p < count; ++p) {
+      if (section[p].x < section[nose].x) nose = p;
+    }
+    auto apart = [&](size_t p) { return std::hypot(section[p].x - section[nose].x, section[p].y - section[nose].y); };
+    for (size_t p = 1; p < count; ++p) {
+      if (apart(p) > apart(tail)) tail = p;
+    }
+    std::string text = "Rotor 37 section\n";
+    for (size_t p = 0; p <= count; p += 2) {
+      const Point& point = section[(tail + p) % count];
+      char line[64];
+      std::snprintf(line, sizeof line, "%.9f %.9f\n", point.x, point.y);
+      text += line;
+    }
+    testing::Write_text(folder.path() + "/section.dat", text);
+    Deck_run run;
+    run.deck = Run_program(
+        TORVANE_DECK_EXE,
+        {"--hub", "section.dat", "--casing", "section.dat", "--staghub", "0", "--stagcas", "0", "--fname", "naca65410"},
+        "/dev/null", folder.path());
+    ASSERT_EQ(run.deck.status, 0) << run.deck.err;
+    testing::Write_text(folder.path() + "/deck.in", run.deck.out);
+    run.grid = Run_program(TORVANE_BINARY, {}, folder.path() + "/deck.in", folder.path());
+    ASSERT_EQ(run.grid.status, 0) << run.grid.err;
+    run.report = Run_program(TORVANE_INSPECT_EXE, {"report", "naca65410"}, "/dev/null", folder.path());
+    EXPECT_EQ(run.report.status, 0) << run.report.out;
+    EXPECT_NE(run.report.out.find("folded cells (scaled Jacobian <= 0): 0\n"), std::string::npos) << run.report.out;
+  }
 }
 
 // Standard output that takes nothing (a full device, a closed descriptor):

@@ -98,6 +98,95 @@ TEST(ConformalMap, OnAConeXiIsTheLogarithmOfTheRadius) {
   }
 }
 
+// Cones reaching towards the axis at either end: 1/r nearly singular there.
+// Wherever the integral settles, xi is the closed form to 1e-12 of its size,
+// also at the end near the axis; where it cannot (the radius far too small
+// for halvings in a double to resolve), the end's xi is NaN, never a wrong
+// number.
+TEST(ConformalMap, ACurveNearTheAxisGivesTheClosedFormOrNoValue) {
+  struct Case {
+    double r_near;  // the radius at the end near the axis
+    bool upstream;  // that end first
+    bool settles;
+  } cases[] = {{1e-7, true, true},    {1e-9, true, true},     {1e-12, true, true},
+               {1e-15, true, true},   {1e-9, false, true},    {1e-12, false, true},
+               {1e-100, true, false}, {1e-300, false, false}, {1e-310, true, false}};
+  for (const Case& c : cases) {
+    const double x0 = -0.06, x1 = 0.2, r_far = 0.25;
+    const double ra = c.upstream ? c.r_near : r_far;
+    const double rb = c.upstream ? r_far : c.r_near;
+    const Meridional_curve cone({x0, x1}, {ra, rb});
+    const double s = (rb - ra) / (x1 - x0);
+    const double x_ref = c.upstream ? 0.1 : -0.03;
+    const double radius = ra + s * (x_ref - x0);
+    const Conformal_map map(cone, radius, x_ref);
+    const std::string what = "r " + std::to_string(c.r_near) + (c.upstream ? " upstream" : " downstream");
+    auto closed = [&](double r) { return x_ref + radius * std::sqrt(1 + s * s) / s * std::log(r / radius); };
+    const double near_end = c.upstream ? map.xi_first() : map.xi_last();
+    if (!c.settles) {
+      EXPECT_TRUE(std::isnan(near_end)) << what << ": " << near_end;
+      continue;
+    }
+    const double expected = closed(c.r_near);
+    EXPECT_NEAR(near_end, expected, 1e-12 * std::fabs(expected)) << what;
+    for (double x = x0 + 0.01; x < x1; x += 0.02) {
+      const double xi = closed(ra + s * (x - x0));
+      EXPECT_NEAR(map.Xi(x), xi, 1e-12 * (1 + std::fabs(xi))) << what << " x = " << x;
+      EXPECT_NEAR(map.Axial(xi), x, 1e-12) << what << " x = " << x;
+    }
+  }
+}
+
+// The map near its reference point does not carry what a far piece adds: a
+// cylinder over the grid's range whose curve starts near the axis far
+// upstream maps the range as the identity.
+TEST(ConformalMap, AFarPieceNearTheAxisLeavesTheRangeNearTheReferenceAlone) {
+  for (double r0 : {1e-6, 1e-12, 1e-15}) {
+    const Meridional_curve curve({-20.0, -1.0, 0.0, 1.0}, {r0, 0.25, 0.25, 0.25});
+    const Conformal_map map(curve, 0.25, 0.0);
+    for (double x = -1.0; x <= 1.0; x += 0.125) {
+      EXPECT_NEAR(map.Xi(x), x, 1e-15) << r0 << " x = " << x;
+      EXPECT_NEAR(map.Axial(x), x, 1e-15) << r0 << " x = " << x;
+    }
+  }
+}
+
+// A piece 1e38 long upstream of the reference point does not swallow the
+// xi of the pieces beside the reference point: the last piece keeps its own
+// xi length (summed from the first point, 0.25 x 4.609 was lost in 1e38);
+// nor does a huge piece holding the reference point swallow xi there.
+TEST(ConformalMap, AFarLongPieceLeavesTheXiOfTheOthersAlone) {
+  const Meridional_curve curve({-1e38, 0.0, 0.2}, {0.25, 0.25, 25.0});
+  const Conformal_map map(curve, 0.25, 0.0);
+  const double expected = 0.25 * curve.Length_over_radius(1, 0.0, 0.2);
+  EXPECT_GT(expected, 1.0);
+  EXPECT_NEAR(map.xi_last(), expected, 1e-14);
+  EXPECT_NEAR(map.Axial(map.xi_last()), 0.2, 1e-14);
+  EXPECT_NEAR(map.xi_first(), -1e38, 1e24);
+  // One piece 1e108 long ending at the reference point: xi there is its x.
+  const Meridional_curve huge({-1e108, 0.2}, {25.0, 0.25});
+  const Conformal_map huge_map(huge, 0.25, 0.2);
+  EXPECT_EQ(huge_map.Xi(0.2), 0.2);
+  EXPECT_EQ(huge_map.xi_last(), 0.2);
+  EXPECT_NEAR(huge_map.Axial(0.2), 0.2, 1e-15);
+}
+
+// Points finite but at the far ends of the double range: the integral does
+// not settle and says so (NaN) at once, rather than halving without end.
+TEST(ConformalMap, ExtremePointsGiveNoValueRatherThanWork) {
+  struct Case {
+    std::vector<double> x, r;
+  } cases[] = {{{-1e308, 0.0, 0.2}, {0.25, 0.25, 0.25}},
+               {{-0.2, 0.0, 1.7e308}, {0.25, 0.25, 0.25}},
+               {{-1.7e308, 0.0, 1.7e308}, {0.25, 0.25, 0.25}}};
+  for (const Case& c : cases) {
+    const Meridional_curve curve(c.x, c.r);
+    const Conformal_map map(curve, 0.25, 0.0);
+    EXPECT_TRUE(std::isnan(map.xi_first()) || std::isnan(map.xi_last())) << c.x.front() << " " << c.x.back();
+    EXPECT_EQ(map.Xi(0.1), 0.1);
+  }
+}
+
 TEST(ConformalMap, IsTheIdentityOnACylinderOfTheSectionRadius) {
   const Conformal_map map(Meridional_curve({-0.4, 0.1, 0.5}, {0.35, 0.35, 0.35}), 0.35, 0.02);
   for (double xi = -0.4; xi <= 0.5; xi += 0.01) {

@@ -15,6 +15,9 @@
 
 #include "control/build_stop.hpp"
 #include "control/control_input.hpp"
+#include "geometry/bezier.hpp"
+#include "geometry/contour_sense.hpp"
+#include "geometry/edge_search.hpp"
 #include "geometry/surface_description.hpp"
 
 namespace torvane {
@@ -243,6 +246,119 @@ TEST(SectionGrid, RefusesAContourThatDoesNotStartAtTheTrailingEdge) {
       EXPECT_EQ(stop.diagnostic.find('\n'), std::string::npos) << stop.diagnostic;
     }
     for (double v : s.xg) ASSERT_TRUE(std::isnan(v)) << name << ": grid written";
+  }
+}
+
+// A section of chord 1 with a round trailing edge of radius 0.04 (centre
+// (0.96, 0)) and an elliptic nose, listed from the end of its chord (1, 0)
+// along the -y side to the leading edge (0, 0) and back along the +y side;
+// `reversed` lists the +y side first. Returns the list and the index of the
+// leading edge.
+std::pair<std::vector<double>, int> Round_trailing_edge_section(bool reversed) {
+  constexpr double kPi = std::numbers::pi;
+  constexpr double r = 0.04, xc = 1 - r;
+  std::vector<double> xy;
+  auto add = [&](double x, double y) {
+    xy.push_back(x);
+    xy.push_back(y);
+  };
+  for (int n = 0; n < 6; ++n) add(xc + r * std::cos(-kPi / 12 * n), r * std::sin(-kPi / 12 * n));
+  for (int n = 0; n < 12; ++n) {  // -y side, from the edge circle to the nose
+    const double x = xc * 0.5 * (1 + std::cos(kPi * n / 12));
+    add(x, -r * std::sqrt(x / xc));
+  }
+  for (int n = 0; n < 12; ++n) {  // +y side, from the nose to the edge circle
+    const double x = xc * 0.5 * (1 - std::cos(kPi * n / 12));
+    add(x, r * std::sqrt(x / xc));
+  }
+  for (int n = 6; n >= 0; --n) add(xc + r * std::cos(kPi / 12 * n), r * std::sin(kPi / 12 * n));
+  const int npts = static_cast<int>(xy.size() / 2);
+  if (reversed) {
+    std::vector<double> back;
+    for (int p = npts - 1; p >= 0; --p) back.insert(back.end(), {xy[2 * p], xy[2 * p + 1]});
+    xy = back;
+  }
+  return {xy, 19};  // 6 circle points, then 12 on the -y side: the nose is point 19 either way
+}
+
+// A round trailing edge at negative stagger has its most downstream point a
+// few points along the -y side, before the leading edge along the curve: the
+// section builds with its trailing edge there and its sides in place. The
+// same blade listed in the wrong sense at positive stagger (the most
+// downstream point a few points along the +y side) still comes out covering
+// the blade, which the run refuses, and a list that starts at the leading edge
+// is still refused by the edge search.
+TEST(SectionGrid, ARoundTrailingEdgeWhoseMostDownstreamPointFollowsTheStartBuilds) {
+  constexpr double kDegree = std::numbers::pi / 180;
+  struct Case {
+    bool reversed;
+    double stagger_degrees;
+    bool starts_at_leading_edge;
+    Edge_order order;
+    bool covers_blade;
+  } cases[] = {
+      {false, -40, false, Edge_order::trailing_first, false},  // the sound blade the search refused
+      {false, -25, false, Edge_order::trailing_first, false},
+      {false, 40, false, Edge_order::leading_first, false},  // the most downstream point before the end
+      {true, 40, false, Edge_order::trailing_first, true},   // the wrong sense
+      {true, -40, false, Edge_order::leading_first, true},   // the wrong sense
+      {false, 40, true, Edge_order::refused, false},
+  };
+  for (const Case& c : cases) {
+    const std::string what = std::string(c.reversed ? "reversed" : "in order") + ", stagger " +
+                             std::to_string(c.stagger_degrees) + (c.starts_at_leading_edge ? ", from the nose" : "");
+    Lens lens;
+    auto [xy, iref] = Round_trailing_edge_section(c.reversed);
+    if (c.starts_at_leading_edge) {  // the nose first, the last point the nose again
+      const int npts = static_cast<int>(xy.size() / 2);
+      std::vector<double> turned(xy.begin() + 2 * (iref - 1), xy.end() - 2);
+      turned.insert(turned.end(), xy.begin(), xy.begin() + 2 * iref);
+      xy = turned;
+      ASSERT_EQ(static_cast<int>(xy.size() / 2), npts) << what;
+      iref = 1 + (npts - iref);
+      lens.geometry.xref = 0.0;
+    }
+    lens.xy = xy;
+    lens.iref = iref;
+    lens.geometry.stagger = c.stagger_degrees * kDegree;
+    lens.geometry.dphi = 1.0;
+
+    // The edges as the build finds them.
+    std::vector<double> placed = lens.xy;
+    Place_contour(lens.geometry, {0, lens.npts(), lens.iref, placed});
+    const int nseg = lens.npts() - 1;
+    std::vector<double> bez(2 * (3 * nseg + 1));
+    Bezier_approx(placed, nseg, bez);
+    const Edge_parameters edges = Find_edges(bez, nseg);
+    EXPECT_EQ(Order_of_edges(bez, nseg, edges), c.order) << what;
+
+    Surface_storage s = lens.Storage();
+    if (c.order == Edge_order::refused) {
+      EXPECT_THROW(lens.Build(s), Build_failure) << what;
+      continue;
+    }
+    ASSERT_NO_THROW(lens.Build(s)) << what;
+    const Section_sizes& z = lens.sizes;
+    EXPECT_EQ(Surface_covers_blade(Plane(s.y, z.ie, z.je), z.ile, z.ite, z.je, lens.pitch()), c.covers_blade) << what;
+    if (c.covers_blade) continue;
+    // The trailing-edge line at the most downstream point of the curve, the
+    // leading-edge line at the most upstream one.
+    double largest = -1e300, smallest = 1e300;
+    for (int i = 0; i <= kEdgeSamples; ++i) {
+      double x = 0.0, y = 0.0;
+      Bezier_point(bez, nseg, Edge_sample(i), x, y);
+      largest = std::max(largest, x);
+      smallest = std::min(smallest, x);
+    }
+    EXPECT_EQ(s.X(z.ite, 1), largest) << what;
+    EXPECT_EQ(s.X(z.ile, 1), smallest) << what;
+    // Between the edges the passage keeps the blade's thickness out: the +y
+    // side at j = 1 above the -y side one pitch back, by up to 0.08 / cos 40.
+    for (int i = z.ile + 1; i <= z.ite - 1; ++i) {
+      const double thickness = s.Y(i, 1) - (s.Y(i, z.je) - lens.pitch());
+      EXPECT_GT(thickness, 0.0) << what << " at i = " << i;
+      EXPECT_LT(thickness, 0.11) << what << " at i = " << i;
+    }
   }
 }
 

@@ -13,7 +13,23 @@ TEST(Inspect_command_line, RefusesEachWrongCommandLineWithItsReason) {
   } cases[] = {
       {{}, "no subcommand given"},
       {{"inspect", "x"}, "unknown subcommand \"inspect\""},
-      {{"report"}, "report needs the stem of a run"},
+      {{"report"},
+       "report needs the stem of a run (a run whose files begin with a dot, as a record 2 beginning with a blank "
+       "gives them, is named by one of its files: .rgra)"},
+      {{"report", ""},
+       "report needs the stem of a run (a run whose files begin with a dot, as a record 2 beginning with a blank "
+       "gives them, is named by one of its files: .rgra)"},
+      {{"report", "--bad-cells", "compressor_rotor.rgra", "compressor_rotor"},
+       "--bad-cells compressor_rotor.rgra: that is the run's own file compressor_rotor.rgra; give the list a file "
+       "of its own, such as compressor_rotor_bad_cells.csv"},
+      {{"report", "--bad-cells", "./runs/../runs/r.rtp", "runs/r.rgra"},
+       "--bad-cells ./runs/../runs/r.rtp: that is the run's own file runs/r.rtp; give the list a file of its own, "
+       "such as runs/r_bad_cells.csv"},
+      {{"report", "--bad-cells", "r_grid_volume.plt", "r"},
+       "--bad-cells r_grid_volume.plt: that is the run's own file r_grid_volume.plt; give the list a file of its "
+       "own, such as r_bad_cells.csv"},
+      {{"report", "--bad-cells", ".rgra", ".rtp"},
+       "--bad-cells .rgra: that is the run's own file .rgra; give the list a file of its own, such as _bad_cells.csv"},
       {{"report", "a", "b"}, "a second stem \"b\": give one run at a time"},
       {{"report", "--to", "vts", "x"}, "option --to is not known to report"},
       {{"report", "--output", "p", "x"}, "option --output is not known to report"},
@@ -37,7 +53,9 @@ TEST(Inspect_command_line, RefusesEachWrongCommandLineWithItsReason) {
       {{"export", "--to", "openfoam", "--case", "rans", "--rpm", "0", "--inflow", "0", "x"},
        "--inflow 0: give an axial velocity above 0 (m/s)"},
       {{"export", "--to", "openfoam", "--case", "rans", "--rpm"}, "--rpm needs a value"},
-      {{"export", "--to", "openfoam", "--case", "rans"}, "export needs the stem of a run"},
+      {{"export", "--to", "openfoam", "--case", "rans"},
+       "export needs the stem of a run (a run whose files begin with a dot, as a record 2 beginning with a blank "
+       "gives them, is named by one of its files: .rgra)"},
       {{"picture", "--rpm", "800", "x"}, "option --rpm is not known to picture"},
   };
   for (const Case& c : cases) {
@@ -56,9 +74,16 @@ TEST(Inspect_command_line, TakesARunFileNameForItsStem) {
     const char* given;
     const char* stem;
   } cases[] = {
-      {"runs/rotor", "runs/rotor"},       {"runs/rotor.rgra", "runs/rotor"},
-      {"runs/rotor.rtp", "runs/rotor"},   {"runs/rotor_grid_volume.plt", "runs/rotor"},
-      {"runs/rotor.in", "runs/rotor.in"}, {".rgra", ".rgra"},  // no stem left to take
+      {"runs/rotor", "runs/rotor"},
+      {"runs/rotor.rgra", "runs/rotor"},
+      {"runs/rotor.rtp", "runs/rotor"},
+      {"runs/rotor_grid_volume.plt", "runs/rotor"},
+      {"runs/rotor.in", "runs/rotor.in"},
+      // The files of a stem with no name of its own (record 2 beginning with a blank).
+      {".rgra", ""},
+      {".rtp", ""},
+      {"_grid_volume.plt", ""},
+      {"runs/.rgra", "runs/"},
   };
   for (const auto& c : cases) {
     const Options report = Parse_command_line({"report", c.given});

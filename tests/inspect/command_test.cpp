@@ -5,11 +5,14 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 
 #include "inspect/command_line.hpp"
 #include "inspect/grid_file.hpp"
 #include "inspect_support.hpp"
+#include "support/decks.hpp"
 #include "support/process.hpp"
+#include "support/scratch_folder.hpp"
 
 namespace torvane::inspect {
 namespace {
@@ -201,6 +204,39 @@ TEST(Command, ControlBytesInWhatAMessageQuotesAreShownAsMarks) {
     EXPECT_EQ(result.status, kExitInput) << c.err;
     EXPECT_EQ(result.err, c.err);
   }
+}
+
+// A deck whose record 2 begins with a blank leaves .rgra, .rtp and
+// _grid_volume.plt: torvane says the names begin with a dot, torvane-inspect
+// takes the run by any of those file names, and a --bad-cells list is not
+// let replace one of the run's own files.
+TEST(Command, ARunWhoseFileNamesBeginWithADotIsTakenByItsFileNames) {
+  torvane::testing::Scratch_folder folder;
+  std::vector<std::string> lines = torvane::testing::Small_deck_lines();
+  lines[1] = " hidden stem";
+  std::ofstream(folder.File("deck.in"), std::ios::binary) << torvane::testing::Join(lines);
+  const auto run = torvane::testing::Run_program(TORVANE_BINARY, {}, folder.File("deck.in"), folder.path());
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.err,
+            "torvane: note: the file names begin with a dot (the stem \"\" has no name of its own; record 2 begins "
+            "with a blank), so the files .rgra, .rtp and _grid_volume.plt are hidden; torvane-inspect takes the run "
+            "by a file name, as in torvane-inspect report .rgra\r\n");
+  const std::string grid = Read_text(folder.File(".rgra"));
+  for (const char* name : {".rgra", ".rtp", "_grid_volume.plt"}) {
+    const auto report =
+        torvane::testing::Run_program(TORVANE_INSPECT_EXE, {"report", name}, "/dev/null", folder.path());
+    EXPECT_EQ(report.status, 0) << name << report.err;
+    EXPECT_NE(report.out.find("no folded cell"), std::string::npos) << name << report.out;
+  }
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"report", "--bad-cells", ".rgra", ".rgra"},
+        std::vector<std::string>{"report", "--bad-cells", "./.rtp", "_grid_volume.plt"}}) {
+    const auto report = torvane::testing::Run_program(TORVANE_INSPECT_EXE, args, "/dev/null", folder.path());
+    EXPECT_EQ(report.status, 3) << args[2];
+    EXPECT_NE(report.err.find("that is the run's own file"), std::string::npos) << report.err;
+  }
+  EXPECT_EQ(Read_text(folder.File(".rgra")), grid);
+  EXPECT_TRUE(Read_text(folder.File(".rtp")).starts_with("# Topology file"));
 }
 
 }  // namespace
