@@ -148,6 +148,28 @@ struct Generator {
 
 // Builds the deck's grid in a storage of just its size: one of the
 // generator's kept storages when it fits, else a fresh one.
+// The run's options from generate()'s keywords: tip_gap a length or a text
+// such as "0.2%", gap_cells a count; ValueError for what cannot be a gap.
+torvane::Run_options Options_of(const py::object& tip_gap, const py::object& gap_cells) {
+  torvane::Run_options options;
+  options.tip_gap_source = "tip_gap";
+  if (tip_gap.is_none()) {
+    if (!gap_cells.is_none()) throw py::value_error("gap_cells needs tip_gap: the cells are those across the tip gap");
+    return options;
+  }
+  const std::string text =
+      py::isinstance<py::str>(tip_gap) ? tip_gap.cast<std::string>() : py::str(tip_gap).cast<std::string>();
+  const torvane::Tip_gap_parse parse = torvane::Parse_tip_gap(text);
+  if (!parse.request) throw py::value_error("tip_gap " + parse.problem);
+  options.tip_gap = parse.request;
+  if (!gap_cells.is_none()) {
+    const int cells = gap_cells.cast<int>();
+    if (cells < 1) throw py::value_error("gap_cells " + std::to_string(cells) + ": the gap needs at least 1 cell");
+    options.tip_gap->cells = cells;
+  }
+  return options;
+}
+
 Grid_ptr Generate(const py::object& deck, Generator* generator, const torvane::Run_options& options) {
   const std::string text = Deck_bytes(deck);
   auto data = std::make_shared<Grid_data>();
@@ -185,8 +207,9 @@ Grid_ptr Generate(const py::object& deck, Generator* generator, const torvane::R
 }
 
 // The run's options of generate()'s keywords.
-torvane::Run_options Options(bool large) {
-  torvane::Run_options options;
+// The run's options from generate()'s keywords.
+torvane::Run_options Options(bool large, const py::object& tip_gap, const py::object& gap_cells) {
+  torvane::Run_options options = Options_of(tip_gap, gap_cells);
   options.large = large;
   return options;
 }
@@ -364,6 +387,19 @@ py::dict Report_dict(const torvane::inspect::Report& r) {
       py::dict(py::arg("stations") = b.stations, py::arg("covering") = b.covering,
                py::arg("min_thickness") = Figure(b.min_thickness), py::arg("max_thickness") = Figure(b.max_thickness),
                py::arg("thinnest_at") = py::dict(py::arg("i") = b.at_i, py::arg("k") = b.at_k));
+  if (r.tip_gap.tip_k > 0) {
+    const in::Tip_gap_survey& t = r.tip_gap;
+    py::list stations;
+    for (std::size_t n = 0; n < t.gap.size(); ++n) {
+      stations.append(py::dict(py::arg("i") = r.ile + static_cast<int>(n),
+                               py::arg("tip_radius") = Figure(t.tip_radius[n]), py::arg("gap") = Figure(t.gap[n])));
+    }
+    d["tip_gap"] = py::dict(py::arg("tip_k") = t.tip_k, py::arg("wall_k") = py::list(py::make_tuple(1, t.tip_k)),
+                            py::arg("min_tip_radius") = Figure(t.min_tip_radius),
+                            py::arg("max_tip_radius") = Figure(t.max_tip_radius),
+                            py::arg("min_gap") = Figure(t.min_gap), py::arg("max_gap") = Figure(t.max_gap),
+                            py::arg("mean_gap") = Figure(t.mean_gap), py::arg("stations") = stations);
+  }
   if (r.plot_checked) {
     d["plot_file"] = py::dict(py::arg("points") = r.plot.points, py::arg("differing") = r.plot.differing);
   }
@@ -431,6 +467,12 @@ std::string Deck(const py::object& hub, const py::object& casing, const py::obje
     const std::string name = py::str(key).cast<std::string>();
     if (name == "large" && py::isinstance<py::bool_>(value)) {
       request.settings.push_back({name, value.cast<bool>() ? "yes" : "no", "deck(large=...)"});
+      continue;
+    }
+    // The tip gap and its cells go into the deck's block, as --tip-gap and --gap-cells put them.
+    if (name == "tip_gap" || name == "gap_cells") {
+      (name == "tip_gap" ? request.tip_gap : request.gap_cells) = {name, Value_text(name, value),
+                                                                   "deck(" + name + "=...)"};
       continue;
     }
     request.settings.push_back({name, Value_text(name, value), "deck(" + name + "=...)"});
@@ -551,6 +593,12 @@ PYBIND11_MODULE(torvane, m) {
       .def_property_readonly("npitch", [](const Grid_ptr& g) { return g->block.npitch; })
       .def_property_readonly("nspan", [](const Grid_ptr& g) { return g->block.nspan; })
       .def_property_readonly(
+          "tip_k", [](const Grid_ptr& g) { return g->passage.Blade_top(); },
+          "k of the blade tip (from 1): ke when the blade reaches the casing, below it with a tip gap")
+      .def_property_readonly(
+          "gap_cells", [](const Grid_ptr& g) { return g->block.ke - g->passage.Blade_top(); },
+          "cells across the tip gap (0: none)")
+      .def_property_readonly(
           "pitch_angle", [](const Grid_ptr& g) { return g->dphi; }, "pitch angle [rad]")
       .def_property_readonly("title", [](const Grid_ptr& g) { return g->title; })
       .def_property_readonly(
@@ -570,18 +618,26 @@ PYBIND11_MODULE(torvane, m) {
       });
 
   m.def(
-      "generate", [](const py::object& deck, bool large) { return Generate(deck, nullptr, Options(large)); },
-      py::arg("deck"), py::kw_only(), py::arg("large") = false,
+      "generate",
+      [](const py::object& deck, bool large, const py::object& tip_gap, const py::object& gap_cells) {
+        return Generate(deck, nullptr, Options(large, tip_gap, gap_cells));
+      },
+      py::arg("deck"), py::kw_only(), py::arg("large") = false, py::arg("tip_gap") = py::none(),
+      py::arg("gap_cells") = py::none(),
       "Builds the grid of a deck (its text, or the path of its file); raises DeckError or GridError. "
-      "large=True: up to 999 intervals each way, as torvane --large.");
+      "large=True: up to 999 intervals each way, as torvane --large. tip_gap (a length, or a text such as "
+      "\"0.2%\" of span) ends the blade that far below the casing, gap_cells cells across the gap (default 6).");
 
   py::class_<Generator>(m, "Generator",
                         "Builds grids one after another, each in the storage of an earlier grid no longer referenced.")
       .def(py::init<>())
       .def(
           "generate",
-          [](Generator& g, const py::object& deck, bool large) { return Generate(deck, &g, Options(large)); },
-          py::arg("deck"), py::kw_only(), py::arg("large") = false,
+          [](Generator& g, const py::object& deck, bool large, const py::object& tip_gap, const py::object& gap_cells) {
+            return Generate(deck, &g, Options(large, tip_gap, gap_cells));
+          },
+          py::arg("deck"), py::kw_only(), py::arg("large") = false, py::arg("tip_gap") = py::none(),
+          py::arg("gap_cells") = py::none(),
           "As torvane.generate, in the storage of a grid of this generator that is gone when one has the size.");
   m.def("deck", &Deck, py::arg("hub"), py::arg("casing"), py::kw_only(), py::arg("points") = py::none(),
         "The deck torvane-deck writes for two sections (files or their text) and record values by name.");

@@ -41,9 +41,9 @@ def airfoil(name):
     return path
 
 
-def run_torvane(deck_text, folder):
+def run_torvane(deck_text, folder, options=()):
     """torvane run as a process in folder: (exit status, standard output, standard error) as bytes."""
-    run = subprocess.run([TORVANE], input=deck_text, cwd=folder, capture_output=True, timeout=300)
+    run = subprocess.run([TORVANE, *options], input=deck_text, cwd=folder, capture_output=True, timeout=300)
     return run.returncode, run.stdout, run.stderr
 
 

@@ -40,8 +40,15 @@ struct Blade_covered {
   Surface surface;
 };
 
+// The tip gap is deeper than the passage at a spanwise grid line: the casing
+// never lies the gap above any point of the line.
+struct Tip_gap_too_deep {
+  double gap;
+  int i, j;  // the grid line
+};
+
 using Build_failure_kind =
-    std::variant<Edges_out_of_order, Station_outside_curve, Coordinate_not_finite, Blade_covered>;
+    std::variant<Edges_out_of_order, Station_outside_curve, Coordinate_not_finite, Blade_covered, Tip_gap_too_deep>;
 
 // Thrown by the numerical routines; caught by the run.
 struct Build_failure {

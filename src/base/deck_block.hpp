@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "base/tip_gap_request.hpp"
+
 namespace torvane {
 
 // One meridional curve as its text gives it, with the line of every point.
@@ -75,6 +77,9 @@ struct Deck_block {
   std::optional<Grid_frame> frame;
   // large: the limits of torvane --large (999 intervals in each direction).
   bool large = false;
+  // tip-gap VALUE [cells N]: the blade ends the gap below the casing, as with --tip-gap.
+  std::optional<Tip_gap_request> tip_gap;
+  int tip_gap_line = 0;  // the entry's line
 };
 
 }  // namespace torvane

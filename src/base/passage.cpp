@@ -182,11 +182,35 @@ Passage::Edges Passage::Blade_edges() const {
   return e;
 }
 
+int Passage::Blade_top() const {
+  int top = 0;
+  for (const Boundary_patch& p : patches) {
+    if (p.role == Patch_role::blade && p.face == 3 && !p.range[0].empty()) top = std::max(top, p.range[0].hi + 1);
+  }
+  return top;
+}
+
 double Passage::Pitch_angle() const {
   for (const Boundary_patch& p : patches) {
     if (p.periodic()) return std::fabs(p.angle);
   }
   return 0;
+}
+
+void Add_tip_gap(Passage& passage, int gap_cells) {
+  const Cell_range gap{passage.nk - gap_cells + 1, passage.nk};
+  // The angle of each face as the periodic pair upstream and downstream has it.
+  double angle[2] = {-passage.Pitch_angle(), passage.Pitch_angle()};
+  for (const Boundary_patch& p : passage.patches) {
+    if (p.periodic() && (p.face == 3 || p.face == 4)) angle[p.face - 3] = p.angle;
+  }
+  std::vector<Boundary_patch> above;
+  for (Boundary_patch& p : passage.patches) {
+    if (p.role != Patch_role::blade || (p.face != 3 && p.face != 4)) continue;
+    p.range[0].hi = gap.lo - 1;
+    above.push_back(Boundary_patch{Patch_role::periodic, p.face, {gap, p.range[1]}, 7 - p.face, angle[p.face - 3], 0});
+  }
+  passage.patches.insert(passage.patches.end(), above.begin(), above.end());
 }
 
 Passage Make_passage(const Passage_sizes& s, double dphi, Station_kind kind) {

@@ -122,6 +122,9 @@ struct Passage {
     int ile = 0, ite = 0;
   };
   Edges Blade_edges() const;
+  // The last k point of the blade's walls: nk + 1 (the casing) when the blade
+  // reaches it, below it with a tip gap, 0 when there is no blade wall.
+  int Blade_top() const;
   // The pitch angle: the magnitude of the periodic angles, 0 without a periodic patch.
   double Pitch_angle() const;
 };
@@ -130,6 +133,12 @@ struct Passage {
 // pair upstream and downstream of the blade (face 3 turned by -dphi onto
 // face 4 and back), the blade walls, hub and casing, inlet and outlet.
 Passage Make_passage(const Passage_sizes& sizes, double dphi, Station_kind kind);
+
+// A tip gap of gap_cells cells above the blade: its walls end that many cells
+// below the casing, and the periodic pair covers the gap's faces j = 1 and
+// j = je between the edges above them (two patches after the others, turned
+// by the pitch as the periodic pair upstream and downstream).
+void Add_tip_gap(Passage& passage, int gap_cells);
 
 // The span stations a boundary tells: the hub at k = 1 and the casing at
 // k = ke where a patch of that role lies.

@@ -37,6 +37,14 @@ Run_stop Stop_for(const Blade_covered& f) {
   return {kExitRefused, message};
 }
 
+Run_stop Stop_for(const Tip_gap_too_deep& f) {
+  char gap[32];
+  std::snprintf(gap, sizeof gap, "%.6g", f.gap);
+  return {kExitRefused, std::string("the tip gap ") + gap +
+                            " does not fit under the casing at the spanwise grid line i = " + std::to_string(f.i) +
+                            ", j = " + std::to_string(f.j) + ": the passage is no deeper there"};
+}
+
 }  // namespace
 
 Run_stop Stop_of(const Build_failure& failure) {

@@ -1,9 +1,11 @@
 #include "control/command_line.hpp"
 
 #include <cstring>
+#include <optional>
 #include <string>
 
 #include "base/terminal_text.hpp"
+#include "base/tip_gap_request.hpp"
 #include "base/version.hpp"
 #include "control/run.hpp"
 
@@ -12,7 +14,7 @@ namespace torvane {
 namespace {
 
 constexpr std::string_view kUsage =
-    "Usage: torvane [--flow-path FILE] [--allow-folded] [--large] < deck.in\r\n"
+    "Usage: torvane [--flow-path FILE] [--allow-folded] [--large] [--tip-gap GAP [--gap-cells N]] < deck.in\r\n"
     "       torvane --help | --version\r\n"
     "\r\n"
     "Generates the structured H-grid of one blade passage from the control deck\r\n"
@@ -25,6 +27,10 @@ constexpr std::string_view kUsage =
     "                    of the cylinders of radius rhub and rcas\r\n"
     "  --large           grids up to 999 intervals in each direction instead of\r\n"
     "                    the deck's limits (256 x 64 x 48 intervals)\r\n"
+    "  --tip-gap GAP     the blade ends GAP below the casing (a length, or P%\r\n"
+    "                    of the span, at most a quarter of it) and the grid\r\n"
+    "                    meshes the gap above the blade tip (docs/tip-gap.md)\r\n"
+    "  --gap-cells N     grid cells across the gap (default 6)\r\n"
     "\r\n"
     "Every grid is checked before its files are written: a grid with folded\r\n"
     "cells (scaled Jacobian <= 0) or a passage that covers a blade leaves no\r\n"
@@ -52,14 +58,46 @@ int Tell_usage_or_version(std::string_view arg, Console& out, Console& err) {
   return kExitRefused;
 }
 
-}  // namespace
+// What Take_gap_option did with the front of the arguments.
+struct Gap_option {
+  std::size_t taken = 0;  // arguments taken: 0 when the first is neither option, or one given before
+  std::string refusal;    // why the value cannot be used, without the program's name
+};
 
-int Torvane_main(std::span<const std::string_view> args, std::istream& deck, bool deck_is_terminal, Console& out,
-                 Console& err) {
-  if (args.size() == 1 && (args[0] == "--help" || args[0] == "--version"))
-    return Tell_usage_or_version(args[0], out, err);
-  Run_options options;
+// --tip-gap GAP or --gap-cells N at the front of args, joined by = or not:
+// the gap into options, the cells into gap_cells.
+Gap_option Take_gap_option(std::span<const std::string_view> args, Run_options& options,
+                           std::optional<int>& gap_cells) {
+  const std::string_view arg = args[0];
+  for (const std::string_view name : {std::string_view("--tip-gap"), std::string_view("--gap-cells")}) {
+    const bool joined = arg.size() > name.size() && arg.starts_with(name) && arg[name.size()] == '=';
+    if (arg != name && !joined) continue;
+    const bool gap = name == "--tip-gap";
+    if (gap ? options.tip_gap.has_value() : gap_cells.has_value()) return {};
+    if (!joined && args.size() < 2) {
+      return {0, std::string(name) + " needs a value (torvane --tip-gap GAP [--gap-cells N] < deck.in)"};
+    }
+    const std::string_view value = joined ? arg.substr(name.size() + 1) : args[1];
+    if (gap) {
+      const Tip_gap_parse parse = Parse_tip_gap(value);
+      if (!parse.request) return {0, "--tip-gap " + parse.problem};
+      options.tip_gap = parse.request;
+    } else {
+      const Gap_cells_parse parse = Parse_gap_cells(value);
+      if (!parse.problem.empty()) return {0, "--gap-cells " + parse.problem};
+      gap_cells = parse.cells;
+    }
+    return {joined ? std::size_t{1} : std::size_t{2}, {}};
+  }
+  return {};
+}
+
+// Takes the options at the front of args into options, up to the first
+// argument that is none of them (or one given before); why not, when a value
+// cannot be used.
+std::string Read_options(std::span<const std::string_view>& args, Run_options& options) {
   constexpr std::string_view kFlowPath = "--flow-path";
+  std::optional<int> gap_cells;
   while (!args.empty()) {
     const std::string_view arg = args[0];
     if (arg == "--allow-folded" && !options.allow_folded) {
@@ -72,14 +110,34 @@ int Torvane_main(std::span<const std::string_view> args, std::istream& deck, boo
       args = args.subspan(1);
       continue;
     }
+    // --tip-gap GAP and --gap-cells N, once each, joined by = or not.
+    const Gap_option gap = Take_gap_option(args, options, gap_cells);
+    if (!gap.refusal.empty()) return gap.refusal;
+    if (gap.taken > 0) {
+      args = args.subspan(gap.taken);
+      continue;
+    }
     const bool joined = arg.starts_with("--flow-path=");
     if ((arg != kFlowPath && !joined) || !options.flow_path.empty()) break;
     options.flow_path = joined ? arg.substr(kFlowPath.size() + 1) : (args.size() > 1 ? args[1] : "");
-    if (options.flow_path.empty()) {
-      err.record("torvane: --flow-path needs a file (torvane --flow-path FILE < deck.in)");
-      return kExitRefused;
-    }
+    if (options.flow_path.empty()) return "--flow-path needs a file (torvane --flow-path FILE < deck.in)";
     args = args.subspan(joined ? 1 : 2);
+  }
+  if (gap_cells && !options.tip_gap) return "--gap-cells needs --tip-gap: the cells are those across the tip gap";
+  if (gap_cells) options.tip_gap->cells = *gap_cells;
+  return {};
+}
+
+}  // namespace
+
+int Torvane_main(std::span<const std::string_view> args, std::istream& deck, bool deck_is_terminal, Console& out,
+                 Console& err) {
+  if (args.size() == 1 && (args[0] == "--help" || args[0] == "--version"))
+    return Tell_usage_or_version(args[0], out, err);
+  Run_options options;
+  if (const std::string refusal = Read_options(args, options); !refusal.empty()) {
+    err.record("torvane: " + refusal);
+    return kExitRefused;
   }
   if (!args.empty()) {
     std::string message = "torvane: unexpected argument \"";

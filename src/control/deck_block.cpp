@@ -54,6 +54,24 @@ void Parse_flow_path_rows(const Block_entry& entry, Deck_block& block) {
   block.flow_path = Parse_flow_path_entry(entry.body, entry.line);
 }
 
+// tip-gap VALUE [cells N]: VALUE a length or P% of span, N the cells across the gap.
+void Parse_tip_gap_row(const Block_entry& entry, Deck_block& block) {
+  const std::vector<std::string>& items = entry.items;
+  if (items.empty() || items.size() == 2 || items.size() > 3 || (items.size() == 3 && items[1] != "cells")) {
+    Refuse(entry.line, "tip-gap", "write `tip-gap VALUE` or `tip-gap VALUE cells N` (VALUE a length or P% of span)");
+  }
+  const Tip_gap_parse gap = Parse_tip_gap(items[0]);
+  if (!gap.request) Refuse(entry.line, "tip-gap", gap.problem);
+  Tip_gap_request request = *gap.request;
+  if (items.size() == 3) {
+    const Gap_cells_parse cells = Parse_gap_cells(items[2]);
+    if (!cells.problem.empty()) Refuse(entry.line, "tip-gap", cells.problem);
+    request.cells = cells.cells;
+  }
+  block.tip_gap = request;
+  block.tip_gap_line = entry.line;
+}
+
 // angles BETAIN_HUB BETAOUT_HUB BETAIN_CASING BETAOUT_CASING
 void Parse_angles(const Block_entry& entry, Deck_block& block) {
   constexpr std::string_view kForm = "angles BETAIN_HUB BETAOUT_HUB BETAIN_CASING BETAOUT_CASING";
@@ -283,6 +301,7 @@ constexpr Block_keyword kKeywords[] = {
     {"planes", false, false, Parse_planes},
     {"frame", false, false, Parse_frame},
     {"large", false, false, Parse_large},
+    {"tip-gap", false, false, Parse_tip_gap_row},
 };
 
 bool Is_separator(char c) { return c == ' ' || c == '\t' || c == '\r' || c == ',' || c == '\v' || c == '\f'; }

@@ -10,6 +10,7 @@
 #include "base/grid_views.hpp"
 #include "base/storage_limits.hpp"
 #include "control/shared_check.hpp"
+#include "geometry/tip_gap.hpp"
 
 namespace torvane {
 
@@ -55,6 +56,12 @@ class Grid_storage {
   Plane casing_parameters() { return Plane(small_.casing_t, ci_, cj_); }
   Plane side1_parameters() { return Plane(small_.side1_t, ci_, ck_); }
   Plane side2_parameters() { return Plane(small_.side2_t, ci_, ck_); }
+  // The lines the tip-gap cut works in.
+  Tip_gap_work tip_gap_work() {
+    const size_t ck = static_cast<size_t>(ck_);
+    auto line = [this, ck](size_t n) { return Line(small_.gap_lines.subspan(n * ck, ck)); };
+    return {line(0), line(1), line(2), line(3), line(4), line(5), Line(small_.gap_row)};
+  }
   // The grid check's memory, for grids of the storage's ie and je.
   Check_work& check_work() { return check_work_; }
 
@@ -62,7 +69,7 @@ class Grid_storage {
   // The smaller arrays, placed in the block after zg in this order.
   struct Small {
     std::span<double> plane1, plane2, xyhub, xycas, bez, w1, w2, w3, w4, sspan, hub_t, casing_t, side1_t, side2_t,
-        casing_plane1, casing_plane2, casing_bez, casing_w1, casing_w2, casing_w3, casing_w4;
+        casing_plane1, casing_plane2, casing_bez, casing_w1, casing_w2, casing_w3, casing_w4, gap_lines, gap_row;
   };
 
   // Frees the storage's memory.

@@ -339,6 +339,18 @@ Grid_verdict Judge_grid(const Grid_findings& f, const Check_input& in) {
   }
   const Folded_cells& folded = f.folded;
   if (folded.folded == 0) return {};
+  const std::string cell = "the grid has " + std::to_string(folded.folded) + " folded cells of " +
+                           std::to_string(folded.cells) + " (scaled Jacobian <= 0); the first, cell (" +
+                           std::to_string(folded.first_i) + ", " + std::to_string(folded.first_j) + ", " +
+                           std::to_string(folded.first_k) + "), lies ";
+  // The layer below the tip plane (the blade's roof) and the gap above it.
+  const int tip = s.ke - in.gap_cells;
+  if (in.gap_cells > 0 && folded.first_k >= tip - 1) {
+    return {kExitProgramError, cell + "at the blade tip (the tip plane is k = " + std::to_string(tip) +
+                                   "); the tip gap of " + Num(in.gap) + " with " + Intervals(in.gap_cells) +
+                                   " across it governs it: give the gap more cells, " +
+                                   "or the blade more spanwise intervals (record 7, nspan) below its tip"};
+  }
   const Grid_part part =
       Part_of_cell(folded.first_i, folded.first_j, folded.first_k, s, in.values.nwall, in.values.nwallhc);
   std::string text = "the grid has " + std::to_string(folded.folded) + " folded cells of " +

@@ -41,6 +41,8 @@ struct Check_input {
   const Contour_points& hub;     // placed in the blade-to-blade plane
   const Contour_points& casing;  // likewise
   const Grid& grid;
+  int gap_cells = 0;  // cells across a tip gap above the blade, 0 without one
+  double gap = 0;     // the gap's length
 };
 
 // The verdict: status 0, or 1 for folded cells, 2 for a covered blade, with

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdio>
 #include <exception>
 #include <memory>
@@ -27,6 +28,7 @@
 #include "geometry/plane_extent.hpp"
 #include "geometry/section_grid.hpp"
 #include "geometry/surface_description.hpp"
+#include "geometry/tip_gap.hpp"
 #include "geometry/volume_grid.hpp"
 #include "output/grid_files.hpp"
 #include "output/number_format.hpp"
@@ -107,6 +109,66 @@ Surface_maps Flow_path_maps(const Flow_path_file& file, const Control_values& v,
   }
   summary = Flow_path_lines(maps, demands, block);
   return maps;
+}
+
+// A length in a message: six significant digits.
+std::string Short_number(double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.6g", value);
+  return text;
+}
+
+// The tip gap's length and cells for the deck's grid; a gap the passage
+// cannot take stops the run (status 2) naming where it was given.
+Tip_gap_sizes Tip_gap_of(const Tip_gap_request& request, const std::string& source, const Control_values& v,
+                         const Grid_sizes& sizes, const Setup_values& setup) {
+  const double gap = request.Length(setup.span);
+  if (!(gap > 0) || gap > kLargestGapShare * std::fabs(setup.span)) {
+    throw Run_stop{kExitRefused, source + ": a tip gap of " + Short_number(gap) +
+                                     " is more than a quarter of the span " + Short_number(setup.span) +
+                                     " (rcas - rhub, records 14 and 15)"};
+  }
+  if (Tip_plane(sizes.ke, request.cells) == 0) {
+    throw Run_stop{kExitRefused, source + ": " + std::to_string(request.cells) +
+                                     " cells across the gap leave fewer than " + "2 of the " + std::to_string(v.nspan) +
+                                     " spanwise cells (nspan, record 7) below the blade tip"};
+  }
+  return {sizes.ie,  sizes.je, sizes.ke, sizes.ile,  sizes.ite, request.cells,
+          v.nwallhc, v.ratio,  v.dzwall, setup.span, gap,       setup.dphi};
+}
+
+// The tip gap of the deck's block or of the options (not both), checked with the deck.
+std::optional<Tip_gap_sizes> Chosen_tip_gap(const Deck_block& block, const Run_options& options,
+                                            const Control_values& values, const Grid_sizes& sizes,
+                                            const Setup_values& setup) {
+  if (block.tip_gap && options.tip_gap) {
+    throw Run_stop{kExitRefused, "deck line " + std::to_string(block.tip_gap_line) +
+                                     " (tip-gap): the deck's block gives the tip gap and so does " +
+                                     options.tip_gap_source + "; give it once"};
+  }
+  if (block.tip_gap) {
+    return Tip_gap_of(*block.tip_gap, "deck line " + std::to_string(block.tip_gap_line) + " (tip-gap)", values, sizes,
+                      setup);
+  }
+  if (options.tip_gap) return Tip_gap_of(*options.tip_gap, options.tip_gap_source, values, sizes, setup);
+  return std::nullopt;
+}
+
+// The summary line of a run with a tip gap; nothing without one.
+std::string Tip_gap_line(const std::optional<Tip_gap_sizes>& gap) {
+  if (!gap) return {};
+  std::string text = " Tip gap              : " + Short_number(gap->gap);
+  text += " (" + std::to_string(gap->gap_cells) +
+          " cells, blade tip at k = " + std::to_string(Tip_plane(gap->ke, gap->gap_cells)) + ")\r\n";
+  return text;
+}
+
+// A tip gap into the passage's patches and the check's values.
+void Take_tip_gap(const std::optional<Tip_gap_sizes>& gap, Passage& passage, int& gap_cells, double& length) {
+  if (!gap) return;
+  Add_tip_gap(passage, gap->gap_cells);
+  gap_cells = gap->gap_cells;
+  length = gap->gap;
 }
 
 // One surface of the grid: hub (k = 1) or casing (k = ke), on the flow path's
@@ -211,6 +273,28 @@ void Read_ahead_for_large(Deck_reader& reader, const Control_values& values, con
   if (!Read_lists_and_block(reader, *ahead) || !ahead->block.large) ahead.reset();
 }
 
+// The volume of a grid with a tip gap: every inner plane first (through the
+// sections when the block has them), then the gap cut into the whole volume,
+// then the check on the finished grid, whose plane tasks have nothing left to build.
+void Build_volume_and_gap(const Tip_gap_sizes& gap, Section_stations& stations, const Volume_sizes& volume,
+                          const Volume_work& volume_work, Grid_storage& storage, const Grid_sizes& sizes,
+                          const Passage& passage, Check_beside_build* check, Diagnostics& diagnostics) {
+  if (stations.Spans()) {
+    stations.Prepare(volume, storage, diagnostics);
+    Check_finite_planes(storage.grid(), sizes.ie, sizes.je, 1, 1);
+    for (int k = 2; k <= sizes.ke - 1; ++k) stations.Build_plane(k, volume, storage);
+  } else {
+    Build_volume(volume, volume_work, storage.grid(), diagnostics);
+  }
+  Cut_tip_gap(gap, storage.tip_gap_work(), storage.grid(), diagnostics);
+  Check_finite_planes(storage.grid(), sizes.ie, sizes.je, 2, sizes.ke - 1);
+  if (check == nullptr) return;
+  const Passage::Edges blade = passage.Blade_edges();
+  check->Start(Points_of(storage.grid(), sizes), blade.ile, blade.ite, passage.Pitch_angle(), storage.check_work(),
+               [](int) {});
+  check->Build_planes();
+}
+
 // A grid built into the storage, with what its check and its files need.
 struct Built_grid {
   Grid_storage& storage;
@@ -219,6 +303,8 @@ struct Built_grid {
   Setup_values setup;
   Contour_points hub;     // placed in the blade-to-blade plane
   Contour_points casing;  // likewise
+  int gap_cells = 0;      // cells across the tip gap, 0 without one
+  double gap = 0;         // its length
 };
 
 // The hub and casing surfaces: in turn, or, when check is given, the casing
@@ -308,6 +394,8 @@ Built_grid Build_into(std::istream& deck, Console& out, const Run_options& optio
   Check_contour(Surface::hub, hub);
   Check_contour(Surface::casing, casing);
   const Deck_block block = ahead ? ahead->block : Read_deck_block(reader);
+  const std::optional<Tip_gap_sizes> tip_gap = Chosen_tip_gap(block, options, values, sizes, setup);
+  Take_tip_gap(tip_gap, build.passage, built.gap_cells, built.gap);
 
   std::optional<Surface_maps> maps;
   std::string flow_path_lines;
@@ -326,6 +414,7 @@ Built_grid Build_into(std::istream& deck, Console& out, const Run_options& optio
   Section_stations stations(block, values, sizes);
   prepare_files(build.stem);
 
+  flow_path_lines += Tip_gap_line(tip_gap);
   Print_summary(out, sizes, setup.dphi, flow_path_lines);
   Console_diagnostics diagnostics(out, options.on_event);
   out.record(" Generating grid at hub & casing ...");
@@ -351,7 +440,9 @@ Built_grid Build_into(std::istream& deck, Console& out, const Run_options& optio
                                 storage.casing_parameters(),
                                 storage.side1_parameters(),
                                 storage.side2_parameters()};
-  if (stations.Spans()) {
+  if (tip_gap) {
+    Build_volume_and_gap(*tip_gap, stations, volume, volume_work, storage, sizes, build.passage, check, diagnostics);
+  } else if (stations.Spans()) {
     // Spanwise lines through every section of the block, in its frame.
     stations.Prepare(volume, storage, diagnostics);
     Check_finite_planes(storage.grid(), sizes.ie, sizes.je, 1, 1);
@@ -420,7 +511,8 @@ int Generate(std::istream& deck, Console& out, Console& err, const Run_options& 
       options.check_grid ? &beside : nullptr);
 
   const Grid grid = built.storage.grid();
-  const Check_input check{built.values, built.sizes, built.setup, build.passage, built.hub, built.casing, grid};
+  const Check_input check{built.values, built.sizes, built.setup,     build.passage, built.hub,
+                          built.casing, grid,        built.gap_cells, built.gap};
   if (!options.write_files) {
     if (options.check_grid) {
       const Grid_findings findings = beside.Finish();
@@ -503,7 +595,8 @@ Grid_build Build_in_memory(std::istream& deck, Storage_provider provide, const R
         deck, out, options, provide, build, [](const std::string&) {}, options.check_grid ? &beside : nullptr);
     if (options.check_grid) {
       const Grid grid = built.storage.grid();
-      const Check_input check{built.values, built.sizes, built.setup, build.passage, built.hub, built.casing, grid};
+      const Check_input check{built.values, built.sizes, built.setup,     build.passage, built.hub,
+                              built.casing, grid,        built.gap_cells, built.gap};
       const Grid_verdict verdict = Judge_grid(beside.Finish(), check);
       if (verdict.status != kExitComplete && !options.allow_folded) {
         throw Run_stop{verdict.status, verdict.diagnostic};

@@ -4,9 +4,11 @@
 
 #include <istream>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "base/run_stop.hpp"
+#include "base/tip_gap_request.hpp"
 #include "control/grid_storage.hpp"
 #include "control/run_diagnostics.hpp"
 #include "output/console.hpp"
@@ -36,6 +38,10 @@ struct Run_options {
   // True raises the grid's limits to 999 intervals in each direction
   // (torvane --large): what the grid and topology files hold.
   bool large = false;
+  // When set, the blade ends the gap below the casing and the grid meshes the
+  // gap above it (torvane --tip-gap); tip_gap_source names where it was given.
+  std::optional<Tip_gap_request> tip_gap;
+  std::string tip_gap_source = "--tip-gap";
 };
 
 // Runs the grid generator on the deck; returns the exit status. Progress goes

@@ -7,6 +7,7 @@
 #include <set>
 
 #include "base/run_stop.hpp"
+#include "base/tip_gap_request.hpp"
 #include "control/control_check.hpp"
 #include "control/control_input.hpp"
 #include "control/flow_path_file.hpp"
@@ -160,7 +161,30 @@ std::optional<Deck_build> Load_sections(const Deck_request& request, Deck_sectio
 
 }  // namespace
 
+std::optional<Deck_build> Read_tip_gap(const Setting& tip_gap, const Setting& gap_cells,
+                                       std::optional<Tip_gap_request>& gap) {
+  auto refused_by = [](const Setting& setting, const std::string& why) {
+    return Refused(setting.origin.starts_with("--") ? kExitUsage : kExitInput,
+                   {setting.origin + ": " + Printable(why)});
+  };
+  if (!gap_cells.text.empty() && tip_gap.text.empty()) {
+    return refused_by(gap_cells, "the cells are those across the tip gap: give --tip-gap too");
+  }
+  if (tip_gap.text.empty()) return std::nullopt;
+  const Tip_gap_parse parse = Parse_tip_gap(tip_gap.text);
+  if (!parse.request) return refused_by(tip_gap, parse.problem);
+  gap = parse.request;
+  if (gap_cells.text.empty()) return std::nullopt;
+  const Gap_cells_parse cells = Parse_gap_cells(gap_cells.text);
+  if (!cells.problem.empty()) return refused_by(gap_cells, cells.problem);
+  gap->cells = cells.cells;
+  return std::nullopt;
+}
+
 Deck_build Build_deck(const Deck_request& request) {
+  // The tip gap as given, checked before the sections are read.
+  std::optional<Tip_gap_request> tip_gap;
+  if (std::optional<Deck_build> refused = Read_tip_gap(request.tip_gap, request.gap_cells, tip_gap)) return *refused;
   Deck_section hub, casing;
   if (auto refused = Load_sections(request, hub, casing)) return *refused;
 
@@ -193,10 +217,12 @@ Deck_build Build_deck(const Deck_request& request) {
   if (!problems.empty()) return Refused(kExitProblems, std::move(problems));
 
   std::string deck = Deck_text(values, hub, casing, request.flow_path, sources);
-  if (choices.large && !Grid_fits_storage(values)) {
-    // The deck itself asks torvane for the large limits.
+  const bool large = choices.large && !Grid_fits_storage(values);
+  if (large || tip_gap) {
+    // The deck itself asks torvane for the large limits and carries the tip gap.
     Deck_block block;
-    block.large = true;
+    block.large = large;
+    block.tip_gap = tip_gap;
     deck += Deck_block_text(block);
   }
   std::vector<std::string> warnings;

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "base/tip_gap_request.hpp"
 #include "deck/deck_options.hpp"
 
 namespace torvane::deck {
@@ -25,6 +26,8 @@ struct Deck_request {
   std::string points_origin;      // where the count was given ("--points")
   std::vector<Setting> settings;  // record values; a later one wins over an earlier one
   std::string flow_path;          // a flow-path file the deck is for, or empty: cylinders
+  Setting tip_gap = {};           // the tip gap as given (text empty: the blade reaches the casing)
+  Setting gap_cells = {};         // the cells across it as given (text empty: the default)
 };
 
 // The deck, or what stops it: the status torvane-deck exits with and one
@@ -35,6 +38,11 @@ struct Deck_build {
   std::vector<std::string> messages;
   std::string deck;  // empty unless status is 0
 };
+
+// The tip gap and its cells as given (text empty: not given) into gap; the
+// refusal naming the option or parameter-file line when they cannot be used.
+std::optional<Deck_build> Read_tip_gap(const Setting& tip_gap, const Setting& gap_cells,
+                                       std::optional<Tip_gap_request>& gap);
 
 // Loads and resamples the sections, sets the values and runs every check of
 // the deck, torvane's dry run included.

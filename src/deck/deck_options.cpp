@@ -18,7 +18,7 @@ namespace {
 // The usage before and after the range of --points, which comes from the limits.
 constexpr std::string_view kUsageHead =
     "usage: torvane-deck --hub FILE --casing FILE [--points N] [--parameters FILE] [--flow-path FILE]\n"
-    "                    [--NAME VALUE ...] > deck.in\n"
+    "                    [--tip-gap GAP [--gap-cells N]] [--NAME VALUE ...] > deck.in\n"
     "       torvane-deck --profile FILE --hub-curve FILE --casing-curve FILE [--info FILE]\n"
     "                    [--unit U] [--inlet-plane X] [--outlet-plane X] [--NAME VALUE ...] > deck.in\n"
     "\n"
@@ -35,6 +35,9 @@ constexpr std::string_view kUsageTail =
     "  --flow-path FILE           hub and casing curves for `torvane --flow-path FILE`:\n"
     "                             rhub and rcas are taken from them and the dry run\n"
     "                             builds the grid on them\n"
+    "  --tip-gap GAP              the blade ends GAP below the casing (a length, or P%\n"
+    "                             of the span), written in the deck's block as tip-gap\n"
+    "  --gap-cells N              grid cells across the tip gap (default 6)\n"
     "  --profile FILE             the sections of a blade row (`#Profile N at P%` blocks of\n"
     "                             x y z points), with --hub-curve FILE and --casing-curve\n"
     "                             FILE (x y z points) and --info FILE (blade count, axis,\n"
@@ -87,7 +90,8 @@ constexpr size_t kMaxParameterBytes = size_t{1} << 20;
 
 // Names the command line and the parameter file take besides the records.
 bool Is_file_name(std::string_view name) {
-  return name == "hub" || name == "casing" || name == "points" || name == "flow-path";
+  return name == "hub" || name == "casing" || name == "points" || name == "flow-path" || name == "tip-gap" ||
+         name == "gap-cells";
 }
 
 // The options of a blade row's curve files.
@@ -146,6 +150,10 @@ void Apply_option(Deck_options& options, const Named_value& option) {
     options.points_origin = "--points";
   } else if (name == "flow-path") {
     options.flow_path = option.value;
+  } else if (name == "tip-gap") {
+    options.tip_gap = {name, option.value, "--tip-gap"};
+  } else if (name == "gap-cells") {
+    options.gap_cells = {name, option.value, "--gap-cells"};
   } else if (name == "parameters") {
     options.parameters = option.value;
   } else if (name == "profile") {
@@ -198,6 +206,9 @@ void Apply_parameter(Deck_options& options, std::vector<Setting>& from_file, con
     if (options.casing.empty()) options.casing = beside(parameter.value);
   } else if (name == "flow-path") {
     if (options.flow_path.empty()) options.flow_path = beside(parameter.value);
+  } else if (name == "tip-gap" || name == "gap-cells") {
+    Setting& setting = name == "tip-gap" ? options.tip_gap : options.gap_cells;
+    if (setting.text.empty()) setting = {name, parameter.value, where + " (" + name + ")"};
   } else if (name == "points") {
     if (options.points.empty()) {
       options.points = parameter.value;

@@ -35,6 +35,8 @@ struct Deck_options {
   // The curve files of a real blade row, instead of --hub and --casing.
   std::string profile, hub_curve, casing_curve, info;
   std::string unit, inlet_plane, outlet_plane;
+  Setting tip_gap;                // --tip-gap GAP: the blade ends GAP below the casing; text empty: none
+  Setting gap_cells;              // --gap-cells N: the cells across the gap; text empty: the default
   std::vector<Setting> settings;  // record values; a later one wins over an earlier one
 };
 

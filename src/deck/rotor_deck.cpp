@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <set>
+#include <sstream>
 
 #include "base/run_stop.hpp"
 #include "base/storage_limits.hpp"
@@ -557,8 +558,8 @@ std::string Source_notes(const Row_request& request, const Row_files& files, con
            Number(row.casing.contour.points.empty() ? 0 : row.values.chordcas) +
            "; the nose of each round leading edge is the reference point\n";
   if (!files.info.tip_clearance.empty()) {
-    notes +=
-        "# tip clearance in the info file: " + files.info.tip_clearance + " (the grid runs the blade to the casing)\n";
+    notes += "# tip clearance in the info file: " + files.info.tip_clearance +
+             (row.block.tip_gap ? " (meshed: the block's tip-gap)\n" : " (the grid runs the blade to the casing)\n");
   }
   return notes;
 }
@@ -594,6 +595,29 @@ void Name_section_profiles(const std::string& deck, const std::vector<const Prof
 
 }  // namespace
 
+// The info file's `Tip clearance` ("0.2% of span (~0.13mm)", "0.61 mm",
+// "0.0005") as torvane's tip gap: a share of the span as it is, a length with
+// a unit (m cm mm in ft) in metres, a bare number in the files' unit.
+Setting Info_tip_gap(const std::string& clearance, double unit, const std::string& where) {
+  std::istringstream words(clearance);
+  std::string first, second;
+  words >> first >> second;
+  Setting setting{"tip-gap", first, where + " (Tip clearance)"};
+  if (first.ends_with('%')) return setting;
+  size_t digits = 0;
+  while (digits < first.size() && (std::isdigit(static_cast<unsigned char>(first[digits])) != 0 ||
+                                   first[digits] == '.' || first[digits] == 'e' || first[digits] == '-')) {
+    ++digits;
+  }
+  const std::string suffix = digits < first.size() ? first.substr(digits) : second;
+  double value = 0;
+  if (!Parse_real(first.substr(0, digits), value)) return setting;
+  const std::optional<double> metres = suffix.empty() ? std::optional<double>(unit) : Unit_length(suffix);
+  if (!metres) return setting;
+  setting.text = Real_text(value * *metres);
+  return setting;
+}
+
 Deck_build Build_row_deck(const Row_request& request) {
   Row_files files;
   if (auto refused = Read_row_files(request, files)) return *refused;
@@ -618,6 +642,11 @@ Deck_build Build_row_deck(const Row_request& request) {
   const Meridional_curve hub_curve(block.flow_path->hub.x, block.flow_path->hub.r);
   const Meridional_curve casing_curve(block.flow_path->casing.x, block.flow_path->casing.r);
   block.frame = Grid_frame{0, row.x0, row.theta0 / kDegree};
+  // The tip gap of --tip-gap, else of the info file's `Tip clearance`.
+  const Setting gap_given = !request.tip_gap.text.empty() || files.info.tip_clearance.empty()
+                                ? request.tip_gap
+                                : Info_tip_gap(files.info.tip_clearance, files.unit, Printable(request.info));
+  if (std::optional<Deck_build> refused = Read_tip_gap(gap_given, request.gap_cells, block.tip_gap)) return *refused;
 
   Control_values& values = row.values;
   values = Default_values();

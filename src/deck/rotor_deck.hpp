@@ -22,6 +22,8 @@ struct Row_request {
   std::vector<Setting> settings;          // record values and choices, as Build_deck takes them
   std::string unit;                       // --unit, over the info file's
   std::string inlet_plane, outlet_plane;  // --inlet-plane, --outlet-plane in the files' unit, over the trims
+  Setting tip_gap = {};                   // --tip-gap, over the info file's `Tip clearance`
+  Setting gap_cells = {};                 // --gap-cells
 };
 
 // The deck of the blade row, or what stops it.

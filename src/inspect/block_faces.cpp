@@ -43,6 +43,7 @@ Block_faces Lay_out_faces(const Passage& passage, const std::string& path, const
   const Passage::Edges blade = passage.Blade_edges();
   faces.ile = blade.ile;
   faces.ite = blade.ite;
+  faces.tip_k = passage.Blade_top();
   faces.pitch_angle = passage.Pitch_angle();
   // The periodic rows of a passage read are checked to turn face 3 one way and face 4 the other.
   for (const Boundary_patch& row : passage.patches) {

@@ -33,6 +33,7 @@ struct Patch {
 struct Block_faces {
   std::vector<Patch> patches;
   int ile = 0, ite = 0;    // blade wall points on face 3 run ile..ite; 0 when there is none
+  int tip_k = 0;           // and k = 1..tip_k: below ke when a tip gap lies above the blade (its tip plane)
   double pitch_angle = 0;  // radians, from the periodic angles
   double face3_angle = 0;  // angle that turns the j = je partner onto j = 1
 };

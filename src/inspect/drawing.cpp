@@ -237,8 +237,9 @@ Drawing Blade_to_blade(const Grid& g, const Block_faces& faces, int k, const std
   return Lay_out(m, title, "x, axial", "r·θ, θ from point i = 1, j = 1");
 }
 
-Drawing Cross_section(const Grid& g, const Block_faces& faces, int i, const std::string& title,
-                      const Cell_field* cells) {
+Drawing Cross_section(const Grid& g, const Block_faces& faces, int i, const std::string& title, const Cell_field* cells,
+                      int k_first) {
+  k_first = std::clamp(k_first, 1, g.ke - 1);
   auto at = [&](int j, int k) {
     const Vec3 p = g.Point(i, j, k);
     return Point2{p.y, p.z};
@@ -247,16 +248,16 @@ Drawing Cross_section(const Grid& g, const Block_faces& faces, int i, const std:
   // The cells downstream of the station, upstream of the last one.
   const int layer = std::clamp(i, 1, g.ie - 1);
   m.layer = "i = " + std::to_string(layer);
-  for (int k = 1; cells != nullptr && k < g.ke; ++k) {
+  for (int k = k_first; cells != nullptr && k < g.ke; ++k) {
     for (int j = 1; j < g.je; ++j) {
       const Cell_band band = Band_of(*cells, cells->Index(layer, j, k));
       ++m.counts[static_cast<int>(band)];
       m.cells.push_back({band, {at(j, k), at(j + 1, k), at(j + 1, k + 1), at(j, k + 1)}});
     }
   }
-  auto along_k = [&](int j) {
+  auto along_k = [&](int j, int from, int to) {
     std::vector<Point2> points;
-    for (int k = 1; k <= g.ke; ++k) points.push_back(at(j, k));
+    for (int k = from; k <= to; ++k) points.push_back(at(j, k));
     return points;
   };
   auto along_j = [&](int k) {
@@ -264,12 +265,18 @@ Drawing Cross_section(const Grid& g, const Block_faces& faces, int i, const std:
     for (int j = 1; j <= g.je; ++j) points.push_back(at(j, k));
     return points;
   };
-  for (int j = 1; j <= g.je; ++j) m.lines.push_back({Line_kind::j_line, along_k(j)});
-  for (int k = 1; k <= g.ke; ++k) m.lines.push_back({Line_kind::k_line, along_j(k)});
+  for (int j = 1; j <= g.je; ++j) m.lines.push_back({Line_kind::j_line, along_k(j, k_first, g.ke)});
+  for (int k = k_first; k <= g.ke; ++k) m.lines.push_back({Line_kind::k_line, along_j(k)});
   const bool at_blade = faces.ile > 0 && i >= faces.ile && i <= faces.ite;
-  Add_line(m, at_blade ? Line_kind::blade_wall_j1 : Line_kind::periodic, along_k(1));
-  Add_line(m, at_blade ? Line_kind::blade_wall_je : Line_kind::periodic, along_k(g.je));
-  Add_line(m, Line_kind::hub, along_j(1));
+  // Over a blade with a tip gap the walls end at the tip and the gap's faces above are periodic.
+  const int tip = at_blade && faces.tip_k > 0 ? std::min(faces.tip_k, g.ke) : g.ke;
+  Add_line(m, at_blade ? Line_kind::blade_wall_j1 : Line_kind::periodic, along_k(1, k_first, tip));
+  Add_line(m, at_blade ? Line_kind::blade_wall_je : Line_kind::periodic, along_k(g.je, k_first, tip));
+  if (tip < g.ke) {
+    Add_line(m, Line_kind::periodic, along_k(1, tip, g.ke));
+    Add_line(m, Line_kind::periodic, along_k(g.je, tip, g.ke));
+  }
+  if (k_first == 1) Add_line(m, Line_kind::hub, along_j(1));
   Add_line(m, Line_kind::casing, along_j(g.ke));
   return Lay_out(m, title, "y = r sin θ", "z = r cos θ");
 }

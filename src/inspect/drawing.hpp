@@ -76,8 +76,9 @@ Drawing Blade_to_blade(const Grid& grid, const Block_faces& faces, int k, const 
 
 // Cross-section at station i in the grid's y-z plane; with cells, the cells of
 // the layer downstream of the station (upstream at the last one) coloured by band.
+// k_first > 1 draws the part from k = k_first to the casing only (a tip gap's close-up).
 Drawing Cross_section(const Grid& grid, const Block_faces& faces, int i, const std::string& title,
-                      const Cell_field* cells = nullptr);
+                      const Cell_field* cells = nullptr, int k_first = 1);
 
 // The band a picture gives cell n of the field.
 Cell_band Band_of(const Cell_field& cells, std::size_t n);

@@ -101,6 +101,7 @@ Report Make_report(const std::string& stem, const Grid& grid, const Block_faces&
   r.heights = First_cell_heights(grid, faces);
   r.periodic = Check_periodic(grid, faces);
   r.sense = Check_blade_sense(grid, faces);
+  r.tip_gap = Survey_tip_gap(grid, faces);
   return r;
 }
 
@@ -118,6 +119,22 @@ std::string Report_text(const Report& r) {
   if (r.ile > 0) {
     out += "  blade walls          i = " + std::to_string(r.ile) + " (leading edge) to " + std::to_string(r.ite) +
            " (trailing edge)\n";
+  }
+  const Tip_gap_survey& gap = r.tip_gap;
+  if (gap.tip_k > 0) {
+    out += "  blade-wall span      k = 1 (hub) to " + std::to_string(gap.tip_k) +
+           " (the tip, walls closed on the camber); tip gap k = " + std::to_string(gap.tip_k) + " to " +
+           std::to_string(r.ke) + " (casing)\n";
+    out += "  blade tip radius     " + Number(gap.min_tip_radius) + " to " + Number(gap.max_tip_radius) + "\n";
+    out += "  tip gap              " + Number(gap.min_gap) + " (i = " + std::to_string(gap.min_gap_i) + ") to " +
+           Number(gap.max_gap) + " (i = " + std::to_string(gap.max_gap_i) + "), mean " + Number(gap.mean_gap) +
+           ", under the casing at the tip's axial position\n";
+    out += "  gap per station     ";
+    for (std::size_t n = 0; n < gap.gap.size(); ++n) {
+      if (n > 0 && n % 8 == 0) out += "\n                     ";
+      out += " " + std::to_string(r.ile + static_cast<int>(n)) + ":" + Number(gap.gap[n], "%.5g");
+    }
+    out += "\n";
   }
   out += "  pitch angle          " + Number(r.pitch_angle * kDegrees) + " deg\n\n";
 
@@ -293,6 +310,19 @@ std::string Report_json(const Report& r) {
        ", \"covering\": " + std::to_string(b.covering) + ", \"min_thickness\": " + Json_number(b.min_thickness) +
        ", \"max_thickness\": " + Json_number(b.max_thickness) + ", \"thinnest_at\": {\"i\": " + std::to_string(b.at_i) +
        ", \"k\": " + std::to_string(b.at_k) + "}},\n";
+  if (r.tip_gap.tip_k > 0) {
+    const Tip_gap_survey& t = r.tip_gap;
+    o += "  \"tip_gap\": {\"tip_k\": " + std::to_string(t.tip_k) + ", \"wall_k\": [1, " + std::to_string(t.tip_k) +
+         "], \"min_tip_radius\": " + Json_number(t.min_tip_radius) +
+         ", \"max_tip_radius\": " + Json_number(t.max_tip_radius) + ", \"min_gap\": " + Json_number(t.min_gap) +
+         ", \"max_gap\": " + Json_number(t.max_gap) + ", \"mean_gap\": " + Json_number(t.mean_gap) +
+         ",\n    \"stations\": [";
+    for (std::size_t n = 0; n < t.gap.size(); ++n) {
+      o += std::string(n ? ", " : "") + "{\"i\": " + std::to_string(r.ile + static_cast<int>(n)) +
+           ", \"tip_radius\": " + Json_number(t.tip_radius[n]) + ", \"gap\": " + Json_number(t.gap[n]) + "}";
+    }
+    o += "]},\n";
+  }
   if (r.plot_checked) {
     o += "  \"plot_file\": {\"points\": " + std::to_string(r.plot.points) +
          ", \"differing\": " + std::to_string(r.plot.differing) + "},\n";

@@ -25,6 +25,7 @@ struct Report {
   Wall_heights heights;
   Periodic_match periodic;
   Blade_sense sense;
+  Tip_gap_survey tip_gap;     // tip_k 0 without a gap
   bool plot_checked = false;  // report --plot: the plot file compared with the grid file
   Plot_agreement plot;
 

@@ -136,6 +136,16 @@ int Picture_command(const Options& o, std::ostream& out) {
   }
   pages.push_back({"_le", Cross_section(g, run.faces, station,
                                         o.stem + ": cross-section at i = " + std::to_string(station) + banded, cells)});
+  // With a tip gap, a close-up of it at mid-chord: the walls closing onto the camber, the gap above.
+  const int tip = run.faces.tip_k;
+  if (run.faces.ile > 0 && tip > 0 && tip < g.ke) {
+    const int middle = (run.faces.ile + run.faces.ite) / 2;
+    const int k_first = std::max(1, 2 * tip - g.ke);
+    pages.push_back({"_tip", Cross_section(g, run.faces, middle,
+                                           o.stem + ": tip gap at i = " + std::to_string(middle) + ", k = " +
+                                               std::to_string(k_first) + " to " + std::to_string(g.ke) + banded,
+                                           cells, k_first)});
+  }
   // The font caches go when the pictures are done, written or not.
   struct Png_caches {
     bool used;

@@ -1,5 +1,7 @@
 #include "inspect/wall_checks.hpp"
 
+#include "base/casing_line.hpp"
+
 #include <algorithm>
 #include <cmath>
 #include <vector>
@@ -132,9 +134,42 @@ Periodic_match Check_periodic(const Grid& grid, const Block_faces& faces) {
 
 Blade_sense Check_blade_sense(const Grid& grid, const Block_faces& faces) {
   const std::size_t line = static_cast<std::size_t>(grid.ie);
+  // Below the tip plane: there and above it the walls meet on the camber, no blade between them.
+  const int blade_top = faces.tip_k > 0 && faces.tip_k < grid.ke ? faces.tip_k - 1 : grid.ke;
   const Grid_points points{grid.x.data(), grid.y.data(), grid.z.data(), grid.ie,
-                           grid.je,       grid.ke,       line,          line * static_cast<std::size_t>(grid.je)};
+                           grid.je,       blade_top,     line,          line * static_cast<std::size_t>(grid.je)};
   return torvane::Check_blade_sense(points, faces.ile, faces.ite, faces.pitch_angle);
+}
+
+Tip_gap_survey Survey_tip_gap(const Grid& grid, const Block_faces& faces) {
+  Tip_gap_survey t;
+  if (faces.ile == 0 || faces.tip_k == 0 || faces.tip_k >= grid.ke) return t;
+  t.tip_k = faces.tip_k;
+  const std::size_t stride = 1;
+  const std::size_t casing = grid.Index(1, 1, grid.ke);
+  double sum = 0;
+  for (int i = faces.ile; i <= faces.ite; ++i) {
+    const Vec3 tip = grid.Point(i, 1, t.tip_k);
+    const double radius = std::hypot(tip.y, tip.z);
+    const double gap = torvane::Casing_radius_at(grid.x.data() + casing, grid.y.data() + casing, grid.z.data() + casing,
+                                                 grid.ie, stride, tip.x, i - 1) -
+                       radius;
+    t.tip_radius.push_back(radius);
+    t.gap.push_back(gap);
+    sum += gap;
+    if (i == faces.ile || radius < t.min_tip_radius) t.min_tip_radius = radius;
+    if (i == faces.ile || radius > t.max_tip_radius) t.max_tip_radius = radius;
+    if (i == faces.ile || gap < t.min_gap) {
+      t.min_gap = gap;
+      t.min_gap_i = i;
+    }
+    if (i == faces.ile || gap > t.max_gap) {
+      t.max_gap = gap;
+      t.max_gap_i = i;
+    }
+  }
+  t.mean_gap = sum / static_cast<double>(t.gap.size());
+  return t;
 }
 
 }  // namespace torvane::inspect

@@ -3,6 +3,8 @@
 // sense of the blade walls (the passage must lie between two blades).
 #pragma once
 
+#include <vector>
+
 #include "base/grid_check.hpp"
 #include "inspect/block_faces.hpp"
 #include "inspect/grid_file.hpp"
@@ -36,6 +38,19 @@ Periodic_match Check_periodic(const Grid& grid, const Block_faces& faces);
 // edges and the pitch angle of the topology file.
 using torvane::Blade_sense;
 Blade_sense Check_blade_sense(const Grid& grid, const Block_faces& faces);
+
+// The tip gap above the blade: the tip plane k = tip_k between the edges, its
+// camber line's radius and its clearance under the casing (radially, at the
+// tip point's axial position) at each blade station i = ile .. ite.
+struct Tip_gap_survey {
+  int tip_k = 0;  // 0: the blade reaches the casing
+  double min_tip_radius = 0, max_tip_radius = 0;
+  double min_gap = 0, max_gap = 0, mean_gap = 0;
+  int min_gap_i = 0, max_gap_i = 0;
+  std::vector<double> tip_radius, gap;  // at i = ile .. ite
+};
+
+Tip_gap_survey Survey_tip_gap(const Grid& grid, const Block_faces& faces);
 
 // Tolerance of both boundary checks, relative to the pitch.
 inline constexpr double kPeriodicTolerance = torvane::kPitchTolerance;

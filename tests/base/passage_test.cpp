@@ -59,6 +59,29 @@ TEST(Passage, TheTopologyFileReadsBackIntoThePassageItWasWrittenFrom) {
   }
 }
 
+// A tip gap of 1, 4 and all but two spanwise cells: the blade walls end below
+// the casing, the gap's periodic pair covers the cells above them, and the
+// passage still covers every boundary cell once and reads back unchanged.
+TEST(Passage, ATipGapEndsTheBladeWallsAndPairsTheGapFaces) {
+  for (int cells : {1, 4, 14}) {
+    Passage p = Make_passage({81, 33, 17, 21, 51}, 6.283185307179586 / 30, Station_kind::cylinder);
+    EXPECT_EQ(p.Blade_top(), 17);
+    Add_tip_gap(p, cells);
+    EXPECT_EQ(p.Blade_top(), 17 - cells) << cells;
+    ASSERT_EQ(p.patches.size(), 12u);
+    for (int face : {3, 4}) {
+      const Boundary_patch& gap = p.patches[static_cast<std::size_t>(face + 7)];
+      EXPECT_EQ(gap.role, Patch_role::periodic);
+      EXPECT_EQ(gap.face, face);
+      EXPECT_EQ(gap.range[0], (Cell_range{17 - cells, 16})) << cells;
+      EXPECT_EQ(gap.range[1], (Cell_range{21, 50}));
+      EXPECT_EQ(gap.angle, p.patches[static_cast<std::size_t>(face - 3)].angle);
+    }
+    EXPECT_FALSE(Find_boundary_fault(p)) << cells;
+    EXPECT_EQ(Topology_text(inspect::Read_topology_text("gap.rtp", Topology_text(p))), Topology_text(p));
+  }
+}
+
 // The ten rows of every public deck's run pass the reader's checks and are
 // written again byte for byte from what was read.
 TEST(Passage, EveryReferenceTopologyFileReadsAndWritesBackUnchanged) {

@@ -25,7 +25,8 @@ Call Main(std::vector<std::string_view> args, bool terminal = false, const std::
 TEST(CommandLine, HelpAndVersionAnswerAndExitZero) {
   Call help = Main({"--help"});
   EXPECT_EQ(help.status, 0);
-  EXPECT_TRUE(help.out.starts_with("Usage: torvane [--flow-path FILE] [--allow-folded] [--large] < deck.in\r\n"));
+  EXPECT_TRUE(help.out.starts_with(
+      "Usage: torvane [--flow-path FILE] [--allow-folded] [--large] [--tip-gap GAP [--gap-cells N]] < deck.in\r\n"));
   EXPECT_NE(help.out.find("--allow-folded writes such a grid anyway"), std::string::npos);
   EXPECT_NE(help.out.find("STEM.rgra"), std::string::npos);
   EXPECT_NE(help.out.find("Exit status: 0"), std::string::npos);

@@ -30,5 +30,18 @@ TEST(DeckBlockText, TheFlowPathReadsBackToTheSameDoubles) {
   EXPECT_EQ(read.flow_path->casing.r, block.flow_path->casing.r);
 }
 
+TEST(DeckBlockText, TheTipGapReadsBackToTheSameRequest) {
+  for (const Tip_gap_request& gap : {Tip_gap_request{0.2, true, 6}, Tip_gap_request{0.1 / 3.0, false, 1}}) {
+    Deck_block block;
+    block.tip_gap = gap;
+    const Deck_block read = Parse_deck_block(Deck_block_text(block), 10);
+    ASSERT_TRUE(read.tip_gap.has_value());
+    EXPECT_EQ(read.tip_gap->value, gap.value);
+    EXPECT_EQ(read.tip_gap->percent_of_span, gap.percent_of_span);
+    EXPECT_EQ(read.tip_gap->cells, gap.cells);
+    EXPECT_EQ(read.tip_gap_line, 11);
+  }
+}
+
 }  // namespace
 }  // namespace torvane::deck

@@ -29,9 +29,11 @@ Process_result Run_foam(const std::string& command, const std::string& folder) {
 
 struct Deck_case {
   const char* name;
-  const char* example;  // deck file in examples/, or nullptr for the NACA 65-410 deck torvane-deck writes
-  bool largest;         // run only where the largest grid's solver runs are wanted
-  bool axis_z;          // exported with the machine axis as z
+  const char* example;              // deck file in examples/, or nullptr for the NACA 65-410 deck torvane-deck writes
+  bool largest;                     // run only where the largest grid's solver runs are wanted
+  bool axis_z;                      // exported with the machine axis as z
+  const char* tip_gap = nullptr;    // torvane --tip-gap, when the blade ends below the casing
+  const char* flow_path = nullptr;  // flow-path file in examples/, when not on cylinders
 };
 
 void PrintTo(const Deck_case& c, std::ostream* out) { *out << c.name; }
@@ -57,7 +59,11 @@ std::string Make_run(const Deck_case& c, const std::string& folder, std::string&
     }
     std::ofstream(deck, std::ios::binary) << d.out;
   }
-  const Process_result run = Run_program(TORVANE_BINARY, {}, deck, folder);
+  std::vector<std::string> options;
+  if (c.tip_gap) options.insert(options.end(), {"--tip-gap", c.tip_gap});
+  if (c.flow_path)
+    options.insert(options.end(), {"--flow-path", std::string(TORVANE_SOURCE_DIR) + "/examples/" + c.flow_path});
+  const Process_result run = Run_program(TORVANE_BINARY, options, deck, folder);
   if (run.status != 0) {
     why = "torvane failed on " + deck + ": " + run.err;
     return "";
@@ -93,6 +99,10 @@ const Deck_case kDecks[] = {
     {"turbine_stator", "turbine_stator.in", false, false},
     {"naca65410", nullptr, false, false},
     {"largest_grid", "largest_grid.in", true, false},
+    // A tip gap: its faces j = 1 and j = je in the cyclic pair, on the cylinders and on a flow path.
+    {"compressor_rotor_tip_gap", "compressor_rotor.in", false, false, "1%"},
+    {"compressor_rotor_gap_example_flow_path", "compressor_rotor_gap.in", false, false, nullptr,
+     "compressor_rotor.path"},
 };
 
 class OpenfoamRun : public ::testing::TestWithParam<Deck_case> {};

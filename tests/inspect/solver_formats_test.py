@@ -26,15 +26,17 @@ CGNS_BUILT = os.environ.get("TORVANE_INSPECT_CGNS", "0") == "1"
 class Run:
     """A torvane run in a folder: its stem and the sizes its console reports."""
 
-    def __init__(self, deck, folder, name):
+    def __init__(self, deck, folder, name, options=()):
         with open(deck, "rb") as d:
-            done = subprocess.run([TORVANE], stdin=d, cwd=folder, capture_output=True, text=True)
+            done = subprocess.run([TORVANE, *options], stdin=d, cwd=folder, capture_output=True, text=True)
         assert done.returncode == 0, done.stderr
         text = done.stdout
         size = re.search(r"Number of grid points:\s*(\d+) x\s*(\d+) x\s*(\d+)", text)
         self.ie, self.je, self.ke = (int(v) for v in size.groups())
         self.ile = int(re.search(r"Leading edge index\s*:\s*(\d+)", text).group(1))
         self.ite = int(re.search(r"Trailing edge index\s*:\s*(\d+)", text).group(1))
+        tip = re.search(r"blade tip at k = (\d+)", text)
+        self.tip = int(tip.group(1)) if tip else self.ke
         self.stem = os.path.join(folder, name)
 
     def export(self, *args):
@@ -45,16 +47,22 @@ class Run:
 
 DECKS = {
     "compressor_rotor": lambda: os.path.join(SOURCE, "examples", "compressor_rotor.in"),
+    "compressor_rotor_tip_gap": lambda: os.path.join(SOURCE, "examples", "compressor_rotor.in"),
     "nin0": lambda: os.path.join(SHARED, "cases", "public", "nin0.in"),
     "nout0": lambda: os.path.join(SHARED, "cases", "public", "nout0.in"),
 }
+
+
+# torvane's options for a deck: a tip gap meshed above the blade.
+OPTIONS = {"compressor_rotor_tip_gap": ("--tip-gap", "1%", "--gap-cells", "4")}
 
 
 def make_run(name, folder):
     deck = DECKS[name]()
     if not os.path.exists(deck):
         pytest.skip("deck not found: " + deck)
-    return Run(deck, str(folder), name)
+    stem = os.path.splitext(os.path.basename(deck))[0]
+    return Run(deck, str(folder), stem, OPTIONS.get(name, ()))
 
 
 def rotation(axis, degrees):
@@ -80,16 +88,17 @@ def test_su2_reads_back_with_meshio(tmp_path, name, axis):
     hexes = numpy.concatenate([b.data for b in mesh.cells if b.type == "hexahedron"])
     assert len(hexes) == (ie - 1) * (je - 1) * (ke - 1)
 
-    # Markers in the order of the file, numbered from 1 by meshio.
+    # Markers in the order of the file, numbered from 1 by meshio; with a tip gap the
+    # blade ends at the tip and the gap's faces above it join the periodic pair.
     blade = run.ite - run.ile
     expected = {
         "inlet": (je - 1) * (ke - 1),
         "outlet": (je - 1) * (ke - 1),
         "hub": (ie - 1) * (je - 1),
         "casing": (ie - 1) * (je - 1),
-        "blade": 2 * blade * (ke - 1),
-        "periodic_lower": (ie - 1 - blade) * (ke - 1),
-        "periodic_upper": (ie - 1 - blade) * (ke - 1),
+        "blade": 2 * blade * (run.tip - 1),
+        "periodic_lower": (ie - 1 - blade) * (ke - 1) + blade * (ke - run.tip),
+        "periodic_upper": (ie - 1 - blade) * (ke - 1) + blade * (ke - run.tip),
     }
     with open(run.stem + "_" + axis + ".su2") as f:
         names = re.findall(r"MARKER_TAG= (\S+)", f.read())
@@ -131,19 +140,20 @@ def test_su2_reads_back_with_meshio(tmp_path, name, axis):
         assert (p[:, 2] == plain[:, 0]).all() and (p[:, 0] == plain[:, 1]).all() and (p[:, 1] == plain[:, 2]).all()
 
 
-def cgns_export(tmp_path, *args):
+def cgns_export(tmp_path, *args, name="compressor_rotor"):
     if not CGNS_BUILT:
         pytest.skip("torvane-inspect built without CGNS (Debian package libcgns-dev)")
-    run = make_run("compressor_rotor", tmp_path)
+    run = make_run(name, tmp_path)
     run.export("--to", "cgns", *args)
     return run.stem + ".cgns"
 
 
+@pytest.mark.parametrize("name", ["compressor_rotor", "compressor_rotor_tip_gap"])
 @pytest.mark.parametrize("axis", ["x", "z"])
-def test_cgnscheck_prints_no_warning(tmp_path, axis):
+def test_cgnscheck_prints_no_warning(tmp_path, axis, name):
     if shutil.which("cgnscheck") is None:
         pytest.skip("cgnscheck not found (Debian package cgns-convert)")
-    path = cgns_export(tmp_path, "--axis", axis)
+    path = cgns_export(tmp_path, "--axis", axis, name=name)
     done = subprocess.run(["cgnscheck", path], capture_output=True, text=True)
     text = done.stdout + done.stderr
     assert done.returncode == 0, text

@@ -1,0 +1,214 @@
+#include "geometry/tip_gap.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+#include <string>
+
+#include "base/build_failure.hpp"
+#include "base/casing_line.hpp"
+#include "distribution/distribute_line.hpp"
+#include "distribution/stretch.hpp"
+
+namespace torvane {
+
+namespace {
+
+// Bisection steps for the tip point on a segment: far past a double's precision.
+constexpr int kTipBisections = 200;
+
+// An angle difference brought into (-pi, pi].
+double Wrapped(double angle) {
+  constexpr double kTurn = 2 * std::numbers::pi;
+  if (!std::isfinite(angle)) return angle;
+  while (angle > std::numbers::pi) angle -= kTurn;
+  while (angle <= -std::numbers::pi) angle += kTurn;
+  return angle;
+}
+
+double Distance(double dx, double dy, double dz) { return std::sqrt(dx * dx + dy * dy + dz * dz); }
+
+// A point in the axial, radial and circumferential coordinates of the machine.
+struct Polar {
+  double x, r, theta;
+};
+
+Polar Polar_of(const Grid& g, int i, int j, int k) {
+  const double y = g.yg(i, j, k), z = g.zg(i, j, k);
+  return {g.xg(i, j, k), std::hypot(y, z), std::atan2(y, z)};
+}
+
+void Put(const Grid& g, int i, int j, int k, const Polar& p) {
+  g.xg(i, j, k) = p.x;
+  g.yg(i, j, k) = p.r * std::sin(p.theta);
+  g.zg(i, j, k) = p.r * std::cos(p.theta);
+}
+
+// The spanwise distributions: hub to tip with the hub's wall layer and a
+// layer growing from the tip by the wall ratio over up to half the points
+// between, its first interval the gap's first where the height below the tip
+// has room for it; across the gap in shares clustered
+// alike at the tip and the casing (a cosine law, which leaves a single cell whole).
+void Spanwise_shares(const Tip_gap_sizes& s, const Tip_gap_work& work, int kt, Diagnostics& diagnostics) {
+  const int n = s.gap_cells;
+  for (int k = kt; k <= s.ke; ++k) {
+    work.across(k) = (1.0 - std::cos(std::numbers::pi * (k - kt) / n)) / 2.0;
+  }
+  work.across(s.ke) = 1.0;
+  const double height = s.span - s.gap;
+  // The hub's wall layer, shortened when the tip plane leaves no room for all of it and a blend.
+  const int layers = std::max(0, std::min(s.nwallhc, kt - 3));
+  const double hub_depth = Geometric_length(s.dzwall, layers, s.ratio);
+  // The tip's layer: at most half of the intervals and half of the height left,
+  // from no more than an even share of that height.
+  const int free = kt - 1 - layers;
+  const double room = height - hub_depth;
+  const double tip_interval = std::min(s.gap * work.across(kt + 1), room / free);
+  int tip_layers = std::max(1, free / 2);
+  while (tip_layers > 1 && Geometric_length(tip_interval, tip_layers, s.ratio) > room / 2) --tip_layers;
+  const double tip_depth = Geometric_length(tip_interval, tip_layers, s.ratio);
+  Distribute_line(1, layers + 1, kt - tip_layers, kt, 0.0, hub_depth, height - tip_depth, height,
+                  layers < 1 ? (height - tip_depth) / (kt - 1 - tip_layers) : s.dzwall, tip_interval, work.lower,
+                  diagnostics);
+  work.lower(1) = 0.0;
+  work.lower(kt) = height;
+}
+
+// The point at parameter t (0 to 1) of segment m .. m + 1 of the line as
+// built: the cubic Hermite curve through its points with the tangents of the
+// neighbouring points over their arc length, so a line through several
+// sections keeps its curve (a straight line stays straight).
+void Point_on(const Tip_gap_work& w, int ke, int m, double t, double point[3]) {
+  const Line* old[3] = {&w.old_x, &w.old_y, &w.old_z};
+  const double h = w.old_s(m + 1) - w.old_s(m);
+  auto tangent = [&](const Line& f, int k) {
+    const int lo = std::max(1, k - 1), hi = std::min(ke, k + 1);
+    const double ds = w.old_s(hi) - w.old_s(lo);
+    return ds > 0 ? (f(hi) - f(lo)) / ds : 0.0;
+  };
+  const double t2 = t * t, t3 = t2 * t;
+  const double h00 = 2 * t3 - 3 * t2 + 1, h10 = t3 - 2 * t2 + t, h01 = -2 * t3 + 3 * t2, h11 = t3 - t2;
+  for (int c = 0; c < 3; ++c) {
+    const Line& f = *old[c];
+    point[c] = h00 * f(m) + h10 * h * tangent(f, m) + h01 * f(m + 1) + h11 * h * tangent(f, m + 1);
+  }
+}
+
+// The point at arc length `at` along the line as built.
+void Along_line(const Tip_gap_work& w, int ke, double at, int& segment, double point[3]) {
+  while (segment < ke - 1 && w.old_s(segment + 1) < at) ++segment;
+  const double length = w.old_s(segment + 1) - w.old_s(segment);
+  const double t = length > 0 ? (at - w.old_s(segment)) / length : 0.0;
+  Point_on(w, ke, segment, t, point);
+}
+
+// Re-distributes the spanwise line (i, j): its tip point where the casing is
+// the gap above it, the points below and above it along the line as built.
+void Cut_line(const Tip_gap_sizes& s, const Tip_gap_work& w, const Grid& g, int i, int j, int kt) {
+  const int ke = s.ke;
+  for (int k = 1; k <= ke; ++k) {
+    w.old_x(k) = g.xg(i, j, k);
+    w.old_y(k) = g.yg(i, j, k);
+    w.old_z(k) = g.zg(i, j, k);
+    w.old_s(k) = k == 1 ? 0.0
+                        : w.old_s(k - 1) + Distance(w.old_x(k) - w.old_x(k - 1), w.old_y(k) - w.old_y(k - 1),
+                                                    w.old_z(k) - w.old_z(k - 1));
+  }
+  auto clearance = [&](double x, double y, double z) {
+    return Casing_radius(g, s.ie, j, ke, x, i) - std::hypot(y, z) - s.gap;
+  };
+  // The highest point still the gap or more below the casing; the tip lies on the segment above it.
+  int below = ke - 1;
+  while (below >= 1 && clearance(w.old_x(below), w.old_y(below), w.old_z(below)) < 0) --below;
+  if (below < 1) throw Build_failure{Tip_gap_too_deep{s.gap, i, j}};
+  double lo = 0, hi = 1;
+  double tip[3] = {0, 0, 0};
+  for (int step = 0; step < kTipBisections && lo < hi; ++step) {
+    const double t = (lo + hi) / 2;
+    if (t == lo || t == hi) break;
+    double p[3];
+    Point_on(w, ke, below, t, p);
+    (clearance(p[0], p[1], p[2]) >= 0 ? lo : hi) = t;
+  }
+  const double t = lo;
+  Point_on(w, ke, below, t, tip);
+  const double tip_s = w.old_s(below) + t * (w.old_s(below + 1) - w.old_s(below));
+  const double length = w.old_s(ke);
+
+  int segment = 1;
+  for (int k = 2; k <= ke - 1; ++k) {
+    double p[3];
+    if (k == kt) {
+      p[0] = tip[0];
+      p[1] = tip[1];
+      p[2] = tip[2];
+    } else {
+      const double at = k < kt ? tip_s * (w.lower(k) / w.lower(kt)) : tip_s + (length - tip_s) * w.across(k);
+      Along_line(w, ke, at, segment, p);
+    }
+    g.xg(i, j, k) = p[0];
+    g.yg(i, j, k) = p[1];
+    g.zg(i, j, k) = p[2];
+  }
+}
+
+// Closes the blade walls of station i onto the camber surface from the tip
+// plane up, every row stretched to its new ends by a share of the move that
+// grows with the row's length from j = 1.
+void Pinch_station(const Tip_gap_sizes& s, const Tip_gap_work& w, const Grid& g, int i, int kt, double pitch) {
+  const int je = s.je;
+  for (int k = kt; k <= s.ke; ++k) {
+    const Polar wall = Polar_of(g, i, 1, k);
+    const Polar next = Polar_of(g, i, je, k);
+    // The camber: midway between this blade's wall j = 1 and its other wall, j = je turned back by the pitch.
+    const Polar camber{(wall.x + next.x) / 2, (wall.r + next.r) / 2,
+                       wall.theta + Wrapped(next.theta - pitch - wall.theta) / 2};
+    const Polar move_first{camber.x - wall.x, camber.r - wall.r, Wrapped(camber.theta - wall.theta)};
+    const Polar move_last{camber.x - next.x, camber.r - next.r, Wrapped(camber.theta + pitch - next.theta)};
+    w.row_share(1) = 0;
+    for (int j = 2; j <= je; ++j) {
+      w.row_share(j) =
+          w.row_share(j - 1) + Distance(g.xg(i, j, k) - g.xg(i, j - 1, k), g.yg(i, j, k) - g.yg(i, j - 1, k),
+                                        g.zg(i, j, k) - g.zg(i, j - 1, k));
+    }
+    const double row_length = w.row_share(je);
+    for (int j = 2; j <= je - 1; ++j) {
+      const double f = row_length > 0 ? w.row_share(j) / row_length : 0.0;
+      const Polar p = Polar_of(g, i, j, k);
+      Put(g, i, j, k,
+          {p.x + (1 - f) * move_first.x + f * move_last.x, p.r + (1 - f) * move_first.r + f * move_last.r,
+           p.theta + (1 - f) * move_first.theta + f * move_last.theta});
+    }
+    Put(g, i, 1, k, camber);
+    Put(g, i, je, k, {camber.x, camber.r, camber.theta + pitch});
+  }
+}
+
+}  // namespace
+
+int Tip_plane(int ke, int gap_cells) {
+  const int kt = ke - gap_cells;
+  return kt >= 3 ? kt : 0;
+}
+
+double Casing_radius(const Grid& grid, int ie, int j, int ke, double x, int hint) {
+  const std::size_t stride = ie > 1 ? static_cast<std::size_t>(&grid.xg(2, j, ke) - &grid.xg(1, j, ke)) : 1;
+  return Casing_radius_at(&grid.xg(1, j, ke), &grid.yg(1, j, ke), &grid.zg(1, j, ke), ie, stride, x, hint - 1);
+}
+
+void Cut_tip_gap(const Tip_gap_sizes& s, const Tip_gap_work& work, const Grid& grid, Diagnostics& diagnostics) {
+  const int kt = Tip_plane(s.ke, s.gap_cells);
+  if (kt == 0) return;
+  Spanwise_shares(s, work, kt, diagnostics);
+  for (int i = 1; i <= s.ie; ++i) {
+    for (int j = 1; j <= s.je; ++j) Cut_line(s, work, grid, i, j, kt);
+  }
+  // The pitch turns j = 1 onto j = je; its sense from the inlet's periodic points.
+  const double inlet_turn =
+      Wrapped(std::atan2(grid.yg(1, s.je, 1), grid.zg(1, s.je, 1)) - std::atan2(grid.yg(1, 1, 1), grid.zg(1, 1, 1)));
+  const double pitch = inlet_turn < 0 ? -std::fabs(s.pitch_angle) : std::fabs(s.pitch_angle);
+  if (s.ile < 1) return;
+  for (int i = s.ile; i <= s.ite; ++i) Pinch_station(s, work, grid, i, kt, pitch);
+}
+
+}  // namespace torvane

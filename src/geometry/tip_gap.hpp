@@ -1,0 +1,57 @@
+// The tip clearance cut into a built volume. Every spanwise line gets a tip
+// point where the casing lies the gap above it (radially, at the point's
+// axial position), k = 1 .. kt run from the hub to it with the hub's
+// clustering and k = kt .. ke cross the gap clustered at both ends. From the
+// tip plane up, the blade walls j = 1 and j = je close onto the blade's
+// camber surface (a pinched tip), so the gap's faces j = 1 and j = je are one
+// pitch apart, as the periodic boundaries upstream and downstream are.
+//
+//        casing  ----+----------------+----  k = ke
+//                    |  gap: j = 1 on |
+//                    |  the camber    |
+//        tip     ----+-------+--------+----  k = kt  (camber at casing - gap)
+//                           / \  the roof: the walls close over one cell
+//        blade wall j = 1  |   |  j = je of the next blade
+#pragma once
+
+#include "base/diagnostics.hpp"
+#include "base/grid_views.hpp"
+
+namespace torvane {
+
+// What the cut needs besides the grid.
+struct Tip_gap_sizes {
+  int ie, je, ke;
+  int ile, ite;        // the blade walls' stations
+  int gap_cells;       // cells across the gap: the tip plane is kt = ke - gap_cells
+  int nwallhc;         // growing spanwise intervals at the hub
+  double ratio;        // their growth ratio
+  double dzwall;       // first spanwise interval at the hub
+  double span;         // rcas - rhub
+  double gap;          // the clearance, a length
+  double pitch_angle;  // radians
+};
+
+// Storage lent to the cut (lines of at least ke points, row_share of je).
+struct Tip_gap_work {
+  Line lower;                       // hub to tip, 0 .. span - gap, k = 1 .. kt
+  Line across;                      // across the gap, 0 at the tip to 1 at the casing, k = kt .. ke
+  Line old_x, old_y, old_z, old_s;  // one spanwise line as built and its arc length
+  Line row_share;                   // one row's share of its length at each j
+};
+
+// The tip plane of a grid of ke points with gap_cells cells across the gap,
+// or 0 when fewer than two spanwise cells are left below it.
+int Tip_plane(int ke, int gap_cells);
+
+// Cuts the gap into the volume built between hub and casing (planes 1 and ke
+// as built stay). A line along which the casing never lies the gap above
+// the line stops the build (Build_failure: Tip_gap_too_deep).
+void Cut_tip_gap(const Tip_gap_sizes& sizes, const Tip_gap_work& work, const Grid& grid, Diagnostics& diagnostics);
+
+// The radius of the casing line at axial position x, from the casing points
+// (k = ke) of the grid line j: linear between the two points around x, the
+// end segments carried on beyond the ends. hint is the i to start the search at.
+double Casing_radius(const Grid& grid, int ie, int j, int ke, double x, int hint);
+
+}  // namespace torvane
