@@ -102,121 +102,175 @@ void Parse_frame(const Block_entry& entry, Deck_block& block) {
                            Real_item(entry.items[1], entry.line, "frame", kForm)};
 }
 
+// A section entry as its lines come: what it holds so far, the names given,
+// and the lines still owed to a `curve` or `points` list, and which.
+struct Section_reading {
+  Block_section section;
+  std::vector<std::string_view> given;
+  int owed = 0;
+  bool curve_list = false;
+
+  bool Seen(std::string_view name) const { return std::find(given.begin(), given.end(), name) != given.end(); }
+};
+
+constexpr std::string_view kSectionEntry = "section";
+
+// A point line `x r` of the curve or `x y` of the contour, in its list.
+void Take_section_point(const std::vector<std::string_view>& items, int number, Section_reading& reading) {
+  Block_section& section = reading.section;
+  const std::string_view form = reading.curve_list ? "x r" : "x y";
+  Expect_items(items.size(), 2, number, kSectionEntry, form);
+  const double a = Real_item(items[0], number, kSectionEntry, "a point is a line `" + std::string(form) + "`");
+  const double b = Real_item(items[1], number, kSectionEntry, "a point is a line `" + std::string(form) + "`");
+  if (reading.curve_list) {
+    Curve_points& curve = section.curve;
+    if (!(b > 0))
+      Refuse(number, kSectionEntry, "r = " + Shortest(b) + " on the section's curve; a radius must be positive");
+    if (!curve.x.empty() && !(a > curve.x.back())) {
+      Refuse(number, kSectionEntry,
+             "x = " + Shortest(a) + " does not increase from x = " + Shortest(curve.x.back()) + " on line " +
+                 std::to_string(curve.lines.back()) + "; x must increase strictly along a curve");
+    }
+    curve.x.push_back(a);
+    curve.r.push_back(b);
+    curve.lines.push_back(number);
+  } else {
+    section.xy.push_back(a);
+    section.xy.push_back(b);
+    section.point_lines.push_back(number);
+  }
+  --reading.owed;
+}
+
+// `span S`, `stagger DEG` or `chord C`: the section's value.
+void Take_section_value(const std::vector<std::string_view>& items, int number, Block_section& section) {
+  const std::string_view name = items[0];
+  Expect_items(items.size(), 2, number, kSectionEntry, std::string(name) + " VALUE");
+  const double value = Real_item(items[1], number, kSectionEntry, std::string(name) + " takes a number");
+  (name == "span" ? section.span : name == "stagger" ? section.stagger : section.chord) = value;
+}
+
+// `reference X Y` or `angles BETAIN BETAOUT`: the section's pair.
+void Take_section_pair(const std::vector<std::string_view>& items, int number, Block_section& section) {
+  const bool reference = items[0] == "reference";
+  const std::string form = reference ? "reference X Y" : "angles BETAIN BETAOUT";
+  Expect_items(items.size(), 3, number, kSectionEntry, form);
+  const double a = Real_item(items[1], number, kSectionEntry, form);
+  const double b = Real_item(items[2], number, kSectionEntry, form);
+  if (reference) {
+    section.xref = a;
+    section.yref = b;
+  } else {
+    section.angles_given = true;
+    section.betain = a;
+    section.betaout = b;
+  }
+}
+
+// `curve N`: the count of `x r` lines that follow.
+void Take_curve_header(const std::vector<std::string_view>& items, int number, Section_reading& reading) {
+  Expect_items(items.size(), 2, number, kSectionEntry, "curve N");
+  if (!Parse_integer(items[1], reading.owed) || reading.owed < 2) {
+    Refuse(number, kSectionEntry, "the curve needs a count of at least two `x r` lines, found " + Quote(items[1]));
+  }
+  reading.section.curve.header_line = number;
+  reading.curve_list = true;
+}
+
+// `points N IREF`: the count of `x y` lines that follow and the reference index.
+void Take_points_header(const std::vector<std::string_view>& items, int number, Section_reading& reading) {
+  Expect_items(items.size(), 3, number, kSectionEntry, "points NPTS IREF");
+  int& owed = reading.owed;
+  if (!Parse_integer(items[1], owed) || owed < 4 || owed > kMaxContourPoints) {
+    Refuse(number, kSectionEntry,
+           "the contour needs from 4 to " + std::to_string(kMaxContourPoints) + " points, found " + Quote(items[1]));
+  }
+  int& iref = reading.section.iref;
+  if (!Parse_integer(items[2], iref) || iref < 1 || iref > owed) {
+    Refuse(number, kSectionEntry, "the reference index " + Quote(items[2]) + " is not a point of the list");
+  }
+  reading.curve_list = false;
+}
+
+// A named line of the section, given once.
+void Take_section_line(const std::vector<std::string_view>& items, int number, Section_reading& reading) {
+  const std::string_view name = items[0];
+  if (reading.Seen(name)) Refuse(number, kSectionEntry, Quote(name) + " is given a second time in the section");
+  reading.given.push_back(name);
+  if (name == "span" || name == "stagger" || name == "chord") {
+    Take_section_value(items, number, reading.section);
+  } else if (name == "reference" || name == "angles") {
+    Take_section_pair(items, number, reading.section);
+  } else if (name == "curve") {
+    Take_curve_header(items, number, reading);
+  } else if (name == "points") {
+    Take_points_header(items, number, reading);
+  } else {
+    Refuse(number, kSectionEntry,
+           "unknown line " + Quote(name) +
+               "; a section holds span, stagger, chord, reference, angles, curve and "
+               "points");
+  }
+}
+
+// The section once its lines are read: complete, in range, its reference
+// point on its curve.
+void Check_section(const Section_reading& reading, int number, int entry_line) {
+  const Block_section& section = reading.section;
+  if (reading.owed > 0) {
+    Refuse(number, kSectionEntry,
+           "the " + std::string(reading.curve_list ? "curve" : "contour") + " ends " + std::to_string(reading.owed) +
+               (reading.owed == 1 ? " point" : " points") + " short of its count");
+  }
+  for (std::string_view needed : {"span", "stagger", "chord", "reference", "curve", "points"}) {
+    if (!reading.Seen(needed)) {
+      Refuse(entry_line, kSectionEntry, "the section gives no `" + std::string(needed) + "` line");
+    }
+  }
+  if (!(section.span > 0 && section.span < 1)) {
+    Refuse(entry_line, kSectionEntry,
+           "span " + Shortest(section.span) + " does not lie between hub (0) and casing (1)");
+  }
+  if (!(section.chord > 0)) {
+    Refuse(entry_line, kSectionEntry, "chord " + Shortest(section.chord) + " is not above 0");
+  }
+  const size_t iref = static_cast<size_t>(section.iref);
+  if (section.xy[2 * (iref - 1)] == section.xy[0]) {
+    Refuse(section.point_lines[iref - 1], kSectionEntry,
+           "the reference point lies at the x of point 1: no chord to scale");
+  }
+  if (!(section.curve.x.front() <= section.xref && section.xref <= section.curve.x.back())) {
+    Refuse(section.curve.header_line, kSectionEntry,
+           "the curve, x = " + Shortest(section.curve.x.front()) + " to " + Shortest(section.curve.x.back()) +
+               ", misses the section's reference point at x = " + Shortest(section.xref));
+  }
+}
+
 // section ... end section: `span S`, `stagger DEG`, `chord C`, `reference X Y`,
 // optionally `angles BETAIN BETAOUT`, then `curve N` and N lines `x r`, and
 // `points N IREF` and N lines `x y`.
 void Parse_section(const Block_entry& entry, Deck_block& block) {
-  constexpr std::string_view kEntry = "section";
-  Block_section section;
-  section.line = entry.line;
-  std::vector<std::string_view> given;
+  Section_reading reading;
+  reading.section.line = entry.line;
   std::string_view body = entry.body;
   int number = entry.body_line - 1;
-  // The lines still owed to a `curve` or `points` list, and which.
-  int owed = 0;
-  bool curve_list = false;
-  auto seen = [&](std::string_view name) { return std::find(given.begin(), given.end(), name) != given.end(); };
   while (!body.empty()) {
     const size_t end = std::min(body.find('\n'), body.size());
     const std::vector<std::string_view> items = Items(body.substr(0, end));
     body.remove_prefix(std::min(end + 1, body.size()));
     ++number;
     if (items.empty()) continue;
-    if (owed > 0) {
-      const std::string_view form = curve_list ? "x r" : "x y";
-      Expect_items(items.size(), 2, number, kEntry, form);
-      const double a = Real_item(items[0], number, kEntry, "a point is a line `" + std::string(form) + "`");
-      const double b = Real_item(items[1], number, kEntry, "a point is a line `" + std::string(form) + "`");
-      if (curve_list) {
-        Curve_points& curve = section.curve;
-        if (!(b > 0))
-          Refuse(number, kEntry, "r = " + Shortest(b) + " on the section's curve; a radius must be positive");
-        if (!curve.x.empty() && !(a > curve.x.back())) {
-          Refuse(number, kEntry,
-                 "x = " + Shortest(a) + " does not increase from x = " + Shortest(curve.x.back()) + " on line " +
-                     std::to_string(curve.lines.back()) + "; x must increase strictly along a curve");
-        }
-        curve.x.push_back(a);
-        curve.r.push_back(b);
-        curve.lines.push_back(number);
-      } else {
-        section.xy.push_back(a);
-        section.xy.push_back(b);
-        section.point_lines.push_back(number);
-      }
-      --owed;
-      continue;
-    }
-    const std::string_view name = items[0];
-    if (seen(name)) Refuse(number, kEntry, Quote(name) + " is given a second time in the section");
-    given.push_back(name);
-    if (name == "span" || name == "stagger" || name == "chord") {
-      Expect_items(items.size(), 2, number, kEntry, std::string(name) + " VALUE");
-      const double value = Real_item(items[1], number, kEntry, std::string(name) + " takes a number");
-      (name == "span" ? section.span : name == "stagger" ? section.stagger : section.chord) = value;
-    } else if (name == "reference" || name == "angles") {
-      const bool reference = name == "reference";
-      const std::string form = reference ? "reference X Y" : "angles BETAIN BETAOUT";
-      Expect_items(items.size(), 3, number, kEntry, form);
-      const double a = Real_item(items[1], number, kEntry, form);
-      const double b = Real_item(items[2], number, kEntry, form);
-      if (reference) {
-        section.xref = a;
-        section.yref = b;
-      } else {
-        section.angles_given = true;
-        section.betain = a;
-        section.betaout = b;
-      }
-    } else if (name == "curve") {
-      Expect_items(items.size(), 2, number, kEntry, "curve N");
-      if (!Parse_integer(items[1], owed) || owed < 2) {
-        Refuse(number, kEntry, "the curve needs a count of at least two `x r` lines, found " + Quote(items[1]));
-      }
-      section.curve.header_line = number;
-      curve_list = true;
-    } else if (name == "points") {
-      Expect_items(items.size(), 3, number, kEntry, "points NPTS IREF");
-      if (!Parse_integer(items[1], owed) || owed < 4 || owed > kMaxContourPoints) {
-        Refuse(
-            number, kEntry,
-            "the contour needs from 4 to " + std::to_string(kMaxContourPoints) + " points, found " + Quote(items[1]));
-      }
-      if (!Parse_integer(items[2], section.iref) || section.iref < 1 || section.iref > owed) {
-        Refuse(number, kEntry, "the reference index " + Quote(items[2]) + " is not a point of the list");
-      }
-      curve_list = false;
+    if (reading.owed > 0) {
+      Take_section_point(items, number, reading);
     } else {
-      Refuse(number, kEntry,
-             "unknown line " + Quote(name) +
-                 "; a section holds span, stagger, chord, reference, angles, curve and "
-                 "points");
+      Take_section_line(items, number, reading);
     }
   }
-  if (owed > 0) {
-    Refuse(number, kEntry,
-           "the " + std::string(curve_list ? "curve" : "contour") + " ends " + std::to_string(owed) +
-               (owed == 1 ? " point" : " points") + " short of its count");
-  }
-  for (std::string_view needed : {"span", "stagger", "chord", "reference", "curve", "points"}) {
-    if (!seen(needed)) Refuse(entry.line, kEntry, "the section gives no `" + std::string(needed) + "` line");
-  }
-  if (!(section.span > 0 && section.span < 1)) {
-    Refuse(entry.line, kEntry, "span " + Shortest(section.span) + " does not lie between hub (0) and casing (1)");
-  }
-  if (!(section.chord > 0)) Refuse(entry.line, kEntry, "chord " + Shortest(section.chord) + " is not above 0");
-  const size_t iref = static_cast<size_t>(section.iref);
-  if (section.xy[2 * (iref - 1)] == section.xy[0]) {
-    Refuse(section.point_lines[iref - 1], kEntry, "the reference point lies at the x of point 1: no chord to scale");
-  }
-  if (!(section.curve.x.front() <= section.xref && section.xref <= section.curve.x.back())) {
-    Refuse(section.curve.header_line, kEntry,
-           "the curve, x = " + Shortest(section.curve.x.front()) + " to " + Shortest(section.curve.x.back()) +
-               ", misses the section's reference point at x = " + Shortest(section.xref));
-  }
+  Check_section(reading, number, entry.line);
+  Block_section& section = reading.section;
   for (const Block_section& other : block.sections) {
     if (other.span == section.span) {
-      Refuse(entry.line, kEntry,
+      Refuse(entry.line, kSectionEntry,
              "span " + Shortest(section.span) + " is the span of the section on line " + std::to_string(other.line));
     }
   }

@@ -118,6 +118,71 @@ int Line_at(const Curve_points& points, const Meridional_curve& curve, double x)
   return points.lines[curve.Piece_at(x)];
 }
 
+// A surface's curve with its name and points, as the checks below name it in refusals.
+struct Surface_curve {
+  const Flow_path_file& file;
+  const Curve_points& points;
+  const Meridional_curve& curve;
+  const std::string& name;
+};
+
+// The curve reaches the section's reference point at x_ref.
+void Check_reaches_reference(const Surface_curve& s, double x_ref) {
+  const Meridional_curve& curve = s.curve;
+  if (x_ref < curve.x_first() || x_ref > curve.x_last()) {
+    const bool before = x_ref < curve.x_first();
+    Refuse(s.file, before ? s.points.lines.front() : s.points.lines.back(),
+           "the " + s.name + " curve " + (before ? "starts" : "ends") +
+               " at x = " + Number(before ? curve.x_first() : curve.x_last()) + "; it must reach the " + s.name +
+               " section's reference point at x = " + Number(x_ref));
+  }
+}
+
+// The curve's radius at x_ref is the deck's, with the value the deck should give otherwise.
+void Check_reference_radius(const Surface_curve& s, Surface surface, double radius, double x_ref, double should_be) {
+  const std::string record = surface == Surface::hub ? "rhub (record 17)" : "rcas (record 18)";
+  const double at_ref = s.curve.Radius(x_ref);
+  if (!(std::fabs(at_ref - radius) <= kReferenceRadiusTolerance * radius)) {
+    Refuse(s.file, Line_at(s.points, s.curve, x_ref),
+           "the " + s.name + " curve has radius " + Number(at_ref, 12) + " at the " + s.name +
+               " section's reference point (x = " + Number(x_ref) + ") but the deck's " + record + " is " +
+               Number(radius, 12) + "; give the deck " + record.substr(0, 4) + " = " + Number(should_be, 12) +
+               " or move the curve");
+  }
+}
+
+// The curve spans the axial planes of the block.
+void Check_covers_planes(const Surface_curve& s, const Plane_extent& planes) {
+  const Meridional_curve& curve = s.curve;
+  if (planes.inlet < curve.x_first() || planes.outlet > curve.x_last()) {
+    const bool before = planes.inlet < curve.x_first();
+    Refuse(s.file, before ? s.points.lines.front() : s.points.lines.back(),
+           "the " + s.name + " curve " + (before ? "starts" : "ends") +
+               " at x = " + Number(before ? curve.x_first() : curve.x_last()) + ", " +
+               (before ? "downstream" : "upstream") + " of the " + (before ? "inlet" : "outlet") +
+               " plane at x = " + Number(before ? planes.inlet : planes.outlet) + "; extend the curve");
+  }
+}
+
+// The mapped curve spans the grid's extent in the surface's plane.
+void Check_covers_extent(const Surface_curve& s, const Conformal_map& map, const Plane_extent& extent) {
+  const std::string& name = s.name;
+  if (extent.inlet < map.xi_first()) {
+    const auto [first, inlet] = Apart(map.xi_first(), extent.inlet);
+    Refuse(s.file, s.points.lines.front(),
+           "the " + name + " curve starts at x = " + Number(s.curve.x_first()) + " (xi = " + first + " in the " + name +
+               " plane), downstream of the " + name + " grid's inlet at xi = " + inlet +
+               "; extend the curve upstream or shorten lin");
+  }
+  if (extent.outlet > map.xi_last()) {
+    const auto [last, outlet] = Apart(map.xi_last(), extent.outlet);
+    Refuse(s.file, s.points.lines.back(),
+           "the " + name + " curve ends at x = " + Number(s.curve.x_last()) + " (xi = " + last + " in the " + name +
+               " plane), upstream of the " + name + " grid's outlet at xi = " + outlet +
+               "; extend the curve downstream or shorten lx");
+  }
+}
+
 // The map of one surface, refused when the curve misses the section's
 // reference point or its radius there, or does not cover the plane's extent.
 Conformal_map Surface_map(const Flow_path_file& file, Surface surface, const Curve_points& points, double radius,
@@ -125,49 +190,16 @@ Conformal_map Surface_map(const Flow_path_file& file, Surface surface, const Cur
                           const std::optional<Plane_extent>& planes) {
   const Meridional_curve curve(points.x, points.r);
   const std::string name(Surface_name(surface));
-  const std::string record = surface == Surface::hub ? "rhub (record 17)" : "rcas (record 18)";
-  if (x_ref < curve.x_first() || x_ref > curve.x_last()) {
-    const bool before = x_ref < curve.x_first();
-    Refuse(file, before ? points.lines.front() : points.lines.back(),
-           "the " + name + " curve " + (before ? "starts" : "ends") +
-               " at x = " + Number(before ? curve.x_first() : curve.x_last()) + "; it must reach the " + name +
-               " section's reference point at x = " + Number(x_ref));
-  }
-  const double at_ref = curve.Radius(x_ref);
-  if (!(std::fabs(at_ref - radius) <= kReferenceRadiusTolerance * radius)) {
-    Refuse(file, Line_at(points, curve, x_ref),
-           "the " + name + " curve has radius " + Number(at_ref, 12) + " at the " + name +
-               " section's reference point (x = " + Number(x_ref) + ") but the deck's " + record + " is " +
-               Number(radius, 12) + "; give the deck " + record.substr(0, 4) + " = " + Number(should_be, 12) +
-               " or move the curve");
-  }
+  const Surface_curve checked{file, points, curve, name};
+  Check_reaches_reference(checked, x_ref);
+  Check_reference_radius(checked, surface, radius, x_ref, should_be);
   Conformal_map map(curve, radius, x_ref);
   Check_settled(file, name, points, curve, map, x_ref);
   if (planes) {
-    if (planes->inlet < curve.x_first() || planes->outlet > curve.x_last()) {
-      const bool before = planes->inlet < curve.x_first();
-      Refuse(file, before ? points.lines.front() : points.lines.back(),
-             "the " + name + " curve " + (before ? "starts" : "ends") +
-                 " at x = " + Number(before ? curve.x_first() : curve.x_last()) + ", " +
-                 (before ? "downstream" : "upstream") + " of the " + (before ? "inlet" : "outlet") +
-                 " plane at x = " + Number(before ? planes->inlet : planes->outlet) + "; extend the curve");
-    }
+    Check_covers_planes(checked, *planes);
     return map;
   }
-  if (extent.inlet < map.xi_first()) {
-    const auto [first, inlet] = Apart(map.xi_first(), extent.inlet);
-    Refuse(file, points.lines.front(),
-           "the " + name + " curve starts at x = " + Number(curve.x_first()) + " (xi = " + first + " in the " + name +
-               " plane), downstream of the " + name + " grid's inlet at xi = " + inlet +
-               "; extend the curve upstream or shorten lin");
-  }
-  if (extent.outlet > map.xi_last()) {
-    const auto [last, outlet] = Apart(map.xi_last(), extent.outlet);
-    Refuse(file, points.lines.back(),
-           "the " + name + " curve ends at x = " + Number(curve.x_last()) + " (xi = " + last + " in the " + name +
-               " plane), upstream of the " + name + " grid's outlet at xi = " + outlet +
-               "; extend the curve downstream or shorten lx");
-  }
+  Check_covers_extent(checked, map, extent);
   return map;
 }
 

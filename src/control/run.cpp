@@ -244,14 +244,14 @@ bool Read_lists_and_block(Deck_reader& reader, Read_ahead& ahead) {
   return true;
 }
 
-// One line on standard error for a grid that passed its check with cells in
-// the report's bad band of the scaled Jacobian.
 // The run as torvane-inspect takes it: by its stem, or by its grid file when
 // the stem has no name of its own (its files' names begin with a dot).
 std::string Inspect_name(const std::string& stem) {
   return Printable(stem.empty() || stem.back() == '/' ? stem + ".rgra" : stem);
 }
 
+// One line on standard error for a grid that passed its check with cells in
+// the report's bad band of the scaled Jacobian.
 void Note_bad_cells(const Folded_cells& cells, const std::string& stem, Console& err) {
   if (cells.bad == 0) return;
   char worst[32];
@@ -306,6 +306,46 @@ struct Built_grid {
   int gap_cells = 0;      // cells across the tip gap, 0 without one
   double gap = 0;         // its length
 };
+
+// The hub and casing surfaces: in turn, or, when check is given, the casing
+// on the helper thread while this one builds the hub's.
+void Build_surfaces(const Control_values& values, Built_grid& built, const Conformal_map* hub_map,
+                    const Conformal_map* casing_map, const Section_stations& stations, Console_diagnostics& diagnostics,
+                    Check_beside_build* check) {
+  Grid_storage& storage = built.storage;
+  Contour_points& hub = built.hub;
+  Contour_points& casing = built.casing;
+  if (check == nullptr) {
+    diagnostics.Begin(Build_part::hub_surface);
+    Build_surface(Surface::hub, values, hub, storage, hub_map, stations, diagnostics);
+    diagnostics.Begin(Build_part::casing_surface);
+    Build_surface(Surface::casing, values, casing, storage, casing_map, stations, diagnostics);
+  } else {
+    // The casing surface on the helper thread while this one builds the
+    // hub's; its events are told after the hub's and its failure after them,
+    // as a build in order tells them.
+    Diagnostic_log casing_events;
+    std::exception_ptr casing_failure;
+    check->Run_first([&] {
+      try {
+        Build_surface(Surface::casing, values, casing, storage, casing_map, stations, casing_events);
+      } catch (...) {
+        casing_failure = std::current_exception();
+      }
+    });
+    try {
+      diagnostics.Begin(Build_part::hub_surface);
+      Build_surface(Surface::hub, values, hub, storage, hub_map, stations, diagnostics);
+    } catch (...) {
+      check->Wait_first();
+      throw;
+    }
+    check->Wait_first();
+    diagnostics.Begin(Build_part::casing_surface);
+    for (const Diagnostic& event : casing_events.events()) diagnostics.Report(event);
+    if (casing_failure) std::rethrow_exception(casing_failure);
+  }
+}
 
 // Reads the deck, checks it and builds its grid into the storage the provider
 // gives (asked for only once the deck's values passed their checks); a
@@ -380,36 +420,7 @@ Built_grid Build_into(std::istream& deck, Console& out, const Run_options& optio
   out.record(" Generating grid at hub & casing ...");
   const Conformal_map* hub_map = maps ? &maps->hub : nullptr;
   const Conformal_map* casing_map = maps ? &maps->casing : nullptr;
-  if (check == nullptr) {
-    diagnostics.Begin(Build_part::hub_surface);
-    Build_surface(Surface::hub, values, hub, storage, hub_map, stations, diagnostics);
-    diagnostics.Begin(Build_part::casing_surface);
-    Build_surface(Surface::casing, values, casing, storage, casing_map, stations, diagnostics);
-  } else {
-    // The casing surface on the helper thread while this one builds the
-    // hub's; its events are told after the hub's and its failure after them,
-    // as a build in order tells them.
-    Diagnostic_log casing_events;
-    std::exception_ptr casing_failure;
-    check->Run_first([&] {
-      try {
-        Build_surface(Surface::casing, values, casing, storage, casing_map, stations, casing_events);
-      } catch (...) {
-        casing_failure = std::current_exception();
-      }
-    });
-    try {
-      diagnostics.Begin(Build_part::hub_surface);
-      Build_surface(Surface::hub, values, hub, storage, hub_map, stations, diagnostics);
-    } catch (...) {
-      check->Wait_first();
-      throw;
-    }
-    check->Wait_first();
-    diagnostics.Begin(Build_part::casing_surface);
-    for (const Diagnostic& event : casing_events.events()) diagnostics.Report(event);
-    if (casing_failure) std::rethrow_exception(casing_failure);
-  }
+  Build_surfaces(values, built, hub_map, casing_map, stations, diagnostics, check);
 
   out.record(" Generating volume grid ...");
   diagnostics.Begin(Build_part::volume);

@@ -43,6 +43,32 @@ Surface_description Describe_section(const Block_section& section, const Conform
   return d;
 }
 
+// The lines end on the planes exactly: the section's curve reaches both.
+void Check_curve_reaches_planes(const Block_section& given, const Meridional_curve& curve, const Axial_planes& planes) {
+  if (planes.inlet < curve.x_first() || planes.outlet > curve.x_last()) {
+    const bool before = planes.inlet < curve.x_first();
+    Refuse(given.curve.header_line, "section",
+           "the section's curve " + std::string(before ? "starts" : "ends") + " at x = " +
+               Shortest(before ? curve.x_first() : curve.x_last()) + ", short of the " + (before ? "inlet" : "outlet") +
+               " plane at x = " + Shortest(before ? planes.inlet : planes.outlet) + "; extend the curve");
+  }
+}
+
+// The section's mapped curve spans the grid's extent in the section's plane.
+void Check_curve_covers_grid(const Block_section& given, const Meridional_curve& curve, const Conformal_map& map,
+                             const Surface_description& d, const std::vector<double>& xy) {
+  const int npts = static_cast<int>(given.xy.size() / 2);
+  const Plane_extent extent = Surface_plane_extent(d.sizes, d.geometry, d.spacings, npts, given.iref, xy);
+  if (extent.inlet < map.xi_first() || extent.outlet > map.xi_last()) {
+    const bool before = extent.inlet < map.xi_first();
+    Refuse(given.curve.header_line, "section",
+           "the section's curve " + std::string(before ? "starts" : "ends") +
+               " at x = " + Shortest(before ? curve.x_first() : curve.x_last()) + ", short of the grid's " +
+               (before ? "inlet" : "outlet") + " at xi = " + Shortest(before ? extent.inlet : extent.outlet) +
+               " in the section's plane; extend the curve or shorten lin or lx");
+  }
+}
+
 }  // namespace
 
 Section_stations::Section_stations(const Deck_block& block, const Control_values& values, const Grid_sizes& sizes)
@@ -64,26 +90,9 @@ Section_stations::Section_stations(const Deck_block& block, const Control_values
     Surface_description d = Describe_section(given, *section.map, values);
     Adjust(d, true);
     if (block.planes) {
-      // The lines end on the planes exactly: the curve must reach them.
-      if (block.planes->inlet < curve.x_first() || block.planes->outlet > curve.x_last()) {
-        const bool before = block.planes->inlet < curve.x_first();
-        Refuse(given.curve.header_line, "section",
-               "the section's curve " + std::string(before ? "starts" : "ends") +
-                   " at x = " + Shortest(before ? curve.x_first() : curve.x_last()) + ", short of the " +
-                   (before ? "inlet" : "outlet") + " plane at x = " +
-                   Shortest(before ? block.planes->inlet : block.planes->outlet) + "; extend the curve");
-      }
+      Check_curve_reaches_planes(given, curve, *block.planes);
     } else {
-      const int npts = static_cast<int>(given.xy.size() / 2);
-      const Plane_extent extent = Surface_plane_extent(d.sizes, d.geometry, d.spacings, npts, given.iref, section.xy);
-      if (extent.inlet < section.map->xi_first() || extent.outlet > section.map->xi_last()) {
-        const bool before = extent.inlet < section.map->xi_first();
-        Refuse(given.curve.header_line, "section",
-               "the section's curve " + std::string(before ? "starts" : "ends") +
-                   " at x = " + Shortest(before ? curve.x_first() : curve.x_last()) + ", short of the grid's " +
-                   (before ? "inlet" : "outlet") + " at xi = " + Shortest(before ? extent.inlet : extent.outlet) +
-                   " in the section's plane; extend the curve or shorten lin or lx");
-      }
+      Check_curve_covers_grid(given, curve, *section.map, d, section.xy);
     }
     sections_.push_back(std::move(section));
   }

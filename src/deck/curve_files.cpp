@@ -80,6 +80,106 @@ std::optional<double> Length_of(std::string_view text, std::optional<double> def
   return value * *length;
 }
 
+// A trim as the info file gives it ("-30mm" once "Axial" is cut off) and its line.
+struct Trim_line {
+  std::string value;
+  int line;
+};
+
+// The info file as its lines come: the row's values and the trims, placed
+// once the unit is known.
+struct Info_reading {
+  Row_info info;
+  std::optional<Trim_line> inlet, outlet;
+};
+
+// "No of blades: N": the blade count, a whole number above 0.
+int Blade_count(const std::string& path, int number, std::string_view value) {
+  int blades = 0;
+  if (!Parse_integer(value, blades) || blades < 1) {
+    Refuse(path, number, Quoted(value, 40) + " is not a blade count (a whole number above 0)");
+  }
+  return blades;
+}
+
+// "Axis of rotation: X": the axis in upper case.
+char Rotation_axis(const std::string& path, int number, std::string_view value) {
+  if (value != "X" && value != "Y" && value != "Z" && value != "x" && value != "y" && value != "z") {
+    Refuse(path, number, Quoted(value, 40) + " is not an axis; give X, Y or Z");
+  }
+  return static_cast<char>(std::toupper(static_cast<unsigned char>(value[0])));
+}
+
+// One `name: value` line of the info file into the reading; other names are ignored.
+void Take_info_entry(const std::string& path, int number, std::string_view name, std::string_view value,
+                     Info_reading& reading) {
+  Row_info& info = reading.info;
+  if (name == "No of blades") {
+    info.blades = Blade_count(path, number, value);
+  } else if (name == "Axis of rotation") {
+    info.axis = Rotation_axis(path, number, value);
+  } else if (name == "Coordinates unit") {
+    info.unit = Unit_length(value);
+    if (!info.unit) Refuse(path, number, Quoted(value, 40) + " is not a unit; give m, cm, mm, in or ft");
+    info.unit_name = std::string(value);
+  } else if (name == "Tip clearance") {
+    info.tip_clearance = Printable(value);
+  } else if (name == "RPM") {
+    double rpm = 0;
+    if (!Parse_real(value, rpm)) Refuse(path, number, Quoted(value, 40) + " is not a speed in rpm");
+    info.rpm = rpm;
+  } else if (name == "Inlet trim" || name == "Outlet trim") {
+    // "-30mm Axial": a length and the direction it is taken along.
+    std::string length(value);
+    const size_t word = length.find("Axial");
+    if (word != std::string::npos) length.erase(word);
+    (name == "Inlet trim" ? reading.inlet : reading.outlet) = Trim_line{std::string(Trim(length)), number};
+  }
+}
+
+// The inlet and outlet trims as axial positions [m], in the file's unit when they give none.
+void Place_trims(const std::string& path, Info_reading& reading) {
+  Row_info& info = reading.info;
+  for (auto [trim, target] :
+       {std::pair{&reading.inlet, &info.inlet_trim}, std::pair{&reading.outlet, &info.outlet_trim}}) {
+    if (!*trim) continue;
+    *target = Length_of((*trim)->value, info.unit);
+    if (!*target) {
+      Refuse(path, (*trim)->line,
+             Quoted((*trim)->value, 40) + " is not an axial position; give a number and a unit (-30mm)" +
+                 (info.unit ? "" : ", or the coordinates unit before it"));
+    }
+  }
+}
+
+// A `#Profile N at P%` heading: the section it opens, or none for a comment
+// before the first section.
+std::optional<Profile_section> Section_heading(const std::string& path, int number, std::string_view line,
+                                               const std::vector<std::string_view>& items, bool first) {
+  // `#	Profile	1	at	0.00%`
+  std::vector<std::string_view> words = items;
+  if (words[0] == "#") {
+    words.erase(words.begin());
+  } else {
+    words[0].remove_prefix(1);
+  }
+  if (words.size() != 4 || words[0] != "Profile" || words[2] != "at" || !words[3].ends_with("%")) {
+    if (first) return std::nullopt;
+    Refuse(path, number, "expected a section heading `#Profile N at P%`, found " + Quoted(Trim(line), 40));
+  }
+  Profile_section section;
+  section.line = number;
+  if (!Parse_integer(words[1], section.number)) {
+    Refuse(path, number, Quoted(words[1], 40) + " is not a section number");
+  }
+  std::string_view percent = words[3];
+  percent.remove_suffix(1);
+  if (!Parse_real(percent, section.percent)) {
+    Refuse(path, number, Quoted(words[3], 40) + " is not a place in the span (a per cent, 0% to 100%)");
+  }
+  return section;
+}
+
 }  // namespace
 
 std::optional<double> Unit_length(std::string_view name) {
@@ -92,56 +192,14 @@ std::optional<double> Unit_length(std::string_view name) {
 }
 
 Row_info Read_info_file(const std::string& path) {
-  Row_info info;
-  struct Trim_line {
-    std::string value;
-    int line;
-  };
-  std::optional<Trim_line> inlet, outlet;
+  Info_reading reading;
   For_each_line(path, "info file", [&](std::string_view line, int number) {
     const size_t colon = line.find(':');
     if (colon == std::string_view::npos) return;  // headings and blank lines
-    const std::string_view name = Trim(line.substr(0, colon));
-    const std::string_view value = Trim(line.substr(colon + 1));
-    if (name == "No of blades") {
-      int blades = 0;
-      if (!Parse_integer(value, blades) || blades < 1) {
-        Refuse(path, number, Quoted(value, 40) + " is not a blade count (a whole number above 0)");
-      }
-      info.blades = blades;
-    } else if (name == "Axis of rotation") {
-      if (value != "X" && value != "Y" && value != "Z" && value != "x" && value != "y" && value != "z") {
-        Refuse(path, number, Quoted(value, 40) + " is not an axis; give X, Y or Z");
-      }
-      info.axis = static_cast<char>(std::toupper(static_cast<unsigned char>(value[0])));
-    } else if (name == "Coordinates unit") {
-      info.unit = Unit_length(value);
-      if (!info.unit) Refuse(path, number, Quoted(value, 40) + " is not a unit; give m, cm, mm, in or ft");
-      info.unit_name = std::string(value);
-    } else if (name == "Tip clearance") {
-      info.tip_clearance = Printable(value);
-    } else if (name == "RPM") {
-      double rpm = 0;
-      if (!Parse_real(value, rpm)) Refuse(path, number, Quoted(value, 40) + " is not a speed in rpm");
-      info.rpm = rpm;
-    } else if (name == "Inlet trim" || name == "Outlet trim") {
-      // "-30mm Axial": a length and the direction it is taken along.
-      std::string length(value);
-      const size_t word = length.find("Axial");
-      if (word != std::string::npos) length.erase(word);
-      (name == "Inlet trim" ? inlet : outlet) = Trim_line{std::string(Trim(length)), number};
-    }
+    Take_info_entry(path, number, Trim(line.substr(0, colon)), Trim(line.substr(colon + 1)), reading);
   });
-  for (auto [trim, target] : {std::pair{&inlet, &info.inlet_trim}, std::pair{&outlet, &info.outlet_trim}}) {
-    if (!*trim) continue;
-    *target = Length_of((*trim)->value, info.unit);
-    if (!*target) {
-      Refuse(path, (*trim)->line,
-             Quoted((*trim)->value, 40) + " is not an axial position; give a number and a unit (-30mm)" +
-                 (info.unit ? "" : ", or the coordinates unit before it"));
-    }
-  }
-  return info;
+  Place_trims(path, reading);
+  return reading.info;
 }
 
 std::vector<Profile_section> Read_profile_file(const std::string& path, char axis, double scale) {
@@ -150,30 +208,12 @@ std::vector<Profile_section> Read_profile_file(const std::string& path, char axi
     const std::vector<std::string_view> items = Items(line);
     if (items.empty()) return;
     if (items[0].starts_with("#")) {
-      // `#	Profile	1	at	0.00%`
-      std::vector<std::string_view> words = items;
-      if (words[0] == "#")
-        words.erase(words.begin());
-      else
-        words[0].remove_prefix(1);
-      if (words.size() != 4 || words[0] != "Profile" || words[2] != "at" || !words[3].ends_with("%")) {
-        if (sections.empty()) return;  // a comment before the first section
-        Refuse(path, number, "expected a section heading `#Profile N at P%`, found " + Quoted(Trim(line), 40));
-      }
-      Profile_section section;
-      section.line = number;
-      if (!Parse_integer(words[1], section.number)) {
-        Refuse(path, number, Quoted(words[1], 40) + " is not a section number");
-      }
-      std::string_view percent = words[3];
-      percent.remove_suffix(1);
-      if (!Parse_real(percent, section.percent)) {
-        Refuse(path, number, Quoted(words[3], 40) + " is not a place in the span (a per cent, 0% to 100%)");
-      }
+      std::optional<Profile_section> section = Section_heading(path, number, line, items, sections.empty());
+      if (!section) return;  // a comment before the first section
       if (!sections.empty() && sections.back().points.size() < 4) {
         Refuse(path, sections.back().line, "the section has fewer than 4 points");
       }
-      sections.push_back(std::move(section));
+      sections.push_back(std::move(*section));
       return;
     }
     if (sections.empty()) Refuse(path, number, "a point before the first heading `#Profile N at P%`");

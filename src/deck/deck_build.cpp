@@ -139,6 +139,26 @@ std::string Advice_for_wall_choices(std::string message, const std::set<std::str
   return message.substr(0, at + lead.size()) + list;
 }
 
+// The hub and casing sections, resampled to the point count asked for; a
+// refusal when the count is out of range or a section cannot be read.
+std::optional<Deck_build> Load_sections(const Deck_request& request, Deck_section& hub, Deck_section& casing) {
+  int npoints = 0;
+  if (!request.points.empty()) {
+    if (!Parse_integer(request.points, npoints) || npoints < kMinResampledPoints || npoints > kMaxContourPoints) {
+      return Refused(request.points_origin == "--points" ? kExitUsage : kExitInput,
+                     {request.points_origin + ": \"" + Printable(request.points) + "\": give a point count from " +
+                      std::to_string(kMinResampledPoints) + " to " + std::to_string(kMaxContourPoints)});
+    }
+  }
+  try {
+    hub = Load_section(request.hub, request.points, npoints);
+    casing = Load_section(request.casing, request.points, npoints);
+  } catch (const Input_error& e) {
+    return Refused(kExitInput, {e.what()});
+  }
+  return std::nullopt;
+}
+
 }  // namespace
 
 std::optional<Deck_build> Read_tip_gap(const Setting& tip_gap, const Setting& gap_cells,
@@ -166,20 +186,7 @@ Deck_build Build_deck(const Deck_request& request) {
   std::optional<Tip_gap_request> tip_gap;
   if (std::optional<Deck_build> refused = Read_tip_gap(request.tip_gap, request.gap_cells, tip_gap)) return *refused;
   Deck_section hub, casing;
-  int npoints = 0;
-  if (!request.points.empty()) {
-    if (!Parse_integer(request.points, npoints) || npoints < kMinResampledPoints || npoints > kMaxContourPoints) {
-      return Refused(request.points_origin == "--points" ? kExitUsage : kExitInput,
-                     {request.points_origin + ": \"" + Printable(request.points) + "\": give a point count from " +
-                      std::to_string(kMinResampledPoints) + " to " + std::to_string(kMaxContourPoints)});
-    }
-  }
-  try {
-    hub = Load_section(request.hub, request.points, npoints);
-    casing = Load_section(request.casing, request.points, npoints);
-  } catch (const Input_error& e) {
-    return Refused(kExitInput, {e.what()});
-  }
+  if (auto refused = Load_sections(request, hub, casing)) return *refused;
 
   Control_values values = Default_values();
   values.title = Default_title(hub, casing);

@@ -276,6 +276,323 @@ std::optional<double> Option_length(const std::string& text, double unit) {
   return value * unit;
 }
 
+// "FILE, line N": where a profile section lies.
+struct Profile_places {
+  std::string file;
+  std::string operator()(const Profile_section& p) const { return file + ", line " + std::to_string(p.line); }
+};
+
+// The curve files as read, in the files' frame and unit.
+struct Row_files {
+  Row_info info;
+  std::vector<Profile_section> profiles;
+  std::vector<Cylindrical_point> hub_points, casing_points;
+  double unit = 0;
+};
+
+// The hub and casing curves in one frame.
+struct Wall_curves {
+  const Meridional_curve& hub;
+  const Meridional_curve& casing;
+};
+
+// The sections at the walls in the files' frame, and whether the first and
+// last sections lie away from their walls (the wall's section is then
+// extrapolated from it and its neighbour).
+struct Wall_sections {
+  double first_fraction = 0, last_fraction = 0;
+  bool first_away = false, last_away = false;
+  Placed_section hub, casing;
+};
+
+// A grid angle rounded to 0.01 deg within the lines' limits.
+double Limited_angle(double angle) {
+  return std::clamp(std::round(angle * 100.0) / 100.0, -kMaxLineAngle, kMaxLineAngle);
+}
+
+// The info, profile and curve files in the unit of the info file or --unit;
+// a refusal when the unit is not known or a file cannot be read.
+std::optional<Deck_build> Read_row_files(const Row_request& request, Row_files& files) {
+  Row_info& info = files.info;
+  try {
+    if (!request.info.empty()) info = Read_info_file(request.info);
+    if (!request.unit.empty()) {
+      const auto given = Unit_length(request.unit);
+      if (!given) return Refused(kExitUsage, {"--unit: \"" + Printable(request.unit) + "\": give m, cm, mm, in or ft"});
+      info.unit = given;
+    }
+    if (!info.unit) {
+      return Refused(kExitUsage, {"the coordinates' unit is not known: give --unit (m, cm, mm, in or ft) or an info "
+                                  "file with `Coordinates unit`"});
+    }
+    files.unit = *info.unit;
+    files.profiles = Read_profile_file(request.profile, info.axis, files.unit);
+    files.hub_points = Read_curve_file(request.hub_curve, info.axis, files.unit);
+    files.casing_points = Read_curve_file(request.casing_curve, info.axis, files.unit);
+  } catch (const Input_error& e) {
+    return Refused(kExitInput, {e.what()});
+  }
+  return std::nullopt;
+}
+
+// The plane options in place of the info file's trims; a refusal when one is not a number.
+std::optional<Deck_build> Take_plane_options(const Row_request& request, Row_files& files) {
+  Row_info& info = files.info;
+  for (auto [option, trim] :
+       {std::pair{&request.inlet_plane, &info.inlet_trim}, std::pair{&request.outlet_plane, &info.outlet_trim}}) {
+    if (option->empty()) continue;
+    *trim = Option_length(*option, files.unit);
+    if (!*trim) return Refused(kExitUsage, {"\"" + Printable(*option) + "\" is not an axial position"});
+  }
+  return std::nullopt;
+}
+
+// The hub's section and, when the last section lies away from the casing,
+// the casing's, both in the files' frame; a refusal when one cannot be placed.
+std::optional<Deck_build> Place_wall_sections(const std::vector<Profile_section>& profiles, const Wall_curves& files,
+                                              const Profile_places& where, Wall_sections& walls) {
+  walls.first_fraction = Mean_span_fraction(profiles.front(), files.hub, files.casing, 0.0);
+  walls.last_fraction = Mean_span_fraction(profiles.back(), files.hub, files.casing, 0.0);
+  walls.first_away = walls.first_fraction > kOnWall;
+  walls.last_away = walls.last_fraction < 1.0 - kOnWall;
+  try {
+    auto own = [&](size_t n) {
+      const Curve_points c = Streamsurface(profiles[n], files.hub, files.casing, 0.0);
+      return Place_on(profiles[n], Meridional_curve(c.x, c.r), where(profiles[n]));
+    };
+    auto fraction = [&](size_t n) { return Mean_span_fraction(profiles[n], files.hub, files.casing, 0.0); };
+    const size_t last = profiles.size() - 1;
+    walls.hub = walls.first_away ? Extrapolated(own(0), walls.first_fraction, own(1), fraction(1), 0.0)
+                                 : Place_on(profiles.front(), files.hub, where(profiles.front()));
+    if (walls.last_away) {
+      walls.casing = Extrapolated(own(last), walls.last_fraction, own(last - 1), fraction(last - 1), 1.0);
+    }
+  } catch (const Input_error& e) {
+    return Refused(kExitInput, {e.what()});
+  }
+  return std::nullopt;
+}
+
+// The settings over the default values and choices, the names of the records
+// given added; a refusal at the first one that is not a record or choice or
+// not a value of it.
+std::optional<Deck_build> Apply_settings(const Row_request& request, Control_values& values,
+                                         std::set<std::string>& given, Deck_choices& choices) {
+  for (const Setting& setting : request.settings) {
+    if (Is_choice_name(setting.name)) {
+      if (const auto why = Set_choice(choices, setting)) return Refused(kExitUsage, {setting.origin + ": " + *why});
+      continue;
+    }
+    const Deck_record* record = Find_record(setting.name);
+    if (record == nullptr) return Refused(kExitUsage, {setting.origin + ": not the name of a record"});
+    if (const auto why = Set_value(values, *record, setting.text)) {
+      return Refused(kExitUsage, {setting.origin + ": " + Printable(*why)});
+    }
+    given.insert(setting.name);
+  }
+  return std::nullopt;
+}
+
+// The casing section's records: its radius, the sweep and lean that put its
+// nose (casing_place, files' frame) there, its contour, stagger and chord.
+void Set_casing_records(const Placed_section& casing_place, double x0, double theta0,
+                        const Meridional_curve& casing_curve, Control_values& values, Deck_section& casing) {
+  const double x_nose = casing_place.x - x0;
+  const double theta_nose = casing_place.theta - theta0;
+  values.rcas = casing_curve.Radius(x_nose);
+  values.sweep = std::atan2(x_nose, values.rcas - values.rhub) / kDegree;
+  values.lean =
+      std::atan2(values.rcas * std::sin(theta_nose), values.rcas * std::cos(theta_nose) - values.rhub) / kDegree;
+  casing.contour = casing_place.plane.contour;
+  values.stagcas = casing_place.plane.stagger;
+  values.chordcas = casing_place.plane.chord;
+}
+
+// The block's planes (deck's frame) and lin and lx: the info file's trims, or
+// a hub chord upstream of the blade and two downstream, no further than both
+// curves reach.
+void Set_planes(const Row_files& files, const Wall_curves& file_curves, const Conformal_map& hub_map, double x0,
+                Control_values& values, Deck_block& block) {
+  double x_min = 1e300, x_max = -1e300;
+  for (const Profile_section& profile : files.profiles) {
+    for (const Cylindrical_point& p : profile.points) {
+      x_min = std::min(x_min, p.x);
+      x_max = std::max(x_max, p.x);
+    }
+  }
+  // Without trims, no further than both curves reach.
+  const double reach_first = std::max(file_curves.hub.x_first(), file_curves.casing.x_first());
+  const double reach_last = std::min(file_curves.hub.x_last(), file_curves.casing.x_last());
+  const Row_info& info = files.info;
+  const double inlet = (info.inlet_trim ? *info.inlet_trim : std::max(x_min - values.chordhub, reach_first)) - x0;
+  const double outlet =
+      (info.outlet_trim ? *info.outlet_trim : std::min(x_max + 2.0 * values.chordhub, reach_last)) - x0;
+  block.planes = Axial_planes{0, inlet, outlet};
+  values.lin = -hub_map.Xi(inlet);
+  values.lx = hub_map.Xi(outlet) - hub_map.Xi(inlet);
+}
+
+// A section between the walls on its own streamsurface (deck's frame), with
+// its metal angles when they are found.
+Block_section Streamsurface_section(const Profile_section& profile, const Wall_curves& curves, double x0, double theta0,
+                                    const Control_values& values, const std::string& where) {
+  Block_section section;
+  section.span = profile.percent / 100.0;
+  if (!(section.span > 0 && section.span < 1)) {
+    section.span = std::clamp(Mean_span_fraction(profile, curves.hub, curves.casing, x0), kOnWall, 1.0 - kOnWall);
+  }
+  section.curve = Streamsurface(profile, curves.hub, curves.casing, x0);
+  const Meridional_curve curve(section.curve.x, section.curve.r);
+  const Conformal_map map_trial(curve, curve.Radius(0.0), 0.0);
+  const Plane_section trial_section = Deck_order(Plane_points(profile, map_trial, x0, theta0), where);
+  section.xref = map_trial.Axial(trial_section.nose.x);
+  const Conformal_map map(curve, curve.Radius(section.xref), section.xref);
+  const Plane_section plane = Deck_order(Plane_points(profile, map, x0, theta0), where);
+  section.stagger = plane.stagger;
+  section.chord = plane.chord;
+  section.yref = plane.nose.y;
+  section.iref = plane.contour.iref;
+  for (const Point& p : plane.contour.points) {
+    section.xy.push_back(p.x);
+    section.xy.push_back(p.y);
+  }
+  Control_values at = values;
+  at.staghub = section.stagger;
+  at.chordhub = section.chord;
+  const auto angles = Section_metal_angles(at, Surface::hub, plane.contour);
+  if (angles) {
+    section.angles_given = true;
+    section.betain = Limited_angle(angles->inlet);
+    section.betaout = Limited_angle(angles->outlet);
+  }
+  return section;
+}
+
+// The deck being built in its frame (the hub section's nose at x = 0, angle 0).
+struct Row_deck {
+  double x0 = 0, theta0 = 0;
+  Deck_block block;
+  Control_values values;
+  Deck_section hub, casing;
+  std::vector<const Profile_section*> section_profiles;  // the profile of each of the block's sections
+};
+
+// The hub and casing sections on their curves, the casing placed by sweep and
+// lean, the planes, and the sections between, each on its own streamsurface;
+// a refusal when a section cannot be placed.
+std::optional<Deck_build> Lay_out_row(const Row_files& files, const Wall_curves& file_curves, const Wall_curves& curves,
+                                      const Profile_places& where, Wall_sections& walls, Row_deck& row) {
+  Control_values& values = row.values;
+  const std::vector<Profile_section>& profiles = files.profiles;
+  try {
+    values.rhub = curves.hub.Radius(0.0);
+    const Conformal_map hub_map(curves.hub, values.rhub, 0.0);
+    row.hub.contour = walls.hub.plane.contour;
+    values.staghub = walls.hub.plane.stagger;
+    values.chordhub = walls.hub.plane.chord;
+
+    // The casing nose (in the deck's frame), then the deck's sweep and lean put it there.
+    const Profile_section& top = profiles.back();
+    if (!walls.last_away) walls.casing = Place_on(top, file_curves.casing, where(top));
+    Set_casing_records(walls.casing, row.x0, row.theta0, curves.casing, values, row.casing);
+
+    Set_planes(files, file_curves, hub_map, row.x0, values, row.block);
+
+    // The sections between, each on its own streamsurface.
+    for (size_t n = walls.first_away ? 0 : 1; n + (walls.last_away ? 0 : 1) < profiles.size(); ++n) {
+      const Profile_section& profile = profiles[n];
+      row.block.sections.push_back(Streamsurface_section(profile, curves, row.x0, row.theta0, values, where(profile)));
+      row.section_profiles.push_back(&profile);
+    }
+  } catch (const Input_error& e) {
+    return Refused(kExitInput, {e.what()});
+  }
+  return std::nullopt;
+}
+
+// Grid angles: each wall section's metal angles for the block's stations,
+// records 9 and 10 their mean at hub and casing.
+void Set_grid_angles(Row_deck& row) {
+  Control_values& values = row.values;
+  const auto at_hub = Section_metal_angles(values, Surface::hub, row.hub.contour);
+  const auto at_casing = Section_metal_angles(values, Surface::casing, row.casing.contour);
+  if (at_hub && at_casing) {
+    row.block.angles = Station_angles{0, Limited_angle(at_hub->inlet), Limited_angle(at_hub->outlet),
+                                      Limited_angle(at_casing->inlet), Limited_angle(at_casing->outlet)};
+    values.betain = Limited_angle((at_hub->inlet + at_casing->inlet) / 2.0);
+    values.betaout = Limited_angle((at_hub->outlet + at_casing->outlet) / 2.0);
+  }
+}
+
+// The defaults for what the settings left, any refinement, then the refusal
+// of the values or the wall sections, if any.
+std::optional<Deck_build> Complete_values(const std::set<std::string>& given, Deck_choices& choices,
+                                          Value_sources& sources, Row_deck& row) {
+  Control_values& values = row.values;
+  Apply_geometry_defaults(values, given, row.hub, row.casing, choices, sources);
+  if (const auto missing = Missing_choice(choices)) return Refused(kExitUsage, {*missing});
+  if (choices.refine || choices.levels) {
+    if (auto problems = Value_problems(values); !problems.empty()) return Refused(kExitProblems, std::move(problems));
+    if (auto problem = Refine(values, choices, sources)) return Refused(kExitProblems, {*problem});
+  }
+  if (auto problems = Value_problems(values); !problems.empty()) return Refused(kExitProblems, std::move(problems));
+  std::vector<std::string> problems = Section_problems(values, Surface::hub, row.hub);
+  for (std::string& problem : Section_problems(values, Surface::casing, row.casing)) {
+    problems.push_back(std::move(problem));
+  }
+  if (!problems.empty()) return Refused(kExitProblems, std::move(problems));
+  return std::nullopt;
+}
+
+// The deck's comment lines on the files it came from and its wall sections.
+std::string Source_notes(const Row_request& request, const Row_files& files, const std::string& profile_name,
+                         const Wall_sections& walls, const Row_deck& row) {
+  const std::vector<Profile_section>& profiles = files.profiles;
+  std::string notes = "# the curve files: " + profile_name + " (" + std::to_string(profiles.size()) + " sections), " +
+                      Printable(request.hub_curve) + ", " + Printable(request.casing_curve) +
+                      (request.info.empty() ? "" : ", " + Printable(request.info)) + "; unit " + Number(files.unit) +
+                      " m\n";
+  notes += "# hub section " + Number(profiles.front().percent) + "%, casing section " +
+           Number(profiles.back().percent) + "%; chords nose to trailing edge: hub " +
+           Number(walls.hub.plane.true_chord) + ", casing " +
+           Number(row.casing.contour.points.empty() ? 0 : row.values.chordcas) +
+           "; the nose of each round leading edge is the reference point\n";
+  if (!files.info.tip_clearance.empty()) {
+    notes += "# tip clearance in the info file: " + files.info.tip_clearance +
+             (row.block.tip_gap ? " (meshed: the block's tip-gap)\n" : " (the grid runs the blade to the casing)\n");
+  }
+  return notes;
+}
+
+// The deck lines that open the block's section entries.
+std::vector<int> Section_entry_lines(const std::string& deck) {
+  std::vector<int> entry_lines;
+  int number = 0;
+  for (size_t at = 0; at < deck.size(); at = deck.find('\n', at) + 1) {
+    ++number;
+    if (deck.compare(at, 8, "section ") == 0 || deck.compare(at, 8, "section\n") == 0) entry_lines.push_back(number);
+    if (deck.find('\n', at) == std::string::npos) break;
+  }
+  return entry_lines;
+}
+
+// A problem of a section names the profile it came from besides its deck line.
+void Name_section_profiles(const std::string& deck, const std::vector<const Profile_section*>& section_profiles,
+                           const Profile_places& where, std::vector<std::string>& problems) {
+  const std::vector<int> entry_lines = Section_entry_lines(deck);
+  for (std::string& problem : problems) {
+    const size_t at = problem.find("deck line ");
+    if (at == std::string::npos || problem.find(" (section)", at) == std::string::npos) continue;
+    const int line = std::atoi(problem.c_str() + at + 10);
+    size_t n = 0;
+    while (n + 1 < entry_lines.size() && entry_lines[n + 1] <= line) ++n;
+    if (n < section_profiles.size() && !entry_lines.empty() && entry_lines[0] <= line) {
+      problem +=
+          " (the section of " + where(*section_profiles[n]) + ", at " + Number(section_profiles[n]->percent) + "%)";
+    }
+  }
+}
+
 }  // namespace
 
 // The info file's `Tip clearance` ("0.2% of span (~0.13mm)", "0.61 mm",
@@ -302,234 +619,59 @@ Setting Info_tip_gap(const std::string& clearance, double unit, const std::strin
 }
 
 Deck_build Build_row_deck(const Row_request& request) {
-  Row_info info;
-  std::vector<Profile_section> profiles;
-  std::vector<Cylindrical_point> hub_points, casing_points;
-  double unit = 0;
-  try {
-    if (!request.info.empty()) info = Read_info_file(request.info);
-    if (!request.unit.empty()) {
-      const auto given = Unit_length(request.unit);
-      if (!given) return Refused(kExitUsage, {"--unit: \"" + Printable(request.unit) + "\": give m, cm, mm, in or ft"});
-      info.unit = given;
-    }
-    if (!info.unit) {
-      return Refused(kExitUsage, {"the coordinates' unit is not known: give --unit (m, cm, mm, in or ft) or an info "
-                                  "file with `Coordinates unit`"});
-    }
-    unit = *info.unit;
-    profiles = Read_profile_file(request.profile, info.axis, unit);
-    hub_points = Read_curve_file(request.hub_curve, info.axis, unit);
-    casing_points = Read_curve_file(request.casing_curve, info.axis, unit);
-  } catch (const Input_error& e) {
-    return Refused(kExitInput, {e.what()});
-  }
+  Row_files files;
+  if (auto refused = Read_row_files(request, files)) return *refused;
+  std::vector<Profile_section>& profiles = files.profiles;
   std::stable_sort(profiles.begin(), profiles.end(),
                    [](const Profile_section& a, const Profile_section& b) { return a.percent < b.percent; });
-  for (auto [option, trim] :
-       {std::pair{&request.inlet_plane, &info.inlet_trim}, std::pair{&request.outlet_plane, &info.outlet_trim}}) {
-    if (option->empty()) continue;
-    *trim = Option_length(*option, unit);
-    if (!*trim) return Refused(kExitUsage, {"\"" + Printable(*option) + "\" is not an axial position"});
-  }
+  if (auto refused = Take_plane_options(request, files)) return *refused;
 
   // The frame: the hub section's nose at x = 0, angle 0, as the deck's hub section lies.
-  const std::string profile_name = Printable(request.profile);
-  auto where = [&](const Profile_section& p) { return profile_name + ", line " + std::to_string(p.line); };
-  const Meridional_curve hub_file(Deck_curve(hub_points, 0).x, Deck_curve(hub_points, 0).r);
-  const Meridional_curve casing_file(Deck_curve(casing_points, 0).x, Deck_curve(casing_points, 0).r);
-  // A first or last section away from its wall is a station of its own; the
-  // wall's section is then extrapolated from it and its neighbour.
-  const double first_fraction = Mean_span_fraction(profiles.front(), hub_file, casing_file, 0.0);
-  const double last_fraction = Mean_span_fraction(profiles.back(), hub_file, casing_file, 0.0);
-  const bool first_away = first_fraction > kOnWall;
-  const bool last_away = last_fraction < 1.0 - kOnWall;
-  Placed_section hub_place, casing_place;
-  try {
-    auto own = [&](size_t n) {
-      const Curve_points c = Streamsurface(profiles[n], hub_file, casing_file, 0.0);
-      return Place_on(profiles[n], Meridional_curve(c.x, c.r), where(profiles[n]));
-    };
-    auto fraction = [&](size_t n) { return Mean_span_fraction(profiles[n], hub_file, casing_file, 0.0); };
-    const size_t last = profiles.size() - 1;
-    hub_place = first_away ? Extrapolated(own(0), first_fraction, own(1), fraction(1), 0.0)
-                           : Place_on(profiles.front(), hub_file, where(profiles.front()));
-    if (last_away) casing_place = Extrapolated(own(last), last_fraction, own(last - 1), fraction(last - 1), 1.0);
-  } catch (const Input_error& e) {
-    return Refused(kExitInput, {e.what()});
-  }
-  Plane_section hub_plane = hub_place.plane;
-  const double x0 = hub_place.x, theta0 = hub_place.theta;
-  Deck_block block;
-  block.flow_path = Flow_path_file{"deck", 0, Deck_curve(hub_points, x0), Deck_curve(casing_points, x0)};
+  const Profile_places where{Printable(request.profile)};
+  const Meridional_curve hub_file(Deck_curve(files.hub_points, 0).x, Deck_curve(files.hub_points, 0).r);
+  const Meridional_curve casing_file(Deck_curve(files.casing_points, 0).x, Deck_curve(files.casing_points, 0).r);
+  const Wall_curves file_curves{hub_file, casing_file};
+  Wall_sections walls;
+  if (auto refused = Place_wall_sections(profiles, file_curves, where, walls)) return *refused;
+  Row_deck row;
+  row.x0 = walls.hub.x;
+  row.theta0 = walls.hub.theta;
+  Deck_block& block = row.block;
+  block.flow_path =
+      Flow_path_file{"deck", 0, Deck_curve(files.hub_points, row.x0), Deck_curve(files.casing_points, row.x0)};
   const Meridional_curve hub_curve(block.flow_path->hub.x, block.flow_path->hub.r);
   const Meridional_curve casing_curve(block.flow_path->casing.x, block.flow_path->casing.r);
-  block.frame = Grid_frame{0, x0, theta0 / kDegree};
+  block.frame = Grid_frame{0, row.x0, row.theta0 / kDegree};
   // The tip gap of --tip-gap, else of the info file's `Tip clearance`.
-  const Setting gap_given = !request.tip_gap.text.empty() || info.tip_clearance.empty()
+  const Setting gap_given = !request.tip_gap.text.empty() || files.info.tip_clearance.empty()
                                 ? request.tip_gap
-                                : Info_tip_gap(info.tip_clearance, unit, Printable(request.info));
+                                : Info_tip_gap(files.info.tip_clearance, files.unit, Printable(request.info));
   if (std::optional<Deck_build> refused = Read_tip_gap(gap_given, request.gap_cells, block.tip_gap)) return *refused;
 
-  Control_values values = Default_values();
+  Control_values& values = row.values;
+  values = Default_values();
   std::set<std::string> given{"lin", "lx", "betain", "betaout"};
   Deck_choices choices;
-  if (info.blades) values.nbrow = *info.blades;
-  for (const Setting& setting : request.settings) {
-    if (Is_choice_name(setting.name)) {
-      if (const auto why = Set_choice(choices, setting)) return Refused(kExitUsage, {setting.origin + ": " + *why});
-      continue;
-    }
-    const Deck_record* record = Find_record(setting.name);
-    if (record == nullptr) return Refused(kExitUsage, {setting.origin + ": not the name of a record"});
-    if (const auto why = Set_value(values, *record, setting.text)) {
-      return Refused(kExitUsage, {setting.origin + ": " + Printable(*why)});
-    }
-    given.insert(setting.name);
-  }
+  if (files.info.blades) values.nbrow = *files.info.blades;
+  if (auto refused = Apply_settings(request, values, given, choices)) return *refused;
   const std::string stem = std::filesystem::path(request.profile).stem().string();
   if (!given.count("title")) values.title = Printable(stem).substr(0, kTextLength);
   if (!given.count("fname")) values.fname = Printable(stem).substr(0, kTextLength);
   std::replace(values.fname.begin(), values.fname.end(), ' ', '_');
 
-  // Hub and casing sections on their curves, the casing placed by sweep and lean.
-  Deck_section hub{request.profile, "", {}, false}, casing{request.profile, "", {}, false};
-  std::vector<const Profile_section*> section_profiles;  // the profile of each of the block's sections
-  try {
-    values.rhub = hub_curve.Radius(0.0);
-    const Conformal_map hub_map(hub_curve, values.rhub, 0.0);
-    hub.contour = hub_plane.contour;
-    values.staghub = hub_plane.stagger;
-    values.chordhub = hub_plane.chord;
-
-    // The casing nose (in the deck's frame), then the deck's sweep and lean put it there.
-    const Profile_section& top = profiles.back();
-    if (!last_away) casing_place = Place_on(top, casing_file, where(top));
-    const double x_nose = casing_place.x - x0;
-    const double theta_nose = casing_place.theta - theta0;
-    values.rcas = casing_curve.Radius(x_nose);
-    values.sweep = std::atan2(x_nose, values.rcas - values.rhub) / kDegree;
-    values.lean =
-        std::atan2(values.rcas * std::sin(theta_nose), values.rcas * std::cos(theta_nose) - values.rhub) / kDegree;
-    casing.contour = casing_place.plane.contour;
-    values.stagcas = casing_place.plane.stagger;
-    values.chordcas = casing_place.plane.chord;
-
-    // The planes: the info file's trims, or a hub chord upstream of the blade and two downstream.
-    double x_min = 1e300, x_max = -1e300;
-    for (const Profile_section& profile : profiles) {
-      for (const Cylindrical_point& p : profile.points) {
-        x_min = std::min(x_min, p.x);
-        x_max = std::max(x_max, p.x);
-      }
-    }
-    // Without trims, no further than both curves reach.
-    const double reach_first = std::max(hub_file.x_first(), casing_file.x_first());
-    const double reach_last = std::min(hub_file.x_last(), casing_file.x_last());
-    const double inlet = (info.inlet_trim ? *info.inlet_trim : std::max(x_min - values.chordhub, reach_first)) - x0;
-    const double outlet =
-        (info.outlet_trim ? *info.outlet_trim : std::min(x_max + 2.0 * values.chordhub, reach_last)) - x0;
-    block.planes = Axial_planes{0, inlet, outlet};
-    values.lin = -hub_map.Xi(inlet);
-    values.lx = hub_map.Xi(outlet) - hub_map.Xi(inlet);
-
-    // The sections between, each on its own streamsurface.
-    for (size_t n = first_away ? 0 : 1; n + (last_away ? 0 : 1) < profiles.size(); ++n) {
-      const Profile_section& profile = profiles[n];
-      Block_section section;
-      section.span = profile.percent / 100.0;
-      if (!(section.span > 0 && section.span < 1)) {
-        section.span = std::clamp(Mean_span_fraction(profile, hub_curve, casing_curve, x0), kOnWall, 1.0 - kOnWall);
-      }
-      section.curve = Streamsurface(profile, hub_curve, casing_curve, x0);
-      const Meridional_curve curve(section.curve.x, section.curve.r);
-      const Conformal_map map_trial(curve, curve.Radius(0.0), 0.0);
-      const Plane_section trial_section = Deck_order(Plane_points(profile, map_trial, x0, theta0), where(profile));
-      section.xref = map_trial.Axial(trial_section.nose.x);
-      const Conformal_map map(curve, curve.Radius(section.xref), section.xref);
-      const Plane_section plane = Deck_order(Plane_points(profile, map, x0, theta0), where(profile));
-      section.stagger = plane.stagger;
-      section.chord = plane.chord;
-      section.yref = plane.nose.y;
-      section.iref = plane.contour.iref;
-      for (const Point& p : plane.contour.points) {
-        section.xy.push_back(p.x);
-        section.xy.push_back(p.y);
-      }
-      Control_values at = values;
-      at.staghub = section.stagger;
-      at.chordhub = section.chord;
-      const auto angles = Section_metal_angles(at, Surface::hub, plane.contour);
-      if (angles) {
-        section.angles_given = true;
-        section.betain = std::clamp(std::round(angles->inlet * 100.0) / 100.0, -kMaxLineAngle, kMaxLineAngle);
-        section.betaout = std::clamp(std::round(angles->outlet * 100.0) / 100.0, -kMaxLineAngle, kMaxLineAngle);
-      }
-      block.sections.push_back(std::move(section));
-      section_profiles.push_back(&profile);
-    }
-  } catch (const Input_error& e) {
-    return Refused(kExitInput, {e.what()});
-  }
-
-  // Grid angles: each station's metal angles, records 9 and 10 their mean at hub and casing.
-  const auto at_hub = Section_metal_angles(values, Surface::hub, hub.contour);
-  const auto at_casing = Section_metal_angles(values, Surface::casing, casing.contour);
-  auto limited = [](double angle) {
-    return std::clamp(std::round(angle * 100.0) / 100.0, -kMaxLineAngle, kMaxLineAngle);
-  };
-  if (at_hub && at_casing) {
-    block.angles = Station_angles{0, limited(at_hub->inlet), limited(at_hub->outlet), limited(at_casing->inlet),
-                                  limited(at_casing->outlet)};
-    values.betain = limited((at_hub->inlet + at_casing->inlet) / 2.0);
-    values.betaout = limited((at_hub->outlet + at_casing->outlet) / 2.0);
-  }
+  row.hub = Deck_section{request.profile, "", {}, false};
+  row.casing = Deck_section{request.profile, "", {}, false};
+  if (auto refused = Lay_out_row(files, file_curves, {hub_curve, casing_curve}, where, walls, row)) return *refused;
+  Set_grid_angles(row);
 
   Value_sources sources;
-  Apply_geometry_defaults(values, given, hub, casing, choices, sources);
-  if (const auto missing = Missing_choice(choices)) return Refused(kExitUsage, {*missing});
-  if (choices.refine || choices.levels) {
-    if (auto problems = Value_problems(values); !problems.empty()) return Refused(kExitProblems, std::move(problems));
-    if (auto problem = Refine(values, choices, sources)) return Refused(kExitProblems, {*problem});
-  }
-  if (auto problems = Value_problems(values); !problems.empty()) return Refused(kExitProblems, std::move(problems));
-  std::vector<std::string> problems = Section_problems(values, Surface::hub, hub);
-  for (std::string& problem : Section_problems(values, Surface::casing, casing)) problems.push_back(std::move(problem));
-  if (!problems.empty()) return Refused(kExitProblems, std::move(problems));
+  if (auto refused = Complete_values(given, choices, sources, row)) return *refused;
 
-  std::string deck = Deck_text(values, hub, casing, {}, sources);
-  deck += "# the curve files: " + profile_name + " (" + std::to_string(profiles.size()) + " sections), " +
-          Printable(request.hub_curve) + ", " + Printable(request.casing_curve) +
-          (request.info.empty() ? "" : ", " + Printable(request.info)) + "; unit " + Number(unit) + " m\n";
-  deck += "# hub section " + Number(profiles.front().percent) + "%, casing section " + Number(profiles.back().percent) +
-          "%; chords nose to trailing edge: hub " + Number(hub_plane.true_chord) + ", casing " +
-          Number(casing.contour.points.empty() ? 0 : values.chordcas) +
-          "; the nose of each round leading edge is the reference point\n";
-  if (!info.tip_clearance.empty()) {
-    deck += "# tip clearance in the info file: " + info.tip_clearance +
-            (block.tip_gap ? " (meshed: the block's tip-gap)\n" : " (the grid runs the blade to the casing)\n");
-  }
+  std::string deck = Deck_text(values, row.hub, row.casing, {}, sources);
+  deck += Source_notes(request, files, where.file, walls, row);
   deck += Deck_block_text(block);
   if (auto run_problems = Dry_run_problems(deck); !run_problems.empty()) {
-    // A problem of a section names the profile it came from besides its deck line.
-    std::vector<int> entry_lines;
-    int number = 0;
-    for (size_t at = 0; at < deck.size(); at = deck.find('\n', at) + 1) {
-      ++number;
-      if (deck.compare(at, 8, "section ") == 0 || deck.compare(at, 8, "section\n") == 0) entry_lines.push_back(number);
-      if (deck.find('\n', at) == std::string::npos) break;
-    }
-    for (std::string& problem : run_problems) {
-      const size_t at = problem.find("deck line ");
-      if (at == std::string::npos || problem.find(" (section)", at) == std::string::npos) continue;
-      const int line = std::atoi(problem.c_str() + at + 10);
-      size_t n = 0;
-      while (n + 1 < entry_lines.size() && entry_lines[n + 1] <= line) ++n;
-      if (n < section_profiles.size() && !entry_lines.empty() && entry_lines[0] <= line) {
-        problem +=
-            " (the section of " + where(*section_profiles[n]) + ", at " + Number(section_profiles[n]->percent) + "%)";
-      }
-    }
+    Name_section_profiles(deck, row.section_profiles, where, run_problems);
     return Refused(kExitProblems, std::move(run_problems));
   }
   return {kExitWritten, {}, std::move(deck)};

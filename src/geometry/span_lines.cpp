@@ -81,19 +81,12 @@ double Spline_value(const double* u, const double* f, const double* m, int p, do
          h * (m[p] * (t * s * s) - m[p + 1] * (t * t * s));
 }
 
-void Prepare_span_lines(const Volume_sizes& s, std::span<const Station_surface> stations,
-                        std::span<const double> places, Frame_shift frame, const Span_work& work, const Grid& grid,
-                        Diagnostics& diagnostics) {
-  const int n = static_cast<int>(stations.size());
-  const int ie = s.ie;
-  const int je = s.je;
-  if (s.ke > 2) {
-    const double hsum = Geometric_length(s.dzwall, s.nwallhc, s.ratio);
-    Distribute_line(1, s.nwallhc + 1, s.ke - s.nwallhc, s.ke, 0.0, hsum, s.span - hsum, s.span, s.dzwall, s.dzwall,
-                    work.sspan, diagnostics);
-  }
-  // The plane of each inner station: the nearest to its place, after the
-  // previous station's and leaving one for each station still to come.
+namespace {
+
+// The plane of each inner station: the nearest to its place, after the
+// previous station's and leaving one for each station still to come; NaN in
+// the first when the stations do not all get a plane of their own.
+void Assign_station_planes(const Volume_sizes& s, int n, std::span<const double> places, const Span_work& work) {
   work.station_planes[0] = 0.0;
   work.station_planes[static_cast<std::size_t>(n - 1)] = 1.0;
   int k_previous = 1;
@@ -113,6 +106,12 @@ void Prepare_span_lines(const Volume_sizes& s, std::span<const Station_surface> 
     work.station_planes[static_cast<std::size_t>(station)] = work.sspan(best) / s.span;
     k_previous = best;
   }
+}
+
+// The stations' points in cylindrical coordinates, moved into the frame.
+void Read_station_points(std::span<const Station_surface> stations, Frame_shift frame, int ie, int je,
+                         const Span_work& work) {
+  const int n = static_cast<int>(stations.size());
   for (int station = 0; station < n; ++station) {
     const Station_surface& surface = stations[static_cast<std::size_t>(station)];
     for (int j = 1; j <= je; ++j) {
@@ -126,25 +125,34 @@ void Prepare_span_lines(const Volume_sizes& s, std::span<const Station_surface> 
       }
     }
   }
+}
+
+// The chord-length parameter of the line from `first`: the distance along
+// the stations' points, scaled to 1, in u and in the work.
+void Line_parameter(int n, std::size_t first, std::size_t stride, const Span_work& work, double* u) {
+  u[0] = 0.0;
+  for (int p = 1; p < n; ++p) {
+    const std::size_t a = first + static_cast<std::size_t>(p - 1) * stride;
+    const std::size_t b = a + stride;
+    const double dx = work.x[b] - work.x[a];
+    const double dy = std::sin(work.theta[b]) * work.r[b] - std::sin(work.theta[a]) * work.r[a];
+    const double dz = std::cos(work.theta[b]) * work.r[b] - std::cos(work.theta[a]) * work.r[a];
+    u[p] = u[p - 1] + std::sqrt(dx * dx + dy * dy + dz * dz);
+  }
+  const double length = u[n - 1];
+  for (int p = 1; p < n - 1; ++p) u[p] = u[p] / length;
+  u[n - 1] = 1.0;
+  for (int p = 0; p < n; ++p) work.u[first + static_cast<std::size_t>(p) * stride] = u[p];
+}
+
+// The parameters and the splines' slopes of every line (i, j).
+void Fit_lines(int n, int ie, int je, const Span_work& work) {
   std::array<double, kMaxSpanStations> u{}, f{}, m{};
   const std::size_t stride = Span_work_size(1, ie, je);
   for (int j = 1; j <= je; ++j) {
     for (int i = 1; i <= ie; ++i) {
       const std::size_t first = At(0, i, j, ie, je);
-      // The chord-length parameter: the distance along the stations' points, scaled to 1.
-      u[0] = 0.0;
-      for (int p = 1; p < n; ++p) {
-        const std::size_t a = first + static_cast<std::size_t>(p - 1) * stride;
-        const std::size_t b = a + stride;
-        const double dx = work.x[b] - work.x[a];
-        const double dy = std::sin(work.theta[b]) * work.r[b] - std::sin(work.theta[a]) * work.r[a];
-        const double dz = std::cos(work.theta[b]) * work.r[b] - std::cos(work.theta[a]) * work.r[a];
-        u[p] = u[p - 1] + std::sqrt(dx * dx + dy * dy + dz * dz);
-      }
-      const double length = u[n - 1];
-      for (int p = 1; p < n - 1; ++p) u[p] = u[p] / length;
-      u[n - 1] = 1.0;
-      for (int p = 0; p < n; ++p) work.u[first + static_cast<std::size_t>(p) * stride] = u[p];
+      Line_parameter(n, first, stride, work, u.data());
       for (auto [values, slopes] :
            {std::pair{work.x, work.mx}, std::pair{work.r, work.mr}, std::pair{work.theta, work.mtheta}}) {
         for (int p = 0; p < n; ++p) f[p] = values[first + static_cast<std::size_t>(p) * stride];
@@ -153,16 +161,61 @@ void Prepare_span_lines(const Volume_sizes& s, std::span<const Station_surface> 
       }
     }
   }
-  if (frame.x != 0.0 || frame.theta != 0.0) {
-    for (int j = 1; j <= je; ++j) {
-      for (int i = 1; i <= ie; ++i) {
-        for (auto [station, k] : {std::pair{0, 1}, std::pair{n - 1, s.ke}}) {
-          const std::size_t at = At(station, i, j, ie, je);
-          Put_point(grid, i, j, k, work.x[at], work.r[at], work.theta[at]);
-        }
+}
+
+// The hub (k = 1) and casing (k = ke) planes written again in the frame.
+void Put_end_planes(const Volume_sizes& s, int n, const Span_work& work, const Grid& grid) {
+  const int ie = s.ie;
+  const int je = s.je;
+  for (int j = 1; j <= je; ++j) {
+    for (int i = 1; i <= ie; ++i) {
+      for (auto [station, k] : {std::pair{0, 1}, std::pair{n - 1, s.ke}}) {
+        const std::size_t at = At(station, i, j, ie, je);
+        Put_point(grid, i, j, k, work.x[at], work.r[at], work.theta[at]);
       }
     }
   }
+}
+
+// Where a line meets the plane at spanwise fraction v: the spline's piece and
+// the line's parameter there.
+struct Line_place {
+  int piece;
+  double w;
+};
+
+Line_place Place_on_line(int n, const double* u, double v, std::span<const double> station_planes) {
+  int piece = 0;
+  double w = v;
+  if (std::isnan(station_planes[0])) {
+    while (piece + 2 < n && u[piece + 1] <= v) ++piece;
+  } else {
+    // Between the planes of two stations, in proportion to the line's parameter between them.
+    const std::span<const double> at = station_planes;
+    while (piece + 2 < n && at[static_cast<std::size_t>(piece + 1)] <= v) ++piece;
+    const double a = at[static_cast<std::size_t>(piece)], b = at[static_cast<std::size_t>(piece + 1)];
+    w = v == a ? u[piece] : u[piece] + (v - a) * (u[piece + 1] - u[piece]) / (b - a);
+  }
+  return {piece, w};
+}
+
+}  // namespace
+
+void Prepare_span_lines(const Volume_sizes& s, std::span<const Station_surface> stations,
+                        std::span<const double> places, Frame_shift frame, const Span_work& work, const Grid& grid,
+                        Diagnostics& diagnostics) {
+  const int n = static_cast<int>(stations.size());
+  const int ie = s.ie;
+  const int je = s.je;
+  if (s.ke > 2) {
+    const double hsum = Geometric_length(s.dzwall, s.nwallhc, s.ratio);
+    Distribute_line(1, s.nwallhc + 1, s.ke - s.nwallhc, s.ke, 0.0, hsum, s.span - hsum, s.span, s.dzwall, s.dzwall,
+                    work.sspan, diagnostics);
+  }
+  Assign_station_planes(s, n, places, work);
+  Read_station_points(stations, frame, ie, je, work);
+  Fit_lines(n, ie, je, work);
+  if (frame.x != 0.0 || frame.theta != 0.0) Put_end_planes(s, n, work, grid);
 }
 
 void Build_span_plane(int k, const Volume_sizes& s, int n, const Span_work& work, const Grid& grid) {
@@ -175,17 +228,7 @@ void Build_span_plane(int k, const Volume_sizes& s, int n, const Span_work& work
     for (int i = 1; i <= ie; ++i) {
       const std::size_t first = At(0, i, j, ie, je);
       for (int p = 0; p < n; ++p) u[p] = work.u[first + static_cast<std::size_t>(p) * stride];
-      int piece = 0;
-      double w = v;
-      if (std::isnan(work.station_planes[0])) {
-        while (piece + 2 < n && u[piece + 1] <= v) ++piece;
-      } else {
-        // Between the planes of two stations, in proportion to the line's parameter between them.
-        const std::span<const double> at = work.station_planes;
-        while (piece + 2 < n && at[static_cast<std::size_t>(piece + 1)] <= v) ++piece;
-        const double a = at[static_cast<std::size_t>(piece)], b = at[static_cast<std::size_t>(piece + 1)];
-        w = v == a ? u[piece] : u[piece] + (v - a) * (u[piece + 1] - u[piece]) / (b - a);
-      }
+      const auto [piece, w] = Place_on_line(n, u.data(), v, work.station_planes);
       double value[3];
       int c = 0;
       for (auto [values, slopes] :

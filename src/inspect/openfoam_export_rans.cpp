@@ -169,17 +169,10 @@ std::string Flow_rate_function(const char* name, const char* patch) {
          "    }\n";
 }
 
-}  // namespace
-
-Rans_case_files Rans_case(const Grid& g, const Block_faces& faces, const Solver_boundary& b, Machine_axis axis,
-                          const Rans_request& request) {
-  Rans_case_files out;
-  Rans_setup& s = out.setup;
+// The sense of rotation and the inflow, absolute and relative, into the setup;
+// the relative speed at mid-span.
+double Set_inflow(const Grid& g, Machine_axis axis, const Rans_request& request, Rans_setup& s) {
   const bool rotor = request.rpm != 0;
-  s.rpm = request.rpm;
-  s.solver = rotor ? "SRFSimpleFoam" : "simpleFoam";
-  const char* const velocity = rotor ? "Urel" : "U";
-
   // The sense of rotation from the upstream grid lines: with an axial inflow the relative
   // flow meets the blade along them, so the blade moves against their tangential lean.
   const int mid = (g.ke + 1) / 2;
@@ -200,17 +193,23 @@ Rans_case_files Rans_case(const Grid& g, const Block_faces& faces, const Solver_
   s.inflow = request.inflow > 0 ? request.inflow : rotor ? omega * r_mid / std::fabs(mid_slope) : kStationaryInflow;
   const double swirl = s.sense * omega * r_mid;
   s.relative_angle = std::atan2(swirl, s.inflow) * kDegrees;
-  const double relative_speed = std::hypot(s.inflow, swirl);
+  return std::hypot(s.inflow, swirl);
+}
 
-  // The first cells' y+ from a flat plate's skin friction over the blade's chord at mid-span.
+// The blade's chord at mid-span (plane mid), leading to trailing edge, or the
+// grid's axial length when the edges give none.
+double Mid_chord(const Grid& g, const Block_faces& faces, int mid, Machine_axis axis) {
   double chord = 0;
   if (faces.ile > 0) {
     const Vec3 d = shape_math::Minus(g.Point(faces.ite, 1, mid), g.Point(faces.ile, 1, mid));
     chord = std::sqrt(shape_math::Dot(d, d));
   }
   if (!(chord > 0)) chord = std::fabs(Polar_of(g, g.ie, 1, mid, axis).axial - Polar_of(g, 1, 1, mid, axis).axial);
-  const double reynolds = relative_speed * chord / kViscosity;
-  const double friction_velocity = relative_speed * std::sqrt(0.5 * 0.026 * std::pow(reynolds, -1.0 / 7));
+  return chord;
+}
+
+// The lowest and highest first-cell y+ over the walls, and whether they take wall functions.
+void Set_wall_yplus(const Grid& g, const Solver_boundary& b, double friction_velocity, Rans_setup& s) {
   s.yplus_low = std::numeric_limits<double>::infinity();
   s.yplus_high = 0;
   for (const Solver_patch& p : b.patches) {
@@ -223,18 +222,106 @@ Rans_case_files Rans_case(const Grid& g, const Block_faces& faces, const Solver_
   }
   if (s.yplus_high == 0) s.yplus_low = 0;
   s.wall_functions = s.yplus_high > kLowReYplus;
+}
+
+// The span at the inlet: the highest less the lowest mean inlet radius of the planes k.
+double Inlet_span(const Grid& g, Machine_axis axis) {
+  double low = std::numeric_limits<double>::infinity(), high = 0;
+  for (int k = 1; k <= g.ke; ++k) {
+    const double r = Mean_inlet_radius(g, k, axis);
+    low = std::min(low, r);
+    high = std::max(high, r);
+  }
+  return high - low;
+}
+
+// The inlet's turbulence: k, omega and nut.
+struct Inlet_turbulence {
+  double k, omega, nut;
+};
+
+// The boundary entries of each field, one per patch.
+struct Boundary_entries {
+  std::vector<std::string> u, p, k, w, nut;
+};
+
+Boundary_entries Field_entries(const std::vector<Flow_boundary>& kinds, bool rotor, bool wall_functions,
+                               const std::string& inflow, const Inlet_turbulence& in) {
+  const std::string still = "uniform (0 0 0)";
+  Boundary_entries e;
+  for (Flow_boundary kind : kinds) {
+    switch (kind) {
+      case Flow_boundary::inlet:
+        e.u.push_back(
+            rotor ? Entry("SRFVelocity", Value("inletValue", inflow) + Value("relative", "no") + Value("value", inflow))
+                  : Entry("fixedValue", Value("value", inflow)));
+        e.p.push_back(Entry("zeroGradient"));
+        e.k.push_back(Entry("fixedValue", Value("value", Uniform(in.k))));
+        e.w.push_back(Entry("fixedValue", Value("value", Uniform(in.omega))));
+        e.nut.push_back(Entry("calculated", Value("value", Uniform(in.nut))));
+        break;
+      case Flow_boundary::outlet:
+        e.u.push_back(Entry("pressureInletOutletVelocity", Value("value", inflow)));
+        e.p.push_back(Entry("fixedValue", Value("value", "uniform 0")));
+        e.k.push_back(Entry("inletOutlet", Value("inletValue", Uniform(in.k)) + Value("value", Uniform(in.k))));
+        e.w.push_back(Entry("inletOutlet", Value("inletValue", Uniform(in.omega)) + Value("value", Uniform(in.omega))));
+        e.nut.push_back(Entry("calculated", Value("value", Uniform(in.nut))));
+        break;
+      case Flow_boundary::turning_wall:
+      case Flow_boundary::still_wall:
+        e.u.push_back(
+            kind == Flow_boundary::still_wall
+                ? Entry("SRFVelocity", Value("inletValue", still) + Value("relative", "no") + Value("value", still))
+                : Entry("noSlip"));
+        e.p.push_back(Entry("zeroGradient"));
+        e.k.push_back(wall_functions ? Entry("kqRWallFunction", Value("value", Uniform(in.k)))
+                                     : Entry("fixedValue", Value("value", "uniform 1e-10")));
+        e.w.push_back(Entry("omegaWallFunction", Value("value", Uniform(in.omega))));
+        e.nut.push_back(
+            Entry(wall_functions ? "nutkWallFunction" : "nutLowReWallFunction", Value("value", "uniform 0")));
+        break;
+      case Flow_boundary::cyclic:
+        for (auto* list : {&e.u, &e.p, &e.k, &e.w, &e.nut}) list->push_back(Entry("cyclic"));
+        break;
+    }
+  }
+  return e;
+}
+
+// The comment of the velocity field: the inflow and the walls.
+std::string Velocity_note(const Rans_setup& s, bool rotor) {
+  std::string velocity_note = "// Axial inflow " + Number(s.inflow) + " m/s (absolute)";
+  if (rotor) {
+    velocity_note += "; the relative flow meets the inlet at " + Angle(s.relative_angle) +
+                     " deg at mid-span, the grid's upstream lines at " + Angle(s.upstream_angle) + " deg";
+  }
+  velocity_note += ".\n// Walls: no slip";
+  if (rotor) velocity_note += " on the hub and blade, which turn with the frame; the casing stands still";
+  velocity_note += ".\n\n";
+  return velocity_note;
+}
+
+}  // namespace
+
+Rans_case_files Rans_case(const Grid& g, const Block_faces& faces, const Solver_boundary& b, Machine_axis axis,
+                          const Rans_request& request) {
+  Rans_case_files out;
+  Rans_setup& s = out.setup;
+  const bool rotor = request.rpm != 0;
+  s.rpm = request.rpm;
+  s.solver = rotor ? "SRFSimpleFoam" : "simpleFoam";
+  const char* const velocity = rotor ? "Urel" : "U";
+  const double relative_speed = Set_inflow(g, axis, request, s);
+
+  // The first cells' y+ from a flat plate's skin friction over the blade's chord at mid-span.
+  const int mid = (g.ke + 1) / 2;
+  const double chord = Mid_chord(g, faces, mid, axis);
+  const double reynolds = relative_speed * chord / kViscosity;
+  const double friction_velocity = relative_speed * std::sqrt(0.5 * 0.026 * std::pow(reynolds, -1.0 / 7));
+  Set_wall_yplus(g, b, friction_velocity, s);
 
   // Inlet turbulence.
-  double span = 0;
-  {
-    double low = std::numeric_limits<double>::infinity(), high = 0;
-    for (int k = 1; k <= g.ke; ++k) {
-      const double r = Mean_inlet_radius(g, k, axis);
-      low = std::min(low, r);
-      high = std::max(high, r);
-    }
-    span = high - low;
-  }
+  const double span = Inlet_span(g, axis);
   const double length_scale = kInletLengthPerSpan * span;
   const double k_in = 1.5 * (kInletIntensity * s.inflow) * (kInletIntensity * s.inflow);
   const double omega_in = std::sqrt(k_in) / (std::pow(kCmu, 0.25) * length_scale);
@@ -242,44 +329,8 @@ Rans_case_files Rans_case(const Grid& g, const Block_faces& faces, const Solver_
 
   const std::vector<Flow_boundary> kinds = Flow_boundaries(b, rotor);
   const std::string inflow = "uniform " + Vector_text(s.inflow, axis);
-  const std::string still = "uniform (0 0 0)";
-  std::vector<std::string> u, p, k, w, nut;
-  for (Flow_boundary kind : kinds) {
-    switch (kind) {
-      case Flow_boundary::inlet:
-        u.push_back(
-            rotor ? Entry("SRFVelocity", Value("inletValue", inflow) + Value("relative", "no") + Value("value", inflow))
-                  : Entry("fixedValue", Value("value", inflow)));
-        p.push_back(Entry("zeroGradient"));
-        k.push_back(Entry("fixedValue", Value("value", Uniform(k_in))));
-        w.push_back(Entry("fixedValue", Value("value", Uniform(omega_in))));
-        nut.push_back(Entry("calculated", Value("value", Uniform(nut_in))));
-        break;
-      case Flow_boundary::outlet:
-        u.push_back(Entry("pressureInletOutletVelocity", Value("value", inflow)));
-        p.push_back(Entry("fixedValue", Value("value", "uniform 0")));
-        k.push_back(Entry("inletOutlet", Value("inletValue", Uniform(k_in)) + Value("value", Uniform(k_in))));
-        w.push_back(Entry("inletOutlet", Value("inletValue", Uniform(omega_in)) + Value("value", Uniform(omega_in))));
-        nut.push_back(Entry("calculated", Value("value", Uniform(nut_in))));
-        break;
-      case Flow_boundary::turning_wall:
-      case Flow_boundary::still_wall:
-        u.push_back(
-            kind == Flow_boundary::still_wall
-                ? Entry("SRFVelocity", Value("inletValue", still) + Value("relative", "no") + Value("value", still))
-                : Entry("noSlip"));
-        p.push_back(Entry("zeroGradient"));
-        k.push_back(s.wall_functions ? Entry("kqRWallFunction", Value("value", Uniform(k_in)))
-                                     : Entry("fixedValue", Value("value", "uniform 1e-10")));
-        w.push_back(Entry("omegaWallFunction", Value("value", Uniform(omega_in))));
-        nut.push_back(
-            Entry(s.wall_functions ? "nutkWallFunction" : "nutLowReWallFunction", Value("value", "uniform 0")));
-        break;
-      case Flow_boundary::cyclic:
-        for (auto* list : {&u, &p, &k, &w, &nut}) list->push_back(Entry("cyclic"));
-        break;
-    }
-  }
+  const Boundary_entries entries =
+      Field_entries(kinds, rotor, s.wall_functions, inflow, Inlet_turbulence{k_in, omega_in, nut_in});
 
   char yplus_text[320];
   std::snprintf(yplus_text, sizeof yplus_text,
@@ -290,28 +341,22 @@ Rans_case_files Rans_case(const Grid& g, const Block_faces& faces, const Solver_
   const std::string turbulence_note = std::string(yplus_text) + "// Inlet: intensity " + Number(kInletIntensity * 100) +
                                       " % of " + Number(s.inflow) + " m/s, length scale " + Number(length_scale) +
                                       " m (" + Number(kInletLengthPerSpan * 100) + " % of the span).\n\n";
-  std::string velocity_note = "// Axial inflow " + Number(s.inflow) + " m/s (absolute)";
-  if (rotor) {
-    velocity_note += "; the relative flow meets the inlet at " + Angle(s.relative_angle) +
-                     " deg at mid-span, the grid's upstream lines at " + Angle(s.upstream_angle) + " deg";
-  }
-  velocity_note += ".\n// Walls: no slip";
-  if (rotor) velocity_note += " on the hub and blade, which turn with the frame; the casing stands still";
-  velocity_note += ".\n\n";
+  const std::string velocity_note = Velocity_note(s, rotor);
 
   std::vector<Case_file>& files = out.files;
   files.emplace_back(
       std::string("0/") + velocity,
-      With_note(Foam_field("volVectorField", velocity, "[0 1 -1 0 0 0 0]", inflow, b, u), velocity_note));
-  files.emplace_back("0/p", Foam_field("volScalarField", "p", "[0 2 -2 0 0 0 0]", "uniform 0", b, p));
+      With_note(Foam_field("volVectorField", velocity, "[0 1 -1 0 0 0 0]", inflow, b, entries.u), velocity_note));
+  files.emplace_back("0/p", Foam_field("volScalarField", "p", "[0 2 -2 0 0 0 0]", "uniform 0", b, entries.p));
   files.emplace_back(
-      "0/k", With_note(Foam_field("volScalarField", "k", "[0 2 -2 0 0 0 0]", Uniform(k_in), b, k), turbulence_note));
+      "0/k",
+      With_note(Foam_field("volScalarField", "k", "[0 2 -2 0 0 0 0]", Uniform(k_in), b, entries.k), turbulence_note));
   files.emplace_back(
-      "0/omega",
-      With_note(Foam_field("volScalarField", "omega", "[0 0 -1 0 0 0 0]", Uniform(omega_in), b, w), turbulence_note));
-  files.emplace_back(
-      "0/nut",
-      With_note(Foam_field("volScalarField", "nut", "[0 2 -1 0 0 0 0]", Uniform(nut_in), b, nut), turbulence_note));
+      "0/omega", With_note(Foam_field("volScalarField", "omega", "[0 0 -1 0 0 0 0]", Uniform(omega_in), b, entries.w),
+                           turbulence_note));
+  files.emplace_back("0/nut",
+                     With_note(Foam_field("volScalarField", "nut", "[0 2 -1 0 0 0 0]", Uniform(nut_in), b, entries.nut),
+                               turbulence_note));
 
   files.emplace_back("constant/transportProperties",
                      Dictionary("constant", "transportProperties",

@@ -52,6 +52,37 @@ Vec3 Tangent(const Grid& g, const int ijk[3], int d, int lo, int hi) {
   return s > 0 ? t : Vec3{-t.x, -t.y, -t.z};
 }
 
+// The list a wall patch's heights go to: the blade's two sides apart, then
+// the hub and the casing.
+int Wall_of(const Patch& patch) {
+  return patch.role == torvane::Patch_role::hub      ? 2
+         : patch.role == torvane::Patch_role::casing ? 3
+                                                     : (patch.face == 3 ? 0 : 1);
+}
+
+// The height of the first cell off each point of a wall patch, along the
+// wall's normal, added to out.
+void Add_patch_heights(const Grid& grid, const Patch& patch, std::vector<double>& out) {
+  const int d = patch.normal;
+  const int t1 = (d + 1) % 3, t2 = (d + 2) % 3;
+  const int inward = patch.face % 2 == 1 ? 1 : -1;
+  int p[3];
+  for (p[2] = patch.points.lo[2]; p[2] <= patch.points.hi[2]; ++p[2]) {
+    for (p[1] = patch.points.lo[1]; p[1] <= patch.points.hi[1]; ++p[1]) {
+      for (p[0] = patch.points.lo[0]; p[0] <= patch.points.hi[0]; ++p[0]) {
+        int q[3] = {p[0], p[1], p[2]};
+        q[d] += inward;
+        const Vec3 off = Minus(grid.Point(q[0], q[1], q[2]), grid.Point(p[0], p[1], p[2]));
+        const Vec3 normal = Cross(Tangent(grid, p, t1, patch.points.lo[t1], patch.points.hi[t1]),
+                                  Tangent(grid, p, t2, patch.points.lo[t2], patch.points.hi[t2]));
+        const double size = std::sqrt(Dot(normal, normal));
+        // A wall patch one point wide has no normal: fall back to the distance.
+        out.push_back(size > 0 ? std::fabs(Dot(off, normal)) / size : std::sqrt(Dot(off, off)));
+      }
+    }
+  }
+}
+
 }  // namespace
 
 Wall_heights First_cell_heights(const Grid& grid, const Block_faces& faces) {
@@ -59,30 +90,8 @@ Wall_heights First_cell_heights(const Grid& grid, const Block_faces& faces) {
   const int extent[3] = {grid.ie, grid.je, grid.ke};
   for (const Patch& patch : faces.patches) {
     if (!Is_wall(patch.role) || patch.empty) continue;
-    const int d = patch.normal;
-    if (extent[d] < 2) continue;
-    const int t1 = (d + 1) % 3, t2 = (d + 2) % 3;
-    const int inward = patch.face % 2 == 1 ? 1 : -1;
-    // The blade's two sides apart, then the hub and the casing.
-    const int wall = patch.role == torvane::Patch_role::hub      ? 2
-                     : patch.role == torvane::Patch_role::casing ? 3
-                                                                 : (patch.face == 3 ? 0 : 1);
-    std::vector<double>& out = heights[wall];
-    int p[3];
-    for (p[2] = patch.points.lo[2]; p[2] <= patch.points.hi[2]; ++p[2]) {
-      for (p[1] = patch.points.lo[1]; p[1] <= patch.points.hi[1]; ++p[1]) {
-        for (p[0] = patch.points.lo[0]; p[0] <= patch.points.hi[0]; ++p[0]) {
-          int q[3] = {p[0], p[1], p[2]};
-          q[d] += inward;
-          const Vec3 off = Minus(grid.Point(q[0], q[1], q[2]), grid.Point(p[0], p[1], p[2]));
-          const Vec3 normal = Cross(Tangent(grid, p, t1, patch.points.lo[t1], patch.points.hi[t1]),
-                                    Tangent(grid, p, t2, patch.points.lo[t2], patch.points.hi[t2]));
-          const double size = std::sqrt(Dot(normal, normal));
-          // A wall patch one point wide has no normal: fall back to the distance.
-          out.push_back(size > 0 ? std::fabs(Dot(off, normal)) / size : std::sqrt(Dot(off, off)));
-        }
-      }
-    }
+    if (extent[patch.normal] < 2) continue;
+    Add_patch_heights(grid, patch, heights[Wall_of(patch)]);
   }
   Wall_heights w;
   w.blade_j1 = Spread_of(heights[0]);
