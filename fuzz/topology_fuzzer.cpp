@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "base/passage.hpp"
-#include "inspect/text_input.hpp"
-#include "inspect/topology_file.hpp"
+#include "inspect/run_files/text_input.hpp"
+#include "inspect/run_files/topology_file.hpp"
 #include "output/grid_files.hpp"
 
 namespace {

@@ -20,11 +20,11 @@
 #include "control/run.hpp"
 #include "deck/deck_build.hpp"
 #include "deck/rotor_deck.hpp"
-#include "inspect/cell_survey.hpp"
-#include "inspect/quality_bands.hpp"
-#include "inspect/report.hpp"
-#include "inspect/run_files.hpp"
-#include "inspect/text_input.hpp"
+#include "inspect/quality/cell_survey.hpp"
+#include "inspect/quality/quality_bands.hpp"
+#include "inspect/quality/report.hpp"
+#include "inspect/run_files/run_files.hpp"
+#include "inspect/run_files/text_input.hpp"
 #include "output/grid_files.hpp"
 
 namespace py = pybind11;

@@ -9,7 +9,7 @@
 
 #include "base/grid_views.hpp"
 #include "base/storage_limits.hpp"
-#include "control/shared_check.hpp"
+#include "control/build_scheduler.hpp"
 #include "geometry/tip_gap.hpp"
 
 namespace torvane {

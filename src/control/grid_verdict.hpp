@@ -11,9 +11,9 @@
 #include "base/grid_views.hpp"
 #include "base/passage.hpp"
 #include "base/run_stop.hpp"
+#include "control/build_scheduler.hpp"
 #include "control/control_check.hpp"
 #include "control/control_input.hpp"
-#include "control/shared_check.hpp"
 #include "geometry/surface_description.hpp"
 
 namespace torvane {

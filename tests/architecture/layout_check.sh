@@ -33,11 +33,11 @@ for dir in "$src"/*/; do
       echo "${file#"$src"/}: includes $include, but $folder may include only: ${allowed[$folder]:-nothing else}"
       status=1
     fi
-  done < <(grep -HoE '^#include "[a-z_]+/[a-z_.]+"' "$dir"*.[ch]pp | sed -E 's/:#include "/:/; s/"$//')
+  done < <(grep -rHoE '^#include "[a-z_]+/[a-z_./]+"' "$dir" --include='*.[ch]pp' | sed -E 's/:#include "/:/; s/"$//')
 done
 
 # The numerical routines report through the diagnostics interface.
-if hits=$(grep -lE '^#include "output/console.hpp"' "$src"/distribution/* "$src"/geometry/*); then
+if hits=$(grep -rlE '^#include "output/console.hpp"' "$src"/distribution "$src"/geometry); then
   for file in $hits; do echo "${file#"$src"/}: a numerical routine includes the console"; done
   status=1
 fi

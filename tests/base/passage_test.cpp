@@ -9,8 +9,8 @@
 #include <sstream>
 #include <string>
 
-#include "inspect/text_input.hpp"
-#include "inspect/topology_file.hpp"
+#include "inspect/run_files/text_input.hpp"
+#include "inspect/run_files/topology_file.hpp"
 #include "output/grid_files.hpp"
 
 namespace torvane {

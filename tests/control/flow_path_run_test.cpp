@@ -10,7 +10,7 @@
 #include "control/control_input.hpp"
 #include "control/run.hpp"
 #include "geometry/meridional_curve.hpp"
-#include "inspect/grid_file.hpp"
+#include "inspect/run_files/grid_file.hpp"
 #include "output/number_format.hpp"
 #include "support/decks.hpp"
 

@@ -14,12 +14,12 @@
 #include "control/grid_verdict.hpp"
 #include "control/run.hpp"
 #include "geometry/meridional_curve.hpp"
-#include "inspect/block_faces.hpp"
-#include "inspect/cell_survey.hpp"
-#include "inspect/drawing.hpp"
-#include "inspect/grid_file.hpp"
-#include "inspect/report.hpp"
-#include "inspect/topology_file.hpp"
+#include "inspect/picture/drawing.hpp"
+#include "inspect/quality/cell_survey.hpp"
+#include "inspect/quality/report.hpp"
+#include "inspect/run_files/block_faces.hpp"
+#include "inspect/run_files/grid_file.hpp"
+#include "inspect/run_files/topology_file.hpp"
 #include "support/decks.hpp"
 
 namespace torvane {

@@ -21,7 +21,7 @@
 #include "deck/deck_main.hpp"
 #include "deck/deck_support.hpp"
 #include "geometry/meridional_curve.hpp"
-#include "inspect/grid_file.hpp"
+#include "inspect/run_files/grid_file.hpp"
 #include "support/process.hpp"
 #include "support/scratch_folder.hpp"
 

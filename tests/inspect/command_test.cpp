@@ -8,7 +8,7 @@
 #include <fstream>
 
 #include "inspect/command_line.hpp"
-#include "inspect/grid_file.hpp"
+#include "inspect/run_files/grid_file.hpp"
 #include "inspect_support.hpp"
 #include "support/decks.hpp"
 #include "support/process.hpp"

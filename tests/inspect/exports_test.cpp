@@ -7,15 +7,15 @@
 #include <cstdint>
 #include <cstring>
 
-#include "inspect/cell_quality.hpp"
-#include "inspect/plot3d_export.hpp"
-#include "inspect/run_files.hpp"
-#include "inspect/vts_export.hpp"
+#include "inspect/export/plot3d_export.hpp"
+#include "inspect/export/vts_export.hpp"
+#include "inspect/quality/cell_quality.hpp"
+#include "inspect/run_files/run_files.hpp"
 #include "inspect_support.hpp"
 #ifdef TORVANE_INSPECT_CGNS
 #include <cgnslib.h>
 
-#include "inspect/cgns_export.hpp"
+#include "inspect/export/cgns_export.hpp"
 #endif
 
 namespace torvane::inspect {

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "inspect/grid_file.hpp"
-#include "inspect/large_arrays.hpp"
-#include "inspect/text_input.hpp"
+#include "inspect/run_files/grid_file.hpp"
+#include "inspect/run_files/large_arrays.hpp"
+#include "inspect/run_files/text_input.hpp"
 #include "inspect_support.hpp"
 
 namespace torvane::inspect {

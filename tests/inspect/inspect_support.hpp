@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "inspect/grid_file.hpp"
+#include "inspect/run_files/grid_file.hpp"
 #include "support/scratch_folder.hpp"
 
 namespace torvane::inspect::testing {

@@ -2,7 +2,7 @@
 // either frame, the default inflow meets them head on, every field names every patch with
 // the condition of its kind, the wall treatment follows the first cells' y+, and a grid
 // that gives no sense of rotation is refused.
-#include "inspect/openfoam_export_rans.hpp"
+#include "inspect/export/openfoam_export_rans.hpp"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@
 #include <numbers>
 
 #include "inspect/command_line.hpp"
-#include "inspect/run_files.hpp"
+#include "inspect/run_files/run_files.hpp"
 #include "inspect_support.hpp"
 
 namespace torvane::inspect {

@@ -19,7 +19,7 @@
 #include <gtest/gtest.h>
 
 #include "inspect/command_line.hpp"
-#include "inspect/picture_files.hpp"
+#include "inspect/picture/picture_files.hpp"
 #include "inspect/subcommands.hpp"
 #include "inspect_support.hpp"
 

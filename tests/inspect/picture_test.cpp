@@ -9,10 +9,10 @@
 #include <map>
 #include <set>
 
-#include "inspect/drawing.hpp"
-#include "inspect/picture_files.hpp"
-#include "inspect/report.hpp"
-#include "inspect/run_files.hpp"
+#include "inspect/picture/drawing.hpp"
+#include "inspect/picture/picture_files.hpp"
+#include "inspect/quality/report.hpp"
+#include "inspect/run_files/run_files.hpp"
 #include "inspect_support.hpp"
 #include "support/process.hpp"
 

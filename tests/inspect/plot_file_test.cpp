@@ -1,11 +1,11 @@
 // The plot file read back and held against the grid file: the reference runs
 // agree to 7 significant digits, a changed digit is found, malformed files
 // are refused with file, record and column.
-#include "inspect/plot_file.hpp"
+#include "inspect/run_files/plot_file.hpp"
 
 #include <gtest/gtest.h>
 
-#include "inspect/text_input.hpp"
+#include "inspect/run_files/text_input.hpp"
 #include "inspect_support.hpp"
 
 namespace torvane::inspect {

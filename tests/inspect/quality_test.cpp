@@ -4,8 +4,8 @@
 
 #include <cmath>
 
-#include "inspect/cell_quality.hpp"
-#include "inspect/hex_cell.hpp"
+#include "inspect/quality/cell_quality.hpp"
+#include "inspect/quality/hex_cell.hpp"
 
 namespace torvane::inspect {
 namespace {

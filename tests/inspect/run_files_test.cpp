@@ -1,15 +1,15 @@
 // Reading the grid and topology files: exact values of the reference runs and
 // refusals of malformed or cut files that name file, record and column.
-#include "inspect/run_files.hpp"
+#include "inspect/run_files/run_files.hpp"
 
 #include <gtest/gtest.h>
 
-#include "inspect/block_faces.hpp"
-#include "inspect/cell_survey.hpp"
-#include "inspect/grid_file.hpp"
-#include "inspect/report.hpp"
-#include "inspect/text_input.hpp"
-#include "inspect/topology_file.hpp"
+#include "inspect/quality/cell_survey.hpp"
+#include "inspect/quality/report.hpp"
+#include "inspect/run_files/block_faces.hpp"
+#include "inspect/run_files/grid_file.hpp"
+#include "inspect/run_files/text_input.hpp"
+#include "inspect/run_files/topology_file.hpp"
 #include "inspect_support.hpp"
 
 namespace torvane::inspect {

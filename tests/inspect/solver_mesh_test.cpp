@@ -1,7 +1,7 @@
 // The solver meshes without the solvers: positive hexahedra and outward faces in
 // grids of either handedness, the periodic pair matched face by face, OpenFOAM's
 // face order and counts read back from the files, and the topology faults refused.
-#include "inspect/solver_mesh.hpp"
+#include "inspect/export/solver_mesh.hpp"
 
 #include <gtest/gtest.h>
 
@@ -10,9 +10,9 @@
 #include <set>
 
 #include "inspect/command_line.hpp"
-#include "inspect/hex_cell.hpp"
-#include "inspect/openfoam_export.hpp"
-#include "inspect/text_input.hpp"
+#include "inspect/export/openfoam_export.hpp"
+#include "inspect/quality/hex_cell.hpp"
+#include "inspect/run_files/text_input.hpp"
 #include "inspect_support.hpp"
 
 namespace torvane::inspect {

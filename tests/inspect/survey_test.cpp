@@ -11,12 +11,12 @@
 #include <string>
 #include <tuple>
 
-#include "inspect/cell_quality.hpp"
-#include "inspect/cell_survey.hpp"
-#include "inspect/hex_cell.hpp"
-#include "inspect/quality_bands.hpp"
-#include "inspect/report.hpp"
-#include "inspect/run_files.hpp"
+#include "inspect/quality/cell_quality.hpp"
+#include "inspect/quality/cell_survey.hpp"
+#include "inspect/quality/hex_cell.hpp"
+#include "inspect/quality/quality_bands.hpp"
+#include "inspect/quality/report.hpp"
+#include "inspect/run_files/run_files.hpp"
 #include "inspect_support.hpp"
 
 namespace torvane::inspect {

@@ -1,14 +1,14 @@
 // Boundary checks: first-cell heights, periodic match and blade-wall sense on
 // a hand-made annular sector, and on every public reference run.
-#include "inspect/wall_checks.hpp"
+#include "inspect/quality/wall_checks.hpp"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 
-#include "inspect/cell_quality.hpp"
-#include "inspect/report.hpp"
-#include "inspect/run_files.hpp"
+#include "inspect/quality/cell_quality.hpp"
+#include "inspect/quality/report.hpp"
+#include "inspect/run_files/run_files.hpp"
 #include "inspect_support.hpp"
 
 namespace torvane::inspect {
