@@ -455,6 +455,17 @@ std::string Value_text(const std::string& name, const py::handle& value) {
                        py::str(py::type::of(value).attr("__name__")).cast<std::string>());
 }
 
+// A refused deck as DeckError: its lines joined, with the status and the lines as attributes.
+[[noreturn]] void Raise_deck_error(const torvane::deck::Deck_build& build) {
+  std::string message;
+  for (const std::string& line : build.messages) message += (message.empty() ? "" : "\n") + line;
+  py::object error = Errors().deck_error(message);
+  error.attr("status") = build.status;
+  error.attr("messages") = build.messages;
+  PyErr_SetObject(Errors().deck_error.ptr(), error.ptr());
+  throw py::error_already_set();
+}
+
 std::string Deck(const py::object& hub, const py::object& casing, const py::object& points, const py::kwargs& values) {
   torvane::deck::Deck_request request;
   request.hub = Section(hub, "hub");
@@ -482,15 +493,7 @@ std::string Deck(const py::object& hub, const py::object& casing, const py::obje
     py::gil_scoped_release unlocked;
     build = torvane::deck::Build_deck(request);
   }
-  if (build.status != 0) {
-    std::string message;
-    for (const std::string& line : build.messages) message += (message.empty() ? "" : "\n") + line;
-    py::object error = Errors().deck_error(message);
-    error.attr("status") = build.status;
-    error.attr("messages") = build.messages;
-    PyErr_SetObject(Errors().deck_error.ptr(), error.ptr());
-    throw py::error_already_set();
-  }
+  if (build.status != 0) Raise_deck_error(build);
   // The dry run's note of bad cells, as torvane-deck prints it beside the deck.
   for (const std::string& line : build.messages) {
     if (PyErr_WarnEx(Errors().grid_warning.ptr(), line.c_str(), 1) != 0) throw py::error_already_set();
@@ -528,15 +531,7 @@ std::string Row_deck(const py::object& profile, const py::object& hub_curve, con
     py::gil_scoped_release unlocked;
     build = torvane::deck::Build_row_deck(request);
   }
-  if (build.status != 0) {
-    std::string message;
-    for (const std::string& line : build.messages) message += (message.empty() ? "" : "\n") + line;
-    py::object error = Errors().deck_error(message);
-    error.attr("status") = build.status;
-    error.attr("messages") = build.messages;
-    PyErr_SetObject(Errors().deck_error.ptr(), error.ptr());
-    throw py::error_already_set();
-  }
+  if (build.status != 0) Raise_deck_error(build);
   return build.deck;
 }
 
