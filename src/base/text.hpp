@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string_view>
+#include <vector>
 
 namespace torvane {
 
@@ -24,6 +25,21 @@ constexpr std::string_view Trim(std::string_view text, Blanks blanks = Blanks::a
   while (!text.empty() && Is_blank(text.front(), blanks)) text.remove_prefix(1);
   while (!text.empty() && Is_blank(text.back(), blanks)) text.remove_suffix(1);
   return text;
+}
+
+// The items of a line, separated by blanks (every blank but the newline) or
+// commas: the curve lists of a flow path and the deck's block take them so.
+inline std::vector<std::string_view> Split_items(std::string_view line) {
+  auto separates = [](char c) { return c == ',' || Is_blank(c); };
+  std::vector<std::string_view> items;
+  size_t n = 0;
+  while (n < line.size()) {
+    while (n < line.size() && separates(line[n])) ++n;
+    const size_t start = n;
+    while (n < line.size() && !separates(line[n])) ++n;
+    if (n > start) items.push_back(line.substr(start, n - start));
+  }
+  return items;
 }
 
 }  // namespace torvane

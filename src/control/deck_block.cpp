@@ -6,6 +6,7 @@
 #include "base/run_stop.hpp"
 #include "base/storage_limits.hpp"
 #include "base/terminal_text.hpp"
+#include "base/text.hpp"
 #include "control/flow_path_file.hpp"
 
 namespace torvane {
@@ -304,20 +305,9 @@ constexpr Block_keyword kKeywords[] = {
     {"tip-gap", false, false, Parse_tip_gap_row},
 };
 
-bool Is_separator(char c) { return c == ' ' || c == '\t' || c == '\r' || c == ',' || c == '\v' || c == '\f'; }
-
 // The items of a line up to its comment.
 std::vector<std::string_view> Items(std::string_view line) {
-  line = line.substr(0, std::min(line.find('#'), line.size()));
-  std::vector<std::string_view> items;
-  size_t n = 0;
-  while (n < line.size()) {
-    while (n < line.size() && Is_separator(line[n])) ++n;
-    const size_t start = n;
-    while (n < line.size() && !Is_separator(line[n])) ++n;
-    if (n > start) items.push_back(line.substr(start, n - start));
-  }
-  return items;
+  return Split_items(line.substr(0, std::min(line.find('#'), line.size())));
 }
 
 // An item in a message between backticks: 40 bytes at most, control and high bytes as '?'.

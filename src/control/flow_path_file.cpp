@@ -13,6 +13,7 @@
 
 #include "base/run_stop.hpp"
 #include "base/surface.hpp"
+#include "base/text.hpp"
 #include "control/control_input.hpp"
 
 namespace torvane {
@@ -35,20 +36,6 @@ std::string Shortest(double value) {
 
 [[noreturn]] void Refuse(const Flow_path_file& file, int line, const std::string& why) {
   throw Run_stop{kExitRefused, Flow_path_place(file, line) + ": " + why};
-}
-
-bool Is_separator(char c) { return c == ' ' || c == '\t' || c == '\r' || c == ',' || c == '\v' || c == '\f'; }
-
-std::vector<std::string_view> Items(std::string_view line) {
-  std::vector<std::string_view> items;
-  size_t n = 0;
-  while (n < line.size()) {
-    while (n < line.size() && Is_separator(line[n])) ++n;
-    const size_t start = n;
-    while (n < line.size() && !Is_separator(line[n])) ++n;
-    if (n > start) items.push_back(line.substr(start, n - start));
-  }
-  return items;
 }
 
 std::string Quote(std::string_view item) {
@@ -309,7 +296,7 @@ Flow_path_file Parse_curves(Flow_path_file result, std::string_view text, int fi
     text.remove_prefix(std::min(end + 1, text.size()));
     ++number;
     line = line.substr(0, std::min(line.find('#'), line.size()));
-    const std::vector<std::string_view> items = Items(line);
+    const std::vector<std::string_view> items = Split_items(line);
     if (items.empty()) continue;
     if (items.size() == 1 && (items[0] == "hub" || items[0] == "casing")) {
       current = &Begin_curve(result, number, items[0] == "hub");
