@@ -108,6 +108,17 @@ TEST(Run, TheGridSizeLimitsStopTheRunBeforeAnyFileWithStatusOne) {
   }
 }
 
+// The control values of a deck with these interval counts.
+Control_values Counts(int nin, int nblade, int nout, int npitch, int nspan) {
+  Control_values values;
+  values.nin = nin;
+  values.nblade = nblade;
+  values.nout = nout;
+  values.npitch = npitch;
+  values.nspan = nspan;
+  return values;
+}
+
 // The size check and the storage take their limits from one place: a grid
 // at the limits passes the check and is built whole in a real storage; one
 // point more in any direction is refused.
@@ -124,12 +135,7 @@ TEST(Run, TheLargestGridFitsTheStorage) {
       {0, 2 * kMaxIe, 0, kMaxJe - 1, kMaxKe - 1, false},
   };
   for (const Case& c : cases) {
-    Control_values values;
-    values.nin = c.nin;
-    values.nblade = c.nblade;
-    values.nout = c.nout;
-    values.npitch = c.npitch;
-    values.nspan = c.nspan;
+    const Control_values values = Counts(c.nin, c.nblade, c.nout, c.npitch, c.nspan);
     EXPECT_EQ(Grid_fits_storage(values), c.fits) << c.nin << " " << c.nblade << " " << c.npitch << " " << c.nspan;
   }
 
@@ -162,12 +168,7 @@ TEST(Run, LargeGridsReachTheFilesLimitsAndTheClassicRefusalStaysWithoutIt) {
       {0, 2 * 999, 0, 999, 1000, false}, {0, 2 * 999 + 1, 0, 999, 999, true}, {400, 512, 0, 128, 96, true},
   };
   for (const Limit_case& c : limits) {
-    Control_values values;
-    values.nin = c.nin;
-    values.nblade = c.nblade;
-    values.nout = c.nout;
-    values.npitch = c.npitch;
-    values.nspan = c.nspan;
+    const Control_values values = Counts(c.nin, c.nblade, c.nout, c.npitch, c.nspan);
     EXPECT_EQ(Grid_fits_storage(values, kLargeLimits), c.fits) << c.nin << " " << c.nblade << " " << c.npitch;
     EXPECT_FALSE(Grid_fits_storage(values));
   }
