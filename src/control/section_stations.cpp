@@ -99,6 +99,8 @@ Section_stations::Section_stations(const Deck_block& block, const Control_values
   if (Spans()) {
     span_values_.assign(7 * Span_work_size(static_cast<int>(sections_.size()) + 2, sizes.ie, sizes.je), 0);
     station_planes_.assign(sections_.size() + 2, 0.0);
+    station_k_.assign(sections_.size() + 2, 0);
+    kept_.assign(sections_.size(), Kept_station{0, 0.0});
   }
 }
 
@@ -140,7 +142,8 @@ Span_work Section_stations::Work(Grid_storage& storage) const {
   const std::size_t size = Span_work_size(static_cast<int>(sections_.size()) + 2, sizes_.ie, sizes_.je);
   double* base = span_values_.data();
   auto part = [&](int n) { return std::span<double>(base + static_cast<std::size_t>(n) * size, size); };
-  return Span_work{part(0), part(1), part(2), part(3), part(4), part(5), part(6), storage.sspan(), station_planes_};
+  return Span_work{part(0), part(1), part(2),         part(3),         part(4),
+                   part(5), part(6), storage.sspan(), station_planes_, station_k_};
 }
 
 void Section_stations::Prepare(const Volume_sizes& sizes, Grid_storage& storage, Diagnostics& diagnostics) {
@@ -157,6 +160,10 @@ void Section_stations::Prepare(const Volume_sizes& sizes, Grid_storage& storage,
   for (const Section& section : sections_) places.push_back(section.given->span);
   places.push_back(1.0);
   Prepare_span_lines(sizes, stations, places, frame_, Work(storage), grid, diagnostics);
+  kept_count_ = 0;
+  if (std::isnan(station_planes_[0])) return;
+  for (std::size_t n = 0; n < sections_.size(); ++n) kept_[n] = {station_k_[n + 1], places[n + 1]};
+  kept_count_ = sections_.size();
 }
 
 void Section_stations::Build_plane(int k, const Volume_sizes& sizes, Grid_storage& storage) const {

@@ -89,6 +89,8 @@ namespace {
 void Assign_station_planes(const Volume_sizes& s, int n, std::span<const double> places, const Span_work& work) {
   work.station_planes[0] = 0.0;
   work.station_planes[static_cast<std::size_t>(n - 1)] = 1.0;
+  work.station_k[0] = 1;
+  work.station_k[static_cast<std::size_t>(n - 1)] = s.ke;
   int k_previous = 1;
   for (int station = 1; station < n - 1; ++station) {
     const int k_last = s.ke - (n - 1 - station);
@@ -104,6 +106,7 @@ void Assign_station_planes(const Volume_sizes& s, int n, std::span<const double>
       }
     }
     work.station_planes[static_cast<std::size_t>(station)] = work.sspan(best) / s.span;
+    work.station_k[static_cast<std::size_t>(station)] = best;
     k_previous = best;
   }
 }

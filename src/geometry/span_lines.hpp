@@ -38,6 +38,7 @@ struct Span_work {
   // 1 at the casing), one per station; NaN in the first when the stations
   // get no plane of their own (fewer inner planes than sections).
   std::span<double> station_planes;
+  std::span<int> station_k;  // the plane of each station, 1 at the hub, ke at the casing (while they have their own)
 };
 
 // The values each of the span's arrays needs.
