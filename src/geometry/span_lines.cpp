@@ -1,5 +1,6 @@
 #include "geometry/span_lines.hpp"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstddef>
@@ -70,6 +71,22 @@ void Spline_slopes(int n, const double* u, const double* f, double* m) {
   }
   m[last] = rhs[last] / b[last];
   for (int p = last - 1; p >= 0; --p) m[p] = (rhs[p] - c[p] * m[p + 1]) / b[p];
+}
+
+void Limit_monotone(int n, const double* u, const double* f, double* m) {
+  for (int p = 0; p < n; ++p) {
+    // The secants of the pieces on either side (one at an end).
+    const double before = p > 0 ? (f[p] - f[p - 1]) / (u[p] - u[p - 1]) : (f[1] - f[0]) / (u[1] - u[0]);
+    const double after = p + 1 < n ? (f[p + 1] - f[p]) / (u[p + 1] - u[p]) : before;
+    if (before * after <= 0) {
+      m[p] = 0;
+    } else if (m[p] * after <= 0) {
+      m[p] = 0;
+    } else {
+      const double bound = 3.0 * std::min(std::fabs(before), std::fabs(after));
+      if (std::fabs(m[p]) > bound) m[p] = std::copysign(bound, after);
+    }
+  }
 }
 
 double Spline_value(const double* u, const double* f, const double* m, int p, double v) {
@@ -160,6 +177,8 @@ void Fit_lines(int n, int ie, int je, const Span_work& work) {
            {std::pair{work.x, work.mx}, std::pair{work.r, work.mr}, std::pair{work.theta, work.mtheta}}) {
         for (int p = 0; p < n; ++p) f[p] = values[first + static_cast<std::size_t>(p) * stride];
         Spline_slopes(n, u.data(), f.data(), m.data());
+        // The radius stays between the stations' on every piece: no point beyond the hub or the casing.
+        if (values.data() == work.r.data()) Limit_monotone(n, u.data(), f.data(), m.data());
         for (int p = 0; p < n; ++p) slopes[first + static_cast<std::size_t>(p) * stride] = m[p];
       }
     }
