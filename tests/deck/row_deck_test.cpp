@@ -375,10 +375,24 @@ TEST(RowDeck, TheCommandLineTakesTheCurveFilesTogetherAndTheUnitFromSomewhere) {
   torvane::testing::Scratch_folder scratch;
   const Synthetic_row row(scratch.path(), {0.0, 0.5, 1.0});
   const std::string p = row.folder + "/profile.dat", h = row.folder + "/hub.dat", c = row.folder + "/casing.dat";
+  // Two sections at 50 %: the dry run refuses the second one's deck entry,
+  // which the message traces back to the third block of the profile file.
+  fs::create_directory(scratch.path() + "/twice");
+  const Synthetic_row twice(scratch.path() + "/twice", {0.0, 0.5, 0.5, 1.0});
+  const std::string twice_profile = twice.folder + "/profile.dat";
+  const std::string twice_text = testing::Read_text(twice_profile);
+  int third_heading = 0, headings = 0;
+  for (size_t at = 0, line = 1; at < twice_text.size() && headings < 3; at = twice_text.find('\n', at) + 1, ++line) {
+    if (twice_text[at] == '#' && ++headings == 3) third_heading = static_cast<int>(line);
+  }
+  // A casing curve that ends at x = 20 mm, inside the blade.
+  const std::string short_casing = scratch.path() + "/short_casing.dat";
+  testing::Write_text(short_casing, "300 0 -60\n298 0 -20\n297 0 20\n");
   struct Case {
     std::vector<std::string> args;
     int status;
-    const char* first_line;  // of standard error
+    const char* first_line;            // of standard error
+    std::vector<std::string> parts{};  // pieces of it, where it holds a figure of the build
   };
   const Case cases[] = {
       {{"--profile", p, "--hub-curve", h},
@@ -401,13 +415,26 @@ TEST(RowDeck, TheCommandLineTakesTheCurveFilesTogetherAndTheUnitFromSomewhere) {
         "--outlet-plane", "150"},
        kExitWritten,
        nullptr},
+      {{"--profile", twice_profile, "--hub-curve", h, "--casing-curve", c, "--info", row.folder + "/info.txt"},
+       kExitProblems,
+       nullptr,
+       {"torvane-deck: torvane would stop on this deck: deck line ",
+        " (section): span 0.5 is the span of the section on line ",
+        " (the section of " + twice_profile + ", line " + std::to_string(third_heading) + ", at 50%)"}},
+      {{"--profile", p, "--hub-curve", h, "--casing-curve", short_casing, "--info", row.folder + "/info.txt"},
+       kExitInput,
+       nullptr,
+       {"torvane-deck: " + p + ", line 1: the section at 0% reaches the axial position ",
+        ", beyond the hub and casing curves, which both reach from -60 to 20 (the files' unit); extend the curves"}},
   };
   for (const Case& k : cases) {
     std::ostringstream out, err;
     EXPECT_EQ(Deck_main(k.args, out, err), k.status) << err.str();
+    const std::string first_line = err.str().substr(0, err.str().find('\n'));
     if (k.first_line != nullptr) {
-      EXPECT_EQ(err.str().substr(0, err.str().find('\n')), k.first_line);
+      EXPECT_EQ(first_line, k.first_line);
     }
+    for (const std::string& part : k.parts) EXPECT_NE(first_line.find(part), std::string::npos) << first_line;
     if (k.status == kExitWritten) {
       EXPECT_NE(out.str().find("\n20        nbrow"), std::string::npos) << "--nbrow wins over the info file";
       EXPECT_NE(out.str().find("\nplanes "), std::string::npos);
