@@ -78,9 +78,8 @@ void Limit_monotone(int n, const double* u, const double* f, double* m) {
     // The secants of the pieces on either side (one at an end).
     const double before = p > 0 ? (f[p] - f[p - 1]) / (u[p] - u[p - 1]) : (f[1] - f[0]) / (u[1] - u[0]);
     const double after = p + 1 < n ? (f[p + 1] - f[p]) / (u[p + 1] - u[p]) : before;
-    if (before * after <= 0) {
-      m[p] = 0;
-    } else if (m[p] * after <= 0) {
+    // At a turn of the points, or against their sense, the slope is 0.
+    if (before * after <= 0 || m[p] * after <= 0) {
       m[p] = 0;
     } else {
       const double bound = 3.0 * std::min(std::fabs(before), std::fabs(after));
