@@ -3,7 +3,10 @@
 #include <charconv>
 #include <cmath>
 
+#include "base/build_failure.hpp"
 #include "base/run_stop.hpp"
+#include "control/build_stop.hpp"
+#include "geometry/finite_check.hpp"
 #include "geometry/meridional_curve.hpp"
 #include "geometry/plane_extent.hpp"
 #include "geometry/section_grid.hpp"
@@ -126,14 +129,29 @@ void Section_stations::Build_sections(const Control_values& values, Grid_storage
     const Contour_points contour{0, static_cast<int>(section.xy.size() / 2), section.given->iref, section.xy};
     const Grid grid{Block(section.x, sizes_.ie, sizes_.je, 1), Block(section.y, sizes_.ie, sizes_.je, 1),
                     Block(section.z, sizes_.ie, sizes_.je, 1)};
-    try {
-      Section_grid(d, contour, work, grid, diagnostics);
-    } catch (const Run_stop& stop) {
-      // The build names the hub section; this is the block's.
-      std::string why = stop.diagnostic;
+    // The build names the hub section, whose description the section's starts
+    // from; a failure is the block's section, told at its deck line.
+    auto refuse = [&](int status, std::string why) {
       if (why.starts_with("hub section: ")) why.erase(0, 13);
       if (why.empty()) why = "a blade point cannot be found on its contour (the Bezier inversion failed)";
-      Refuse(section.given->line, "section", why);
+      throw Run_stop{status, "deck line " + std::to_string(section.given->line) + " (section): " + why};
+    };
+    try {
+      Section_grid(d, contour, work, grid, diagnostics);
+    } catch (const Build_failure& failure) {
+      const Run_stop stop = Stop_of(failure);
+      refuse(stop.status, stop.diagnostic);
+    } catch (const Run_stop& stop) {
+      refuse(kExitRefused, stop.diagnostic);
+    }
+    // A surface point that is not a number would spread along its spanwise line.
+    try {
+      Check_finite_planes(grid, sizes_.ie, sizes_.je, 1, 1);
+    } catch (const Build_failure& failure) {
+      const auto& at = std::get<Coordinate_not_finite>(failure.kind);
+      refuse(kExitProgramError, "the section's surface has a coordinate that is not a finite number at its point " +
+                                    ("(i, j) = (" + std::to_string(at.i) + ", " + std::to_string(at.j)) +
+                                    "); its contour cannot be gridded as it is listed");
     }
   }
 }
