@@ -152,9 +152,8 @@ int Torvane_main(std::span<const std::string_view> args, std::istream& deck, boo
     std::string message = "torvane: unexpected argument \"";
     message.append(Printable(args[args.size() > 1 && (args[0] == "--help" || args[0] == "--version") ? 1 : 0]));
     message.append(
-        "\"; torvane takes --help or --version alone, or --flow-path FILE, --allow-folded, --large and --smooth once "
-        "each, "
-        "and reads the deck from standard input");
+        "\"; torvane takes --help or --version alone, or --flow-path FILE, --tip-gap GAP, --gap-cells N, "
+        "--allow-folded, --large and --smooth once each, and reads the deck from standard input");
     err.record(message);
     return kExitRefused;
   }
