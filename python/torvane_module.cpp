@@ -476,8 +476,8 @@ std::string Deck(const py::object& hub, const py::object& casing, const py::obje
   }
   for (const auto& [key, value] : values) {
     const std::string name = py::str(key).cast<std::string>();
-    if (name == "large" && py::isinstance<py::bool_>(value)) {
-      request.settings.push_back({name, value.cast<bool>() ? "yes" : "no", "deck(large=...)"});
+    if ((name == "large" || name == "smooth") && py::isinstance<py::bool_>(value)) {
+      request.settings.push_back({name, value.cast<bool>() ? "yes" : "no", "deck(" + name + "=...)"});
       continue;
     }
     // The tip gap and its cells go into the deck's block, as --tip-gap and --gap-cells put them.
