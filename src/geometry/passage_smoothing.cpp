@@ -130,6 +130,32 @@ void Turn(const Grid& g, int i, int j, int k, double angle) {
   g.zg(i, j, k) = z * c - y * s;
 }
 
+// Each pitchwise line's share of a turn near the blade: whole within the
+// periodic lines' wall layers, nothing at mid-pitch.
+void Pitchwise_shares(const Smoothing_sizes& s, const Smoothing_work& w) {
+  const double middle = (s.je - 1) / 2.0;
+  for (int j = 1; j <= s.je; ++j) {
+    const double from_wall = std::min(j - 1, s.je - j);
+    w.share(j) = middle > s.nwall ? 1.0 - Smoothstep((from_wall - s.nwall) / (middle - s.nwall)) : 1.0;
+  }
+}
+
+// Turns every point ahead of and behind the blade by its station's turn,
+// next to the blade by its line's share of it.
+void Turn_stations(const Smoothing_sizes& s, const Smoothing_work& w, const Grid& g) {
+  const int upstream = (s.ile - 1) / kBlendShare, downstream = (s.ie - s.ite) / kBlendShare;
+  for (int k = 1; k <= s.ke; ++k) {
+    for (int j = 1; j <= s.je; ++j) {
+      for (int i = 1; i <= s.ie; ++i) {
+        if (i >= s.ile && i <= s.ite) continue;
+        const bool near_blade = (i > s.ile - upstream && i < s.ile) || (i > s.ite && i < s.ite + downstream);
+        const double angle = near_blade ? w.turn(i, k) * w.share(j) : w.turn(i, k);
+        if (angle != 0.0) Turn(g, i, j, k, angle);
+      }
+    }
+  }
+}
+
 }  // namespace
 
 void Smooth_passage(const Smoothing_sizes& s, const Smoothing_work& w, const Grid& g) {
@@ -145,23 +171,8 @@ void Smooth_passage(const Smoothing_sizes& s, const Smoothing_work& w, const Gri
     const int from = k < low ? low : high;
     for (int i = 1; i <= s.ie; ++i) w.turn(i, k) = w.turn(i, from);
   }
-  // Near the blade, whole within the periodic lines' wall layers, nothing at mid-pitch.
-  const double middle = (s.je - 1) / 2.0;
-  for (int j = 1; j <= s.je; ++j) {
-    const double from_wall = std::min(j - 1, s.je - j);
-    w.share(j) = middle > s.nwall ? 1.0 - Smoothstep((from_wall - s.nwall) / (middle - s.nwall)) : 1.0;
-  }
-  const int upstream = (s.ile - 1) / kBlendShare, downstream = (s.ie - s.ite) / kBlendShare;
-  for (int k = 1; k <= s.ke; ++k) {
-    for (int j = 1; j <= s.je; ++j) {
-      for (int i = 1; i <= s.ie; ++i) {
-        if (i >= s.ile && i <= s.ite) continue;
-        const bool near_blade = (i > s.ile - upstream && i < s.ile) || (i > s.ite && i < s.ite + downstream);
-        const double angle = near_blade ? w.turn(i, k) * w.share(j) : w.turn(i, k);
-        if (angle != 0.0) Turn(g, i, j, k, angle);
-      }
-    }
-  }
+  Pitchwise_shares(s, w);
+  Turn_stations(s, w, g);
 }
 
 }  // namespace torvane
