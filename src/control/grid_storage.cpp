@@ -36,14 +36,14 @@ size_t Points(int ie, int je, int ke) {
 
 // The lengths of the smaller arrays, in their order in the block, for planes
 // and work lines of ci x cj x ck.
-std::array<size_t, 23> Small_lengths(size_t ci, size_t cj, size_t ck) {
+std::array<size_t, 26> Small_lengths(size_t ci, size_t cj, size_t ck) {
   const size_t bez = 2 * static_cast<size_t>(kMaxBezierPoints);
   const size_t contour = 2 * static_cast<size_t>(kMaxContourPoints);
-  return {ci * cj, ci * cj, contour, contour, bez, cj, cj, ci, ci, ck,     ci * cj, ci * cj,
-          ci * ck, ci * ck, ci * cj, ci * cj, bez, cj, cj, ci, ci, 6 * ck, cj};
+  return {ci * cj, ci * cj, contour, contour, bez, cj, cj, ci, ci,     ck, ci * cj, ci * cj, ci * ck,
+          ci * ck, ci * cj, ci * cj, bez,     cj,  cj, ci, ci, 6 * ck, cj, ci * ck, ci,      cj};
 }
 
-size_t Sum(const std::array<size_t, 23>& lengths) {
+size_t Sum(const std::array<size_t, 26>& lengths) {
   size_t sum = 0;
   for (size_t length : lengths) sum += length;
   return sum;
@@ -92,7 +92,10 @@ Grid_storage::Grid_storage(int ie, int je, int ke)
                                 &small_.casing_w3,
                                 &small_.casing_w4,
                                 &small_.gap_lines,
-                                &small_.gap_row};
+                                &small_.gap_row,
+                                &small_.smooth_turn,
+                                &small_.smooth_theta,
+                                &small_.smooth_share};
   double* at = blocks_.get() + 3 * Points(ie, je, ke);
   for (size_t n = 0; n < lengths.size(); ++n) {
     *spans[n] = std::span<double>(at, lengths[n]);

@@ -218,10 +218,11 @@ Deck_build Build_deck(const Deck_request& request) {
 
   std::string deck = Deck_text(values, hub, casing, request.flow_path, sources);
   const bool large = choices.large && !Grid_fits_storage(values);
-  if (large || tip_gap) {
-    // The deck itself asks torvane for the large limits and carries the tip gap.
+  if (large || tip_gap || choices.smooth) {
+    // The deck itself asks torvane for the large limits and the smoothing, and carries the tip gap.
     Deck_block block;
     block.large = large;
+    block.smooth = choices.smooth;
     block.tip_gap = tip_gap;
     deck += Deck_block_text(block);
   }

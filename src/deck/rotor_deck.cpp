@@ -10,6 +10,7 @@
 #include "base/run_stop.hpp"
 #include "base/storage_limits.hpp"
 #include "base/terminal_text.hpp"
+#include "control/control_check.hpp"
 #include "control/control_input.hpp"
 #include "deck/airfoil_file.hpp"
 #include "deck/curve_files.hpp"
@@ -689,8 +690,10 @@ Deck_build Build_row_deck(const Row_request& request) {
 
   std::string deck = Deck_text(values, row.hub, row.casing, {}, sources);
   deck += Source_notes(request, files, where.file, walls, row);
+  block.large = choices.large && !Grid_fits_storage(values);
+  block.smooth = choices.smooth;
   deck += Deck_block_text(block);
-  if (auto run_problems = Dry_run_problems(deck); !run_problems.empty()) {
+  if (auto run_problems = Dry_run_problems(deck, {}, choices.large); !run_problems.empty()) {
     Name_section_profiles(deck, row.section_profiles, where, run_problems);
     return Refused(kExitProblems, std::move(run_problems));
   }

@@ -84,7 +84,8 @@ TEST(DeckBlock, RefusalsNameTheDeckLineAndTheEntry) {
        "deck line 300 (torvane-block): block version `1 beta` is not one this torvane reads; write `torvane-block 1`"},
       {open + "smoth\nend torvane-block\n",
        "deck line 301 (torvane-block): unknown entry `smoth`; known: flow-path, section, angles, planes, frame, "
-       "large, tip-gap"},
+       "large, smooth, tip-gap"},
+      {open + "smooth yes\nend torvane-block\n", "deck line 301 (smooth): the entry takes no value; found `yes`"},
       {open + "\n", "deck line 300 (torvane-block): the block is not closed; the deck ends before `end torvane-block`"},
       {open + "flow-path\n" + kPath,
        "deck line 301 (flow-path): the entry is not closed; the deck ends before `end flow-path`"},
@@ -146,6 +147,28 @@ TEST(DeckBlockRun, TheBlocksFlowPathGivesTheFilesOfTheSameFlowPathFile) {
   ASSERT_EQ(by_block.status, 0) << by_block.err;
   EXPECT_EQ(by_block.out, by_file.out);
   EXPECT_EQ(by_block.grid, by_file.grid);
+}
+
+TEST(DeckBlockRun, TheBlocksSmoothRowGivesTheFilesOfSmooth) {
+  Scratch_folder plain, by_option, by_row;
+  std::vector<std::string> lines = Small_deck_lines();
+  lines[3] = "6         nin";  // room for the blends ahead of the blade
+  lines[4] = "6         nout";
+  const std::string deck = Join(lines);
+  const Block_run as_built = Run_in(plain, deck);
+  Run_options options;
+  options.output_stem = by_option.path() + "/run";
+  options.smooth = true;
+  std::istringstream in(deck);
+  Console out, err;
+  ASSERT_EQ(torvane::Run(in, out, err, options), 0) << err.captured();
+  std::ifstream file(options.output_stem + ".rgra", std::ios::binary);
+  const std::string smoothed((std::istreambuf_iterator<char>(file)), {});
+  const Block_run row = Run_in(by_row, deck + "torvane-block 1\nsmooth\nend torvane-block\n");
+  ASSERT_EQ(row.status, 0) << row.err;
+  EXPECT_EQ(row.out, out.captured());
+  EXPECT_EQ(row.grid, smoothed);
+  EXPECT_NE(row.grid, as_built.grid);
 }
 
 TEST(DeckBlockRun, TextAfterTheCasingContourWithoutTheBlockChangesNothing) {

@@ -118,6 +118,43 @@ TEST(BuildDeck, LargeRaisesTheLimitsAndNotesThatTheDeckNeedsTorvaneLarge) {
   EXPECT_EQ(wrong.messages[0], "--large: \"maybe\": give yes or no");
 }
 
+// --smooth: the deck asks torvane for the smoothing in its block (beside
+// the large limits when both are wanted); `smooth = no` leaves no block.
+TEST(BuildDeck, SmoothIsAskedOfTorvaneInTheDecksBlock) {
+  TORVANE_REQUIRE_NACA(path);
+  const std::string opening = "torvane-block 1    # read by torvane after the casing contour (docs/deck.md)\n";
+  const std::string smooth_row = "smooth         # the passage smoothed, as torvane --smooth\n";
+  struct Case {
+    std::vector<Setting> settings;
+    std::string block;  // the deck's end, "" for no block
+    int status = kExitWritten;
+  } cases[] = {
+      {{{"smooth", "yes", "--smooth"}}, opening + smooth_row + "end torvane-block\n"},
+      {{{"smooth", "no", "parameter file line 3"}}, ""},
+      {{{"smooth", "yes", "--smooth"},
+        {"npitch", "80", "--npitch"},
+        {"dyout", "0.0002", "--dyout"},
+        {"nwall", "4", "--nwall"},
+        {"large", "yes", "--large"}},
+       opening + "large          # up to 999 intervals in each direction, as torvane --large\n" + smooth_row +
+           "end torvane-block\n"},
+      {{{"smooth", "often", "--smooth"}}, "", kExitUsage},
+  };
+  for (const Case& c : cases) {
+    const Deck_build built = Build_deck({{path, {}}, {path, {}}, "", "", c.settings, ""});
+    ASSERT_EQ(built.status, c.status) << (built.messages.empty() ? "" : built.messages[0]);
+    if (c.status != kExitWritten) {
+      EXPECT_EQ(built.messages, std::vector<std::string>{"--smooth: \"often\": give yes or no"});
+      continue;
+    }
+    if (c.block.empty()) {
+      EXPECT_EQ(built.deck.find("torvane-block"), std::string::npos);
+    } else {
+      EXPECT_TRUE(built.deck.ends_with(c.block)) << built.deck.substr(built.deck.size() - 300);
+    }
+  }
+}
+
 }  // namespace
 }  // namespace torvane::deck
 
