@@ -21,6 +21,7 @@
 #include "deck/geometry_defaults.hpp"
 #include "deck/refinement.hpp"
 #include "deck/text_files.hpp"
+#include "deck/tip_layer.hpp"
 #include "geometry/flow_path.hpp"
 #include "geometry/surface_description.hpp"
 
@@ -201,6 +202,11 @@ Deck_build Build_deck(const Deck_request& request) {
   Value_sources sources;
   Apply_geometry_defaults(values, given, hub, casing, choices, sources);
   if (auto problem = Apply_wall_layers(values, given, choices, sources)) return Refused(kExitProblems, {*problem});
+  if (tip_gap) {
+    if (auto problem = Apply_tip_layer(values, given, choices, *tip_gap, sources)) {
+      return Refused(kExitProblems, {*problem});
+    }
+  }
   if (choices.refine || choices.levels) {
     // The values as given first: a count already beyond a limit is the option's fault, not the refinement's.
     if (auto problems = Value_problems(values, Limits_of(choices)); !problems.empty()) {

@@ -24,6 +24,7 @@
 #include "deck/metal_angles.hpp"
 #include "deck/refinement.hpp"
 #include "deck/section_contour.hpp"
+#include "deck/tip_layer.hpp"
 #include "geometry/flow_path.hpp"
 #include "geometry/meridional_curve.hpp"
 #include "geometry/surface_description.hpp"
@@ -551,6 +552,11 @@ std::optional<Deck_build> Complete_values(const std::set<std::string>& given, De
   Control_values& values = row.values;
   Apply_geometry_defaults(values, given, row.hub, row.casing, choices, sources);
   if (const auto missing = Missing_choice(choices)) return Refused(kExitUsage, {*missing});
+  if (row.block.tip_gap) {
+    if (auto problem = Apply_tip_layer(values, given, choices, *row.block.tip_gap, sources)) {
+      return Refused(kExitProblems, {*problem});
+    }
+  }
   if (choices.refine || choices.levels) {
     if (auto problems = Value_problems(values); !problems.empty()) return Refused(kExitProblems, std::move(problems));
     if (auto problem = Refine(values, choices, sources)) return Refused(kExitProblems, {*problem});
@@ -693,11 +699,12 @@ Deck_build Build_row_deck(const Row_request& request) {
   block.large = choices.large && !Grid_fits_storage(values);
   block.smooth = choices.smooth;
   deck += Deck_block_text(block);
-  if (auto run_problems = Dry_run_problems(deck, {}, choices.large); !run_problems.empty()) {
+  std::vector<std::string> warnings;
+  if (auto run_problems = Dry_run_problems(deck, {}, choices.large, &warnings); !run_problems.empty()) {
     Name_section_profiles(deck, row.section_profiles, where, run_problems);
     return Refused(kExitProblems, std::move(run_problems));
   }
-  return {kExitWritten, {}, std::move(deck)};
+  return {kExitWritten, std::move(warnings), std::move(deck)};
 }
 
 }  // namespace torvane::deck

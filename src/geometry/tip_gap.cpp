@@ -305,6 +305,11 @@ int Tip_plane(int ke, int gap_cells) {
   return kt >= 3 ? kt : 0;
 }
 
+void Spanwise_distribution(const Tip_gap_sizes& sizes, const Tip_gap_work& work, Diagnostics& diagnostics) {
+  const int kt = Tip_plane(sizes.ke, sizes.gap_cells);
+  if (kt != 0) Spanwise_shares(sizes, work, kt, diagnostics);
+}
+
 double Casing_radius(const Grid& grid, int ie, int j, int ke, double x, int hint) {
   const std::size_t stride = ie > 1 ? static_cast<std::size_t>(&grid.xg(2, j, ke) - &grid.xg(1, j, ke)) : 1;
   return Casing_radius_at(&grid.xg(1, j, ke), &grid.yg(1, j, ke), &grid.zg(1, j, ke), ie, stride, x, hint - 1);

@@ -54,6 +54,11 @@ struct Kept_station {
 // or 0 when fewer than two spanwise cells are left below it.
 int Tip_plane(int ke, int gap_cells);
 
+// The spanwise distributions the cut lays out, without a grid: work.lower
+// from 0 at the hub to span - gap at the tip plane kt, work.across from 0 at
+// the tip to 1 at the casing (k = kt .. ke). Nothing when Tip_plane is 0.
+void Spanwise_distribution(const Tip_gap_sizes& sizes, const Tip_gap_work& work, Diagnostics& diagnostics);
+
 // Cuts the gap into the volume built between hub and casing (planes 1 and ke
 // as built stay). Each station below the tip (hub first, in span order) gets
 // the plane below the tip nearest to its place and keeps its point there on
