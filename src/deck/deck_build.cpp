@@ -202,8 +202,9 @@ Deck_build Build_deck(const Deck_request& request) {
   Value_sources sources;
   Apply_geometry_defaults(values, given, hub, casing, choices, sources);
   if (auto problem = Apply_wall_layers(values, given, choices, sources)) return Refused(kExitProblems, {*problem});
+  std::vector<std::string> warnings;
   if (tip_gap) {
-    if (auto problem = Apply_tip_layer(values, given, choices, *tip_gap, sources)) {
+    if (auto problem = Apply_tip_layer(values, given, choices, *tip_gap, sources, warnings)) {
       return Refused(kExitProblems, {*problem});
     }
   }
@@ -232,7 +233,6 @@ Deck_build Build_deck(const Deck_request& request) {
     block.tip_gap = tip_gap;
     deck += Deck_block_text(block);
   }
-  std::vector<std::string> warnings;
   if (auto run_problems = Dry_run_problems(deck, request.flow_path, choices.large, &warnings); !run_problems.empty()) {
     if (choices.yplus && choices.reynolds) {
       for (std::string& problem : run_problems) problem = Advice_for_wall_choices(std::move(problem), given);

@@ -548,12 +548,12 @@ void Set_grid_angles(Row_deck& row) {
 // The defaults for what the settings left, any refinement, then the refusal
 // of the values or the wall sections, if any.
 std::optional<Deck_build> Complete_values(const std::set<std::string>& given, Deck_choices& choices,
-                                          Value_sources& sources, Row_deck& row) {
+                                          Value_sources& sources, Row_deck& row, std::vector<std::string>& warnings) {
   Control_values& values = row.values;
   Apply_geometry_defaults(values, given, row.hub, row.casing, choices, sources);
   if (const auto missing = Missing_choice(choices)) return Refused(kExitUsage, {*missing});
   if (row.block.tip_gap) {
-    if (auto problem = Apply_tip_layer(values, given, choices, *row.block.tip_gap, sources)) {
+    if (auto problem = Apply_tip_layer(values, given, choices, *row.block.tip_gap, sources, warnings)) {
       return Refused(kExitProblems, {*problem});
     }
   }
@@ -692,14 +692,14 @@ Deck_build Build_row_deck(const Row_request& request) {
   Set_grid_angles(row);
 
   Value_sources sources;
-  if (auto refused = Complete_values(given, choices, sources, row)) return *refused;
+  std::vector<std::string> warnings;
+  if (auto refused = Complete_values(given, choices, sources, row, warnings)) return *refused;
 
   std::string deck = Deck_text(values, row.hub, row.casing, {}, sources);
   deck += Source_notes(request, files, where.file, walls, row);
   block.large = choices.large && !Grid_fits_storage(values);
   block.smooth = choices.smooth;
   deck += Deck_block_text(block);
-  std::vector<std::string> warnings;
   if (auto run_problems = Dry_run_problems(deck, {}, choices.large, &warnings); !run_problems.empty()) {
     Name_section_profiles(deck, row.section_profiles, where, run_problems);
     return Refused(kExitProblems, std::move(run_problems));

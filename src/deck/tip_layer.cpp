@@ -58,9 +58,19 @@ std::optional<Tip_layer_fit> Tip_layer_jump(const Control_values& values, const 
 
 std::optional<std::string> Apply_tip_layer(Control_values& values, const std::set<std::string>& given,
                                            const Deck_choices& choices, const Tip_gap_request& gap,
-                                           Value_sources& sources) {
+                                           Value_sources& sources, std::vector<std::string>& warnings) {
   Control_values& v = values;
-  if (given.count("nspan") != 0) return std::nullopt;
+  if (given.count("nspan") != 0) {
+    // A given count is kept; the intervals it leaves under the tip are told when they jump.
+    if (const auto fit = Tip_layer_jump(v, gap); fit && fit->jump > kTipLayerJump) {
+      warnings.push_back("warning: nspan " + std::to_string(v.nspan) + " with the tip gap " + Tip_gap_text(gap) + " (" +
+                         std::to_string(gap.cells) + " cells): the hub-to-tip intervals change by up to " +
+                         Number(fit->jump) + " times from one to the next, and the cells beside the tip by up to " +
+                         "that much in volume (torvane-deck chooses nspan for at most " + Number(kTipLayerJump) +
+                         " when --nspan is left out)");
+    }
+    return std::nullopt;
+  }
   // Layers a target y+ chose blend into the core at both walls; the share-of-span default follows the count.
   const bool layers_follow = given.count("nwallhc") == 0 && !(choices.yplus && choices.reynolds);
   const Grid_limits limits = Limits_of(choices);
@@ -83,8 +93,9 @@ std::optional<std::string> Apply_tip_layer(Control_values& values, const std::se
   const std::string gap_text = "the tip gap " + Tip_gap_text(gap) + " with " + std::to_string(gap.cells) +
                                " cells across it (its first interval " + Number(as_given->gap_first) + ")";
   if (nspan + 1 > kLargeLimits.ke) {
-    return "no spanwise count up to 998 lets " + gap_text + " grow into the core by at most " + Number(kTipLayerJump) +
-           " from one interval to the next; give --nspan, or raise --gap-cells or --ratio";
+    return "no spanwise count up to " + std::to_string(kLargeLimits.ke - 1) + " lets " + gap_text +
+           " grow into the core by at most " + Number(kTipLayerJump) +
+           " from one interval to the next; give --nspan, or lower --gap-cells or raise --ratio";
   }
   if (nspan + 1 > limits.ke) {
     return gap_text + " needs nspan " + std::to_string(nspan) +

@@ -6,6 +6,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "base/control_values.hpp"
 #include "base/tip_gap_request.hpp"
@@ -36,8 +37,9 @@ std::optional<Tip_layer_fit> Tip_layer_jump(const Control_values& values, const 
 // Tip_layer_jump to kTipLayerJump (nwallhc, unless given or chosen for a
 // target y+, follows the count as its default does). Returns why no count
 // fits within the deck's limits, naming --large, --nspan and --gap-cells.
+// A given nspan is kept; a warning says so when its intervals jump by more.
 std::optional<std::string> Apply_tip_layer(Control_values& values, const std::set<std::string>& given,
                                            const Deck_choices& choices, const Tip_gap_request& gap,
-                                           Value_sources& sources);
+                                           Value_sources& sources, std::vector<std::string>& warnings);
 
 }  // namespace torvane::deck
