@@ -99,7 +99,7 @@ def test_the_choices_of_torvane_deck_as_keywords():
     large = torvane.deck(naca, naca, yplus=1, reynolds=5e5, large=True)
     assert large.endswith("large          # up to 999 intervals in each direction, as torvane --large\nend torvane-block\n")
     grid = torvane.generate(large)
-    assert grid.shape == (95, 105, 97)
+    assert grid.shape == (216, 129, 177)
     assert grid.report()["volume_ratio"]["max"] <= 2.5
     with pytest.raises(torvane.DeckError, match=r"^deck\(refine=...\): \"0\": give a refinement factor"):
         torvane.deck(naca, naca, refine=0)

@@ -287,9 +287,11 @@ struct Wall_limits {
   std::string text;  // how, for the notes
 };
 
-Wall_limits Limits_along_walls(const Control_values& v) {
+// A wall whose layer count the user gave keeps the classic choices: no limit.
+Wall_limits Limits_along_walls(const Control_values& v, const Default_setter& set) {
   const double scale = std::min(1.0, v.chordcas / v.chordhub);
-  return {kMaxEdgeRatio * v.dzwall, kMaxEdgeRatio * std::min(v.dywle, v.dywte) * scale,
+  return {set.Free("nwallhc") ? kMaxEdgeRatio * v.dzwall : INFINITY,
+          set.Free("nwall") ? kMaxEdgeRatio * std::min(v.dywle, v.dywte) * scale : INFINITY,
           "; no interval along a wall over " + Number(kMaxEdgeRatio) + " x the first across it"};
 }
 
@@ -335,10 +337,12 @@ int Blade_side_count(const Control_values& v, int side, double largest) {
 
 // Streamwise stretches that grow gently, so the blade's pitchwise layers meet
 // cells of a like volume before the leading and after the trailing edge, with
-// no interval over the hub and casing layers longer than they allow (the
-// lines run at betain and betaout: the axial intervals over the cosine); and
-// as many intervals along each blade side as keep its intervals within the
-// limits of the blade's and the end walls' layers.
+// no interval over the hub and casing layers longer than they allow; and as
+// many intervals along each blade side as keep its intervals within the
+// limits of the blade's and the end walls' layers. The streamwise lines run at
+// up to about the blade's steepest angle (the inner lines before and after
+// the blade steeper than betain and betaout): the intervals along them are
+// taken as the axial ones over its cosine.
 void Apply_streamwise_counts(Control_values& v, const Default_setter& set, const Wall_limits& walls, double steepest) {
   const Setup_values setup = Section_setup(v);
   const double scale = v.chordcas / v.chordhub;
@@ -346,13 +350,13 @@ void Apply_streamwise_counts(Control_values& v, const Default_setter& set, const
   const double axial_casing = v.chordcas * std::fabs(std::cos(v.stagcas * kDegree));
   const double shift = std::isfinite(setup.xrefcas) ? setup.xrefcas : 0.0;
   const std::string stream = "the fewest intervals whose stretch grows by at most " + Number(kStreamwiseGrowth);
-  auto axial = [&](double angle) { return std::cos(std::min(std::fabs(angle), kMaxLineAngle) * kDegree); };
+  const double along = std::cos(steepest * kDegree);
   auto note = [&](int count, int growing) { return count > growing ? stream + walls.text : stream; };
 
   const double inlet = std::max(v.lin, v.lin + shift);
   const int nin_growing = Streamwise_count(v.dsle, inlet, v.nin, {}, INFINITY);
   const int nin = Streamwise_count(v.dsle, inlet, v.nin, {{v.dsle, v.lin}, {v.dsle * scale, v.lin + shift}},
-                                   walls.endwalls * axial(v.betain));
+                                   walls.endwalls * along);
   set.Set("nin", v.nin, nin, note(nin, nin_growing));
 
   const double outlet_hub = v.lx - v.lin - axial_hub;
@@ -360,10 +364,10 @@ void Apply_streamwise_counts(Control_values& v, const Default_setter& set, const
   const double outlet = std::max(outlet_hub, outlet_casing);
   const int nout_growing = Streamwise_count(v.dste, outlet, v.nout, {}, INFINITY);
   const int nout = Streamwise_count(v.dste, outlet, v.nout, {{v.dste, outlet_hub}, {v.dste * scale, outlet_casing}},
-                                    walls.endwalls * axial(v.betaout));
+                                    walls.endwalls * along);
   set.Set("nout", v.nout, nout, note(nout, nout_growing));
 
-  const int side = Blade_side_count(v, v.nblade / 2, std::min(walls.endwalls, walls.blade) * axial(steepest));
+  const int side = Blade_side_count(v, v.nblade / 2, std::min(walls.endwalls, walls.blade) * along);
   if (2 * side != v.nblade) {
     set.Set("nblade", v.nblade, 2 * side,
             "the fewest intervals along each blade side, in steps of " + std::to_string(kCountStep) + walls.text +
@@ -387,7 +391,7 @@ std::optional<std::string> Apply_wall_layers(Control_values& values, const std::
   const Default_setter set{given, sources};
   const Grid_limits limits = Limits_of(choices);
   const Setup_values setup = Section_setup(v);
-  const Wall_limits walls = Limits_along_walls(v);
+  const Wall_limits walls = Limits_along_walls(v, set);
   const std::string growth = "growth " + Number(v.ratio) + " (--ratio)";
   const std::string how =
       "wall layers for y+ " + choices.yplus->text + " growing by " + Number(v.ratio) + " and blending into the core";
