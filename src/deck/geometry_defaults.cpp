@@ -375,6 +375,40 @@ void Apply_streamwise_counts(Control_values& v, const Default_setter& set, const
   }
 }
 
+// One direction's wall-layered line: its records, its lines and the limit on
+// the blend's intervals.
+struct Layered_direction {
+  const char* count_name;  // npitch or nspan
+  int& count;
+  const char* layers_name;  // nwall or nwallhc
+  int& layers;
+  const char* across;  // "pitch" or "span"
+  const char* way;     // "pitchwise" or "spanwise"
+  double first;
+  std::span<const double> lengths, scales;
+  int max_intervals;
+  double largest;
+};
+
+// Sets the direction's interval and layer counts the user did not give; why
+// none fit, naming the options to change.
+std::optional<std::string> Apply_layered_direction(const Layered_direction& d, double ratio, const Default_setter& set,
+                                                   const std::string& how, const std::string& limit_text) {
+  const bool fixed = !set.Free(d.count_name);
+  const auto line =
+      Wall_layers(d.first, ratio, d.lengths, d.scales, d.count, d.max_intervals, fixed, fixed ? INFINITY : d.largest);
+  const std::string count_option = std::string("--") + d.count_name;
+  if (!line) {
+    return fixed ? count_option + " " + std::to_string(d.count) + ": no " + how + " fit across the " + d.across +
+                       "; raise " + count_option + " or --ratio, or leave " + count_option + " out"
+                 : "no " + how + " fit in 999 " + d.way + " intervals; raise --yplus or --ratio, or give --" +
+                       d.layers_name;
+  }
+  set.Set(d.count_name, d.count, line->intervals, how + limit_text);
+  set.Set(d.layers_name, d.layers, line->layers, how);
+  return std::nullopt;
+}
+
 }  // namespace
 
 std::optional<std::string> Apply_wall_layers(Control_values& values, const std::set<std::string>& given,
@@ -402,16 +436,10 @@ std::optional<std::string> Apply_wall_layers(Control_values& values, const std::
     const double te = v.dywte / v.dywle;
     const double lengths[] = {setup.dphi * v.rhub, setup.dphi * v.rcas, setup.dphi * v.rhub, setup.dphi * v.rcas};
     const double scales[] = {1.0, scale, te, te * scale};
-    const bool fixed = !set.Free("npitch");
-    const auto line = Wall_layers(v.dywle, v.ratio, lengths, scales, v.npitch, kLargeLimits.je - 1, fixed,
-                                  fixed ? INFINITY : walls.endwalls);
-    if (!line) {
-      return fixed ? "--npitch " + std::to_string(v.npitch) + ": no " + how +
-                         " fit across the pitch; raise --npitch or --ratio, or leave --npitch out"
-                   : "no " + how + " fit in 999 pitchwise intervals; raise --yplus or --ratio, or give --nwall";
-    }
-    set.Set("npitch", v.npitch, line->intervals, how + walls.text);
-    set.Set("nwall", v.nwall, line->layers, how);
+    const Layered_direction pitch{"npitch",      v.npitch, "nwall", v.nwall, "pitch",
+                                  "pitchwise",   v.dywle,  lengths, scales,  kLargeLimits.je - 1,
+                                  walls.endwalls};
+    if (auto refused = Apply_layered_direction(pitch, v.ratio, set, how, walls.text)) return refused;
     if (v.npitch + 1 > limits.je) needs += "npitch " + std::to_string(v.npitch);
   }
   // The outlet line's stretch over half the pitch needs a first interval below the mean.
@@ -420,16 +448,9 @@ std::optional<std::string> Apply_wall_layers(Control_values& values, const std::
   if (set.Free("nwallhc")) {
     const double lengths[] = {setup.span};
     const double scales[] = {1.0};
-    const bool fixed = !set.Free("nspan");
-    const auto line = Wall_layers(v.dzwall, v.ratio, lengths, scales, v.nspan, kLargeLimits.ke - 1, fixed,
-                                  fixed ? INFINITY : walls.blade);
-    if (!line) {
-      return fixed ? "--nspan " + std::to_string(v.nspan) + ": no " + how +
-                         " fit across the span; raise --nspan or --ratio, or leave --nspan out"
-                   : "no " + how + " fit in 999 spanwise intervals; raise --yplus or --ratio, or give --nwallhc";
-    }
-    set.Set("nspan", v.nspan, line->intervals, how + walls.text);
-    set.Set("nwallhc", v.nwallhc, line->layers, how);
+    const Layered_direction span{"nspan",  v.nspan, "nwallhc", v.nwallhc,           "span",     "spanwise",
+                                 v.dzwall, lengths, scales,    kLargeLimits.ke - 1, walls.blade};
+    if (auto refused = Apply_layered_direction(span, v.ratio, set, how, walls.text)) return refused;
     if (v.nspan + 1 > limits.ke) needs += (needs.empty() ? "" : ", ") + std::string("nspan ") + std::to_string(v.nspan);
   }
   Apply_streamwise_counts(v, set, walls, Steepest_blade_angle(v, hub, casing));
