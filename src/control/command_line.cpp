@@ -42,7 +42,8 @@ constexpr std::string_view kUsage =
     "refused, a passage that covers a blade, or an output file not written (the\r\n"
     "reason is on standard error).\r\n"
     "\r\n"
-    "The deck record by record and its refusals: docs/deck.md; the files:\r\n"
+    "The deck record by record and its refusals, and the block after the casing\r\n"
+    "contour (flow path, sections, planes, tip gap): docs/deck.md; the files:\r\n"
     "docs/files.md (in share/doc/torvane where torvane is installed).\r\n";
 
 // The usage (--help) or the version (--version) on standard output.

@@ -286,7 +286,7 @@ void Build_volume_and_gap(const Tip_gap_sizes& gap, Section_stations& stations, 
   } else {
     Build_volume(volume, volume_work, storage.grid(), diagnostics);
   }
-  Cut_tip_gap(gap, storage.tip_gap_work(), storage.grid(), diagnostics);
+  Cut_tip_gap(gap, storage.tip_gap_work(), stations.Kept_stations(), storage.grid(), diagnostics);
   Check_finite_planes(storage.grid(), sizes.ie, sizes.je, 2, sizes.ke - 1);
   if (check == nullptr) return;
   const Passage::Edges blade = passage.Blade_edges();
