@@ -200,7 +200,8 @@ Deck_build Build_deck(const Deck_request& request) {
 
   Value_sources sources;
   Apply_geometry_defaults(values, given, hub, casing, choices, sources);
-  if (auto problem = Apply_wall_layers(values, given, choices, sources)) return Refused(kExitProblems, {*problem});
+  if (auto problem = Apply_wall_layers(values, given, hub, casing, choices, sources))
+    return Refused(kExitProblems, {*problem});
   if (choices.refine || choices.levels) {
     // The values as given first: a count already beyond a limit is the option's fault, not the refinement's.
     if (auto problems = Value_problems(values, Limits_of(choices)); !problems.empty()) {
