@@ -101,7 +101,7 @@ def test_the_choices_of_torvane_deck_as_keywords():
     smooth = torvane.deck(naca, naca, smooth=True)
     assert smooth.endswith("smooth         # the passage smoothed, as torvane --smooth\nend torvane-block\n")
     grid = torvane.generate(large)
-    assert grid.shape == (95, 105, 97)
+    assert grid.shape == (216, 129, 177)
     assert grid.report()["volume_ratio"]["max"] <= 2.5
     with pytest.raises(torvane.DeckError, match=r"^deck\(refine=...\): \"0\": give a refinement factor"):
         torvane.deck(naca, naca, refine=0)

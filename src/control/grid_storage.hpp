@@ -18,14 +18,19 @@ namespace torvane {
 // Bezier control points of a contour of kMaxContourPoints points.
 inline constexpr int kMaxBezierPoints = 3 * kMaxContourPoints + 1;
 
+// The extents of a storage's planes and work lines.
+struct Work_extents {
+  int ci, cj, ck;
+};
+
 class Grid_storage {
  public:
   // Room for the largest grid of the classic limits, for one build after another.
   Grid_storage() : Grid_storage(kMaxIe, kMaxJe, kMaxKe) {}
   // Room for a grid of ie x je x ke points, each at least 1 and at most its
   // large limit: a run of one deck touches no more memory than its grid needs.
-  // The planes and work lines hold the classic limits' extents, or the
-  // grid's where it is larger.
+  // The planes and work lines hold the classic limits' extents, or what the
+  // grid's sections and cross-sections need where that is larger.
   Grid_storage(int ie, int je, int ke);
 
   // Whether a grid of ie x je x ke points fits.

@@ -201,7 +201,9 @@ Deck_build Build_deck(const Deck_request& request) {
 
   Value_sources sources;
   Apply_geometry_defaults(values, given, hub, casing, choices, sources);
-  if (auto problem = Apply_wall_layers(values, given, choices, sources)) return Refused(kExitProblems, {*problem});
+  if (auto problem = Apply_wall_layers(values, given, hub, casing, choices, sources)) {
+    return Refused(kExitProblems, {*problem});
+  }
   std::vector<std::string> warnings;
   if (tip_gap) {
     if (auto problem = Apply_tip_layer(values, given, choices, *tip_gap, sources, warnings)) {

@@ -171,7 +171,7 @@ TEST(BuildDeck, WallResolvingLayersNeedLargeAndFollowTheWallNormal) {
   EXPECT_EQ(classic.status, kExitProblems);
   ASSERT_EQ(classic.messages.size(), 1u);
   EXPECT_EQ(classic.messages[0],
-            "the wall layers for y+ 1 growing by 1.2 and blending into the core need npitch 104, nspan 96, beyond the "
+            "the wall layers for y+ 1 growing by 1.2 and blending into the core need npitch 128, nspan 176, beyond the "
             "classic limits: add --large, or raise --yplus or growth 1.2 (--ratio)");
 
   settings.push_back({"large", "yes", "--large"});
@@ -182,17 +182,30 @@ TEST(BuildDeck, WallResolvingLayersNeedLargeAndFollowTheWallNormal) {
     const size_t start = large.deck.rfind('\n', at) + 1;
     return std::stod(large.deck.substr(start, at - start));
   };
-  EXPECT_EQ(record("npitch"), 104);
-  EXPECT_EQ(record("nwall"), 31);
-  EXPECT_EQ(record("nspan"), 96);
-  EXPECT_EQ(record("nwallhc"), 44);
+  // No interval along a wall over 800 times the first across it: the spanwise
+  // core within 800 x dywle, the pitchwise core and the streamwise intervals
+  // within 800 x dzwall (more pitchwise, spanwise and streamwise intervals than
+  // the layers and the stretches' growth alone need: 104, 96, 60, 31 and 33).
+  EXPECT_EQ(record("npitch"), 128);
+  EXPECT_EQ(record("nwall"), 29);
+  EXPECT_EQ(record("nspan"), 176);
+  EXPECT_EQ(record("nwallhc"), 37);
+  EXPECT_EQ(record("nblade"), 112);
+  EXPECT_EQ(record("nin"), 70);
+  EXPECT_EQ(record("nout"), 89);
   EXPECT_EQ(record("dzwall"), 2.604e-6);
   // The pitchwise intervals: the wall distance over the cosine of the edges' mean metal angles.
   EXPECT_GT(record("dywle"), record("dzwall"));
   EXPECT_GT(record("dywte"), record("dywle"));
 
+  // A given spanwise count is kept; more spanwise points than pitchwise ones build a sound grid.
+  settings.push_back({"nspan", "144", "--nspan"});
+  const Deck_build given = Build_deck({{path, {}}, {path, {}}, "", "", settings, ""});
+  ASSERT_EQ(given.status, kExitWritten) << (given.messages.empty() ? "" : given.messages[0]);
+  EXPECT_NE(given.deck.find("\n144       nspan: "), std::string::npos);
+
   // A fixed spanwise count too small for the layers names the options to change.
-  settings.push_back({"nspan", "16", "--nspan"});
+  settings.back() = {"nspan", "16", "--nspan"};
   const Deck_build fixed = Build_deck({{path, {}}, {path, {}}, "", "", settings, ""});
   EXPECT_EQ(fixed.status, kExitProblems);
   ASSERT_EQ(fixed.messages.size(), 1u);
