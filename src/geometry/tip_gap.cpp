@@ -52,6 +52,19 @@ struct Wall_layers {
   int hub_top, tip_bottom;
 };
 
+// Whether a tip layer of n intervals growing by ratio from `first` takes at
+// most half of the height `room` left above the hub's layer, and ends with a
+// slope (its last interval times the growth of the blend's cubic there) no
+// steeper than the blend's mean interval over the rest of the `free` ones: a
+// steeper layer would make the blend shrink its intervals back, or fold them.
+bool Tip_layer_fits(double first, int n, double ratio, int free, double room) {
+  const double depth = Geometric_length(first, n, ratio);
+  if (depth > room / 2) return false;
+  const double slope =
+      ratio > 1 ? first * Integer_power(ratio, n - 1) * (ratio * std::log(ratio) / (ratio - 1.0)) : first;
+  return slope <= (room - depth) / (free - n);
+}
+
 // The spanwise distributions: hub to tip with the hub's wall layer and a
 // layer growing from the tip by the wall ratio over up to half the points
 // between, its first interval the gap's first where the height below the tip
@@ -74,7 +87,7 @@ Wall_layers Spanwise_shares(const Tip_gap_sizes& s, const Tip_gap_work& work, in
   const double room = height - hub_depth;
   const double tip_interval = std::min(s.gap * work.across(kt + 1), room / free);
   int tip_layers = std::max(1, free / 2);
-  while (tip_layers > 1 && Geometric_length(tip_interval, tip_layers, s.ratio) > room / 2) --tip_layers;
+  while (tip_layers > 1 && !Tip_layer_fits(tip_interval, tip_layers, s.ratio, free, room)) --tip_layers;
   const double tip_depth = Geometric_length(tip_interval, tip_layers, s.ratio);
   Distribute_line(1, layers + 1, kt - tip_layers, kt, 0.0, hub_depth, height - tip_depth, height,
                   layers < 1 ? (height - tip_depth) / (kt - 1 - tip_layers) : s.dzwall, tip_interval, work.lower,

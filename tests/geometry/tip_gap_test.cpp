@@ -3,6 +3,7 @@
 // below the tip cannot take are cut as a volume without sections is.
 #include "geometry/tip_gap.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -126,6 +127,49 @@ TEST(TipGapCut, ASectionBetweenTheWallLayersLeavesTheirPointsWhereTheyWereWithou
         EXPECT_NEAR(cut.Radius(i, j, k), plain.Radius(i, j, k), 1e-12) << i << ", " << j << ", k " << k;
       }
     }
+  }
+}
+
+// The hub-to-tip distribution rises from the hub to the tip with no interval
+// shrinking to nothing, and its tip layer ends where the blend can take it
+// over: thick hub layers of a wall-resolving deck once left the blend a mean
+// interval below the tip layer's last, and its cubic folded the line.
+TEST(TipGapDistribution, RisesFromTheHubToTheTipAndItsBlendNeverFolds) {
+  struct Case {
+    const char* name;
+    int ke, nwallhc;
+    double dzwall, gap;
+    double largest_jump;  // of neighbouring intervals below the tip
+  };
+  const Case cases[] = {
+      // Span 0.25, 1 % gap: the share-of-span layers of 16 intervals (the tip layer jumps into
+      // the core, which torvane-deck avoids by choosing more) and of 48.
+      {"share of span, nspan 16", 17, 4, 0.006, 0.0025, 250.0},
+      {"share of span, nspan 48", 49, 4, 0.006, 0.0025, 1.3},
+      // y+ 1 layers: 37 intervals from 2.6e-6 m take 11 mm of the 0.25 m.
+      {"wall-resolving layers, nspan 176", 177, 37, 2.604e-6, 0.0025, 1.25},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::vector<double> lower(static_cast<size_t>(c.ke)), across(lower.size());
+    const Tip_gap_work work{Line(lower), Line(across), {}, {}, {}, {}, {}};
+    const Tip_gap_sizes sizes{0, 0, c.ke, 0, 0, 6, c.nwallhc, 1.2, c.dzwall, 0.25, c.gap, 0.1};
+    testing::Captured_diagnostics diagnostics;
+    Spanwise_distribution(sizes, work, diagnostics);
+    const int kt = Tip_plane(c.ke, 6);
+    EXPECT_EQ(work.lower(1), 0.0);
+    EXPECT_EQ(work.lower(kt), 0.25 - c.gap);
+    double worst = 1;
+    for (int k = 2; k <= kt; ++k) {
+      ASSERT_GT(work.lower(k), work.lower(k - 1)) << "k " << k;
+      if (k < kt) {
+        const double a = work.lower(k) - work.lower(k - 1), b = work.lower(k + 1) - work.lower(k);
+        worst = std::max(worst, std::max(a / b, b / a));
+      }
+    }
+    EXPECT_LT(worst, c.largest_jump);
+    // The tip layer starts with the gap's first interval.
+    EXPECT_NEAR(work.lower(kt) - work.lower(kt - 1), c.gap * work.across(kt + 1), 1e-12);
   }
 }
 
