@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 
+#include "base/rotor_speed.hpp"
 #include "base/run_stop.hpp"
 #include "base/storage_limits.hpp"
 #include "base/terminal_text.hpp"
@@ -294,6 +295,17 @@ void Parse_large(const Block_entry& entry, Deck_block& block) {
   block.large = true;
 }
 
+// rpm N: the rotor's speed in revolutions per minute, 0 for a stationary row.
+void Parse_rpm_row(const Block_entry& entry, Deck_block& block) {
+  Expect_items(entry.items.size(), 1, entry.line, "rpm", "rpm N");
+  double value = 0;
+  const std::string& text = entry.items[0];
+  const Rotor_speed_parse speed = Rotor_speed_of(text, Parse_real(text, value) ? std::optional(value) : std::nullopt);
+  if (!speed.rpm) Refuse(entry.line, "rpm", speed.problem);
+  block.rpm = speed.rpm;
+  block.rpm_line = entry.line;
+}
+
 // The entries of the block, one row each.
 constexpr Block_keyword kKeywords[] = {
     {"flow-path", true, false, Parse_flow_path_rows},
@@ -303,6 +315,7 @@ constexpr Block_keyword kKeywords[] = {
     {"frame", false, false, Parse_frame},
     {"large", false, false, Parse_large},
     {"tip-gap", false, false, Parse_tip_gap_row},
+    {"rpm", false, false, Parse_rpm_row},
 };
 
 // The items of a line up to its comment.

@@ -83,7 +83,7 @@ TEST(DeckBlock, RefusalsNameTheDeckLineAndTheEntry) {
        "deck line 300 (torvane-block): block version `1 beta` is not one this torvane reads; write `torvane-block 1`"},
       {open + "smoth\nend torvane-block\n",
        "deck line 301 (torvane-block): unknown entry `smoth`; known: flow-path, section, angles, planes, frame, "
-       "large, tip-gap"},
+       "large, tip-gap, rpm"},
       {open + "\n", "deck line 300 (torvane-block): the block is not closed; the deck ends before `end torvane-block`"},
       {open + "flow-path\n" + kPath,
        "deck line 301 (flow-path): the entry is not closed; the deck ends before `end flow-path`"},

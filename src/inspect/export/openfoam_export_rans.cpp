@@ -309,6 +309,7 @@ Rans_case_files Rans_case(const Grid& g, const Block_faces& faces, const Solver_
   Rans_setup& s = out.setup;
   const bool rotor = request.rpm != 0;
   s.rpm = request.rpm;
+  s.rpm_source = request.rpm_source;
   s.solver = rotor ? "SRFSimpleFoam" : "simpleFoam";
   const char* const velocity = rotor ? "Urel" : "U";
   const double relative_speed = Set_inflow(g, axis, request, s);
@@ -376,9 +377,12 @@ Rans_case_files Rans_case(const Grid& g, const Block_faces& faces, const Solver_
                        "// upstream lines lean away from (" +
                        Angle(s.upstream_angle) +
                        " deg at mid-span, theta = atan2(y, z) about x),\n// so the axial inflow"
-                       " meets them along those lines.\n\n"
-                       "SRFModel        rpm;\n\norigin          (0 0 0);\naxis            " +
-                       axis_text + ";\n\nrpmCoeffs\n{\n    rpm             " + Number(request.rpm) + ";\n}\n"));
+                       " meets them along those lines.\n" +
+                       (request.rpm_source.empty() ? std::string("// The speed is --rpm's.\n\n")
+                                                   : "// The speed is the grid's, from " + request.rpm_source +
+                                                         " (the rpm of its deck's block); --rpm N overrides it.\n\n") +
+                       "SRFModel        rpm;\n\norigin          (0 0 0);\naxis            " + axis_text +
+                       ";\n\nrpmCoeffs\n{\n    rpm             " + Number(request.rpm) + ";\n}\n"));
   }
 
   const std::string residual_fields = std::string("(p ") + velocity + " k omega)";
@@ -508,10 +512,11 @@ Rans_case_files Rans_case(const Grid& g, const Block_faces& faces, const Solver_
 
 std::string Rans_summary(const Rans_setup& s, Machine_axis axis) {
   std::string text = "RANS case for " + s.solver + ": ";
+  const std::string source = s.rpm_source.empty() ? "" : " (the grid's speed, " + s.rpm_source + ")";
   if (s.rpm != 0) {
-    text += Number(s.rpm) + " rpm, right-handed about " + Vector_text(s.sense, axis) + "; ";
+    text += Number(s.rpm) + " rpm" + source + ", right-handed about " + Vector_text(s.sense, axis) + "; ";
   } else {
-    text += "a stationary row; ";
+    text += "a stationary row" + source + "; ";
   }
   text += "axial inflow " + Number(s.inflow) + " m/s";
   if (s.rpm != 0) text += " (relative inflow " + Angle(s.relative_angle) + " deg at mid-span)";
