@@ -126,9 +126,9 @@ void Take_info_entry(const std::string& path, int number, std::string_view name,
   } else if (name == "Tip clearance") {
     info.tip_clearance = Printable(value);
   } else if (name == "RPM") {
-    double number = 0;
+    double given = 0;
     const Rotor_speed_parse speed =
-        Rotor_speed_of(value, Parse_real(value, number) ? std::optional(number) : std::nullopt);
+        Rotor_speed_of(value, Parse_real(value, given) ? std::optional(given) : std::nullopt);
     if (!speed.rpm) Refuse(path, number, "RPM " + speed.problem);
     info.rpm = speed.rpm;
   } else if (name == "Inlet trim" || name == "Outlet trim") {
