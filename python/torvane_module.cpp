@@ -485,9 +485,10 @@ std::string Deck(const py::object& hub, const py::object& casing, const py::obje
     }
     // The tip gap, its cells and the speed go into the deck's block, as --tip-gap, --gap-cells and --rpm put them.
     if (name == "tip_gap" || name == "gap_cells" || name == "rpm") {
-      (name == "tip_gap"     ? request.tip_gap
-       : name == "gap_cells" ? request.gap_cells
-                             : request.rpm) = {name, Value_text(name, value), "deck(" + name + "=...)"};
+      torvane::deck::Setting& setting = name == "tip_gap"     ? request.tip_gap
+                                        : name == "gap_cells" ? request.gap_cells
+                                                              : request.rpm;
+      setting = {name, Value_text(name, value), "deck(" + name + "=...)"};
       continue;
     }
     request.settings.push_back({name, Value_text(name, value), "deck(" + name + "=...)"});
