@@ -17,7 +17,8 @@ const char* Usage_text() {
          "[--output DIR] STEM\n"
          "       torvane-inspect picture [--png] [--quality] [--output PREFIX] STEM\n"
          "       torvane-inspect --help | --version\n"
-         "STEM names a run's files: STEM.rgra (grid), STEM.rtp (topology), STEM_grid_volume.plt (plot).\n"
+         "STEM names a run's files: STEM.rgra (grid), STEM.rtp (topology), STEM_grid_volume.plt (plot),\n"
+         "and STEM.rmach (the rotor's speed, when its deck gives one: --case rans takes it without --rpm).\n"
          "Exit status: 0 done; 1 report found folded cells, a periodic mismatch, a covered blade\n"
          "or (with --plot) a plot file differing from the grid file;\n"
          "2 a run file is missing, malformed or cut short; 3 wrong command line or output not written.\n";
