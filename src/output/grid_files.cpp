@@ -96,9 +96,12 @@ Run_output Create_run_output(const std::string& stem, std::string_view folder_so
 void Put_in_place(Run_output& files) try {
   // A signal now would leave some files new and the rest old.
   const Held_signals held;
-  if (!files.machine && !files.machine_path.empty()) {
+  std::error_code failed;
+  // Only a file (or a link) of that name is an earlier run's: anything else stays as it is.
+  const std::filesystem::file_type earlier = std::filesystem::symlink_status(files.machine_path, failed).type();
+  if (!files.machine && !files.machine_path.empty() &&
+      (earlier == std::filesystem::file_type::regular || earlier == std::filesystem::file_type::symlink)) {
     // Before any rename: a machine file that cannot go leaves the run's old files as they were.
-    std::error_code failed;
     std::filesystem::remove(files.machine_path, failed);
     if (failed) {
       throw Run_stop{kExitRefused, "cannot remove \"" + files.machine_path +
