@@ -208,11 +208,11 @@ Grid_ptr Generate(const py::object& deck, Generator* generator, const torvane::R
   return data;
 }
 
-// The run's options of generate()'s keywords.
 // The run's options from generate()'s keywords.
-torvane::Run_options Options(bool large, const py::object& tip_gap, const py::object& gap_cells) {
+torvane::Run_options Options(bool large, bool smooth, const py::object& tip_gap, const py::object& gap_cells) {
   torvane::Run_options options = Options_of(tip_gap, gap_cells);
   options.large = large;
+  options.smooth = smooth;
   return options;
 }
 
@@ -479,8 +479,8 @@ std::string Deck(const py::object& hub, const py::object& casing, const py::obje
   }
   for (const auto& [key, value] : values) {
     const std::string name = py::str(key).cast<std::string>();
-    if (name == "large" && py::isinstance<py::bool_>(value)) {
-      request.settings.push_back({name, value.cast<bool>() ? "yes" : "no", "deck(large=...)"});
+    if ((name == "large" || name == "smooth") && py::isinstance<py::bool_>(value)) {
+      request.settings.push_back({name, value.cast<bool>() ? "yes" : "no", "deck(" + name + "=...)"});
       continue;
     }
     // The tip gap, its cells and the speed go into the deck's block, as --tip-gap, --gap-cells and --rpm put them.
@@ -625,13 +625,14 @@ PYBIND11_MODULE(torvane, m) {
 
   m.def(
       "generate",
-      [](const py::object& deck, bool large, const py::object& tip_gap, const py::object& gap_cells) {
-        return Generate(deck, nullptr, Options(large, tip_gap, gap_cells));
+      [](const py::object& deck, bool large, bool smooth, const py::object& tip_gap, const py::object& gap_cells) {
+        return Generate(deck, nullptr, Options(large, smooth, tip_gap, gap_cells));
       },
-      py::arg("deck"), py::kw_only(), py::arg("large") = false, py::arg("tip_gap") = py::none(),
-      py::arg("gap_cells") = py::none(),
+      py::arg("deck"), py::kw_only(), py::arg("large") = false, py::arg("smooth") = false,
+      py::arg("tip_gap") = py::none(), py::arg("gap_cells") = py::none(),
       "Builds the grid of a deck (its text, or the path of its file); raises DeckError or GridError. "
-      "large=True: up to 999 intervals each way, as torvane --large. tip_gap (a length, or a text such as "
+      "large=True: up to 999 intervals each way, as torvane --large; smooth=True smooths the passage as "
+      "torvane --smooth. tip_gap (a length, or a text such as "
       "\"0.2%\" of span) ends the blade that far below the casing, gap_cells cells across the gap (default 6).");
 
   py::class_<Generator>(m, "Generator",
@@ -639,11 +640,10 @@ PYBIND11_MODULE(torvane, m) {
       .def(py::init<>())
       .def(
           "generate",
-          [](Generator& g, const py::object& deck, bool large, const py::object& tip_gap, const py::object& gap_cells) {
-            return Generate(deck, &g, Options(large, tip_gap, gap_cells));
-          },
-          py::arg("deck"), py::kw_only(), py::arg("large") = false, py::arg("tip_gap") = py::none(),
-          py::arg("gap_cells") = py::none(),
+          [](Generator& g, const py::object& deck, bool large, bool smooth, const py::object& tip_gap,
+             const py::object& gap_cells) { return Generate(deck, &g, Options(large, smooth, tip_gap, gap_cells)); },
+          py::arg("deck"), py::kw_only(), py::arg("large") = false, py::arg("smooth") = false,
+          py::arg("tip_gap") = py::none(), py::arg("gap_cells") = py::none(),
           "As torvane.generate, in the storage of a grid of this generator that is gone when one has the size.");
   m.def("deck", &Deck, py::arg("hub"), py::arg("casing"), py::kw_only(), py::arg("points") = py::none(),
         "The deck torvane-deck writes for two sections (files or their text) and record values by name.");

@@ -98,8 +98,10 @@ def test_the_choices_of_torvane_deck_as_keywords():
     assert dzwall.startswith("6.93E-07 ")
     large = torvane.deck(naca, naca, yplus=1, reynolds=5e5, large=True)
     assert large.endswith("large          # up to 999 intervals in each direction, as torvane --large\nend torvane-block\n")
+    smooth = torvane.deck(naca, naca, smooth=True)
+    assert smooth.endswith("smooth         # the passage smoothed, as torvane --smooth\nend torvane-block\n")
     grid = torvane.generate(large)
-    assert grid.shape == (95, 105, 97)
+    assert grid.shape == (216, 129, 177)
     assert grid.report()["volume_ratio"]["max"] <= 2.5
     with pytest.raises(torvane.DeckError, match=r"^deck\(refine=...\): \"0\": give a refinement factor"):
         torvane.deck(naca, naca, refine=0)

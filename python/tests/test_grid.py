@@ -110,3 +110,18 @@ def test_large_builds_beyond_the_classic_limits_and_without_it_the_deck_is_refus
     grid = torvane.generate(deck, large=True)
     assert grid.shape == (81, 81, 61)
     assert grid.report()["folded_cells"] == 0
+
+
+def test_smooth_gives_the_grid_of_torvane_smooth_and_keeps_the_blade(tmp_path):
+    deck = (EXAMPLES / "compressor_rotor.in").read_bytes()
+    status, _, _ = run_torvane(deck, tmp_path, ["--smooth"])
+    assert status == 0
+    built = torvane.generate(EXAMPLES / "compressor_rotor.in")
+    smoothed = torvane.generate(EXAMPLES / "compressor_rotor.in", smooth=True)
+    numbers = grid_file_numbers(tmp_path / f"{smoothed.stem}.rgra", np)
+    coordinates = np.concatenate([a.ravel(order="F") for a in (smoothed.x, smoothed.y, smoothed.z)])
+    assert np.array_equal(coordinates.view(np.uint64), numbers.view(np.uint64))
+    blade = np.s_[smoothed.ile - 1 : smoothed.ite, :, :]
+    assert np.array_equal(smoothed.y[blade], built.y[blade])
+    assert not np.array_equal(smoothed.y, built.y)
+    assert smoothed.report()["volume_ratio"]["max"] < 2

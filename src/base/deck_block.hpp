@@ -77,6 +77,8 @@ struct Deck_block {
   std::optional<Grid_frame> frame;
   // large: the limits of torvane --large (999 intervals in each direction).
   bool large = false;
+  // smooth: the passage smoothed as with torvane --smooth.
+  bool smooth = false;
   // tip-gap VALUE [cells N]: the blade ends the gap below the casing, as with --tip-gap.
   std::optional<Tip_gap_request> tip_gap;
   int tip_gap_line = 0;  // the entry's line

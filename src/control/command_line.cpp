@@ -14,7 +14,8 @@ namespace torvane {
 namespace {
 
 constexpr std::string_view kUsage =
-    "Usage: torvane [--flow-path FILE] [--allow-folded] [--large] [--tip-gap GAP [--gap-cells N]] < deck.in\r\n"
+    "Usage: torvane [--flow-path FILE] [--allow-folded] [--large] [--smooth] [--tip-gap GAP [--gap-cells N]]\r\n"
+    "               < deck.in\r\n"
     "       torvane --help | --version\r\n"
     "\r\n"
     "Generates the structured H-grid of one blade passage from the control deck\r\n"
@@ -27,6 +28,9 @@ constexpr std::string_view kUsage =
     "                    of the cylinders of radius rhub and rcas\r\n"
     "  --large           grids up to 999 intervals in each direction instead of\r\n"
     "                    the deck's limits (256 x 64 x 48 intervals)\r\n"
+    "  --smooth          smooths the grid lines ahead of and behind the blade:\r\n"
+    "                    square to inlet and outlet, along the bisector of the\r\n"
+    "                    blade walls at the edges (docs/smoothing.md)\r\n"
     "  --tip-gap GAP     the blade ends GAP below the casing (a length, or P%\r\n"
     "                    of the span, at most a quarter of it) and the grid\r\n"
     "                    meshes the gap above the blade tip (docs/tip-gap.md)\r\n"
@@ -42,7 +46,8 @@ constexpr std::string_view kUsage =
     "refused, a passage that covers a blade, or an output file not written (the\r\n"
     "reason is on standard error).\r\n"
     "\r\n"
-    "The deck record by record and its refusals: docs/deck.md; the files:\r\n"
+    "The deck record by record and its refusals, and the block after the casing\r\n"
+    "contour (flow path, sections, planes, tip gap): docs/deck.md; the files:\r\n"
     "docs/files.md (in share/doc/torvane where torvane is installed).\r\n";
 
 // The usage (--help) or the version (--version) on standard output.
@@ -110,6 +115,11 @@ std::string Read_options(std::span<const std::string_view>& args, Run_options& o
       args = args.subspan(1);
       continue;
     }
+    if (arg == "--smooth" && !options.smooth) {
+      options.smooth = true;
+      args = args.subspan(1);
+      continue;
+    }
     // --tip-gap GAP and --gap-cells N, once each, joined by = or not.
     const Gap_option gap = Take_gap_option(args, options, gap_cells);
     if (!gap.refusal.empty()) return gap.refusal;
@@ -143,8 +153,8 @@ int Torvane_main(std::span<const std::string_view> args, std::istream& deck, boo
     std::string message = "torvane: unexpected argument \"";
     message.append(Printable(args[args.size() > 1 && (args[0] == "--help" || args[0] == "--version") ? 1 : 0]));
     message.append(
-        "\"; torvane takes --help or --version alone, or --flow-path FILE, --allow-folded and --large once each, "
-        "and reads the deck from standard input");
+        "\"; torvane takes --help or --version alone, or --flow-path FILE, --tip-gap GAP, --gap-cells N, "
+        "--allow-folded, --large and --smooth once each, and reads the deck from standard input");
     err.record(message);
     return kExitRefused;
   }

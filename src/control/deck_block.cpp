@@ -306,6 +306,11 @@ void Parse_rpm_row(const Block_entry& entry, Deck_block& block) {
   block.rpm_line = entry.line;
 }
 
+void Parse_smooth(const Block_entry& entry, Deck_block& block) {
+  Expect_no_values(entry, "smooth");
+  block.smooth = true;
+}
+
 // The entries of the block, one row each.
 constexpr Block_keyword kKeywords[] = {
     {"flow-path", true, false, Parse_flow_path_rows},
@@ -314,6 +319,7 @@ constexpr Block_keyword kKeywords[] = {
     {"planes", false, false, Parse_planes},
     {"frame", false, false, Parse_frame},
     {"large", false, false, Parse_large},
+    {"smooth", false, false, Parse_smooth},
     {"tip-gap", false, false, Parse_tip_gap_row},
     {"rpm", false, false, Parse_rpm_row},
 };

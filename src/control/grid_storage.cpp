@@ -34,16 +34,29 @@ size_t Points(int ie, int je, int ke) {
   return static_cast<size_t>(ie) * static_cast<size_t>(je) * static_cast<size_t>(ke);
 }
 
-// The lengths of the smaller arrays, in their order in the block, for planes
-// and work lines of ci x cj x ck.
-std::array<size_t, 23> Small_lengths(size_t ci, size_t cj, size_t ck) {
-  const size_t bez = 2 * static_cast<size_t>(kMaxBezierPoints);
-  const size_t contour = 2 * static_cast<size_t>(kMaxContourPoints);
-  return {ci * cj, ci * cj, contour, contour, bez, cj, cj, ci, ci, ck,     ci * cj, ci * cj,
-          ci * ck, ci * ck, ci * cj, ci * cj, bez, cj, cj, ci, ci, 6 * ck, cj};
+// The extents the planes and work lines hold, at least the classic limits'.
+// A plane serves a blade-to-blade section (i by j) and then a cross-section of
+// the volume (j by k) with the same leading extent, and the lines w1, w2 hold
+// a side of either (j or k) and w3, w4 its other side (i or j): a grid with
+// more points along k than along j, or along j than along i, needs them larger
+// than its own i and j.
+Work_extents Extents_of(int ie, int je, int ke) {
+  return {std::max({ie, je, kMaxIe}), std::max({je, ke, kMaxJe}), std::max(ke, kMaxKe)};
 }
 
-size_t Sum(const std::array<size_t, 23>& lengths) {
+// The lengths of the smaller arrays, in their order in the block, for planes
+// and work lines of the extents.
+std::array<size_t, 26> Small_lengths(Work_extents extents) {
+  const auto ci = static_cast<size_t>(extents.ci);
+  const auto cj = static_cast<size_t>(extents.cj);
+  const auto ck = static_cast<size_t>(extents.ck);
+  const size_t bez = 2 * static_cast<size_t>(kMaxBezierPoints);
+  const size_t contour = 2 * static_cast<size_t>(kMaxContourPoints);
+  return {ci * cj, ci * cj, contour, contour, bez, cj, cj, ci, ci,     ck, ci * cj, ci * cj, ci * ck,
+          ci * ck, ci * cj, ci * cj, bez,     cj,  cj, ci, ci, 6 * ck, cj, ci * ck, ci,      cj};
+}
+
+size_t Sum(const std::array<size_t, 26>& lengths) {
   size_t sum = 0;
   for (size_t length : lengths) sum += length;
   return sum;
@@ -59,17 +72,15 @@ Grid_storage::Grid_storage(int ie, int je, int ke)
     : ie_(ie),
       je_(je),
       ke_(ke),
-      blocks_(Allocate_blocks(sizeof(double) *
-                              (3 * Points(ie, je, ke) +
-                               Sum(Small_lengths(std::max(ie, kMaxIe), std::max(je, kMaxJe), std::max(ke, kMaxKe)))))),
+      blocks_(Allocate_blocks(sizeof(double) * (3 * Points(ie, je, ke) + Sum(Small_lengths(Extents_of(ie, je, ke)))))),
       xg_(blocks_.get(), Points(ie, je, ke)),
       yg_(blocks_.get() + Points(ie, je, ke), Points(ie, je, ke)),
       zg_(blocks_.get() + 2 * Points(ie, je, ke), Points(ie, je, ke)),
-      ci_(std::max(ie, kMaxIe)),
-      cj_(std::max(je, kMaxJe)),
-      ck_(std::max(ke, kMaxKe)),
+      ci_(Extents_of(ie, je, ke).ci),
+      cj_(Extents_of(ie, je, ke).cj),
+      ck_(Extents_of(ie, je, ke).ck),
       check_work_(ie, je) {
-  const auto lengths = Small_lengths(ci_, cj_, ck_);
+  const auto lengths = Small_lengths({ci_, cj_, ck_});
   std::span<double>* spans[] = {&small_.plane1,
                                 &small_.plane2,
                                 &small_.xyhub,
@@ -92,7 +103,10 @@ Grid_storage::Grid_storage(int ie, int je, int ke)
                                 &small_.casing_w3,
                                 &small_.casing_w4,
                                 &small_.gap_lines,
-                                &small_.gap_row};
+                                &small_.gap_row,
+                                &small_.smooth_turn,
+                                &small_.smooth_theta,
+                                &small_.smooth_share};
   double* at = blocks_.get() + 3 * Points(ie, je, ke);
   for (size_t n = 0; n < lengths.size(); ++n) {
     *spans[n] = std::span<double>(at, lengths[n]);

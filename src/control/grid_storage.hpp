@@ -10,6 +10,7 @@
 #include "base/grid_views.hpp"
 #include "base/storage_limits.hpp"
 #include "control/build_scheduler.hpp"
+#include "geometry/passage_smoothing.hpp"
 #include "geometry/tip_gap.hpp"
 
 namespace torvane {
@@ -17,14 +18,19 @@ namespace torvane {
 // Bezier control points of a contour of kMaxContourPoints points.
 inline constexpr int kMaxBezierPoints = 3 * kMaxContourPoints + 1;
 
+// The extents of a storage's planes and work lines.
+struct Work_extents {
+  int ci, cj, ck;
+};
+
 class Grid_storage {
  public:
   // Room for the largest grid of the classic limits, for one build after another.
   Grid_storage() : Grid_storage(kMaxIe, kMaxJe, kMaxKe) {}
   // Room for a grid of ie x je x ke points, each at least 1 and at most its
   // large limit: a run of one deck touches no more memory than its grid needs.
-  // The planes and work lines hold the classic limits' extents, or the
-  // grid's where it is larger.
+  // The planes and work lines hold the classic limits' extents, or what the
+  // grid's sections and cross-sections need where that is larger.
   Grid_storage(int ie, int je, int ke);
 
   // Whether a grid of ie x je x ke points fits.
@@ -62,6 +68,10 @@ class Grid_storage {
     auto line = [this, ck](size_t n) { return Line(small_.gap_lines.subspan(n * ck, ck)); };
     return {line(0), line(1), line(2), line(3), line(4), line(5), Line(small_.gap_row)};
   }
+  // The smoothing's turns and lines.
+  Smoothing_work smoothing_work() {
+    return {Plane(small_.smooth_turn, ci_, ck_), Line(small_.smooth_theta), Line(small_.smooth_share)};
+  }
   // The grid check's memory, for grids of the storage's ie and je.
   Check_work& check_work() { return check_work_; }
 
@@ -69,7 +79,8 @@ class Grid_storage {
   // The smaller arrays, placed in the block after zg in this order.
   struct Small {
     std::span<double> plane1, plane2, xyhub, xycas, bez, w1, w2, w3, w4, sspan, hub_t, casing_t, side1_t, side2_t,
-        casing_plane1, casing_plane2, casing_bez, casing_w1, casing_w2, casing_w3, casing_w4, gap_lines, gap_row;
+        casing_plane1, casing_plane2, casing_bez, casing_w1, casing_w2, casing_w3, casing_w4, gap_lines, gap_row,
+        smooth_turn, smooth_theta, smooth_share;
   };
 
   // Frees the storage's memory.

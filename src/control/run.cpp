@@ -25,6 +25,7 @@
 #include "control/section_stations.hpp"
 #include "geometry/contour_sense.hpp"
 #include "geometry/finite_check.hpp"
+#include "geometry/passage_smoothing.hpp"
 #include "geometry/plane_extent.hpp"
 #include "geometry/section_grid.hpp"
 #include "geometry/surface_description.hpp"
@@ -273,12 +274,14 @@ void Read_ahead_for_large(Deck_reader& reader, const Control_values& values, con
   if (!Read_lists_and_block(reader, *ahead) || !ahead->block.large) ahead.reset();
 }
 
-// The volume of a grid with a tip gap: every inner plane first (through the
-// sections when the block has them), then the gap cut into the whole volume,
-// then the check on the finished grid, whose plane tasks have nothing left to build.
-void Build_volume_and_gap(const Tip_gap_sizes& gap, Section_stations& stations, const Volume_sizes& volume,
-                          const Volume_work& volume_work, Grid_storage& storage, const Grid_sizes& sizes,
-                          const Passage& passage, Check_beside_build* check, Diagnostics& diagnostics) {
+// The volume of a grid with a tip gap or smoothing: every inner plane first
+// (through the sections when the block has them), then the gap cut into the
+// whole volume and the smoothing, then the check on the finished grid, whose
+// plane tasks have nothing left to build.
+void Build_volume_then_adjust(const std::optional<Tip_gap_sizes>& gap, const std::optional<Smoothing_sizes>& smoothing,
+                              Section_stations& stations, const Volume_sizes& volume, const Volume_work& volume_work,
+                              Grid_storage& storage, const Grid_sizes& sizes, const Passage& passage,
+                              Check_beside_build* check, Diagnostics& diagnostics) {
   if (stations.Spans()) {
     stations.Prepare(volume, storage, diagnostics);
     Check_finite_planes(storage.grid(), sizes.ie, sizes.je, 1, 1);
@@ -286,8 +289,12 @@ void Build_volume_and_gap(const Tip_gap_sizes& gap, Section_stations& stations, 
   } else {
     Build_volume(volume, volume_work, storage.grid(), diagnostics);
   }
-  Cut_tip_gap(gap, storage.tip_gap_work(), storage.grid(), diagnostics);
+  if (gap) Cut_tip_gap(*gap, storage.tip_gap_work(), stations.Kept_stations(), storage.grid(), diagnostics);
   Check_finite_planes(storage.grid(), sizes.ie, sizes.je, 2, sizes.ke - 1);
+  if (smoothing) {
+    Smooth_passage(*smoothing, storage.smoothing_work(), storage.grid());
+    Check_finite_planes(storage.grid(), sizes.ie, sizes.je, 1, sizes.ke);
+  }
   if (check == nullptr) return;
   const Passage::Edges blade = passage.Blade_edges();
   check->Start(Points_of(storage.grid(), sizes), blade.ile, blade.ite, passage.Pitch_angle(), storage.check_work(),
@@ -441,8 +448,15 @@ Built_grid Build_into(std::istream& deck, Console& out, const Run_options& optio
                                 storage.casing_parameters(),
                                 storage.side1_parameters(),
                                 storage.side2_parameters()};
-  if (tip_gap) {
-    Build_volume_and_gap(*tip_gap, stations, volume, volume_work, storage, sizes, build.passage, check, diagnostics);
+  const std::optional<Smoothing_sizes> smoothing =
+      options.smooth || block.smooth
+          ? std::optional<Smoothing_sizes>({sizes.ie, sizes.je, sizes.ke, sizes.ile, sizes.ite, values.nwall,
+                                            values.nwallhc,
+                                            tip_gap ? Tip_plane(sizes.ke, tip_gap->gap_cells) : sizes.ke})
+          : std::nullopt;
+  if (tip_gap || smoothing) {
+    Build_volume_then_adjust(tip_gap, smoothing, stations, volume, volume_work, storage, sizes, build.passage, check,
+                             diagnostics);
   } else if (stations.Spans()) {
     // Spanwise lines through every section of the block, in its frame.
     stations.Prepare(volume, storage, diagnostics);

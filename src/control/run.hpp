@@ -38,6 +38,9 @@ struct Run_options {
   // True raises the grid's limits to 999 intervals in each direction
   // (torvane --large): what the grid and topology files hold.
   bool large = false;
+  // True smooths the passage ahead of and behind the blade before the check
+  // and the files (torvane --smooth; the deck's block may ask for it too).
+  bool smooth = false;
   // When set, the blade ends the gap below the casing and the grid meshes the
   // gap above it (torvane --tip-gap); tip_gap_source names where it was given.
   std::optional<Tip_gap_request> tip_gap;

@@ -3,7 +3,10 @@
 #include <charconv>
 #include <cmath>
 
+#include "base/build_failure.hpp"
 #include "base/run_stop.hpp"
+#include "control/build_stop.hpp"
+#include "geometry/finite_check.hpp"
 #include "geometry/meridional_curve.hpp"
 #include "geometry/plane_extent.hpp"
 #include "geometry/section_grid.hpp"
@@ -99,6 +102,8 @@ Section_stations::Section_stations(const Deck_block& block, const Control_values
   if (Spans()) {
     span_values_.assign(7 * Span_work_size(static_cast<int>(sections_.size()) + 2, sizes.ie, sizes.je), 0);
     station_planes_.assign(sections_.size() + 2, 0.0);
+    station_k_.assign(sections_.size() + 2, 0);
+    kept_.assign(sections_.size(), Kept_station{0, 0.0});
   }
 }
 
@@ -124,14 +129,29 @@ void Section_stations::Build_sections(const Control_values& values, Grid_storage
     const Contour_points contour{0, static_cast<int>(section.xy.size() / 2), section.given->iref, section.xy};
     const Grid grid{Block(section.x, sizes_.ie, sizes_.je, 1), Block(section.y, sizes_.ie, sizes_.je, 1),
                     Block(section.z, sizes_.ie, sizes_.je, 1)};
-    try {
-      Section_grid(d, contour, work, grid, diagnostics);
-    } catch (const Run_stop& stop) {
-      // The build names the hub section; this is the block's.
-      std::string why = stop.diagnostic;
+    // The build names the hub section, whose description the section's starts
+    // from; a failure is the block's section, told at its deck line.
+    auto refuse = [&](int status, std::string why) {
       if (why.starts_with("hub section: ")) why.erase(0, 13);
       if (why.empty()) why = "a blade point cannot be found on its contour (the Bezier inversion failed)";
-      Refuse(section.given->line, "section", why);
+      throw Run_stop{status, "deck line " + std::to_string(section.given->line) + " (section): " + why};
+    };
+    try {
+      Section_grid(d, contour, work, grid, diagnostics);
+    } catch (const Build_failure& failure) {
+      const Run_stop stop = Stop_of(failure);
+      refuse(stop.status, stop.diagnostic);
+    } catch (const Run_stop& stop) {
+      refuse(kExitRefused, stop.diagnostic);
+    }
+    // A surface point that is not a number would spread along its spanwise line.
+    try {
+      Check_finite_planes(grid, sizes_.ie, sizes_.je, 1, 1);
+    } catch (const Build_failure& failure) {
+      const auto& at = std::get<Coordinate_not_finite>(failure.kind);
+      refuse(kExitProgramError, "the section's surface has a coordinate that is not a finite number at its point " +
+                                    ("(i, j) = (" + std::to_string(at.i) + ", " + std::to_string(at.j)) +
+                                    "); its contour cannot be gridded as it is listed");
     }
   }
 }
@@ -140,7 +160,8 @@ Span_work Section_stations::Work(Grid_storage& storage) const {
   const std::size_t size = Span_work_size(static_cast<int>(sections_.size()) + 2, sizes_.ie, sizes_.je);
   double* base = span_values_.data();
   auto part = [&](int n) { return std::span<double>(base + static_cast<std::size_t>(n) * size, size); };
-  return Span_work{part(0), part(1), part(2), part(3), part(4), part(5), part(6), storage.sspan(), station_planes_};
+  return Span_work{part(0), part(1), part(2),         part(3),         part(4),
+                   part(5), part(6), storage.sspan(), station_planes_, station_k_};
 }
 
 void Section_stations::Prepare(const Volume_sizes& sizes, Grid_storage& storage, Diagnostics& diagnostics) {
@@ -157,6 +178,10 @@ void Section_stations::Prepare(const Volume_sizes& sizes, Grid_storage& storage,
   for (const Section& section : sections_) places.push_back(section.given->span);
   places.push_back(1.0);
   Prepare_span_lines(sizes, stations, places, frame_, Work(storage), grid, diagnostics);
+  kept_count_ = 0;
+  if (std::isnan(station_planes_[0])) return;
+  for (std::size_t n = 0; n < sections_.size(); ++n) kept_[n] = {station_k_[n + 1], places[n + 1]};
+  kept_count_ = sections_.size();
 }
 
 void Section_stations::Build_plane(int k, const Volume_sizes& sizes, Grid_storage& storage) const {

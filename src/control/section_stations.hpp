@@ -6,6 +6,7 @@
 #pragma once
 
 #include <memory>
+#include <span>
 #include <vector>
 
 #include "base/control_values.hpp"
@@ -15,6 +16,7 @@
 #include "geometry/flow_path.hpp"
 #include "geometry/span_lines.hpp"
 #include "geometry/surface_description.hpp"
+#include "geometry/tip_gap.hpp"
 #include "geometry/volume_grid.hpp"
 
 namespace torvane {
@@ -40,6 +42,10 @@ class Section_stations {
   void Prepare(const Volume_sizes& sizes, Grid_storage& storage, Diagnostics& diagnostics);
   void Build_plane(int k, const Volume_sizes& sizes, Grid_storage& storage) const;
 
+  // The sections as the prepared volume placed them, hub first, for the tip
+  // gap's cut to keep on the grid; none when they got no planes of their own.
+  std::span<const Kept_station> Kept_stations() const { return {kept_.data(), kept_count_}; }
+
  private:
   struct Section {
     const Block_section* given;
@@ -55,6 +61,9 @@ class Section_stations {
   std::vector<Section> sections_;
   mutable std::vector<double> span_values_;     // the span work's seven arrays, one after the other
   mutable std::vector<double> station_planes_;  // the spanwise fraction of each station's plane
+  mutable std::vector<int> station_k_;          // and its k
+  std::vector<Kept_station> kept_;              // the sections' planes and places, once prepared
+  std::size_t kept_count_ = 0;                  // how many of them have a plane of their own
 };
 
 }  // namespace torvane

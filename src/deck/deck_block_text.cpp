@@ -56,6 +56,7 @@ std::string Deck_block_text(const Deck_block& block) {
     entries += "end section\n";
   }
   if (block.large) entries += "large          # up to 999 intervals in each direction, as torvane --large\n";
+  if (block.smooth) entries += "smooth         # the passage smoothed, as torvane --smooth\n";
   if (block.tip_gap) {
     entries += "tip-gap " + Tip_gap_text(*block.tip_gap) + " cells " + std::to_string(block.tip_gap->cells) +
                "    # the blade ends this far below the casing; cells across the gap\n";

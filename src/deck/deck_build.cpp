@@ -215,7 +215,8 @@ Deck_build Build_deck(const Deck_request& request) {
 
   Value_sources sources;
   Apply_geometry_defaults(values, given, hub, casing, choices, sources);
-  if (auto problem = Apply_wall_layers(values, given, choices, sources)) return Refused(kExitProblems, {*problem});
+  if (auto problem = Apply_wall_layers(values, given, hub, casing, choices, sources))
+    return Refused(kExitProblems, {*problem});
   if (choices.refine || choices.levels) {
     // The values as given first: a count already beyond a limit is the option's fault, not the refinement's.
     if (auto problems = Value_problems(values, Limits_of(choices)); !problems.empty()) {
@@ -233,10 +234,12 @@ Deck_build Build_deck(const Deck_request& request) {
 
   std::string deck = Deck_text(values, hub, casing, request.flow_path, sources);
   const bool large = choices.large && !Grid_fits_storage(values);
-  if (large || tip_gap || rpm) {
-    // The deck itself asks torvane for the large limits and carries the tip gap and the speed.
+  if (large || tip_gap || choices.smooth || rpm) {
+    // The deck itself asks torvane for the large limits and the smoothing, and carries the tip gap and the
+    // speed.
     Deck_block block;
     block.large = large;
+    block.smooth = choices.smooth;
     block.tip_gap = tip_gap;
     block.rpm = rpm;
     deck += Deck_block_text(block);

@@ -22,7 +22,8 @@ constexpr double kMaxYplus = 1000;
 }  // namespace
 
 bool Is_choice_name(std::string_view name) {
-  return name == "yplus" || name == "reynolds" || name == "refine" || name == "levels" || name == "large";
+  return name == "yplus" || name == "reynolds" || name == "refine" || name == "levels" || name == "large" ||
+         name == "smooth";
 }
 
 Grid_limits Limits_of(const Deck_choices& choices) { return torvane::Limits_of(choices.large); }
@@ -39,9 +40,9 @@ std::optional<std::string> Set_choice(Deck_choices& choices, const Setting& sett
     choices.levels = Choice{static_cast<double>(levels), setting.text, setting.origin};
     return std::nullopt;
   }
-  if (name == "large") {
+  if (name == "large" || name == "smooth") {
     if (setting.text != "yes" && setting.text != "no") return quoted + ": give yes or no";
-    choices.large = setting.text == "yes";
+    (name == "large" ? choices.large : choices.smooth) = setting.text == "yes";
     return std::nullopt;
   }
   if (!Parse_real(setting.text, value) || !std::isfinite(value)) return quoted + " is not a number";

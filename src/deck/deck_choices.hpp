@@ -25,12 +25,13 @@ struct Deck_choices {
   std::optional<Choice> refine;    // factor on the counts, divisor of the first intervals
   std::optional<Choice> levels;    // counts rounded to multiples of 2^levels
   bool large = false;              // the limits of torvane --large (999 intervals each way)
+  bool smooth = false;             // the passage smoothed, as torvane --smooth
 };
 
 // The grid limits the deck is held to: the classic ones, or with --large those of torvane --large.
 Grid_limits Limits_of(const Deck_choices& choices);
 
-// Whether the name is one of the choices (yplus, reynolds, refine, levels, large).
+// Whether the name is one of the choices (yplus, reynolds, refine, levels, large, smooth).
 bool Is_choice_name(std::string_view name);
 
 // Stores the setting as its choice; returns why its value cannot be used.

@@ -56,6 +56,8 @@ constexpr std::string_view kUsageEnd =
     "  --levels L                 counts rounded to multiples of 2^L (multigrid)\n"
     "  --large                    grids up to 999 intervals each way (torvane --large);\n"
     "                             in a parameter file `large = yes`\n"
+    "  --smooth                   the deck asks torvane to smooth the passage\n"
+    "                             (torvane --smooth); in a parameter file `smooth = yes`\n"
     "  --help, --version\n"
     "\n"
     "Every value is checked as torvane checks it, and each section is placed with\n"
@@ -241,9 +243,10 @@ Deck_options Parse_command_line(const std::vector<std::string>& args) {
       options.help = true;
     } else if (args[n] == "--version") {
       options.version = true;
-    } else if (args[n] == "--large") {
-      if (Given_before(seen, "large")) throw Usage_error("--large is given twice");
-      options.settings.push_back({"large", "yes", "--large"});
+    } else if (args[n] == "--large" || args[n] == "--smooth") {
+      const std::string name(args[n].substr(2));
+      if (Given_before(seen, name)) throw Usage_error("--" + name + " is given twice");
+      options.settings.push_back({name, "yes", "--" + name});
     } else {
       const Named_value option = Split_option(args, n);
       if (Given_before(seen, option.name)) throw Usage_error("--" + option.name + " is given twice");

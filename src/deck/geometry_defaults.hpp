@@ -4,6 +4,7 @@
 // from the chord, and the grid-line angles from the blade's metal angles.
 #pragma once
 
+#include <cmath>
 #include <optional>
 #include <set>
 #include <span>
@@ -47,6 +48,24 @@ inline constexpr int kCountStep = 8;
 // the trailing edge that wall-resolving counts keep to.
 inline constexpr double kStreamwiseGrowth = 1.1;
 
+// The largest ratio of a cell's longest edge to its shortest that the counts
+// chosen for a target y+ allow where the wall layers make cells thin: across
+// the blade's pitchwise layers the spanwise and streamwise intervals, across
+// the hub and casing layers the pitchwise and streamwise ones. A margin below
+// the aspect ratio of 1000 above which solvers' mesh checks (OpenFOAM's
+// checkMesh) fail a grid; their measure, from the cell's face areas, stays
+// below about this ratio.
+inline constexpr double kMaxEdgeRatio = 800;
+
+// The largest interval of a line's cubic blend over `intervals` intervals and
+// `length`, from slope s0 to slope s1 per interval, as the line distribution
+// joins the line's stretched ends.
+double Blend_largest(double length, int intervals, double s0, double s1);
+
+// The largest interval of a geometric stretch of n intervals from `first`
+// over `length`: its last when it grows, its first when it shrinks.
+double Stretch_largest(double first, double length, int n);
+
 // A line's interval count and its wall layers at each end.
 struct Layered_line {
   int intervals;
@@ -57,10 +76,11 @@ struct Layered_line {
 // it), and the layers at each end, from the first interval growing by the
 // ratio, with the most layers whose blend starts at 1 to kBlendMismatch times
 // the layers' last slope on every one of the lines' lengths (first scaled by
-// the line's scale); none up to max_intervals: nullopt.
+// the line's scale), and the blend's largest interval at most `largest` on
+// every line; none up to max_intervals: nullopt.
 std::optional<Layered_line> Wall_layers(double first, double ratio, std::span<const double> lengths,
                                         std::span<const double> scales, int min_intervals, int max_intervals,
-                                        bool fixed);
+                                        bool fixed, double largest = INFINITY);
 
 // Sets every value not named in given from the geometry (rhub, rcas, chords,
 // staggers, nbrow and the counts as they stand) and writes where each came
@@ -71,10 +91,13 @@ void Apply_geometry_defaults(Control_values& values, const std::set<std::string>
                              const Deck_section& casing, const Deck_choices& choices, Value_sources& sources);
 
 // With a target y+: the counts of wall-resolving layers the user did not give
-// (npitch and nwall, nspan and nwallhc, nin and nout, dyout), the layers
-// growing by `ratio` and blending into the core without a jump. Returns why
-// no such counts fit (the options to change named).
+// (npitch and nwall, nspan and nwallhc, nin, nout and nblade, dyout), the
+// layers growing by `ratio` and blending into the core without a jump, and
+// the intervals along the walls no longer than kMaxEdgeRatio times the first
+// interval across them (the sections give the blade's steepest angles).
+// Returns why no such counts fit (the options to change named).
 std::optional<std::string> Apply_wall_layers(Control_values& values, const std::set<std::string>& given,
+                                             const Deck_section& hub, const Deck_section& casing,
                                              const Deck_choices& choices, Value_sources& sources);
 
 }  // namespace torvane::deck

@@ -11,6 +11,7 @@
 #include "base/run_stop.hpp"
 #include "base/storage_limits.hpp"
 #include "base/terminal_text.hpp"
+#include "control/control_check.hpp"
 #include "control/control_input.hpp"
 #include "deck/airfoil_file.hpp"
 #include "deck/curve_files.hpp"
@@ -374,6 +375,25 @@ std::optional<Deck_build> Place_wall_sections(const std::vector<Profile_section>
   return std::nullopt;
 }
 
+// Every section lies within the axial reach of both the hub and the casing
+// curve, where its streamsurface is known; a refusal naming the first that does not.
+std::optional<Deck_build> Check_sections_within_curves(const Row_files& files, const Wall_curves& curves,
+                                                       const Profile_places& where) {
+  const double first = std::max(curves.hub.x_first(), curves.casing.x_first());
+  const double last = std::min(curves.hub.x_last(), curves.casing.x_last());
+  for (const Profile_section& profile : files.profiles) {
+    for (const Cylindrical_point& p : profile.points) {
+      if (p.x >= first && p.x <= last) continue;
+      return Refused(
+          kExitInput,
+          {where(profile) + ": the section at " + Number(profile.percent) + "% reaches the axial position " +
+           Number(p.x / files.unit) + ", beyond the hub and casing curves, which both reach from " +
+           Number(first / files.unit) + " to " + Number(last / files.unit) + " (the files' unit); extend the curves"});
+    }
+  }
+  return std::nullopt;
+}
+
 // The settings over the default values and choices, the names of the records
 // given added; a refusal at the first one that is not a record or choice or
 // not a value of it.
@@ -637,6 +657,7 @@ Deck_build Build_row_deck(const Row_request& request) {
   const Meridional_curve hub_file(Deck_curve(files.hub_points, 0).x, Deck_curve(files.hub_points, 0).r);
   const Meridional_curve casing_file(Deck_curve(files.casing_points, 0).x, Deck_curve(files.casing_points, 0).r);
   const Wall_curves file_curves{hub_file, casing_file};
+  if (auto refused = Check_sections_within_curves(files, file_curves, where)) return *refused;
   Wall_sections walls;
   if (auto refused = Place_wall_sections(profiles, file_curves, where, walls)) return *refused;
   Row_deck row;
@@ -678,8 +699,10 @@ Deck_build Build_row_deck(const Row_request& request) {
 
   std::string deck = Deck_text(values, row.hub, row.casing, {}, sources);
   deck += Source_notes(request, files, where.file, walls, row);
+  block.large = choices.large && !Grid_fits_storage(values);
+  block.smooth = choices.smooth;
   deck += Deck_block_text(block);
-  if (auto run_problems = Dry_run_problems(deck); !run_problems.empty()) {
+  if (auto run_problems = Dry_run_problems(deck, {}, choices.large); !run_problems.empty()) {
     Name_section_profiles(deck, row.section_profiles, where, run_problems);
     return Refused(kExitProblems, std::move(run_problems));
   }

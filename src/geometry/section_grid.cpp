@@ -15,8 +15,6 @@
 namespace torvane {
 namespace {
 
-// The first two intervals at each blade edge cover this many first intervals.
-constexpr double kEdgeTwoIntervals = 2.1;
 constexpr double kBladeTolerance = 1.0e-10;
 
 std::size_t At(int point, int c) { return 2 * static_cast<std::size_t>(point - 1) + static_cast<std::size_t>(c); }

@@ -13,6 +13,10 @@
 
 namespace torvane {
 
+// The first two intervals along the blade at each edge cover this many first
+// intervals (dsle, dste); a cubic blend joins them along the blade.
+inline constexpr double kEdgeTwoIntervals = 2.1;
+
 // Storage lent by the run control for the duration of the call.
 struct Section_work {
   Plane x;                // surface grid x (first index i, second j)

@@ -1,5 +1,6 @@
 #include "geometry/span_lines.hpp"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstddef>
@@ -72,6 +73,21 @@ void Spline_slopes(int n, const double* u, const double* f, double* m) {
   for (int p = last - 1; p >= 0; --p) m[p] = (rhs[p] - c[p] * m[p + 1]) / b[p];
 }
 
+void Limit_monotone(int n, const double* u, const double* f, double* m) {
+  for (int p = 0; p < n; ++p) {
+    // The secants of the pieces on either side (one at an end).
+    const double before = p > 0 ? (f[p] - f[p - 1]) / (u[p] - u[p - 1]) : (f[1] - f[0]) / (u[1] - u[0]);
+    const double after = p + 1 < n ? (f[p + 1] - f[p]) / (u[p + 1] - u[p]) : before;
+    // At a turn of the points, or against their sense, the slope is 0.
+    if (before * after <= 0 || m[p] * after <= 0) {
+      m[p] = 0;
+    } else {
+      const double bound = 3.0 * std::min(std::fabs(before), std::fabs(after));
+      if (std::fabs(m[p]) > bound) m[p] = std::copysign(bound, after);
+    }
+  }
+}
+
 double Spline_value(const double* u, const double* f, const double* m, int p, double v) {
   const double h = u[p + 1] - u[p];
   const double t = (v - u[p]) / h;
@@ -89,6 +105,8 @@ namespace {
 void Assign_station_planes(const Volume_sizes& s, int n, std::span<const double> places, const Span_work& work) {
   work.station_planes[0] = 0.0;
   work.station_planes[static_cast<std::size_t>(n - 1)] = 1.0;
+  work.station_k[0] = 1;
+  work.station_k[static_cast<std::size_t>(n - 1)] = s.ke;
   int k_previous = 1;
   for (int station = 1; station < n - 1; ++station) {
     const int k_last = s.ke - (n - 1 - station);
@@ -104,6 +122,7 @@ void Assign_station_planes(const Volume_sizes& s, int n, std::span<const double>
       }
     }
     work.station_planes[static_cast<std::size_t>(station)] = work.sspan(best) / s.span;
+    work.station_k[static_cast<std::size_t>(station)] = best;
     k_previous = best;
   }
 }
@@ -157,6 +176,8 @@ void Fit_lines(int n, int ie, int je, const Span_work& work) {
            {std::pair{work.x, work.mx}, std::pair{work.r, work.mr}, std::pair{work.theta, work.mtheta}}) {
         for (int p = 0; p < n; ++p) f[p] = values[first + static_cast<std::size_t>(p) * stride];
         Spline_slopes(n, u.data(), f.data(), m.data());
+        // The radius stays between the stations' on every piece: no point beyond the hub or the casing.
+        if (values.data() == work.r.data()) Limit_monotone(n, u.data(), f.data(), m.data());
         for (int p = 0; p < n; ++p) slopes[first + static_cast<std::size_t>(p) * stride] = m[p];
       }
     }

@@ -38,6 +38,7 @@ struct Span_work {
   // 1 at the casing), one per station; NaN in the first when the stations
   // get no plane of their own (fewer inner planes than sections).
   std::span<double> station_planes;
+  std::span<int> station_k;  // the plane of each station, 1 at the hub, ke at the casing (while they have their own)
 };
 
 // The values each of the span's arrays needs.
@@ -48,6 +49,12 @@ inline std::size_t Span_work_size(int stations, int ie, int je) {
 // Slopes of the not-a-knot cubic spline through (u[n], f[n]), n < count
 // (count >= 2; two points give the line, three the parabola).
 void Spline_slopes(int count, const double* u, const double* f, double* slopes);
+
+// Slopes limited so that the cubic Hermite curve through (u[n], f[n]) stays
+// monotone on every piece where the points are (a slope of the other sense
+// than a neighbouring piece's, or above three times its, made 0 or three
+// times it); 0 at a point where the points turn.
+void Limit_monotone(int count, const double* u, const double* f, double* slopes);
 
 // The spline's value at v on the piece [u[p], u[p + 1]].
 double Spline_value(const double* u, const double* f, const double* slopes, int p, double v);

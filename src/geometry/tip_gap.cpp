@@ -1,6 +1,7 @@
 #include "geometry/tip_gap.hpp"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <numbers>
 #include <string>
@@ -9,6 +10,7 @@
 #include "base/casing_line.hpp"
 #include "distribution/distribute_line.hpp"
 #include "distribution/stretch.hpp"
+#include "geometry/span_lines.hpp"
 
 namespace torvane {
 
@@ -44,12 +46,19 @@ void Put(const Grid& g, int i, int j, int k, const Polar& p) {
   g.zg(i, j, k) = p.r * std::cos(p.theta);
 }
 
+// The planes where the wall layers of the hub-to-tip distribution end: k = 1
+// .. hub_top grow from the hub, k = tip_bottom .. kt towards the tip.
+struct Wall_layers {
+  int hub_top, tip_bottom;
+};
+
 // The spanwise distributions: hub to tip with the hub's wall layer and a
 // layer growing from the tip by the wall ratio over up to half the points
 // between, its first interval the gap's first where the height below the tip
 // has room for it; across the gap in shares clustered
 // alike at the tip and the casing (a cosine law, which leaves a single cell whole).
-void Spanwise_shares(const Tip_gap_sizes& s, const Tip_gap_work& work, int kt, Diagnostics& diagnostics) {
+// Gives where the hub-to-tip distribution's wall layers end.
+Wall_layers Spanwise_shares(const Tip_gap_sizes& s, const Tip_gap_work& work, int kt, Diagnostics& diagnostics) {
   const int n = s.gap_cells;
   for (int k = kt; k <= s.ke; ++k) {
     work.across(k) = (1.0 - std::cos(std::numbers::pi * (k - kt) / n)) / 2.0;
@@ -72,6 +81,7 @@ void Spanwise_shares(const Tip_gap_sizes& s, const Tip_gap_work& work, int kt, D
                   diagnostics);
   work.lower(1) = 0.0;
   work.lower(kt) = height;
+  return {layers + 1, kt - tip_layers};
 }
 
 // The point at parameter t (0 to 1) of segment m .. m + 1 of the line as
@@ -102,18 +112,91 @@ void Along_line(const Tip_gap_work& w, int ke, double at, int& segment, double p
   Point_on(w, ke, segment, t, point);
 }
 
-// Re-distributes the spanwise line (i, j): its tip point where the casing is
-// the gap above it, the points below and above it along the line as built.
-void Cut_line(const Tip_gap_sizes& s, const Tip_gap_work& w, const Grid& g, int i, int j, int kt) {
-  const int ke = s.ke;
-  for (int k = 1; k <= ke; ++k) {
-    w.old_x(k) = g.xg(i, j, k);
-    w.old_y(k) = g.yg(i, j, k);
-    w.old_z(k) = g.zg(i, j, k);
-    w.old_s(k) = k == 1 ? 0.0
-                        : w.old_s(k - 1) + Distance(w.old_x(k) - w.old_x(k - 1), w.old_y(k) - w.old_y(k - 1),
-                                                    w.old_z(k) - w.old_z(k - 1));
+// The stations below the tip, hub first: the plane each was built on and
+// the plane the cut gives it, and the wall layers of the hub-to-tip distribution.
+struct Cut_stations {
+  int count = 0;
+  std::array<int, kMaxSpanStations> built{};
+  std::array<int, kMaxSpanStations> cut{};
+  Wall_layers layers{};
+};
+
+// Each station below the tip on the plane of the hub-to-tip distribution
+// nearest to its place, after the previous station's and leaving one for each
+// station still to come; none when they outnumber the planes below the tip.
+Cut_stations Stations_below_tip(const Tip_gap_sizes& s, const Tip_gap_work& w, std::span<const Kept_station> stations,
+                                int kt, Wall_layers layers) {
+  Cut_stations kept;
+  kept.layers = layers;
+  const double height = s.span - s.gap;
+  int below = 0;
+  while (below < static_cast<int>(stations.size()) &&
+         stations[static_cast<std::size_t>(below)].place * s.span < height) {
+    ++below;
   }
+  if (below > kt - 2 || below > kMaxSpanStations) return kept;
+  int previous = 1;
+  for (int n = 0; n < below; ++n) {
+    const Kept_station& station = stations[static_cast<std::size_t>(n)];
+    const double at = station.place * s.span;
+    const int last = kt - (below - n);
+    int best = previous + 1;
+    for (int k = best; k <= last; ++k) {
+      if (std::fabs(w.lower(k) - at) < std::fabs(w.lower(best) - at)) best = k;
+    }
+    kept.built[static_cast<std::size_t>(n)] = station.k;
+    kept.cut[static_cast<std::size_t>(n)] = best;
+    previous = best;
+  }
+  kept.count = below;
+  return kept;
+}
+
+// A point a cut line keeps: on plane k, at arc length `arc` along the line as
+// built; the point of plane `built` as built when that is not 0.
+struct Anchor {
+  int k;
+  double arc;
+  int built;
+};
+
+// The anchors of a line, hub to tip, between which its points are spread.
+struct Line_anchors {
+  int count = 0;
+  std::array<Anchor, kMaxSpanStations + 4> at{};
+  void Add(Anchor anchor) { at[static_cast<std::size_t>(count++)] = anchor; }
+};
+
+// A line's anchors: the hub; the stations it crosses below its tip, with the
+// ends of the wall layers where the stations leave room for them, so that the
+// hub's and the tip's clustering stay those of a line without stations; the tip.
+Line_anchors Anchors_of_line(const Cut_stations& kept, const Tip_gap_work& w, int kt, double tip_s) {
+  Line_anchors line;
+  line.Add({1, 0.0, 0});
+  int crossed = 0;
+  while (crossed < kept.count && w.old_s(kept.built[static_cast<std::size_t>(crossed)]) < tip_s) ++crossed;
+  if (crossed > 0) {
+    auto arc_of = [&](int n) { return w.old_s(kept.built[static_cast<std::size_t>(n)]); };
+    // Where a line without stations puts a plane.
+    auto plain = [&](int k) { return tip_s * (w.lower(k) / w.lower(kt)); };
+    const int hub_top = kept.layers.hub_top, tip_bottom = kept.layers.tip_bottom;
+    if (hub_top > 1 && hub_top < kept.cut[0] && plain(hub_top) < arc_of(0)) line.Add({hub_top, plain(hub_top), 0});
+    for (int n = 0; n < crossed; ++n) {
+      line.Add({kept.cut[static_cast<std::size_t>(n)], arc_of(n), kept.built[static_cast<std::size_t>(n)]});
+    }
+    const int last = crossed - 1;
+    if (tip_bottom > kept.cut[static_cast<std::size_t>(last)] && plain(tip_bottom) > arc_of(last)) {
+      line.Add({tip_bottom, plain(tip_bottom), 0});
+    }
+  }
+  line.Add({kt, tip_s, 0});
+  return line;
+}
+
+// The tip of the line as built: its point where the casing lies the gap
+// above it, and its arc length.
+double Tip_point(const Tip_gap_sizes& s, const Tip_gap_work& w, const Grid& g, int i, int j, double tip[3]) {
+  const int ke = s.ke;
   auto clearance = [&](double x, double y, double z) {
     return Casing_radius(g, s.ie, j, ke, x, i) - std::hypot(y, z) - s.gap;
   };
@@ -122,7 +205,6 @@ void Cut_line(const Tip_gap_sizes& s, const Tip_gap_work& w, const Grid& g, int 
   while (below >= 1 && clearance(w.old_x(below), w.old_y(below), w.old_z(below)) < 0) --below;
   if (below < 1) throw Build_failure{Tip_gap_too_deep{s.gap, i, j}};
   double lo = 0, hi = 1;
-  double tip[3] = {0, 0, 0};
   for (int step = 0; step < kTipBisections && lo < hi; ++step) {
     const double t = (lo + hi) / 2;
     if (t == lo || t == hi) break;
@@ -132,19 +214,51 @@ void Cut_line(const Tip_gap_sizes& s, const Tip_gap_work& w, const Grid& g, int 
   }
   const double t = lo;
   Point_on(w, ke, below, t, tip);
-  const double tip_s = w.old_s(below) + t * (w.old_s(below + 1) - w.old_s(below));
+  return w.old_s(below) + t * (w.old_s(below + 1) - w.old_s(below));
+}
+
+// Re-distributes the spanwise line (i, j): its tip point where the casing is
+// the gap above it, the stations below it kept on their planes, the points
+// between spread along the line as built in proportion to the hub-to-tip
+// distribution between the anchors around them, the points above the tip across the gap.
+void Cut_line(const Tip_gap_sizes& s, const Tip_gap_work& w, const Cut_stations& kept, const Grid& g, int i, int j,
+              int kt) {
+  const int ke = s.ke;
+  for (int k = 1; k <= ke; ++k) {
+    w.old_x(k) = g.xg(i, j, k);
+    w.old_y(k) = g.yg(i, j, k);
+    w.old_z(k) = g.zg(i, j, k);
+    w.old_s(k) = k == 1 ? 0.0
+                        : w.old_s(k - 1) + Distance(w.old_x(k) - w.old_x(k - 1), w.old_y(k) - w.old_y(k - 1),
+                                                    w.old_z(k) - w.old_z(k - 1));
+  }
+  double tip[3] = {0, 0, 0};
+  const double tip_s = Tip_point(s, w, g, i, j, tip);
   const double length = w.old_s(ke);
+  const Line_anchors line = Anchors_of_line(kept, w, kt, tip_s);
 
   int segment = 1;
+  int m = 0;  // the anchor at or below k
   for (int k = 2; k <= ke - 1; ++k) {
     double p[3];
     if (k == kt) {
       p[0] = tip[0];
       p[1] = tip[1];
       p[2] = tip[2];
+    } else if (k > kt) {
+      Along_line(w, ke, tip_s + (length - tip_s) * w.across(k), segment, p);
     } else {
-      const double at = k < kt ? tip_s * (w.lower(k) / w.lower(kt)) : tip_s + (length - tip_s) * w.across(k);
-      Along_line(w, ke, at, segment, p);
+      while (line.at[static_cast<std::size_t>(m + 1)].k <= k) ++m;
+      const Anchor& a = line.at[static_cast<std::size_t>(m)];
+      const Anchor& b = line.at[static_cast<std::size_t>(m + 1)];
+      if (k == a.k && a.built > 0) {
+        p[0] = w.old_x(a.built);
+        p[1] = w.old_y(a.built);
+        p[2] = w.old_z(a.built);
+      } else {
+        const double l0 = w.lower(a.k), l1 = w.lower(b.k);
+        Along_line(w, ke, a.arc + (b.arc - a.arc) * ((w.lower(k) - l0) / (l1 - l0)), segment, p);
+      }
     }
     g.xg(i, j, k) = p[0];
     g.yg(i, j, k) = p[1];
@@ -196,12 +310,14 @@ double Casing_radius(const Grid& grid, int ie, int j, int ke, double x, int hint
   return Casing_radius_at(&grid.xg(1, j, ke), &grid.yg(1, j, ke), &grid.zg(1, j, ke), ie, stride, x, hint - 1);
 }
 
-void Cut_tip_gap(const Tip_gap_sizes& s, const Tip_gap_work& work, const Grid& grid, Diagnostics& diagnostics) {
+void Cut_tip_gap(const Tip_gap_sizes& s, const Tip_gap_work& work, std::span<const Kept_station> stations,
+                 const Grid& grid, Diagnostics& diagnostics) {
   const int kt = Tip_plane(s.ke, s.gap_cells);
   if (kt == 0) return;
-  Spanwise_shares(s, work, kt, diagnostics);
+  const Wall_layers layers = Spanwise_shares(s, work, kt, diagnostics);
+  const Cut_stations kept = Stations_below_tip(s, work, stations, kt, layers);
   for (int i = 1; i <= s.ie; ++i) {
-    for (int j = 1; j <= s.je; ++j) Cut_line(s, work, grid, i, j, kt);
+    for (int j = 1; j <= s.je; ++j) Cut_line(s, work, kept, grid, i, j, kt);
   }
   // The pitch turns j = 1 onto j = je; its sense from the inlet's periodic points.
   const double inlet_turn =

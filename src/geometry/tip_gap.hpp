@@ -14,6 +14,8 @@
 //        blade wall j = 1  |   |  j = je of the next blade
 #pragma once
 
+#include <span>
+
 #include "base/diagnostics.hpp"
 #include "base/grid_views.hpp"
 
@@ -40,14 +42,28 @@ struct Tip_gap_work {
   Line row_share;                   // one row's share of its length at each j
 };
 
+// A blade section the volume build put on a grid plane, kept on the grid by
+// the cut while it lies below the tip: the plane k it was built on and its
+// place in the span (0 at the hub, 1 at the casing).
+struct Kept_station {
+  int k;
+  double place;
+};
+
 // The tip plane of a grid of ke points with gap_cells cells across the gap,
 // or 0 when fewer than two spanwise cells are left below it.
 int Tip_plane(int ke, int gap_cells);
 
 // Cuts the gap into the volume built between hub and casing (planes 1 and ke
-// as built stay). A line along which the casing never lies the gap above
-// the line stops the build (Build_failure: Tip_gap_too_deep).
-void Cut_tip_gap(const Tip_gap_sizes& sizes, const Tip_gap_work& work, const Grid& grid, Diagnostics& diagnostics);
+// as built stay). Each station below the tip (hub first, in span order) gets
+// the plane below the tip nearest to its place and keeps its point there on
+// every line it crosses below the tip; the points between are spread along
+// the line as built in proportion to the hub-to-tip distribution. A station
+// above the tip is cut off, as are all when they outnumber the planes below
+// it. A line along which the casing never lies the gap above the line stops
+// the build (Build_failure: Tip_gap_too_deep).
+void Cut_tip_gap(const Tip_gap_sizes& sizes, const Tip_gap_work& work, std::span<const Kept_station> stations,
+                 const Grid& grid, Diagnostics& diagnostics);
 
 // The radius of the casing line at axial position x, from the casing points
 // (k = ke) of the grid line j: linear between the two points around x, the

@@ -26,11 +26,13 @@ TEST(CommandLine, HelpAndVersionAnswerAndExitZero) {
   Call help = Main({"--help"});
   EXPECT_EQ(help.status, 0);
   EXPECT_TRUE(help.out.starts_with(
-      "Usage: torvane [--flow-path FILE] [--allow-folded] [--large] [--tip-gap GAP [--gap-cells N]] < deck.in\r\n"));
+      "Usage: torvane [--flow-path FILE] [--allow-folded] [--large] [--smooth] [--tip-gap GAP [--gap-cells N]]\r\n"
+      "               < deck.in\r\n"));
   EXPECT_NE(help.out.find("--allow-folded writes such a grid anyway"), std::string::npos);
   EXPECT_NE(help.out.find("STEM.rgra"), std::string::npos);
   EXPECT_NE(help.out.find("Exit status: 0"), std::string::npos);
-  EXPECT_NE(help.out.find("docs/deck.md"), std::string::npos);
+  EXPECT_NE(help.out.find("the block after the casing\r\ncontour (flow path, sections, planes, tip gap): docs/deck.md"),
+            std::string::npos);
   EXPECT_EQ(help.err, "");
 
   Call version = Main({"--version"});
@@ -50,6 +52,7 @@ TEST(CommandLine, RefusesAnyOtherArgumentInOneLine) {
                {{"--allow-folded", "deck.in"}, "deck.in"},
                {{"--allow-folded", "--allow-folded"}, "--allow-folded"},
                {{"--large", "--allow-folded", "--large"}, "--large"},
+               {{"--smooth", "--large", "--smooth"}, "--smooth"},
                {{"deck.in", "--allow-folded"}, "deck.in"},
                {{"--flow-path", "p", "--flow-path", "q"}, "--flow-path"},
                {{"--allow-folded", "--flow-path=p", "deck.in"}, "deck.in"}};
@@ -58,8 +61,9 @@ TEST(CommandLine, RefusesAnyOtherArgumentInOneLine) {
     EXPECT_EQ(call.status, 2);
     EXPECT_EQ(call.out, "");
     EXPECT_EQ(call.err, "torvane: unexpected argument \"" + std::string(c.named) +
-                            "\"; torvane takes --help or --version alone, or --flow-path FILE, --allow-folded and "
-                            "--large once each, and reads the deck from standard input\r\n");
+                            "\"; torvane takes --help or --version alone, or --flow-path FILE, --tip-gap GAP, "
+                            "--gap-cells N, --allow-folded, --large and --smooth once each, and reads the deck from "
+                            "standard input\r\n");
   }
 }
 
@@ -77,7 +81,8 @@ TEST(CommandLine, FlowPathTakesOneFileInEitherFormAndHandsItToTheRun) {
       {{"--flow-path="}, needs},
       {{"--flow-path", "p", "deck.in"},
        "torvane: unexpected argument \"deck.in\"; torvane takes --help or --version alone, or --flow-path FILE, "
-       "--allow-folded and --large once each, and reads the deck from standard input\r\n"},
+       "--tip-gap GAP, --gap-cells N, --allow-folded, --large and --smooth once each, and reads the deck from "
+       "standard input\r\n"},
       {{"--flow-path", "/nonexistent/p"}, unreadable},
       {{"--flow-path=/nonexistent/p"}, unreadable},
   };

@@ -3,6 +3,7 @@
 // --flow-path file, and whole runs with the block.
 #include "control/deck_block.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -83,7 +84,8 @@ TEST(DeckBlock, RefusalsNameTheDeckLineAndTheEntry) {
        "deck line 300 (torvane-block): block version `1 beta` is not one this torvane reads; write `torvane-block 1`"},
       {open + "smoth\nend torvane-block\n",
        "deck line 301 (torvane-block): unknown entry `smoth`; known: flow-path, section, angles, planes, frame, "
-       "large, tip-gap, rpm"},
+       "large, smooth, tip-gap, rpm"},
+      {open + "smooth yes\nend torvane-block\n", "deck line 301 (smooth): the entry takes no value; found `yes`"},
       {open + "\n", "deck line 300 (torvane-block): the block is not closed; the deck ends before `end torvane-block`"},
       {open + "flow-path\n" + kPath,
        "deck line 301 (flow-path): the entry is not closed; the deck ends before `end flow-path`"},
@@ -145,6 +147,28 @@ TEST(DeckBlockRun, TheBlocksFlowPathGivesTheFilesOfTheSameFlowPathFile) {
   ASSERT_EQ(by_block.status, 0) << by_block.err;
   EXPECT_EQ(by_block.out, by_file.out);
   EXPECT_EQ(by_block.grid, by_file.grid);
+}
+
+TEST(DeckBlockRun, TheBlocksSmoothRowGivesTheFilesOfSmooth) {
+  Scratch_folder plain, by_option, by_row;
+  std::vector<std::string> lines = Small_deck_lines();
+  lines[3] = "6         nin";  // room for the blends ahead of the blade
+  lines[4] = "6         nout";
+  const std::string deck = Join(lines);
+  const Block_run as_built = Run_in(plain, deck);
+  Run_options options;
+  options.output_stem = by_option.path() + "/run";
+  options.smooth = true;
+  std::istringstream in(deck);
+  Console out, err;
+  ASSERT_EQ(torvane::Run(in, out, err, options), 0) << err.captured();
+  std::ifstream file(options.output_stem + ".rgra", std::ios::binary);
+  const std::string smoothed((std::istreambuf_iterator<char>(file)), {});
+  const Block_run row = Run_in(by_row, deck + "torvane-block 1\nsmooth\nend torvane-block\n");
+  ASSERT_EQ(row.status, 0) << row.err;
+  EXPECT_EQ(row.out, out.captured());
+  EXPECT_EQ(row.grid, smoothed);
+  EXPECT_NE(row.grid, as_built.grid);
 }
 
 TEST(DeckBlockRun, TextAfterTheCasingContourWithoutTheBlockChangesNothing) {
@@ -319,6 +343,48 @@ TEST(DeckBlockRun, TheBladeWallPassesThroughASectionOnItsOwnPlaneInTheFrame) {
   EXPECT_NEAR(x[at(1, 1, 1)], px[at(1, 1, 1)] + 0.5, 1e-12);
   EXPECT_NEAR(std::atan2(y[at(1, 1, 1)], z[at(1, 1, 1)]),
               std::atan2(py[at(1, 1, 1)], pz[at(1, 1, 1)]) + 10.0 * 0.017453292519943295, 1e-12);
+}
+
+}  // namespace
+}  // namespace torvane
+
+namespace torvane {
+namespace {
+
+// A section whose list does not start at its trailing edge fails in its own
+// build; the refusal names the section's deck line, not the hub section whose
+// description the section's starts from.
+TEST(DeckBlockRun, ASectionThatCannotBeGriddedIsNamedByItsDeckLine) {
+  const std::vector<std::string> lines = Small_deck_lines();
+  const std::string count = lines[33].substr(0, lines[33].find("  "));  // the hub list's count pair
+  const int n = std::stoi(count.substr(0, count.find(' ')));
+  const int iref = std::stoi(count.substr(count.find(' ') + 1));
+  const std::string entry = "torvane: deck line " + std::to_string(lines.size() + 2) + " (section): ";
+  struct Case {
+    int shift;  // points the list starts later
+    int status;
+    std::string start;  // of standard error
+  };
+  const Case cases[] = {
+      {19, 2,
+       entry + "the contour must start and end at the trailing edge and pass the leading edge once; its edge search "
+               "found the leading edge at curve parameter "},
+      {2, 1, entry + "a blade station fell outside the contour between its edges (x = "},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> points(lines.begin() + 34, lines.begin() + 34 + n);
+    std::rotate(points.begin(), points.begin() + c.shift, points.end());
+    std::string section =
+        "section\nspan 0.5\nstagger 35\nchord 0.06\nreference 0.001 0.002\ncurve 2\n-1 0.375\n1 0.375\n";
+    section += "points " + std::to_string(n) + " " + std::to_string((iref - 1 - c.shift + n) % n + 1) + "\n";
+    for (const std::string& point : points) section += point + "\n";
+    Scratch_folder folder;
+    const Block_run run =
+        Run_in(folder, Join(lines) + "torvane-block 1\n" + section + "end section\nend torvane-block\n");
+    EXPECT_EQ(run.status, c.status) << c.shift;
+    EXPECT_TRUE(run.err.starts_with(c.start)) << c.shift << ": " << run.err;
+    EXPECT_FALSE(std::filesystem::exists(folder.path() + "/run.rgra")) << c.shift;
+  }
 }
 
 }  // namespace

@@ -203,6 +203,43 @@ TEST(Run, LargeGridsReachTheFilesLimitsAndTheClassicRefusalStaysWithoutIt) {
       std::string::npos);
 }
 
+// A large grid may have more points along k than along j, or along j than
+// along i and beyond the classic limits: the cross-sections of the volume
+// (j by k) and their edge lines then need more room than the blade-to-blade
+// sections. Each shape is built whole, with no folded cell, its first
+// intervals a third of the mean so that the lines' own distributions are sound.
+TEST(Run, LargeGridsLongerAlongKThanJOrAlongJThanIBuildWithoutFolds) {
+  struct Shape {
+    int npitch, nspan;
+  } shapes[] = {{8, 80}, {16, 120}, {64, 100}, {300, 8}};
+  std::ifstream example(std::string(TORVANE_SOURCE_DIR) + "/examples/compressor_rotor.in");
+  ASSERT_TRUE(example) << "examples/compressor_rotor.in";
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(example, line);) lines.push_back(line);
+  for (const Shape& shape : shapes) {
+    SCOPED_TRACE(std::to_string(shape.npitch) + " x " + std::to_string(shape.nspan));
+    Scratch_folder folder;
+    std::vector<std::string> deck = lines;
+    const double pitch = 2 * 3.14159265358979323846 * 0.25 / 30;
+    char text[64];
+    deck[1] = folder.path() + "/shape";
+    deck[5] = std::to_string(shape.npitch);
+    deck[6] = std::to_string(shape.nspan);
+    deck[20] = "2";  // nwall
+    deck[21] = "2";  // nwallhc
+    std::snprintf(text, sizeof text, "%.3e", pitch / shape.npitch / 3);
+    deck[24] = deck[27] = deck[29] = text;  // dywle, dywte, dyout
+    std::snprintf(text, sizeof text, "%.3e", 0.25 / shape.nspan / 3);
+    deck[25] = text;  // dzwall
+    std::istringstream in(Join(deck));
+    Console out, err;
+    Run_options options;
+    options.large = true;
+    EXPECT_EQ(torvane::Run(in, out, err, options), kExitComplete) << err.captured();
+    EXPECT_EQ(err.captured().find("folded"), std::string::npos) << err.captured();
+  }
+}
+
 // The block's `large` entry does what --large does; a faulty block or point
 // list behind a grid beyond the classic limits leaves the classic refusal.
 TEST(Run, TheBlocksLargeEntryRaisesTheLimitsAsTheOptionDoes) {

@@ -118,6 +118,43 @@ TEST(BuildDeck, LargeRaisesTheLimitsAndNotesThatTheDeckNeedsTorvaneLarge) {
   EXPECT_EQ(wrong.messages[0], "--large: \"maybe\": give yes or no");
 }
 
+// --smooth: the deck asks torvane for the smoothing in its block (beside
+// the large limits when both are wanted); `smooth = no` leaves no block.
+TEST(BuildDeck, SmoothIsAskedOfTorvaneInTheDecksBlock) {
+  TORVANE_REQUIRE_NACA(path);
+  const std::string opening = "torvane-block 1    # read by torvane after the casing contour (docs/deck.md)\n";
+  const std::string smooth_row = "smooth         # the passage smoothed, as torvane --smooth\n";
+  struct Case {
+    std::vector<Setting> settings;
+    std::string block;  // the deck's end, "" for no block
+    int status = kExitWritten;
+  } cases[] = {
+      {{{"smooth", "yes", "--smooth"}}, opening + smooth_row + "end torvane-block\n"},
+      {{{"smooth", "no", "parameter file line 3"}}, ""},
+      {{{"smooth", "yes", "--smooth"},
+        {"npitch", "80", "--npitch"},
+        {"dyout", "0.0002", "--dyout"},
+        {"nwall", "4", "--nwall"},
+        {"large", "yes", "--large"}},
+       opening + "large          # up to 999 intervals in each direction, as torvane --large\n" + smooth_row +
+           "end torvane-block\n"},
+      {{{"smooth", "often", "--smooth"}}, "", kExitUsage},
+  };
+  for (const Case& c : cases) {
+    const Deck_build built = Build_deck({{path, {}}, {path, {}}, "", "", c.settings, ""});
+    ASSERT_EQ(built.status, c.status) << (built.messages.empty() ? "" : built.messages[0]);
+    if (c.status != kExitWritten) {
+      EXPECT_EQ(built.messages, std::vector<std::string>{"--smooth: \"often\": give yes or no"});
+      continue;
+    }
+    if (c.block.empty()) {
+      EXPECT_EQ(built.deck.find("torvane-block"), std::string::npos);
+    } else {
+      EXPECT_TRUE(built.deck.ends_with(c.block)) << built.deck.substr(built.deck.size() - 300);
+    }
+  }
+}
+
 }  // namespace
 }  // namespace torvane::deck
 
@@ -134,7 +171,7 @@ TEST(BuildDeck, WallResolvingLayersNeedLargeAndFollowTheWallNormal) {
   EXPECT_EQ(classic.status, kExitProblems);
   ASSERT_EQ(classic.messages.size(), 1u);
   EXPECT_EQ(classic.messages[0],
-            "the wall layers for y+ 1 growing by 1.2 and blending into the core need npitch 104, nspan 96, beyond the "
+            "the wall layers for y+ 1 growing by 1.2 and blending into the core need npitch 128, nspan 176, beyond the "
             "classic limits: add --large, or raise --yplus or growth 1.2 (--ratio)");
 
   settings.push_back({"large", "yes", "--large"});
@@ -145,17 +182,30 @@ TEST(BuildDeck, WallResolvingLayersNeedLargeAndFollowTheWallNormal) {
     const size_t start = large.deck.rfind('\n', at) + 1;
     return std::stod(large.deck.substr(start, at - start));
   };
-  EXPECT_EQ(record("npitch"), 104);
-  EXPECT_EQ(record("nwall"), 31);
-  EXPECT_EQ(record("nspan"), 96);
-  EXPECT_EQ(record("nwallhc"), 44);
+  // No interval along a wall over 800 times the first across it: the spanwise
+  // core within 800 x dywle, the pitchwise core and the streamwise intervals
+  // within 800 x dzwall (more pitchwise, spanwise and streamwise intervals than
+  // the layers and the stretches' growth alone need: 104, 96, 60, 31 and 33).
+  EXPECT_EQ(record("npitch"), 128);
+  EXPECT_EQ(record("nwall"), 29);
+  EXPECT_EQ(record("nspan"), 176);
+  EXPECT_EQ(record("nwallhc"), 37);
+  EXPECT_EQ(record("nblade"), 112);
+  EXPECT_EQ(record("nin"), 70);
+  EXPECT_EQ(record("nout"), 89);
   EXPECT_EQ(record("dzwall"), 2.604e-6);
   // The pitchwise intervals: the wall distance over the cosine of the edges' mean metal angles.
   EXPECT_GT(record("dywle"), record("dzwall"));
   EXPECT_GT(record("dywte"), record("dywle"));
 
+  // A given spanwise count is kept; more spanwise points than pitchwise ones build a sound grid.
+  settings.push_back({"nspan", "144", "--nspan"});
+  const Deck_build given = Build_deck({{path, {}}, {path, {}}, "", "", settings, ""});
+  ASSERT_EQ(given.status, kExitWritten) << (given.messages.empty() ? "" : given.messages[0]);
+  EXPECT_NE(given.deck.find("\n144       nspan: "), std::string::npos);
+
   // A fixed spanwise count too small for the layers names the options to change.
-  settings.push_back({"nspan", "16", "--nspan"});
+  settings.back() = {"nspan", "16", "--nspan"};
   const Deck_build fixed = Build_deck({{path, {}}, {path, {}}, "", "", settings, ""});
   EXPECT_EQ(fixed.status, kExitProblems);
   ASSERT_EQ(fixed.messages.size(), 1u);

@@ -18,6 +18,9 @@
 #include "deck/metal_angles.hpp"
 #include "deck/refinement.hpp"
 #include "deck/wall_spacing.hpp"
+#include "distribution/distribute_line.hpp"
+#include "distribution/stretch.hpp"
+#include "support/captured_diagnostics.hpp"
 #include "support/scratch_folder.hpp"
 
 namespace torvane::deck {
@@ -313,6 +316,7 @@ TEST(WallLayers, TheLayersMeetABlendThatNeitherShrinksNorJumps) {
     int from;
     bool fixed;
     std::optional<Layered_line> expected;
+    double largest = INFINITY;  // the blend's largest interval allowed
   } cases[] = {
       {2.604e-6, {0.25}, {1.0}, 16, false, Layered_line{96, 44}},
       {2.604e-6, {0.25}, {1.0}, 16, true, std::nullopt},  // 16 spanwise intervals cannot hold y+ 1 layers
@@ -320,9 +324,14 @@ TEST(WallLayers, TheLayersMeetABlendThatNeitherShrinksNorJumps) {
       {1e-3, {0.25}, {1.0}, 16, true, std::nullopt},  // 16 intervals: a blend 16 times the layers' last
       {2.983e-6, {0.05236, 0.10472}, {1.0, 1.0}, 32, false, Layered_line{88, 36}},
       {0.1, {0.25}, {1.0}, 16, false, std::nullopt},  // a first interval wider than the line allows
+      // The span's core within 800 x the blade's first pitchwise interval, the pitch's within 800 x dzwall.
+      {2.604e-6, {0.25}, {1.0}, 16, false, Layered_line{176, 37}, 800 * 2.983e-6},
+      {2.983e-6, {0.05236, 0.10472}, {1.0, 1.0}, 32, false, Layered_line{128, 30}, 800 * 2.604e-6},
+      // A limit the blend of 999 intervals cannot keep to.
+      {2.604e-6, {0.25}, {1.0}, 16, false, std::nullopt, 1e-4},
   };
   for (const Case& c : cases) {
-    const auto line = Wall_layers(c.first, 1.2, c.lengths, c.scales, c.from, 998, c.fixed);
+    const auto line = Wall_layers(c.first, 1.2, c.lengths, c.scales, c.from, 998, c.fixed, c.largest);
     ASSERT_EQ(line.has_value(), c.expected.has_value()) << c.first << " from " << c.from;
     if (!line) continue;
     EXPECT_EQ(line->intervals, c.expected->intervals) << c.first;
@@ -338,7 +347,58 @@ TEST(WallLayers, TheLayersMeetABlendThatNeitherShrinksNorJumps) {
       const double slope = h1 * std::pow(1.2, line->layers - 1) * 1.2 * std::log(1.2) / 0.2;
       EXPECT_GE(blend / slope, 1.0);
       EXPECT_LE(blend / slope, kBlendMismatch);
+      // The line as the grid distributes it: no interval above the limit.
+      const int n = line->intervals;
+      std::vector<double> points(static_cast<size_t>(n) + 1);
+      testing::Captured_diagnostics diagnostics;
+      Distribute_line(1, line->layers + 1, n + 1 - line->layers, n + 1, 0.0, thickness, c.lengths[l] - thickness,
+                      c.lengths[l], h1, h1, Line(points), diagnostics);
+      double widest = 0;
+      for (size_t p = 1; p < points.size(); ++p) widest = std::max(widest, points[p] - points[p - 1]);
+      EXPECT_LE(widest, c.largest * (1 + 1e-9)) << c.first << " on line " << l;
     }
+  }
+}
+
+// The deck's estimates of a line's largest interval against the lines the grid
+// is built of: the cubic blend between stretched ends and the geometric
+// stretch before and after the blade.
+TEST(WallLayers, TheLargestIntervalsAreThoseOfTheGridsDistributions) {
+  // Two intervals at each end, from d0 and d1 and covering 2.1 of them, as along the blade.
+  struct Blend_case {
+    double length;
+    int intervals;
+    double d0, d1;
+  } blends[] = {
+      {1.0, 10, 0.1 / 1.1534, 0.1 / 1.1534},  // nearly uniform
+      {1.0, 20, 0.01, 0.01},                  // ends steeper than nothing: the middle widest
+      {0.052, 52, 3e-4, 3e-4},
+      {1.0, 8, 0.2, 0.05},  // unequal ends
+      {1.0, 30, 0.06, 0.02},
+  };
+  for (const Blend_case& c : blends) {
+    const int last = c.intervals + 5;
+    std::vector<double> points(static_cast<size_t>(last));
+    testing::Captured_diagnostics diagnostics;
+    Distribute_line(1, 3, last - 2, last, -2.1 * c.d0, 0.0, c.length, c.length + 2.1 * c.d1, c.d0, c.d1, Line(points),
+                    diagnostics);
+    double widest = 0;
+    for (size_t q = 3; q + 3 <= static_cast<size_t>(last); ++q) widest = std::max(widest, points[q] - points[q - 1]);
+    // The ends' slopes where the blend starts: the second interval 1.1 d times 1.1 ln 1.1 / 0.1.
+    auto slope = [](double d) { return 1.1 * d * (1.1 * std::log(1.1) / 0.1); };
+    EXPECT_NEAR(Blend_largest(c.length, c.intervals, slope(c.d0), slope(c.d1)), widest, 1e-3 * widest)
+        << c.length << " " << c.intervals;
+  }
+
+  struct Stretch_case {
+    double first, length;
+    int n;
+  } stretches[] = {{3e-4, 0.05, 31}, {3e-4, 0.05, 70}, {1e-3, 0.01, 10}, {2e-3, 0.01, 8}, {1e-5, 1.0, 200}};
+  for (const Stretch_case& c : stretches) {
+    testing::Captured_diagnostics diagnostics;
+    const double r = Stretch(c.first, c.length, c.n, diagnostics);
+    const double largest = std::max(c.first, c.first * Integer_power(r, c.n - 1));
+    EXPECT_NEAR(Stretch_largest(c.first, c.length, c.n), largest, 1e-3 * largest) << c.first << " " << c.n;
   }
 }
 
