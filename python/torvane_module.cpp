@@ -71,6 +71,7 @@ struct Grid_data {
   double dphi = 0;
   torvane::Passage passage;  // span stations and boundary patches, as the topology file writes them
   std::string title, stem, console;
+  std::optional<double> rpm;  // the rotor's speed the deck's block gives, for the machine file
 
   Grid_data() = default;
   Grid_data(const Grid_data&) = delete;
@@ -203,6 +204,7 @@ Grid_ptr Generate(const py::object& deck, Generator* generator, const torvane::R
   data->title = build.title;
   data->stem = build.stem;
   data->console = build.console;
+  data->rpm = build.rpm;
   return data;
 }
 
@@ -280,10 +282,11 @@ void Write(const Grid_ptr& grid, const py::object& stem_given) {
       // into place together, so writers on one stem (threads, processes,
       // torvane itself) each leave a whole set.
       const torvane::Grid views = grid->Views();
-      torvane::Run_output files = torvane::Create_run_output(stem, "the stem's folder", nullptr);
+      torvane::Run_output files = torvane::Create_run_output(stem, "the stem's folder", nullptr, grid->rpm.has_value());
       torvane::Write_grid_into(*files.grid, grid->block, views, console);
       torvane::Write_topology_into(*files.topology, grid->passage);
       torvane::Write_plot_into(*files.plot, grid->title, grid->block, views, console);
+      if (grid->rpm) torvane::Write_machine_into(*files.machine, *grid->rpm);
       torvane::Put_in_place(files);
     } catch (const torvane::Run_stop& stop) {
       failure = stop.diagnostic;
@@ -480,10 +483,12 @@ std::string Deck(const py::object& hub, const py::object& casing, const py::obje
       request.settings.push_back({name, value.cast<bool>() ? "yes" : "no", "deck(" + name + "=...)"});
       continue;
     }
-    // The tip gap and its cells go into the deck's block, as --tip-gap and --gap-cells put them.
-    if (name == "tip_gap" || name == "gap_cells") {
-      (name == "tip_gap" ? request.tip_gap : request.gap_cells) = {name, Value_text(name, value),
-                                                                   "deck(" + name + "=...)"};
+    // The tip gap, its cells and the speed go into the deck's block, as --tip-gap, --gap-cells and --rpm put them.
+    if (name == "tip_gap" || name == "gap_cells" || name == "rpm") {
+      torvane::deck::Setting& setting = name == "tip_gap"     ? request.tip_gap
+                                        : name == "gap_cells" ? request.gap_cells
+                                                              : request.rpm;
+      setting = {name, Value_text(name, value), "deck(" + name + "=...)"};
       continue;
     }
     request.settings.push_back({name, Value_text(name, value), "deck(" + name + "=...)"});
@@ -522,6 +527,8 @@ std::string Row_deck(const py::object& profile, const py::object& hub_curve, con
       request.inlet_plane = text;
     } else if (name == "outlet_plane") {
       request.outlet_plane = text;
+    } else if (name == "rpm") {
+      request.rpm = {name, text, "row_deck(rpm=...)"};
     } else {
       request.settings.push_back({name, text, "row_deck(" + name + "=...)"});
     }
@@ -595,6 +602,10 @@ PYBIND11_MODULE(torvane, m) {
           "cells across the tip gap (0: none)")
       .def_property_readonly(
           "pitch_angle", [](const Grid_ptr& g) { return g->dphi; }, "pitch angle [rad]")
+      .def_property_readonly(
+          "rpm", [](const Grid_ptr& g) { return g->rpm ? py::object(py::float_(*g->rpm)) : py::object(py::none()); },
+          "the rotor's speed [rpm] the deck's block gives (its rpm entry), None when it gives none; write() "
+          "leaves it in STEM.rmach")
       .def_property_readonly("title", [](const Grid_ptr& g) { return g->title; })
       .def_property_readonly(
           "stem", [](const Grid_ptr& g) { return g->stem; }, "the deck's output stem")
@@ -604,8 +615,8 @@ PYBIND11_MODULE(torvane, m) {
       .def_property_readonly("topology", &Topology_rows, "the boundary rows of the topology file, as dicts")
       .def_property_readonly("topology_text", &Topology_text, "the topology file's text")
       .def("write", &Write, py::arg("stem") = py::none(),
-           "Writes STEM.rgra, STEM.rtp and STEM_grid_volume.plt as torvane does, as one set under STEM.lock "
-           "(stem: a str or bytes path, the deck's by default).")
+           "Writes STEM.rgra, STEM.rtp and STEM_grid_volume.plt (and STEM.rmach when the deck gives the rotor's "
+           "speed) as torvane does, as one set under STEM.lock (stem: a str or bytes path, the deck's by default).")
       .def("report", &Report, "The figures of `torvane-inspect report --json` as a dict.")
       .def("__repr__", [](const Grid_ptr& g) {
         return "<torvane.Grid " + g->stem + " " + std::to_string(g->block.ie) + " x " + std::to_string(g->block.je) +

@@ -82,6 +82,9 @@ struct Deck_block {
   // tip-gap VALUE [cells N]: the blade ends the gap below the casing, as with --tip-gap.
   std::optional<Tip_gap_request> tip_gap;
   int tip_gap_line = 0;  // the entry's line
+  // rpm N: the rotor's speed, left in the run's machine file for the solver cases.
+  std::optional<double> rpm;
+  int rpm_line = 0;  // the entry's line
 };
 
 }  // namespace torvane

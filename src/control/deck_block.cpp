@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 
+#include "base/rotor_speed.hpp"
 #include "base/run_stop.hpp"
 #include "base/storage_limits.hpp"
 #include "base/terminal_text.hpp"
@@ -294,6 +295,17 @@ void Parse_large(const Block_entry& entry, Deck_block& block) {
   block.large = true;
 }
 
+// rpm N: the rotor's speed in revolutions per minute, 0 for a stationary row.
+void Parse_rpm_row(const Block_entry& entry, Deck_block& block) {
+  Expect_items(entry.items.size(), 1, entry.line, "rpm", "rpm N");
+  double value = 0;
+  const std::string& text = entry.items[0];
+  const Rotor_speed_parse speed = Rotor_speed_of(text, Parse_real(text, value) ? std::optional(value) : std::nullopt);
+  if (!speed.rpm) Refuse(entry.line, "rpm", speed.problem);
+  block.rpm = speed.rpm;
+  block.rpm_line = entry.line;
+}
+
 void Parse_smooth(const Block_entry& entry, Deck_block& block) {
   Expect_no_values(entry, "smooth");
   block.smooth = true;
@@ -309,6 +321,7 @@ constexpr Block_keyword kKeywords[] = {
     {"large", false, false, Parse_large},
     {"smooth", false, false, Parse_smooth},
     {"tip-gap", false, false, Parse_tip_gap_row},
+    {"rpm", false, false, Parse_rpm_row},
 };
 
 // The items of a line up to its comment.

@@ -419,6 +419,7 @@ Built_grid Build_into(std::istream& deck, Console& out, const Run_options& optio
         Flow_path_maps(Read_flow_path_file(options.flow_path), values, setup, hub, casing, block, flow_path_lines));
   }
   Section_stations stations(block, values, sizes);
+  build.rpm = block.rpm;
   prepare_files(build.stem);
 
   flow_path_lines += Tip_gap_line(tip_gap);
@@ -483,13 +484,16 @@ Built_grid Build_into(std::istream& deck, Console& out, const Run_options& optio
 
 // The output files' temporaries and the stem's lock, taken before the build
 // so that a missing or read-only folder is reported at once.
-Run_output Prepare_output(const std::string& deck_stem, Console& err, const Run_options& options) {
+Run_output Prepare_output(const std::string& deck_stem, Console& err, const Run_options& options, bool machine_file) {
   const bool own_stem = options.output_stem.empty();
   const std::string stem = own_stem ? deck_stem : options.output_stem;
-  return Create_run_output(stem, own_stem ? "the folder named in record 2" : "the output folder", [&] {
-    err.record("torvane: another run is writing the files of " + Printable(stem) + "; waiting until it is done (" +
-               Printable(stem) + ".lock)");
-  });
+  return Create_run_output(
+      stem, own_stem ? "the folder named in record 2" : "the output folder",
+      [&] {
+        err.record("torvane: another run is writing the files of " + Printable(stem) + "; waiting until it is done (" +
+                   Printable(stem) + ".lock)");
+      },
+      machine_file);
 }
 
 // A stem with no name of its own (record 2 beginning with a blank, or a
@@ -520,7 +524,7 @@ int Generate(std::istream& deck, Console& out, Console& err, const Run_options& 
       deck, out, options, [&](const Grid_sizes& s) -> Grid_storage& { return own.emplace(s.ie, s.je, s.ke); }, build,
       [&](const std::string& deck_stem) {
         stem = options.output_stem.empty() ? deck_stem : options.output_stem;
-        if (options.write_files) files = Prepare_output(deck_stem, err, options);
+        if (options.write_files) files = Prepare_output(deck_stem, err, options, build.rpm.has_value());
       },
       options.check_grid ? &beside : nullptr);
 
@@ -541,6 +545,7 @@ int Generate(std::istream& deck, Console& out, Console& err, const Run_options& 
   Write_grid_into(*files.grid, build.block, grid, storing);
   Write_topology_into(*files.topology, build.passage);
   Write_plot_into(*files.plot, build.title, build.block, grid, storing);
+  if (build.rpm) Write_machine_into(*files.machine, *build.rpm);
   Grid_findings findings;
   bool passed = false;  // the check ran and passed: its bad cells get a note
   if (options.check_grid) {

@@ -61,11 +61,12 @@ struct Grid_build {
   std::string console;
   // Why the build stopped: torvane's standard-error line without "torvane: ".
   std::string diagnostic;
-  Block_sizes block{};  // sizes, leading and trailing edge, interval counts
-  double dphi = 0;      // pitch angle [rad]
-  Passage passage;      // span stations and boundary patches, as the topology file writes them
-  std::string title;    // record 1, for the plot file
-  std::string stem;     // the stem of the output files named by record 2
+  Block_sizes block{};        // sizes, leading and trailing edge, interval counts
+  double dphi = 0;            // pitch angle [rad]
+  Passage passage;            // span stations and boundary patches, as the topology file writes them
+  std::string title;          // record 1, for the plot file
+  std::string stem;           // the stem of the output files named by record 2
+  std::optional<double> rpm;  // the rotor's speed the deck's block gives, for the machine file
 };
 
 // Builds the deck's grid into the caller's storage, as Run does without the

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "base/rotor_speed.hpp"
 #include "base/terminal_text.hpp"
 #include "base/text.hpp"
 #include "control/control_input.hpp"
@@ -125,9 +126,11 @@ void Take_info_entry(const std::string& path, int number, std::string_view name,
   } else if (name == "Tip clearance") {
     info.tip_clearance = Printable(value);
   } else if (name == "RPM") {
-    double rpm = 0;
-    if (!Parse_real(value, rpm)) Refuse(path, number, Quoted(value, 40) + " is not a speed in rpm");
-    info.rpm = rpm;
+    double given = 0;
+    const Rotor_speed_parse speed =
+        Rotor_speed_of(value, Parse_real(value, given) ? std::optional(given) : std::nullopt);
+    if (!speed.rpm) Refuse(path, number, "RPM " + speed.problem);
+    info.rpm = speed.rpm;
   } else if (name == "Inlet trim" || name == "Outlet trim") {
     // "-30mm Axial": a length and the direction it is taken along.
     std::string length(value);

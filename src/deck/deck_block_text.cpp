@@ -1,5 +1,6 @@
 #include "deck/deck_block_text.hpp"
 
+#include "base/rotor_speed.hpp"
 #include "control/deck_block.hpp"
 #include "deck/deck_records.hpp"
 
@@ -59,6 +60,10 @@ std::string Deck_block_text(const Deck_block& block) {
   if (block.tip_gap) {
     entries += "tip-gap " + Tip_gap_text(*block.tip_gap) + " cells " + std::to_string(block.tip_gap->cells) +
                "    # the blade ends this far below the casing; cells across the gap\n";
+  }
+  if (block.rpm) {
+    entries += "rpm " + Rotor_speed_text(*block.rpm) +
+               "    # the rotor's speed [rpm], for the solver cases torvane-inspect exports\n";
   }
   if (entries.empty()) return entries;
   return "torvane-block " + std::to_string(kDeckBlockVersion) +

@@ -6,6 +6,7 @@
 #include <optional>
 #include <set>
 
+#include "base/rotor_speed.hpp"
 #include "base/run_stop.hpp"
 #include "base/tip_gap_request.hpp"
 #include "control/control_check.hpp"
@@ -182,10 +183,24 @@ std::optional<Deck_build> Read_tip_gap(const Setting& tip_gap, const Setting& ga
   return std::nullopt;
 }
 
+std::optional<Deck_build> Read_rotor_speed(const Setting& given, std::optional<double>& rpm) {
+  if (given.text.empty()) return std::nullopt;
+  double value = 0;
+  const Rotor_speed_parse speed =
+      Rotor_speed_of(given.text, Parse_real(given.text, value) ? std::optional(value) : std::nullopt);
+  if (!speed.rpm) {
+    return Refused(given.origin.starts_with("--") ? kExitUsage : kExitInput, {given.origin + ": " + speed.problem});
+  }
+  rpm = speed.rpm;
+  return std::nullopt;
+}
+
 Deck_build Build_deck(const Deck_request& request) {
-  // The tip gap as given, checked before the sections are read.
+  // The tip gap and the speed as given, checked before the sections are read.
   std::optional<Tip_gap_request> tip_gap;
   if (std::optional<Deck_build> refused = Read_tip_gap(request.tip_gap, request.gap_cells, tip_gap)) return *refused;
+  std::optional<double> rpm;
+  if (std::optional<Deck_build> refused = Read_rotor_speed(request.rpm, rpm)) return *refused;
   Deck_section hub, casing;
   if (auto refused = Load_sections(request, hub, casing)) return *refused;
 
@@ -227,12 +242,14 @@ Deck_build Build_deck(const Deck_request& request) {
 
   std::string deck = Deck_text(values, hub, casing, request.flow_path, sources);
   const bool large = choices.large && !Grid_fits_storage(values);
-  if (large || tip_gap || choices.smooth) {
-    // The deck itself asks torvane for the large limits and the smoothing, and carries the tip gap.
+  if (large || tip_gap || choices.smooth || rpm) {
+    // The deck itself asks torvane for the large limits and the smoothing, and carries the tip gap and the
+    // speed.
     Deck_block block;
     block.large = large;
     block.smooth = choices.smooth;
     block.tip_gap = tip_gap;
+    block.rpm = rpm;
     deck += Deck_block_text(block);
   }
   if (auto run_problems = Dry_run_problems(deck, request.flow_path, choices.large, &warnings); !run_problems.empty()) {

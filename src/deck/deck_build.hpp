@@ -28,6 +28,7 @@ struct Deck_request {
   std::string flow_path;          // a flow-path file the deck is for, or empty: cylinders
   Setting tip_gap = {};           // the tip gap as given (text empty: the blade reaches the casing)
   Setting gap_cells = {};         // the cells across it as given (text empty: the default)
+  Setting rpm = {};               // the rotor's speed as given (text empty: none)
 };
 
 // The deck, or what stops it: the status torvane-deck exits with and one
@@ -43,6 +44,10 @@ struct Deck_build {
 // refusal naming the option or parameter-file line when they cannot be used.
 std::optional<Deck_build> Read_tip_gap(const Setting& tip_gap, const Setting& gap_cells,
                                        std::optional<Tip_gap_request>& gap);
+
+// The rotor's speed as given (text empty: not given) into rpm; the refusal
+// naming the option, parameter-file line or info-file line when it cannot be used.
+std::optional<Deck_build> Read_rotor_speed(const Setting& given, std::optional<double>& rpm);
 
 // Loads and resamples the sections, sets the values and runs every check of
 // the deck, torvane's dry run included.

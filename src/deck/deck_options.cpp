@@ -18,9 +18,9 @@ namespace {
 // The usage before and after the range of --points, which comes from the limits.
 constexpr std::string_view kUsageHead =
     "usage: torvane-deck --hub FILE --casing FILE [--points N] [--parameters FILE] [--flow-path FILE]\n"
-    "                    [--tip-gap GAP [--gap-cells N]] [--NAME VALUE ...] > deck.in\n"
+    "                    [--tip-gap GAP [--gap-cells N]] [--rpm N] [--NAME VALUE ...] > deck.in\n"
     "       torvane-deck --profile FILE --hub-curve FILE --casing-curve FILE [--info FILE]\n"
-    "                    [--unit U] [--inlet-plane X] [--outlet-plane X] [--NAME VALUE ...] > deck.in\n"
+    "                    [--unit U] [--inlet-plane X] [--outlet-plane X] [--rpm N] [--NAME VALUE ...] > deck.in\n"
     "\n"
     "Writes a torvane control deck on standard output from two airfoil coordinate\n"
     "files (Selig or Lednicer format; the same file may serve both sections).\n"
@@ -38,6 +38,9 @@ constexpr std::string_view kUsageTail =
     "  --tip-gap GAP              the blade ends GAP below the casing (a length, or P%\n"
     "                             of the span), written in the deck's block as tip-gap\n"
     "  --gap-cells N              grid cells across the tip gap (default 6)\n"
+    "  --rpm N                    the rotor's speed, written in the deck's block as rpm\n"
+    "                             (a blade row: over the info file's RPM); torvane-inspect's\n"
+    "                             RANS case takes it without --rpm\n"
     "  --profile FILE             the sections of a blade row (`#Profile N at P%` blocks of\n"
     "                             x y z points), with --hub-curve FILE and --casing-curve\n"
     "                             FILE (x y z points) and --info FILE (blade count, axis,\n"
@@ -93,7 +96,7 @@ constexpr size_t kMaxParameterBytes = size_t{1} << 20;
 // Names the command line and the parameter file take besides the records.
 bool Is_file_name(std::string_view name) {
   return name == "hub" || name == "casing" || name == "points" || name == "flow-path" || name == "tip-gap" ||
-         name == "gap-cells";
+         name == "gap-cells" || name == "rpm";
 }
 
 // The options of a blade row's curve files.
@@ -156,6 +159,8 @@ void Apply_option(Deck_options& options, const Named_value& option) {
     options.tip_gap = {name, option.value, "--tip-gap"};
   } else if (name == "gap-cells") {
     options.gap_cells = {name, option.value, "--gap-cells"};
+  } else if (name == "rpm") {
+    options.rpm = {name, option.value, "--rpm"};
   } else if (name == "parameters") {
     options.parameters = option.value;
   } else if (name == "profile") {
@@ -208,8 +213,8 @@ void Apply_parameter(Deck_options& options, std::vector<Setting>& from_file, con
     if (options.casing.empty()) options.casing = beside(parameter.value);
   } else if (name == "flow-path") {
     if (options.flow_path.empty()) options.flow_path = beside(parameter.value);
-  } else if (name == "tip-gap" || name == "gap-cells") {
-    Setting& setting = name == "tip-gap" ? options.tip_gap : options.gap_cells;
+  } else if (name == "tip-gap" || name == "gap-cells" || name == "rpm") {
+    Setting& setting = name == "tip-gap" ? options.tip_gap : name == "gap-cells" ? options.gap_cells : options.rpm;
     if (setting.text.empty()) setting = {name, parameter.value, where + " (" + name + ")"};
   } else if (name == "points") {
     if (options.points.empty()) {

@@ -7,6 +7,7 @@
 #include <set>
 #include <sstream>
 
+#include "base/rotor_speed.hpp"
 #include "base/run_stop.hpp"
 #include "base/storage_limits.hpp"
 #include "base/terminal_text.hpp"
@@ -587,6 +588,11 @@ std::string Source_notes(const Row_request& request, const Row_files& files, con
     notes += "# tip clearance in the info file: " + files.info.tip_clearance +
              (row.block.tip_gap ? " (meshed: the block's tip-gap)\n" : " (the grid runs the blade to the casing)\n");
   }
+  if (row.block.rpm) {
+    notes += "# rotor speed " + Rotor_speed_text(*row.block.rpm) + " rpm, from " +
+             (request.rpm.text.empty() ? "the info file's RPM" : Printable(request.rpm.origin)) +
+             " (the block's rpm; torvane-inspect's RANS case takes it)\n";
+  }
   return notes;
 }
 
@@ -674,6 +680,9 @@ Deck_build Build_row_deck(const Row_request& request) {
                                 ? request.tip_gap
                                 : Info_tip_gap(files.info.tip_clearance, files.unit, Printable(request.info));
   if (std::optional<Deck_build> refused = Read_tip_gap(gap_given, request.gap_cells, block.tip_gap)) return *refused;
+  // The speed of --rpm, else of the info file's `RPM`.
+  block.rpm = files.info.rpm;
+  if (std::optional<Deck_build> refused = Read_rotor_speed(request.rpm, block.rpm)) return *refused;
 
   Control_values& values = row.values;
   values = Default_values();

@@ -24,6 +24,7 @@ struct Row_request {
   std::string inlet_plane, outlet_plane;  // --inlet-plane, --outlet-plane in the files' unit, over the trims
   Setting tip_gap = {};                   // --tip-gap, over the info file's `Tip clearance`
   Setting gap_cells = {};                 // --gap-cells
+  Setting rpm = {};                       // --rpm, over the info file's `RPM`
 };
 
 // The deck of the blade row, or what stops it.

@@ -17,7 +17,8 @@ const char* Usage_text() {
          "[--output DIR] STEM\n"
          "       torvane-inspect picture [--png] [--quality] [--output PREFIX] STEM\n"
          "       torvane-inspect --help | --version\n"
-         "STEM names a run's files: STEM.rgra (grid), STEM.rtp (topology), STEM_grid_volume.plt (plot).\n"
+         "STEM names a run's files: STEM.rgra (grid), STEM.rtp (topology), STEM_grid_volume.plt (plot),\n"
+         "and STEM.rmach (the rotor's speed, when its deck gives one: --case rans takes it without --rpm).\n"
          "Exit status: 0 done; 1 report found folded cells, a periodic mismatch, a covered blade\n"
          "or (with --plot) a plot file differing from the grid file;\n"
          "2 a run file is missing, malformed or cut short; 3 wrong command line or output not written.\n";
@@ -167,12 +168,12 @@ void Read_arguments(const std::vector<std::string>& args, Options& o) {
   }
 }
 
-// The stem of a run named by one of its files: runs/rotor.rgra, runs/rotor.rtp
-// and runs/rotor_grid_volume.plt all mean runs/rotor; .rgra and runs/.rgra,
+// The stem of a run named by one of its files: runs/rotor.rgra, runs/rotor.rtp,
+// runs/rotor_grid_volume.plt and runs/rotor.rmach all mean runs/rotor; .rgra and runs/.rgra,
 // the files of a stem with no name of its own (record 2 beginning with a
 // blank), mean the stems "" and "runs/".
 std::string Run_stem(std::string name) {
-  for (std::string_view ending : {".rgra", ".rtp", "_grid_volume.plt"}) {
+  for (std::string_view ending : {".rgra", ".rtp", "_grid_volume.plt", ".rmach"}) {
     if (name.ends_with(ending)) {
       name.resize(name.size() - ending.size());
       break;
@@ -198,7 +199,7 @@ void Complete(const std::string& sub, Options& o) {
   }
   o.stem = Run_stem(o.stem);
   // The list of bad cells would replace the file it names.
-  for (std::string_view ending : {".rgra", ".rtp", "_grid_volume.plt", ".lock"}) {
+  for (std::string_view ending : {".rgra", ".rtp", "_grid_volume.plt", ".rmach", ".lock"}) {
     if (o.bad_cells.empty() || !Same_file(o.bad_cells, o.stem + std::string(ending))) continue;
     throw Usage_error("--bad-cells " + o.bad_cells + ": that is the run's own file " + o.stem + std::string(ending) +
                       "; give the list a file of its own, such as " + o.stem + "_bad_cells.csv");
@@ -211,9 +212,6 @@ void Complete(const std::string& sub, Options& o) {
   }
   if (o.foam_case != Foam_case::rans && (o.rpm >= 0 || o.inflow > 0)) {
     throw Usage_error(std::string(o.rpm >= 0 ? "--rpm" : "--inflow") + " applies to --case rans only");
-  }
-  if (o.foam_case == Foam_case::rans && o.rpm < 0) {
-    throw Usage_error("--case rans needs the rotor's speed: --rpm N (0 for a stationary row)");
   }
   // The OpenFOAM mesh is a folder: beside the stem's files, not on the stem itself.
   if (o.output.empty() && o.format == Export_format::openfoam) o.output = o.stem + "_openfoam";

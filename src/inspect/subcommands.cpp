@@ -1,10 +1,12 @@
 #include "inspect/subcommands.hpp"
 
+#include <filesystem>
 #include <new>
 #include <string>
 #include <vector>
 
 #include "base/output_file.hpp"
+#include "base/rotor_speed.hpp"
 #include "base/terminal_text.hpp"
 #include "base/version.hpp"
 #include "inspect/export/openfoam_export.hpp"
@@ -51,8 +53,23 @@ int Report_command(const Options& o, std::ostream& out) {
   return report.Exit_status();
 }
 
+// A RANS case with no speed given and none left by the run.
+constexpr const char* kRansNeedsSpeed = "--case rans needs the rotor's speed: --rpm N (0 for a stationary row)";
+
 int Export_command(const Options& o, std::ostream& out) {
+  const bool rans = o.format == Export_format::openfoam && o.foam_case == Foam_case::rans;
+  // Without --rpm the RANS case takes the speed the run left in its machine file.
+  std::error_code absent;
+  if (rans && o.rpm < 0 && !std::filesystem::exists(o.stem + std::string(kMachineFileSuffix), absent)) {
+    throw Usage_error(kRansNeedsSpeed);
+  }
   Run_files run = Read_run(o.stem);
+  Rans_request request{o.rpm, o.inflow, ""};
+  if (rans && o.rpm < 0) {
+    if (!run.rpm) throw Usage_error(std::string(kRansNeedsSpeed) + "; " + run.machine_path + " gives none");
+    request.rpm = *run.rpm;
+    request.rpm_source = run.machine_path;
+  }
   const Machine_axis axis = o.axis_z ? Machine_axis::z : Machine_axis::x;
   if (axis == Machine_axis::z) run.grid = Axis_z_grid(run.grid);
   std::string path;
@@ -85,9 +102,9 @@ int Export_command(const Options& o, std::ostream& out) {
       if (o.foam_case == Foam_case::potential) {
         for (Case_file& file : Potential_flow_case(boundary, axis)) files.push_back(std::move(file));
       } else if (o.foam_case == Foam_case::rans) {
-        Rans_case_files rans = Rans_case(run.grid, run.faces, boundary, axis, {o.rpm, o.inflow});
-        for (Case_file& file : rans.files) files.push_back(std::move(file));
-        summary = Rans_summary(rans.setup, axis);
+        Rans_case_files rans_case = Rans_case(run.grid, run.faces, boundary, axis, request);
+        for (Case_file& file : rans_case.files) files.push_back(std::move(file));
+        summary = Rans_summary(rans_case.setup, axis);
       }
       Write_case_files(o.output, files);
       path = o.output + (o.foam_case == Foam_case::potential ? " (mesh and potential-flow case)"

@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <filesystem>
 
 #include "base/output_file.hpp"
+#include "base/rotor_speed.hpp"
 #include "base/run_stop.hpp"
 #include "output/number_format.hpp"
 
@@ -77,13 +79,15 @@ void Write_plot_file(const std::string& stem, std::string_view title, const Bloc
 }
 
 Run_output Create_run_output(const std::string& stem, std::string_view folder_source,
-                             const std::function<void()>& on_wait) try {
+                             const std::function<void()>& on_wait, bool machine_file) try {
   Run_output files;
+  files.machine_path = stem + std::string(kMachineFileSuffix);
   // The grid file first, so a missing or read-only folder is reported with its name.
   files.grid = std::make_unique<Output_file>(stem + ".rgra");
   files.lock = std::make_unique<Stem_lock>(stem + ".lock", on_wait);
   files.topology = std::make_unique<Output_file>(stem + ".rtp");
   files.plot = std::make_unique<Output_file>(stem + "_grid_volume.plt");
+  if (machine_file) files.machine = std::make_unique<Output_file>(files.machine_path);
   return files;
 } catch (const File_error& error) {
   throw File_stop(error, folder_source);
@@ -92,10 +96,30 @@ Run_output Create_run_output(const std::string& stem, std::string_view folder_so
 void Put_in_place(Run_output& files) try {
   // A signal now would leave some files new and the rest old.
   const Held_signals held;
+  std::error_code failed;
+  // Only a file (or a link) of that name is an earlier run's: anything else stays as it is.
+  const std::filesystem::file_type earlier = std::filesystem::symlink_status(files.machine_path, failed).type();
+  if (!files.machine && !files.machine_path.empty() &&
+      (earlier == std::filesystem::file_type::regular || earlier == std::filesystem::file_type::symlink)) {
+    // Before any rename: a machine file that cannot go leaves the run's old files as they were.
+    std::filesystem::remove(files.machine_path, failed);
+    if (failed) {
+      throw Run_stop{kExitRefused, "cannot remove \"" + files.machine_path +
+                                       "\" (the machine file of an earlier run): " + failed.message()};
+    }
+  }
   files.grid->Replace_target();
   files.topology->Replace_target();
   files.plot->Replace_target();
+  if (files.machine) files.machine->Replace_target();
   files.lock.reset();
+} catch (const File_error& error) {
+  throw File_stop(error);
+}
+
+void Write_machine_into(Output_file& file, double rpm) try {
+  file.Append(Machine_file_text(rpm));
+  file.Close_temporary();
 } catch (const File_error& error) {
   throw File_stop(error);
 }

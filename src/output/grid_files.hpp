@@ -45,10 +45,14 @@ void Write_plot_file(const std::string& stem, std::string_view title, const Bloc
 
 // The three files of a run in the making: created as empty temporaries
 // before the grid is built, filled after it, and renamed into place together
-// while the stem's lock keeps any other run on the stem waiting.
+// while the stem's lock keeps any other run on the stem waiting. A deck that
+// gives the rotor's speed adds the machine file STEM.rmach; without it an
+// earlier run's machine file of the stem goes, so it never describes another grid.
 struct Run_output {
   std::unique_ptr<Stem_lock> lock;  // released last: the temporaries go before it
   std::unique_ptr<Output_file> grid, topology, plot;
+  std::unique_ptr<Output_file> machine;  // only when the deck gives the speed
+  std::string machine_path;              // STEM.rmach
 };
 
 // Creates the temporary of STEM.rgra, takes the lock STEM.lock (calling
@@ -56,8 +60,9 @@ struct Run_output {
 // temporaries; a failure stops the run (status 2) naming the file and, when
 // the folder is missing or read-only, the folder (folder_source: "the folder
 // named in record 2").
+// With machine_file, the temporary of STEM.rmach too.
 Run_output Create_run_output(const std::string& stem, std::string_view folder_source,
-                             const std::function<void()>& on_wait);
+                             const std::function<void()>& on_wait, bool machine_file = false);
 
 // Prints " Storing grid ..." and writes the grid file into its temporary, closed after.
 void Write_grid_into(Output_file& file, const Block_sizes& sizes, const Grid& grid, Console& console);
@@ -67,8 +72,12 @@ void Write_topology_into(Output_file& file, const Passage& passage);
 void Write_plot_into(Output_file& file, std::string_view title, const Block_sizes& sizes, const Grid& grid,
                      Console& console);
 
-// Renames the three closed temporaries over their targets and lets go of the
-// lock; a failure stops the run (status 2).
+// Writes the machine file (the rotor's speed) into its temporary, closed after.
+void Write_machine_into(Output_file& file, double rpm);
+
+// Renames the closed temporaries over their targets (removing an earlier
+// machine file when the run writes none) and lets go of the lock; a failure
+// stops the run (status 2).
 void Put_in_place(Run_output& files);
 
 // The closing line of a run that wrote its files.

@@ -84,7 +84,7 @@ TEST(DeckBlock, RefusalsNameTheDeckLineAndTheEntry) {
        "deck line 300 (torvane-block): block version `1 beta` is not one this torvane reads; write `torvane-block 1`"},
       {open + "smoth\nend torvane-block\n",
        "deck line 301 (torvane-block): unknown entry `smoth`; known: flow-path, section, angles, planes, frame, "
-       "large, smooth, tip-gap"},
+       "large, smooth, tip-gap, rpm"},
       {open + "smooth yes\nend torvane-block\n", "deck line 301 (smooth): the entry takes no value; found `yes`"},
       {open + "\n", "deck line 300 (torvane-block): the block is not closed; the deck ends before `end torvane-block`"},
       {open + "flow-path\n" + kPath,
@@ -385,6 +385,90 @@ TEST(DeckBlockRun, ASectionThatCannotBeGriddedIsNamedByItsDeckLine) {
     EXPECT_TRUE(run.err.starts_with(c.start)) << c.shift << ": " << run.err;
     EXPECT_FALSE(std::filesystem::exists(folder.path() + "/run.rgra")) << c.shift;
   }
+}
+
+}  // namespace
+}  // namespace torvane
+
+namespace torvane {
+namespace {
+
+using testing::Join;
+using testing::Scratch_folder;
+using testing::Small_deck_lines;
+
+TEST(DeckBlock, TheRpmEntryTakesASpeedOfZeroOrMoreAndRefusesTheRest) {
+  auto with = [](const std::string& rows) { return "torvane-block 1\n" + rows + "end torvane-block\n"; };
+  struct Accepted {
+    const char* row;
+    double rpm;
+  };
+  for (const Accepted& c : {Accepted{"rpm 17189", 17189}, Accepted{"rpm 0    # a stator", 0},
+                            Accepted{"rpm 1.7189D4", 17189}, Accepted{"rpm 815.5", 815.5}}) {
+    const Deck_block block = Parse_deck_block(with(std::string(c.row) + "\n"), 20);
+    ASSERT_TRUE(block.rpm.has_value()) << c.row;
+    EXPECT_EQ(*block.rpm, c.rpm) << c.row;
+    EXPECT_EQ(block.rpm_line, 21) << c.row;
+  }
+  EXPECT_FALSE(Parse_deck_block(with("large\n")).rpm.has_value());
+  struct Refused {
+    const char* rows;
+    const char* diagnostic;
+  };
+  const Refused cases[] = {
+      {"rpm\n", "deck line 2 (rpm): expected `rpm N`, found 0 items"},
+      {"rpm 100 200\n", "deck line 2 (rpm): expected `rpm N`, found 2 items"},
+      {"rpm fast\n",
+       "deck line 2 (rpm): \"fast\" is not a speed in rpm (for example 17189, or 0 for a stationary row)"},
+      {"rpm 1e999\n",
+       "deck line 2 (rpm): \"1e999\" is not a speed in rpm (for example 17189, or 0 for a stationary row)"},
+      {"rpm -17189\n",
+       "deck line 2 (rpm): \"-17189\" is below 0: give the speed without a sign; the sense of rotation follows from "
+       "the grid's blade angles"},
+      {"rpm 100\nrpm 200\n", "deck line 3 (rpm): given a second time; the block holds one rpm entry"},
+  };
+  for (const Refused& c : cases) EXPECT_EQ(Refusal(with(c.rows)), c.diagnostic) << c.rows;
+}
+
+// The run of a deck that gives the speed leaves it in STEM.rmach and its other
+// files as without it; a run of the stem without a speed takes an earlier
+// machine file away, so it never describes another grid.
+TEST(DeckBlockRun, TheRpmEntryLeavesTheMachineFileAndChangesNoOtherByte) {
+  Scratch_folder plain_folder, speed_folder;
+  const std::string deck = Join(Small_deck_lines());
+  const Block_run plain = Run_in(plain_folder, deck);
+  const Block_run speed = Run_in(speed_folder, deck + "torvane-block 1\nrpm 815\nend torvane-block\n");
+  ASSERT_EQ(plain.status, 0) << plain.err;
+  ASSERT_EQ(speed.status, 0) << speed.err;
+  EXPECT_EQ(speed.out, plain.out);
+  // Standard error too, but for the folder its note names.
+  std::string err = speed.err;
+  err.replace(err.find(speed_folder.path()), speed_folder.path().size(), plain_folder.path());
+  EXPECT_EQ(err, plain.err);
+  for (const char* file : {"/run.rgra", "/run.rtp", "/run_grid_volume.plt"}) {
+    EXPECT_EQ(testing::Read_file(speed_folder.path() + file), testing::Read_file(plain_folder.path() + file)) << file;
+  }
+  EXPECT_FALSE(std::filesystem::exists(plain_folder.path() + "/run.rmach"));
+  EXPECT_EQ(testing::Read_file(speed_folder.path() + "/run.rmach"),
+            "# Machine data of the grid's blade row (torvane)\r\nrpm 815\r\n");
+
+  // The same stem again without the speed: the machine file goes with the old grid.
+  const Block_run again = Run_in(speed_folder, deck);
+  ASSERT_EQ(again.status, 0) << again.err;
+  EXPECT_FALSE(std::filesystem::exists(speed_folder.path() + "/run.rmach"));
+  EXPECT_EQ(testing::Read_file(speed_folder.path() + "/run.rgra"), plain.grid);
+}
+
+// A refused deck leaves an earlier run's files, its machine file among them, as they were.
+TEST(DeckBlockRun, ARefusedDeckLeavesTheEarlierMachineFile) {
+  Scratch_folder folder;
+  const std::string deck = Join(Small_deck_lines());
+  ASSERT_EQ(Run_in(folder, deck + "torvane-block 1\nrpm 815\nend torvane-block\n").status, 0);
+  const Block_run refused = Run_in(folder, deck + "torvane-block 1\nrpm -1\nend torvane-block\n");
+  EXPECT_EQ(refused.status, kExitRefused);
+  EXPECT_NE(refused.err.find("(rpm): \"-1\" is below 0"), std::string::npos) << refused.err;
+  EXPECT_EQ(testing::Read_file(folder.path() + "/run.rmach"),
+            "# Machine data of the grid's blade row (torvane)\r\nrpm 815\r\n");
 }
 
 }  // namespace

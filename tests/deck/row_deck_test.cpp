@@ -358,6 +358,11 @@ TEST(CurveFiles, RefusalsNameTheFileAndTheLine) {
       {"blades", "No of blades : many\n", info, ", line 1: \"many\" is not a blade count (a whole number above 0)"},
       {"trim", "Coordinates unit : cm\nInlet trim: -30 furlong Axial\n", info,
        ", line 2: \"-30 furlong\" is not an axial position; give a number and a unit (-30mm)"},
+      {"speed", "No of blades : 36\nRPM : fast\n", info,
+       ", line 2: RPM \"fast\" is not a speed in rpm (for example 17189, or 0 for a stationary row)"},
+      {"negative speed", "RPM : -17189\n", info,
+       ", line 1: RPM \"-17189\" is below 0: give the speed without a sign; the sense of rotation follows from the "
+       "grid's blade angles"},
   };
   for (const Case& c : cases) {
     testing::Write_text(file, c.text);
@@ -462,6 +467,99 @@ TEST(CurveFiles, ReadsTheInfoFileAndTheTrimsInMetres) {
   EXPECT_DOUBLE_EQ(*info.inlet_trim, -0.030);
   EXPECT_DOUBLE_EQ(*info.outlet_trim, 0.090);
   EXPECT_EQ(info.tip_clearance, "0.2% of span (~0.1316mm)");
+}
+
+}  // namespace
+}  // namespace torvane::deck
+
+namespace torvane::deck {
+namespace {
+
+// A blade row's speed: the info file's RPM, or --rpm over it, or none.
+TEST(RowDeck, TheSpeedComesFromTheInfoFileUnlessRpmIsGiven) {
+  torvane::testing::Scratch_folder scratch;
+  const Synthetic_row row(scratch.path(), {0.0, 0.5, 1.0});
+  const std::string info = row.folder + "/info.txt";
+  const std::string with_speed = row.folder + "/info_rpm.txt";
+  testing::Write_text(with_speed, torvane::testing::Read_file(info) + "RPM : 3000\n");
+  struct Case {
+    std::string info;
+    Setting rpm;
+    const char* row;   // the block's rpm row, or nullptr for none
+    const char* note;  // the deck's note on it
+  };
+  const Case cases[] = {
+      {info, {}, nullptr, nullptr},
+      {with_speed, {}, "\nrpm 3000 ", "# rotor speed 3000 rpm, from the info file's RPM"},
+      {with_speed, {"rpm", "2500.5", "--rpm"}, "\nrpm 2500.5 ", "# rotor speed 2500.5 rpm, from --rpm"},
+      {info, {"rpm", "0", "--rpm"}, "\nrpm 0 ", "# rotor speed 0 rpm, from --rpm"},
+  };
+  for (const Case& c : cases) {
+    Row_request request;
+    request.profile = row.folder + "/profile.dat";
+    request.hub_curve = row.folder + "/hub.dat";
+    request.casing_curve = row.folder + "/casing.dat";
+    request.info = c.info;
+    request.rpm = c.rpm;
+    const Deck_build build = Build_row_deck(request);
+    ASSERT_EQ(build.status, 0) << (build.messages.empty() ? "" : build.messages[0]);
+    const std::string block = build.deck.substr(build.deck.find("torvane-block 1"));
+    EXPECT_EQ(block.find("\nrpm ") != std::string::npos, c.row != nullptr) << c.info << " " << c.rpm.text;
+    if (c.row != nullptr) {
+      EXPECT_NE(block.find(c.row), std::string::npos) << block.substr(block.find("\nrpm"));
+      EXPECT_NE(build.deck.find(c.note), std::string::npos) << c.note;
+    }
+  }
+}
+
+// From the four shared files to the RANS case with the programs themselves:
+// the info file's RPM goes through the deck's block and the run's machine file
+// into constant/SRFProperties without --rpm; --rpm wins over it.
+TEST(RowDeck, Rotor37RansCaseTakesTheInfoFilesRpmWithoutTheOption) {
+  const std::string folder = Rotor37_folder();
+  if (folder.empty()) GTEST_SKIP() << "shared Rotor 37 curve files not found under " << TORVANE_SHARED_DIR;
+  torvane::testing::Scratch_folder scratch;
+  const std::string dir = scratch.path();
+  const auto deck = torvane::testing::Run_program(
+      TORVANE_DECK_EXE,
+      {"--profile", folder + "/profile_R37.dat", "--hub-curve", folder + "/hub_R37.dat", "--casing-curve",
+       folder + "/shroud_R37.dat", "--info", folder + "/Info.txt", "--fname", "r37"},
+      "/dev/null", dir);
+  ASSERT_EQ(deck.status, 0) << deck.err;
+  EXPECT_NE(deck.out.find("\nrpm 17189 "), std::string::npos);
+  EXPECT_NE(deck.out.find("# rotor speed 17189 rpm, from the info file's RPM"), std::string::npos);
+  testing::Write_text(dir + "/r37.in", deck.out);
+  const auto run = torvane::testing::Run_program(TORVANE_BINARY, {}, dir + "/r37.in", dir);
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(torvane::testing::Read_file(dir + "/r37.rmach"),
+            "# Machine data of the grid's blade row (torvane)\r\nrpm 17189\r\n");
+
+  struct Case {
+    std::vector<std::string> speed;  // --rpm and its value, or nothing
+    const char* rpm_line;
+    const char* source;  // in SRFProperties' comment
+  };
+  const Case cases[] = {
+      {{}, "rpm             17189;", "// The speed is the grid's, from r37.rmach (the rpm of its deck's block)"},
+      {{"--rpm", "1000"}, "rpm             1000;", "// The speed is --rpm's."},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> args = {"export", "--to", "openfoam", "--case", "rans", "--output", "rans", "r37"};
+    args.insert(args.begin() + 5, c.speed.begin(), c.speed.end());
+    const auto exported = torvane::testing::Run_program(TORVANE_INSPECT_EXE, args, "/dev/null", dir);
+    ASSERT_EQ(exported.status, 0) << exported.err;
+    const std::string srf = torvane::testing::Read_file(dir + "/rans/constant/SRFProperties");
+    EXPECT_NE(srf.find(c.rpm_line), std::string::npos) << srf;
+    EXPECT_NE(srf.find(c.source), std::string::npos) << srf;
+    EXPECT_NE(srf.find("axis            (1 0 0);"), std::string::npos) << srf;
+  }
+  // The console line says where the speed came from.
+  const auto summary = torvane::testing::Run_program(
+      TORVANE_INSPECT_EXE, {"export", "--to", "openfoam", "--case", "rans", "--output", "rans2", "r37"}, "/dev/null",
+      dir);
+  EXPECT_NE(summary.out.find("RANS case for SRFSimpleFoam: 17189 rpm (the grid's speed, r37.rmach), right-handed"),
+            std::string::npos)
+      << summary.out;
 }
 
 }  // namespace

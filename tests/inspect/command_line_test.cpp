@@ -42,8 +42,6 @@ TEST(Inspect_command_line, RefusesEachWrongCommandLineWithItsReason) {
       {{"picture", "--binary", "x"}, "option --binary is not known to picture"},
       {{"picture", "-", "x"}, "option - is not known to picture"},
       {{"export", "--to", "vts", "--case", "x"}, "--case applies to --to openfoam only"},
-      {{"export", "--to", "openfoam", "--case", "rans", "x"},
-       "--case rans needs the rotor's speed: --rpm N (0 for a stationary row)"},
       {{"export", "--to", "openfoam", "--case", "--rpm", "800", "x"}, "--rpm applies to --case rans only"},
       {{"export", "--to", "openfoam", "--inflow", "20", "x"}, "--inflow applies to --case rans only"},
       {{"export", "--to", "openfoam", "--case", "rans", "--rpm", "-1", "x"}, "--rpm -1: give a number of 0 or more"},

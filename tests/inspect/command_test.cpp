@@ -96,6 +96,49 @@ TEST(Command, RefusesAWrongCommandLineWithStatusThree) {
       << unwritable.err;
 }
 
+// Without --rpm a RANS case takes the speed of the run's machine file; without
+// one (or with one that gives none) it is refused as a wrong command line, and a
+// malformed one as a malformed run file.
+TEST(Command, ARansCaseWithoutRpmTakesTheSpeedOfTheMachineFile) {
+  Scratch scratch;
+  const std::string stem = Sector(scratch, 0.15);
+  const std::string needs = "torvane-inspect: --case rans needs the rotor's speed: --rpm N (0 for a stationary row)";
+  struct Case {
+    const char* machine_file;  // nullptr: none
+    int status;
+    std::string err;  // the start of standard error
+  };
+  const Case cases[] = {
+      {nullptr, kExitUsage, needs + "\nusage: torvane-inspect"},
+      {"# nothing\r\n", kExitUsage, needs + "; " + stem + ".rmach gives none\nusage: torvane-inspect"},
+      {"rpm x\r\n", kExitInput, "torvane-inspect: " + stem + ".rmach, record 1, column 5: \"x\" is not a speed"},
+      {"rpm 0\r\n", kExitOk, ""},
+  };
+  for (const Case& c : cases) {
+    std::filesystem::remove(stem + ".rmach");
+    if (c.machine_file != nullptr) testing::Write_text(stem + ".rmach", c.machine_file);
+    const Outcome o =
+        Run_inspect(scratch, "export --to openfoam --case rans --output " + scratch.File("rans") + " " + stem);
+    EXPECT_EQ(o.status, c.status) << o.err;
+    EXPECT_EQ(o.err.substr(0, c.err.size()), c.err);
+    if (c.status == kExitOk) {
+      EXPECT_NE(o.out.find("RANS case for simpleFoam: a stationary row (the grid's speed, " + stem + ".rmach); "),
+                std::string::npos)
+          << o.out;
+    }
+  }
+  // --rpm wins over the machine file; the run is also named by it.
+  testing::Write_text(stem + ".rmach", "rpm x\r\n");
+  const Outcome given = Run_inspect(
+      scratch, "export --to openfoam --case rans --rpm 0 --output " + scratch.File("rans") + " " + stem + ".rmach");
+  EXPECT_EQ(given.status, kExitInput) << "the machine file is read with the run, and this one is malformed";
+  testing::Write_text(stem + ".rmach", "rpm 5000\r\n");
+  const Outcome zero = Run_inspect(
+      scratch, "export --to openfoam --case rans --rpm 0 --output " + scratch.File("rans") + " " + stem + ".rmach");
+  EXPECT_EQ(zero.status, kExitOk) << zero.err;
+  EXPECT_NE(zero.out.find("RANS case for simpleFoam: a stationary row; "), std::string::npos) << zero.out;
+}
+
 TEST(Command, JsonReportAndBadCellListOfAFoldedGrid) {
   Scratch scratch;
   const std::string stem = Sector(scratch, 0.15, true);

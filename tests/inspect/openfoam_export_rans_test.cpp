@@ -70,7 +70,7 @@ TEST(RansCase, TheSenseOfRotationFollowsTheUpstreamLinesInEitherFrame) {
     Run_files run = Leaning_run(scratch, "lean", c.lean);
     if (c.axis == Machine_axis::z) run.grid = Axis_z_grid(run.grid);
     const Solver_boundary b = Solver_boundaries(run);
-    const Rans_case_files rans = Rans_case(run.grid, run.faces, b, c.axis, {1000, 0});
+    const Rans_case_files rans = Rans_case(run.grid, run.faces, b, c.axis, {1000, 0, ""});
     EXPECT_EQ(rans.setup.solver, "SRFSimpleFoam");
     EXPECT_NEAR(rans.setup.upstream_angle, c.lean, 1e-9);
     // The default inflow meets the upstream lines head on at mid-span.
@@ -97,13 +97,13 @@ TEST(RansCase, AStationaryRowRunsSimpleFoamAndARotorWithAxialLinesIsRefused) {
   const Run_files axial = Leaning_run(scratch, "axial", 0);
   const Solver_boundary b = Solver_boundaries(axial);
   try {
-    Rans_case(axial.grid, axial.faces, b, Machine_axis::x, {800, 10});
+    Rans_case(axial.grid, axial.faces, b, Machine_axis::x, {800, 10, ""});
     ADD_FAILURE() << "a rotor with axial upstream lines was accepted";
   } catch (const Usage_error& e) {
     EXPECT_NE(std::string(e.what()).find("the sense of rotation cannot be read from the grid"), std::string::npos)
         << e.what();
   }
-  const Rans_case_files still = Rans_case(axial.grid, axial.faces, b, Machine_axis::x, {0, 0});
+  const Rans_case_files still = Rans_case(axial.grid, axial.faces, b, Machine_axis::x, {0, 0, ""});
   EXPECT_EQ(still.setup.solver, "simpleFoam");
   EXPECT_EQ(still.setup.inflow, kStationaryInflow);
   EXPECT_EQ(Text_of(still, "constant/SRFProperties"), "");
@@ -126,7 +126,7 @@ TEST(RansCase, EveryFieldGivesEveryPatchTheConditionOfItsKind) {
   } cases[] = {{600, "0/Urel", "SRFVelocity"}, {0, "0/U", "noSlip"}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.rpm);
-    const Rans_case_files rans = Rans_case(run.grid, run.faces, b, Machine_axis::x, {c.rpm, 12});
+    const Rans_case_files rans = Rans_case(run.grid, run.faces, b, Machine_axis::x, {c.rpm, 12, ""});
     EXPECT_EQ(rans.setup.inflow, 12);
     const struct {
       const char* file;
@@ -177,7 +177,7 @@ TEST(RansCase, TheWallTreatmentFollowsTheFirstCellsYplus) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.size);
     const Run_files run = Leaning_run(scratch, "wall", 20, c.size);
-    const Rans_case_files rans = Rans_case(run.grid, run.faces, Solver_boundaries(run), Machine_axis::x, {0, 10});
+    const Rans_case_files rans = Rans_case(run.grid, run.faces, Solver_boundaries(run), Machine_axis::x, {0, 10, ""});
     EXPECT_EQ(rans.setup.wall_functions, c.wall_functions);
     EXPECT_LE(rans.setup.yplus_low, rans.setup.yplus_high);
     const std::string nut = Text_of(rans, "0/nut");
@@ -187,6 +187,52 @@ TEST(RansCase, TheWallTreatmentFollowsTheFirstCellsYplus) {
               std::string::npos)
         << nut;
     EXPECT_NE(nut.find("y+ is"), std::string::npos);
+  }
+}
+
+}  // namespace
+}  // namespace torvane::inspect
+
+namespace torvane::inspect {
+namespace {
+
+// The numerics follow the grid: SIMPLEC with the full correction without a tip gap; with
+// one (the blade's top below the casing), pressure-relaxed SIMPLE with two correctors and a
+// limited correction, said in a comment. The speed's comment names where it came from.
+TEST(RansCase, AGridWithATipGapGetsPressureRelaxedSimple) {
+  Scratch scratch;
+  const Run_files run = Leaning_run(scratch, "gap", -50);
+  const Solver_boundary b = Solver_boundaries(run);
+  struct Case {
+    int tip_below_casing;  // planes between the blade's top and the casing
+    const char* source;    // the machine file of Rans_request, or "" for --rpm
+    std::vector<std::string> solution, schemes;
+    const char* speed_note;
+  };
+  const Case cases[] = {
+      {0,
+       "",
+       {"nNonOrthogonalCorrectors 0;\n    consistent      yes;",
+        "    equations\n    {\n        \".*\"            0.9;"},
+       {"default         Gauss linear corrected;", "default         corrected;"},
+       "// The speed is --rpm's."},
+      {2,
+       "runs/r37.rmach",
+       {"// The tip gap's thin cells", "nNonOrthogonalCorrectors 2;\n    consistent      no;",
+        "    fields\n    {\n        p               0.2;\n    }\n    equations\n    {\n        \".*\"            0.5;"},
+       {"default         Gauss linear limited corrected 0.33;", "default         limited corrected 0.33;"},
+       "// The speed is the grid's, from runs/r37.rmach (the rpm of its deck's block); --rpm N overrides it."},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.tip_below_casing);
+    Block_faces faces = run.faces;
+    faces.tip_k = run.grid.ke - c.tip_below_casing;
+    const Rans_case_files rans = Rans_case(run.grid, faces, b, Machine_axis::x, {1000, 0, c.source});
+    const std::string solution = Text_of(rans, "system/fvSolution"), schemes = Text_of(rans, "system/fvSchemes");
+    for (const std::string& line : c.solution) EXPECT_NE(solution.find(line), std::string::npos) << line;
+    for (const std::string& line : c.schemes) EXPECT_NE(schemes.find(line), std::string::npos) << line;
+    EXPECT_NE(Text_of(rans, "constant/SRFProperties").find(c.speed_note), std::string::npos);
+    EXPECT_EQ(rans.setup.rpm_source, c.source);
   }
 }
 

@@ -320,3 +320,50 @@ TEST(RunInMemory, ReportsWhatTheFilesReport) {
 
 }  // namespace
 }  // namespace torvane::inspect
+
+namespace torvane::inspect {
+namespace {
+
+// The machine file: the speed of its rpm line, other names and comments skipped,
+// and a malformed speed refused naming the record and the column.
+TEST(MachineFile, ReadsTheSpeedAndRefusesAMalformedOne) {
+  Scratch scratch;
+  const std::string path = scratch.File("run.rmach");
+  struct Read {
+    const char* text;
+    std::optional<double> rpm;
+  };
+  for (const Read& c :
+       {Read{"# Machine data of the grid's blade row (torvane)\r\nrpm 17189\r\n", 17189}, Read{"rpm 0", 0},
+        Read{"\n# nothing\nstage 2 of 3\nrpm\t815.5  \n", 815.5}, Read{"# no speed\r\n", std::nullopt}}) {
+    testing::Write_text(path, c.text);
+    EXPECT_EQ(Read_machine_file(path), c.rpm) << c.text;
+  }
+  struct Refused {
+    const char* text;
+    const char* message;  // after "PATH, "
+  };
+  const Refused cases[] = {
+      {"rpm\r\n", "record 1, column 1: `rpm` gives no speed; the line is `rpm N`"},
+      {"#\r\nrpm fast\r\n",
+       "record 2, column 5: \"fast\" is not a speed in rpm (for example 17189, or 0 for a stationary row)"},
+      {"rpm -100\r\n",
+       "record 1, column 5: \"-100\" is below 0: give the speed without a sign; the sense of rotation follows from "
+       "the grid's blade angles"},
+      {"rpm 100 rpm\r\n", "record 1, column 9: unexpected \"rpm\" after the speed"},
+      {"rpm 100\r\nrpm 200\r\n", "record 2, column 1: a second `rpm` line; record 1 gives the speed"},
+  };
+  for (const Refused& c : cases) {
+    testing::Write_text(path, c.text);
+    std::string message;
+    try {
+      Read_machine_file(path);
+    } catch (const Input_error& e) {
+      message = e.what();
+    }
+    EXPECT_EQ(message, path + ", " + c.message) << c.text;
+  }
+}
+
+}  // namespace
+}  // namespace torvane::inspect

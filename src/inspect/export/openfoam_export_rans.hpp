@@ -14,13 +14,15 @@ namespace torvane::inspect {
 
 // What the user gives the case; lengths are read as metres.
 struct Rans_request {
-  double rpm = 0;     // the rotor's speed; 0 for a stationary row
-  double inflow = 0;  // axial velocity at the inlet in m/s; 0 for the default
+  double rpm = 0;          // the rotor's speed; 0 for a stationary row
+  double inflow = 0;       // axial velocity at the inlet in m/s; 0 for the default
+  std::string rpm_source;  // the machine file the speed came from; empty: --rpm
 };
 
 // What the case was built with, for the console and the tests.
 struct Rans_setup {
   double rpm = 0;
+  std::string rpm_source;                // the machine file the speed came from; empty: --rpm
   int sense = 0;                         // +1: right-handed about the machine axis; -1: about its opposite; 0: still
   double inflow = 0;                     // m/s
   double upstream_angle = 0;             // degrees, the grid's upstream lines at mid-span (r dtheta/dx)
