@@ -9,17 +9,8 @@ build=$(cd "${1:-$root/build}" && pwd)
 work=$(mktemp -d "${TMPDIR:-/tmp}/torvane-large-XXXXXX")
 trap 'rm -rf "$work"' EXIT
 cd "$work"
-# A copy of the example with the stem and the five counts (records 2 to 7) replaced.
-make_deck() {
-  awk -v stem="$1" -v nblade="$2" -v nin="$3" -v nout="$4" -v npitch="$5" -v nspan="$6" '
-    NR == 2 { print stem; next }
-    NR == 3 { print nblade; next }
-    NR == 4 { print nin; next }
-    NR == 5 { print nout; next }
-    NR == 6 { print npitch; next }
-    NR == 7 { print nspan; next }
-    { print }' "$root/examples/largest_grid.in" > "$1.in"
-}
+# shellcheck source=large_decks.sh
+source "$root/bench/large_decks.sh"
 make_deck g257 256 48 80 64 48
 make_deck g301 384 36 72 96 72
 make_deck g401 512 48 96 128 96

@@ -12,16 +12,8 @@ cmake --build "$build" --target grid_build_only > /dev/null
 work=$(mktemp -d "${TMPDIR:-/tmp}/torvane-smooth-XXXXXX")
 trap 'rm -rf "$work"' EXIT
 cd "$work"
-make_deck() {
-  awk -v stem="$1" -v nblade="$2" -v nin="$3" -v nout="$4" -v npitch="$5" -v nspan="$6" '
-    NR == 2 { print stem; next }
-    NR == 3 { print nblade; next }
-    NR == 4 { print nin; next }
-    NR == 5 { print nout; next }
-    NR == 6 { print npitch; next }
-    NR == 7 { print nspan; next }
-    { print }' "$root/examples/largest_grid.in" > "$1.in"
-}
+# shellcheck source=large_decks.sh
+source "$root/bench/large_decks.sh"
 cp "$root/examples/compressor_rotor.in" g81.in
 cp "$root/examples/largest_grid.in" g257.in
 make_deck g301 384 36 72 96 72
