@@ -242,16 +242,14 @@ Deck_build Build_deck(const Deck_request& request) {
 
   std::string deck = Deck_text(values, hub, casing, request.flow_path, sources);
   const bool large = choices.large && !Grid_fits_storage(values);
-  if (large || tip_gap || choices.smooth || rpm) {
-    // The deck itself asks torvane for the large limits and the smoothing, and carries the tip gap and the
-    // speed.
-    Deck_block block;
-    block.large = large;
-    block.smooth = choices.smooth;
-    block.tip_gap = tip_gap;
-    block.rpm = rpm;
-    deck += Deck_block_text(block);
-  }
+  // The deck itself asks torvane for the large limits and the smoothing, and carries the tip gap and the
+  // speed; with none of them it has no block.
+  Deck_block block;
+  block.large = large;
+  block.smooth = choices.smooth;
+  block.tip_gap = tip_gap;
+  block.rpm = rpm;
+  deck += Deck_block_text(block);
   if (auto run_problems = Dry_run_problems(deck, request.flow_path, choices.large, &warnings); !run_problems.empty()) {
     if (choices.yplus && choices.reynolds) {
       for (std::string& problem : run_problems) problem = Advice_for_wall_choices(std::move(problem), given);
