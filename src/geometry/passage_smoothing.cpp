@@ -4,6 +4,8 @@
 #include <cmath>
 #include <numbers>
 
+#include "geometry/angle_wrap.hpp"
+
 namespace torvane {
 
 namespace {
@@ -15,14 +17,6 @@ constexpr int kBlendShare = 3;
 // The steepest bisector [rad] a stagnation or wake line is given: beyond it
 // the walls' first segments are no guide to the line's course.
 constexpr double kSteepestBisector = 1.3;
-
-// An angle difference brought into (-pi, pi].
-double Wrapped(double angle) {
-  constexpr double kTurn = 2 * std::numbers::pi;
-  while (angle > std::numbers::pi) angle -= kTurn;
-  while (angle <= -std::numbers::pi) angle += kTurn;
-  return angle;
-}
 
 double Theta_of(const Grid& g, int i, int j, int k) { return std::atan2(g.yg(i, j, k), g.zg(i, j, k)); }
 

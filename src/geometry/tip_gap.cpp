@@ -1,4 +1,5 @@
 #include "geometry/tip_gap.hpp"
+#include "geometry/angle_wrap.hpp"
 
 #include <algorithm>
 #include <array>
@@ -10,6 +11,7 @@
 #include "base/casing_line.hpp"
 #include "distribution/distribute_line.hpp"
 #include "distribution/stretch.hpp"
+#include "geometry/angle_wrap.hpp"
 #include "geometry/span_lines.hpp"
 
 namespace torvane {
@@ -18,15 +20,6 @@ namespace {
 
 // Bisection steps for the tip point on a segment: far past a double's precision.
 constexpr int kTipBisections = 200;
-
-// An angle difference brought into (-pi, pi].
-double Wrapped(double angle) {
-  constexpr double kTurn = 2 * std::numbers::pi;
-  if (!std::isfinite(angle)) return angle;
-  while (angle > std::numbers::pi) angle -= kTurn;
-  while (angle <= -std::numbers::pi) angle += kTurn;
-  return angle;
-}
 
 double Distance(double dx, double dy, double dz) { return std::sqrt(dx * dx + dy * dy + dz * dz); }
 
