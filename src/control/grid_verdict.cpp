@@ -76,14 +76,15 @@ Finding Wall_layers(std::string_view line, double first, int n, double ratio, in
   f.text = "the two wall layers of " + Intervals(n) + " from " + Num(first) + " growing by " + Num(ratio) +
            " take 2 x " + Num(layer) + " of the " + std::string(line) + " " + Num(length) + " (" +
            Percent(2.0 * layer, length) + ")";
-  const int middle = total - 2 * n;
+  const long long middle = static_cast<long long>(total) - 2LL * n;
   if (!(left > 0) || middle <= 0) {
     f.text += ", leaving nothing for the blend between them";
     f.known = true;
   } else {
-    f.text += ", leaving " + Num(left) + " for the " + Intervals(middle) + " of the blend";
-    if (left / middle < last) {
-      f.text += " (" + Num(left / middle) + " each, less than the last wall interval " + Num(last) + ")";
+    const double share = left / static_cast<double>(middle);
+    f.text += ", leaving " + Num(left) + " for the " + Intervals(static_cast<int>(middle)) + " of the blend";
+    if (share < last) {
+      f.text += " (" + Num(share) + " each, less than the last wall interval " + Num(last) + ")";
       f.known = true;
     }
   }
@@ -165,7 +166,9 @@ std::string Cause(const Grid_part& part, int k, const Check_input& in) {
   const Span_station& nearest = Nearest_station(k, in.passage);
   const Section_findings near = Findings_at(nearest, in);
   const Section_findings far = Findings_at(Other_station(nearest, in.passage), in);
-  const Finding span = Wall_layers("span", v.dzwall, v.nwallhc, v.ratio, v.nspan, in.setup.span);
+  // One spanwise interval has no wall layers at the hub and casing (their count is then not checked).
+  const Finding span = in.sizes.ke > 2 ? Wall_layers("span", v.dzwall, v.nwallhc, v.ratio, v.nspan, in.setup.span)
+                                       : Finding{"one spanwise interval, no wall layers at the hub and casing", false};
   const std::string span_records = Span_records();
   const std::string pitch_records = Pitch_records();
   const std::string passage_records = Passage_records();
@@ -300,9 +303,11 @@ Grid_part Part_of_cell(int i, int j, int k, const Grid_sizes& s, int nwall, int 
   Grid_part part{Grid_part::Stream::passage, Grid_part::Layer::none};
   if (i < s.ile) part.stream = Grid_part::Stream::upstream;
   if (i >= s.ite) part.stream = Grid_part::Stream::downstream;
-  if (k <= nwallhc) {
+  // One spanwise interval has no wall layers at the hub and casing.
+  const bool span_layers = s.ke > 2;
+  if (span_layers && k <= nwallhc) {
     part.layer = Grid_part::Layer::hub;
-  } else if (k > s.ke - 1 - nwallhc) {
+  } else if (span_layers && k > s.ke - 1 - nwallhc) {
     part.layer = Grid_part::Layer::casing;
   } else if (j <= nwall || j > s.je - 1 - nwall) {
     part.layer = Grid_part::Layer::blade_walls;

@@ -32,7 +32,7 @@ double Integer_power(double r, int n) { return Power(r, n); }
 double Geometric_length(double first, int n, double ratio) {
   double length = 0.0;
   double h = first;
-  for (int k = 1; k <= n; ++k) {
+  for (int k = 0; k < n; ++k) {  // counted up to n, never past it: n may be the largest int
     length = length + h;
     h = h * ratio;
   }

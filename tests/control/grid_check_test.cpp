@@ -110,6 +110,10 @@ std::vector<Folding_deck> Family() {
                         {26, "0.006 dste"}}),
        1,
        {"lies in the blade passage", "records 3 (nblade), 24 (dsle) and 27 (dste) and the section's contour"}},
+      {"one spanwise interval, whose wall-layer count is not checked: wide blade-wall layers fold the hub plane",
+       Small_deck_with({{6, "1 nspan"}, {21, "2147483647 nwallhc"}, {24, "0.2 dywle"}}),
+       1,
+       {"lies upstream of the leading edge; records 4 (nin)", "the two wall layers of 2 intervals from 0.2"}},
       {"a single blade: a passage of a whole turn",
        Small_deck_with({{7, "1 nbrow"}}),
        1,
@@ -223,6 +227,10 @@ TEST(GridCheck, ACellsPartFollowsTheEdgeIndicesAndTheWallLayers) {
     EXPECT_EQ(part.stream, c.stream) << c.i << ", " << c.j << ", " << c.k;
     EXPECT_EQ(part.layer, c.layer) << c.i << ", " << c.j << ", " << c.k;
   }
+  // One spanwise interval has no hub or casing layer, whatever the (unchecked) count says.
+  const Grid_sizes flat{4, 10, 14, 8, 2};
+  EXPECT_EQ(Part_of_cell(5, 4, 1, flat, 2, 2147483647).layer, Layer::none);
+  EXPECT_EQ(Part_of_cell(5, 1, 1, flat, 2, 2147483647).layer, Layer::blade_walls);
 }
 
 TEST(GridCheck, TheCausesBesideTheFixedErrorLinesNameEverySizeBeyondItsLimit) {
