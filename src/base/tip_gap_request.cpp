@@ -68,13 +68,48 @@ Gap_cells_parse Parse_gap_cells(std::string_view text) {
   return parse;
 }
 
-std::string Tip_gap_text(const Tip_gap_request& request) {
+std::string Parse_tip_pinch(std::string_view text, Tip_gap_request& request) {
+  if (text == "auto") {
+    request.pinch = 0;
+    request.pinch_percent_of_span = false;
+    request.pinch_auto = true;
+    return {};
+  }
+  std::string_view number = text;
+  const bool percent = number.ends_with('%');
+  if (percent) number.remove_suffix(1);
+  const std::optional<double> value = Real_of(number);
+  if (!value || !std::isfinite(*value)) {
+    return Quoted(text, "is not a length, a per cent of span or auto (for example 0.001, 2% or auto)");
+  }
+  if (*value < 0) return Quoted(text, "is no pinch: the height below the tip cannot be negative");
+  if (percent && *value >= 100.0) return Quoted(text, "is the whole span or more");
+  request.pinch = *value;
+  request.pinch_percent_of_span = percent;
+  request.pinch_auto = false;
+  return {};
+}
+
+namespace {
+
+// The shortest text that reads back to the same double, `%` when of span.
+std::string Shortest_text(double value, bool percent) {
   char text[40];
-  // The shortest text that reads back to the same double.
-  const auto r = std::to_chars(text, text + sizeof text, request.value);
+  const auto r = std::to_chars(text, text + sizeof text, value);
   std::string out(text, r.ptr);
-  if (request.percent_of_span) out += '%';
+  if (percent) out += '%';
   return out;
+}
+
+}  // namespace
+
+std::string Tip_gap_text(const Tip_gap_request& request) {
+  return Shortest_text(request.value, request.percent_of_span);
+}
+
+std::string Tip_pinch_text(const Tip_gap_request& request) {
+  if (request.pinch_auto) return "auto";
+  return Shortest_text(request.pinch, request.pinch_percent_of_span);
 }
 
 }  // namespace torvane

@@ -18,9 +18,16 @@ struct Tip_gap_request {
   double value = 0;              // a length in the deck's unit, or per cent of span
   bool percent_of_span = false;  // value given as `P%`
   int cells = kDefaultGapCells;  // grid cells across the gap
+  // The height below the tip over which the blade's walls close onto its
+  // camber (a taper), a length or per cent of span; 0: over the last interval.
+  double pinch = 0;
+  bool pinch_percent_of_span = false;
+  bool pinch_auto = false;  // `auto`: over the blade's largest half thickness at the tip (a 45 degree taper)
 
   // The gap as a length for a span of `span`.
   double Length(double span) const { return percent_of_span ? value / 100.0 * span : value; }
+  // The pinch as a length for a span of `span`.
+  double Pinch_length(double span) const { return pinch_percent_of_span ? pinch / 100.0 * span : pinch; }
 };
 
 // The gap of `text`, a positive length or `P%` of span; otherwise why not.
@@ -37,7 +44,13 @@ struct Gap_cells_parse {
 };
 Gap_cells_parse Parse_gap_cells(std::string_view text);
 
+// The pinch of `text`, a length or `P%` of span of 0 or more and under the
+// whole span, or `auto`; otherwise why not. `request` takes it.
+std::string Parse_tip_pinch(std::string_view text, Tip_gap_request& request);
+
 // The gap's text as the deck's block writes it: the shortest value that reads back the same, `%` when of span.
 std::string Tip_gap_text(const Tip_gap_request& request);
+// The pinch's text alike.
+std::string Tip_pinch_text(const Tip_gap_request& request);
 
 }  // namespace torvane

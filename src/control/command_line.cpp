@@ -14,8 +14,8 @@ namespace torvane {
 namespace {
 
 constexpr std::string_view kUsage =
-    "Usage: torvane [--flow-path FILE] [--allow-folded] [--large] [--smooth] [--tip-gap GAP [--gap-cells N]]\r\n"
-    "               < deck.in\r\n"
+    "Usage: torvane [--flow-path FILE] [--allow-folded] [--large] [--smooth] [--tip-gap GAP [--gap-cells N]\r\n"
+    "               [--tip-pinch P]] < deck.in\r\n"
     "       torvane --help | --version\r\n"
     "\r\n"
     "Generates the structured H-grid of one blade passage from the control deck\r\n"
@@ -35,6 +35,10 @@ constexpr std::string_view kUsage =
     "                    of the span, at most a quarter of it) and the grid\r\n"
     "                    meshes the gap above the blade tip (docs/tip-gap.md)\r\n"
     "  --gap-cells N     grid cells across the gap (default 6)\r\n"
+    "  --tip-pinch P     the blade's walls close onto its camber over the\r\n"
+    "                    height P below the tip (a length, P% of the span, or\r\n"
+    "                    auto: the tip's largest half thickness) instead of\r\n"
+    "                    over the last interval (docs/tip-gap.md)\r\n"
     "\r\n"
     "Every grid is checked before its files are written: a grid with folded\r\n"
     "cells (scaled Jacobian <= 0) or a passage that covers a blade leaves no\r\n"
@@ -69,28 +73,42 @@ struct Gap_option {
   std::string refusal;    // why the value cannot be used, without the program's name
 };
 
-// --tip-gap GAP or --gap-cells N at the front of args, joined by = or not:
-// the gap into options, the cells into gap_cells.
-Gap_option Take_gap_option(std::span<const std::string_view> args, Run_options& options,
-                           std::optional<int>& gap_cells) {
+// What the tip gap's companions give before the gap is known.
+struct Gap_companions {
+  std::optional<int> cells;              // --gap-cells N
+  std::optional<Tip_gap_request> pinch;  // --tip-pinch P (its pinch members)
+};
+
+// --tip-gap GAP, --gap-cells N or --tip-pinch P at the front of args, joined
+// by = or not: the gap into options, the others into companions.
+Gap_option Take_gap_option(std::span<const std::string_view> args, Run_options& options, Gap_companions& companions) {
   const std::string_view arg = args[0];
-  for (const std::string_view name : {std::string_view("--tip-gap"), std::string_view("--gap-cells")}) {
+  for (const std::string_view name :
+       {std::string_view("--tip-gap"), std::string_view("--gap-cells"), std::string_view("--tip-pinch")}) {
     const bool joined = arg.size() > name.size() && arg.starts_with(name) && arg[name.size()] == '=';
     if (arg != name && !joined) continue;
-    const bool gap = name == "--tip-gap";
-    if (gap ? options.tip_gap.has_value() : gap_cells.has_value()) return {};
+    const bool gap = name == "--tip-gap", cells = name == "--gap-cells";
+    if (gap ? options.tip_gap.has_value() : cells ? companions.cells.has_value() : companions.pinch.has_value()) {
+      return {};
+    }
     if (!joined && args.size() < 2) {
-      return {0, std::string(name) + " needs a value (torvane --tip-gap GAP [--gap-cells N] < deck.in)"};
+      return {0,
+              std::string(name) + " needs a value (torvane --tip-gap GAP [--gap-cells N] [--tip-pinch P] < deck.in)"};
     }
     const std::string_view value = joined ? arg.substr(name.size() + 1) : args[1];
     if (gap) {
       const Tip_gap_parse parse = Parse_tip_gap(value);
       if (!parse.request) return {0, "--tip-gap " + parse.problem};
       options.tip_gap = parse.request;
-    } else {
+    } else if (cells) {
       const Gap_cells_parse parse = Parse_gap_cells(value);
       if (!parse.problem.empty()) return {0, "--gap-cells " + parse.problem};
-      gap_cells = parse.cells;
+      companions.cells = parse.cells;
+    } else {
+      Tip_gap_request pinch;
+      const std::string problem = Parse_tip_pinch(value, pinch);
+      if (!problem.empty()) return {0, "--tip-pinch " + problem};
+      companions.pinch = pinch;
     }
     return {joined ? std::size_t{1} : std::size_t{2}, {}};
   }
@@ -102,7 +120,7 @@ Gap_option Take_gap_option(std::span<const std::string_view> args, Run_options& 
 // cannot be used.
 std::string Read_options(std::span<const std::string_view>& args, Run_options& options) {
   constexpr std::string_view kFlowPath = "--flow-path";
-  std::optional<int> gap_cells;
+  Gap_companions companions;
   while (!args.empty()) {
     const std::string_view arg = args[0];
     if (arg == "--allow-folded" && !options.allow_folded) {
@@ -120,8 +138,8 @@ std::string Read_options(std::span<const std::string_view>& args, Run_options& o
       args = args.subspan(1);
       continue;
     }
-    // --tip-gap GAP and --gap-cells N, once each, joined by = or not.
-    const Gap_option gap = Take_gap_option(args, options, gap_cells);
+    // --tip-gap GAP, --gap-cells N and --tip-pinch P, once each, joined by = or not.
+    const Gap_option gap = Take_gap_option(args, options, companions);
     if (!gap.refusal.empty()) return gap.refusal;
     if (gap.taken > 0) {
       args = args.subspan(gap.taken);
@@ -133,8 +151,16 @@ std::string Read_options(std::span<const std::string_view>& args, Run_options& o
     if (options.flow_path.empty()) return "--flow-path needs a file (torvane --flow-path FILE < deck.in)";
     args = args.subspan(joined ? 1 : 2);
   }
-  if (gap_cells && !options.tip_gap) return "--gap-cells needs --tip-gap: the cells are those across the tip gap";
-  if (gap_cells) options.tip_gap->cells = *gap_cells;
+  if (companions.cells && !options.tip_gap) {
+    return "--gap-cells needs --tip-gap: the cells are those across the tip gap";
+  }
+  if (companions.cells) options.tip_gap->cells = *companions.cells;
+  if (companions.pinch && !options.tip_gap) options.tip_pinch = companions.pinch;  // for the deck's own gap
+  if (companions.pinch && options.tip_gap) {
+    options.tip_gap->pinch = companions.pinch->pinch;
+    options.tip_gap->pinch_percent_of_span = companions.pinch->pinch_percent_of_span;
+    options.tip_gap->pinch_auto = companions.pinch->pinch_auto;
+  }
   return {};
 }
 
@@ -153,7 +179,8 @@ int Torvane_main(std::span<const std::string_view> args, std::istream& deck, boo
     std::string message = "torvane: unexpected argument \"";
     message.append(Printable(args[args.size() > 1 && (args[0] == "--help" || args[0] == "--version") ? 1 : 0]));
     message.append(
-        "\"; torvane takes --help or --version alone, or --flow-path FILE, --tip-gap GAP, --gap-cells N, "
+        "\"; torvane takes --help or --version alone, or --flow-path FILE, --tip-gap GAP, --gap-cells N, --tip-pinch "
+        "P, "
         "--allow-folded, --large and --smooth once each, and reads the deck from standard input");
     err.record(message);
     return kExitRefused;

@@ -56,19 +56,31 @@ void Parse_flow_path_rows(const Block_entry& entry, Deck_block& block) {
   block.flow_path = Parse_flow_path_entry(entry.body, entry.line);
 }
 
-// tip-gap VALUE [cells N]: VALUE a length or P% of span, N the cells across the gap.
+// tip-gap VALUE [cells N] [pinch P]: VALUE a length or P% of span, N the
+// cells across the gap, P the height below the tip over which the walls close.
 void Parse_tip_gap_row(const Block_entry& entry, Deck_block& block) {
   const std::vector<std::string>& items = entry.items;
-  if (items.empty() || items.size() == 2 || items.size() > 3 || (items.size() == 3 && items[1] != "cells")) {
-    Refuse(entry.line, "tip-gap", "write `tip-gap VALUE` or `tip-gap VALUE cells N` (VALUE a length or P% of span)");
-  }
+  constexpr std::string_view kForm =
+      "write `tip-gap VALUE`, `tip-gap VALUE cells N`, `tip-gap VALUE pinch P` or `tip-gap VALUE cells N pinch P` "
+      "(VALUE and P a length or P% of span)";
+  if (items.empty() || items.size() % 2 == 0 || items.size() > 5) Refuse(entry.line, "tip-gap", std::string(kForm));
   const Tip_gap_parse gap = Parse_tip_gap(items[0]);
   if (!gap.request) Refuse(entry.line, "tip-gap", gap.problem);
   Tip_gap_request request = *gap.request;
-  if (items.size() == 3) {
-    const Gap_cells_parse cells = Parse_gap_cells(items[2]);
-    if (!cells.problem.empty()) Refuse(entry.line, "tip-gap", cells.problem);
-    request.cells = cells.cells;
+  bool cells_given = false, pinch_given = false;
+  for (std::size_t n = 1; n + 1 < items.size(); n += 2) {
+    if (items[n] == "cells" && !cells_given) {
+      const Gap_cells_parse cells = Parse_gap_cells(items[n + 1]);
+      if (!cells.problem.empty()) Refuse(entry.line, "tip-gap", cells.problem);
+      request.cells = cells.cells;
+      cells_given = true;
+    } else if (items[n] == "pinch" && !pinch_given) {
+      const std::string problem = Parse_tip_pinch(items[n + 1], request);
+      if (!problem.empty()) Refuse(entry.line, "tip-gap", "pinch " + problem);
+      pinch_given = true;
+    } else {
+      Refuse(entry.line, "tip-gap", std::string(kForm));
+    }
   }
   block.tip_gap = request;
   block.tip_gap_line = entry.line;

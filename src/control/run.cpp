@@ -134,8 +134,14 @@ Tip_gap_sizes Tip_gap_of(const Tip_gap_request& request, const std::string& sour
                                      " cells across the gap leave fewer than " + "2 of the " + std::to_string(v.nspan) +
                                      " spanwise cells (nspan, record 7) below the blade tip"};
   }
-  return {sizes.ie,  sizes.je, sizes.ke, sizes.ile,  sizes.ite, request.cells,
-          v.nwallhc, v.ratio,  v.dzwall, setup.span, gap,       setup.dphi};
+  const double pinch = request.Pinch_length(setup.span);
+  if (!(pinch < std::fabs(setup.span) - gap)) {
+    throw Run_stop{kExitRefused, source + ": a pinch of " + Short_number(pinch) + " is not below the blade's height " +
+                                     Short_number(std::fabs(setup.span) - gap) +
+                                     " under its tip (the span less the gap)"};
+  }
+  return {sizes.ie, sizes.je, sizes.ke,   sizes.ile, sizes.ite,  request.cells, v.nwallhc,
+          v.ratio,  v.dzwall, setup.span, gap,       setup.dphi, pinch,         request.pinch_auto};
 }
 
 // The tip gap of the deck's block or of the options (not both), checked with the deck.
@@ -147,9 +153,19 @@ std::optional<Tip_gap_sizes> Chosen_tip_gap(const Deck_block& block, const Run_o
                                      " (tip-gap): the deck's block gives the tip gap and so does " +
                                      options.tip_gap_source + "; give it once"};
   }
+  if (options.tip_pinch && !block.tip_gap && !options.tip_gap) {
+    throw Run_stop{kExitRefused, "--tip-pinch needs a tip gap: give --tip-gap, or the deck's block a tip-gap entry"};
+  }
   if (block.tip_gap) {
-    return Tip_gap_of(*block.tip_gap, "deck line " + std::to_string(block.tip_gap_line) + " (tip-gap)", values, sizes,
-                      setup);
+    Tip_gap_request request = *block.tip_gap;
+    std::string source = "deck line " + std::to_string(block.tip_gap_line) + " (tip-gap)";
+    if (options.tip_pinch) {
+      request.pinch = options.tip_pinch->pinch;
+      request.pinch_percent_of_span = options.tip_pinch->pinch_percent_of_span;
+      request.pinch_auto = options.tip_pinch->pinch_auto;
+      source += " with --tip-pinch";
+    }
+    return Tip_gap_of(request, source, values, sizes, setup);
   }
   if (options.tip_gap) return Tip_gap_of(*options.tip_gap, options.tip_gap_source, values, sizes, setup);
   return std::nullopt;
@@ -160,7 +176,10 @@ std::string Tip_gap_line(const std::optional<Tip_gap_sizes>& gap) {
   if (!gap) return {};
   std::string text = " Tip gap              : " + Short_number(gap->gap);
   text += " (" + std::to_string(gap->gap_cells) +
-          " cells, blade tip at k = " + std::to_string(Tip_plane(gap->ke, gap->gap_cells)) + ")\r\n";
+          " cells, blade tip at k = " + std::to_string(Tip_plane(gap->ke, gap->gap_cells));
+  if (gap->pinch_auto) text += ", walls closed over the tip's half thickness below it";
+  if (gap->pinch > 0) text += ", walls closed over " + Short_number(gap->pinch) + " below it";
+  text += ")\r\n";
   return text;
 }
 

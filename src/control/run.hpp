@@ -45,6 +45,9 @@ struct Run_options {
   // gap above it (torvane --tip-gap); tip_gap_source names where it was given.
   std::optional<Tip_gap_request> tip_gap;
   std::string tip_gap_source = "--tip-gap";
+  // torvane --tip-pinch without --tip-gap: its pinch members close the
+  // blade of the deck's own tip gap (its block's tip-gap entry).
+  std::optional<Tip_gap_request> tip_pinch;
 };
 
 // Runs the grid generator on the deck; returns the exit status. Progress goes

@@ -272,19 +272,33 @@ void Cut_line(const Tip_gap_sizes& s, const Tip_gap_work& w, const Cut_stations&
   }
 }
 
-// Closes the blade walls of station i onto the camber surface from the tip
-// plane up, every row stretched to its new ends by a share of the move that
-// grows with the row's length from j = 1.
-void Pinch_station(const Tip_gap_sizes& s, const Tip_gap_work& w, const Grid& g, int i, int kt, double pitch) {
+// The share of the walls' way to the camber surface closed at plane k, 0 at
+// plane kp (the last one whose walls stay where they are), 1 from the tip
+// plane kt up, in proportion to the height between (a straight taper).
+double Pinch_share(const Tip_gap_work& w, int k, int kp, int kt) {
+  if (k >= kt) return 1.0;
+  return (w.lower(k) - w.lower(kp)) / (w.lower(kt) - w.lower(kp));
+}
+
+// Closes the blade walls of station i onto the camber surface, wholly from
+// the tip plane up and by their share on the planes of the taper below it,
+// every row stretched to its new ends by a share of the move that grows
+// with the row's length from j = 1.
+void Pinch_station(const Tip_gap_sizes& s, const Tip_gap_work& w, const Grid& g, int i, int kp, int kt, double pitch) {
   const int je = s.je;
-  for (int k = kt; k <= s.ke; ++k) {
+  for (int k = kp + 1; k <= s.ke; ++k) {
+    const double share = Pinch_share(w, k, kp, kt);
     const Polar wall = Polar_of(g, i, 1, k);
     const Polar next = Polar_of(g, i, je, k);
     // The camber: midway between this blade's wall j = 1 and its other wall, j = je turned back by the pitch.
     const Polar camber{(wall.x + next.x) / 2, (wall.r + next.r) / 2,
                        wall.theta + Wrapped(next.theta - pitch - wall.theta) / 2};
-    const Polar move_first{camber.x - wall.x, camber.r - wall.r, Wrapped(camber.theta - wall.theta)};
-    const Polar move_last{camber.x - next.x, camber.r - next.r, Wrapped(camber.theta + pitch - next.theta)};
+    Polar move_first{camber.x - wall.x, camber.r - wall.r, Wrapped(camber.theta - wall.theta)};
+    Polar move_last{camber.x - next.x, camber.r - next.r, Wrapped(camber.theta + pitch - next.theta)};
+    if (share < 1) {
+      move_first = {share * move_first.x, share * move_first.r, share * move_first.theta};
+      move_last = {share * move_last.x, share * move_last.r, share * move_last.theta};
+    }
     w.row_share(1) = 0;
     for (int j = 2; j <= je; ++j) {
       w.row_share(j) =
@@ -299,9 +313,40 @@ void Pinch_station(const Tip_gap_sizes& s, const Tip_gap_work& w, const Grid& g,
           {p.x + (1 - f) * move_first.x + f * move_last.x, p.r + (1 - f) * move_first.r + f * move_last.r,
            p.theta + (1 - f) * move_first.theta + f * move_last.theta});
     }
-    Put(g, i, 1, k, camber);
-    Put(g, i, je, k, {camber.x, camber.r, camber.theta + pitch});
+    if (share < 1) {
+      Put(g, i, 1, k, {wall.x + move_first.x, wall.r + move_first.r, wall.theta + move_first.theta});
+      Put(g, i, je, k, {next.x + move_last.x, next.r + move_last.r, next.theta + move_last.theta});
+    } else {
+      Put(g, i, 1, k, camber);
+      Put(g, i, je, k, {camber.x, camber.r, camber.theta + pitch});
+    }
   }
+}
+
+// The blade's largest half thickness on the tip plane: the distance from a
+// wall to the camber surface, the most of any station.
+double Tip_half_thickness(const Tip_gap_sizes& s, const Grid& g, int kt, double pitch) {
+  double largest = 0;
+  for (int i = s.ile; i <= s.ite; ++i) {
+    const Polar wall = Polar_of(g, i, 1, kt);
+    const Polar next = Polar_of(g, i, s.je, kt);
+    const Polar camber{(wall.x + next.x) / 2, (wall.r + next.r) / 2,
+                       wall.theta + Wrapped(next.theta - pitch - wall.theta) / 2};
+    const double dx = camber.x - wall.x;
+    const double dy = camber.r * std::sin(camber.theta) - wall.r * std::sin(wall.theta);
+    const double dz = camber.r * std::cos(camber.theta) - wall.r * std::cos(wall.theta);
+    largest = std::max(largest, Distance(dx, dy, dz));
+  }
+  return largest;
+}
+
+// The last plane below the tip whose walls stay where they are: the lowest
+// one at most `pinch` below the tip plane, less one; the plane below the tip
+// when the pinch is shorter than the last interval.
+int Pinch_start(const Tip_gap_work& w, int kt, double pinch) {
+  int kp = kt - 1;
+  while (kp > 1 && w.lower(kt) - w.lower(kp) < pinch) --kp;
+  return kp;
 }
 
 }  // namespace
@@ -335,7 +380,8 @@ void Cut_tip_gap(const Tip_gap_sizes& s, const Tip_gap_work& work, std::span<con
       Wrapped(std::atan2(grid.yg(1, s.je, 1), grid.zg(1, s.je, 1)) - std::atan2(grid.yg(1, 1, 1), grid.zg(1, 1, 1)));
   const double pitch = inlet_turn < 0 ? -std::fabs(s.pitch_angle) : std::fabs(s.pitch_angle);
   if (s.ile < 1) return;
-  for (int i = s.ile; i <= s.ite; ++i) Pinch_station(s, work, grid, i, kt, pitch);
+  const int kp = Pinch_start(work, kt, s.pinch_auto ? Tip_half_thickness(s, grid, kt, pitch) : s.pinch);
+  for (int i = s.ile; i <= s.ite; ++i) Pinch_station(s, work, grid, i, kp, kt, pitch);
 }
 
 }  // namespace torvane

@@ -10,7 +10,8 @@
 //                    |  gap: j = 1 on |
 //                    |  the camber    |
 //        tip     ----+-------+--------+----  k = kt  (camber at casing - gap)
-//                           / \  the roof: the walls close over one cell
+//                           / \  the roof: the walls close over one cell, or
+//                                 taper over the pinch's height below the tip
 //        blade wall j = 1  |   |  j = je of the next blade
 #pragma once
 
@@ -24,14 +25,16 @@ namespace torvane {
 // What the cut needs besides the grid.
 struct Tip_gap_sizes {
   int ie, je, ke;
-  int ile, ite;        // the blade walls' stations
-  int gap_cells;       // cells across the gap: the tip plane is kt = ke - gap_cells
-  int nwallhc;         // growing spanwise intervals at the hub
-  double ratio;        // their growth ratio
-  double dzwall;       // first spanwise interval at the hub
-  double span;         // rcas - rhub
-  double gap;          // the clearance, a length
-  double pitch_angle;  // radians
+  int ile, ite;             // the blade walls' stations
+  int gap_cells;            // cells across the gap: the tip plane is kt = ke - gap_cells
+  int nwallhc;              // growing spanwise intervals at the hub
+  double ratio;             // their growth ratio
+  double dzwall;            // first spanwise interval at the hub
+  double span;              // rcas - rhub
+  double gap;               // the clearance, a length
+  double pitch_angle;       // radians
+  double pinch = 0;         // the height below the tip over which the walls close; 0: over the last interval
+  bool pinch_auto = false;  // true: over the blade's largest half thickness at the tip instead
 };
 
 // Storage lent to the cut (lines of at least ke points, row_share of je).

@@ -26,8 +26,8 @@ TEST(CommandLine, HelpAndVersionAnswerAndExitZero) {
   Call help = Main({"--help"});
   EXPECT_EQ(help.status, 0);
   EXPECT_TRUE(help.out.starts_with(
-      "Usage: torvane [--flow-path FILE] [--allow-folded] [--large] [--smooth] [--tip-gap GAP [--gap-cells N]]\r\n"
-      "               < deck.in\r\n"));
+      "Usage: torvane [--flow-path FILE] [--allow-folded] [--large] [--smooth] [--tip-gap GAP [--gap-cells N]\r\n"
+      "               [--tip-pinch P]] < deck.in\r\n"));
   EXPECT_NE(help.out.find("--allow-folded writes such a grid anyway"), std::string::npos);
   EXPECT_NE(help.out.find("STEM.rgra"), std::string::npos);
   EXPECT_NE(help.out.find("Exit status: 0"), std::string::npos);
@@ -60,10 +60,12 @@ TEST(CommandLine, RefusesAnyOtherArgumentInOneLine) {
     Call call = Main(c.args);
     EXPECT_EQ(call.status, 2);
     EXPECT_EQ(call.out, "");
-    EXPECT_EQ(call.err, "torvane: unexpected argument \"" + std::string(c.named) +
-                            "\"; torvane takes --help or --version alone, or --flow-path FILE, --tip-gap GAP, "
-                            "--gap-cells N, --allow-folded, --large and --smooth once each, and reads the deck from "
-                            "standard input\r\n");
+    EXPECT_EQ(
+        call.err,
+        "torvane: unexpected argument \"" + std::string(c.named) +
+            "\"; torvane takes --help or --version alone, or --flow-path FILE, --tip-gap GAP, "
+            "--gap-cells N, --tip-pinch P, --allow-folded, --large and --smooth once each, and reads the deck from "
+            "standard input\r\n");
   }
 }
 
@@ -81,7 +83,8 @@ TEST(CommandLine, FlowPathTakesOneFileInEitherFormAndHandsItToTheRun) {
       {{"--flow-path="}, needs},
       {{"--flow-path", "p", "deck.in"},
        "torvane: unexpected argument \"deck.in\"; torvane takes --help or --version alone, or --flow-path FILE, "
-       "--tip-gap GAP, --gap-cells N, --allow-folded, --large and --smooth once each, and reads the deck from "
+       "--tip-gap GAP, --gap-cells N, --tip-pinch P, --allow-folded, --large and --smooth once each, and reads the "
+       "deck from "
        "standard input\r\n"},
       {{"--flow-path", "/nonexistent/p"}, unreadable},
       {{"--flow-path=/nonexistent/p"}, unreadable},

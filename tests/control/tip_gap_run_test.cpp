@@ -263,6 +263,13 @@ TEST(TipGapCommandLine, ReadsTheGapAndItsCellsAndRefusesWhatIsNoGap) {
       {{"--gap-cells", "3"}, 2, "torvane: --gap-cells needs --tip-gap"},
       {{"--tip-gap", "1%", "--tip-gap", "2%"}, 2, "torvane: unexpected argument \"--tip-gap\""},
       {{"--tip-gap", "0.1"}, 2, "torvane: --tip-gap: a tip gap of 0.1 is more than a quarter of the span 0.25"},
+      {{"--tip-pinch", "1%"}, 2, "torvane: --tip-pinch needs a tip gap: give --tip-gap, or the deck's block"},
+      {{"--tip-gap", "1%", "--tip-pinch", "x"},
+       2,
+       "torvane: --tip-pinch \"x\" is not a length, a per cent of span or auto"},
+      {{"--tip-gap", "1%", "--tip-pinch=0.3"},
+       2,
+       "torvane: --tip-gap: a pinch of 0.3 is not below the blade's height 0.2475 under its tip"},
   };
   for (const Line_case& c : cases) {
     std::istringstream deck(Deck());
@@ -282,6 +289,8 @@ TEST(TipGapBlock, TheEntryGivesTheGapAndItsCells) {
       {"tip-gap 1% cells 4", {1.0, true, 4}},
       {"tip-gap 0.002   # a length in the deck's unit", {0.002, false, kDefaultGapCells}},
       {"tip-gap 2.5e-3 cells 1", {0.0025, false, 1}},
+      {"tip-gap 1% cells 4 pinch 2%", {1.0, true, 4, 2.0, true}},
+      {"tip-gap 0.002 pinch 0.01 cells 3", {0.002, false, 3, 0.01, false}},
   };
   for (const Entry& e : entries) {
     const Deck_block block = Parse_deck_block(std::string("torvane-block 1\n") + e.line + "\nend torvane-block\n", 40);
@@ -289,25 +298,33 @@ TEST(TipGapBlock, TheEntryGivesTheGapAndItsCells) {
     EXPECT_EQ(block.tip_gap->value, e.gap.value) << e.line;
     EXPECT_EQ(block.tip_gap->percent_of_span, e.gap.percent_of_span) << e.line;
     EXPECT_EQ(block.tip_gap->cells, e.gap.cells) << e.line;
+    EXPECT_EQ(block.tip_gap->pinch, e.gap.pinch) << e.line;
+    EXPECT_EQ(block.tip_gap->pinch_percent_of_span, e.gap.pinch_percent_of_span) << e.line;
     EXPECT_EQ(block.tip_gap_line, 41) << e.line;
   }
 }
 
 TEST(TipGapBlock, RefusalsNameTheDeckLine) {
+  const std::string kForm =
+      "deck line 41 (tip-gap): write `tip-gap VALUE`, `tip-gap VALUE cells N`, `tip-gap VALUE pinch P` or `tip-gap "
+      "VALUE cells N pinch P` (VALUE and P a length or P% of span)";
   struct Case {
     const char* line;
-    const char* diagnostic;
+    std::string diagnostic;
   };
   const Case cases[] = {
-      {"tip-gap",
-       "deck line 41 (tip-gap): write `tip-gap VALUE` or `tip-gap VALUE cells N` (VALUE a length or P% of span)"},
-      {"tip-gap 1% cells",
-       "deck line 41 (tip-gap): write `tip-gap VALUE` or `tip-gap VALUE cells N` (VALUE a length or P% of span)"},
-      {"tip-gap 1% rows 4",
-       "deck line 41 (tip-gap): write `tip-gap VALUE` or `tip-gap VALUE cells N` (VALUE a length or P% of span)"},
+      {"tip-gap", kForm},
+      {"tip-gap 1% cells", kForm},
+      {"tip-gap 1% rows 4", kForm},
       {"tip-gap 30%", "deck line 41 (tip-gap): \"30%\" is more than a quarter of the span"},
       {"tip-gap 0", "deck line 41 (tip-gap): \"0\" is no gap: the tip clearance must be greater than 0"},
       {"tip-gap 1% cells 0", "deck line 41 (tip-gap): \"0\" cells: the gap needs at least 1"},
+      {"tip-gap 1% pinch -1%",
+       "deck line 41 (tip-gap): pinch \"-1%\" is no pinch: the height below the tip cannot be negative"},
+      {"tip-gap 1% pinch 100%", "deck line 41 (tip-gap): pinch \"100%\" is the whole span or more"},
+      {"tip-gap 1% pinch 1% pinch 2%", kForm},
+      {"tip-gap 1% cells 4 cells 4", kForm},
+      {"tip-gap 1% pinch", kForm},
   };
   for (const Case& c : cases) {
     try {
@@ -342,6 +359,34 @@ TEST(TipGapBlock, TheBlocksGapGivesTheFilesOfTipGapAndIsNotGivenTwice) {
   for (const char* file : {"/run.rgra", "/run.rtp", "/run_grid_volume.plt"}) {
     EXPECT_EQ(testing::Read_file(by_option.path() + file), testing::Read_file(by_block.path() + file)) << file;
   }
+  // A pinch: --tip-gap with --tip-pinch, the block's entry, and --tip-pinch over the block's gap give one grid.
+  Run_options pinched = options;
+  pinched.tip_gap->pinch = 2.0;
+  pinched.tip_gap->pinch_percent_of_span = true;
+  Run_options pinch_only;
+  pinch_only.tip_pinch = Tip_gap_request{0, false, kDefaultGapCells, 2.0, true};
+  Scratch_folder pinched_by_option, pinched_by_block, pinched_over_block;
+  std::string out_c, err_c;
+  ASSERT_EQ(run(pinched_by_option, Deck(), pinched, out_a, err_a), 0) << err_a;
+  ASSERT_EQ(run(pinched_by_block, Deck() + "torvane-block 1\ntip-gap 1% cells 4 pinch 2%\nend torvane-block\n", {},
+                out_b, err_b),
+            0)
+      << err_b;
+  ASSERT_EQ(run(pinched_over_block, Deck() + block, pinch_only, out_c, err_c), 0) << err_c;
+  EXPECT_NE(
+      out_a.find(" Tip gap              : 0.0025 (4 cells, blade tip at k = 17, walls closed over 0.005 below it)"),
+      std::string::npos)
+      << out_a;
+  EXPECT_EQ(out_a, out_b);
+  EXPECT_EQ(out_a, out_c);
+  for (const char* file : {"/run.rgra", "/run.rtp", "/run_grid_volume.plt"}) {
+    const std::string grid = testing::Read_file(pinched_by_option.path() + file);
+    EXPECT_EQ(grid, testing::Read_file(pinched_by_block.path() + file)) << file;
+    EXPECT_EQ(grid, testing::Read_file(pinched_over_block.path() + file)) << file;
+  }
+  EXPECT_NE(testing::Read_file(pinched_by_option.path() + "/run.rgra"),
+            testing::Read_file(by_option.path() + "/run.rgra"));
+
   Scratch_folder both;
   EXPECT_EQ(run(both, Deck() + block, options, out_a, err_a), 2);
   const int line = static_cast<int>(testing::Small_deck_lines().size()) + 2;

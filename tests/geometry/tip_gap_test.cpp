@@ -39,14 +39,29 @@ struct Volume {
   }
   double Radius(int i, int j, int k) const { return std::hypot(grid.yg(i, j, k), grid.zg(i, j, k)); }
 
+  Line Work_line(int n) { return Line(std::span<double>(lines).subspan(static_cast<size_t>(n * kKe), kKe)); }
+
   // The gap of 0.05 cut with gap_cells cells across it (no blade walls to close).
   void Cut(int gap_cells, const std::vector<Kept_station>& stations) {
-    auto line = [&](int n) { return Line(std::span<double>(lines).subspan(static_cast<size_t>(n * kKe), kKe)); };
-    const Tip_gap_work work{line(0), line(1), line(2), line(3), line(4), line(5), Line(row)};
+    const Tip_gap_work work{Work_line(0), Work_line(1), Work_line(2), Work_line(3),
+                            Work_line(4), Work_line(5), Line(row)};
     const Tip_gap_sizes sizes{kIe, kJe, kKe, 0, 0, gap_cells, 2, 1.2, 0.02, 1.0, 0.05, 0.1};
     testing::Captured_diagnostics diagnostics;
     Cut_tip_gap(sizes, work, stations, grid, diagnostics);
   }
+
+  // The same cut with a blade at every station: its walls j = 1 and j = je
+  // are 0.1 rad apart in a pitch of 0.2, so the camber lies 0.05 rad back
+  // from j = 1 at theta 0.01 i - 0.05. Its walls close over `pinch` below the tip.
+  void Cut_blade(int gap_cells, double pinch) {
+    const Tip_gap_work work{Work_line(0), Work_line(1), Work_line(2), Work_line(3),
+                            Work_line(4), Work_line(5), Line(row)};
+    const Tip_gap_sizes sizes{kIe, kJe, kKe, 1, kIe, gap_cells, 2, 1.2, 0.02, 1.0, 0.05, 0.2, pinch};
+    testing::Captured_diagnostics diagnostics;
+    Cut_tip_gap(sizes, work, {}, grid, diagnostics);
+  }
+  double Theta(int i, int j, int k) const { return std::atan2(grid.yg(i, j, k), grid.zg(i, j, k)); }
+  double Lower(int k) { return Work_line(0)(k); }
 };
 
 TEST(TipGapCut, ASectionBelowTheTipKeepsItsPointsOnAPlaneOfItsOwn) {
@@ -125,6 +140,46 @@ TEST(TipGapCut, ASectionBetweenTheWallLayersLeavesTheirPointsWhereTheyWereWithou
     for (int i = 1; i <= kIe; ++i) {
       for (int k : {2, 3, 10, 11}) {
         EXPECT_NEAR(cut.Radius(i, j, k), plain.Radius(i, j, k), 1e-12) << i << ", " << j << ", k " << k;
+      }
+    }
+  }
+}
+
+// The blade's walls close onto the camber wholly from the tip plane up and,
+// with a pinch, in a straight taper over the planes of that height below it:
+// the share of the way closed grows in proportion to the height from the
+// last plane that keeps its walls (the highest one at least the pinch below
+// the tip), and the rows between the walls keep their order.
+TEST(TipGapPinch, TheWallsCloseOntoTheCamberInProportionToTheHeightOverThePinch) {
+  struct Case {
+    const char* name;
+    double pinch;
+  };
+  const Case cases[] = {{"no pinch: over the last interval", 0.0},
+                        {"a pinch shorter than the last interval", 1e-9},
+                        {"a pinch of a third of the blade", 0.3},
+                        {"a pinch of nearly the whole blade", 0.9}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Volume v;
+    v.Cut_blade(4, c.pinch);
+    const int kt = kKe - 4;
+    int kp = kt - 1;
+    while (kp > 1 && v.Lower(kt) - v.Lower(kp) < c.pinch) --kp;
+    if (c.pinch > 0.1) {
+      EXPECT_LT(kp, kt - 1);
+    }
+    for (int i = 1; i <= kIe; ++i) {
+      for (int k = 1; k <= kKe; ++k) {
+        const double expected = k <= kp   ? 0.0
+                                : k >= kt ? 1.0
+                                          : (v.Lower(k) - v.Lower(kp)) / (v.Lower(kt) - v.Lower(kp));
+        // The walls' share of their way to the camber, 0.05 rad each.
+        const double first = (0.01 * i - v.Theta(i, 1, k)) / 0.05;
+        const double last = (v.Theta(i, kJe, k) - (0.1 + 0.01 * i)) / 0.05;
+        EXPECT_NEAR(first, expected, 1e-12) << "i " << i << ", k " << k;
+        EXPECT_NEAR(last, expected, 1e-12) << "i " << i << ", k " << k;
+        for (int j = 2; j <= kJe; ++j) EXPECT_GT(v.Theta(i, j, k), v.Theta(i, j - 1, k)) << i << ", " << j << ", " << k;
       }
     }
   }
