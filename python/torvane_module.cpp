@@ -149,17 +149,23 @@ struct Generator {
 
 // Builds the deck's grid in a storage of just its size: one of the
 // generator's kept storages when it fits, else a fresh one.
+// A length keyword's text: a str as it is, a number as str() writes it.
+std::string Length_text(const py::object& given) {
+  return py::isinstance<py::str>(given) ? given.cast<std::string>() : py::str(given).cast<std::string>();
+}
+
 // The run's options from generate()'s keywords: tip_gap a length or a text
-// such as "0.2%", gap_cells a count; ValueError for what cannot be a gap.
-torvane::Run_options Options_of(const py::object& tip_gap, const py::object& gap_cells) {
+// such as "0.2%", gap_cells a count, tip_pinch a length or a text alike;
+// ValueError for what cannot be a gap.
+torvane::Run_options Options_of(const py::object& tip_gap, const py::object& gap_cells, const py::object& tip_pinch) {
   torvane::Run_options options;
   options.tip_gap_source = "tip_gap";
   if (tip_gap.is_none()) {
     if (!gap_cells.is_none()) throw py::value_error("gap_cells needs tip_gap: the cells are those across the tip gap");
+    if (!tip_pinch.is_none()) throw py::value_error("tip_pinch needs tip_gap: the pinch closes the blade at its tip");
     return options;
   }
-  const std::string text =
-      py::isinstance<py::str>(tip_gap) ? tip_gap.cast<std::string>() : py::str(tip_gap).cast<std::string>();
+  const std::string text = Length_text(tip_gap);
   const torvane::Tip_gap_parse parse = torvane::Parse_tip_gap(text);
   if (!parse.request) throw py::value_error("tip_gap " + parse.problem);
   options.tip_gap = parse.request;
@@ -167,6 +173,10 @@ torvane::Run_options Options_of(const py::object& tip_gap, const py::object& gap
     const int cells = gap_cells.cast<int>();
     if (cells < 1) throw py::value_error("gap_cells " + std::to_string(cells) + ": the gap needs at least 1 cell");
     options.tip_gap->cells = cells;
+  }
+  if (!tip_pinch.is_none()) {
+    const std::string problem = torvane::Parse_tip_pinch(Length_text(tip_pinch), *options.tip_gap);
+    if (!problem.empty()) throw py::value_error("tip_pinch " + problem);
   }
   return options;
 }
@@ -209,8 +219,9 @@ Grid_ptr Generate(const py::object& deck, Generator* generator, const torvane::R
 }
 
 // The run's options from generate()'s keywords.
-torvane::Run_options Options(bool large, bool smooth, const py::object& tip_gap, const py::object& gap_cells) {
-  torvane::Run_options options = Options_of(tip_gap, gap_cells);
+torvane::Run_options Options(bool large, bool smooth, const py::object& tip_gap, const py::object& gap_cells,
+                             const py::object& tip_pinch) {
+  torvane::Run_options options = Options_of(tip_gap, gap_cells, tip_pinch);
   options.large = large;
   options.smooth = smooth;
   return options;
@@ -483,10 +494,12 @@ std::string Deck(const py::object& hub, const py::object& casing, const py::obje
       request.settings.push_back({name, value.cast<bool>() ? "yes" : "no", "deck(" + name + "=...)"});
       continue;
     }
-    // The tip gap, its cells and the speed go into the deck's block, as --tip-gap, --gap-cells and --rpm put them.
-    if (name == "tip_gap" || name == "gap_cells" || name == "rpm") {
+    // The tip gap, its cells and pinch and the speed go into the deck's block, as --tip-gap,
+    // --gap-cells, --tip-pinch and --rpm put them.
+    if (name == "tip_gap" || name == "gap_cells" || name == "tip_pinch" || name == "rpm") {
       torvane::deck::Setting& setting = name == "tip_gap"     ? request.tip_gap
                                         : name == "gap_cells" ? request.gap_cells
+                                        : name == "tip_pinch" ? request.tip_pinch
                                                               : request.rpm;
       setting = {name, Value_text(name, value), "deck(" + name + "=...)"};
       continue;
@@ -529,6 +542,12 @@ std::string Row_deck(const py::object& profile, const py::object& hub_curve, con
       request.outlet_plane = text;
     } else if (name == "rpm") {
       request.rpm = {name, text, "row_deck(rpm=...)"};
+    } else if (name == "tip_gap") {
+      request.tip_gap = {name, text, "row_deck(tip_gap=...)"};
+    } else if (name == "gap_cells") {
+      request.gap_cells = {name, text, "row_deck(gap_cells=...)"};
+    } else if (name == "tip_pinch") {
+      request.tip_pinch = {name, text, "row_deck(tip_pinch=...)"};
     } else {
       request.settings.push_back({name, text, "row_deck(" + name + "=...)"});
     }
@@ -625,15 +644,17 @@ PYBIND11_MODULE(torvane, m) {
 
   m.def(
       "generate",
-      [](const py::object& deck, bool large, bool smooth, const py::object& tip_gap, const py::object& gap_cells) {
-        return Generate(deck, nullptr, Options(large, smooth, tip_gap, gap_cells));
+      [](const py::object& deck, bool large, bool smooth, const py::object& tip_gap, const py::object& gap_cells,
+         const py::object& tip_pinch) {
+        return Generate(deck, nullptr, Options(large, smooth, tip_gap, gap_cells, tip_pinch));
       },
       py::arg("deck"), py::kw_only(), py::arg("large") = false, py::arg("smooth") = false,
-      py::arg("tip_gap") = py::none(), py::arg("gap_cells") = py::none(),
+      py::arg("tip_gap") = py::none(), py::arg("gap_cells") = py::none(), py::arg("tip_pinch") = py::none(),
       "Builds the grid of a deck (its text, or the path of its file); raises DeckError or GridError. "
       "large=True: up to 999 intervals each way, as torvane --large; smooth=True smooths the passage as "
       "torvane --smooth. tip_gap (a length, or a text such as "
-      "\"0.2%\" of span) ends the blade that far below the casing, gap_cells cells across the gap (default 6).");
+      "\"0.2%\" of span) ends the blade that far below the casing, gap_cells cells across the gap (default 6), "
+      "tip_pinch (alike) the height below the tip over which its walls close onto the camber.");
 
   py::class_<Generator>(m, "Generator",
                         "Builds grids one after another, each in the storage of an earlier grid no longer referenced.")
@@ -641,9 +662,11 @@ PYBIND11_MODULE(torvane, m) {
       .def(
           "generate",
           [](Generator& g, const py::object& deck, bool large, bool smooth, const py::object& tip_gap,
-             const py::object& gap_cells) { return Generate(deck, &g, Options(large, smooth, tip_gap, gap_cells)); },
+             const py::object& gap_cells, const py::object& tip_pinch) {
+            return Generate(deck, &g, Options(large, smooth, tip_gap, gap_cells, tip_pinch));
+          },
           py::arg("deck"), py::kw_only(), py::arg("large") = false, py::arg("smooth") = false,
-          py::arg("tip_gap") = py::none(), py::arg("gap_cells") = py::none(),
+          py::arg("tip_gap") = py::none(), py::arg("gap_cells") = py::none(), py::arg("tip_pinch") = py::none(),
           "As torvane.generate, in the storage of a grid of this generator that is gone when one has the size.");
   m.def("deck", &Deck, py::arg("hub"), py::arg("casing"), py::kw_only(), py::arg("points") = py::none(),
         "The deck torvane-deck writes for two sections (files or their text) and record values by name.");

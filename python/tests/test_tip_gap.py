@@ -74,15 +74,27 @@ def test_the_deck_of_torvane_deck_carries_the_gap():
     from support import airfoil
     section = airfoil("naca65410.dat")
     deck = torvane.deck(section, section, staghub=30, stagcas=36, nspan=32, tip_gap="1%", gap_cells=4)
-    assert "\ntip-gap 1% cells 4 " in deck
+    assert "\ntip-gap 1% cells 4 pinch auto " in deck
     assert torvane.generate(deck).tip_k == 29
+    flat = torvane.deck(section, section, staghub=30, stagcas=36, nspan=32, tip_gap="1%", gap_cells=4, tip_pinch=0)
+    assert "\ntip-gap 1% cells 4 " in flat and " pinch " not in flat
 
 
-def test_without_a_gap_the_tip_is_the_casing():
-    grid = torvane.generate(EXAMPLES / "compressor_rotor.in")
-    assert (grid.gap_cells, grid.tip_k) == (0, grid.ke)
-    assert len(grid.topology) == 10
-    assert "tip_gap" not in grid.report()
+def test_a_pinch_tapers_the_tip_into_sound_cells(DECK):
+    # The walls closed over the last interval shear every cell under the tip
+    # (900 bad ones against 195); a taper over the tip's half thickness, or 3 % of
+    # the span, leaves fewer than the grid without a gap has (the leading edge's).
+    gapless = torvane.generate(DECK).report()["scaled_jacobian"]["bad"]
+    flat = torvane.generate(DECK, tip_gap="1%")
+    tapered = {pinch: torvane.generate(DECK, tip_gap="1%", tip_pinch=pinch) for pinch in ("auto", "3%", 0.0075)}
+    assert flat.report()["scaled_jacobian"]["bad"] > 3 * gapless
+    for pinch, grid in tapered.items():
+        assert grid.report()["scaled_jacobian"]["bad"] < 1.25 * gapless, pinch
+        assert grid.tip_k == flat.tip_k
+    # 3 % of the span 0.25 is 0.0075: one grid.
+    assert np.array_equal(tapered["3%"].y, tapered[0.0075].y)
+    # Below the taper the grid is the flat tip's.
+    assert np.array_equal(tapered["3%"].y[:, :, :10], flat.y[:, :, :10])
 
 
 @pytest.mark.parametrize("gap, cells, says", [
@@ -91,10 +103,16 @@ def test_without_a_gap_the_tip_is_the_casing():
     (-1.0, None, "tip_gap \"-1.0\" is no gap"),
     ("1%", 0, "gap_cells 0: the gap needs at least 1 cell"),
     (None, 4, "gap_cells needs tip_gap"),
+    ("1%", "pinch=-1", "tip_pinch \"-1\" is no pinch"),
+    ("1%", "pinch=flat", "tip_pinch \"flat\" is not a length, a per cent of span or auto"),
+    (None, "pinch=auto", "tip_pinch needs tip_gap"),
 ])
 def test_keywords_that_are_no_gap_raise_value_error(DECK, gap, cells, says):
+    pinch = None
+    if isinstance(cells, str):
+        pinch, cells = cells.removeprefix("pinch="), None
     with pytest.raises(ValueError, match=says):
-        torvane.generate(DECK, tip_gap=gap, gap_cells=cells)
+        torvane.generate(DECK, tip_gap=gap, gap_cells=cells, tip_pinch=pinch)
 
 
 def test_a_gap_beyond_a_quarter_of_the_span_is_a_deck_error(DECK):

@@ -58,8 +58,11 @@ std::string Deck_block_text(const Deck_block& block) {
   if (block.large) entries += "large          # up to 999 intervals in each direction, as torvane --large\n";
   if (block.smooth) entries += "smooth         # the passage smoothed, as torvane --smooth\n";
   if (block.tip_gap) {
+    const bool pinched = block.tip_gap->pinch > 0 || block.tip_gap->pinch_auto;
     entries += "tip-gap " + Tip_gap_text(*block.tip_gap) + " cells " + std::to_string(block.tip_gap->cells) +
-               "    # the blade ends this far below the casing; cells across the gap\n";
+               (pinched ? " pinch " + Tip_pinch_text(*block.tip_gap) : std::string()) +
+               "    # the blade ends this far below the casing; cells across the gap" +
+               (pinched ? "; the height its walls close over below the tip\n" : "\n");
   }
   if (block.rpm) {
     entries += "rpm " + Rotor_speed_text(*block.rpm) +

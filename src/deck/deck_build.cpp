@@ -163,7 +163,7 @@ std::optional<Deck_build> Load_sections(const Deck_request& request, Deck_sectio
 
 }  // namespace
 
-std::optional<Deck_build> Read_tip_gap(const Setting& tip_gap, const Setting& gap_cells,
+std::optional<Deck_build> Read_tip_gap(const Setting& tip_gap, const Setting& gap_cells, const Setting& tip_pinch,
                                        std::optional<Tip_gap_request>& gap) {
   auto refused_by = [](const Setting& setting, const std::string& why) {
     return Refused(setting.origin.starts_with("--") ? kExitUsage : kExitInput,
@@ -172,14 +172,22 @@ std::optional<Deck_build> Read_tip_gap(const Setting& tip_gap, const Setting& ga
   if (!gap_cells.text.empty() && tip_gap.text.empty()) {
     return refused_by(gap_cells, "the cells are those across the tip gap: give --tip-gap too");
   }
+  if (!tip_pinch.text.empty() && tip_gap.text.empty()) {
+    return refused_by(tip_pinch, "the pinch closes the blade at its tip: give --tip-gap too");
+  }
   if (tip_gap.text.empty()) return std::nullopt;
   const Tip_gap_parse parse = Parse_tip_gap(tip_gap.text);
   if (!parse.request) return refused_by(tip_gap, parse.problem);
-  gap = parse.request;
-  if (gap_cells.text.empty()) return std::nullopt;
-  const Gap_cells_parse cells = Parse_gap_cells(gap_cells.text);
-  if (!cells.problem.empty()) return refused_by(gap_cells, cells.problem);
-  gap->cells = cells.cells;
+  Tip_gap_request request = *parse.request;
+  if (!gap_cells.text.empty()) {
+    const Gap_cells_parse cells = Parse_gap_cells(gap_cells.text);
+    if (!cells.problem.empty()) return refused_by(gap_cells, cells.problem);
+    request.cells = cells.cells;
+  }
+  // Without a pinch given, a taper over the tip's half thickness: sound cells under the tip.
+  const std::string problem = Parse_tip_pinch(tip_pinch.text.empty() ? "auto" : tip_pinch.text, request);
+  if (!problem.empty()) return refused_by(tip_pinch, problem);
+  gap = request;
   return std::nullopt;
 }
 
@@ -198,7 +206,8 @@ std::optional<Deck_build> Read_rotor_speed(const Setting& given, std::optional<d
 Deck_build Build_deck(const Deck_request& request) {
   // The tip gap and the speed as given, checked before the sections are read.
   std::optional<Tip_gap_request> tip_gap;
-  if (std::optional<Deck_build> refused = Read_tip_gap(request.tip_gap, request.gap_cells, tip_gap)) return *refused;
+  if (std::optional<Deck_build> refused = Read_tip_gap(request.tip_gap, request.gap_cells, request.tip_pinch, tip_gap))
+    return *refused;
   std::optional<double> rpm;
   if (std::optional<Deck_build> refused = Read_rotor_speed(request.rpm, rpm)) return *refused;
   Deck_section hub, casing;

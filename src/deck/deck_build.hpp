@@ -29,6 +29,7 @@ struct Deck_request {
   Setting tip_gap = {};           // the tip gap as given (text empty: the blade reaches the casing)
   Setting gap_cells = {};         // the cells across it as given (text empty: the default)
   Setting rpm = {};               // the rotor's speed as given (text empty: none)
+  Setting tip_pinch = {};         // the height the blade's walls close over below the tip (text empty: none)
 };
 
 // The deck, or what stops it: the status torvane-deck exits with and one
@@ -40,9 +41,9 @@ struct Deck_build {
   std::string deck;  // empty unless status is 0
 };
 
-// The tip gap and its cells as given (text empty: not given) into gap; the
-// refusal naming the option or parameter-file line when they cannot be used.
-std::optional<Deck_build> Read_tip_gap(const Setting& tip_gap, const Setting& gap_cells,
+// The tip gap, its cells and its pinch as given (text empty: not given) into
+// gap; the refusal naming the option or parameter-file line when they cannot be used.
+std::optional<Deck_build> Read_tip_gap(const Setting& tip_gap, const Setting& gap_cells, const Setting& tip_pinch,
                                        std::optional<Tip_gap_request>& gap);
 
 // The rotor's speed as given (text empty: not given) into rpm; the refusal

@@ -47,7 +47,7 @@ int Deck_main(const std::vector<std::string>& args, std::ostream& out, std::ostr
     }
     const Deck_build build = Build_row_deck({options.profile, options.hub_curve, options.casing_curve, options.info,
                                              options.settings, options.unit, options.inlet_plane, options.outlet_plane,
-                                             options.tip_gap, options.gap_cells, options.rpm});
+                                             options.tip_gap, options.gap_cells, options.rpm, options.tip_pinch});
     for (const std::string& message : build.messages) err << "torvane-deck: " << message << '\n';
     if (build.status != kExitWritten) return build.status;
     out << build.deck;
@@ -65,7 +65,8 @@ int Deck_main(const std::vector<std::string>& args, std::ostream& out, std::ostr
                                        options.flow_path,
                                        options.tip_gap,
                                        options.gap_cells,
-                                       options.rpm});
+                                       options.rpm,
+                                       options.tip_pinch});
   for (const std::string& message : build.messages) err << "torvane-deck: " << message << '\n';
   if (build.status != kExitWritten) return build.status;
   out << build.deck;

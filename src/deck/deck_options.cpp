@@ -18,7 +18,7 @@ namespace {
 // The usage before and after the range of --points, which comes from the limits.
 constexpr std::string_view kUsageHead =
     "usage: torvane-deck --hub FILE --casing FILE [--points N] [--parameters FILE] [--flow-path FILE]\n"
-    "                    [--tip-gap GAP [--gap-cells N]] [--rpm N] [--NAME VALUE ...] > deck.in\n"
+    "                    [--tip-gap GAP [--gap-cells N] [--tip-pinch P]] [--rpm N] [--NAME VALUE ...] > deck.in\n"
     "       torvane-deck --profile FILE --hub-curve FILE --casing-curve FILE [--info FILE]\n"
     "                    [--unit U] [--inlet-plane X] [--outlet-plane X] [--rpm N] [--NAME VALUE ...] > deck.in\n"
     "\n"
@@ -38,6 +38,10 @@ constexpr std::string_view kUsageTail =
     "  --tip-gap GAP              the blade ends GAP below the casing (a length, or P%\n"
     "                             of the span), written in the deck's block as tip-gap\n"
     "  --gap-cells N              grid cells across the tip gap (default 6)\n"
+    "  --tip-pinch P              the blade's walls close onto its camber over the height\n"
+    "                             P below the tip (a length, P% of the span, or auto: the\n"
+    "                             tip's largest half thickness, the default); 0 closes\n"
+    "                             them over the last interval (a flat tip, sheared cells)\n"
     "  --rpm N                    the rotor's speed, written in the deck's block as rpm\n"
     "                             (a blade row: over the info file's RPM); torvane-inspect's\n"
     "                             RANS case takes it without --rpm\n"
@@ -96,7 +100,7 @@ constexpr size_t kMaxParameterBytes = size_t{1} << 20;
 // Names the command line and the parameter file take besides the records.
 bool Is_file_name(std::string_view name) {
   return name == "hub" || name == "casing" || name == "points" || name == "flow-path" || name == "tip-gap" ||
-         name == "gap-cells" || name == "rpm";
+         name == "gap-cells" || name == "tip-pinch" || name == "rpm";
 }
 
 // The options of a blade row's curve files.
@@ -159,6 +163,8 @@ void Apply_option(Deck_options& options, const Named_value& option) {
     options.tip_gap = {name, option.value, "--tip-gap"};
   } else if (name == "gap-cells") {
     options.gap_cells = {name, option.value, "--gap-cells"};
+  } else if (name == "tip-pinch") {
+    options.tip_pinch = {name, option.value, "--tip-pinch"};
   } else if (name == "rpm") {
     options.rpm = {name, option.value, "--rpm"};
   } else if (name == "parameters") {
@@ -213,8 +219,11 @@ void Apply_parameter(Deck_options& options, std::vector<Setting>& from_file, con
     if (options.casing.empty()) options.casing = beside(parameter.value);
   } else if (name == "flow-path") {
     if (options.flow_path.empty()) options.flow_path = beside(parameter.value);
-  } else if (name == "tip-gap" || name == "gap-cells" || name == "rpm") {
-    Setting& setting = name == "tip-gap" ? options.tip_gap : name == "gap-cells" ? options.gap_cells : options.rpm;
+  } else if (name == "tip-gap" || name == "gap-cells" || name == "tip-pinch" || name == "rpm") {
+    Setting& setting = name == "tip-gap"     ? options.tip_gap
+                       : name == "gap-cells" ? options.gap_cells
+                       : name == "tip-pinch" ? options.tip_pinch
+                                             : options.rpm;
     if (setting.text.empty()) setting = {name, parameter.value, where + " (" + name + ")"};
   } else if (name == "points") {
     if (options.points.empty()) {

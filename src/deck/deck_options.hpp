@@ -37,6 +37,7 @@ struct Deck_options {
   std::string unit, inlet_plane, outlet_plane;
   Setting tip_gap;                // --tip-gap GAP: the blade ends GAP below the casing; text empty: none
   Setting gap_cells;              // --gap-cells N: the cells across the gap; text empty: the default
+  Setting tip_pinch;              // --tip-pinch P: the height the walls close over below the tip; text empty: none
   Setting rpm;                    // --rpm N: the rotor's speed for the deck's block; text empty: none
   std::vector<Setting> settings;  // record values; a later one wins over an earlier one
 };

@@ -679,7 +679,8 @@ Deck_build Build_row_deck(const Row_request& request) {
   const Setting gap_given = !request.tip_gap.text.empty() || files.info.tip_clearance.empty()
                                 ? request.tip_gap
                                 : Info_tip_gap(files.info.tip_clearance, files.unit, Printable(request.info));
-  if (std::optional<Deck_build> refused = Read_tip_gap(gap_given, request.gap_cells, block.tip_gap)) return *refused;
+  if (std::optional<Deck_build> refused = Read_tip_gap(gap_given, request.gap_cells, request.tip_pinch, block.tip_gap))
+    return *refused;
   // The speed of --rpm, else of the info file's `RPM`.
   block.rpm = files.info.rpm;
   if (std::optional<Deck_build> refused = Read_rotor_speed(request.rpm, block.rpm)) return *refused;

@@ -25,6 +25,7 @@ struct Row_request {
   Setting tip_gap = {};                   // --tip-gap, over the info file's `Tip clearance`
   Setting gap_cells = {};                 // --gap-cells
   Setting rpm = {};                       // --rpm, over the info file's `RPM`
+  Setting tip_pinch = {};                 // --tip-pinch
 };
 
 // The deck of the blade row, or what stops it.

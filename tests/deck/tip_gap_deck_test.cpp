@@ -34,27 +34,51 @@ TEST(TipGapDeck, TheBlockCarriesTheGapAndTorvaneBuildsTheGridOfTipGap) {
   TORVANE_REQUIRE_NACA(path);
   const std::vector<Setting> settings = {{"nspan", "32", "--nspan"}, {"staghub", "30", "--staghub"}};
   const Deck_build plain = Build_deck({{path, {}}, {path, {}}, "", "", settings, ""});
-  const Deck_build gapped = Build_deck({{path, {}},
-                                        {path, {}},
-                                        "",
-                                        "",
-                                        settings,
-                                        "",
-                                        {"tip-gap", "1%", "--tip-gap"},
-                                        {"gap-cells", "4", "--gap-cells"}});
   ASSERT_EQ(plain.status, kExitWritten);
-  ASSERT_EQ(gapped.status, kExitWritten) << (gapped.messages.empty() ? "" : gapped.messages[0]);
-  Deck_block block;
-  block.tip_gap = Tip_gap_request{1.0, true, 4};
-  EXPECT_EQ(gapped.deck, plain.deck + Deck_block_text(block));
-  EXPECT_NE(gapped.deck.find("\ntip-gap 1% cells 4 "), std::string::npos);
-
+  // The pinch as given: none (the deck's default, a taper over the tip's half
+  // thickness), 0 (the walls close over the last interval) or a share of span.
+  struct Case {
+    const char* name;
+    Setting pinch;
+    Tip_gap_request request;
+    const char* entry;
+  };
+  const Case cases[] = {
+      {"the default pinch", {}, {1.0, true, 4, 0, false, true}, "\ntip-gap 1% cells 4 pinch auto "},
+      {"no pinch", {"tip-pinch", "0", "--tip-pinch"}, {1.0, true, 4}, "\ntip-gap 1% cells 4 "},
+      {"a pinch of 2% of span",
+       {"tip-pinch", "2%", "--tip-pinch"},
+       {1.0, true, 4, 2.0, true},
+       "\ntip-gap 1% cells 4 pinch 2% "},
+  };
   std::string err;
-  const std::string by_block = Grid_of(gapped.deck, std::nullopt, err);
-  ASSERT_FALSE(by_block.empty()) << err;
-  const std::string by_option = Grid_of(plain.deck, Tip_gap_request{1.0, true, 4}, err);
-  EXPECT_EQ(by_block, by_option);
-  EXPECT_NE(by_block, Grid_of(plain.deck, std::nullopt, err));
+  const std::string gapless = Grid_of(plain.deck, std::nullopt, err);
+  std::vector<std::string> grids;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const Deck_build gapped = Build_deck({{path, {}},
+                                          {path, {}},
+                                          "",
+                                          "",
+                                          settings,
+                                          "",
+                                          {"tip-gap", "1%", "--tip-gap"},
+                                          {"gap-cells", "4", "--gap-cells"},
+                                          {},
+                                          c.pinch});
+    ASSERT_EQ(gapped.status, kExitWritten) << (gapped.messages.empty() ? "" : gapped.messages[0]);
+    Deck_block block;
+    block.tip_gap = c.request;
+    EXPECT_EQ(gapped.deck, plain.deck + Deck_block_text(block));
+    EXPECT_NE(gapped.deck.find(c.entry), std::string::npos);
+
+    const std::string by_block = Grid_of(gapped.deck, std::nullopt, err);
+    ASSERT_FALSE(by_block.empty()) << err;
+    EXPECT_EQ(by_block, Grid_of(plain.deck, c.request, err));
+    EXPECT_NE(by_block, gapless);
+    for (const std::string& other : grids) EXPECT_NE(by_block, other);
+    grids.push_back(by_block);
+  }
 }
 
 TEST(TipGapDeck, RefusesWhatIsNoGap) {
@@ -63,6 +87,7 @@ TEST(TipGapDeck, RefusesWhatIsNoGap) {
     Setting tip_gap, gap_cells;
     int status;
     const char* message;  // the start of the one message
+    Setting tip_pinch = {};
   };
   const Case cases[] = {
       {{},
@@ -83,10 +108,26 @@ TEST(TipGapDeck, RefusesWhatIsNoGap) {
        "--gap-cells: \"none\" is not a whole number of cells"},
       // A gap the deck's span cannot take: torvane's dry run stops on it.
       {{"tip-gap", "0.3", "--tip-gap"}, {}, kExitProblems, "torvane would stop on this deck: deck line "},
+      {{},
+       {},
+       kExitUsage,
+       "--tip-pinch: the pinch closes the blade at its tip: give --tip-gap too",
+       {"tip-pinch", "1%", "--tip-pinch"}},
+      {{"tip-gap", "1%", "--tip-gap"},
+       {},
+       kExitUsage,
+       "--tip-pinch: \"-1\" is no pinch",
+       {"tip-pinch", "-1", "--tip-pinch"}},
+      {{"tip-gap", "1%", "--tip-gap"},
+       {},
+       kExitProblems,
+       "torvane would stop on this deck: deck line ",
+       {"tip-pinch", "99%", "--tip-pinch"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.message);
-    const Deck_build build = Build_deck({{path, {}}, {path, {}}, "", "", {}, "", c.tip_gap, c.gap_cells});
+    const Deck_build build =
+        Build_deck({{path, {}}, {path, {}}, "", "", {}, "", c.tip_gap, c.gap_cells, {}, c.tip_pinch});
     EXPECT_EQ(build.status, c.status);
     EXPECT_EQ(build.deck, "");
     ASSERT_EQ(build.messages.size(), 1u);
