@@ -130,6 +130,22 @@ def test_the_row_deck_of_torvane_deck_builds_its_grid():
     assert np.abs(grid.x[-1, :, :] - 0.090).max() < 1e-9
 
 
+@pytest.mark.parametrize("keywords, options, entry", [
+    ({}, [], "tip-gap 0.2% cells 6 pinch auto "),
+    ({"tip_pinch": 0}, ["--tip-pinch", 0], "tip-gap 0.2% cells 6 "),
+    ({"tip_gap": "0.5%", "gap_cells": 4, "tip_pinch": "1%"},
+     ["--tip-gap", "0.5%", "--gap-cells", 4, "--tip-pinch", "1%"], "tip-gap 0.5% cells 4 pinch 1% "),
+])
+def test_the_row_decks_tip_gap_is_the_programs(keywords, options, entry):
+    profile, hub, casing, info = rotor37()
+    status, expected, _ = program_deck("--profile", profile, "--hub-curve", hub, "--casing-curve", casing,
+                                       "--info", info, "--nspan", 48, *options)
+    assert status == 0
+    deck = torvane.row_deck(profile, hub, casing, info, nspan=48, **keywords)
+    assert deck == expected
+    assert "\n" + entry in deck
+
+
 def test_the_row_deck_refuses_as_torvane_deck_does():
     profile, hub, casing, _ = rotor37()
     status, _, messages = program_deck("--profile", profile, "--hub-curve", hub, "--casing-curve", casing)
