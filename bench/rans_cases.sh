@@ -8,16 +8,16 @@
 #
 # Usage: bash bench/rans_cases.sh [BUILD_DIR] [CASE ...]
 # CASE: compressor_rotor, turbine_stator, rotor37 (the shared Rotor 37 files as
-# torvane-deck reads them, default counts, with the info file's tip clearance
-# and speed), rotor37_nspan48 (the same with 48 spanwise intervals),
-# rotor37_no_gap (default counts, the blade to the casing); all five when none
-# is named. The cases stay in the printed folder.
+# torvane-deck reads them, default counts, with the info file's tip clearance,
+# its tapered tip and the info file's speed), rotor37_flat (the same with a flat
+# tip, --tip-pinch 0), rotor37_no_gap (default counts, the blade to the
+# casing); all five when none is named. The cases stay in the printed folder.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:-$root/build}" && pwd)
 shift $(($# > 0 ? 1 : 0))
 cases=("$@")
-[ ${#cases[@]} -gt 0 ] || cases=(compressor_rotor turbine_stator rotor37 rotor37_nspan48 rotor37_no_gap)
+[ ${#cases[@]} -gt 0 ] || cases=(compressor_rotor turbine_stator rotor37 rotor37_flat rotor37_no_gap)
 shared=${TORVANE_SHARED_DIR:-$root/../shared}
 r37=$shared/data/rotor37
 for program in torvane torvane-deck torvane-inspect; do
@@ -41,10 +41,10 @@ prepare() {
       [ "$1" = compressor_rotor ] && speed=815
       "$build/bin/torvane-inspect" export --to openfoam --case rans --rpm "$speed" --inflow 20 --output "$1_openfoam" "$1"
       ;;
-    rotor37 | rotor37_nspan48 | rotor37_no_gap)
+    rotor37 | rotor37_flat | rotor37_no_gap)
       [ -f "$r37/profile_R37.dat" ] || { echo "no Rotor 37 files in $r37 (set TORVANE_SHARED_DIR)" >&2; return 1; }
       local counts=()
-      [ "$1" = rotor37_nspan48 ] && counts=(--nspan 48)
+      [ "$1" = rotor37_flat ] && counts=(--tip-pinch 0)
       "$build/bin/torvane-deck" --profile "$r37/profile_R37.dat" --hub-curve "$r37/hub_R37.dat" \
         --casing-curve "$r37/shroud_R37.dat" --info "$r37/Info.txt" --fname "$1" "${counts[@]}" > "$1.in"
       # The blade to the casing: the deck without its block's tip-gap entry.
@@ -54,7 +54,7 @@ prepare() {
       "$build/bin/torvane-inspect" export --to openfoam --case rans --output "$1_openfoam" "$1"
       ;;
     *)
-      echo "unknown case $1: compressor_rotor, turbine_stator, rotor37, rotor37_nspan48 or rotor37_no_gap" >&2
+      echo "unknown case $1: compressor_rotor, turbine_stator, rotor37, rotor37_flat or rotor37_no_gap" >&2
       return 1
       ;;
   esac
