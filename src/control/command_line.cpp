@@ -79,6 +79,34 @@ struct Gap_companions {
   std::optional<Tip_gap_request> pinch;  // --tip-pinch P (its pinch members)
 };
 
+// The value of the tip-gap option `name` into options or companions; why
+// not, when it cannot be used.
+std::string Take_gap_value(std::string_view name, std::string_view value, Run_options& options,
+                           Gap_companions& companions) {
+  if (name == "--tip-gap") {
+    const Tip_gap_parse parse = Parse_tip_gap(value);
+    if (!parse.request) return "--tip-gap " + parse.problem;
+    options.tip_gap = parse.request;
+  } else if (name == "--gap-cells") {
+    const Gap_cells_parse parse = Parse_gap_cells(value);
+    if (!parse.problem.empty()) return "--gap-cells " + parse.problem;
+    companions.cells = parse.cells;
+  } else {
+    Tip_gap_request pinch;
+    const std::string problem = Parse_tip_pinch(value, pinch);
+    if (!problem.empty()) return "--tip-pinch " + problem;
+    companions.pinch = pinch;
+  }
+  return {};
+}
+
+// Whether the tip-gap option `name` was given before.
+bool Gap_option_given(std::string_view name, const Run_options& options, const Gap_companions& companions) {
+  if (name == "--tip-gap") return options.tip_gap.has_value();
+  if (name == "--gap-cells") return companions.cells.has_value();
+  return companions.pinch.has_value();
+}
+
 // --tip-gap GAP, --gap-cells N or --tip-pinch P at the front of args, joined
 // by = or not: the gap into options, the others into companions.
 Gap_option Take_gap_option(std::span<const std::string_view> args, Run_options& options, Gap_companions& companions) {
@@ -87,30 +115,30 @@ Gap_option Take_gap_option(std::span<const std::string_view> args, Run_options& 
        {std::string_view("--tip-gap"), std::string_view("--gap-cells"), std::string_view("--tip-pinch")}) {
     const bool joined = arg.size() > name.size() && arg.starts_with(name) && arg[name.size()] == '=';
     if (arg != name && !joined) continue;
-    const bool gap = name == "--tip-gap", cells = name == "--gap-cells";
-    if (gap ? options.tip_gap.has_value() : cells ? companions.cells.has_value() : companions.pinch.has_value()) {
-      return {};
-    }
+    if (Gap_option_given(name, options, companions)) return {};
     if (!joined && args.size() < 2) {
       return {0,
               std::string(name) + " needs a value (torvane --tip-gap GAP [--gap-cells N] [--tip-pinch P] < deck.in)"};
     }
-    const std::string_view value = joined ? arg.substr(name.size() + 1) : args[1];
-    if (gap) {
-      const Tip_gap_parse parse = Parse_tip_gap(value);
-      if (!parse.request) return {0, "--tip-gap " + parse.problem};
-      options.tip_gap = parse.request;
-    } else if (cells) {
-      const Gap_cells_parse parse = Parse_gap_cells(value);
-      if (!parse.problem.empty()) return {0, "--gap-cells " + parse.problem};
-      companions.cells = parse.cells;
-    } else {
-      Tip_gap_request pinch;
-      const std::string problem = Parse_tip_pinch(value, pinch);
-      if (!problem.empty()) return {0, "--tip-pinch " + problem};
-      companions.pinch = pinch;
-    }
+    std::string refusal = Take_gap_value(name, joined ? arg.substr(name.size() + 1) : args[1], options, companions);
+    if (!refusal.empty()) return {0, std::move(refusal)};
     return {joined ? std::size_t{1} : std::size_t{2}, {}};
+  }
+  return {};
+}
+
+// The companions joined to the gap of --tip-gap; a pinch without it is kept
+// for the deck's own gap. Why not, when the cells have no gap.
+std::string Join_gap_companions(const Gap_companions& companions, Run_options& options) {
+  if (companions.cells && !options.tip_gap) {
+    return "--gap-cells needs --tip-gap: the cells are those across the tip gap";
+  }
+  if (companions.cells) options.tip_gap->cells = *companions.cells;
+  if (companions.pinch && !options.tip_gap) options.tip_pinch = companions.pinch;
+  if (companions.pinch && options.tip_gap) {
+    options.tip_gap->pinch = companions.pinch->pinch;
+    options.tip_gap->pinch_percent_of_span = companions.pinch->pinch_percent_of_span;
+    options.tip_gap->pinch_auto = companions.pinch->pinch_auto;
   }
   return {};
 }
@@ -151,17 +179,7 @@ std::string Read_options(std::span<const std::string_view>& args, Run_options& o
     if (options.flow_path.empty()) return "--flow-path needs a file (torvane --flow-path FILE < deck.in)";
     args = args.subspan(joined ? 1 : 2);
   }
-  if (companions.cells && !options.tip_gap) {
-    return "--gap-cells needs --tip-gap: the cells are those across the tip gap";
-  }
-  if (companions.cells) options.tip_gap->cells = *companions.cells;
-  if (companions.pinch && !options.tip_gap) options.tip_pinch = companions.pinch;  // for the deck's own gap
-  if (companions.pinch && options.tip_gap) {
-    options.tip_gap->pinch = companions.pinch->pinch;
-    options.tip_gap->pinch_percent_of_span = companions.pinch->pinch_percent_of_span;
-    options.tip_gap->pinch_auto = companions.pinch->pinch_auto;
-  }
-  return {};
+  return Join_gap_companions(companions, options);
 }
 
 }  // namespace
@@ -179,9 +197,8 @@ int Torvane_main(std::span<const std::string_view> args, std::istream& deck, boo
     std::string message = "torvane: unexpected argument \"";
     message.append(Printable(args[args.size() > 1 && (args[0] == "--help" || args[0] == "--version") ? 1 : 0]));
     message.append(
-        "\"; torvane takes --help or --version alone, or --flow-path FILE, --tip-gap GAP, --gap-cells N, --tip-pinch "
-        "P, "
-        "--allow-folded, --large and --smooth once each, and reads the deck from standard input");
+        "\"; torvane takes --help or --version alone, or --flow-path FILE, --tip-gap GAP, --gap-cells N, "
+        "--tip-pinch P, --allow-folded, --large and --smooth once each, and reads the deck from standard input");
     err.record(message);
     return kExitRefused;
   }

@@ -103,6 +103,16 @@ bool Is_file_name(std::string_view name) {
          name == "gap-cells" || name == "tip-pinch" || name == "rpm";
 }
 
+// The setting of a value the deck's block carries (tip-gap, gap-cells,
+// tip-pinch, rpm), or nullptr for any other name.
+Setting* Block_setting(std::string_view name, Deck_options& options) {
+  if (name == "tip-gap") return &options.tip_gap;
+  if (name == "gap-cells") return &options.gap_cells;
+  if (name == "tip-pinch") return &options.tip_pinch;
+  if (name == "rpm") return &options.rpm;
+  return nullptr;
+}
+
 // The options of a blade row's curve files.
 bool Is_row_name(std::string_view name) {
   return name == "profile" || name == "hub-curve" || name == "casing-curve" || name == "info" || name == "unit" ||
@@ -219,12 +229,8 @@ void Apply_parameter(Deck_options& options, std::vector<Setting>& from_file, con
     if (options.casing.empty()) options.casing = beside(parameter.value);
   } else if (name == "flow-path") {
     if (options.flow_path.empty()) options.flow_path = beside(parameter.value);
-  } else if (name == "tip-gap" || name == "gap-cells" || name == "tip-pinch" || name == "rpm") {
-    Setting& setting = name == "tip-gap"     ? options.tip_gap
-                       : name == "gap-cells" ? options.gap_cells
-                       : name == "tip-pinch" ? options.tip_pinch
-                                             : options.rpm;
-    if (setting.text.empty()) setting = {name, parameter.value, where + " (" + name + ")"};
+  } else if (Setting* setting = Block_setting(name, options)) {
+    if (setting->text.empty()) *setting = {name, parameter.value, where + " (" + name + ")"};
   } else if (name == "points") {
     if (options.points.empty()) {
       options.points = parameter.value;
