@@ -559,10 +559,12 @@ std::optional<Deck_build> Complete_values(const std::set<std::string>& given, De
     }
   }
   if (choices.refine || choices.levels) {
-    if (auto problems = Value_problems(values); !problems.empty()) return Refused(kExitProblems, std::move(problems));
+    if (auto problems = Value_problems(values, Limits_of(choices)); !problems.empty())
+      return Refused(kExitProblems, std::move(problems));
     if (auto problem = Refine(values, choices, sources)) return Refused(kExitProblems, {*problem});
   }
-  if (auto problems = Value_problems(values); !problems.empty()) return Refused(kExitProblems, std::move(problems));
+  if (auto problems = Value_problems(values, Limits_of(choices)); !problems.empty())
+    return Refused(kExitProblems, std::move(problems));
   std::vector<std::string> problems = Section_problems(values, Surface::hub, row.hub);
   for (std::string& problem : Section_problems(values, Surface::casing, row.casing)) {
     problems.push_back(std::move(problem));

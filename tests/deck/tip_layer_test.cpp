@@ -67,10 +67,12 @@ std::string Rotor37_folder() {
 // A deck of the shared files with the settings; "" for the folder when they are absent.
 using Deck_of = std::function<Deck_build(const std::vector<Setting>&)>;
 
-Deck_of Rotor37_deck(const std::string& folder) {
-  return [folder](const std::vector<Setting>& settings) {
+// The gap, when given, over the info file's.
+Deck_of Rotor37_deck(const std::string& folder, const std::string& gap = "") {
+  return [folder, gap](const std::vector<Setting>& settings) {
     return Build_row_deck({folder + "/profile_R37.dat", folder + "/hub_R37.dat", folder + "/shroud_R37.dat",
-                           folder + "/Info.txt", settings, "", "", ""});
+                           folder + "/Info.txt", settings, "", "", "",
+                           gap.empty() ? Setting{} : Setting{"tip-gap", gap, "--tip-gap"}});
   };
 }
 
@@ -129,6 +131,33 @@ TEST(TipLayer, ACountBeyondTheClassicLimitsIsRefusedNamingLarge) {
             "the tip gap 0.1% with 6 cells across it (its first interval 1.675e-05) needs nspan 56 for spanwise "
             "intervals growing into the core by at most 2.5 from one to the next, beyond the classic limits: add "
             "--large, or give --nspan");
+}
+
+// With --large the count beyond the classic limits is taken, for a blade
+// row's curve files as for airfoil sections (the row's value check once held
+// its counts to the classic limits whatever --large said), and the tapered tip
+// of the deck's default pinch leaves no cell folded or bad under the tip.
+TEST(TipLayer, WithLargeACountBeyondTheClassicLimitsIsTakenForEveryKindOfDeck) {
+  const std::string folder = Rotor37_folder();
+  const std::string naca = testing::Naca65410_path();
+  if (folder.empty() || naca.empty()) GTEST_SKIP() << "shared Rotor 37 or airfoil files not found";
+  struct Case {
+    const char* name;
+    Deck_of deck;
+    int nspan;
+  };
+  const Case cases[] = {
+      {"Rotor 37, 0.1% of span", Rotor37_deck(folder, "0.1%"), 56},
+      {"NACA 65-410, 0.1% of span", Airfoil_deck(naca, "0.1%"), 56},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const Deck_build build = c.deck({{"large", "yes", "--large"}});
+    ASSERT_EQ(build.status, kExitWritten) << (build.messages.empty() ? "" : build.messages[0]);
+    EXPECT_EQ(Record_in_deck(build.deck, "nspan"), c.nspan);
+    EXPECT_NE(build.deck.find("\nlarge "), std::string::npos);
+    for (const std::string& message : build.messages) ADD_FAILURE() << message;  // no bad cells to warn of
+  }
 }
 
 TEST(TipLayer, TheJumpIsThatOfTheDistributionTheCutLaysOut) {
