@@ -196,38 +196,57 @@ TEST(RansCase, TheWallTreatmentFollowsTheFirstCellsYplus) {
 namespace torvane::inspect {
 namespace {
 
-// The numerics follow the grid: SIMPLEC with the full correction without a tip gap; with
-// one (the blade's top below the casing), pressure-relaxed SIMPLE with two correctors and a
-// limited correction, said in a comment. The speed's comment names where it came from.
-TEST(RansCase, AGridWithATipGapGetsPressureRelaxedSimple) {
+// The numerics follow the grid: SIMPLEC with the full correction without a tip gap and over a
+// tapered tip; over a flat tip (its walls closed over the last interval, the cells under the tip
+// sheared flat), pressure-relaxed SIMPLE with two correctors and a limited correction, said in a
+// comment. The speed's comment names where it came from.
+TEST(RansCase, AGridWithAFlatTipOverItsGapGetsPressureRelaxedSimple) {
   Scratch scratch;
   const Run_files run = Leaning_run(scratch, "gap", -50);
   const Solver_boundary b = Solver_boundaries(run);
+  const std::vector<std::string> simplec_solution = {"nNonOrthogonalCorrectors 0;\n    consistent      yes;",
+                                                     "    equations\n    {\n        \".*\"            0.9;"};
+  const std::vector<std::string> simplec_schemes = {"default         Gauss linear corrected;",
+                                                    "default         corrected;"};
   struct Case {
+    const char* name;
     int tip_below_casing;  // planes between the blade's top and the casing
+    bool flat_roof;        // the planes from the tip up turned far over the plane below it
     const char* source;    // the machine file of Rans_request, or "" for --rpm
     std::vector<std::string> solution, schemes;
     const char* speed_note;
   };
   const Case cases[] = {
-      {0,
-       "",
-       {"nNonOrthogonalCorrectors 0;\n    consistent      yes;",
-        "    equations\n    {\n        \".*\"            0.9;"},
-       {"default         Gauss linear corrected;", "default         corrected;"},
-       "// The speed is --rpm's."},
-      {2,
+      {"no gap", 0, false, "", simplec_solution, simplec_schemes, "// The speed is --rpm's."},
+      {"a tapered tip", 2, false, "", simplec_solution, simplec_schemes, "// The speed is --rpm's."},
+      {"a flat tip",
+       2,
+       true,
        "runs/r37.rmach",
-       {"// The tip gap's thin cells", "nNonOrthogonalCorrectors 2;\n    consistent      no;",
+       {"// The flat tip's sheared cells", "nNonOrthogonalCorrectors 2;\n    consistent      no;",
         "    fields\n    {\n        p               0.2;\n    }\n    equations\n    {\n        \".*\"            0.5;"},
        {"default         Gauss linear limited corrected 0.33;", "default         limited corrected 0.33;"},
        "// The speed is the grid's, from runs/r37.rmach (the rpm of its deck's block); --rpm N overrides it."},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.tip_below_casing);
+    SCOPED_TRACE(c.name);
     Block_faces faces = run.faces;
     faces.tip_k = run.grid.ke - c.tip_below_casing;
-    const Rans_case_files rans = Rans_case(run.grid, faces, b, Machine_axis::x, {1000, 0, c.source});
+    Grid grid = run.grid;
+    if (c.flat_roof) {
+      // Everything from the tip plane up turned by 0.3 rad: the layer under it sheared far over its height.
+      for (int k = faces.tip_k; k <= grid.ke; ++k) {
+        for (int j = 1; j <= grid.je; ++j) {
+          for (int i = 1; i <= grid.ie; ++i) {
+            const std::size_t n = grid.Index(i, j, k);
+            const double r = std::hypot(grid.y[n], grid.z[n]), theta = std::atan2(grid.y[n], grid.z[n]) + 0.3;
+            grid.y[n] = r * std::sin(theta);
+            grid.z[n] = r * std::cos(theta);
+          }
+        }
+      }
+    }
+    const Rans_case_files rans = Rans_case(grid, faces, b, Machine_axis::x, {1000, 0, c.source});
     const std::string solution = Text_of(rans, "system/fvSolution"), schemes = Text_of(rans, "system/fvSchemes");
     for (const std::string& line : c.solution) EXPECT_NE(solution.find(line), std::string::npos) << line;
     for (const std::string& line : c.schemes) EXPECT_NE(schemes.find(line), std::string::npos) << line;
