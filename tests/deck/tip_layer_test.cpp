@@ -91,21 +91,30 @@ TEST(TipLayer, AGapDecksCountGrowsTheIntervalsIntoTheCoreAndLeavesNoBadVolumeRat
   struct Case {
     const char* name;
     Deck_of deck;
-    int nspan;  // the count chosen
+    int nspan;   // the count chosen
+    bool large;  // --large: a count beyond the classic limits is taken, for curve files as for
+                 // airfoil sections (the row's value check once held it to the classic limits)
   };
   const Case cases[] = {
-      {"Rotor 37, the info file's 0.2% of span", Rotor37_deck(folder), 48},
-      {"NACA 65-410, 1% of span", Airfoil_deck(naca, "1%"), 40},
-      {"NACA 65-410, 0.5% of span", Airfoil_deck(naca, "0.5%"), 48},
+      {"Rotor 37, the info file's 0.2% of span", Rotor37_deck(folder), 48, false},
+      {"NACA 65-410, 1% of span", Airfoil_deck(naca, "1%"), 40, false},
+      {"NACA 65-410, 0.5% of span", Airfoil_deck(naca, "0.5%"), 48, false},
+      {"Rotor 37, 0.1% of span", Rotor37_deck(folder, "0.1%"), 56, true},
+      {"NACA 65-410, 0.1% of span", Airfoil_deck(naca, "0.1%"), 56, true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    const Deck_build chosen = c.deck({});
+    const std::vector<Setting> large =
+        c.large ? std::vector<Setting>{{"large", "yes", "--large"}} : std::vector<Setting>{};
+    const Deck_build chosen = c.deck(large);
     ASSERT_EQ(chosen.status, kExitWritten) << (chosen.messages.empty() ? "" : chosen.messages[0]);
     EXPECT_EQ(Record_in_deck(chosen.deck, "nspan"), c.nspan);
     EXPECT_NE(chosen.deck.find("nspan: intervals from hub to casing = the fewest, in steps of 8, whose intervals grow "
                                "from the tip gap "),
               std::string::npos);
+    EXPECT_EQ(chosen.deck.find("\nlarge ") != std::string::npos, c.large);
+    // The default tapered tip leaves no cell under the tip for the dry run to warn of.
+    for (const std::string& message : chosen.messages) ADD_FAILURE() << message;
     const Volume_ratio good = Volume_ratio_of(chosen.deck);
     EXPECT_EQ(good.bad, 0);
     // The gap's own cosine clustering steps by 2.73 between its first two cells.
@@ -113,7 +122,9 @@ TEST(TipLayer, AGapDecksCountGrowsTheIntervalsIntoTheCoreAndLeavesNoBadVolumeRat
     std::printf("%s: nspan %d, largest volume ratio %.3g\n", c.name, c.nspan, good.max);
 
     // The count of a blade to the casing, given, is kept: its tip layer jumps into the gap.
-    const Deck_build given = c.deck({{"nspan", "16", "--nspan"}});
+    std::vector<Setting> sixteen = large;
+    sixteen.push_back({"nspan", "16", "--nspan"});
+    const Deck_build given = c.deck(sixteen);
     ASSERT_EQ(given.status, kExitWritten);
     EXPECT_EQ(Record_in_deck(given.deck, "nspan"), 16);
     const Volume_ratio jumps = Volume_ratio_of(given.deck);
@@ -131,33 +142,6 @@ TEST(TipLayer, ACountBeyondTheClassicLimitsIsRefusedNamingLarge) {
             "the tip gap 0.1% with 6 cells across it (its first interval 1.675e-05) needs nspan 56 for spanwise "
             "intervals growing into the core by at most 2.5 from one to the next, beyond the classic limits: add "
             "--large, or give --nspan");
-}
-
-// With --large the count beyond the classic limits is taken, for a blade
-// row's curve files as for airfoil sections (the row's value check once held
-// its counts to the classic limits whatever --large said), and the tapered tip
-// of the deck's default pinch leaves no cell folded or bad under the tip.
-TEST(TipLayer, WithLargeACountBeyondTheClassicLimitsIsTakenForEveryKindOfDeck) {
-  const std::string folder = Rotor37_folder();
-  const std::string naca = testing::Naca65410_path();
-  if (folder.empty() || naca.empty()) GTEST_SKIP() << "shared Rotor 37 or airfoil files not found";
-  struct Case {
-    const char* name;
-    Deck_of deck;
-    int nspan;
-  };
-  const Case cases[] = {
-      {"Rotor 37, 0.1% of span", Rotor37_deck(folder, "0.1%"), 56},
-      {"NACA 65-410, 0.1% of span", Airfoil_deck(naca, "0.1%"), 56},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    const Deck_build build = c.deck({{"large", "yes", "--large"}});
-    ASSERT_EQ(build.status, kExitWritten) << (build.messages.empty() ? "" : build.messages[0]);
-    EXPECT_EQ(Record_in_deck(build.deck, "nspan"), c.nspan);
-    EXPECT_NE(build.deck.find("\nlarge "), std::string::npos);
-    for (const std::string& message : build.messages) ADD_FAILURE() << message;  // no bad cells to warn of
-  }
 }
 
 TEST(TipLayer, TheJumpIsThatOfTheDistributionTheCutLaysOut) {
