@@ -62,7 +62,7 @@ def test_the_grid_is_the_programs_and_tells_its_tip(DECK, gap, cells, options, t
 
 def test_the_examples_block_gives_the_grid_of_the_keywords(DECK):
     by_block = torvane.generate(EXAMPLE)
-    by_keywords = torvane.generate(DECK, tip_gap="1%", gap_cells=6)
+    by_keywords = torvane.generate(DECK, tip_gap="1%", gap_cells=6, tip_pinch="auto")
     assert (by_block.tip_k, by_block.gap_cells) == (27, 6)
     for a, b in [(by_block.x, by_keywords.x), (by_block.y, by_keywords.y), (by_block.z, by_keywords.z)]:
         assert np.array_equal(a, b)
