@@ -160,9 +160,16 @@ std::string Length_text(const py::object& given) {
 torvane::Run_options Options_of(const py::object& tip_gap, const py::object& gap_cells, const py::object& tip_pinch) {
   torvane::Run_options options;
   options.tip_gap_source = "tip_gap";
+  options.tip_pinch_source = "tip_pinch";
   if (tip_gap.is_none()) {
     if (!gap_cells.is_none()) throw py::value_error("gap_cells needs tip_gap: the cells are those across the tip gap");
-    if (!tip_pinch.is_none()) throw py::value_error("tip_pinch needs tip_gap: the pinch closes the blade at its tip");
+    if (!tip_pinch.is_none()) {
+      // The pinch of the deck's own gap (its block's tip-gap entry), as torvane --tip-pinch alone.
+      torvane::Tip_gap_request pinch;
+      const std::string problem = torvane::Parse_tip_pinch(Length_text(tip_pinch), pinch);
+      if (!problem.empty()) throw py::value_error("tip_pinch " + problem);
+      options.tip_pinch = pinch;
+    }
     return options;
   }
   const std::string text = Length_text(tip_gap);

@@ -105,7 +105,6 @@ def test_a_pinch_tapers_the_tip_into_sound_cells(DECK):
     (None, 4, "gap_cells needs tip_gap"),
     ("1%", "pinch=-1", "tip_pinch \"-1\" is no pinch"),
     ("1%", "pinch=flat", "tip_pinch \"flat\" is not a length, a per cent of span or auto"),
-    (None, "pinch=auto", "tip_pinch needs tip_gap"),
 ])
 def test_keywords_that_are_no_gap_raise_value_error(DECK, gap, cells, says):
     pinch = None
@@ -113,6 +112,17 @@ def test_keywords_that_are_no_gap_raise_value_error(DECK, gap, cells, says):
         pinch, cells = cells.removeprefix("pinch="), None
     with pytest.raises(ValueError, match=says):
         torvane.generate(DECK, tip_gap=gap, gap_cells=cells, tip_pinch=pinch)
+
+
+def test_tip_pinch_alone_sets_the_pinch_of_the_decks_own_gap(DECK):
+    # The example's block gives the gap with `pinch auto`; tip_pinch=0 there is the flat tip of the keywords.
+    flat = torvane.generate(EXAMPLE, tip_pinch=0)
+    assert np.array_equal(flat.y, torvane.generate(DECK, tip_gap="1%", gap_cells=6).y)
+    assert not np.array_equal(flat.y, torvane.generate(EXAMPLE).y)
+    with pytest.raises(torvane.DeckError, match="tip_pinch needs a tip gap: give tip_gap, or the deck's block"):
+        torvane.generate(DECK, tip_pinch="auto")
+    with pytest.raises(torvane.DeckError, match=r"tip_pinch: a pinch of 0.24875 is not below the blade's height 0.2475"):
+        torvane.generate(EXAMPLE, tip_pinch="99.5%")
 
 
 def test_a_gap_beyond_a_quarter_of_the_span_is_a_deck_error(DECK):

@@ -62,7 +62,7 @@ void Parse_tip_gap_row(const Block_entry& entry, Deck_block& block) {
   const std::vector<std::string>& items = entry.items;
   constexpr std::string_view kForm =
       "write `tip-gap VALUE`, `tip-gap VALUE cells N`, `tip-gap VALUE pinch P` or `tip-gap VALUE cells N pinch P` "
-      "(VALUE and P a length or P% of span)";
+      "(VALUE and P a length or P% of span, P also auto)";
   if (items.empty() || items.size() % 2 == 0 || items.size() > 5) Refuse(entry.line, "tip-gap", std::string(kForm));
   const Tip_gap_parse gap = Parse_tip_gap(items[0]);
   if (!gap.request) Refuse(entry.line, "tip-gap", gap.problem);

@@ -119,10 +119,11 @@ std::string Short_number(double value) {
   return text;
 }
 
-// The tip gap's length and cells for the deck's grid; a gap the passage
-// cannot take stops the run (status 2) naming where it was given.
-Tip_gap_sizes Tip_gap_of(const Tip_gap_request& request, const std::string& source, const Control_values& v,
-                         const Grid_sizes& sizes, const Setup_values& setup) {
+// The tip gap's length, cells and pinch for the deck's grid; a gap or a
+// pinch the passage cannot take stops the run (status 2) naming where it was
+// given: the gap at `source`, the pinch at `pinch_source`.
+Tip_gap_sizes Tip_gap_of(const Tip_gap_request& request, const std::string& source, const std::string& pinch_source,
+                         const Control_values& v, const Grid_sizes& sizes, const Setup_values& setup) {
   const double gap = request.Length(setup.span);
   if (!(gap > 0) || gap > kLargestGapShare * std::fabs(setup.span)) {
     throw Run_stop{kExitRefused, source + ": a tip gap of " + Short_number(gap) +
@@ -136,8 +137,8 @@ Tip_gap_sizes Tip_gap_of(const Tip_gap_request& request, const std::string& sour
   }
   const double pinch = request.Pinch_length(setup.span);
   if (!(pinch < std::fabs(setup.span) - gap)) {
-    throw Run_stop{kExitRefused, source + ": a pinch of " + Short_number(pinch) + " is not below the blade's height " +
-                                     Short_number(std::fabs(setup.span) - gap) +
+    throw Run_stop{kExitRefused, pinch_source + ": a pinch of " + Short_number(pinch) +
+                                     " is not below the blade's height " + Short_number(std::fabs(setup.span) - gap) +
                                      " under its tip (the span less the gap)"};
   }
   return {sizes.ie, sizes.je, sizes.ke,   sizes.ile, sizes.ite,  request.cells, v.nwallhc,
@@ -154,20 +155,21 @@ std::optional<Tip_gap_sizes> Chosen_tip_gap(const Deck_block& block, const Run_o
                                      options.tip_gap_source + "; give it once"};
   }
   if (options.tip_pinch && !block.tip_gap && !options.tip_gap) {
-    throw Run_stop{kExitRefused, "--tip-pinch needs a tip gap: give --tip-gap, or the deck's block a tip-gap entry"};
+    throw Run_stop{kExitRefused, options.tip_pinch_source + " needs a tip gap: give " + options.tip_gap_source +
+                                     ", or the deck's block a tip-gap entry"};
   }
   if (block.tip_gap) {
     Tip_gap_request request = *block.tip_gap;
-    std::string source = "deck line " + std::to_string(block.tip_gap_line) + " (tip-gap)";
-    if (options.tip_pinch) {
-      request.pinch = options.tip_pinch->pinch;
-      request.pinch_percent_of_span = options.tip_pinch->pinch_percent_of_span;
-      request.pinch_auto = options.tip_pinch->pinch_auto;
-      source += " with --tip-pinch";
-    }
-    return Tip_gap_of(request, source, values, sizes, setup);
+    const std::string source = "deck line " + std::to_string(block.tip_gap_line) + " (tip-gap)";
+    if (!options.tip_pinch) return Tip_gap_of(request, source, source, values, sizes, setup);
+    request.pinch = options.tip_pinch->pinch;
+    request.pinch_percent_of_span = options.tip_pinch->pinch_percent_of_span;
+    request.pinch_auto = options.tip_pinch->pinch_auto;
+    return Tip_gap_of(request, source, options.tip_pinch_source, values, sizes, setup);
   }
-  if (options.tip_gap) return Tip_gap_of(*options.tip_gap, options.tip_gap_source, values, sizes, setup);
+  if (options.tip_gap) {
+    return Tip_gap_of(*options.tip_gap, options.tip_gap_source, options.tip_pinch_source, values, sizes, setup);
+  }
   return std::nullopt;
 }
 

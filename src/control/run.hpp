@@ -46,8 +46,10 @@ struct Run_options {
   std::optional<Tip_gap_request> tip_gap;
   std::string tip_gap_source = "--tip-gap";
   // torvane --tip-pinch without --tip-gap: its pinch members close the
-  // blade of the deck's own tip gap (its block's tip-gap entry).
+  // blade of the deck's own tip gap (its block's tip-gap entry);
+  // tip_pinch_source names where a pinch was given, with or without --tip-gap.
   std::optional<Tip_gap_request> tip_pinch;
+  std::string tip_pinch_source = "--tip-pinch";
 };
 
 // Runs the grid generator on the deck; returns the exit status. Progress goes

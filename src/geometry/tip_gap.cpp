@@ -340,9 +340,9 @@ double Tip_half_thickness(const Tip_gap_sizes& s, const Grid& g, int kt, double 
   return largest;
 }
 
-// The last plane below the tip whose walls stay where they are: the lowest
-// one at most `pinch` below the tip plane, less one; the plane below the tip
-// when the pinch is shorter than the last interval.
+// The last plane below the tip whose walls stay where they are: the highest
+// one at least `pinch` below the tip plane (the hub when none is); the plane
+// below the tip when the pinch is no longer than the last interval.
 int Pinch_start(const Tip_gap_work& w, int kt, double pinch) {
   int kp = kt - 1;
   while (kp > 1 && w.lower(kt) - w.lower(kp) < pinch) --kp;

@@ -269,7 +269,7 @@ TEST(TipGapCommandLine, ReadsTheGapAndItsCellsAndRefusesWhatIsNoGap) {
        "torvane: --tip-pinch \"x\" is not a length, a per cent of span or auto"},
       {{"--tip-gap", "1%", "--tip-pinch=0.3"},
        2,
-       "torvane: --tip-gap: a pinch of 0.3 is not below the blade's height 0.2475 under its tip"},
+       "torvane: --tip-pinch: a pinch of 0.3 is not below the blade's height 0.2475 under its tip"},
   };
   for (const Line_case& c : cases) {
     std::istringstream deck(Deck());
@@ -291,6 +291,7 @@ TEST(TipGapBlock, TheEntryGivesTheGapAndItsCells) {
       {"tip-gap 2.5e-3 cells 1", {0.0025, false, 1}},
       {"tip-gap 1% cells 4 pinch 2%", {1.0, true, 4, 2.0, true}},
       {"tip-gap 0.002 pinch 0.01 cells 3", {0.002, false, 3, 0.01, false}},
+      {"tip-gap 1% pinch auto", {1.0, true, kDefaultGapCells, 0, false, true}},
   };
   for (const Entry& e : entries) {
     const Deck_block block = Parse_deck_block(std::string("torvane-block 1\n") + e.line + "\nend torvane-block\n", 40);
@@ -300,6 +301,7 @@ TEST(TipGapBlock, TheEntryGivesTheGapAndItsCells) {
     EXPECT_EQ(block.tip_gap->cells, e.gap.cells) << e.line;
     EXPECT_EQ(block.tip_gap->pinch, e.gap.pinch) << e.line;
     EXPECT_EQ(block.tip_gap->pinch_percent_of_span, e.gap.pinch_percent_of_span) << e.line;
+    EXPECT_EQ(block.tip_gap->pinch_auto, e.gap.pinch_auto) << e.line;
     EXPECT_EQ(block.tip_gap_line, 41) << e.line;
   }
 }
@@ -307,7 +309,7 @@ TEST(TipGapBlock, TheEntryGivesTheGapAndItsCells) {
 TEST(TipGapBlock, RefusalsNameTheDeckLine) {
   const std::string kForm =
       "deck line 41 (tip-gap): write `tip-gap VALUE`, `tip-gap VALUE cells N`, `tip-gap VALUE pinch P` or `tip-gap "
-      "VALUE cells N pinch P` (VALUE and P a length or P% of span)";
+      "VALUE cells N pinch P` (VALUE and P a length or P% of span, P also auto)";
   struct Case {
     const char* line;
     std::string diagnostic;

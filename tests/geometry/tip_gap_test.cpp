@@ -50,13 +50,14 @@ struct Volume {
     Cut_tip_gap(sizes, work, stations, grid, diagnostics);
   }
 
-  // The same cut with a blade at every station: its walls j = 1 and j = je
-  // are 0.1 rad apart in a pitch of 0.2, so the camber lies 0.05 rad back
-  // from j = 1 at theta 0.01 i - 0.05. Its walls close over `pinch` below the tip.
-  void Cut_blade(int gap_cells, double pinch) {
+  // The same cut with a blade at stations 2 and 3 (station 1 lies upstream
+  // of it): its walls j = 1 and j = je are 0.1 rad apart in a pitch of 0.2,
+  // so the camber lies 0.05 rad back from j = 1 at theta 0.01 i - 0.05. Its
+  // walls close over `pinch` below the tip, or over the blade's half thickness.
+  void Cut_blade(int gap_cells, double pinch, bool pinch_auto = false) {
     const Tip_gap_work work{Work_line(0), Work_line(1), Work_line(2), Work_line(3),
                             Work_line(4), Work_line(5), Line(row)};
-    const Tip_gap_sizes sizes{kIe, kJe, kKe, 1, kIe, gap_cells, 2, 1.2, 0.02, 1.0, 0.05, 0.2, pinch};
+    const Tip_gap_sizes sizes{kIe, kJe, kKe, 2, kIe, gap_cells, 2, 1.2, 0.02, 1.0, 0.05, 0.2, pinch, pinch_auto};
     testing::Captured_diagnostics diagnostics;
     Cut_tip_gap(sizes, work, {}, grid, diagnostics);
   }
@@ -151,29 +152,39 @@ TEST(TipGapCut, ASectionBetweenTheWallLayersLeavesTheirPointsWhereTheyWereWithou
 // last plane that keeps its walls (the highest one at least the pinch below
 // the tip), and the rows between the walls keep their order.
 TEST(TipGapPinch, TheWallsCloseOntoTheCamberInProportionToTheHeightOverThePinch) {
+  const int kt = kKe - 4;
+  Volume plain;
+  plain.Cut_blade(4, 0);
+  auto below_tip = [&](int k) { return plain.Lower(kt) - plain.Lower(k); };
+  // The blade's half thickness at the tip: the chord of 0.05 rad at the tip's radius 1.95.
+  const double half_thickness = 2 * 1.95 * std::sin(0.025);
+  int auto_kp = kt - 1;
+  while (below_tip(auto_kp) < half_thickness) --auto_kp;
   struct Case {
     const char* name;
     double pinch;
+    bool pinch_auto;
+    int kp;  // the last plane whose walls stay where they are
   };
-  const Case cases[] = {{"no pinch: over the last interval", 0.0},
-                        {"a pinch shorter than the last interval", 1e-9},
-                        {"a pinch of a third of the blade", 0.3},
-                        {"a pinch of nearly the whole blade", 0.9}};
+  const Case cases[] = {
+      {"no pinch: over the last interval", 0.0, false, kt - 1},
+      {"a pinch shorter than the last interval", 1e-9, false, kt - 1},
+      {"a pinch of exactly three intervals", below_tip(kt - 3), false, kt - 3},
+      {"a pinch a little over three intervals", below_tip(kt - 3) + 1e-9, false, kt - 4},
+      {"a pinch past the second plane: from the hub", below_tip(2) + 1e-9, false, 1},
+      {"auto: the half thickness", 0.0, true, auto_kp},
+  };
+  ASSERT_LT(auto_kp, kt - 1);
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     Volume v;
-    v.Cut_blade(4, c.pinch);
-    const int kt = kKe - 4;
-    int kp = kt - 1;
-    while (kp > 1 && v.Lower(kt) - v.Lower(kp) < c.pinch) --kp;
-    if (c.pinch > 0.1) {
-      EXPECT_LT(kp, kt - 1);
-    }
+    v.Cut_blade(4, c.pinch, c.pinch_auto);
     for (int i = 1; i <= kIe; ++i) {
       for (int k = 1; k <= kKe; ++k) {
-        const double expected = k <= kp   ? 0.0
-                                : k >= kt ? 1.0
-                                          : (v.Lower(k) - v.Lower(kp)) / (v.Lower(kt) - v.Lower(kp));
+        double expected = k <= c.kp ? 0.0
+                          : k >= kt ? 1.0
+                                    : (v.Lower(k) - v.Lower(c.kp)) / (v.Lower(kt) - v.Lower(c.kp));
+        if (i == 1) expected = 0;  // upstream of the blade the lines stay where they are
         // The walls' share of their way to the camber, 0.05 rad each.
         const double first = (0.01 * i - v.Theta(i, 1, k)) / 0.05;
         const double last = (v.Theta(i, kJe, k) - (0.1 + 0.01 * i)) / 0.05;

@@ -175,26 +175,30 @@ std::string Flow_rate_function(const char* name, const char* patch) {
          "    }\n";
 }
 
-// The sense of rotation and the inflow, absolute and relative, into the setup;
-// the relative speed at mid-span.
 // Whether the blade's walls close onto its camber over the last interval
-// below a tip gap (a flat tip): the cells under the tip between the edges
-// then lie in the report's bad band of the scaled Jacobian. A tapered tip
-// (torvane --tip-pinch) leaves them sound.
+// below a tip gap (a flat tip): cells of the layer under the tip, between the
+// edges, lie in the report's bad band of the scaled Jacobian while the cells
+// under them do not. A tapered tip (torvane --tip-pinch) leaves them sound;
+// cells bad at every height (a blunt edge) say nothing of the tip.
 bool Sheared_tip(const Grid& g, const Block_faces& faces) {
   const int roof = faces.tip_k - 1;
-  if (faces.tip_k <= 1 || faces.tip_k >= g.ke || faces.ile < 1) return false;
+  if (roof < 2 || faces.tip_k >= g.ke || faces.ile < 1) return false;
   const auto line = static_cast<std::size_t>(g.ie);
   const Grid_points points{g.x.data(), g.y.data(), g.z.data(), g.ie,
                            g.je,       g.ke,       line,       line * static_cast<std::size_t>(g.je)};
   for (int j = 1; j < g.je; ++j) {
     for (int i = faces.ile; i < faces.ite; ++i) {
-      if (Cell_scaled_jacobian(points, i, j, roof) < kBadScaledJacobian) return true;
+      if (Cell_scaled_jacobian(points, i, j, roof) < kBadScaledJacobian &&
+          !(Cell_scaled_jacobian(points, i, j, roof - 1) < kBadScaledJacobian)) {
+        return true;
+      }
     }
   }
   return false;
 }
 
+// The sense of rotation and the inflow, absolute and relative, into the setup;
+// the relative speed at mid-span.
 double Set_inflow(const Grid& g, Machine_axis axis, const Rans_request& request, Rans_setup& s) {
   const bool rotor = request.rpm != 0;
   // The sense of rotation from the upstream grid lines: with an axial inflow the relative
