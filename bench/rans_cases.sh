@@ -10,8 +10,9 @@
 # CASE: compressor_rotor, turbine_stator, rotor37 (the shared Rotor 37 files as
 # torvane-deck reads them, default counts, with the info file's tip clearance,
 # its tapered tip and the info file's speed), rotor37_flat (the same with a flat
-# tip, --tip-pinch 0), rotor37_no_gap (default counts, the blade to the
-# casing); all five when none is named. The cases stay in the printed folder.
+# tip, --tip-pinch 0), rotor37_no_gap (the same deck without its tip-gap
+# entry: the blade to the casing, on the same 48 spanwise intervals); all five
+# when none is named. The cases stay in the printed folder.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:-$root/build}" && pwd)
