@@ -272,6 +272,12 @@ void Cut_line(const Tip_gap_sizes& s, const Tip_gap_work& w, const Cut_stations&
   }
 }
 
+// The camber of station i on plane k: midway between this blade's wall j = 1
+// (`wall`) and its other wall, j = je (`next`) turned back by the pitch.
+Polar Camber_of(const Polar& wall, const Polar& next, double pitch) {
+  return {(wall.x + next.x) / 2, (wall.r + next.r) / 2, wall.theta + Wrapped(next.theta - pitch - wall.theta) / 2};
+}
+
 // The share of the walls' way to the camber surface closed at plane k, 0 at
 // plane kp (the last one whose walls stay where they are), 1 from the tip
 // plane kt up, in proportion to the height between (a straight taper).
@@ -290,9 +296,7 @@ void Pinch_station(const Tip_gap_sizes& s, const Tip_gap_work& w, const Grid& g,
     const double share = Pinch_share(w, k, kp, kt);
     const Polar wall = Polar_of(g, i, 1, k);
     const Polar next = Polar_of(g, i, je, k);
-    // The camber: midway between this blade's wall j = 1 and its other wall, j = je turned back by the pitch.
-    const Polar camber{(wall.x + next.x) / 2, (wall.r + next.r) / 2,
-                       wall.theta + Wrapped(next.theta - pitch - wall.theta) / 2};
+    const Polar camber = Camber_of(wall, next, pitch);
     Polar move_first{camber.x - wall.x, camber.r - wall.r, Wrapped(camber.theta - wall.theta)};
     Polar move_last{camber.x - next.x, camber.r - next.r, Wrapped(camber.theta + pitch - next.theta)};
     if (share < 1) {
@@ -329,9 +333,7 @@ double Tip_half_thickness(const Tip_gap_sizes& s, const Grid& g, int kt, double 
   double largest = 0;
   for (int i = s.ile; i <= s.ite; ++i) {
     const Polar wall = Polar_of(g, i, 1, kt);
-    const Polar next = Polar_of(g, i, s.je, kt);
-    const Polar camber{(wall.x + next.x) / 2, (wall.r + next.r) / 2,
-                       wall.theta + Wrapped(next.theta - pitch - wall.theta) / 2};
+    const Polar camber = Camber_of(wall, Polar_of(g, i, s.je, kt), pitch);
     const double dx = camber.x - wall.x;
     const double dy = camber.r * std::sin(camber.theta) - wall.r * std::sin(wall.theta);
     const double dz = camber.r * std::cos(camber.theta) - wall.r * std::cos(wall.theta);
