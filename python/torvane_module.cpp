@@ -161,15 +161,15 @@ torvane::Run_options Options_of(const py::object& tip_gap, const py::object& gap
   torvane::Run_options options;
   options.tip_gap_source = "tip_gap";
   options.tip_pinch_source = "tip_pinch";
+  std::optional<torvane::Tip_gap_request> pinch;
+  if (!tip_pinch.is_none()) {
+    pinch.emplace();
+    const std::string problem = torvane::Parse_tip_pinch(Length_text(tip_pinch), *pinch);
+    if (!problem.empty()) throw py::value_error("tip_pinch " + problem);
+  }
   if (tip_gap.is_none()) {
     if (!gap_cells.is_none()) throw py::value_error("gap_cells needs tip_gap: the cells are those across the tip gap");
-    if (!tip_pinch.is_none()) {
-      // The pinch of the deck's own gap (its block's tip-gap entry), as torvane --tip-pinch alone.
-      torvane::Tip_gap_request pinch;
-      const std::string problem = torvane::Parse_tip_pinch(Length_text(tip_pinch), pinch);
-      if (!problem.empty()) throw py::value_error("tip_pinch " + problem);
-      options.tip_pinch = pinch;
-    }
+    options.tip_pinch = pinch;  // the pinch of the deck's own gap, as torvane --tip-pinch alone
     return options;
   }
   const std::string text = Length_text(tip_gap);
@@ -181,10 +181,7 @@ torvane::Run_options Options_of(const py::object& tip_gap, const py::object& gap
     if (cells < 1) throw py::value_error("gap_cells " + std::to_string(cells) + ": the gap needs at least 1 cell");
     options.tip_gap->cells = cells;
   }
-  if (!tip_pinch.is_none()) {
-    const std::string problem = torvane::Parse_tip_pinch(Length_text(tip_pinch), *options.tip_gap);
-    if (!problem.empty()) throw py::value_error("tip_pinch " + problem);
-  }
+  if (pinch) options.tip_gap->Take_pinch(*pinch);
   return options;
 }
 

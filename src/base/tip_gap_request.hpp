@@ -26,6 +26,12 @@ struct Tip_gap_request {
 
   // The gap as a length for a span of `span`.
   double Length(double span) const { return percent_of_span ? value / 100.0 * span : value; }
+  // The pinch of `other` in place of this one's.
+  void Take_pinch(const Tip_gap_request& other) {
+    pinch = other.pinch;
+    pinch_percent_of_span = other.pinch_percent_of_span;
+    pinch_auto = other.pinch_auto;
+  }
   // The pinch as a length for a span of `span`.
   double Pinch_length(double span) const { return pinch_percent_of_span ? pinch / 100.0 * span : pinch; }
 };

@@ -136,9 +136,7 @@ std::string Join_gap_companions(const Gap_companions& companions, Run_options& o
   if (companions.cells) options.tip_gap->cells = *companions.cells;
   if (companions.pinch && !options.tip_gap) options.tip_pinch = companions.pinch;
   if (companions.pinch && options.tip_gap) {
-    options.tip_gap->pinch = companions.pinch->pinch;
-    options.tip_gap->pinch_percent_of_span = companions.pinch->pinch_percent_of_span;
-    options.tip_gap->pinch_auto = companions.pinch->pinch_auto;
+    options.tip_gap->Take_pinch(*companions.pinch);
   }
   return {};
 }

@@ -162,9 +162,7 @@ std::optional<Tip_gap_sizes> Chosen_tip_gap(const Deck_block& block, const Run_o
     Tip_gap_request request = *block.tip_gap;
     const std::string source = "deck line " + std::to_string(block.tip_gap_line) + " (tip-gap)";
     if (!options.tip_pinch) return Tip_gap_of(request, source, source, values, sizes, setup);
-    request.pinch = options.tip_pinch->pinch;
-    request.pinch_percent_of_span = options.tip_pinch->pinch_percent_of_span;
-    request.pinch_auto = options.tip_pinch->pinch_auto;
+    request.Take_pinch(*options.tip_pinch);
     return Tip_gap_of(request, source, options.tip_pinch_source, values, sizes, setup);
   }
   if (options.tip_gap) {
